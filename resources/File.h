@@ -1,0 +1,52 @@
+#pragma once
+// One open file: a plain file in a folder, or an entry read straight out of an archive.
+// Writes through a folder go to a temporary file beside the target, which replaces the
+// target only when the file is closed complete.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+enum EFileMode : int32_t {
+    kFileRead = 0,
+    kFileWrite = 1,      // created or emptied
+    kFileAppend = 2,     // created if missing, writes go to the end
+    kFileWriteNew = 3,   // as kFileWrite
+};
+
+class CFile {
+public:
+    CFile();
+    virtual ~CFile();
+
+    // Flushes and closes. For a file opened for writing, false when the data did not
+    // all reach the disk; the old file then stays as it was.
+    virtual bool Close();
+    virtual bool IsEof() const;
+    // Position in the underlying file (not relative to the start offset); -1 on failure.
+    virtual int32_t Tell();
+    virtual bool IsValid() const { return true; }
+    virtual bool Open(const std::string& path, int32_t mode);
+    // True only if all count bytes were read.
+    virtual bool Read(void* buffer, uint32_t count);
+    // Reads up to a line feed (consumed, not stored), at most capacity - 1 characters,
+    // then cuts the text at its first CR or LF.
+    virtual bool ReadLine(char* buffer, uint32_t capacity);
+    virtual void Rewind();
+    virtual void Skip(int32_t count);
+    virtual void SetSize(uint32_t size);
+    virtual void SetStartOffset(uint32_t offset);
+    // The cached size, measured once without moving the position.
+    virtual uint32_t GetSize();
+    virtual bool Write(const void* buffer, uint32_t count);
+
+protected:
+    FILE* m_stream = nullptr;
+    bool m_failed = false;
+    bool m_eof = false;
+    bool m_sizeKnown = false;
+    uint32_t m_size = 0;
+    uint32_t m_startOffset = 0;
+    // Writing: the temporary file that replaces m_targetPath on a complete Close.
+    std::string m_targetPath;
+    std::string m_tempPath;
+};

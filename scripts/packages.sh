@@ -1,0 +1,5 @@
+# Debian 12 packages, sourced by play.sh and test.sh.
+BUILD_PACKAGES=(g++ make cmake ninja-build pkg-config ccache
+  libsdl2-dev libsdl2-mixer-dev libjpeg62-turbo-dev libfreetype-dev fonts-dejavu-core)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+  xvfb xauth xdotool)
