@@ -1,0 +1,138 @@
+#pragma once
+// CGfxOGL: the one renderer. A small immediate-mode 2D interface that speaks OpenGL's
+// enumerants, carried out on SDL_Renderer. Pixel coordinates of the 640x480 picture,
+// origin top-left, y down. Every frame is drawn into a 640x480 target that Present
+// scales into the window (aspect kept, black bars).
+#include <cstdint>
+
+struct SDL_Renderer;
+struct SDL_Texture;
+struct SDL_Window;
+
+constexpr uint32_t GL_ZERO = 0;
+constexpr uint32_t GL_ONE = 1;
+constexpr uint32_t GL_TRIANGLES = 0x0004;
+constexpr uint32_t GL_TRIANGLE_STRIP = 0x0005;
+constexpr uint32_t GL_SRC_ALPHA = 0x0302;
+constexpr uint32_t GL_ONE_MINUS_SRC_ALPHA = 0x0303;
+constexpr uint32_t GL_CULL_FACE = 0x0B44;
+constexpr uint32_t GL_DEPTH_TEST = 0x0B71;
+constexpr uint32_t GL_BLEND = 0x0BE2;
+constexpr uint32_t GL_TEXTURE_2D = 0x0DE1;
+
+struct GfxVertex {
+    float x, y, z;
+    uint32_t color;  // ARGB, alpha in the top byte
+    float u, v;
+};
+static_assert(sizeof(GfxVertex) == 24, "a vertex is 24 bytes");
+
+// Row-vector 4x4 matrix: a point p is transformed as p * m.
+struct GfxMatrix {
+    float m[4][4];
+    static GfxMatrix Identity();
+    static GfxMatrix Translation(float x, float y, float z);
+    static GfxMatrix RotationX(float radians);
+    static GfxMatrix RotationY(float radians);
+    static GfxMatrix RotationZ(float radians);
+    GfxMatrix operator*(const GfxMatrix& other) const;
+};
+
+enum class EBlendFactor : uint8_t { None = 0, One, SrcAlpha, InvSrcAlpha };
+
+class CGfxOGL {
+public:
+    static constexpr int kMaxVertices = 4096;
+
+    static CGfxOGL& Get();
+
+    // Makes the renderer for the window (an SDL_Window*); false and one log line on failure.
+    bool Create(SDL_Window* window, int width, int height, int bpp, int depth, int stencil, bool fullscreen);
+    void Destroy();
+    void Activate();
+    void Deactivate();
+    void SetSize(int width, int height);
+    int GetWidth() const { return m_width; }
+    int GetHeight() const { return m_height; }
+
+    void ClearColor(float r, float g, float b, float a);
+    void Color(float r, float g, float b, float a);
+    void Clear();
+    void BeginScene();
+    void EndScene();
+    void Present();
+
+    void Enable(uint32_t capability);
+    void Disable(uint32_t capability);
+    void BlendFunc(uint32_t source, uint32_t destination);
+
+    void LoadIdentity();
+    void Translate(float x, float y, float z);
+    void Rotate(float angleDegrees, float x, float y, float z);
+
+    void Begin(uint32_t mode);
+    void TexCoord(float u, float v);
+    void Vertex(float x, float y);
+    void End();
+
+    void ApplyMatrices();
+    void EnsureMatrices();
+    void ResetRenderStates();
+
+    // The current frame as width x height pixels of R, G, B, bottom row first.
+    bool ReadPixels(uint8_t* buffer);
+
+    // Window pixels to picture pixels and back (the picture is letterboxed in the window).
+    void WindowToPicture(int windowX, int windowY, float& pictureX, float& pictureY) const;
+    void PictureToWindow(float pictureX, float pictureY, int& windowX, int& windowY) const;
+
+    SDL_Renderer* GetRenderer() const { return m_renderer; }
+    bool IsCreated() const { return m_renderer != nullptr; }
+
+    // What the last End did; tests read these (they work without a device too).
+    int GetLastPrimitiveCount() const { return m_lastPrimitiveCount; }
+    bool GetLastBlended() const { return m_lastBlended; }
+    int GetVertexCount() const { return m_vertexCount; }
+    const GfxVertex* GetVertices() const { return m_vertices; }
+    uint32_t GetCurrentColor() const { return m_currentColor; }
+    const GfxMatrix& GetWorldMatrix() const { return m_world; }
+    bool IsBlendEnabled() const { return m_blendEnabled; }
+    EBlendFactor GetSourceFactor() const { return m_srcFactor; }
+    EBlendFactor GetDestinationFactor() const { return m_dstFactor; }
+
+private:
+    CGfxOGL();
+
+    SDL_Window* m_window = nullptr;
+    SDL_Renderer* m_renderer = nullptr;
+    SDL_Texture* m_target = nullptr;   // the 640x480 picture
+    bool m_fullscreen = true;
+    bool m_active = false;
+    int m_bpp = 0, m_depth = 0, m_stencil = 0;
+    int m_height = 480;
+    int m_width = 640;
+    bool m_blendEnabled = false;
+    bool m_cullEnabled = false;
+    bool m_depthEnabled = false;
+    bool m_matricesApplied = false;
+    bool m_textureEnabled = false;
+    EBlendFactor m_srcFactor = EBlendFactor::None;
+    EBlendFactor m_dstFactor = EBlendFactor::None;
+
+    GfxVertex m_vertices[kMaxVertices];
+    int m_vertexCount = 0;
+    int m_texCoordCount = 0;
+    uint32_t m_primitiveMode = 0;   // 0 before the first Begin
+    uint32_t m_currentColor = 0xFFFFFFFFu;
+    uint32_t m_clearColor = 0xFF000000u;
+    static constexpr uint32_t kOpaqueWhite = 0xFFFFFFFFu;
+
+    GfxMatrix m_world;
+    GfxMatrix m_rotation;
+    GfxMatrix m_translation;
+    bool m_rotationPending = false;
+    bool m_translationPending = false;
+
+    int m_lastPrimitiveCount = 0;
+    bool m_lastBlended = false;
+};

@@ -1,0 +1,56 @@
+#pragma once
+// CTextures: the table of all textures, shared by name, reached by handle.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct SDL_Texture;
+struct CImage;
+
+struct TextureHandle {
+    uint32_t index = 0;
+    uint32_t id = 0;   // 0: no texture
+    bool operator==(const TextureHandle& other) const { return id == other.id; }
+};
+
+struct TextureRecord {
+    char name[256] = {};
+    SDL_Texture* texture = nullptr;
+    int32_t height = 0;
+    int32_t width = 0;
+    uint32_t index = 0;
+    uint32_t id = 0;
+    int32_t size = 0;   // width x height x bytes per pixel of the source image
+};
+
+class CTextures {
+public:
+    static CTextures& Get();
+
+    TextureHandle Load(const std::string& name);
+    void Free(TextureHandle& handle);
+    void FreeAll();
+    const TextureRecord& Find(const TextureHandle& handle) const;
+    bool Bind(const TextureHandle& handle);
+    void ReleaseAll();
+    void RecreateAll();
+    bool GenerateTexture(TextureRecord& record, CImage& image);
+    void LogStats(bool listNames) const;
+
+    const TextureHandle& GetBound() const { return m_bound; }
+    // The SDL texture of the bound handle, or null (the renderer draws untextured then).
+    SDL_Texture* GetBoundTexture() const;
+    int32_t GetMemInUse() const { return m_memInUse; }
+    size_t GetCount() const { return m_records.size(); }
+
+private:
+    CTextures() = default;
+    ~CTextures();
+
+    std::vector<std::unique_ptr<TextureRecord>> m_records;
+    TextureHandle m_bound;
+    TextureRecord m_empty;
+    int32_t m_memInUse = 0;
+    uint32_t m_idCounter = 0;
+};
