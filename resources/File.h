@@ -1,7 +1,13 @@
 #pragma once
 // One open file: a plain file in a folder, or an entry read straight out of an archive.
-// Writes through a folder go to a temporary file beside the target, which replaces the
-// target only when the file is closed complete.
+//
+// Writes through a folder never touch the target until the file is closed complete: the
+// bytes go to a temporary file beside the target ("<name>.tmp-XXXXXX"), which is flushed
+// to the disk (fsync) and renamed over the target by Close. A failed write makes Close
+// return false, removes the temporary file and keeps the old target as it was. Append
+// mode copies the old content into the temporary file first, so it follows the same rule.
+// A writing CFile destroyed without Close (a write interrupted before it was finished)
+// also discards its temporary file: only a complete Close replaces the target.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -29,7 +35,8 @@ public:
     // True only if all count bytes were read.
     virtual bool Read(void* buffer, uint32_t count);
     // Reads up to a line feed (consumed, not stored), at most capacity - 1 characters,
-    // then cuts the text at its first CR or LF.
+    // then cuts the text at its first CR or LF. False for a last line without a line
+    // feed and for a line longer than capacity - 1 characters.
     virtual bool ReadLine(char* buffer, uint32_t capacity);
     virtual void Rewind();
     virtual void Skip(int32_t count);
@@ -39,7 +46,14 @@ public:
     virtual uint32_t GetSize();
     virtual bool Write(const void* buffer, uint32_t count);
 
+    bool IsOpen() const { return m_stream != nullptr; }
+    bool IsWriting() const { return !m_tempPath.empty(); }
+
 protected:
+    // Removes the temporary file of an unfinished write and closes the stream.
+    void DiscardWrite();
+    bool OpenForWriting(const std::string& path, bool keepContent);
+
     FILE* m_stream = nullptr;
     bool m_failed = false;
     bool m_eof = false;

@@ -26,16 +26,25 @@ protected:
     std::string m_rootPath;
 };
 
-// A folder on disk. Names are relative; absolute names and names with a ".." part are
-// refused, so nothing outside the folder is ever read or written.
+// A folder on disk. Names are relative; absolute names, empty names and names with a ".."
+// part (split at "/" or "\\") are refused with a log line, so that a name taken from a
+// damaged or hostile file never makes the game read or write outside the folder.
+// Names are passed to the operating system as they are: on Linux they are case-sensitive.
 class CFileSystem : public CFileSystemBase {
 public:
+    // True when name stays inside the folder (see above).
+    static bool IsSafeName(const std::string& name);
+
     bool Delete(const std::string& name) override;
     bool Exists(const std::string& name) override;
     bool MakeUniqueName(const std::string& prefix, const std::string& suffix, std::string& out) override;
     bool IsFolder() const override { return true; }
     CFile* OpenFile(const std::string& name, int32_t mode) override;
     bool Mount(const std::string& path) override;
+    // Fails when newName already exists (an existing file is never replaced by a rename).
     bool Rename(const std::string& oldName, const std::string& newName) override;
     void Unmount() override {}
+
+private:
+    bool CheckName(const char* operation, const std::string& name) const;
 };

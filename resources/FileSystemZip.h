@@ -1,7 +1,11 @@
 #pragma once
 // A zip archive of stored entries (".nuf" or ".zip"), listed once at mount time by
-// walking its local headers. Entries are read straight out of the archive; the archive
-// is never opened for writing.
+// walking its local headers (signature "PK\3\4" or "QL\3\4"). Entries are read straight
+// out of the archive, as stored (nothing is decompressed or checked); the archive is
+// never opened for writing: an entry asked for with a writing mode gives null.
+// The walk skips each header's extra field, does not list a name of 255 bytes or more
+// (it is skipped and the walk goes on), and ends at the first header whose name, extra
+// field or data would run past the end of the archive, keeping the entries before it.
 #include "resources/FileSystem.h"
 
 #include <vector>

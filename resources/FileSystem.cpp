@@ -1,0 +1,107 @@
+#include "resources/FileSystem.h"
+
+#include "engine/Log.h"
+#include "resources/File.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool CFileSystemBase::PathContains(const std::string& text) const {
+    return m_rootPath.find(text) != std::string::npos;
+}
+
+bool CFileSystem::IsSafeName(const std::string& name) {
+    if (name.empty() || name.find('\0') != std::string::npos) {
+        return false;
+    }
+    if (name[0] == '/' || name[0] == '\\') {
+        return false;
+    }
+    size_t partStart = 0;
+    while (partStart <= name.size()) {
+        size_t partEnd = name.find_first_of("/\\", partStart);
+        if (partEnd == std::string::npos) {
+            partEnd = name.size();
+        }
+        if (name.compare(partStart, partEnd - partStart, "..") == 0) {
+            return false;
+        }
+        partStart = partEnd + 1;
+    }
+    return true;
+}
+
+bool CFileSystem::CheckName(const char* operation, const std::string& name) const {
+    if (IsSafeName(name)) {
+        return true;
+    }
+    CLog::Get().Write("CFileSystem::%s FAILED, name outside the folder: %s", operation, name.c_str());
+    return false;
+}
+
+bool CFileSystem::Delete(const std::string& name) {
+    if (!CheckName("Delete", name)) {
+        return false;
+    }
+    return ::unlink((m_rootPath + name).c_str()) == 0;
+}
+
+bool CFileSystem::Exists(const std::string& name) {
+    if (!CheckName("Exists", name)) {
+        return false;
+    }
+    struct stat info {};
+    return ::stat((m_rootPath + name).c_str(), &info) == 0;
+}
+
+bool CFileSystem::MakeUniqueName(const std::string& prefix, const std::string& suffix, std::string& out) {
+    for (int32_t number = 1; number <= 99999; ++number) {
+        const std::string candidate = prefix + std::to_string(number) + suffix;
+        if (!Exists(candidate)) {
+            out = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+CFile* CFileSystem::OpenFile(const std::string& name, int32_t mode) {
+    if (!CheckName("OpenFile", name)) {
+        return nullptr;
+    }
+    CFile* file = new CFile();
+    if (file->Open(m_rootPath + name, mode)) {
+        return file;
+    }
+    delete file;
+    return nullptr;
+}
+
+bool CFileSystem::Mount(const std::string& path) {
+    if (!path.empty()) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            CLog::Get().Write("CFileSystem::Mount FAILED, path %s doesn't exist", path.c_str());
+            return false;
+        }
+    }
+    m_rootPath = path.empty() ? "." : path;
+    if (m_rootPath.back() != '/') {
+        m_rootPath += '/';
+    }
+    CLog::Get().Write("CFileSystem Added, path: %s", m_rootPath.c_str());
+    return true;
+}
+
+bool CFileSystem::Rename(const std::string& oldName, const std::string& newName) {
+    if (!CheckName("Rename", oldName) || !CheckName("Rename", newName)) {
+        return false;
+    }
+    const std::string newPath = m_rootPath + newName;
+    struct stat info {};
+    if (::stat(newPath.c_str(), &info) == 0) {
+        return false;
+    }
+    return std::rename((m_rootPath + oldName).c_str(), newPath.c_str()) == 0;
+}
