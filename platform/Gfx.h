@@ -4,6 +4,7 @@
 // origin top-left, y down. Every frame is drawn into a 640x480 target that Present
 // scales into the window (aspect kept, black bars).
 #include <cstdint>
+#include <memory>
 
 struct SDL_Renderer;
 struct SDL_Texture;
@@ -39,6 +40,13 @@ struct GfxMatrix {
 };
 
 enum class EBlendFactor : uint8_t { None = 0, One, SrcAlpha, InvSrcAlpha };
+
+// Where the picture sits in the window: as large as fits, aspect kept, centred.
+struct GfxRect {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+struct GfxDrawBuffers;
 
 class CGfxOGL {
 public:
@@ -85,6 +93,14 @@ public:
     // Window pixels to picture pixels and back (the picture is letterboxed in the window).
     void WindowToPicture(int windowX, int windowY, float& pictureX, float& pictureY) const;
     void PictureToWindow(float pictureX, float pictureY, int& windowX, int& windowY) const;
+    // The picture's place in an output of the given size.
+    static GfxRect FitPicture(int outputWidth, int outputHeight, int pictureWidth, int pictureHeight);
+    // The picture's place in the current output (the whole picture when there is no window).
+    GfxRect GetPictureRect() const;
+
+    // The window code calls this on SDL_RENDER_DEVICE_RESET (and SDL_RENDER_TARGETS_RESET):
+    // makes the picture target again and rebuilds every texture from its file.
+    void OnDeviceReset();
 
     SDL_Renderer* GetRenderer() const { return m_renderer; }
     bool IsCreated() const { return m_renderer != nullptr; }
@@ -99,9 +115,22 @@ public:
     bool IsBlendEnabled() const { return m_blendEnabled; }
     EBlendFactor GetSourceFactor() const { return m_srcFactor; }
     EBlendFactor GetDestinationFactor() const { return m_dstFactor; }
+    // How often a blend factor was actually sent (the cache skips unchanged ones).
+    int GetFactorSendCount() const { return m_factorSendCount; }
 
 private:
     CGfxOGL();
+    ~CGfxOGL();
+    CGfxOGL(const CGfxOGL&) = delete;
+    CGfxOGL& operator=(const CGfxOGL&) = delete;
+
+    bool CreateRenderer();
+    bool CreateTarget();
+    void SendBlendFactors(EBlendFactor source, EBlendFactor destination);
+    void ResolveBlendMode();
+    void ApplyPendingTransforms();
+    void DrawBatch(int primitiveCount, bool blended);
+    void GetOutputSize(int& width, int& height) const;
 
     SDL_Window* m_window = nullptr;
     SDL_Renderer* m_renderer = nullptr;
@@ -135,4 +164,11 @@ private:
 
     int m_lastPrimitiveCount = 0;
     bool m_lastBlended = false;
+    int m_factorSendCount = 0;
+
+    int m_pictureWidth = 640;    // the target's size, fixed at Create
+    int m_pictureHeight = 480;
+    bool m_customBlendSupported = false;
+    uint32_t m_sdlBlendMode = 0;   // SDL_BlendMode for the factors last sent
+    std::unique_ptr<GfxDrawBuffers> m_draw;
 };

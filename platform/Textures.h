@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+struct SDL_Renderer;
 struct SDL_Texture;
 struct CImage;
 
@@ -22,6 +23,7 @@ struct TextureRecord {
     uint32_t index = 0;
     uint32_t id = 0;
     int32_t size = 0;   // width x height x bytes per pixel of the source image
+    bool generated = false;   // made from its picture (and counted in memInUse)
 };
 
 class CTextures {
@@ -47,6 +49,11 @@ public:
 private:
     CTextures() = default;
     ~CTextures();
+    CTextures(const CTextures&) = delete;
+    CTextures& operator=(const CTextures&) = delete;
+
+    void ReleaseRecord(TextureRecord& record);
+    bool UploadTexture(TextureRecord& record, const CImage& image, SDL_Renderer* renderer);
 
     std::vector<std::unique_ptr<TextureRecord>> m_records;
     TextureHandle m_bound;

@@ -1,0 +1,519 @@
+// CGfxOGL on SDL_Renderer: batches are built in the 4096-vertex array, transformed by the
+// world matrix on the CPU in End and handed to SDL_RenderGeometry. Every frame is drawn
+// into a picture-sized target texture that Present scales into the window.
+#include "platform/Gfx.h"
+
+#include "engine/Log.h"
+#include "platform/Textures.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr float kDegreesToRadians = 0.0174532924f;
+constexpr float kAxisThreshold = 0.00001f;
+constexpr int kMaxStripTriangles = CGfxOGL::kMaxVertices - 2;
+
+// One colour channel: the product truncated to an integer, its low 8 bits kept.
+uint32_t ColorByte(float value) {
+    const float product = value * 255.0f;
+    if (!(product > -2147483648.0f && product < 2147483648.0f)) {
+        return 0;   // not representable: no defined low byte
+    }
+    return static_cast<uint32_t>(static_cast<int32_t>(product)) & 0xFFu;
+}
+
+EBlendFactor FactorFromGl(uint32_t factor) {
+    switch (factor) {
+        case GL_SRC_ALPHA: return EBlendFactor::SrcAlpha;
+        case GL_ONE_MINUS_SRC_ALPHA: return EBlendFactor::InvSrcAlpha;
+        default: return EBlendFactor::One;   // GL_ONE and every other value
+    }
+}
+
+SDL_BlendFactor SdlFactor(EBlendFactor factor, SDL_BlendFactor unset) {
+    switch (factor) {
+        case EBlendFactor::One: return SDL_BLENDFACTOR_ONE;
+        case EBlendFactor::SrcAlpha: return SDL_BLENDFACTOR_SRC_ALPHA;
+        case EBlendFactor::InvSrcAlpha: return SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA;
+        case EBlendFactor::None: break;
+    }
+    return unset;
+}
+
+SDL_BlendMode ComposeBlend(SDL_BlendFactor source, SDL_BlendFactor destination) {
+    return SDL_ComposeCustomBlendMode(source, destination, SDL_BLENDOPERATION_ADD, SDL_BLENDFACTOR_ONE,
+                                      SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA, SDL_BLENDOPERATION_ADD);
+}
+
+}  // namespace
+
+struct GfxDrawBuffers {
+    SDL_Vertex vertices[CGfxOGL::kMaxVertices];
+    int stripIndices[kMaxStripTriangles * 3];
+    std::vector<uint8_t> readBuffer;   // one picture of RGB24, made by the first ReadPixels
+};
+
+CGfxOGL& CGfxOGL::Get() {
+    static CGfxOGL instance;
+    return instance;
+}
+
+CGfxOGL::CGfxOGL()
+    : m_vertices(), m_world(GfxMatrix::Identity()), m_rotation(GfxMatrix::Identity()),
+      m_translation(GfxMatrix::Identity()), m_draw(std::make_unique<GfxDrawBuffers>()) {
+    for (int triangle = 0; triangle < kMaxStripTriangles; ++triangle) {
+        m_draw->stripIndices[triangle * 3 + 0] = triangle;
+        m_draw->stripIndices[triangle * 3 + 1] = triangle + 1;
+        m_draw->stripIndices[triangle * 3 + 2] = triangle + 2;
+    }
+    ResolveBlendMode();
+}
+
+// SDL may already be shut down at process exit: the renderer is released by Destroy only.
+CGfxOGL::~CGfxOGL() = default;
+
+bool CGfxOGL::Create(SDL_Window* window, int width, int height, int bpp, int depth, int stencil, bool fullscreen) {
+    CLog::Get().Write("CGfxOGL::Create - width=%d, height=%d, bpp=%d, depth=%d. stencil=%d", width, height, bpp,
+                      depth, stencil);
+    m_window = window;
+    m_width = width;
+    m_height = height;
+    m_bpp = bpp;
+    m_depth = depth;
+    m_stencil = stencil;
+    m_fullscreen = fullscreen;
+    if (m_window == nullptr || width <= 0 || height <= 0) {
+        CLog::Get().Write("CGfxOGL::Create - FAILED no window or no size");
+        return false;
+    }
+    if (!CreateRenderer()) {
+        return false;
+    }
+    m_pictureWidth = width;
+    m_pictureHeight = height;
+    if (!CreateTarget()) {
+        return false;
+    }
+    ClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    ResetRenderStates();
+    ApplyMatrices();
+    Color(1.0f, 1.0f, 1.0f, 1.0f);
+    m_active = true;
+    // Textures loaded before there was a renderer get their device textures now.
+    if (CTextures::Get().GetCount() > 0) {
+        CTextures::Get().ReleaseAll();
+        CTextures::Get().RecreateAll();
+    }
+    return true;
+}
+
+bool CGfxOGL::CreateRenderer() {
+    const Uint32 accelerated = SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE;
+    m_renderer = SDL_CreateRenderer(m_window, -1, accelerated);
+    if (m_renderer == nullptr) {
+        CLog::Get().Write("CGfxOGL::Create - no accelerated renderer (%s), using the software renderer",
+                          SDL_GetError());
+        m_renderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (m_renderer == nullptr) {
+        CLog::Get().Write("CGfxOGL::Create - CreateDevice FAILED, %s", SDL_GetError());
+        return false;
+    }
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(m_renderer, &info) == 0) {
+        CLog::Get().Write("CGfxOGL::Create - renderer %s", info.name);
+    }
+    const SDL_BlendMode oneOne = ComposeBlend(SDL_BLENDFACTOR_ONE, SDL_BLENDFACTOR_ONE);
+    m_customBlendSupported = SDL_SetRenderDrawBlendMode(m_renderer, oneOne) == 0;
+    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+    return true;
+}
+
+bool CGfxOGL::CreateTarget() {
+    m_target = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, m_pictureWidth,
+                                 m_pictureHeight);
+    if (m_target == nullptr) {
+        CLog::Get().Write("CGfxOGL::Create - FAILED to create the picture target, %s", SDL_GetError());
+        return false;
+    }
+    SDL_SetTextureBlendMode(m_target, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(m_target, SDL_ScaleModeLinear);
+    SDL_SetRenderTarget(m_renderer, m_target);
+    return true;
+}
+
+void CGfxOGL::Destroy() {
+    if (m_renderer != nullptr) {
+        // The renderer takes its textures with it; the records stay for a later Create.
+        CTextures::Get().ReleaseAll();
+        if (m_target != nullptr) {
+            SDL_DestroyTexture(m_target);
+            m_target = nullptr;
+        }
+        SDL_DestroyRenderer(m_renderer);
+        m_renderer = nullptr;
+    }
+    m_window = nullptr;
+}
+
+void CGfxOGL::OnDeviceReset() {
+    if (m_renderer == nullptr) {
+        return;
+    }
+    CLog::Get().Write("CGfxOGL::OnDeviceReset");
+    CTextures::Get().ReleaseAll();
+    if (m_target != nullptr) {
+        SDL_DestroyTexture(m_target);
+        m_target = nullptr;
+    }
+    CreateTarget();
+    CTextures::Get().RecreateAll();
+    ResetRenderStates();
+    ApplyMatrices();
+}
+
+void CGfxOGL::Activate() {
+    if (!m_active) {
+        CLog::Get().Write("CGfxOGL::Activate");
+        m_active = true;
+    }
+}
+
+void CGfxOGL::Deactivate() {
+    if (m_active) {
+        CLog::Get().Write("CGfxOGL::Deactivate");
+        m_active = false;
+    }
+}
+
+void CGfxOGL::SetSize(int width, int height) {
+    m_width = width;
+    m_height = height;
+}
+
+void CGfxOGL::ClearColor(float r, float g, float b, float /*a*/) {
+    m_clearColor = 0xFF000000u | (ColorByte(r) << 16) | (ColorByte(g) << 8) | ColorByte(b);
+}
+
+void CGfxOGL::Color(float r, float g, float b, float a) {
+    m_currentColor = (ColorByte(a) << 24) | (ColorByte(r) << 16) | (ColorByte(g) << 8) | ColorByte(b);
+}
+
+void CGfxOGL::Clear() {
+    if (m_renderer == nullptr) {
+        return;
+    }
+    SDL_SetRenderTarget(m_renderer, m_target);
+    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(m_renderer, static_cast<Uint8>(m_clearColor >> 16), static_cast<Uint8>(m_clearColor >> 8),
+                           static_cast<Uint8>(m_clearColor), 0xFF);
+    SDL_RenderClear(m_renderer);
+}
+
+void CGfxOGL::BeginScene() {
+    if (m_renderer != nullptr) {
+        SDL_SetRenderTarget(m_renderer, m_target);
+    }
+}
+
+void CGfxOGL::EndScene() {}
+
+void CGfxOGL::Present() {
+    if (m_renderer == nullptr) {
+        return;
+    }
+    int outputWidth = 0;
+    int outputHeight = 0;
+    SDL_SetRenderTarget(m_renderer, nullptr);
+    SDL_GetRendererOutputSize(m_renderer, &outputWidth, &outputHeight);
+    const GfxRect place = FitPicture(outputWidth, outputHeight, m_pictureWidth, m_pictureHeight);
+    const SDL_Rect destination = {place.x, place.y, place.w, place.h};
+    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 0xFF);
+    SDL_RenderClear(m_renderer);
+    SDL_RenderCopy(m_renderer, m_target, nullptr, &destination);
+    SDL_RenderPresent(m_renderer);
+    SDL_SetRenderTarget(m_renderer, m_target);
+}
+
+void CGfxOGL::Enable(uint32_t capability) {
+    switch (capability) {
+        case GL_BLEND: m_blendEnabled = true; break;
+        case GL_CULL_FACE: m_cullEnabled = true; break;
+        case GL_DEPTH_TEST: m_depthEnabled = true; break;
+        case GL_TEXTURE_2D: m_textureEnabled = true; break;
+        default: break;
+    }
+}
+
+void CGfxOGL::Disable(uint32_t capability) {
+    switch (capability) {
+        case GL_BLEND: m_blendEnabled = false; break;
+        case GL_CULL_FACE: m_cullEnabled = false; break;
+        case GL_DEPTH_TEST: m_depthEnabled = false; break;
+        case GL_TEXTURE_2D: m_textureEnabled = false; break;
+        default: break;
+    }
+}
+
+void CGfxOGL::BlendFunc(uint32_t source, uint32_t destination) {
+    SendBlendFactors(FactorFromGl(source), FactorFromGl(destination));
+}
+
+void CGfxOGL::SendBlendFactors(EBlendFactor source, EBlendFactor destination) {
+    bool changed = false;
+    if (source != m_srcFactor) {
+        m_srcFactor = source;
+        ++m_factorSendCount;
+        changed = true;
+    }
+    if (destination != m_dstFactor) {
+        m_dstFactor = destination;
+        ++m_factorSendCount;
+        changed = true;
+    }
+    if (changed) {
+        ResolveBlendMode();
+    }
+}
+
+// The SDL blend mode for the factors last sent. Before any factor was sent the source is
+// ONE and the destination ZERO (a plain copy).
+void CGfxOGL::ResolveBlendMode() {
+    const SDL_BlendFactor source = SdlFactor(m_srcFactor, SDL_BLENDFACTOR_ONE);
+    const SDL_BlendFactor destination = SdlFactor(m_dstFactor, SDL_BLENDFACTOR_ZERO);
+    SDL_BlendMode mode = SDL_BLENDMODE_NONE;
+    if (source == SDL_BLENDFACTOR_SRC_ALPHA && destination == SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA) {
+        mode = SDL_BLENDMODE_BLEND;
+    } else if (source == SDL_BLENDFACTOR_SRC_ALPHA && destination == SDL_BLENDFACTOR_ONE) {
+        mode = SDL_BLENDMODE_ADD;
+    } else if (source == SDL_BLENDFACTOR_ONE && destination == SDL_BLENDFACTOR_ZERO) {
+        mode = SDL_BLENDMODE_NONE;
+    } else if (m_customBlendSupported) {
+        mode = ComposeBlend(source, destination);
+    } else if (destination == SDL_BLENDFACTOR_ONE) {
+        mode = SDL_BLENDMODE_ADD;
+    } else if (destination == SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA) {
+        mode = SDL_BLENDMODE_BLEND;
+    }
+    m_sdlBlendMode = static_cast<uint32_t>(mode);
+}
+
+void CGfxOGL::LoadIdentity() {
+    m_world = GfxMatrix::Identity();
+    m_rotationPending = false;
+    m_translationPending = false;
+}
+
+void CGfxOGL::Translate(float x, float y, float z) {
+    m_translation = GfxMatrix::Translation(x, y, z);
+    m_translationPending = true;
+}
+
+void CGfxOGL::Rotate(float angleDegrees, float x, float y, float z) {
+    const float radians = angleDegrees * kDegreesToRadians;
+    if (x > kAxisThreshold) {
+        m_rotation = GfxMatrix::RotationX(radians);
+    }
+    if (y > kAxisThreshold) {
+        m_rotation = GfxMatrix::RotationY(radians);
+    }
+    if (z > kAxisThreshold) {
+        m_rotation = GfxMatrix::RotationZ(radians);
+    }
+    m_rotationPending = true;
+}
+
+void CGfxOGL::Begin(uint32_t mode) {
+    m_primitiveMode = (mode == GL_TRIANGLE_STRIP) ? GL_TRIANGLE_STRIP : GL_TRIANGLES;
+    m_vertexCount = 0;
+    m_texCoordCount = 0;
+}
+
+void CGfxOGL::TexCoord(float u, float v) {
+    if (m_texCoordCount < kMaxVertices) {
+        m_vertices[m_texCoordCount].u = u;
+        m_vertices[m_texCoordCount].v = v;
+        ++m_texCoordCount;
+    }
+}
+
+void CGfxOGL::Vertex(float x, float y) {
+    if (m_vertexCount < kMaxVertices) {
+        GfxVertex& vertex = m_vertices[m_vertexCount];
+        vertex.x = x;
+        vertex.y = y;
+        vertex.z = 0.0f;
+        vertex.color = m_currentColor;
+        ++m_vertexCount;
+    }
+}
+
+void CGfxOGL::End() {
+    if (m_primitiveMode == 0) {
+        return;
+    }
+    const int primitiveCount = (m_primitiveMode == GL_TRIANGLE_STRIP) ? m_vertexCount - 2 : m_vertexCount / 3;
+    if (primitiveCount <= 0) {
+        m_lastPrimitiveCount = 0;
+        m_lastBlended = false;
+        return;
+    }
+    ApplyPendingTransforms();
+    const bool blended = !(m_currentColor == kOpaqueWhite && !m_blendEnabled);
+    m_lastPrimitiveCount = primitiveCount;
+    m_lastBlended = blended;
+    if (m_renderer != nullptr) {
+        DrawBatch(primitiveCount, blended);
+    }
+}
+
+// The pending rotation and translation stay in force until LoadIdentity, so a second End
+// applies them again.
+void CGfxOGL::ApplyPendingTransforms() {
+    if (m_rotationPending) {
+        m_world = m_world * m_rotation;
+    }
+    if (m_translationPending) {
+        m_world = m_world * m_translation;
+    }
+}
+
+void CGfxOGL::DrawBatch(int primitiveCount, bool blended) {
+    const bool strip = (m_primitiveMode == GL_TRIANGLE_STRIP);
+    const int usedVertices = strip ? m_vertexCount : primitiveCount * 3;
+    const GfxMatrix& w = m_world;
+    SDL_Vertex* out = m_draw->vertices;
+    for (int i = 0; i < usedVertices; ++i) {
+        const GfxVertex& in = m_vertices[i];
+        // +0.5: a pixel's centre lies at its integer coordinate in the program's convention
+        // and at +0.5 in SDL's.
+        out[i].position.x = in.x * w.m[0][0] + in.y * w.m[1][0] + in.z * w.m[2][0] + w.m[3][0] + 0.5f;
+        out[i].position.y = in.x * w.m[0][1] + in.y * w.m[1][1] + in.z * w.m[2][1] + w.m[3][1] + 0.5f;
+        out[i].color.a = static_cast<Uint8>(in.color >> 24);
+        out[i].color.r = static_cast<Uint8>(in.color >> 16);
+        out[i].color.g = static_cast<Uint8>(in.color >> 8);
+        out[i].color.b = static_cast<Uint8>(in.color);
+        out[i].tex_coord.x = in.u;
+        out[i].tex_coord.y = in.v;
+    }
+    SDL_Texture* texture = CTextures::Get().GetBoundTexture();
+    const SDL_BlendMode mode = blended ? static_cast<SDL_BlendMode>(m_sdlBlendMode) : SDL_BLENDMODE_NONE;
+    if (texture != nullptr) {
+        SDL_SetTextureBlendMode(texture, mode);
+    } else {
+        SDL_SetRenderDrawBlendMode(m_renderer, mode);
+    }
+    const int* indices = strip ? m_draw->stripIndices : nullptr;
+    const int indexCount = strip ? primitiveCount * 3 : 0;
+    SDL_RenderGeometry(m_renderer, texture, out, usedVertices, indices, indexCount);
+}
+
+void CGfxOGL::ApplyMatrices() {
+    // The projection maps picture pixels 1:1 onto the target; only the flag remains to keep.
+    m_matricesApplied = true;
+}
+
+void CGfxOGL::EnsureMatrices() {
+    if (!m_matricesApplied) {
+        ApplyMatrices();
+    }
+}
+
+void CGfxOGL::ResetRenderStates() {
+    m_blendEnabled = false;
+    m_cullEnabled = false;
+    m_depthEnabled = false;
+    m_matricesApplied = false;
+    m_textureEnabled = false;
+    m_srcFactor = EBlendFactor::None;
+    m_dstFactor = EBlendFactor::None;
+    ResolveBlendMode();
+    if (m_renderer != nullptr) {
+        SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+    }
+}
+
+bool CGfxOGL::ReadPixels(uint8_t* buffer) {
+    if (m_renderer == nullptr || buffer == nullptr) {
+        return false;
+    }
+    const int rowBytes = m_pictureWidth * 3;
+    std::vector<uint8_t>& picture = m_draw->readBuffer;
+    picture.resize(static_cast<size_t>(rowBytes) * m_pictureHeight);
+    SDL_SetRenderTarget(m_renderer, m_target);
+    const SDL_Rect whole = {0, 0, m_pictureWidth, m_pictureHeight};
+    if (SDL_RenderReadPixels(m_renderer, &whole, SDL_PIXELFORMAT_RGB24, picture.data(), rowBytes) != 0) {
+        CLog::Get().Write("CGfxOGL::ReadPixels FAILED, %s", SDL_GetError());
+        return false;
+    }
+    // The caller's buffer holds GetWidth() x GetHeight() pixels, bottom row first; parts
+    // outside the picture stay black.
+    const int copyBytes = std::min(m_width, m_pictureWidth) * 3;
+    const size_t outRowBytes = static_cast<size_t>(m_width) * 3;
+    for (int outRow = 0; outRow < m_height; ++outRow) {
+        uint8_t* destination = buffer + outRowBytes * outRow;
+        std::fill(destination, destination + outRowBytes, uint8_t{0});
+        const int pictureRow = m_height - 1 - outRow;
+        if (pictureRow >= 0 && pictureRow < m_pictureHeight) {
+            std::copy_n(picture.data() + static_cast<size_t>(rowBytes) * pictureRow, copyBytes, destination);
+        }
+    }
+    return true;
+}
+
+GfxRect CGfxOGL::FitPicture(int outputWidth, int outputHeight, int pictureWidth, int pictureHeight) {
+    GfxRect place{0, 0, outputWidth, outputHeight};
+    if (outputWidth <= 0 || outputHeight <= 0 || pictureWidth <= 0 || pictureHeight <= 0) {
+        return place;
+    }
+    const int64_t outputByPictureHeight = int64_t{outputWidth} * pictureHeight;
+    const int64_t pictureByOutputHeight = int64_t{pictureWidth} * outputHeight;
+    if (outputByPictureHeight <= pictureByOutputHeight) {
+        // The output is narrower than the picture: full width, bars above and below.
+        place.h = static_cast<int>((int64_t{outputWidth} * pictureHeight + pictureWidth / 2) / pictureWidth);
+        place.y = (outputHeight - place.h) / 2;
+    } else {
+        place.w = static_cast<int>((int64_t{outputHeight} * pictureWidth + pictureHeight / 2) / pictureHeight);
+        place.x = (outputWidth - place.w) / 2;
+    }
+    return place;
+}
+
+void CGfxOGL::GetOutputSize(int& width, int& height) const {
+    width = m_pictureWidth;
+    height = m_pictureHeight;
+    if (m_window != nullptr) {
+        // Window coordinates: the unit of mouse positions.
+        SDL_GetWindowSize(m_window, &width, &height);
+    }
+}
+
+GfxRect CGfxOGL::GetPictureRect() const {
+    int width = 0;
+    int height = 0;
+    GetOutputSize(width, height);
+    return FitPicture(width, height, m_pictureWidth, m_pictureHeight);
+}
+
+void CGfxOGL::WindowToPicture(int windowX, int windowY, float& pictureX, float& pictureY) const {
+    const GfxRect place = GetPictureRect();
+    if (place.w <= 0 || place.h <= 0) {
+        pictureX = static_cast<float>(windowX);
+        pictureY = static_cast<float>(windowY);
+        return;
+    }
+    pictureX = static_cast<float>(windowX - place.x) * static_cast<float>(m_pictureWidth) / static_cast<float>(place.w);
+    pictureY = static_cast<float>(windowY - place.y) * static_cast<float>(m_pictureHeight) / static_cast<float>(place.h);
+}
+
+void CGfxOGL::PictureToWindow(float pictureX, float pictureY, int& windowX, int& windowY) const {
+    const GfxRect place = GetPictureRect();
+    windowX = place.x + static_cast<int>(std::lround(pictureX * static_cast<float>(place.w) / static_cast<float>(m_pictureWidth)));
+    windowY = place.y + static_cast<int>(std::lround(pictureY * static_cast<float>(place.h) / static_cast<float>(m_pictureHeight)));
+}
