@@ -1,0 +1,381 @@
+// Folder file system, the file manager's search order and CFile.
+#include "tests/resources/ResourcesFixtures.h"
+
+#include "resources/FileManager.h"
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+class FileManagerTest : public CResourcesTest {
+protected:
+    CFileManager& Files() { return CFileManager::Get(); }
+
+    std::string ReadAll(const std::string& name) {
+        Bytes bytes;
+        if (!Files().LoadWholeFile(name, bytes)) {
+            return "<missing>";
+        }
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+    bool WriteAll(const std::string& name, int32_t mode, const std::string& text) {
+        CFile* file = Files().OpenFile(name, mode);
+        if (!file) {
+            return false;
+        }
+        const bool written = file->Write(text.data(), static_cast<uint32_t>(text.size()));
+        return Files().CloseFile(file) && written;
+    }
+};
+
+// Restores the working directory when a test has moved into its temporary folder.
+class CWorkingFolderGuard {
+public:
+    explicit CWorkingFolderGuard(const std::string& folder) : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~CWorkingFolderGuard() { std::filesystem::current_path(m_previous); }
+
+private:
+    std::filesystem::path m_previous;
+};
+
+TEST_F(FileManagerTest, EmptyMountPathResolvesNamesInWorkingFolder) {
+    WriteFileBytes(m_temp / "here.txt", BytesOf("in the working folder"));
+    CWorkingFolderGuard guard(m_temp.Path());
+    Files().MountFileSystem("");
+    ASSERT_TRUE(Files().HasFileSystems());
+    EXPECT_TRUE(LogHas("CFileSystem Added, path: ./"));
+    EXPECT_EQ(ReadAll("here.txt"), "in the working folder");
+}
+
+TEST_F(FileManagerTest, MountingMissingFolderOrArchiveAddsNothing) {
+    Files().MountFileSystem(m_temp / "no-such-folder");
+    Files().MountFileSystem(m_temp / "missing.nuf");
+    EXPECT_FALSE(Files().HasFileSystems());
+    EXPECT_TRUE(LogHas("CFileManager::MountFileSystem (CFileSystem) FAILED, dir " + (m_temp / "no-such-folder") +
+                       " doesn't exist"));
+    EXPECT_TRUE(LogHas("CFileSystemZip Added, path: " + (m_temp / "missing.nuf")));
+    EXPECT_TRUE(LogHas("CFileManager::MountFileSystem (CFileSystemZip) FAILED, file " + (m_temp / "missing.nuf") +
+                       " doesn't exist"));
+}
+
+TEST_F(FileManagerTest, SearchFollowsMountOrder) {
+    std::filesystem::create_directory(m_temp / "data");
+    WriteFileBytes(m_temp / "data/shared.txt", BytesOf("loose"));
+    WriteFileBytes(m_temp / "gfx.nuf", MakeZip({{"shared.txt", BytesOf("from gfx")}, {"gfx-only", BytesOf("g")},
+                                                {"both.txt", BytesOf("gfx both")}}));
+    WriteFileBytes(m_temp / "sound.nuf", MakeZip({{"both.txt", BytesOf("sound both")}, {"snd-only", BytesOf("s")}}));
+    Files().MountFileSystem(m_temp / "data");
+    Files().MountFileSystem(m_temp / "gfx.nuf");
+    Files().MountFileSystem(m_temp / "sound.nuf");
+
+    const struct {
+        const char* name;
+        const char* expected;
+    } cases[] = {
+        {"shared.txt", "loose"},   // a loose file beats an archive entry
+        {"both.txt", "gfx both"},  // an earlier archive beats a later one
+        {"gfx-only", "g"},
+        {"snd-only", "s"},
+        {"nowhere", "<missing>"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadAll(c.name), c.expected) << c.name;
+    }
+    EXPECT_TRUE(LogHas("CFileManager::OpenFile FAILED, file: nowhere"));
+}
+
+TEST_F(FileManagerTest, FilterAsksOnlyMatchingFileSystems) {
+    std::filesystem::create_directory(m_temp / "data");
+    WriteFileBytes(m_temp / "data/1.lvl", BytesOf("loose level"));
+    WriteFileBytes(m_temp / "data/9.lvl", BytesOf("only loose"));
+    WriteFileBytes(m_temp / "levels.nuf", MakeZip({{"1.lvl", BytesOf("packed level")}}));
+    Files().MountFileSystem(m_temp / "data");
+    Files().MountFileSystem(m_temp / "levels.nuf");
+
+    CFile* level = Files().OpenFile("levels", "1.lvl", kFileRead);
+    ASSERT_NE(level, nullptr);
+    std::string text(level->GetSize(), '\0');
+    EXPECT_TRUE(level->Read(text.data(), static_cast<uint32_t>(text.size())));
+    EXPECT_EQ(text, "packed level");
+    EXPECT_TRUE(Files().CloseFile(level));
+    EXPECT_EQ(level, nullptr);
+
+    EXPECT_EQ(Files().OpenFile("levels", "9.lvl", kFileRead), nullptr);
+    EXPECT_TRUE(LogHas("CFileManager::OpenFile FAILED, file: 9.lvl"));
+    // The empty filter asks everyone.
+    CFile* loose = Files().OpenFile("", "9.lvl", kFileRead);
+    EXPECT_NE(loose, nullptr);
+    Files().CloseFile(loose);
+}
+
+TEST_F(FileManagerTest, DeleteAndRenameReachOnlyFolders) {
+    std::filesystem::create_directory(m_temp / "data");
+    WriteFileBytes(m_temp / "data/loose.txt", BytesOf("loose"));
+    WriteFileBytes(m_temp / "data/taken.txt", BytesOf("taken"));
+    const Bytes archive = MakeZip({{"packed.txt", BytesOf("packed")}});
+    WriteFileBytes(m_temp / "gfx.nuf", archive);
+    Files().MountFileSystem(m_temp / "data");
+    Files().MountFileSystem(m_temp / "gfx.nuf");
+
+    EXPECT_FALSE(Files().Delete("packed.txt"));
+    EXPECT_FALSE(Files().Rename("packed.txt", "moved.txt"));
+    EXPECT_EQ(ReadFileBytes(m_temp / "gfx.nuf"), archive);
+    EXPECT_TRUE(Files().Exists("packed.txt"));
+
+    // An existing name is never replaced by a rename.
+    EXPECT_FALSE(Files().Rename("loose.txt", "taken.txt"));
+    EXPECT_EQ(ReadAll("taken.txt"), "taken");
+    EXPECT_TRUE(Files().Rename("loose.txt", "renamed.txt"));
+    EXPECT_FALSE(Files().Exists("loose.txt"));
+    EXPECT_EQ(ReadAll("renamed.txt"), "loose");
+
+    EXPECT_TRUE(Files().Delete("renamed.txt"));
+    EXPECT_FALSE(PathExists(m_temp / "data/renamed.txt"));
+    EXPECT_FALSE(Files().Delete("renamed.txt"));
+}
+
+TEST_F(FileManagerTest, GetSizeKeepsTheReadPosition) {
+    Bytes thousand(1000);
+    for (size_t i = 0; i < thousand.size(); ++i) {
+        thousand[i] = static_cast<uint8_t>(i * 7);
+    }
+    WriteFileBytes(m_temp / "big.bin", thousand);
+    Files().MountFileSystem(m_temp.Path());
+    CFile* file = Files().OpenFile("big.bin", kFileRead);
+    ASSERT_NE(file, nullptr);
+    uint8_t head[10];
+    ASSERT_TRUE(file->Read(head, sizeof(head)));
+    EXPECT_EQ(file->GetSize(), 1000u);
+    EXPECT_EQ(file->Tell(), 10);
+    uint8_t next = 0;
+    ASSERT_TRUE(file->Read(&next, 1));
+    EXPECT_EQ(next, thousand[10]);
+    // Cached: a later change on disk is not measured again.
+    EXPECT_EQ(file->GetSize(), 1000u);
+    Files().CloseFile(file);
+}
+
+TEST_F(FileManagerTest, ReadShortReadsAndEof) {
+    WriteFileBytes(m_temp / "five.bin", BytesOf("12345"));
+    Files().MountFileSystem(m_temp.Path());
+    CFile* file = Files().OpenFile("five.bin", kFileRead);
+    ASSERT_NE(file, nullptr);
+    char buffer[8] = {};
+    EXPECT_FALSE(file->Read(buffer, 8));
+    EXPECT_EQ(std::string(buffer, 5), "12345");
+    EXPECT_TRUE(file->IsEof());
+    file->Rewind();
+    EXPECT_FALSE(file->IsEof());
+    file->Skip(3);
+    ASSERT_TRUE(file->Read(buffer, 2));
+    EXPECT_EQ(std::string(buffer, 2), "45");
+    Files().CloseFile(file);
+}
+
+TEST_F(FileManagerTest, ReadLineCutsLineEnds) {
+    const struct {
+        const char* content;
+        uint32_t capacity;
+        std::vector<std::pair<bool, std::string>> lines;
+    } cases[] = {
+        {"abc\r\n", 64, {{true, "abc"}, {false, ""}}},
+        {"one\ntwo\r\nlast", 64, {{true, "one"}, {true, "two"}, {false, "last"}}},
+        {"a\rb\n", 64, {{true, "a"}}},                  // cut at the first CR
+        {"abcdef\n", 4, {{false, "abc"}}},               // longer than capacity - 1
+        {"abc\n", 4, {{true, "abc"}}},                   // exactly capacity - 1
+        {"\n\n", 8, {{true, ""}, {true, ""}, {false, ""}}},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        const std::string name = "lines" + std::to_string(index++) + ".txt";
+        WriteFileBytes(m_temp / name, BytesOf(c.content));
+    }
+    Files().MountFileSystem(m_temp.Path());
+    index = 0;
+    for (const auto& c : cases) {
+        const std::string name = "lines" + std::to_string(index++) + ".txt";
+        CFile* file = Files().OpenFile(name, kFileRead);
+        ASSERT_NE(file, nullptr);
+        for (const auto& [good, text] : c.lines) {
+            std::vector<char> buffer(c.capacity, 'x');
+            EXPECT_EQ(file->ReadLine(buffer.data(), c.capacity), good) << c.content;
+            EXPECT_EQ(std::string(buffer.data()), text) << c.content;
+        }
+        Files().CloseFile(file);
+    }
+}
+
+TEST_F(FileManagerTest, OpenModes) {
+    WriteFileBytes(m_temp / "old.bin", BytesOf("old"));
+    Files().MountFileSystem(m_temp.Path());
+    const struct {
+        int32_t mode;
+        bool opens;
+        const char* afterWritingNew;  // content of old.bin after writing "new" (null: not written)
+    } cases[] = {
+        {kFileRead, true, nullptr},
+        {kFileWrite, true, "new"},
+        {kFileAppend, true, "oldnew"},
+        {kFileWriteNew, true, "new"},
+        {4, false, nullptr},
+        {7, false, nullptr},
+        {-1, false, nullptr},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes(m_temp / "old.bin", BytesOf("old"));
+        CFile* file = Files().OpenFile("old.bin", c.mode);
+        EXPECT_EQ(file != nullptr, c.opens) << c.mode;
+        if (file && c.afterWritingNew) {
+            EXPECT_TRUE(file->Write("new", 3));
+        }
+        if (file && !c.afterWritingNew) {
+            EXPECT_FALSE(file->Write("new", 3)) << "a read-only file took a write";
+        }
+        EXPECT_TRUE(Files().CloseFile(file));
+        EXPECT_EQ(ReadAll("old.bin"), c.afterWritingNew ? c.afterWritingNew : "old") << c.mode;
+    }
+    // Append and write create a missing file.
+    EXPECT_TRUE(WriteAll("made-by-append.bin", kFileAppend, "a"));
+    EXPECT_TRUE(WriteAll("made-by-write.bin", kFileWrite, "w"));
+    EXPECT_EQ(ReadAll("made-by-append.bin"), "a");
+    EXPECT_EQ(ReadAll("made-by-write.bin"), "w");
+    EXPECT_EQ(ListFolder(m_temp.Path()),
+              (std::vector<std::string>{"made-by-append.bin", "made-by-write.bin", "old.bin"}));
+}
+
+TEST_F(FileManagerTest, NamesOutsideTheFolderAreRefused) {
+    std::filesystem::create_directory(m_temp / "root");
+    std::filesystem::create_directory(m_temp / "root/a");
+    WriteFileBytes(m_temp / "outside.txt", BytesOf("keep me"));
+    WriteFileBytes(m_temp / "root/inside.txt", BytesOf("inside"));
+    Files().MountFileSystem(m_temp / "root");
+
+    const std::string refused[] = {
+        "../outside.txt", "../x", "/etc/passwd", m_temp / "outside.txt", "a/../../outside.txt", "a/../../b",
+        "..", "a/..", "", "..\\outside.txt", "a\\..\\..\\b",
+    };
+    for (const std::string& name : refused) {
+        m_log.clear();
+        EXPECT_EQ(Files().OpenFile(name, kFileRead), nullptr) << name;
+        EXPECT_TRUE(LogHas("CFileSystem::OpenFile FAILED, name outside the folder: " + name)) << name;
+        for (int32_t mode : {kFileWrite, kFileAppend, kFileWriteNew}) {
+            EXPECT_EQ(Files().OpenFile(name, mode), nullptr) << name << " mode " << mode;
+        }
+        EXPECT_FALSE(Files().Exists(name)) << name;
+        EXPECT_FALSE(Files().Delete(name)) << name;
+        EXPECT_FALSE(Files().Rename("inside.txt", name)) << name;
+    }
+    EXPECT_EQ(ReadFileBytes(m_temp / "outside.txt"), BytesOf("keep me"));
+    EXPECT_EQ(ListFolder(m_temp.Path()), (std::vector<std::string>{"outside.txt", "root"}));
+    EXPECT_EQ(ListFolder(m_temp / "root"), (std::vector<std::string>{"a", "inside.txt"}));
+    // Names that only look odd stay inside and work.
+    for (const std::string& name : {std::string("a/..b"), std::string("...x"), std::string("a/./c")}) {
+        EXPECT_TRUE(WriteAll(name, kFileWrite, "ok")) << name;
+        EXPECT_EQ(ReadAll(name), "ok") << name;
+    }
+}
+
+TEST_F(FileManagerTest, TargetIsReplacedOnlyByACompleteClose) {
+    WriteFileBytes(m_temp / "players.cfg", BytesOf("old profiles"));
+    Files().MountFileSystem(m_temp.Path());
+
+    CFile* writer = Files().OpenFile("players.cfg", kFileWriteNew);
+    ASSERT_NE(writer, nullptr);
+    ASSERT_TRUE(writer->Write("new profiles", 12));
+    // While the writer is open the old file is untouched.
+    EXPECT_EQ(ReadFileBytes(m_temp / "players.cfg"), BytesOf("old profiles"));
+    EXPECT_TRUE(Files().CloseFile(writer));
+    EXPECT_EQ(ReadFileBytes(m_temp / "players.cfg"), BytesOf("new profiles"));
+    EXPECT_EQ(ListFolder(m_temp.Path()), std::vector<std::string>{"players.cfg"});
+}
+
+TEST_F(FileManagerTest, WriteInterruptedBeforeCloseKeepsOldFile) {
+    WriteFileBytes(m_temp / "hs1.dat", BytesOf("old scores"));
+    Files().MountFileSystem(m_temp.Path());
+    for (int32_t mode : {kFileWrite, kFileAppend, kFileWriteNew}) {
+        CFile* writer = Files().OpenFile("hs1.dat", mode);
+        ASSERT_NE(writer, nullptr);
+        ASSERT_TRUE(writer->Write("half", 4));
+        delete writer;  // destroyed without the closing Close
+        EXPECT_EQ(ReadFileBytes(m_temp / "hs1.dat"), BytesOf("old scores")) << mode;
+        EXPECT_EQ(ListFolder(m_temp.Path()), std::vector<std::string>{"hs1.dat"}) << mode;
+    }
+}
+
+// A real write failure: the process may write at most limit bytes into any one file.
+class CFileSizeLimit {
+public:
+    explicit CFileSizeLimit(rlim_t limit) {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = limit;
+        m_applied = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~CFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool Applied() const { return m_applied; }
+
+private:
+    rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_applied = false;
+};
+
+TEST_F(FileManagerTest, FailedWriteKeepsOldFileAndLeavesNoTemporary) {
+    const std::string old(500, 'o');
+    Files().MountFileSystem(m_temp.Path());
+    const struct {
+        int32_t mode;
+        uint32_t bytes;  // small writes fail at the flush in Close, large ones in Write
+    } cases[] = {
+        {kFileWriteNew, 1500},
+        {kFileWriteNew, 50000},
+        {kFileWrite, 50000},
+        {kFileAppend, 800},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes(m_temp / "ply1.sav", BytesOf(old));
+        const std::string data(c.bytes, 'n');
+        bool written = false;
+        bool closed = false;
+        {
+            CFileSizeLimit limit(1000);
+            ASSERT_TRUE(limit.Applied());
+            CFile* writer = Files().OpenFile("ply1.sav", c.mode);
+            ASSERT_NE(writer, nullptr);
+            written = writer->Write(data.data(), c.bytes);
+            closed = Files().CloseFile(writer);
+        }
+        EXPECT_FALSE(written && closed) << c.bytes;
+        EXPECT_FALSE(closed) << c.bytes;
+        EXPECT_EQ(ReadFileBytes(m_temp / "ply1.sav"), BytesOf(old)) << c.bytes;
+        EXPECT_EQ(ListFolder(m_temp.Path()), std::vector<std::string>{"ply1.sav"}) << c.bytes;
+        EXPECT_TRUE(LogHas("CFile::Close FAILED, file not written: " + (m_temp / "ply1.sav")));
+    }
+}
+
+TEST_F(FileManagerTest, MakeUniqueNameSkipsTakenNames) {
+    std::filesystem::create_directory(m_temp / "shots");
+    WriteFileBytes(m_temp / "shots/qvt1.tga", BytesOf("x"));
+    WriteFileBytes(m_temp / "shots/qvt2.tga", BytesOf("x"));
+    CFileSystem folder;
+    ASSERT_TRUE(folder.Mount(m_temp / "shots"));
+    std::string name;
+    ASSERT_TRUE(folder.MakeUniqueName("qvt", ".tga", name));
+    EXPECT_EQ(name, "qvt3.tga");
+    EXPECT_EQ(folder.GetRootPath(), m_temp / "shots/");
+    EXPECT_TRUE(folder.PathContains("shots"));
+    EXPECT_TRUE(folder.PathContains(""));
+    EXPECT_FALSE(folder.PathContains("Shots"));
+}
+
+}  // namespace
