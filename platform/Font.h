@@ -52,8 +52,14 @@ public:
     static CFont& Small();
     static CFont& Third();
     static CFont& FixedPitch();
+    // Sets up the four: "font"/"fontdata.dat" 32x32, "font2"/"fontdata2.dat" 16x16,
+    // "font3"/"fontdata3.dat" 32x32, and the fixed-pitch copy of the main font (factor 0.5).
+    static void InitProgramFonts();
 
 private:
+    void LoadInfoFile(const char* fileName);
+    int32_t GlyphIndex(unsigned char code) const;
+    int32_t Advance(int32_t index) const;
     void PrintProportional(const char* text, float x, float y) const;
     void PrintCells(const char* text, float x, float y) const;
     void BeginText() const;

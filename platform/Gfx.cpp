@@ -65,7 +65,8 @@ CGfxOGL& CGfxOGL::Get() {
 
 CGfxOGL::CGfxOGL()
     : m_vertices(), m_world(GfxMatrix::Identity()), m_rotation(GfxMatrix::Identity()),
-      m_translation(GfxMatrix::Identity()), m_draw(std::make_unique<GfxDrawBuffers>()) {
+      m_translation(GfxMatrix::Identity()),
+      m_lastWorld(GfxMatrix::Identity()), m_draw(std::make_unique<GfxDrawBuffers>()) {
     for (int triangle = 0; triangle < kMaxStripTriangles; ++triangle) {
         m_draw->stripIndices[triangle * 3 + 0] = triangle;
         m_draw->stripIndices[triangle * 3 + 1] = triangle + 1;
@@ -365,6 +366,7 @@ void CGfxOGL::End() {
         return;
     }
     ApplyPendingTransforms();
+    m_lastWorld = m_world;
     const bool blended = !(m_currentColor == kOpaqueWhite && !m_blendEnabled);
     m_lastPrimitiveCount = primitiveCount;
     m_lastBlended = blended;

@@ -111,7 +111,10 @@ public:
     int GetVertexCount() const { return m_vertexCount; }
     const GfxVertex* GetVertices() const { return m_vertices; }
     uint32_t GetCurrentColor() const { return m_currentColor; }
+    uint32_t GetClearColor() const { return m_clearColor; }
     const GfxMatrix& GetWorldMatrix() const { return m_world; }
+    // The world matrix the last drawing End used (callers reset the live one after End).
+    const GfxMatrix& GetLastDrawWorld() const { return m_lastWorld; }
     bool IsBlendEnabled() const { return m_blendEnabled; }
     EBlendFactor GetSourceFactor() const { return m_srcFactor; }
     EBlendFactor GetDestinationFactor() const { return m_dstFactor; }
@@ -164,6 +167,7 @@ private:
 
     int m_lastPrimitiveCount = 0;
     bool m_lastBlended = false;
+    GfxMatrix m_lastWorld;
     int m_factorSendCount = 0;
 
     int m_pictureWidth = 640;    // the target's size, fixed at Create

@@ -82,11 +82,12 @@ public:
     void AddRegion(const TextureHandle& texture, float textureWidth, float textureHeight,
                    float spriteWidth, float spriteHeight, float left, float top, float right, float bottom);
     int32_t Count() const { return static_cast<int32_t>(m_sprites.size()); }
-    // An index past the end yields the first sprite.
+    // An index past the end yields the first sprite (an empty list yields an empty sprite).
     CSprite& Get(int32_t index);
     void SetSize(float width, float height);
     void Clear() { m_sprites.clear(); }
 
 private:
     std::vector<std::unique_ptr<CSprite>> m_sprites;
+    CSprite m_none;
 };
