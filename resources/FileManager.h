@@ -18,6 +18,9 @@ public:
     // Drops every file system (tests mount their own fixtures).
     void UnmountAll();
 
+    // Archives refuse writing modes, so a write goes to the first folder that accepts the
+    // name (the data folder, mounted first). A name a folder refuses (absolute, "..") is
+    // opened nowhere.
     CFile* OpenFile(const std::string& name, int32_t mode);
     // Only file systems whose root path contains filter are asked.
     CFile* OpenFile(const std::string& filter, const std::string& name, int32_t mode);
