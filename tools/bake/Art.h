@@ -1,0 +1,61 @@
+#pragma once
+// The painters of the baked pictures. Each draws one picture (or one atlas cell) into a
+// canvas from the parameters of data/art; BakeGraphics puts them together.
+#include "tools/bake/ArtConfig.h"
+#include "tools/bake/GlyphRaster.h"
+#include "tools/bake/Raster.h"
+
+#include <string>
+
+struct ArtSources {
+    CArtConfig textures;
+    CArtConfig atlas;
+    CArtConfig balls;
+    CArtConfig scene;
+    CGlyphFace bold;
+    CGlyphFace regular;
+};
+
+// One region of the atlas: frame f lies at (x + (f mod columns) w, y + (f div columns) h).
+struct AtlasRegion {
+    int x = 0, y = 0, width = 0, height = 0, frames = 1, columns = 1;
+    int FrameX(int frame) const { return x + (frame % columns) * width; }
+    int FrameY(int frame) const { return y + (frame / columns) * height; }
+};
+AtlasRegion FindRegion(const CArtConfig& atlas, const std::string& name);
+
+// Cells of "texpack_face" (each canvas is exactly one frame).
+CCanvas PaintBall(const ArtSources& art, int colour);
+CCanvas PaintSpecial(const ArtSources& art, int code);  // 8..13
+CCanvas PaintLauncher(const ArtSources& art);
+CCanvas PaintHudButton(const ArtSources& art, const std::string& icon, bool hovered);
+CCanvas PaintParticle(int size);
+CCanvas PaintLifeIcon(const ArtSources& art);
+CCanvas PaintSparkle(int size);
+CCanvas PaintArrowEffect(const ArtSources& art, bool pointsLeft);
+CCanvas PaintDigit(const ArtSources& art, int digit);
+CCanvas PaintSliderEnd(const ArtSources& art, bool left, bool hovered);
+CCanvas PaintSliderMiddle(const ArtSources& art, bool hovered);
+CCanvas PaintSliderKnob(const ArtSources& art, bool hovered);
+
+// Whole pictures.
+CCanvas PaintAtlas(const ArtSources& art);
+CCanvas PaintBackground(const ArtSources& art, int width, int height);
+CCanvas PaintFrame(const ArtSources& art, int width, int height);
+CCanvas PaintBorderBar(const ArtSources& art, int width, int height);
+CCanvas PaintBottomStrip(const ArtSources& art, int width, int height);
+CCanvas PaintDarkPanel(const ArtSources& art, int width, int height);
+CCanvas PaintTitleLogo(const ArtSources& art, int width, int height);
+CCanvas PaintStudioLogo(const ArtSources& art, int width, int height);
+CCanvas PaintMouseCursor(const ArtSources& art, int width, int height);
+// Two frames side by side: normal, hovered.
+CCanvas PaintSliderStrip(const ArtSources& art, const std::string& piece);
+
+// Helpers shared by the painters.
+// Draws a text mask with a fill paint, an outline of the given width and an optional
+// soft shadow; origin is the pen at the baseline, in canvas pixels.
+void DrawOutlinedText(CCanvas& canvas, const CGlyphFace& face, const std::u32string& text, float pixelSize, float x,
+                      float baseline, const Paint& fill, const Rgba& outline, float outlineWidth, float shadowAlpha,
+                      float letterSpacing = 0.0f);
+// A soft shadow of a shape: filled, blurred, laid under whatever is drawn next.
+void DrawSoftShadow(CCanvas& canvas, const Shape& shape, const Rgba& colour, int blurRadius);

@@ -1,0 +1,401 @@
+// pellora-preview <data-folder> <out-folder>
+// Reads the baked gfx.nuf and composes PNG previews for the artist: every texture on a
+// checkerboard, a mock game scene laid out with the field geometry of the game, and a
+// mock menu. The scene is drawn the way the game draws (straight alpha blending, the
+// proportional font layout of the font info files), so what looks right here looks
+// right in the game.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <jpeglib.h>
+#include <map>
+#include <string>
+#include <vector>
+#include <zlib.h>
+
+namespace {
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<float> rgba;  // straight alpha, 0..1
+    const float* At(int x, int y) const { return &rgba[(static_cast<size_t>(y) * width + x) * 4]; }
+};
+
+struct Colour {
+    float r = 1.0f, g = 1.0f, b = 1.0f, a = 1.0f;
+};
+
+uint32_t Read32(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+uint16_t Read16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+std::map<std::string, std::vector<uint8_t>> ReadStoredZip(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::map<std::string, std::vector<uint8_t>> files;
+    size_t at = 0;
+    while (at + 30 <= bytes.size() && Read32(&bytes[at]) == 0x04034B50u) {
+        const uint32_t size = Read32(&bytes[at + 18]);
+        const uint16_t nameLength = Read16(&bytes[at + 26]);
+        const uint16_t extraLength = Read16(&bytes[at + 28]);
+        const std::string name(reinterpret_cast<const char*>(&bytes[at + 30]), nameLength);
+        const size_t data = at + 30 + nameLength + extraLength;
+        files[name] = std::vector<uint8_t>(bytes.begin() + static_cast<long>(data), bytes.begin() + static_cast<long>(data + size));
+        at = data + size;
+    }
+    return files;
+}
+
+bool DecodeTga(const std::vector<uint8_t>& file, Image& image) {
+    if (file.size() < 18 || file[2] != 2 || (file[16] != 24 && file[16] != 32)) {
+        return false;
+    }
+    image.width = Read16(&file[12]);
+    image.height = Read16(&file[14]);
+    const int bpp = file[16] / 8;
+    const bool topFirst = (file[17] & 0x20) != 0;
+    image.rgba.assign(static_cast<size_t>(image.width) * image.height * 4, 1.0f);
+    const uint8_t* p = &file[18 + file[0]];
+    for (int row = 0; row < image.height; ++row) {
+        const int y = topFirst ? row : image.height - 1 - row;
+        for (int x = 0; x < image.width; ++x, p += bpp) {
+            float* d = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
+            d[0] = p[2] / 255.0f;
+            d[1] = p[1] / 255.0f;
+            d[2] = p[0] / 255.0f;
+            d[3] = bpp == 4 ? p[3] / 255.0f : 1.0f;
+        }
+    }
+    return true;
+}
+
+bool DecodeJpeg(const std::vector<uint8_t>& file, Image& image) {
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    image.width = static_cast<int>(info.output_width);
+    image.height = static_cast<int>(info.output_height);
+    image.rgba.assign(static_cast<size_t>(image.width) * image.height * 4, 1.0f);
+    std::vector<uint8_t> row(static_cast<size_t>(image.width) * 3);
+    while (info.output_scanline < info.output_height) {
+        const int y = static_cast<int>(info.output_scanline);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_read_scanlines(&info, rows, 1);
+        for (int x = 0; x < image.width; ++x) {
+            float* d = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
+            d[0] = row[x * 3] / 255.0f;
+            d[1] = row[x * 3 + 1] / 255.0f;
+            d[2] = row[x * 3 + 2] / 255.0f;
+        }
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+void Sample(const Image& image, float u, float v, float out[4]) {
+    // Bilinear with clamping, as the game's linear filter and clamp addressing.
+    const float x = u * image.width - 0.5f;
+    const float y = v * image.height - 0.5f;
+    const int x0 = static_cast<int>(std::floor(x));
+    const int y0 = static_cast<int>(std::floor(y));
+    const float fx = x - x0;
+    const float fy = y - y0;
+    for (int c = 0; c < 4; ++c) {
+        out[c] = 0.0f;
+    }
+    for (int j = 0; j < 2; ++j) {
+        for (int i = 0; i < 2; ++i) {
+            const int sx = std::min(std::max(x0 + i, 0), image.width - 1);
+            const int sy = std::min(std::max(y0 + j, 0), image.height - 1);
+            const float weight = (i ? fx : 1.0f - fx) * (j ? fy : 1.0f - fy);
+            const float* p = image.At(sx, sy);
+            // Premultiply for filtering.
+            out[0] += p[0] * p[3] * weight;
+            out[1] += p[1] * p[3] * weight;
+            out[2] += p[2] * p[3] * weight;
+            out[3] += p[3] * weight;
+        }
+    }
+}
+
+// Draws the texture rectangle (u0, v0)-(u1, v1) onto the quad with top-left (x, y), size
+// (w, h), rotated by angle degrees about (px, py), tinted by colour.
+void DrawQuad(Image& target, const Image& texture, float u0, float v0, float u1, float v1, float x, float y, float w, float h,
+              const Colour& tint, float angle = 0.0f, float px = 0.0f, float py = 0.0f) {
+    const float radians = angle * 3.14159265f / 180.0f;
+    const float c = std::cos(radians);
+    const float s = std::sin(radians);
+    const float reach = std::sqrt(w * w + h * h) + std::fabs(px - x) + std::fabs(py - y);
+    const int xs = static_cast<int>(std::floor(angle != 0.0f ? px - reach : x));
+    const int xe = static_cast<int>(std::ceil(angle != 0.0f ? px + reach : x + w));
+    const int ys = static_cast<int>(std::floor(angle != 0.0f ? py - reach : y));
+    const int ye = static_cast<int>(std::ceil(angle != 0.0f ? py + reach : y + h));
+    for (int ty = std::max(ys, 0); ty < std::min(ye, target.height); ++ty) {
+        for (int tx = std::max(xs, 0); tx < std::min(xe, target.width); ++tx) {
+            float qx = tx + 0.5f;
+            float qy = ty + 0.5f;
+            if (angle != 0.0f) {
+                const float dx = qx - px;
+                const float dy = qy - py;
+                qx = px + dx * c + dy * s;
+                qy = py - dx * s + dy * c;
+            }
+            const float lu = (qx - x) / w;
+            const float lv = (qy - y) / h;
+            if (lu < 0.0f || lu >= 1.0f || lv < 0.0f || lv >= 1.0f) {
+                continue;
+            }
+            float p[4];
+            Sample(texture, u0 + (u1 - u0) * lu, v0 + (v1 - v0) * lv, p);
+            const float alpha = p[3] * tint.a;
+            if (alpha <= 0.0f) {
+                continue;
+            }
+            float* d = &target.rgba[(static_cast<size_t>(ty) * target.width + tx) * 4];
+            const float inv = p[3] > 0.0f ? 1.0f / p[3] : 0.0f;
+            d[0] = p[0] * inv * tint.r * alpha + d[0] * (1.0f - alpha);
+            d[1] = p[1] * inv * tint.g * alpha + d[1] * (1.0f - alpha);
+            d[2] = p[2] * inv * tint.b * alpha + d[2] * (1.0f - alpha);
+            d[3] = 1.0f;
+        }
+    }
+}
+
+void DrawImage(Image& target, const Image& texture, float x, float y, const Colour& tint = Colour()) {
+    DrawQuad(target, texture, 0, 0, 1, 1, x, y, static_cast<float>(texture.width), static_cast<float>(texture.height), tint);
+}
+
+void DrawRegion(Image& target, const Image& texture, int rx, int ry, int rw, int rh, float x, float y, float w, float h,
+                const Colour& tint = Colour(), float angle = 0.0f, float px = 0.0f, float py = 0.0f) {
+    DrawQuad(target, texture, static_cast<float>(rx) / texture.width, static_cast<float>(ry) / texture.height,
+             static_cast<float>(rx + rw) / texture.width, static_cast<float>(ry + rh) / texture.height, x, y, w, h, tint, angle, px, py);
+}
+
+struct Font {
+    const Image* texture = nullptr;
+    int cellWidth = 32;
+    int16_t info[256][4] = {};
+};
+
+Font MakeFont(const Image& texture, const std::vector<uint8_t>& info, int cellWidth) {
+    Font font;
+    font.texture = &texture;
+    font.cellWidth = cellWidth;
+    std::memcpy(font.info, info.data(), std::min<size_t>(info.size(), sizeof(font.info)));
+    return font;
+}
+
+int Measure(const Font& font, const char* text, int charWidth) {
+    const float scale = static_cast<float>(charWidth) / font.cellWidth;
+    int pen = 0;
+    for (const char* p = text; *p != 0; ++p) {
+        const int16_t* e = font.info[static_cast<uint8_t>(*p)];
+        pen += static_cast<int>((e[1] + e[2] + e[3]) * scale);
+    }
+    return pen;
+}
+
+void Print(Image& target, const Font& font, const char* text, float x, float y, int charSize, const Colour& tint) {
+    const float scale = static_cast<float>(charSize) / font.cellWidth;
+    int pen = 0;
+    for (const char* p = text; *p != 0; ++p) {
+        const int code = static_cast<uint8_t>(*p);
+        const int16_t* e = font.info[code];
+        const float left = x + pen + static_cast<int>(e[1] * scale);
+        const float width = static_cast<int>(e[2] * scale);
+        const int row = code / 16;
+        if (e[2] > 0) {
+            DrawQuad(target, *font.texture, static_cast<float>(e[0] + e[1]) / (font.cellWidth * 16), row / 16.0f,
+                     static_cast<float>(e[0] + e[1] + e[2]) / (font.cellWidth * 16), (row + 1) / 16.0f, left - 0.5f, y - 0.5f, width,
+                     static_cast<float>(charSize), tint);
+        }
+        pen += static_cast<int>((e[1] + e[2] + e[3]) * scale);
+    }
+}
+
+void PrintCentered(Image& target, const Font& font, const char* text, float x, float y, int charSize, const Colour& tint) {
+    Print(target, font, text, x - Measure(font, text, charSize) / 2, y, charSize, tint);
+}
+
+void WritePng(const Image& image, const std::string& path) {
+    std::vector<uint8_t> raw;
+    for (int y = 0; y < image.height; ++y) {
+        raw.push_back(0);
+        for (int x = 0; x < image.width; ++x) {
+            const float* p = image.At(x, y);
+            for (int c = 0; c < 3; ++c) {
+                raw.push_back(static_cast<uint8_t>(std::lround(std::min(std::max(p[c], 0.0f), 1.0f) * 255.0f)));
+            }
+        }
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<uint8_t> packed(packedSize);
+    compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), 6);
+    packed.resize(packedSize);
+    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const auto chunk = [&out](const char* type, const std::vector<uint8_t>& data) {
+        const uint32_t length = static_cast<uint32_t>(data.size());
+        for (int i = 3; i >= 0; --i) out.push_back(static_cast<uint8_t>(length >> (i * 8)));
+        std::vector<uint8_t> body(type, type + 4);
+        body.insert(body.end(), data.begin(), data.end());
+        out.insert(out.end(), body.begin(), body.end());
+        const uint32_t crc = static_cast<uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size())));
+        for (int i = 3; i >= 0; --i) out.push_back(static_cast<uint8_t>(crc >> (i * 8)));
+    };
+    std::vector<uint8_t> header;
+    for (int v : {image.width, image.height}) {
+        for (int i = 3; i >= 0; --i) header.push_back(static_cast<uint8_t>(v >> (i * 8)));
+    }
+    header.insert(header.end(), {8, 2, 0, 0, 0});
+    chunk("IHDR", header);
+    chunk("IDAT", packed);
+    chunk("IEND", {});
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+}
+
+Image Blank(int width, int height, bool checker) {
+    Image image;
+    image.width = width;
+    image.height = height;
+    image.rgba.assign(static_cast<size_t>(width) * height * 4, 1.0f);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            float* d = &image.rgba[(static_cast<size_t>(y) * width + x) * 4];
+            const float v = checker ? (((x / 8) + (y / 8)) % 2 ? 0.55f : 0.75f) : 0.0f;
+            d[0] = d[1] = d[2] = v;
+        }
+    }
+    return image;
+}
+
+Image Scaled(const Image& source, int factor) {
+    Image out = Blank(source.width * factor, source.height * factor, true);
+    DrawImage(out, source, 0, 0);
+    DrawQuad(out, source, 0, 0, 1, 1, 0, 0, static_cast<float>(out.width), static_cast<float>(out.height), Colour());
+    return out;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: pellora-preview <data-folder> <out-folder>\n");
+        return 2;
+    }
+    const std::string out = argv[2];
+    auto files = ReadStoredZip(std::string(argv[1]) + "/gfx.nuf");
+    std::map<std::string, Image> textures;
+    for (const auto& [name, bytes] : files) {
+        Image image;
+        const std::string base = name.substr(0, name.size() - 4);
+        if ((name.size() > 4 && name.compare(name.size() - 4, 4, ".tga") == 0 && DecodeTga(bytes, image)) ||
+            (name.size() > 4 && name.compare(name.size() - 4, 4, ".jpg") == 0 && DecodeJpeg(bytes, image))) {
+            textures[base] = image;
+            const int factor = image.width <= 64 ? 4 : (image.width <= 256 ? 2 : 1);
+            WritePng(Scaled(image, factor), out + "/tex_" + base + ".png");
+        }
+    }
+    const Image& atlas = textures["texpack_face"];
+    const bool haveFonts = files.count("fontdata.dat") && textures.count("font") && textures.count("font2") && textures.count("font3");
+    Font main, small, third;
+    if (haveFonts) {
+        main = MakeFont(textures["font"], files["fontdata.dat"], 32);
+        small = MakeFont(textures["font2"], files["fontdata2.dat"], 16);
+        third = MakeFont(textures["font3"], files["fontdata3.dat"], 32);
+    }
+
+    // The game scene.
+    Image scene = Blank(640, 480, false);
+    DrawImage(scene, textures["bakgrund"], 0, 0);
+    DrawImage(scene, textures["stolpar"], 64, 2);
+    const float drop = 28.0f;  // the field has moved down one row
+    DrawImage(scene, textures["border"], 157, drop + 0.0f);
+    DrawImage(scene, textures["border"], 157, drop - 32.0f);
+    DrawImage(scene, textures["bottom"], 0, 450);
+    DrawImage(scene, textures["bottom"], 320, 450);
+    const char* rows[] = {"0011223344", "501122334", "55x6677001", "ab0c7d122", "4455e66770", "01.2.34", "....5"};
+    for (int r = 0; r < 7; ++r) {
+        for (int c = 0; rows[r][c] != 0; ++c) {
+            const char k = rows[r][c];
+            if (k == '.') continue;
+            const int code = k >= 'a' ? 8 + (k - 'a') : (k == 'x' ? 13 : k - '0');
+            const int u = code < 8 ? 32 * code : 32 * (code - 8);
+            const int v = code < 8 ? 0 : 32;
+            DrawRegion(scene, atlas, u, v, 32, 32, 160.0f + 32 * c + (r % 2 ? 16 : 0), 32.0f + drop + 28 * r, 32, 32);
+        }
+    }
+    DrawRegion(scene, atlas, 64, 96, 64, 64, 250, 200, 24, 24, Colour{0.65f, 0.65f, 0.65f, 0.8f});
+    DrawRegion(scene, atlas, 64, 96, 64, 64, 262, 214, 16, 16, Colour{0.7f, 0.7f, 0.7f, 0.6f});
+    DrawRegion(scene, atlas, 0, 96, 32, 32, 330, 32 + drop + 28 * 4, 32, 32);
+    // Launcher aimed up-left, the current ball on its pivot, the next ball.
+    DrawRegion(scene, atlas, 192, 32, 64, 64, 288, 386, 64, 64, Colour(), -20.0f, 320, 418);
+    DrawRegion(scene, atlas, 64, 0, 32, 32, 304, 402, 32, 32);
+    DrawRegion(scene, atlas, 160, 0, 32, 32, 170, 410, 32, 32);
+    // Countdown digit.
+    DrawRegion(scene, atlas, 96, 160, 32, 32, 195, 390, 48, 48, Colour{1, 1, 1, 0.6f});
+    // HUD.
+    DrawRegion(scene, atlas, 128, 64, 32, 32, 600, 5, 32, 32);
+    DrawRegion(scene, atlas, 64 + 32, 64, 32, 32, 568, 5, 32, 32);
+    DrawRegion(scene, atlas, 0, 64, 32, 32, 536, 5, 32, 32);
+    DrawRegion(scene, atlas, 0, 128, 32, 32, 18, 6, 32, 32);
+    if (haveFonts) {
+        Print(scene, main, "x", 53, 4, 32, Colour());
+        Print(scene, main, "3", 74, 4, 32, Colour());
+        PrintCentered(scene, main, "Go to the", 583, 50, 22, Colour());
+        PrintCentered(scene, main, "Main menu", 583, 70, 22, Colour());
+        PrintCentered(scene, main, "LEVEL 12", 583, 425, 24, Colour());
+        PrintCentered(scene, main, "\xC5sa \xD6berg", 58, 425, 24, Colour());
+        Print(scene, third, "12750", 472, 419, 32, Colour{0, 0, 0, 0.5f});
+        Print(scene, third, "12750", 470, 417, 32, Colour());
+        PrintCentered(scene, main, "+250", 390, 150, 32, Colour{1, 1, 0.5f, 1});
+        PrintCentered(scene, small, "small font: \xE5\xE4\xF6 \xC5\xC4\xD6 0123456789 \x80", 320, 300, 16, Colour());
+    }
+    WritePng(scene, out + "/scene_game.png");
+
+    // A menu over the backdrop.
+    Image menu = Blank(640, 480, false);
+    DrawImage(menu, textures["bakgrund"], 0, 0);
+    DrawImage(menu, textures["stolpar"], 64, 2);
+    DrawImage(menu, textures["border"], 157, 0);
+    DrawImage(menu, textures["bottom"], 0, 450);
+    DrawImage(menu, textures["bottom"], 320, 450);
+    DrawQuad(menu, textures["dark"], 0, 0, 1, 1, 120, 90, 400, 240, Colour());
+    const Image& logo = textures["logga"];
+    DrawImage(menu, logo, 320.0f - logo.width / 2, 40.0f - logo.height / 2);
+    if (haveFonts) {
+        const char* items[] = {"Play", "Change player", "Child mode OFF", "Highscore", "Game Options", "Exit game"};
+        for (int i = 0; i < 6; ++i) {
+            PrintCentered(menu, main, items[i], 320, 110.0f + 36 * i, 32, i == 1 ? Colour{1, 1, 0, 1} : Colour());
+        }
+        PrintCentered(menu, main, "Current Player", 320, 380, 16, Colour());
+        PrintCentered(menu, main, "\xC5sa \xD6berg", 320, 400, 32, Colour{1, 1, 0.5f, 1});
+        PrintCentered(menu, main, "Pellora - made with care, 2026", 322, 460, 16, Colour{0, 0, 0, 1});
+        PrintCentered(menu, main, "Pellora - made with care, 2026", 320, 458, 16, Colour());
+    }
+    // A slider under the menu.
+    if (textures.count("slider_left")) {
+        DrawRegion(menu, textures["slider_left"], 0, 0, 10, 32, 195, 340, 10, 32);
+        DrawRegion(menu, textures["slider_middle"], 0, 0, 32, 32, 205, 340, 230, 32);
+        DrawRegion(menu, textures["slider_right"], 0, 0, 10, 32, 435, 340, 10, 32);
+        DrawRegion(menu, textures["slider_knob"], 24, 0, 24, 24, 205 + 230 * 0.6f - 12, 344, 24, 24);
+    }
+    DrawImage(menu, textures["mousecursor"], 330, 150);
+    WritePng(menu, out + "/scene_menu.png");
+
+    Image intro = Blank(640, 480, false);
+    DrawImage(intro, textures["qvt_logo"], 0, 0);
+    WritePng(intro, out + "/scene_intro.png");
+    std::printf("pellora-preview: %zu textures\n", textures.size());
+    return 0;
+}
