@@ -3,6 +3,7 @@
 // music, on SDL2_mixer. CSound: one sound event of the game, played by its object.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct Mix_Chunk;
 typedef struct _Mix_Music Mix_Music;
@@ -22,6 +23,7 @@ public:
     bool Mod_Stop();
     bool Mod_Free();
     bool IsMusicLoaded() const { return m_music != nullptr; }
+    bool IsMusicPlaying() const;
     void Sfx_Add(int32_t& outId, const std::string& baseName, int32_t playbacks);
     // A channel number + 1 of the playback, or 0 when nothing plays.
     int32_t Sfx_Play(int32_t id);
@@ -36,11 +38,33 @@ public:
     bool IsSampleLoaded(int32_t id) const;
     // Playbacks of this sample now sounding.
     int32_t CountPlaying(int32_t id) const;
+    bool IsOpen() const { return m_opened; }
+    bool IsSfxEnabled() const { return m_sfxEnabled; }
+    bool IsMusicEnabled() const { return m_musicEnabled; }
 
 private:
     CSoundBass() = default;
-    // (implementation details are the audio code's own)
+
+    struct SampleSlot {
+        bool used = false;
+        Mix_Chunk* chunk = nullptr;   // null when the file could not be decoded
+        int32_t cap = 1;              // simultaneous playbacks
+    };
+
+    bool CheckMixerVersion() const;
+    bool OpenDevice();
+    bool TryOpenDevice();
+    void CloseDevice();
+    void FreeAllSamples();
+    void ApplyConfigBytes(const uint8_t* bytes, uint32_t count);
+    int32_t ChannelForPlayback(int32_t id);
+
     Mix_Music* m_music = nullptr;
+    std::vector<uint8_t> m_musicData;   // the mixer streams the music from these bytes
+    SampleSlot m_samples[kMaxSamples];
+    std::vector<int32_t> m_channelOwner;     // sample id per mixer channel, -1 for none
+    std::vector<uint64_t> m_channelStart;    // play order of the channel's playback
+    uint64_t m_playCounter = 0;
     int32_t m_musicVolume = 50;
     int32_t m_sampleVolume = 70;
     std::string m_configFileName = "sound.cfg";
