@@ -4,7 +4,10 @@
 
 #include "platform/Sound.h"
 
+#include <SDL.h>
 #include <SDL_mixer.h>
+
+#include <cstdlib>
 
 #include <string>
 
@@ -103,6 +106,26 @@ TEST_F(SoundTest, MissingSettingsGiveDefaultsAndAreWrittenAtShutdown) {
     EXPECT_EQ(Mix_Volume(-1, -1), 90);   // 70 of 128, rounded
     sound.Destroy();
     EXPECT_EQ(ReadFile("sound.cfg"), ConfigBytes(1, 1, 50, 70));
+}
+
+TEST_F(SoundTest, WithoutASoundDeviceTheGameRunsSilently) {
+    const char* saved = std::getenv("SDL_AUDIODRIVER");
+    const std::string previous = saved != nullptr ? saved : "";
+    setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
+    const bool opened = sound.Init();
+    if (saved != nullptr) {
+        setenv("SDL_AUDIODRIVER", previous.c_str(), 1);
+    } else {
+        unsetenv("SDL_AUDIODRIVER");
+    }
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(sound.IsOpen());
+    EXPECT_STREQ(SDL_GetCurrentAudioDriver(), "dummy");
+    bool logged = false;
+    for (const std::string& line : m_log) {
+        logged = logged || line.rfind("CSoundBass::Init no sound device", 0) == 0;
+    }
+    EXPECT_TRUE(logged);
 }
 
 TEST_F(SoundTest, SettingsFileIsReadFieldByFieldAndRepaired) {
