@@ -176,17 +176,15 @@ CCanvas PaintFrame(const ArtSources& art, int width, int height) {
     const Rgba rim = scene.Colour("deck_rim");
 
     // Pillars and the deck under the field as one body, with a hole for the field.
-    const Shape pillars = shape::Union(shape::RoundRect(2.0f, 0.0f, fieldLeft + 2.0f, h + 20.0f, 12.0f),
-                                       shape::RoundRect(fieldRight - 2.0f, 0.0f, w - 2.0f, h + 20.0f, 12.0f));
+    const Shape pillars = shape::Union(shape::RoundRect(2.0f, 0.0f, fieldLeft, h + 20.0f, 12.0f),
+                                       shape::RoundRect(fieldRight, 0.0f, w - 2.0f, h + 20.0f, 12.0f));
     const Shape deckShape = shape::Rect(fieldLeft - 2.0f, deckTop, fieldRight + 2.0f, h + 1.0f);
     const float launcherX = kLauncherX - kFrameX;
     const float launcherY = kLauncherY - kFrameY;
     const float nextX = kNextBallX - kFrameX + 16.0f;
     const float nextY = kNextBallY - kFrameY + 16.0f;
-    const Shape socket = shape::Circle(launcherX, launcherY, 25.0f);
-    const Shape slot = shape::Circle(nextX, nextY, 18.0f);
-    const Shape body = shape::Subtract(shape::Union(pillars, deckShape), shape::Union(socket, slot));
-    DrawSoftShadow(canvas, shape::Offset(body, 0.0f, 0.0f), WithAlpha(kBlack, 0.6f), 4);
+    const Shape body = shape::Union(pillars, deckShape);
+    DrawSoftShadow(canvas, body, WithAlpha(kBlack, 0.6f), 2);
     canvas.Fill(shape::Intersect(body, pillars), paint::LinearStops(0.0f, 0.0f, w, 0.0f,
                                                                     {{0.0f, dark}, {0.09f, light}, {0.18f, dark},
                                                                      {0.82f, dark}, {0.91f, light}, {1.0f, dark}}));
@@ -220,20 +218,18 @@ CCanvas PaintFrame(const ArtSources& art, int width, int height) {
     }
     // The bright rails the balls bounce off.
     for (int side = 0; side < 2; ++side) {
-        const float x = side == 0 ? fieldLeft - 3.0f : fieldRight - 3.0f;
+        const float x = side == 0 ? fieldLeft - 6.0f : fieldRight;
         const Shape railShape = shape::RoundRect(x, 0.0f, x + 6.0f, deckTop + 6.0f, 3.0f);
         canvas.Fill(railShape, paint::Linear(x, 0.0f, ScaleRgb(rail, 0.45f), x + 6.0f, 0.0f, ScaleRgb(rail, 0.7f)));
         canvas.Fill(shape::RoundRect(x + 1.5f, 0.0f, x + 3.5f, deckTop + 5.0f, 1.0f), paint::Solid(WithAlpha(MixRgba(rail, kWhite, 0.6f), 0.9f)));
     }
     // Deck rim, the launcher socket and the slot of the waiting ball.
     canvas.Fill(shape::Rect(fieldLeft + 3.0f, deckTop, fieldRight - 3.0f, deckTop + 2.0f), paint::Solid(WithAlpha(rim, 0.85f)));
-    canvas.Fill(shape::Ring(launcherX, launcherY, 25.0f, 29.0f), paint::Radial(launcherX - 10.0f, launcherY - 12.0f, 42.0f,
-                                                                              {{0.0f, MixRgba(rim, kWhite, 0.4f)}, {1.0f, ScaleRgb(rim, 0.3f)}}));
-    canvas.Fill(shape::Circle(launcherX, launcherY, 25.0f), paint::Radial(launcherX, launcherY, 25.0f,
-                                                                           {{0.0f, WithAlpha(kBlack, 0.55f)}, {1.0f, WithAlpha(kBlack, 0.25f)}}));
-    canvas.Fill(shape::Ring(nextX, nextY, 18.0f, 21.0f), paint::Radial(nextX - 8.0f, nextY - 9.0f, 30.0f,
-                                                                        {{0.0f, MixRgba(rim, kWhite, 0.4f)}, {1.0f, ScaleRgb(rim, 0.3f)}}));
-    canvas.Fill(shape::Circle(nextX, nextY, 18.0f), paint::Solid(WithAlpha(kBlack, 0.45f)));
+    // A soft glow under the launcher and a shallow cradle for the waiting ball.
+    canvas.Fill(shape::Ellipse(launcherX, launcherY + 12.0f, 46.0f, 14.0f),
+                paint::Radial(launcherX, launcherY + 12.0f, 46.0f, {{0.0f, WithAlpha(rim, 0.35f)}, {1.0f, WithAlpha(rim, 0.0f)}}));
+    canvas.Fill(shape::Ellipse(nextX, nextY + 12.0f, 20.0f, 6.0f),
+                paint::Radial(nextX, nextY + 12.0f, 20.0f, {{0.0f, WithAlpha(kBlack, 0.55f)}, {1.0f, WithAlpha(kBlack, 0.0f)}}));
     return canvas;
 }
 

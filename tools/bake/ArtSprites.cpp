@@ -87,25 +87,26 @@ void DrawSymbol(CCanvas& canvas, const Shape& symbol, const Rgba& colour) {
 void DrawBomb(const ArtSources& art, CCanvas& canvas) {
     const Rgba body = art.balls.Colour("bomb");
     const Rgba spark = art.balls.Colour("fuse_spark");
-    const float cx = 15.0f, cy = 18.0f, r = 11.8f;
+    const Rgba metal = art.balls.Colour("metal");
+    const float cx = 14.5f, cy = 18.0f, r = 11.6f;
+    const float sparkX = 25.8f, sparkY = 5.6f;
     DrawSoftShadow(canvas, shape::Circle(cx + 1.0f, cy + 1.3f, r), WithAlpha(kBlack, 0.45f), 1);
     // The cap and the fuse behind the body's top right.
-    const Shape cap = shape::Rotate(shape::RoundRect(cx + 4.5f, cy - 15.5f, cx + 10.5f, cy - 9.0f, 1.2f), cx + 7.5f, cy - 12.0f, 40.0f);
-    canvas.Fill(cap, paint::Linear(cx + 4.0f, cy - 15.0f, ScaleRgb(art.balls.Colour("metal"), 1.2f), cx + 11.0f, cy - 9.0f,
-                                   ScaleRgb(art.balls.Colour("metal"), 0.5f)));
-    const Shape fuse = shape::Union(shape::Capsule(cx + 9.5f, cy - 13.5f, cx + 12.0f, cy - 15.5f, 1.1f),
-                                    shape::Capsule(cx + 12.0f, cy - 15.5f, cx + 14.5f, cy - 14.8f, 1.1f));
+    const Shape cap = shape::Rotate(shape::RoundRect(cx + 3.5f, cy - 14.5f, cx + 9.5f, cy - 8.5f, 1.2f), cx + 6.5f, cy - 11.5f, 40.0f);
+    canvas.Fill(cap, paint::Linear(cx + 3.0f, cy - 14.0f, ScaleRgb(metal, 1.2f), cx + 10.0f, cy - 8.0f, ScaleRgb(metal, 0.5f)));
+    const Shape fuse = shape::Union(shape::Capsule(cx + 8.0f, cy - 13.0f, cx + 10.0f, cy - 14.8f, 1.1f),
+                                    shape::Capsule(cx + 10.0f, cy - 14.8f, sparkX, sparkY, 1.1f));
     canvas.Fill(fuse, paint::Solid(Rgba{0.78f, 0.62f, 0.38f, 1.0f}));
     canvas.Fill(shape::Circle(cx, cy, r), BallBody(body, cx, cy, r));
     canvas.Fill(shape::Ring(cx, cy, r - 0.9f, r), paint::Solid(WithAlpha(kBlack, 0.7f)));
     DrawGloss(canvas, cx, cy, r, 0.75f);
     // The spark: a glow and a bright star.
     CCanvas glow(canvas.Width(), canvas.Height());
-    glow.Fill(shape::Circle(cx + 14.8f, cy - 15.0f, 3.5f), paint::Solid(spark));
+    glow.Fill(shape::Circle(sparkX, sparkY, 3.2f), paint::Solid(spark));
     glow.Blur(1);
     canvas.Draw(glow, 0, 0, 0.9f);
-    canvas.Fill(shape::Star(cx + 14.8f, cy - 15.0f, 4.6f, 1.5f, 8, 8.0f), paint::Solid(spark));
-    canvas.Fill(shape::Circle(cx + 14.8f, cy - 15.0f, 1.4f), paint::Solid(kWhite));
+    canvas.Fill(shape::Star(sparkX, sparkY, 4.2f, 1.4f, 8, 8.0f), paint::Solid(spark));
+    canvas.Fill(shape::Circle(sparkX, sparkY, 1.3f), paint::Solid(kWhite));
 }
 
 void DrawSplash(const ArtSources& art, CCanvas& canvas) {

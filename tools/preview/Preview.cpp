@@ -355,7 +355,7 @@ int main(int argc, char** argv) {
         PrintCentered(scene, main, "Go to the", 583, 50, 22, Colour());
         PrintCentered(scene, main, "Main menu", 583, 70, 22, Colour());
         PrintCentered(scene, main, "LEVEL 12", 583, 425, 24, Colour());
-        PrintCentered(scene, main, "\xC5sa \xD6berg", 58, 425, 24, Colour());
+        PrintCentered(scene, main, "\xC5" "sa \xD6" "berg", 58, 425, 24, Colour());
         Print(scene, third, "12750", 472, 419, 32, Colour{0, 0, 0, 0.5f});
         Print(scene, third, "12750", 470, 417, 32, Colour());
         PrintCentered(scene, main, "+250", 390, 150, 32, Colour{1, 1, 0.5f, 1});
@@ -379,7 +379,7 @@ int main(int argc, char** argv) {
             PrintCentered(menu, main, items[i], 320, 110.0f + 36 * i, 32, i == 1 ? Colour{1, 1, 0, 1} : Colour());
         }
         PrintCentered(menu, main, "Current Player", 320, 380, 16, Colour());
-        PrintCentered(menu, main, "\xC5sa \xD6berg", 320, 400, 32, Colour{1, 1, 0.5f, 1});
+        PrintCentered(menu, main, "\xC5" "sa \xD6" "berg", 320, 400, 32, Colour{1, 1, 0.5f, 1});
         PrintCentered(menu, main, "Pellora - made with care, 2026", 322, 460, 16, Colour{0, 0, 0, 1});
         PrintCentered(menu, main, "Pellora - made with care, 2026", 320, 458, 16, Colour());
     }
