@@ -187,12 +187,23 @@ void DrawStone(const ArtSources& art, CCanvas& canvas) {
         return ScaleRgb(stone, shade);
     };
     canvas.Fill(rock, granite);
-    // Two cracks.
-    const Shape crack = shape::Union(shape::Union(shape::Capsule(11.0f, 8.0f, 14.5f, 14.0f, 0.55f), shape::Capsule(14.5f, 14.0f, 13.0f, 19.5f, 0.5f)),
-                                     shape::Capsule(14.5f, 14.0f, 20.0f, 16.0f, 0.45f));
-    canvas.Fill(shape::Offset(crack, 0.5f, 0.5f), paint::Solid(WithAlpha(kWhite, 0.25f)));
-    canvas.Fill(crack, paint::Solid(WithAlpha(ScaleRgb(stone, 0.25f), 0.9f)));
-    canvas.Fill(shape::Subtract(rock, shape::Offset(rock, 1.2f, 1.4f)), paint::Solid(WithAlpha(kWhite, 0.22f)));
+    // Light from the top left, shade towards the bottom right, so the stone stands out.
+    canvas.Fill(rock, paint::Radial(cx - 5.0f, cy - 6.0f, r * 2.0f,
+                                    {{0.0f, WithAlpha(kWhite, 0.28f)}, {0.35f, WithAlpha(kWhite, 0.0f)},
+                                     {0.7f, WithAlpha(kBlack, 0.0f)}, {1.0f, WithAlpha(kBlack, 0.5f)}}));
+    // A jagged crack with a branch, lit on one side.
+    const Shape crack = shape::Union(
+        shape::Union(shape::Capsule(9.0f, 9.5f, 12.5f, 12.0f, 0.5f), shape::Capsule(12.5f, 12.0f, 11.5f, 15.5f, 0.55f)),
+        shape::Union(shape::Capsule(11.5f, 15.5f, 15.0f, 19.0f, 0.5f), shape::Capsule(12.5f, 12.0f, 16.5f, 11.0f, 0.4f)));
+    canvas.Fill(shape::Offset(crack, 0.6f, 0.6f), paint::Solid(WithAlpha(kWhite, 0.3f)));
+    canvas.Fill(crack, paint::Solid(WithAlpha(ScaleRgb(stone, 0.22f), 0.95f)));
+    // Pits in the surface.
+    for (int i = 0; i < 5; ++i) {
+        const float px = cx - 7.0f + HashUnit(static_cast<uint32_t>(i), 3u) * 15.0f;
+        const float py = cy - 5.0f + HashUnit(static_cast<uint32_t>(i), 4u) * 14.0f;
+        canvas.Fill(shape::Circle(px, py, 0.9f), paint::Solid(WithAlpha(ScaleRgb(stone, 0.35f), 0.8f)));
+    }
+    canvas.Fill(shape::Subtract(rock, shape::Offset(rock, 1.2f, 1.4f)), paint::Solid(WithAlpha(kWhite, 0.25f)));
 }
 
 Shape HudIcon(const std::string& icon) {
@@ -274,29 +285,31 @@ CCanvas PaintLauncher(const ArtSources& art) {
     const Shape fins = shape::Union(shape::Polygon({{cx - 21.0f, cy - 6.0f}, {cx - 29.0f, cy + 12.0f}, {cx - 27.0f, cy + 17.0f}, {cx - 17.0f, cy + 10.0f}}),
                                     shape::Polygon({{cx + 21.0f, cy - 6.0f}, {cx + 17.0f, cy + 10.0f}, {cx + 27.0f, cy + 17.0f}, {cx + 29.0f, cy + 12.0f}}));
     // The barrel: a tapered nose pointing up.
-    const Shape barrel = shape::Polygon({{cx - 4.5f, cy - 29.5f}, {cx + 4.5f, cy - 29.5f}, {cx + 10.0f, cy - 12.0f}, {cx - 10.0f, cy - 12.0f}});
-    const Shape ring = shape::Ring(cx, cy, 16.8f, 22.5f);
-    const Shape all = shape::Union(shape::Union(fins, barrel), shape::Circle(cx, cy, 22.5f));
+    const Shape barrel = shape::Union(shape::Polygon({{cx - 4.5f, cy - 29.0f}, {cx + 4.5f, cy - 29.0f}, {cx + 7.5f, cy - 15.0f}, {cx - 7.5f, cy - 15.0f}}),
+                                      shape::RoundRect(cx - 6.5f, cy - 30.5f, cx + 6.5f, cy - 26.5f, 1.5f));
+    const Shape ring = shape::Ring(cx, cy, 16.8f, 21.5f);
+    const Shape all = shape::Union(shape::Union(fins, barrel), shape::Circle(cx, cy, 21.5f));
     DrawSoftShadow(canvas, shape::Offset(all, 1.5f, 2.0f), WithAlpha(kBlack, 0.5f), 2);
     const Paint steel = paint::LinearStops(cx - 24.0f, 0.0f, cx + 24.0f, 0.0f,
                                            {{0.0f, ScaleRgb(metal, 0.45f)}, {0.35f, ScaleRgb(metal, 1.25f)}, {0.55f, metal}, {1.0f, ScaleRgb(metal, 0.4f)}});
     canvas.Fill(fins, paint::Linear(0.0f, cy - 6.0f, ScaleRgb(accent, 0.9f), 0.0f, cy + 17.0f, ScaleRgb(accent, 0.35f)));
-    canvas.Fill(barrel, steel);
-    // A glowing stripe along the barrel shows the aim.
-    canvas.Fill(shape::Polygon({{cx - 1.2f, cy - 28.0f}, {cx + 1.2f, cy - 28.0f}, {cx + 2.2f, cy - 13.0f}, {cx - 2.2f, cy - 13.0f}}),
-                paint::Linear(0.0f, cy - 28.0f, MixRgba(accent, kWhite, 0.6f), 0.0f, cy - 13.0f, accent));
     canvas.Fill(shape::Circle(cx, cy, 16.8f), paint::Radial(cx, cy, 16.8f, {{0.0f, Rgba{0.02f, 0.08f, 0.14f, 0.95f}}, {1.0f, Rgba{0.05f, 0.2f, 0.3f, 0.95f}}}));
     canvas.Fill(ring, paint::Radial(cx - 8.0f, cy - 10.0f, 34.0f,
                                     {{0.0f, ScaleRgb(metal, 1.35f)}, {0.5f, metal}, {1.0f, ScaleRgb(metal, 0.35f)}}));
     canvas.Fill(shape::Ring(cx, cy, 16.8f, 17.8f), paint::Solid(WithAlpha(accent, 0.9f)));
-    canvas.Fill(shape::Ring(cx, cy, 21.8f, 22.5f), paint::Solid(WithAlpha(ScaleRgb(metal, 0.3f), 0.9f)));
+    canvas.Fill(shape::Ring(cx, cy, 20.8f, 21.5f), paint::Solid(WithAlpha(ScaleRgb(metal, 0.3f), 0.9f)));
     // Rivets on the ring.
     for (int i = 0; i < 6; ++i) {
         const float angle = static_cast<float>(i) * kPi / 3.0f + kPi / 6.0f;
-        const float rx = cx + std::cos(angle) * 20.1f;
-        const float ry = cy + std::sin(angle) * 20.1f;
+        const float rx = cx + std::cos(angle) * 19.2f;
+        const float ry = cy + std::sin(angle) * 19.2f;
         canvas.Fill(shape::Circle(rx, ry, 1.1f), paint::Radial(rx - 0.4f, ry - 0.4f, 1.4f, {{0.0f, kWhite}, {1.0f, ScaleRgb(metal, 0.5f)}}));
     }
+    // The barrel lies over the ring, so the aim reads at a glance.
+    canvas.Fill(barrel, steel);
+    // A glowing stripe along the barrel shows the aim.
+    canvas.Fill(shape::Polygon({{cx - 1.5f, cy - 26.0f}, {cx + 1.5f, cy - 26.0f}, {cx + 2.5f, cy - 15.0f}, {cx - 2.5f, cy - 15.0f}}),
+                paint::Linear(0.0f, cy - 26.0f, MixRgba(accent, kWhite, 0.7f), 0.0f, cy - 15.0f, accent));
     return canvas;
 }
 

@@ -282,7 +282,6 @@ Image Blank(int width, int height, bool checker) {
 
 Image Scaled(const Image& source, int factor) {
     Image out = Blank(source.width * factor, source.height * factor, true);
-    DrawImage(out, source, 0, 0);
     DrawQuad(out, source, 0, 0, 1, 1, 0, 0, static_cast<float>(out.width), static_cast<float>(out.height), Colour());
     return out;
 }
