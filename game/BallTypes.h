@@ -1,0 +1,59 @@
+#pragma once
+// The cell codes and the shape of the ball field.
+#include <cstdint>
+
+// What a cell of the field holds: -1 empty, 0..7 the ordinary colours, 8..12 power-ups,
+// 13 an obstacle. Codes outside -1..13 can come from a damaged level file: they stay in
+// the grid but are never drawn, matched, triggered or given to the player.
+namespace BallColour {
+constexpr int32_t Empty = -1;
+constexpr int32_t FirstColour = 0;
+constexpr int32_t LastColour = 7;
+constexpr int32_t ColourCount = 8;
+constexpr int32_t Explosion = 8;
+constexpr int32_t ChangeColor = 9;
+constexpr int32_t ArrowLeft = 10;
+constexpr int32_t ArrowRight = 11;
+constexpr int32_t Multicolor = 12;
+constexpr int32_t Obstacle = 13;
+constexpr int32_t CodeCount = 14;
+
+inline bool IsOrdinary(int32_t colour) { return colour >= FirstColour && colour <= LastColour; }
+// Power-ups that act when a shot rests beside them (not obstacles).
+inline bool IsPowerUp(int32_t colour) { return colour >= Explosion && colour <= Multicolor; }
+// Power-ups and obstacles: the balls that change what an impact does.
+inline bool IsSpecial(int32_t colour) { return colour >= Explosion && colour <= Obstacle; }
+// A code that has a sprite and a meaning.
+inline bool IsKnown(int32_t colour) { return colour >= Empty && colour < CodeCount; }
+}  // namespace BallColour
+
+struct BallCell {
+    int32_t colour = BallColour::Empty;
+    uint32_t frame = 0;
+
+    bool IsEmpty() const { return colour == BallColour::Empty; }
+    bool operator==(const BallCell& other) const = default;
+};
+static_assert(sizeof(BallCell) == 8, "a field cell is 8 bytes, as in the level file");
+
+constexpr int32_t kBoardRows = 13;
+constexpr int32_t kBoardColumns = 10;
+constexpr int32_t kBoardCells = kBoardRows * kBoardColumns;
+constexpr uint32_t kLevelFileSize = kBoardCells * sizeof(BallCell);   // 1040
+constexpr float kBallSize = 32.0f;
+constexpr float kRowSpacing = 28.0f;
+constexpr float kShortRowIndent = 16.0f;
+constexpr float kBoardOriginX = 160.0f;
+constexpr float kBoardOriginY = 32.0f;
+
+struct Vec3 {
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+};
+
+struct CellPos {
+    int32_t column = 0;
+    int32_t row = 0;
+    bool operator==(const CellPos& other) const = default;
+};
+
+using BoardGrid = BallCell[kBoardRows][kBoardColumns];

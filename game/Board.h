@@ -1,0 +1,196 @@
+#pragma once
+// CBoard: the field of balls, its geometry, and the rules that change it: where a shot
+// sticks, which balls a shot removes, which fall because nothing holds them any more,
+// and the power-up effects that run over several steps. Plain C++, no drawing.
+#include "game/BallTypes.h"
+#include "game/GameSounds.h"
+#include "game/Scoring.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class CEffects;
+class CSpriteList;
+
+struct FallingBall {
+    int32_t colour = BallColour::Empty;
+    uint32_t frame = 0;
+    float acceleration = 0.0f;   // pixels per second squared
+    float velocity = 0.0f;       // pixels per second, downwards
+    float x = 0.0f, y = 0.0f;    // top-left corner
+};
+
+// A special ball beside the rest cell of a shot, collected at the impact.
+struct PowerUpEntry {
+    int32_t column = 0;
+    int32_t row = 0;
+    int32_t colour = BallColour::Empty;
+    uint32_t frame = 0;
+};
+
+// A cell waiting to be blown away, or a ball that was just repainted.
+struct CellRecord {
+    int32_t column = 0;
+    int32_t row = 0;
+    int32_t colour = BallColour::Empty;
+    uint32_t frame = 0;
+};
+
+// One arrow sweeping its row; each direction keeps its own cell and timer.
+struct ArrowSweep {
+    bool running = false;
+    int32_t column = 0;
+    int32_t row = 0;
+    float timer = 0.0f;
+    float x = 0.0f, y = 0.0f;   // the arrow sprite's top-left
+};
+
+struct FlyingMulticolor {
+    bool running = false;
+    Vec3 position;
+    Vec3 target;
+    Vec3 velocity;
+};
+
+class CBoard {
+public:
+    static constexpr int32_t kMaxNeighbours = 6;
+    static constexpr int32_t kTopRow = 0;
+    static constexpr int32_t kLowestRow = kBoardRows - 1;
+    static constexpr float kStickDistanceSquared = 800.0f;
+    static constexpr int32_t kBurstParticles = 30;
+
+    CBoard();
+    CBoard(const CBoard&) = delete;
+    CBoard& operator=(const CBoard&) = delete;
+
+    // Where the counters of removals go (the player record's removed and combo, the level's
+    // matches). Null: the board keeps them in scratch counters of its own.
+    void SetCounters(PlayerProgress* progress, LevelStatistics* stats);
+    const PlayerProgress& Counters() const { return m_progress != nullptr ? *m_progress : m_ownProgress; }
+    PlayerProgress& MutableCounters() { return Progress(); }
+    // Null: no particles (the board of a bot's trial shot).
+    void SetEffects(CEffects* effects) { m_effects = effects; }
+    // A silent board plays no sound events.
+    void SetSilent(bool silent) { m_silent = silent; }
+
+    // --- the field
+    // Empties the field, the removal grid and the anchor grid; clears the removal flag.
+    void ClearGrids();
+    bool LoadLevel(const std::string& fileName);
+    bool SaveLevel(const std::string& fileName) const;
+    // The level file layout: 130 records of {int32 colour, uint32 frame}, little-endian.
+    bool LoadFromBytes(const uint8_t* bytes, size_t size);
+    void StoreToBytes(uint8_t* out) const;
+    void SetCell(int32_t colour, uint32_t frame, int32_t column, int32_t row);
+    // Coordinates outside the grid yield cell (0, 0).
+    const BallCell& CellAt(int32_t column, int32_t row) const;
+    // Copies field, origin and bottom row; nothing running is copied.
+    void CopyFieldFrom(const CBoard& other);
+    int32_t BallCount() const;
+    bool RowHoldsBall(int32_t row) const;
+
+    // --- geometry
+    // Origin (160, 32, 0) and bottom row 12: the placement at every level start.
+    void ResetPlacement();
+    const Vec3& Origin() const { return m_origin; }
+    void MoveDown(float pixels) { m_origin.y += pixels; }
+    int32_t BottomRow() const { return m_bottomRow; }
+    void RaiseBottomRow() { --m_bottomRow; }
+    void SetBottomRow(int32_t row) { m_bottomRow = row; }
+    void SetBallSize(float width, float height) { m_ballWidth = width; m_ballHeight = height; }
+    bool IsShortRow(int32_t row) const { return row >= 0 && row < kBoardRows && m_rowIndent[row]; }
+    int32_t RowLength(int32_t row) const { return IsShortRow(row) ? kBoardColumns - 1 : kBoardColumns; }
+    // A cell that takes part in the game (not column 9 of a short row, not off the grid).
+    bool IsPlayable(int32_t column, int32_t row) const;
+    Vec3 CellTopLeft(int32_t column, int32_t row) const;
+    Vec3 CellCenter(int32_t column, int32_t row) const;
+    // Neighbours in the order upper-left, upper-right, lower-left, lower-right, left, right.
+    int32_t Neighbours(int32_t column, int32_t row, CellPos out[kMaxNeighbours]) const;
+
+    // --- a shot coming to rest
+    // The free, supported cell where a ball at position p (top-left) rests. False (and
+    // the log line) when there is none.
+    bool FindStickCell(const Vec3& position, CellPos& out) const;
+
+    // --- matching and falling
+    void RemoveMatches(int32_t colour, uint32_t frame, int32_t column, int32_t row);
+    void DropLoose();
+    void UpdateFalling(float dt);
+    bool IsRemovalInProgress() const { return m_removalInProgress; }
+    const std::vector<FallingBall>& FallingBalls() const { return m_falling; }
+    int32_t RemovalCount() const;
+
+    // --- power-ups
+    void ActivatePowerUp(const PowerUpEntry& entry, int32_t shotColour);
+    void UpdateEffects(float dt);
+    bool IsResolving() const { return m_resolving; }
+    const CellPos& EffectCell() const { return m_effectCell; }
+    // True once after the flying multicolour ball reached the launcher.
+    bool TakeMulticolorArrived();
+    const ArrowSweep& Arrow(int32_t direction) const { return m_arrows[direction & 1]; }
+    const FlyingMulticolor& FlyingBall() const { return m_flyingMulticolor; }
+    const std::vector<CellRecord>& Recoloured() const { return m_recoloured; }
+    const std::vector<CellRecord>& ExplosionQueue() const { return m_explosions; }
+    // Drops everything in motion: falling balls, power-up effects and their timers.
+    void ClearTransient();
+
+    // A burst of particles at the centre of a cell.
+    void Burst(int32_t column, int32_t row, int32_t count) const;
+
+    // Every falling ball ever made by this board: the balls that removals took off.
+    int64_t FallingCreatedTotal() const { return m_fallingCreatedTotal; }
+
+    // --- drawing (BoardDraw.cpp)
+    void DrawField(CSpriteList& balls, float offsetX, float offsetY) const;
+    void DrawFalling(CSpriteList& balls, float offsetX, float offsetY) const;
+
+private:
+    enum { kArrowLeft = 0, kArrowRight = 1 };
+
+    PlayerProgress& Progress() { return m_progress != nullptr ? *m_progress : m_ownProgress; }
+    LevelStatistics& Stats() { return m_stats != nullptr ? *m_stats : m_ownStats; }
+    void Play(EGameSound sound) const;
+    void GroupSearch(int32_t colour, uint32_t frame, int32_t column, int32_t row, int32_t& count);
+    void Restore();
+    void Spread(int32_t column, int32_t row);
+    void AddFallingBall(const BallCell& cell, int32_t column, int32_t row);
+    int32_t SupportKind(int32_t column, int32_t row) const;
+    void StartArrow(int32_t direction, const PowerUpEntry& entry);
+    void StepArrow(int32_t direction, float dt);
+    void UpdateFlyingMulticolor(float dt);
+    void UpdateRecoloured(float dt);
+    void UpdateExplosions(float dt);
+
+    Vec3 m_origin;
+    float m_ballWidth = kBallSize;
+    float m_ballHeight = kBallSize;
+    int32_t m_bottomRow = kLowestRow;
+
+    std::vector<FallingBall> m_falling;
+    std::vector<CellRecord> m_recoloured;
+    std::vector<CellRecord> m_explosions;
+    bool m_removalInProgress = false;
+
+    bool m_resolving = false;
+    CellPos m_effectCell;
+    ArrowSweep m_arrows[2];
+    float m_explosionTimer = 0.0f;
+    float m_recolourTimer = 0.0f;
+    FlyingMulticolor m_flyingMulticolor;
+    bool m_multicolorArrived = false;
+
+    bool m_rowIndent[kBoardRows] = {};
+    BoardGrid m_grid;
+    BoardGrid m_removal;
+    BoardGrid m_anchor;
+
+    PlayerProgress* m_progress = nullptr;
+    LevelStatistics* m_stats = nullptr;
+    PlayerProgress m_ownProgress;
+    LevelStatistics m_ownStats;
+    CEffects* m_effects = nullptr;
+    bool m_silent = false;
+    int64_t m_fallingCreatedTotal = 0;
+};

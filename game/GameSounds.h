@@ -1,0 +1,44 @@
+#pragma once
+// The sound events of the game, played by name through one installable handler, so that
+// the rules stay free of the audio code: the game installs a handler that plays the
+// event's sound object; tests and the simulator leave it silent or count the plays.
+#include <cstdint>
+
+enum class EGameSound : int32_t {
+    PowerupExplosion,
+    PowerupChangeColor,
+    PowerupArrow,
+    PowerupMulticolorBall,
+    FireBall,
+    BallStick,
+    LevelDone,
+    SwapBall,
+    MoveLevelDown,
+    Countdown,
+    BallHitObstacle,
+    ShakeLevel,
+    GameOver,
+    Combo,
+    ExtraLife,
+    LevelDonePerfect,
+    PowerupArrowEachBallHit,
+    BallRemoveMultiball,
+    PowerupMulticolorBallMissed,
+    BallRemove,
+    PowerupExplosionSmall,
+    PowerupMulticolorBallArrived,
+    GameDone,
+    MenuMouseOverItem,
+    MenuExecuteItem,
+    Count
+};
+
+constexpr int32_t kGameSoundCount = static_cast<int32_t>(EGameSound::Count);
+
+using GameSoundHandler = void (*)(EGameSound sound, void* user);
+
+// The event's name, which is also the base name of its sound file ("ball_stick").
+const char* GameSoundName(EGameSound sound);
+// Null silences every event.
+void SetGameSoundHandler(GameSoundHandler handler, void* user);
+void PlayGameSound(EGameSound sound);

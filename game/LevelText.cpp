@@ -1,0 +1,241 @@
+#include "game/LevelText.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+const char kSymbols[BallColour::CodeCount] = {'0', '1', '2', '3', '4', '5', '6', '7', '*', '~', '<', '>', '@', '#'};
+
+bool IsShort(int32_t row) {
+    return (row % 2) == 1;
+}
+
+int32_t LengthOf(int32_t row) {
+    return IsShort(row) ? kBoardColumns - 1 : kBoardColumns;
+}
+
+std::string LineError(int32_t lineNumber, const char* what) {
+    char text[128];
+    std::snprintf(text, sizeof(text), "line %d: %s", lineNumber, what);
+    return text;
+}
+
+void Neighbours(int32_t column, int32_t row, std::vector<CellPos>& out) {
+    out.clear();
+    const int32_t shift = IsShort(row) ? 0 : 1;
+    const CellPos candidates[6] = {{column - shift, row - 1}, {column - shift + 1, row - 1},
+                                   {column - shift, row + 1}, {column - shift + 1, row + 1},
+                                   {column - 1, row},         {column + 1, row}};
+    for (const CellPos& c : candidates) {
+        if (c.row >= 0 && c.row < kBoardRows && c.column >= 0 && c.column < LengthOf(c.row)) {
+            out.push_back(c);
+        }
+    }
+}
+}  // namespace
+
+char LevelCharForColour(int32_t colour) {
+    if (colour == BallColour::Empty) {
+        return '.';
+    }
+    if (colour < 0 || colour >= BallColour::CodeCount) {
+        return '?';
+    }
+    return kSymbols[colour];
+}
+
+bool LevelColourForChar(char symbol, int32_t& colour) {
+    if (symbol == '.') {
+        colour = BallColour::Empty;
+        return true;
+    }
+    for (int32_t code = 0; code < BallColour::CodeCount; ++code) {
+        if (kSymbols[code] == symbol) {
+            colour = code;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseLevelText(const std::string& text, BoardGrid& grid, std::string& error) {
+    for (auto& row : grid) {
+        for (BallCell& cell : row) {
+            cell = BallCell();
+        }
+    }
+    int32_t row = 0;
+    int32_t lineNumber = 0;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+            line.pop_back();
+        }
+        if (line.empty() || line[0] == ';') {
+            if (end == text.size()) {
+                break;
+            }
+            continue;
+        }
+        if (row >= kBoardRows) {
+            error = LineError(lineNumber, "more than 13 rows");
+            return false;
+        }
+        size_t first = 0;
+        if (IsShort(row)) {
+            if (line[0] != ' ') {
+                error = LineError(lineNumber, "a short row must start with one space");
+                return false;
+            }
+            first = 1;
+        } else if (line[0] == ' ') {
+            error = LineError(lineNumber, "a long row must not be indented");
+            return false;
+        }
+        const std::string cells = line.substr(first);
+        if (static_cast<int32_t>(cells.size()) != LengthOf(row)) {
+            error = LineError(lineNumber, IsShort(row) ? "a short row holds 9 cells" : "a long row holds 10 cells");
+            return false;
+        }
+        for (int32_t column = 0; column < LengthOf(row); ++column) {
+            int32_t colour = BallColour::Empty;
+            if (!LevelColourForChar(cells[static_cast<size_t>(column)], colour)) {
+                error = LineError(lineNumber, "unknown cell character");
+                return false;
+            }
+            grid[row][column].colour = colour;
+        }
+        ++row;
+        if (end == text.size()) {
+            break;
+        }
+    }
+    if (row != kBoardRows) {
+        error = LineError(lineNumber, "a level has 13 rows");
+        return false;
+    }
+    return true;
+}
+
+std::string FormatLevelText(const BoardGrid& grid) {
+    std::string text;
+    for (int32_t row = 0; row < kBoardRows; ++row) {
+        if (IsShort(row)) {
+            text += ' ';
+        }
+        for (int32_t column = 0; column < LengthOf(row); ++column) {
+            text += LevelCharForColour(grid[row][column].colour);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+void LevelFileBytes(const BoardGrid& grid, uint8_t* out) {
+    for (int32_t row = 0; row < kBoardRows; ++row) {
+        for (int32_t column = 0; column < kBoardColumns; ++column) {
+            uint8_t* record = out + (row * kBoardColumns + column) * sizeof(BallCell);
+            const BallCell cell = (IsShort(row) && column == kBoardColumns - 1) ? BallCell() : grid[row][column];
+            const uint32_t colour = static_cast<uint32_t>(cell.colour);
+            for (int32_t b = 0; b < 4; ++b) {
+                record[b] = static_cast<uint8_t>(colour >> (8 * b));
+                record[4 + b] = static_cast<uint8_t>(cell.frame >> (8 * b));
+            }
+        }
+    }
+}
+
+bool CheckLevelDesign(const BoardGrid& grid, const LevelCheckRules& rules, std::string& error) {
+    char text[160];
+    for (int32_t row = kBoardRows - rules.freeLowestRows; row < kBoardRows; ++row) {
+        for (int32_t column = 0; column < kBoardColumns; ++column) {
+            if (!grid[row][column].IsEmpty()) {
+                std::snprintf(text, sizeof(text), "row %d must be free at the start", row);
+                error = text;
+                return false;
+            }
+        }
+    }
+    // Held: every ball reaches row 0 through balls.
+    bool held[kBoardRows][kBoardColumns] = {};
+    std::vector<CellPos> stack;
+    std::vector<CellPos> neighbours;
+    for (int32_t column = 0; column < kBoardColumns; ++column) {
+        if (!grid[0][column].IsEmpty()) {
+            held[0][column] = true;
+            stack.push_back({column, 0});
+        }
+    }
+    while (!stack.empty()) {
+        const CellPos cell = stack.back();
+        stack.pop_back();
+        Neighbours(cell.column, cell.row, neighbours);
+        for (const CellPos& n : neighbours) {
+            if (!held[n.row][n.column] && !grid[n.row][n.column].IsEmpty()) {
+                held[n.row][n.column] = true;
+                stack.push_back(n);
+            }
+        }
+    }
+    // Reachable: free cells connected to the bottom row through free cells.
+    bool reachable[kBoardRows][kBoardColumns] = {};
+    for (int32_t column = 0; column < LengthOf(kBoardRows - 1); ++column) {
+        reachable[kBoardRows - 1][column] = true;
+        stack.push_back({column, kBoardRows - 1});
+    }
+    while (!stack.empty()) {
+        const CellPos cell = stack.back();
+        stack.pop_back();
+        Neighbours(cell.column, cell.row, neighbours);
+        for (const CellPos& n : neighbours) {
+            if (!reachable[n.row][n.column] && grid[n.row][n.column].IsEmpty()) {
+                reachable[n.row][n.column] = true;
+                stack.push_back(n);
+            }
+        }
+    }
+    bool used[BallColour::ColourCount] = {};
+    bool offered[BallColour::ColourCount] = {};
+    for (int32_t row = 0; row < kBoardRows; ++row) {
+        for (int32_t column = 0; column < kBoardColumns; ++column) {
+            const int32_t colour = grid[row][column].colour;
+            if (colour == BallColour::Empty) {
+                continue;
+            }
+            if (IsShort(row) && column == kBoardColumns - 1) {
+                std::snprintf(text, sizeof(text), "row %d column 9 lies outside a short row", row);
+                error = text;
+                return false;
+            }
+            if (!held[row][column]) {
+                std::snprintf(text, sizeof(text), "the ball at row %d column %d hangs from nothing", row, column);
+                error = text;
+                return false;
+            }
+            if (!BallColour::IsOrdinary(colour)) {
+                continue;
+            }
+            used[colour] = true;
+            Neighbours(column, row, neighbours);
+            for (const CellPos& n : neighbours) {
+                offered[colour] = offered[colour] || reachable[n.row][n.column];
+            }
+        }
+    }
+    for (int32_t colour = 0; colour < BallColour::ColourCount; ++colour) {
+        if (used[colour] && !offered[colour]) {
+            std::snprintf(text, sizeof(text), "colour %d is used but no ball of it can be reached", colour);
+            error = text;
+            return false;
+        }
+    }
+    return true;
+}

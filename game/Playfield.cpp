@@ -1,0 +1,660 @@
+#include "game/Playfield.h"
+
+#include "engine/Log.h"
+#include "engine/Random.h"
+#include "game/GameTexts.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+constexpr float kMoveDownStepTime = 0.01f;
+constexpr int32_t kMoveDownStepPixels = 2;
+constexpr float kShakeRedrawTime = 0.08f;
+constexpr float kShakeSoundTime = 1.5f;
+constexpr float kClearingStepTime = 0.025f;
+constexpr float kClearingSoundTime = 0.1f;
+constexpr float kSweepCellTime = 0.01f;
+constexpr float kSweepRowPause = 0.1f;
+constexpr int32_t kCountdownStart = 5;
+constexpr float kComboPopUpDrop = 20.0f;
+constexpr int32_t kGivenCountStart = 1000;
+constexpr int32_t kCandidateSpread = 3;
+
+EGameSound PowerUpSound(int32_t colour) {
+    switch (colour) {
+        case BallColour::Explosion: return EGameSound::PowerupExplosion;
+        case BallColour::ChangeColor: return EGameSound::PowerupChangeColor;
+        case BallColour::Multicolor: return EGameSound::PowerupMulticolorBall;
+        default: return EGameSound::PowerupArrow;
+    }
+}
+}  // namespace
+
+CPlayfield::CPlayfield() {
+    m_board.SetCounters(&m_progress, &m_stats);
+    m_board.SetEffects(&m_effects);
+    m_shot.position = Vec3{m_launcher.x - 16.0f, m_launcher.y - 16.0f, 0.0f};
+    m_next.colour = BallColour::Empty;
+}
+
+// ---------------------------------------------------------------- levels
+
+bool CPlayfield::LoadLevelFile(const std::string& fileName) {
+    return m_board.LoadLevel(fileName);
+}
+
+bool CPlayfield::LoadLevelBytes(const uint8_t* bytes, size_t size) {
+    return m_board.LoadFromBytes(bytes, size);
+}
+
+void CPlayfield::StartLevel() {
+    m_board.ClearTransient();
+    m_effects.Clear();
+    m_popUps.Clear();
+    m_shot.flying = false;
+    m_ready = true;
+    NextBall();
+    NextBall();
+
+    m_progress.combo = 0;
+    m_fieldEmpty = false;
+    m_shakeWarning = false;
+    m_levelFinished = false;
+    m_rowBonusDone = false;
+    m_bonusValue = kFirstRowBonus;
+    m_sweepCursor = CellPos{0, 0};
+    m_sweepTimer = 0.0f;
+    m_skip = false;
+    m_placed = false;
+    m_turnEndPending = false;
+    m_clearing = false;
+
+    m_board.ResetPlacement();
+    m_dropOffset = 0;
+    m_shotCount = 0;
+    m_moveNow = false;
+    m_movingDown = false;
+    m_movePixelsLeft = 0;
+    m_moveTimer = 0.0f;
+    ResetIdle();
+}
+
+// ---------------------------------------------------------------- the step
+
+void CPlayfield::Update(float dt, const PlayInput& input) {
+    m_popUps.Update(dt);
+    m_effects.Update(dt);
+    if (input.mouseMoved) {
+        Aim(input.mouseX, input.mouseY);
+    }
+    if (m_clearing) {
+        UpdateClearing(dt);
+        return;
+    }
+
+    if (!m_panelShown && !m_levelFinished) {
+        UpdateMoveDown(dt);
+        if (m_clearing) {
+            return;
+        }
+        if (m_turnEndPending && !m_fieldEmpty) {
+            m_turnEndPending = false;
+            m_ready = true;
+            CheckDanger();
+            NextBall();
+            return;
+        }
+        UpdateShake(dt);
+        m_progress.playTime += dt;
+
+        const bool wasResolving = m_board.IsResolving();
+        m_board.UpdateFalling(dt);
+        m_board.UpdateEffects(dt);
+        if (m_board.TakeMulticolorArrived()) {
+            if (m_listener != nullptr) {
+                m_listener->OnMulticolorArrived();
+            } else {
+                GiveMulticolorBall();
+            }
+        }
+        ScoreDrops();
+        if (m_board.IsResolving()) {
+            return;
+        }
+        if (!m_fieldEmpty && !m_gameOver && !m_board.RowHoldsBall(0)) {
+            m_fieldEmpty = true;
+        }
+        const bool resolvingEnded = wasResolving;
+        if (resolvingEnded || m_placed) {
+            m_placed = false;
+            if (!m_fieldEmpty) {
+                m_turnEndPending = true;
+                return;
+            }
+        } else if (!m_fieldEmpty) {
+            UpdateIdle(dt);
+            if (!input.disabled && input.fireHit && CanFire()) {
+                Fire(input.mouseX - 16.0f, input.mouseY - 16.0f);
+            }
+            if (!input.disabled && input.swapHit && CanFire()) {
+                Swap();
+            }
+            UpdateFlight(dt);
+        }
+        if (m_fieldEmpty && m_board.FallingBalls().empty()) {
+            m_shakeWarning = false;
+            m_levelFinished = true;
+        }
+    }
+
+    if (m_levelFinished) {
+        UpdateRowBonus(dt, input);
+        if (m_rowBonusDone && !m_popUps.IsBusy() && m_next.colour != BallColour::Empty) {
+            m_next.colour = BallColour::Empty;
+            if (m_listener != nullptr) {
+                m_listener->OnLevelFinished();
+            }
+        }
+    }
+}
+
+bool CPlayfield::CanFire() const {
+    return m_ready && !m_shot.flying && !m_panelShown && !m_levelFinished && !m_clearing && !m_turnEndPending;
+}
+
+// ---------------------------------------------------------------- the shot
+
+void CPlayfield::Aim(float mouseX, float mouseY) {
+    m_launcherAngle = LauncherAngle(m_launcher, mouseX, mouseY);
+}
+
+void CPlayfield::Fire(float targetX, float targetY) {
+    m_gameHasShot = true;
+    m_stats.shots += 1;
+    m_progress.shotsFired += 1;
+    ResetIdle();
+    PlayGameSound(EGameSound::FireBall);
+    CountShotForMoveDown();
+    StartShot(m_shot, m_launcher, targetX, targetY);
+}
+
+void CPlayfield::Swap() {
+    const BallCell current = m_current;
+    m_current = m_next;
+    m_next = current;
+    PlayGameSound(EGameSound::SwapBall);
+}
+
+void CPlayfield::UpdateFlight(float dt) {
+    if (!m_shot.flying) {
+        return;
+    }
+    if (StepShot(m_shot, m_board, dt)) {
+        LandShot(m_shot.position);
+    }
+}
+
+void CPlayfield::LandShot(const Vec3& position) {
+    m_shot.flying = false;
+    m_shot.position = position;
+    m_ready = false;
+    CellPos cell;
+    if (!m_board.FindStickCell(position, cell)) {
+        // The ball is lost; the turn still ends so that the next ball comes.
+        m_placed = true;
+        return;
+    }
+    if (HasPowerUpNeighbour(cell.column, cell.row)) {
+        ImpactPowerUps(cell.column, cell.row);
+    } else {
+        PlayImpactSound(cell.column, cell.row);
+        PlaceShot(cell.column, cell.row);
+    }
+}
+
+bool CPlayfield::HasPowerUpNeighbour(int32_t column, int32_t row) const {
+    CellPos neighbours[CBoard::kMaxNeighbours];
+    const int32_t count = m_board.Neighbours(column, row, neighbours);
+    for (int32_t i = 0; i < count; ++i) {
+        if (BallColour::IsPowerUp(m_board.CellAt(neighbours[i].column, neighbours[i].row).colour)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CPlayfield::PlayImpactSound(int32_t column, int32_t row) const {
+    CellPos neighbours[CBoard::kMaxNeighbours];
+    const int32_t count = m_board.Neighbours(column, row, neighbours);
+    for (int32_t i = 0; i < count; ++i) {
+        if (m_board.CellAt(neighbours[i].column, neighbours[i].row).colour == BallColour::Obstacle) {
+            PlayGameSound(EGameSound::BallHitObstacle);
+            return;
+        }
+    }
+    PlayGameSound(EGameSound::BallStick);
+}
+
+void CPlayfield::PlaceShot(int32_t column, int32_t row) {
+    m_board.SetCell(m_current.colour, m_current.frame, column, row);
+    m_placed = true;
+    m_board.RemoveMatches(m_current.colour, m_current.frame, column, row);
+    const int32_t points = ScoreRemovalCounted();
+    if (points > 0) {
+        const Vec3 centre = m_board.CellCenter(column, row);
+        m_popUps.AddNumber(m_progress.ballPoints, centre.x, centre.y);
+        m_stats.hits += 1;
+        ComboPopUp(centre.x, centre.y);
+    }
+}
+
+void CPlayfield::ImpactPowerUps(int32_t column, int32_t row) {
+    PowerUpEntry entries[CBoard::kMaxNeighbours];
+    int32_t entryCount = 0;
+    CellPos neighbours[CBoard::kMaxNeighbours];
+    const int32_t count = m_board.Neighbours(column, row, neighbours);
+    for (int32_t i = 0; i < count; ++i) {
+        const BallCell& cell = m_board.CellAt(neighbours[i].column, neighbours[i].row);
+        if (BallColour::IsSpecial(cell.colour)) {
+            entries[entryCount++] = PowerUpEntry{neighbours[i].column, neighbours[i].row, cell.colour, cell.frame};
+        }
+    }
+    PlayImpactSound(column, row);
+    m_progress.combo = 0;
+    m_ready = false;
+    for (int32_t i = 0; i < entryCount; ++i) {
+        const PowerUpEntry& entry = entries[i];
+        if (entry.colour == BallColour::Obstacle) {
+            continue;
+        }
+        PlayGameSound(PowerUpSound(entry.colour));
+        const Vec3 centre = m_board.CellCenter(entry.column, entry.row);
+        AddScore(kPowerUpPoints, centre.x, centre.y);
+        if (entry.colour == BallColour::Explosion || entry.colour == BallColour::ChangeColor) {
+            m_board.SetCell(m_current.colour, m_current.frame, entry.column, entry.row);
+        } else {
+            m_board.Burst(entry.column, entry.row, CBoard::kBurstParticles);
+        }
+        m_board.ActivatePowerUp(entry, m_current.colour);
+    }
+    m_stats.hits += 1;
+}
+
+void CPlayfield::GiveMulticolorBall() {
+    m_multicolorPending = true;
+    m_current = BallCell{BallColour::Multicolor, 0};
+    m_shot.position = Vec3{m_launcher.x - 16.0f, m_launcher.y - 16.0f, 0.0f};
+}
+
+// ---------------------------------------------------------------- the colour of new balls
+
+int32_t CPlayfield::PickIndex(int32_t count) const {
+    if (count <= 1) {
+        RandomNext();
+        return 0;
+    }
+    const double value = static_cast<double>(RandomNext());
+    const int32_t index = static_cast<int32_t>(std::floor(value / (32767.0 / (count - 0.01))));
+    return index >= count ? count - 1 : index;
+}
+
+void CPlayfield::CountPresentColours() {
+    int32_t counts[BallColour::ColourCount] = {};
+    for (int32_t row = 0; row < kBoardRows; ++row) {
+        for (int32_t column = 0; column < kBoardColumns; ++column) {
+            const int32_t colour = m_board.CellAt(column, row).colour;
+            if (BallColour::IsOrdinary(colour)) {
+                ++counts[colour];
+            }
+        }
+    }
+    m_presentCount = 0;
+    for (int32_t colour = 0; colour < BallColour::ColourCount; ++colour) {
+        if (counts[colour] > 0) {
+            m_presentColours[m_presentCount++] = colour;
+        }
+    }
+}
+
+void CPlayfield::ChooseCandidates() {
+    m_candidateCount = 0;
+    if (m_presentCount < 3) {
+        for (int32_t i = 0; i < m_presentCount; ++i) {
+            m_candidates[m_candidateCount++] = m_presentColours[i];
+        }
+        return;
+    }
+    int32_t smallest = kGivenCountStart;
+    for (int32_t i = 0; i < m_presentCount; ++i) {
+        const int32_t given = m_givenCounts[m_presentColours[i]];
+        smallest = given < smallest ? given : smallest;
+    }
+    for (int32_t i = 0; i < m_presentCount; ++i) {
+        if (m_givenCounts[m_presentColours[i]] < smallest + kCandidateSpread) {
+            m_candidates[m_candidateCount++] = m_presentColours[i];
+        }
+    }
+}
+
+void CPlayfield::ApplyRepeatRule(int32_t pickedIndex) {
+    if (m_presentCount <= 1) {
+        return;
+    }
+    if (m_next.colour != m_lastColour) {
+        m_runLength = 0;
+        m_lastColour = m_next.colour;
+        return;
+    }
+    m_runLength += 1;
+    if (m_runLength < 2) {
+        return;
+    }
+    if (pickedIndex < m_candidateCount - 1) {
+        m_next.colour = m_candidates[pickedIndex + 1];
+    } else if (pickedIndex > 0) {
+        m_next.colour = m_candidates[pickedIndex - 1];
+    } else if (pickedIndex + 1 < m_presentCount) {
+        m_next.colour = m_presentColours[pickedIndex + 1];
+    }
+    m_runLength = 1;
+    m_lastColour = m_next.colour;
+}
+
+void CPlayfield::NextBall() {
+    const bool levelStart = m_next.colour == BallColour::Empty;
+    CountPresentColours();
+    if (levelStart) {
+        for (int32_t& given : m_givenCounts) {
+            given = 0;
+        }
+    }
+    ChooseCandidates();
+    m_shot.position = Vec3{m_launcher.x - 16.0f, m_launcher.y - 16.0f, 0.0f};
+    m_shot.flying = false;
+
+    if (m_multicolorPending) {
+        m_multicolorPending = false;
+        m_current = BallCell{BallColour::Multicolor, 0};
+        return;
+    }
+    if (m_presentCount == 0) {
+        m_current = BallCell{BallColour::FirstColour, 0};
+        m_next = BallCell{BallColour::FirstColour, 0};
+        m_givenCounts[BallColour::FirstColour] += 1;
+        return;
+    }
+    if (m_next.colour == BallColour::Empty) {
+        m_next = BallCell{m_presentColours[PickIndex(m_presentCount)], 0};
+        m_runLength = 1;
+        m_lastColour = m_next.colour;
+        m_givenCounts[m_next.colour] += 1;
+    }
+
+    bool nextPresent = false;
+    for (int32_t i = 0; i < m_presentCount; ++i) {
+        nextPresent = nextPresent || m_presentColours[i] == m_next.colour;
+    }
+    if (m_next.colour == BallColour::Multicolor || nextPresent) {
+        m_current = m_next;
+    } else {
+        m_current = BallCell{m_candidates[PickIndex(m_candidateCount)], 0};
+        m_runLength = 1;
+        m_lastColour = m_next.colour;
+    }
+
+    const int32_t picked = PickIndex(m_candidateCount);
+    m_next = BallCell{m_candidates[picked], 0};
+    ApplyRepeatRule(picked);
+    if (BallColour::IsOrdinary(m_next.colour)) {
+        m_givenCounts[m_next.colour] += 1;
+    }
+}
+
+// ---------------------------------------------------------------- points
+
+int32_t CPlayfield::ScoreRemovalCounted() {
+    m_scoredRemovedTotal += m_progress.removed;
+    return ScoreRemoval(m_progress);
+}
+
+void CPlayfield::ScoreDrops() {
+    if (!m_board.IsResolving() && !m_board.IsRemovalInProgress()) {
+        return;
+    }
+    if (m_progress.removed <= 0) {
+        return;
+    }
+    ScoreRemovalCounted();
+    const Vec3 centre = m_board.CellCenter(m_board.EffectCell().column, m_board.EffectCell().row);
+    m_popUps.AddNumber(m_progress.ballPoints, centre.x, centre.y);
+    if (m_progress.comboPoints > 0) {
+        PlayGameSound(EGameSound::Combo);
+    }
+}
+
+void CPlayfield::AddScore(int32_t points, float x, float y) {
+    m_progress.score += points;
+    m_popUps.AddNumber(points, x, y);
+}
+
+void CPlayfield::ComboPopUp(float x, float y) {
+    if (m_progress.comboPoints <= 0) {
+        return;
+    }
+    PlayGameSound(EGameSound::Combo);
+    char text[20];
+    std::snprintf(text, sizeof(text), "%s%d", GameText(EGameText::ComboPlus), m_progress.comboPoints);
+    m_popUps.Add(text, x, y + kComboPopUpDrop);
+}
+
+// ---------------------------------------------------------------- moving down, danger, lives
+
+int32_t CPlayfield::ShotsBeforeMoveDown() const {
+    return RulesForDifficulty(m_difficulty).shotsPerMoveDown - m_shotCount;
+}
+
+void CPlayfield::CountShotForMoveDown() {
+    m_shotCount += 1;
+    if (m_shotCount >= RulesForDifficulty(m_difficulty).shotsPerMoveDown) {
+        m_moveNow = true;
+    }
+}
+
+void CPlayfield::CheckDanger() {
+    if (m_board.RowHoldsBall(m_board.BottomRow())) {
+        LoseLife();
+    } else if (m_moveNow) {
+        StartMoveDown();
+    } else if (ShotsBeforeMoveDown() == 1) {
+        m_shakeWarning = true;
+        PlayGameSound(EGameSound::ShakeLevel);
+        m_shakeTimer = 0.0f;
+        m_shakeSoundTimer = 0.0f;
+        m_shakeX = 0.0f;
+        m_shakeY = 0.0f;
+    }
+}
+
+void CPlayfield::StartMoveDown() {
+    m_shakeWarning = false;
+    m_shotCount = 0;
+    m_moveNow = false;
+    m_movingDown = true;
+    m_movePixelsLeft = static_cast<int32_t>(kMoveDownPixels);
+    m_moveTimer = 0.0f;
+}
+
+void CPlayfield::UpdateMoveDown(float dt) {
+    if (!m_movingDown) {
+        return;
+    }
+    m_moveTimer += dt;
+    while (m_moveTimer > kMoveDownStepTime && m_movePixelsLeft > 0) {
+        m_moveTimer -= kMoveDownStepTime;
+        m_board.MoveDown(static_cast<float>(kMoveDownStepPixels));
+        m_dropOffset += kMoveDownStepPixels;
+        m_movePixelsLeft -= kMoveDownStepPixels;
+    }
+    if (m_movePixelsLeft > 0) {
+        return;
+    }
+    m_movingDown = false;
+    m_board.RaiseBottomRow();
+    PlayGameSound(EGameSound::MoveLevelDown);
+    // While power-ups act the turn's own danger check follows once they are done.
+    if (m_board.RowHoldsBall(m_board.BottomRow()) && !m_board.IsResolving()) {
+        LoseLife();
+    }
+}
+
+void CPlayfield::LoseLife() {
+    m_clearCursor = CellPos{0, 0};
+    m_clearingStepTimer = 0.0f;
+    m_clearingSoundTimer = 1.0f;
+    m_progress.lives -= 1;
+    m_clearing = true;
+    if (m_progress.lives < 0) {
+        m_clearingTimer = 0.5f;
+        m_gameOver = true;
+    } else {
+        m_clearingTimer = -1.0f;
+        if (m_listener != nullptr) {
+            m_listener->OnLifeLost();
+        }
+    }
+}
+
+void CPlayfield::UpdateClearing(float dt) {
+    if (m_clearCursor.row < kBoardRows) {
+        m_clearingStepTimer += dt;
+        m_clearingSoundTimer += dt;
+        while (m_clearingStepTimer >= kClearingStepTime && m_clearCursor.row < kBoardRows) {
+            m_clearingStepTimer -= kClearingStepTime;
+            int32_t index = m_clearCursor.row * kBoardColumns + m_clearCursor.column;
+            while (index < kBoardCells && m_board.CellAt(index % kBoardColumns, index / kBoardColumns).IsEmpty()) {
+                ++index;
+            }
+            if (index < kBoardCells) {
+                m_board.SetCell(BallColour::Empty, 0, index % kBoardColumns, index / kBoardColumns);
+                m_board.Burst(index % kBoardColumns, index / kBoardColumns, CBoard::kBurstParticles);
+                ++index;
+            }
+            m_clearCursor = index < kBoardCells ? CellPos{index % kBoardColumns, index / kBoardColumns}
+                                                : CellPos{0, kBoardRows};
+        }
+        if (m_clearingSoundTimer > kClearingSoundTime) {
+            PlayGameSound(EGameSound::PowerupExplosionSmall);
+            m_clearingSoundTimer = 0.0f;
+        }
+        return;
+    }
+    m_clearingTimer -= dt;
+    if (m_clearingTimer >= 0.0f) {
+        return;
+    }
+    m_clearing = false;
+    if (m_gameOver) {
+        PlayGameSound(EGameSound::GameOver);
+        if (m_listener != nullptr) {
+            m_listener->OnGameOver();
+        }
+    } else if (m_listener != nullptr) {
+        m_listener->OnReplayLevel();
+    }
+}
+
+// ---------------------------------------------------------------- idle countdown and shaking
+
+void CPlayfield::ResetIdle() {
+    m_idleTimer = 0.0f;
+    m_idleRunning = false;
+}
+
+void CPlayfield::UpdateIdle(float dt) {
+    if (!m_idleRunning) {
+        m_idleTimer += dt;
+        if (m_idleTimer > RulesForDifficulty(m_difficulty).idleTime) {
+            PlayGameSound(EGameSound::Countdown);
+            m_idleRunning = true;
+            m_countdownDigit = kCountdownStart;
+            m_idleTimer = 1.0f;
+        }
+        return;
+    }
+    m_idleTimer -= dt;
+    if (m_idleTimer >= 0.0f) {
+        return;
+    }
+    m_countdownDigit -= 1;
+    m_idleTimer += 1.0f;
+    if (m_countdownDigit <= 0) {
+        m_idleRunning = false;
+        m_idleTimer = 0.0f;
+        StartMoveDown();
+    } else {
+        PlayGameSound(EGameSound::Countdown);
+    }
+}
+
+void CPlayfield::UpdateShake(float dt) {
+    if (!m_shakeWarning) {
+        return;
+    }
+    m_shakeTimer += dt;
+    m_shakeSoundTimer += dt;
+    if (m_shakeTimer >= kShakeRedrawTime) {
+        m_shakeTimer -= kShakeRedrawTime;
+        const float since = m_shakeSoundTimer;
+        const float width = 2.0f - since - 0.01f;
+        const float spanX = width > 0.0f ? static_cast<float>(RandomNext()) / 32768.0f * width : 0.0f;
+        const float spanY = width > 0.0f ? static_cast<float>(RandomNext()) / 32768.0f * width : 0.0f;
+        m_shakeX = std::round(spanX - since * 0.5f);
+        m_shakeY = std::round(spanY - since * 0.5f);
+    }
+    if (m_shakeSoundTimer >= kShakeSoundTime) {
+        PlayGameSound(EGameSound::ShakeLevel);
+        m_shakeSoundTimer = 0.0f;
+    }
+}
+
+// ---------------------------------------------------------------- the row bonus
+
+void CPlayfield::UpdateRowBonus(float dt, const PlayInput& input) {
+    if (m_rowBonusDone) {
+        return;
+    }
+    if (!input.disabled && input.skipHit) {
+        m_skip = true;
+    }
+    if (m_sweepCursor.row >= m_board.BottomRow()) {
+        m_rowBonusDone = true;
+        return;
+    }
+    m_sweepTimer += dt;
+    if (!m_skip && m_sweepTimer < kSweepCellTime) {
+        return;
+    }
+    m_sweepTimer = m_skip ? 0.0f : m_sweepTimer - kSweepCellTime;
+    const int32_t row = m_sweepCursor.row;
+    if (m_sweepCursor.column == 0) {
+        PlayGameSound(EGameSound::PowerupExplosionSmall);
+    }
+    m_board.Burst(m_sweepCursor.column, row, CBoard::kBurstParticles);
+    m_sweepCursor.column += 1;
+    if (m_sweepCursor.column < m_board.RowLength(row)) {
+        return;
+    }
+    const float y = m_board.CellTopLeft(0, row).y + 10.0f;
+    if (m_listener != nullptr) {
+        m_listener->OnRowBonus(m_bonusValue, 320.0f, y);
+    } else {
+        AddScore(m_bonusValue, 320.0f, y);
+    }
+    m_bonusValue *= 2;
+    m_sweepCursor = CellPos{0, row + 1};
+    m_sweepTimer = m_skip ? 0.0f : -kSweepRowPause;
+    if (m_sweepCursor.row >= m_board.BottomRow()) {
+        m_rowBonusDone = true;
+    }
+}

@@ -1,0 +1,241 @@
+#pragma once
+// CPlayfield: the game core that a screen owns: the field, the launcher and its shot,
+// the colours of the coming balls, falling balls and power-up effects, points and
+// pop-ups, the field moving down, lost lives and the row bonus of a finished level.
+// Update runs one fixed step; everything it reads from the player comes in a PlayInput,
+// and everything it tells its owner goes through an IPlayfieldListener.
+#include "game/Board.h"
+#include "game/Effects.h"
+#include "game/PopUps.h"
+#include "game/Scoring.h"
+#include "game/Shot.h"
+
+#include <string>
+
+// What the player did in this step.
+struct PlayInput {
+    float mouseX = 320.0f;
+    float mouseY = 200.0f;
+    bool mouseMoved = false;
+    bool fireHit = false;   // left button went down in this step
+    bool swapHit = false;   // right button went down in this step
+    bool skipHit = false;   // left or middle button or D went down: hurry the row bonus
+    bool disabled = false;  // input is taken by a dialog
+};
+
+// Events of the playfield for its owner (the game turns them into engine messages).
+// Without a listener the playfield answers the multicolour arrival and the row bonus
+// itself, as the game would.
+class IPlayfieldListener {
+public:
+    virtual ~IPlayfieldListener() = default;
+    virtual void OnLevelFinished() {}                              // the level's end (3001)
+    virtual void OnMulticolorArrived() {}                          // ball at the launcher (3002)
+    virtual void OnReplayLevel() {}                                // after a lost life (3004)
+    virtual void OnLifeLost() {}                                   // a life was lost (3005)
+    virtual void OnRowBonus(int32_t points, float x, float y) {}   // row bonus (3006)
+    virtual void OnGameOver() {}                                   // show the game-over panel
+};
+
+class CSpriteList;
+class CSprite;
+class CFont;
+
+// The sprites the playfield draws with; owned by the screen that owns the playfield.
+struct PlayfieldSprites {
+    CSpriteList* balls = nullptr;
+    CSprite* launcher = nullptr;
+    CSprite* arrow = nullptr;
+    CSprite* particle = nullptr;
+    CSprite* countdownDigits = nullptr;
+    const CFont* popUpFont = nullptr;
+};
+
+class CPlayfield {
+public:
+    static constexpr float kStepLength = 1.0f / 150.0f;
+    static constexpr float kMoveDownPixels = 28.0f;
+
+    CPlayfield();
+    CPlayfield(const CPlayfield&) = delete;
+    CPlayfield& operator=(const CPlayfield&) = delete;
+
+    void SetListener(IPlayfieldListener* listener) { m_listener = listener; }
+    void SetDifficulty(int32_t difficulty) { m_difficulty = difficulty; }
+    int32_t Difficulty() const { return m_difficulty; }
+    // While a message panel is shown the turns stand still.
+    void SetPanelShown(bool shown) { m_panelShown = shown; }
+    bool IsPanelShown() const { return m_panelShown; }
+
+    // --- levels
+    bool LoadLevelFile(const std::string& fileName);
+    bool LoadLevelBytes(const uint8_t* bytes, size_t size);
+    // After a level is loaded: the placement of a level start, the per-level flags, and
+    // the first two balls. The caller seeds the random generator first.
+    void StartLevel();
+
+    // --- one step of play
+    void Update(float dt, const PlayInput& input);
+
+    // --- the shot
+    void Aim(float mouseX, float mouseY);
+    void Fire(float targetX, float targetY);
+    void Swap();
+    // The flying ball comes to rest at position: it sticks, or is lost when no cell takes it.
+    void LandShot(const Vec3& position);
+    void NextBall();
+    // The ordinary impact: the shot enters the field at (column, row).
+    void PlaceShot(int32_t column, int32_t row);
+    // The impact beside power-ups: they act, the shot is used up.
+    void ImpactPowerUps(int32_t column, int32_t row);
+    bool HasPowerUpNeighbour(int32_t column, int32_t row) const;
+    // The answer to the multicolour ball reaching the launcher.
+    void GiveMulticolorBall();
+    // Whether the player may fire now (ready, nothing in flight, the level in play).
+    bool CanFire() const;
+
+    // --- points
+    void AddScore(int32_t points, float x, float y);
+    void PopUpText(const char* text, float x, float y) { m_popUps.Add(text, x, y); }
+    void ComboPopUp(float x, float y);
+
+    // --- the field moving down and lives
+    void StartMoveDown();
+    void LoseLife();
+
+    // --- state
+    CBoard& Board() { return m_board; }
+    const CBoard& Board() const { return m_board; }
+    PlayerProgress& Progress() { return m_progress; }
+    const PlayerProgress& Progress() const { return m_progress; }
+    LevelStatistics& Stats() { return m_stats; }
+    const LevelStatistics& Stats() const { return m_stats; }
+    CEffects& Effects() { return m_effects; }
+    CScorePopUps& PopUps() { return m_popUps; }
+    const CScorePopUps& PopUps() const { return m_popUps; }
+    const BallCell& CurrentBall() const { return m_current; }
+    const BallCell& NextBallCell() const { return m_next; }
+    void SetBalls(const BallCell& current, const BallCell& next) { m_current = current; m_next = next; }
+    const ShotState& Shot() const { return m_shot; }
+    const Vec3& LauncherPosition() const { return m_launcher; }
+    float LauncherRotation() const { return m_launcherAngle; }
+    bool IsReady() const { return m_ready; }
+    bool IsFlying() const { return m_shot.flying; }
+    bool IsLevelFinished() const { return m_levelFinished; }
+    bool IsRowBonusDone() const { return m_rowBonusDone; }
+    bool IsFieldEmpty() const { return m_fieldEmpty; }
+    bool IsGameOver() const { return m_gameOver; }
+    void SetGameOver(bool gameOver) { m_gameOver = gameOver; }
+    bool IsClearing() const { return m_clearing; }
+    bool IsMovingDown() const { return m_movingDown; }
+    bool IsShakeWarningOn() const { return m_shakeWarning; }
+    bool IsTurnEndPending() const { return m_turnEndPending; }
+    bool IsMulticolorPending() const { return m_multicolorPending; }
+    bool IsCountdownRunning() const { return m_idleRunning; }
+    int32_t CountdownDigit() const { return m_countdownDigit; }
+    bool HasSeenShot() const { return m_gameHasShot; }
+    void SetSeenShot(bool seen) { m_gameHasShot = seen; }
+    int32_t ShotsSinceMoveDown() const { return m_shotCount; }
+    int32_t ShotsBeforeMoveDown() const;
+    int32_t DropOffset() const { return m_dropOffset; }
+    int32_t MoveDowns() const { return m_dropOffset / static_cast<int32_t>(kMoveDownPixels); }
+    float ShakeOffsetX() const { return m_shakeWarning ? m_shakeX : 0.0f; }
+    float ShakeOffsetY() const { return m_shakeWarning ? m_shakeY : 0.0f; }
+    // Balls whose removal was scored so far (the removed counters that scoring used up).
+    int64_t ScoredRemovedTotal() const { return m_scoredRemovedTotal; }
+    // The present colours and candidates of the last NextBall.
+    int32_t PresentColourCount() const { return m_presentCount; }
+    int32_t CandidateCount() const { return m_candidateCount; }
+    int32_t GivenCount(int32_t colour) const { return m_givenCounts[colour & 7]; }
+
+    // --- drawing (PlayfieldDraw.cpp)
+    void Draw(const PlayfieldSprites& sprites) const;
+
+private:
+    int32_t PickIndex(int32_t count) const;
+    void CountPresentColours();
+    void ChooseCandidates();
+    void ApplyRepeatRule(int32_t pickedIndex);
+    void ResetIdle();
+    void UpdateIdle(float dt);
+    void UpdateMoveDown(float dt);
+    void UpdateShake(float dt);
+    void UpdateClearing(float dt);
+    void UpdateRowBonus(float dt, const PlayInput& input);
+    void UpdateFlight(float dt);
+    void PlayImpactSound(int32_t column, int32_t row) const;
+    void ScoreDrops();
+    int32_t ScoreRemovalCounted();
+    void CheckDanger();
+    void CountShotForMoveDown();
+
+    CBoard m_board;
+    CEffects m_effects;
+    CScorePopUps m_popUps;
+    PlayerProgress m_progress;
+    LevelStatistics m_stats;
+    IPlayfieldListener* m_listener = nullptr;
+    int32_t m_difficulty = kNormalDifficulty;
+    bool m_panelShown = false;
+
+    // The launcher and the shot.
+    Vec3 m_launcher = kLauncherPosition;
+    float m_launcherAngle = 0.0f;
+    ShotState m_shot;
+    bool m_ready = false;
+    BallCell m_current;
+    BallCell m_next;
+
+    // The colour choice of new balls.
+    int32_t m_presentColours[BallColour::ColourCount] = {};
+    int32_t m_presentCount = 0;
+    int32_t m_givenCounts[BallColour::ColourCount] = {};
+    int32_t m_candidates[BallColour::ColourCount] = {};
+    int32_t m_candidateCount = 0;
+    int32_t m_runLength = 1;
+    int32_t m_lastColour = BallColour::Empty;
+
+    // Turn flow.
+    bool m_placed = false;
+    bool m_turnEndPending = false;
+    bool m_fieldEmpty = false;
+    bool m_levelFinished = false;
+    bool m_rowBonusDone = false;
+    bool m_gameOver = false;
+    bool m_multicolorPending = false;
+    bool m_gameHasShot = false;
+
+    // The field moving down.
+    int32_t m_shotCount = 0;
+    bool m_moveNow = false;
+    bool m_movingDown = false;
+    float m_moveTimer = 0.0f;
+    int32_t m_movePixelsLeft = 0;
+    int32_t m_dropOffset = 0;
+
+    // The idle countdown.
+    bool m_idleRunning = false;
+    float m_idleTimer = 0.0f;
+    int32_t m_countdownDigit = 0;
+
+    // The shake warning.
+    bool m_shakeWarning = false;
+    float m_shakeTimer = 0.0f;
+    float m_shakeSoundTimer = 0.0f;
+    float m_shakeX = 0.0f, m_shakeY = 0.0f;
+
+    // Clearing the field after a lost life.
+    bool m_clearing = false;
+    float m_clearingTimer = 0.0f;
+    float m_clearingStepTimer = 0.0f;
+    float m_clearingSoundTimer = 0.0f;
+    CellPos m_clearCursor;
+
+    // The row bonus of a finished level.
+    float m_sweepTimer = 0.0f;
+    CellPos m_sweepCursor;
+    int32_t m_bonusValue = kFirstRowBonus;
+    bool m_skip = false;
+
+    int64_t m_scoredRemovedTotal = 0;
+};
