@@ -1,6 +1,5 @@
 #include "tools/bake/ArtConfig.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>

@@ -5,7 +5,6 @@
 #include <cmath>
 
 namespace {
-constexpr float kPi = 3.14159265358979f;
 const Rgba kWhite{1.0f, 1.0f, 1.0f, 1.0f};
 const Rgba kBlack{0.0f, 0.0f, 0.0f, 1.0f};
 
@@ -372,6 +371,5 @@ CCanvas PaintMouseCursor(const ArtSources& art, int width, int height) {
     const Shape inner = shape::Polygon({{1.6f, 3.4f}, {1.6f, 17.6f}, {5.6f, 13.9f}, {9.7f, 22.9f}, {11.0f, 22.3f},
                                         {7.0f, 13.7f}, {12.2f, 13.6f}});
     canvas.Fill(inner, paint::Linear(0.0f, 2.0f, kWhite, 0.0f, 22.0f, MixRgba(kWhite, art.scene.Colour("rail"), 0.45f)));
-    (void)kPi;
     return canvas;
 }
