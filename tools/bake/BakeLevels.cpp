@@ -1,6 +1,49 @@
+// levels.nuf: every level source data/levels/NN.txt (NN = 01, 02, ... without gaps)
+// becomes the 1040-byte level file "N.lvl". A source that does not parse or does not
+// meet the design rules stops the bake with a message naming the file.
 #include "tools/bake/Bake.h"
 
-// Not generated yet: the archive stays empty until this bake step exists.
-BakedFiles BakeLevels(const BakeContext&) {
-    return {};
+#include "game/LevelText.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+bool ReadText(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    text = buffer.str();
+    return true;
+}
+}  // namespace
+
+BakedFiles BakeLevels(const BakeContext& context) {
+    BakedFiles files;
+    for (int number = 1;; ++number) {
+        char sourceName[32];
+        std::snprintf(sourceName, sizeof(sourceName), "%02d.txt", number);
+        const std::string path = context.dataDir + "/levels/" + sourceName;
+        std::string text;
+        if (!ReadText(path, text)) {
+            break;
+        }
+        BoardGrid grid;
+        std::string error;
+        if (!ParseLevelText(text, grid, error) || !CheckLevelDesign(grid, LevelCheckRules(), error)) {
+            std::fprintf(stderr, "pellora-bake: %s: %s\n", path.c_str(), error.c_str());
+            std::exit(1);
+        }
+        BakedFile file;
+        file.name = std::to_string(number) + ".lvl";
+        file.bytes.resize(kLevelFileSize);
+        LevelFileBytes(grid, file.bytes.data());
+        files.push_back(std::move(file));
+    }
+    return files;
 }
