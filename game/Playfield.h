@@ -239,3 +239,6 @@ private:
 
     int64_t m_scoredRemovedTotal = 0;
 };
+
+// Pop-ups are centred with this font's measure (drawing side; null: uncentred).
+void SetPopUpFont(CPlayfield& playfield, const CFont* font);
