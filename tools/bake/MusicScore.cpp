@@ -112,7 +112,7 @@ VoiceSample MakeKeys() {
     voice.toneHz = NoteFrequency(5 * 12);  // C5
     const float hz = static_cast<float>(voice.toneHz);
     voice.signal = FmTone(hz, 1.0f, 1.6f, 1.2f, 2.4f, 2.2f);
-    MixInto(voice.signal, FmTone(hz, 14.0f, 0.8f, 0.08f, 0.25f, 0.3f), 0, 0.22f);
+    MixInto(voice.signal, FmTone(hz, 14.0f, 0.8f, 0.08f, 0.25f, 0.3f), 0, 0.16f);
     ApplyFades(voice.signal, kVoiceRate, 0.0005f, 0.05f);
     return voice;
 }
