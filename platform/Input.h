@@ -23,6 +23,12 @@ constexpr uint8_t DIK_ESCAPE = 0x01, DIK_1 = 0x02, DIK_2 = 0x03, DIK_3 = 0x04, D
                   DIK_NUMPADENTER = 0x9C, DIK_RCONTROL = 0x9D, DIK_DIVIDE = 0xB5, DIK_RMENU = 0xB8, DIK_HOME = 0xC7,
                   DIK_UP = 0xC8, DIK_PRIOR = 0xC9, DIK_LEFT = 0xCB, DIK_RIGHT = 0xCD, DIK_END = 0xCF,
                   DIK_DOWN = 0xD0, DIK_NEXT = 0xD1, DIK_INSERT = 0xD2, DIK_DELETE = 0xD3;
+constexpr uint8_t DIK_OEM_102 = 0x56, DIK_F13 = 0x64, DIK_F14 = 0x65, DIK_F15 = 0x66, DIK_YEN = 0x7D,
+                  DIK_NUMPADEQUALS = 0x8D, DIK_NUMPADCOMMA = 0xB3, DIK_SYSRQ = 0xB7, DIK_PAUSE = 0xC5,
+                  DIK_LWIN = 0xDB, DIK_RWIN = 0xDC, DIK_APPS = 0xDD;
+
+// Mouse buttons as CInput numbers them.
+constexpr int kMouseLeft = 0, kMouseRight = 1, kMouseMiddle = 2, kMouseFourth = 3;
 
 class CInputKeyboard {
 public:
@@ -55,7 +61,9 @@ public:
     void Activate();
     void Deactivate();
     // Takes this step's snapshot of keys and buttons (from the event-fed held state).
+    // Before Create (or after Destroy) the snapshots are cleared and the step is logged.
     void Update();
+    bool IsCreated() const { return m_created; }
 
     bool KeyHit(uint32_t code) const { return m_keyboard.KeyHit(static_cast<uint8_t>(code)); }
     bool KeyDown(uint32_t code) const { return m_keyboard.KeyDown(static_cast<uint8_t>(code)); }
@@ -90,6 +98,10 @@ public:
     void Update(float dt);
     void Draw() const;
     void SetClip(float minX, float minY, float maxX, float maxY);
+    float GetMinX() const { return m_minX; }
+    float GetMinY() const { return m_minY; }
+    float GetMaxX() const { return m_maxX; }
+    float GetMaxY() const { return m_maxY; }
     void SetVisible(bool visible) { m_visible = visible; }
     void SetSize(int32_t size) { m_size = size; }
     void Destroy();
@@ -104,6 +116,10 @@ public:
     using ReadPointer = void (*)(int32_t& x, int32_t& y);
     using MovePointer = void (*)(float x, float y);
     void SetPointerFunctions(ReadPointer read, MovePointer move);
+    // Called by SetClip with the new confinement, so the platform can hold the system
+    // pointer inside it.
+    using ConfinePointer = void (*)(float minX, float minY, float maxX, float maxY);
+    void SetConfineFunction(ConfinePointer confine) { m_confinePointer = confine; }
 
 private:
     CMouseCursor() = default;
@@ -118,4 +134,5 @@ private:
     bool m_visible = false;
     ReadPointer m_readPointer = nullptr;
     MovePointer m_movePointer = nullptr;
+    ConfinePointer m_confinePointer = nullptr;
 };

@@ -1,0 +1,252 @@
+#include "engine/Engine.h"
+
+#include "engine/Log.h"
+#include "engine/Random.h"
+#include "engine/StateManager.h"
+#include "engine/Timer.h"
+#include "platform/Gfx.h"
+#include "platform/Input.h"
+#include "platform/Sound.h"
+#include "platform/Window.h"
+#include "resources/FileManager.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+void SleepMilliseconds(int32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+constexpr int kScreenshotSlots = 100;
+constexpr size_t kTgaHeaderSize = 18;
+
+// "qvt00.tga" .. "qvt99.tga": the first that cannot be opened for reading, or false.
+bool FindFreeScreenshotName(char (&name)[16]) {
+    for (int number = 0; number < kScreenshotSlots; ++number) {
+        std::snprintf(name, sizeof(name), "qvt%d%d.tga", number / 10, number % 10);
+        FILE* existing = std::fopen(name, "rb");
+        if (existing == nullptr) {
+            return true;
+        }
+        std::fclose(existing);
+    }
+    return false;
+}
+}  // namespace
+
+CEngine& CEngine::Get() {
+    static CEngine engine;
+    return engine;
+}
+
+CEngine::CEngine() : m_sleep(&SleepMilliseconds) {
+    CTimer::Get().Advance();
+    RandomSeedWithTime();
+}
+
+void CEngine::SetSleepFunction(SleepFunction sleep) {
+    m_sleep = sleep != nullptr ? sleep : &SleepMilliseconds;
+}
+
+bool CEngine::Create(CWindow& window, int width, int height, bool fullscreen, int bpp, int depth, int stencil) {
+    m_window = &window;
+    CFileManager& files = CFileManager::Get();
+    if (!files.HasFileSystems()) {
+        files.MountFileSystem("");
+    }
+    if (!CInput::Get().Create()) {
+        CLog::Get().Write("CEngine::Init_InputSystem CInput FAILED");
+        CWindow::ShowMessageBox("Input Error!", "CEngine::Init_InputSystem CInput FAILED");
+        return false;
+    }
+    if (!CSoundBass::Get().Init()) {
+        return false;
+    }
+    if (!CGfxOGL::Get().Create(window.GetSdlWindow(), width, height, bpp, depth, stencil, fullscreen)) {
+        return false;
+    }
+    CMouseCursor::Get().Init();
+    if (m_startupHook != nullptr && !m_startupHook()) {
+        return false;
+    }
+    if (!CStateManager::Lower().SetState(kStateIntro, false)) {
+        CLog::Get().Write("CEngine::Create FAILED Couldn't set default game state: %d", kStateIntro);
+        return false;
+    }
+    return true;
+}
+
+void CEngine::Activate() {
+    CLog::Get().Write("CEngine::Activate");
+    CInput::Get().Activate();
+    CStateManager::Lower().Activate();
+    CStateManager::Upper().Activate();
+    // The time spent inactive is not handed to the states.
+    CTimer::Get().Advance();
+    CGfxOGL::Get().Activate();
+    CSoundBass::Get().Resume();
+}
+
+void CEngine::Deactivate() {
+    CSoundBass::Get().Pause();
+    CLog::Get().Write("CEngine::Deactivate");
+    CStateManager::Upper().Deactivate();
+    CStateManager::Lower().Deactivate();
+    CInput::Get().Deactivate();
+    CGfxOGL::Get().Deactivate();
+}
+
+void CEngine::Frame() {
+    CTimer& timer = CTimer::Get();
+    timer.Advance();
+    m_accumulator += static_cast<float>(timer.GetElapsedSeconds());
+    m_frameStartTicks = timer.GetTicks();
+
+    RunUpdateSteps();
+    RenderFrame();
+    PaceFrame();
+    ApplyStateRequests();
+}
+
+void CEngine::RunUpdateSteps() {
+    m_lastStepCount = 0;
+    while (m_accumulator >= m_fixedStep) {
+        CInput::Get().Update();
+        CStateManager::Upper().Update(m_fixedStep);
+        CStateManager::Lower().Update(m_fixedStep);
+        CMouseCursor::Get().Update(m_fixedStep);
+        m_accumulator -= m_fixedStep;
+        ++m_lastStepCount;
+    }
+}
+
+void CEngine::RenderFrame() {
+    CGfxOGL& gfx = CGfxOGL::Get();
+    gfx.Clear();
+    gfx.BeginScene();
+    gfx.LoadIdentity();
+    CStateManager::Lower().Render();
+    CStateManager::Upper().Render();
+    CMouseCursor::Get().Draw();
+    gfx.EndScene();
+    gfx.Present();
+}
+
+void CEngine::PaceFrame() {
+    m_lastFrameMs = static_cast<float>(CTimer::Get().GetSecondsSince(m_frameStartTicks) * 1000.0);
+    m_lastSleepMs = kFrameBudgetMs - static_cast<int32_t>(m_lastFrameMs);
+    if (m_lastSleepMs >= 0) {
+        m_sleep(m_lastSleepMs);
+    }
+}
+
+void CEngine::ApplyStateRequests() {
+    CStateManager& upper = CStateManager::Upper();
+    CStateManager& lower = CStateManager::Lower();
+    upper.ApplyPendingExit();
+    lower.ApplyPendingExit();
+    upper.ApplyPendingEnter();
+    lower.ApplyPendingEnter();
+}
+
+void CEngine::Destroy() {
+    CStateManager::Upper().SetState(kStateNone, true);
+    CStateManager::Lower().SetState(kStateNone, true);
+    if (m_shutdownHook != nullptr) {
+        m_shutdownHook();
+    }
+    CMouseCursor::Get().Destroy();
+    CGfxOGL::Get().Destroy();
+    CInput::Get().Destroy();
+    CSoundBass::Get().Destroy();
+}
+
+void CEngine::OnClientResize(int width, int height) {
+    // The picture stays 640x480 whatever the window's size: the renderer letterboxes it into
+    // the window, so the renderer's own width and height are left as they are.
+    CLog::Get().Write("Client Rect Size %d*%d", width, height);
+}
+
+bool CEngine::OnEscape() {
+    if (CStateManager::Lower().OnEscape()) {
+        return true;
+    }
+    return CStateManager::Upper().OnEscape();
+}
+
+void CEngine::OnChar(int32_t code) {
+    CStateManager::Upper().OnChar(code);
+    CStateManager::Lower().OnChar(code);
+}
+
+void CEngine::BroadcastMessage(int32_t messageId, int32_t parameter) {
+    CStateManager::Lower().OnMessage(messageId, parameter);
+    CStateManager::Upper().OnMessage(messageId, parameter);
+}
+
+void CEngine::SetLowerState(int32_t stateId) {
+    CStateManager::Lower().RequestState(stateId);
+}
+
+void CEngine::SetUpperState(int32_t stateId) {
+    CStateManager::Upper().RequestState(stateId);
+}
+
+void CEngine::SetStateLogging(bool logging) {
+    m_stateLogging = logging;
+    CStateManager::Lower().SetLogging(logging);
+    CStateManager::Upper().SetLogging(logging);
+}
+
+bool CEngine::SaveScreenshot() {
+    char name[16];
+    if (!FindFreeScreenshotName(name)) {
+        return false;
+    }
+    CGfxOGL& gfx = CGfxOGL::Get();
+    const int width = gfx.GetWidth();
+    const int height = gfx.GetHeight();
+    std::vector<uint8_t> buffer((static_cast<size_t>(width) * height + 6) * 3, 0);
+    buffer[2] = 2;   // uncompressed true colour
+    buffer[12] = static_cast<uint8_t>(width & 0xFF);
+    buffer[13] = static_cast<uint8_t>((width >> 8) & 0xFF);
+    buffer[14] = static_cast<uint8_t>(height & 0xFF);
+    buffer[15] = static_cast<uint8_t>((height >> 8) & 0xFF);
+    buffer[16] = 24;  // bits per pixel; descriptor 0: rows from the bottom up
+    uint8_t* const pixels = buffer.data() + kTgaHeaderSize;
+    if (!gfx.ReadPixels(pixels)) {
+        CLog::Get().Write("CEngine::SaveScreenshot FAILED ReadPixels");
+        return false;
+    }
+    const size_t pixelCount = static_cast<size_t>(width) * height;
+    for (size_t i = 0; i < pixelCount; ++i) {
+        std::swap(pixels[i * 3], pixels[i * 3 + 2]);
+    }
+    FILE* file = std::fopen(name, "wb");
+    if (file == nullptr) {
+        CLog::Get().Write("CEngine::SaveScreenshot FAILED create file: %s", name);
+        return false;
+    }
+    const size_t written = std::fwrite(buffer.data(), 1, buffer.size(), file);
+    const bool closed = std::fclose(file) == 0;
+    if (written != buffer.size() || !closed) {
+        CLog::Get().Write("CEngine::SaveScreenshot FAILED write file: %s", name);
+        return false;
+    }
+    return true;
+}
+
+void CEngine::Minimize() {
+    if (m_window != nullptr) {
+        m_window->Minimize();
+    }
+}
+
+void CEngine::Quit() {
+    if (m_window != nullptr) {
+        m_window->PostQuit();
+    }
+}

@@ -1,0 +1,71 @@
+#pragma once
+// CEngine: the order of start-up and shut-down of the platform services, the fixed-step frame
+// loop over the two state layers, and the few operations states use to talk to the program.
+#include <cstdint>
+
+class CWindow;
+
+class CEngine {
+public:
+    using StartupHook = bool (*)();
+    using ShutdownHook = void (*)();
+    using SleepFunction = void (*)(int32_t milliseconds);
+
+    static constexpr int32_t kFrameBudgetMs = 10;
+
+    static CEngine& Get();
+
+    bool Create(CWindow& window, int width, int height, bool fullscreen, int bpp, int depth, int stencil);
+    void Activate();
+    void Deactivate();
+    // One pass of the frame loop: fixed update steps, drawing, pacing, deferred state changes.
+    void Frame();
+    void Destroy();
+
+    void OnClientResize(int width, int height);
+    bool OnEscape();
+    void OnChar(int32_t code);
+    void BroadcastMessage(int32_t messageId, int32_t parameter);
+    void SetLowerState(int32_t stateId);
+    void SetUpperState(int32_t stateId);
+    void SetStateLogging(bool logging);
+    // Writes the next free "qvtNN.tga" into the working directory; false when none is written.
+    bool SaveScreenshot();
+    void Minimize();
+    void Quit();
+
+    void SetStartupHook(StartupHook hook) { m_startupHook = hook; }
+    void SetShutdownHook(ShutdownHook hook) { m_shutdownHook = hook; }
+    // The frame pacing's sleep; tests install their own.
+    void SetSleepFunction(SleepFunction sleep);
+
+    float GetFixedStep() const { return m_fixedStep; }
+    float GetAccumulator() const { return m_accumulator; }
+    void ResetAccumulator() { m_accumulator = 0.0f; }
+    // Update steps run by the last Frame.
+    int32_t GetLastStepCount() const { return m_lastStepCount; }
+    bool IsStateLogging() const { return m_stateLogging; }
+
+private:
+    CEngine();
+    CEngine(const CEngine&) = delete;
+    CEngine& operator=(const CEngine&) = delete;
+
+    void RunUpdateSteps();
+    void RenderFrame();
+    void PaceFrame();
+    void ApplyStateRequests();
+
+    CWindow* m_window = nullptr;
+    bool m_stateLogging = false;
+    const float m_fixedStep = 1.0f / 150.0f;
+    StartupHook m_startupHook = nullptr;
+    ShutdownHook m_shutdownHook = nullptr;
+    SleepFunction m_sleep = nullptr;
+
+    float m_accumulator = 0.0f;
+    int64_t m_frameStartTicks = 0;
+    float m_lastFrameMs = 0.0f;
+    int32_t m_lastSleepMs = 0;
+    int32_t m_lastStepCount = 0;
+};

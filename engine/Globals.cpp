@@ -1,0 +1,4 @@
+#include "engine/Globals.h"
+
+std::string g_levelFileName;
+TextureHandle g_texpackFace;

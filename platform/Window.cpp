@@ -1,0 +1,273 @@
+#include "platform/Window.h"
+
+#include "engine/Log.h"
+#include "platform/Gfx.h"
+#include "platform/Input.h"
+#include "platform/KeyTable.h"
+
+#include <SDL2/SDL.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+// The system pointer, in picture pixels.
+void ReadSystemPointer(int32_t& x, int32_t& y) {
+    int windowX = 0;
+    int windowY = 0;
+    SDL_GetMouseState(&windowX, &windowY);
+    float pictureX = 0.0f;
+    float pictureY = 0.0f;
+    CGfxOGL::Get().WindowToPicture(windowX, windowY, pictureX, pictureY);
+    x = static_cast<int32_t>(std::floor(pictureX));
+    y = static_cast<int32_t>(std::floor(pictureY));
+}
+
+void MoveSystemPointer(float pictureX, float pictureY) {
+    SDL_Window* const window = CWindow::Get().GetSdlWindow();
+    if (window == nullptr) {
+        return;
+    }
+    int windowX = 0;
+    int windowY = 0;
+    CGfxOGL::Get().PictureToWindow(pictureX, pictureY, windowX, windowY);
+    SDL_WarpMouseInWindow(window, windowX, windowY);
+}
+
+void ConfineSystemPointer(float minX, float minY, float maxX, float maxY) {
+    CWindow::Get().RefreshPointerConfinement();
+}
+
+bool IsHeadlessDriver(const char* driver) {
+    return SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0 ||
+           SDL_strcmp(driver, "evdev") == 0;
+}
+
+int MouseButtonNumber(uint8_t sdlButton) {
+    switch (sdlButton) {
+        case SDL_BUTTON_LEFT: return kMouseLeft;
+        case SDL_BUTTON_RIGHT: return kMouseRight;
+        case SDL_BUTTON_MIDDLE: return kMouseMiddle;
+        case SDL_BUTTON_X1: return kMouseFourth;
+        default: return -1;
+    }
+}
+}  // namespace
+
+CWindow& CWindow::Get() {
+    static CWindow window;
+    return window;
+}
+
+bool CWindow::InitVideo() {
+    if (m_videoStarted) {
+        return true;
+    }
+    // Focus loss is handled by the program itself (minimised in full screen only).
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "Pellora: no display could be opened (%s)\n", SDL_GetError());
+        CLog::Get().Write("CWindow::InitVideo FAILED %s", SDL_GetError());
+        return false;
+    }
+    // Without any display SDL falls back to drivers that draw nowhere; the game would run
+    // unseen. They are taken only when asked for by name (the tests do).
+    const char* const driver = SDL_GetCurrentVideoDriver();
+    if (SDL_getenv("SDL_VIDEODRIVER") == nullptr && driver != nullptr && IsHeadlessDriver(driver)) {
+        std::fprintf(stderr, "Pellora: no display could be opened (no X11 or Wayland display; only \"%s\" video)\n",
+                     driver);
+        CLog::Get().Write("CWindow::InitVideo FAILED no display, video driver %s", driver);
+        SDL_Quit();
+        return false;
+    }
+    m_videoStarted = true;
+    return true;
+}
+
+bool CWindow::Create(const char* title, int width, int height, bool fullscreen) {
+    m_width = width;
+    m_height = height;
+    m_fullscreen = fullscreen;
+    const Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
+    m_window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+    if (m_window == nullptr) {
+        std::fprintf(stderr, "Pellora: the window could not be created (%s)\n", SDL_GetError());
+        CLog::Get().Write("CWindow::Create FAILED %s", SDL_GetError());
+        return false;
+    }
+    SDL_SetWindowMinimumSize(m_window, 320, 240);
+    SDL_DisableScreenSaver();
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_StartTextInput();
+    CMouseCursor::Get().SetPointerFunctions(&ReadSystemPointer, &MoveSystemPointer);
+    CMouseCursor::Get().SetConfineFunction(&ConfineSystemPointer);
+    return true;
+}
+
+void CWindow::Destroy() {
+    CMouseCursor::Get().SetPointerFunctions(nullptr, nullptr);
+    CMouseCursor::Get().SetConfineFunction(nullptr);
+    if (m_window != nullptr) {
+        SDL_StopTextInput();
+        SDL_DestroyWindow(m_window);
+        m_window = nullptr;
+    }
+}
+
+void CWindow::ShutdownVideo() {
+    if (m_videoStarted) {
+        SDL_Quit();
+        m_videoStarted = false;
+    }
+}
+
+bool CWindow::PollEvent(IWindowEvents& events) {
+    SDL_Event event;
+    if (SDL_PollEvent(&event) == 0) {
+        return false;
+    }
+    HandleEvent(event, events);
+    return true;
+}
+
+void CWindow::WaitEvent(IWindowEvents& events) {
+    SDL_Event event;
+    if (SDL_WaitEvent(&event) != 0) {
+        HandleEvent(event, events);
+    }
+}
+
+void CWindow::HandleEvent(const SDL_Event& event, IWindowEvents& events) {
+    switch (event.type) {
+        case SDL_QUIT:
+            events.OnCloseRequested();
+            break;
+        case SDL_WINDOWEVENT:
+            HandleWindowEvent(event.window.event, event.window.data1, event.window.data2, events);
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            HandleKey(event.key.keysym.scancode, event.type == SDL_KEYDOWN, event.key.repeat != 0,
+                      event.key.keysym.mod, events);
+            break;
+        case SDL_TEXTINPUT: {
+            uint8_t codes[sizeof(event.text.text)];
+            const size_t count = Utf8ToWindows1252(event.text.text, codes, sizeof(codes));
+            for (size_t i = 0; i < count; ++i) {
+                events.OnCharacter(codes[i]);
+            }
+            break;
+        }
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            CInput::Get().SetButtonHeld(MouseButtonNumber(event.button.button), event.type == SDL_MOUSEBUTTONDOWN);
+            break;
+        default:
+            break;
+    }
+}
+
+void CWindow::HandleKey(uint32_t scancode, bool down, bool repeat, uint16_t modifiers, IWindowEvents& events) {
+    CInput::Get().SetKeyHeld(DikFromScancode(static_cast<int32_t>(scancode)), down);
+    const bool isReturn = scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
+    if (down) {
+        if (isReturn && (modifiers & KMOD_ALT) != 0) {
+            if (!repeat) {
+                ToggleFullscreen();
+            }
+            return;
+        }
+        // Backspace and Return type a character of their own, repeating while held.
+        if (scancode == SDL_SCANCODE_BACKSPACE) {
+            events.OnCharacter(8);
+        } else if (isReturn) {
+            events.OnCharacter(13);
+        }
+        return;
+    }
+    if (scancode == SDL_SCANCODE_ESCAPE) {
+        events.OnEscapeReleased();
+    } else if (scancode == SDL_SCANCODE_F8) {
+        events.OnScreenshotKey();
+    }
+}
+
+void CWindow::HandleWindowEvent(uint8_t windowEvent, int32_t data1, int32_t data2, IWindowEvents& events) {
+    switch (windowEvent) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            events.OnFocusGained();
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            events.OnFocusLost();
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            events.OnClientResize(data1, data2);
+            if (m_pointerConfined) {
+                ConfinePointer(true);   // the picture moved inside the window
+            }
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            events.OnCloseRequested();
+            break;
+        default:
+            break;
+    }
+}
+
+void CWindow::Minimize() {
+    if (m_window != nullptr) {
+        SDL_MinimizeWindow(m_window);
+    }
+}
+
+void CWindow::Restore() {
+    if (m_window != nullptr && (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0) {
+        SDL_RestoreWindow(m_window);
+    }
+}
+
+void CWindow::ToggleFullscreen() {
+    if (m_window == nullptr) {
+        return;
+    }
+    const bool fullscreen = !m_fullscreen;
+    if (SDL_SetWindowFullscreen(m_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+        CLog::Get().Write("CWindow::ToggleFullscreen FAILED %s", SDL_GetError());
+        return;
+    }
+    m_fullscreen = fullscreen;
+    if (!fullscreen) {
+        SDL_SetWindowSize(m_window, m_width, m_height);
+        SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    ConfinePointer(m_pointerConfined);
+}
+
+void CWindow::PostQuit() {
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+}
+
+void CWindow::ConfinePointer(bool confine) {
+    m_pointerConfined = confine;
+    if (m_window == nullptr) {
+        return;
+    }
+    // Only a full-screen game holds the pointer; a window lets it leave.
+    if (!confine || !m_fullscreen) {
+        SDL_SetWindowMouseRect(m_window, nullptr);
+        return;
+    }
+    const CMouseCursor& cursor = CMouseCursor::Get();
+    int left = 0, top = 0, right = 0, bottom = 0;
+    CGfxOGL::Get().PictureToWindow(std::trunc(cursor.GetMinX()), std::trunc(cursor.GetMinY()), left, top);
+    CGfxOGL::Get().PictureToWindow(std::trunc(cursor.GetMaxX()), std::trunc(cursor.GetMaxY()), right, bottom);
+    const SDL_Rect area = {left, top, right - left + 1, bottom - top + 1};
+    SDL_SetWindowMouseRect(m_window, &area);
+}
+
+void CWindow::ShowMessageBox(const char* caption, const char* text) {
+    std::fprintf(stderr, "Pellora: %s: %s\n", caption, text);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, CWindow::Get().GetSdlWindow());
+}

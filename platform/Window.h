@@ -1,0 +1,75 @@
+#pragma once
+// The one application window on SDL2: creation, the event pump, message boxes, minimise,
+// full screen toggling. The rest of the program sees no SDL: the pump reports what happened
+// through IWindowEvents, and key and button states go straight into CInput.
+#include <cstdint>
+
+struct SDL_Window;
+union SDL_Event;
+
+// What the event pump reports to the application.
+class IWindowEvents {
+public:
+    virtual ~IWindowEvents() = default;
+    virtual void OnFocusGained() = 0;
+    virtual void OnFocusLost() = 0;
+    // The close button or the desktop asked the program to end.
+    virtual void OnCloseRequested() = 0;
+    // Escape and F8 act when the key is released.
+    virtual void OnEscapeReleased() = 0;
+    virtual void OnScreenshotKey() = 0;
+    // One typed character as a Windows-1252 byte (8 for Backspace, 13 for Return).
+    virtual void OnCharacter(uint8_t code) = 0;
+    // The window's drawable size changed.
+    virtual void OnClientResize(int width, int height) = 0;
+};
+
+class CWindow {
+public:
+    static CWindow& Get();
+
+    // Starts SDL's video. False when there is no display; the cause is on stderr.
+    bool InitVideo();
+    // The window over the desktop's own mode (full screen) or a resizable window; the
+    // system pointer is hidden and the screen saver is kept off.
+    bool Create(const char* title, int width, int height, bool fullscreen);
+    void Destroy();
+    // Ends SDL (after the services are gone).
+    void ShutdownVideo();
+
+    // Handles one waiting event; false when none was waiting.
+    bool PollEvent(IWindowEvents& events);
+    // Blocks until an event arrives and handles it.
+    void WaitEvent(IWindowEvents& events);
+
+    void Minimize();
+    // Shows a minimised window again.
+    void Restore();
+    void ToggleFullscreen();
+    bool IsFullscreen() const { return m_fullscreen; }
+    // Asks the event pump to end the program (a quit event with code 0).
+    void PostQuit();
+    // Keeps the system pointer inside the mouse cursor's confinement (full screen only),
+    // or lets it go.
+    void ConfinePointer(bool confine);
+    // Applies a changed confinement rectangle if the pointer is being held.
+    void RefreshPointerConfinement() { ConfinePointer(m_pointerConfined); }
+
+    SDL_Window* GetSdlWindow() const { return m_window; }
+
+    // A message box with the same text on stderr (works without a window too).
+    static void ShowMessageBox(const char* caption, const char* text);
+
+private:
+    CWindow() = default;
+    void HandleEvent(const SDL_Event& event, IWindowEvents& events);
+    void HandleKey(uint32_t scancode, bool down, bool repeat, uint16_t modifiers, IWindowEvents& events);
+    void HandleWindowEvent(uint8_t windowEvent, int32_t data1, int32_t data2, IWindowEvents& events);
+
+    SDL_Window* m_window = nullptr;
+    bool m_videoStarted = false;
+    bool m_fullscreen = true;
+    bool m_pointerConfined = false;
+    int m_width = 640;
+    int m_height = 480;
+};

@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# Runs the real program on a copy of itself and its data in a temporary folder, under its own
+# Xvfb display, driven by xdotool.
+#   program_e2e.sh <case> <pellora binary> <pellora_data folder> <pellora_tga_check>
+# Cases:
+#   screenshot-and-escape  F8 writes qvt00.tga (640x480, 24-bit, not one colour); Escape ends
+#                          the program with status 0.
+#   damaged-archive        one changed byte in an archive: status 255, and no display is even
+#                          opened (the same copy without any display still gives 255).
+#   no-display             without a display the program names the cause on stderr and fails.
+# A missing Xvfb or xdotool is a failure, never a skip.
+set -u
+
+test_case=$1
+binary=$2
+data=$3
+tga_check=$4
+
+fail() {
+  echo "FAIL ($test_case): $*" >&2
+  exit 1
+}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/pellora-e2e.XXXXXX") || fail "no temporary folder"
+xvfb_pid=""
+program_pid=""
+cleanup() {
+  [[ -n "$program_pid" ]] && kill "$program_pid" 2>/dev/null
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
+  [[ -n "$xvfb_pid" ]] && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Polls a command every 0.1 s until it succeeds or the seconds run out.
+wait_for() {
+  local seconds=$1
+  shift
+  local tries=$((seconds * 10))
+  while ((tries > 0)); do
+    "$@" && return 0
+    sleep 0.1
+    tries=$((tries - 1))
+  done
+  return 1
+}
+
+install_copy() {
+  local folder=$1
+  mkdir -p "$folder" || fail "cannot make $folder"
+  cp "$binary" "$folder/pellora" || fail "cannot copy the program"
+  cp -r "$data" "$folder/pellora_data" || fail "cannot copy the data"
+}
+
+start_display() {
+  command -v Xvfb >/dev/null || fail "Xvfb is not installed"
+  command -v xdotool >/dev/null || fail "xdotool is not installed"
+  local display_file="$work/display"
+  : >"$display_file"
+  # Xvfb picks a free display number and writes it once it accepts clients.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  wait_for 20 test -s "$display_file" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  export DISPLAY=":$(head -n1 "$display_file")"
+  unset WAYLAND_DISPLAY
+}
+
+program_window() {
+  xdotool search --onlyvisible --name '^Pellora$' 2>/dev/null | head -n1
+}
+
+window_has_focus() {
+  [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$1" ]]
+}
+
+has_window() {
+  [[ -n "$(program_window)" ]]
+}
+
+is_full_screenshot() {
+  [[ -f "$1" ]] && (($(stat -c %s "$1") >= 921618))
+}
+
+program_ended() {
+  ! kill -0 "$program_pid" 2>/dev/null
+}
+
+case "$test_case" in
+  screenshot-and-escape)
+    start_display
+    install_copy "$work/game"
+    env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$work/game/pellora" >"$work/out.log" 2>&1 &
+    program_pid=$!
+    wait_for 30 has_window || fail "no window named Pellora appeared; output: $(cat "$work/out.log")"
+    window=$(program_window)
+    xdotool windowfocus "$window" 2>/dev/null
+    wait_for 10 window_has_focus "$window" || fail "the window did not get the keyboard focus"
+    # Keys sent while SDL is still taking over the focus are dropped, so F8 is pressed once a
+    # second until the screenshot arrives.
+    for attempt in $(seq 20); do
+      xdotool key F8
+      wait_for 1 is_full_screenshot "$work/game/qvt00.tga" && break
+    done
+    is_full_screenshot "$work/game/qvt00.tga" || fail "F8 wrote no qvt00.tga; output: $(cat "$work/out.log")"
+    "$tga_check" "$work/game/qvt00.tga" 640 480 || fail "qvt00.tga is not a proper screenshot"
+    xdotool key Escape
+    wait_for 30 program_ended || fail "Escape did not end the program"
+    wait "$program_pid"
+    status=$?
+    program_pid=""
+    ((status == 0)) || fail "Escape ended the program with status $status; output: $(cat "$work/out.log")"
+    ;;
+  damaged-archive)
+    install_copy "$work/damaged"
+    archive="$work/damaged/pellora_data/gfx.nuf"
+    [[ -s "$archive" ]] || fail "no gfx.nuf in $data"
+    offset=$(($(stat -c %s "$archive") / 2))
+    old=$(od -An -tu1 -j "$offset" -N1 "$archive" | tr -d ' ')
+    printf "$(printf '\\%03o' $(((old + 1) % 256)))" | dd of="$archive" bs=1 seek="$offset" conv=notrunc status=none
+    cmp -s "$archive" "$data/gfx.nuf" && fail "the archive was not changed"
+    # Without any display: 255 shows the check ran before a window was even tried.
+    env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
+      timeout 30 "$work/damaged/pellora" >"$work/out.log" 2>&1
+    status=$?
+    ((status == 255)) || fail "without a display the damaged copy gave status $status"
+    start_display
+    env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$work/damaged/pellora" >"$work/out.log" 2>&1 &
+    program_pid=$!
+    wait_for 30 program_ended || fail "the damaged copy did not stop"
+    wait "$program_pid"
+    status=$?
+    program_pid=""
+    ((status == 255)) || fail "the damaged copy gave status $status, expected 255"
+    has_window && fail "a window appeared for the damaged copy"
+    ls "$work/damaged"/qvt*.tga >/dev/null 2>&1 && fail "the damaged copy wrote a screenshot"
+    ;;
+  no-display)
+    install_copy "$work/game"
+    # SDL would fall back to a video driver that draws nowhere; the program must refuse it.
+    env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
+      timeout 30 "$work/game/pellora" >"$work/out.log" 2>"$work/err.log"
+    status=$?
+    ((status != 124)) || fail "the program kept running without a display"
+    ((status != 0)) || fail "the program succeeded without a display"
+    grep -q "display" "$work/err.log" || fail "stderr does not name the missing display: $(cat "$work/err.log")"
+    ;;
+  *)
+    fail "unknown case"
+    ;;
+esac
+echo "PASS ($test_case)"

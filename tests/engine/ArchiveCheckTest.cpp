@@ -1,0 +1,89 @@
+// The start-up check of the data archives against the CRC registers of this build.
+#include "engine/ArchiveCheck.h"
+#include "engine/Log.h"
+#include "resources/Crc32.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+namespace fs = std::filesystem;
+
+class ArchiveCheckTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_folder = fs::temp_directory_path() / ("pellora_archive_check_" + std::to_string(::getpid()));
+        fs::create_directories(m_folder);
+        CLog::Get().SetEnabled(true);
+        CLog::Get().SetCapture(&m_log);
+    }
+    void TearDown() override {
+        CLog::Get().SetCapture(nullptr);
+        fs::remove_all(m_folder);
+    }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        const fs::path path = m_folder / name;
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return path.string();
+    }
+
+    fs::path m_folder;
+    std::vector<std::string> m_log;
+};
+
+const std::vector<uint8_t> kArchiveBytes = {'P', 'K', 3, 4, 10, 0, 0, 0, 'g', 'f', 'x', 0, 0xFF, 0x80};
+
+TEST_F(ArchiveCheckTest, RegisterIsTheUninvertedCrcOfTheWholeFile) {
+    const std::string path = Write("a.nuf", {'1', '2', '3', '4', '5', '6', '7', '8', '9'});
+    // The usual CRC-32 of "123456789" is 0xCBF43926; the register is its complement.
+    EXPECT_EQ(ArchiveCrcRegister(path.c_str()), ~0xCBF43926u);
+    EXPECT_EQ(ArchiveCrcRegister(Write("empty.nuf", {}).c_str()), 0xFFFFFFFFu);
+    EXPECT_EQ(ArchiveCrcRegister((m_folder / "missing.nuf").string().c_str()), 0xFFFFFFFFu);
+}
+
+TEST_F(ArchiveCheckTest, PresentArchivesMustMatchAndMissingOnesAreSkipped) {
+    const uint32_t good = Crc32Register(kArchiveBytes.data(), kArchiveBytes.size());
+    std::vector<uint8_t> changed = kArchiveBytes;
+    changed[9] ^= 0x01;
+    const std::string goodPath = Write("gfx.nuf", kArchiveBytes);
+    const std::string changedPath = Write("levels.nuf", changed);
+    const std::string emptyPath = Write("sound.nuf", {});
+    const std::string missingPath = (m_folder / "nothing.nuf").string();
+
+    struct Case {
+        const char* label;
+        std::vector<ArchiveExpectation> archives;
+        bool passes;
+    };
+    const Case cases[] = {
+        {"matching", {{goodPath.c_str(), good}}, true},
+        {"missing is skipped", {{missingPath.c_str(), good}, {goodPath.c_str(), good}}, true},
+        {"one changed byte", {{goodPath.c_str(), good}, {changedPath.c_str(), good}}, false},
+        {"empty file", {{emptyPath.c_str(), 0}}, false},
+        {"wrong expectation", {{goodPath.c_str(), good ^ 1u}}, false},
+        {"nothing to check", {}, true},
+    };
+    for (const Case& test : cases) {
+        m_log.clear();
+        EXPECT_EQ(CheckArchives(test.archives.data(), test.archives.size()), test.passes) << test.label;
+        EXPECT_EQ(m_log.size(), test.passes ? 0u : 1u) << test.label;
+    }
+}
+
+TEST_F(ArchiveCheckTest, TheFirstMismatchEndsTheCheckAndIsNamed) {
+    std::vector<uint8_t> changed = kArchiveBytes;
+    changed[0] = 'Q';
+    const std::string first = Write("first.nuf", changed);
+    const std::string second = Write("second.nuf", changed);
+    const ArchiveExpectation archives[] = {{first.c_str(), 1}, {second.c_str(), 2}};
+    EXPECT_FALSE(CheckArchives(archives, 2));
+    ASSERT_EQ(m_log.size(), 1u);
+    EXPECT_NE(m_log[0].find("first.nuf"), std::string::npos) << m_log[0];
+    EXPECT_EQ(m_log[0].rfind("CheckArchives FAILED", 0), 0u) << m_log[0];
+}
+}  // namespace

@@ -1,0 +1,223 @@
+// The frame loop on an injected clock: fixed steps, the 0.1 s cap, the carried remainder,
+// drawing order, pacing, and state changes that land after the frame is drawn. Also the
+// engine's fan-out order between the two layers.
+#include "ProbeState.h"
+#include "engine/Engine.h"
+#include "engine/Log.h"
+#include "engine/StateManager.h"
+#include "engine/Timer.h"
+#include "platform/Input.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+
+namespace {
+int64_t g_nowMicros = 0;
+int64_t g_workMicrosPerUpdate = 0;
+std::vector<int32_t> g_sleeps;
+
+int64_t FakeTicks() {
+    return g_nowMicros;
+}
+
+void RecordSleep(int32_t milliseconds) {
+    g_sleeps.push_back(milliseconds);
+    ProbeWorld::Get().Record("Sleep " + std::to_string(milliseconds));
+}
+
+void SpendWork(int32_t) {
+    g_nowMicros += g_workMicrosPerUpdate;
+}
+
+constexpr int32_t kLowerA = 1, kLowerB = 2, kUpperA = 11, kUpperB = 12;
+
+class EngineFrameTest : public testing::Test {
+protected:
+    void SetUp() override {
+        g_nowMicros = 1000000;
+        g_workMicrosPerUpdate = 0;
+        g_sleeps.clear();
+        CTimer::Get().SetTickSource(&FakeTicks, 1000000);
+        CEngine& engine = CEngine::Get();
+        engine.SetSleepFunction(&RecordSleep);
+        engine.ResetAccumulator();
+        CInput::Get().Create();
+        ProbeWorld& world = ProbeWorld::Get();
+        world.Reset();
+        world.Add(kLowerA, "LowerA");
+        world.Add(kLowerB, "LowerB");
+        world.Add(kUpperA, "UpperA");
+        world.Add(kUpperB, "UpperB");
+        SetStateFactory(&CreateProbeState);
+    }
+    void TearDown() override {
+        CStateManager::Upper().SetState(kStateNone, true);
+        CStateManager::Lower().SetState(kStateNone, true);
+        SetStateFactory(nullptr);
+        CEngine::Get().SetSleepFunction(nullptr);
+        CInput::Get().Destroy();
+    }
+    static int32_t RunFrame(double milliseconds) {
+        g_nowMicros += static_cast<int64_t>(milliseconds * 1000.0);
+        CEngine::Get().Frame();
+        return CEngine::Get().GetLastStepCount();
+    }
+};
+
+struct StepCase {
+    const char* label;
+    std::vector<double> frameMs;
+    std::vector<int32_t> steps;
+};
+
+void PrintTo(const StepCase& test, std::ostream* out) {
+    *out << test.label;
+}
+
+class FrameStepTest : public EngineFrameTest, public testing::WithParamInterface<StepCase> {};
+
+TEST_P(FrameStepTest, StepsPerFrameFollowTheAccumulator) {
+    ASSERT_TRUE(CStateManager::Lower().SetState(kLowerA, false));
+    const StepCase& test = GetParam();
+    std::vector<int32_t> steps;
+    for (const double ms : test.frameMs) {
+        steps.push_back(RunFrame(ms));
+    }
+    EXPECT_EQ(steps, test.steps);
+    // Every step updated the state once; drawing happened once per frame.
+    int32_t total = 0;
+    for (const int32_t count : steps) {
+        total += count;
+    }
+    EXPECT_EQ(ProbeWorld::Get().Entries("Update").size(), static_cast<size_t>(total));
+    EXPECT_EQ(ProbeWorld::Get().Entries("Render").size(), test.frameMs.size());
+    EXPECT_LT(CEngine::Get().GetAccumulator(), CEngine::Get().GetFixedStep());
+}
+
+// One step is 1/150 s as a float. 0.1 s as a float is a hair less than 15 float steps, so a
+// stall from an empty accumulator runs 14 steps and keeps almost a whole step for the next.
+INSTANTIATE_TEST_SUITE_P(
+    Frames, FrameStepTest,
+    testing::Values(StepCase{"ShortFramesCarryTheRemainder", {3, 3, 3, 3, 3}, {0, 0, 1, 0, 1}},
+                    StepCase{"StallIsCappedAtFifteenSteps", {5, 250, 0, 2}, {0, 15, 0, 1}},
+                    StepCase{"StallFromEmptyAccumulator", {250, 250, 250}, {14, 15, 15}},
+                    StepCase{"SevenMillisecondFrames", {7, 7, 7}, {1, 1, 1}},
+                    StepCase{"CapIsPerFrameNotPerStall", {100, 100}, {14, 15}}),
+    [](const testing::TestParamInfo<StepCase>& param) { return std::string(param.param.label); });
+
+TEST_F(EngineFrameTest, FrameUpdatesUpperThenLowerDrawsLowerThenUpperAndChangesStatesLast) {
+    // During its update the upper state asks for new states in both layers.
+    ProbeWorld::Get().specs[kUpperA].onUpdate = [](int32_t) {
+        CEngine::Get().SetUpperState(kUpperB);
+        CEngine::Get().SetLowerState(kLowerB);
+    };
+    ASSERT_TRUE(CStateManager::Lower().SetState(kLowerA, false));
+    ASSERT_TRUE(CStateManager::Upper().SetState(kUpperA, false));
+    ProbeWorld::Get().journal.clear();
+    EXPECT_EQ(RunFrame(7), 1);
+    EXPECT_EQ(ProbeWorld::Get().journal,
+              (std::vector<std::string>{"Update UpperA", "Update LowerA", "Render LowerA", "Render UpperA",
+                                        "Sleep 10", "Shutdown UpperA", "Shutdown LowerA", "Init UpperB",
+                                        "Init LowerB"}));
+    EXPECT_EQ(std::string(CStateManager::Upper().GetState(0)->GetName()), "UpperB");
+    EXPECT_EQ(std::string(CStateManager::Lower().GetState(0)->GetName()), "LowerB");
+}
+
+TEST_F(EngineFrameTest, RequestsMadeFromInitAtTheEndOfTheFrame) {
+    // An upper-layer state asking for a lower state from its Init is obeyed in the same end of
+    // frame; a lower-layer state asking for its own layer from Init is not.
+    ProbeWorld::Get().specs[kUpperB].onInit = [](int32_t) { CEngine::Get().SetLowerState(kLowerB); };
+    ProbeWorld::Get().specs[kLowerB].onInit = [](int32_t) { CEngine::Get().SetLowerState(kLowerA); };
+    ASSERT_TRUE(CStateManager::Lower().SetState(kLowerA, false));
+    CEngine::Get().SetUpperState(kUpperB);
+    RunFrame(0);
+    EXPECT_EQ(std::string(CStateManager::Upper().GetState(0)->GetName()), "UpperB");
+    EXPECT_EQ(std::string(CStateManager::Lower().GetState(0)->GetName()), "LowerB");
+    EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateNone);
+    RunFrame(0);
+    EXPECT_EQ(std::string(CStateManager::Lower().GetState(0)->GetName()), "LowerB");
+}
+
+TEST_F(EngineFrameTest, PacingSleepsWhatIsLeftOfTenMilliseconds) {
+    struct Case {
+        int64_t workMicros;    // time the one update step takes
+        std::vector<int32_t> sleeps;
+    };
+    const Case cases[] = {{0, {10}}, {4000, {6}}, {9999, {1}}, {10000, {0}}, {10700, {0}}, {11000, {}}};
+    ProbeWorld::Get().specs[kLowerA].onUpdate = &SpendWork;
+    ASSERT_TRUE(CStateManager::Lower().SetState(kLowerA, false));
+    for (const Case& test : cases) {
+        g_workMicrosPerUpdate = test.workMicros;
+        CEngine::Get().ResetAccumulator();
+        CTimer::Get().Advance();   // the last frame's work is not part of this one
+        g_sleeps.clear();
+        ASSERT_EQ(RunFrame(7), 1);
+        EXPECT_EQ(g_sleeps, test.sleeps) << "work " << test.workMicros << " us";
+    }
+}
+
+TEST_F(EngineFrameTest, EscapeAsksTheLowerLayerFirstAndTheUpperOnlyIfUnhandled) {
+    struct Case {
+        bool lowerHandles, upperHandles, expected;
+        std::vector<std::string> asked;
+    };
+    const Case cases[] = {
+        {true, false, true, {"OnEscape LowerA"}},
+        {true, true, true, {"OnEscape LowerA"}},
+        {false, true, true, {"OnEscape LowerA", "OnEscape UpperA"}},
+        {false, false, false, {"OnEscape LowerA", "OnEscape UpperA"}},
+    };
+    for (const Case& test : cases) {
+        ProbeWorld::Get().specs[kLowerA].handlesEscape = test.lowerHandles;
+        ProbeWorld::Get().specs[kUpperA].handlesEscape = test.upperHandles;
+        ASSERT_TRUE(CStateManager::Lower().SetState(kLowerA, true));
+        ASSERT_TRUE(CStateManager::Upper().SetState(kUpperA, true));
+        ProbeWorld::Get().journal.clear();
+        EXPECT_EQ(CEngine::Get().OnEscape(), test.expected);
+        EXPECT_EQ(ProbeWorld::Get().journal, test.asked);
+    }
+}
+
+TEST_F(EngineFrameTest, MessagesGoLowerFirstCharactersUpperFirst) {
+    ASSERT_TRUE(CStateManager::Lower().SetState(kLowerA, false));
+    ASSERT_TRUE(CStateManager::Lower().EnterState(kLowerB));
+    ASSERT_TRUE(CStateManager::Upper().SetState(kUpperA, false));
+    ProbeWorld::Get().journal.clear();
+    CEngine::Get().BroadcastMessage(10006, 3);
+    CEngine::Get().OnChar(0xE5);
+    EXPECT_EQ(ProbeWorld::Get().journal,
+              (std::vector<std::string>{"OnMessage 10006,3 LowerA", "OnMessage 10006,3 LowerB",
+                                        "OnMessage 10006,3 UpperA", "OnChar 229 UpperA", "OnChar 229 LowerA",
+                                        "OnChar 229 LowerB"}));
+}
+
+TEST_F(EngineFrameTest, FocusChangesReachTheLayersInOrderAndTimeAwayIsNotDelivered) {
+    ASSERT_TRUE(CStateManager::Lower().SetState(kLowerA, false));
+    ASSERT_TRUE(CStateManager::Upper().SetState(kUpperA, false));
+    std::vector<std::string> log;
+    CLog::Get().SetEnabled(true);
+    CLog::Get().SetCapture(&log);
+    ProbeWorld::Get().journal.clear();
+    CEngine::Get().Deactivate();
+    g_nowMicros += 5000000;   // five seconds with another program in front
+    CEngine::Get().Activate();
+    CLog::Get().SetCapture(nullptr);
+    EXPECT_EQ(ProbeWorld::Get().journal, (std::vector<std::string>{"Deactivate UpperA", "Deactivate LowerA",
+                                                                   "Activate LowerA", "Activate UpperA"}));
+    EXPECT_NE(std::find(log.begin(), log.end(), "CEngine::Deactivate"), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "CEngine::Activate"), log.end());
+    // Without the timer being advanced on activation this frame would run the capped 14 steps.
+    EXPECT_EQ(RunFrame(7), 1);
+}
+
+TEST_F(EngineFrameTest, StateLoggingSwitchesBothLayers) {
+    CEngine::Get().SetStateLogging(true);
+    EXPECT_TRUE(CStateManager::Lower().IsLogging());
+    EXPECT_TRUE(CStateManager::Upper().IsLogging());
+    CEngine::Get().SetStateLogging(false);
+    EXPECT_FALSE(CStateManager::Lower().IsLogging());
+    EXPECT_FALSE(CStateManager::Upper().IsLogging());
+}
+}  // namespace
