@@ -84,6 +84,10 @@ int main(int argc, char** argv) {
         if (!HasUniqueNames(*archive.files, archive.name)) {
             return 1;
         }
+        if (archive.files->empty()) {
+            std::fprintf(stderr, "pellora-bake: nothing was generated for %s\n", archive.name);
+            return 1;
+        }
         const std::vector<uint8_t> zip = WriteStoredZip(*archive.files);
         archive.crc = Crc32Register(zip.data(), zip.size());
         if (!WriteIfChanged(outDir + "/" + archive.name, zip)) {
