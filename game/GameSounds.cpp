@@ -1,6 +1,7 @@
 #include "game/GameSounds.h"
 
 namespace {
+// The events in loading order; all but the small explosion play one at a time.
 const char* const kSoundNames[kGameSoundCount] = {
     "powerup_explosion",
     "powerup_changecolor",
@@ -32,6 +33,10 @@ const char* const kSoundNames[kGameSoundCount] = {
 GameSoundHandler g_handler = nullptr;
 void* g_handlerUser = nullptr;
 }  // namespace
+
+int32_t GameSoundPlaybacks(EGameSound sound) {
+    return sound == EGameSound::PowerupExplosionSmall ? 2 : 1;
+}
 
 const char* GameSoundName(EGameSound sound) {
     const int32_t index = static_cast<int32_t>(sound);

@@ -39,6 +39,8 @@ using GameSoundHandler = void (*)(EGameSound sound, void* user);
 
 // The event's name, which is also the base name of its sound file ("ball_stick").
 const char* GameSoundName(EGameSound sound);
+// How many playbacks of the event may sound at once.
+int32_t GameSoundPlaybacks(EGameSound sound);
 // Null silences every event.
 void SetGameSoundHandler(GameSoundHandler handler, void* user);
 void PlayGameSound(EGameSound sound);

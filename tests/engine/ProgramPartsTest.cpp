@@ -25,23 +25,23 @@ TEST(StateFactoryTest, TheFirstStateExists) {
 }
 
 TEST(SoundEventTest, TwentyFiveDistinctEventsAndOnlyTheSmallExplosionPlaysTwice) {
-    const SoundEvent* events = GetSoundEvents();
     std::set<std::string> names;
     std::set<const CSound*> sounds;
-    for (int i = 0; i < kSoundEventCount; ++i) {
-        names.insert(events[i].name);
-        sounds.insert(events[i].sound);
-        const bool twice = std::string(events[i].name) == "powerup_explosion_small";
-        EXPECT_EQ(events[i].playbacks, twice ? 2 : 1) << events[i].name;
-        EXPECT_EQ(FindSoundEvent(events[i].name), events[i].sound);
+    for (int32_t i = 0; i < kGameSoundCount; ++i) {
+        const EGameSound event = static_cast<EGameSound>(i);
+        const std::string name = GameSoundName(event);
+        names.insert(name);
+        sounds.insert(&GetSoundEvent(event));
+        EXPECT_EQ(GameSoundPlaybacks(event), name == "powerup_explosion_small" ? 2 : 1) << name;
+        EXPECT_EQ(FindSoundEvent(name.c_str()), &GetSoundEvent(event));
     }
     EXPECT_EQ(names.size(), 25u);
     EXPECT_EQ(sounds.size(), 25u);
     // Loading order: the power-ups first, the two menu sounds last.
-    EXPECT_EQ(std::string(events[0].name), "powerup_explosion");
-    EXPECT_EQ(std::string(events[kSoundEventCount - 1].name), "menu_execute_item");
-    EXPECT_EQ(FindSoundEvent("combo"), &g_soundCombo);
-    EXPECT_EQ(FindSoundEvent("ball_remove"), &g_soundBallRemove);
+    EXPECT_EQ(std::string(GameSoundName(static_cast<EGameSound>(0))), "powerup_explosion");
+    EXPECT_EQ(std::string(GameSoundName(static_cast<EGameSound>(kGameSoundCount - 1))), "menu_execute_item");
+    EXPECT_EQ(FindSoundEvent("combo"), &GetSoundEvent(EGameSound::Combo));
+    EXPECT_EQ(FindSoundEvent("ball_remove"), &GetSoundEvent(EGameSound::BallRemove));
     EXPECT_EQ(FindSoundEvent("no_such_sound"), nullptr);
     EXPECT_EQ(FindSoundEvent("combo.wav"), nullptr);
 }

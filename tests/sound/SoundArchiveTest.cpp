@@ -1,5 +1,6 @@
 // The baked sound.nuf as the game meets it: every event and the music read through the
 // file manager and decoded by SDL2_mixer, with their lengths and levels measured here.
+#include "game/GameSounds.h"
 #include "resources/FileManager.h"
 
 #include <SDL.h>
@@ -25,14 +26,6 @@ constexpr double kPeakLimitDb = -1.0;
 // First and last samples stay this close to silence (no click when a sound starts or ends).
 constexpr int kQuietEdge = 330;   // about -40 dBFS
 
-const char* const kEvents[] = {
-    "powerup_explosion", "powerup_changecolor", "powerup_arrow", "powerup_multicolorball",
-    "fire_ball", "ball_stick", "level_done", "swap_ball", "move_level_down", "countdown",
-    "ball_hit_obstacle", "shake_level", "game_over", "combo", "extra_life",
-    "level_done_perfect", "powerup_arrow_each_ball_hit", "ball_remove_multiball",
-    "powerup_multicolorball_missed", "ball_remove", "powerup_explosion_small",
-    "powerup_multicolorball_arrived", "game_done", "menu_mouse_over_item", "menu_execute_item",
-};
 
 struct DecodedSound {
     std::string name;
@@ -113,7 +106,8 @@ protected:
 
     // Loads each event the way the game does and keeps the mixer's decoded copy.
     static void DecodeEvents() {
-        for (const char* name : kEvents) {
+        for (int32_t i = 0; i < kGameSoundCount; ++i) {
+            const char* name = GameSoundName(static_cast<EGameSound>(i));
             std::vector<uint8_t> bytes;
             if (!CFileManager::Get().LoadWholeFile(std::string(name) + ".wav", bytes)) {
                 continue;
@@ -139,7 +133,7 @@ bool SoundArchiveTest::s_audioReady = false;
 std::vector<DecodedSound> SoundArchiveTest::s_sounds;
 
 TEST_F(SoundArchiveTest, EveryEventDecodesThroughTheMixerWithAUsableLength) {
-    ASSERT_EQ(s_sounds.size(), std::size(kEvents)) << "some event is missing from sound.nuf or does not decode";
+    ASSERT_EQ(s_sounds.size(), static_cast<size_t>(kGameSoundCount)) << "some event is missing from sound.nuf or does not decode";
     for (const DecodedSound& sound : s_sounds) {
         const double seconds = Measure(sound.samples).seconds;
         EXPECT_GE(seconds, 0.05) << sound.name;
@@ -158,7 +152,7 @@ TEST_F(SoundArchiveTest, PeaksStayBelowFullScaleAndSoundsStartAndEndSilently) {
 }
 
 TEST_F(SoundArchiveTest, LoudnessIsBalancedAcrossEvents) {
-    ASSERT_EQ(s_sounds.size(), std::size(kEvents));
+    ASSERT_EQ(s_sounds.size(), static_cast<size_t>(kGameSoundCount));
     double loudest = -200.0;
     double quietest = 0.0;
     std::string loudestName;

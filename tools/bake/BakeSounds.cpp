@@ -1,5 +1,6 @@
 // sound.nuf: every sound event rendered from its recipe in data/sound/events.txt, and the
 // menu music compiled from data/sound/music.txt.
+#include "game/GameSounds.h"
 #include "tools/bake/Bake.h"
 #include "tools/bake/MusicScore.h"
 #include "tools/bake/SoundRecipes.h"
@@ -11,16 +12,6 @@
 #include <iterator>
 
 namespace {
-// The events the game loads at start-up; each needs a recipe.
-const char* const kSoundEvents[] = {
-    "powerup_explosion", "powerup_changecolor", "powerup_arrow", "powerup_multicolorball",
-    "fire_ball", "ball_stick", "level_done", "swap_ball", "move_level_down", "countdown",
-    "ball_hit_obstacle", "shake_level", "game_over", "combo", "extra_life",
-    "level_done_perfect", "powerup_arrow_each_ball_hit", "ball_remove_multiball",
-    "powerup_multicolorball_missed", "ball_remove", "powerup_explosion_small",
-    "powerup_multicolorball_arrived", "game_done", "menu_mouse_over_item", "menu_execute_item",
-};
-
 bool ReadText(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -33,7 +24,9 @@ bool ReadText(const std::string& path, std::string& text) {
 
 bool HasEveryEvent(const std::vector<SoundRecipe>& recipes) {
     bool complete = true;
-    for (const char* event : kSoundEvents) {
+    // Every event the game loads at start-up needs a recipe.
+    for (int32_t i = 0; i < kGameSoundCount; ++i) {
+        const char* event = GameSoundName(static_cast<EGameSound>(i));
         bool found = false;
         for (const SoundRecipe& recipe : recipes) {
             found = found || recipe.name == event;
