@@ -97,6 +97,21 @@ void CMouseCursor::SetPointerFunctions(ReadPointer read, MovePointer move) {
     m_movePointer = move;
 }
 
+namespace {
+// Keeps value inside [low, high]; true when it had to be moved.
+bool ClampIntoRange(float& value, float low, float high) {
+    if (value < low) {
+        value = low;
+        return true;
+    }
+    if (value > high) {
+        value = high;
+        return true;
+    }
+    return false;
+}
+}  // namespace
+
 void CMouseCursor::Update(float dt) {
     m_moved = false;
     if (m_readPointer != nullptr) {
@@ -106,24 +121,12 @@ void CMouseCursor::Update(float dt) {
     if (m_curX != m_prevX) {
         m_moved = true;
         m_x = static_cast<float>(m_curX);
-        if (m_x < m_minX) {
-            m_x = m_minX;
-            clamped = true;
-        } else if (m_x > m_maxX) {
-            m_x = m_maxX;
-            clamped = true;
-        }
+        clamped = ClampIntoRange(m_x, m_minX, m_maxX);
     }
     if (m_curY != m_prevY) {
         m_moved = true;
         m_y = static_cast<float>(m_curY);
-        if (m_y < m_minY) {
-            m_y = m_minY;
-            clamped = true;
-        } else if (m_y > m_maxY) {
-            m_y = m_maxY;
-            clamped = true;
-        }
+        clamped = ClampIntoRange(m_y, m_minY, m_maxY) || clamped;
     }
     if (clamped) {
         MoveSystemPointer();
@@ -137,22 +140,9 @@ void CMouseCursor::SetClip(float minX, float minY, float maxX, float maxY) {
     m_minY = minY;
     m_maxX = maxX;
     m_maxY = maxY;
-    bool clamped = false;
-    if (m_x < m_minX) {
-        m_x = m_minX;
-        clamped = true;
-    } else if (m_x > m_maxX) {
-        m_x = m_maxX;
-        clamped = true;
-    }
-    if (m_y < m_minY) {
-        m_y = m_minY;
-        clamped = true;
-    } else if (m_y > m_maxY) {
-        m_y = m_maxY;
-        clamped = true;
-    }
-    if (clamped) {
+    const bool clampedX = ClampIntoRange(m_x, m_minX, m_maxX);
+    const bool clampedY = ClampIntoRange(m_y, m_minY, m_maxY);
+    if (clampedX || clampedY) {
         MoveSystemPointer();
     }
     if (m_confinePointer != nullptr) {
