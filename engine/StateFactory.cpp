@@ -1,13 +1,13 @@
 #include "engine/StateFactory.h"
 
-#include "engine/WelcomeScreen.h"
+#include "engine/PreviewScreen.h"
 
 #include <new>
 
 CEngineState* CreateState(int32_t stateId) {
     switch (stateId) {
         case kStateIntro:
-            return new (std::nothrow) CWelcomeScreen();
+            return new (std::nothrow) CPreviewScreen();
         default:
             return nullptr;
     }

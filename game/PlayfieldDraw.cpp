@@ -113,6 +113,8 @@ void CPlayfield::Draw(const PlayfieldSprites& sprites) const {
         for (int32_t direction = 0; direction < 2; ++direction) {
             const ArrowSweep& arrow = m_board.Arrow(direction);
             if (arrow.running) {
+                // A two-frame arrow sprite shows each direction in its own frame.
+                sprites.arrow->SetFrame(direction);
                 sprites.arrow->SetPos(arrow.x + shakeX, arrow.y + shakeY);
                 sprites.arrow->Draw();
             }

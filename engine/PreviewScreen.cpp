@@ -1,0 +1,486 @@
+#include "engine/PreviewScreen.h"
+
+#include "engine/Engine.h"
+#include "engine/Globals.h"
+#include "engine/Log.h"
+#include "engine/Random.h"
+#include "engine/SoundEvents.h"
+#include "game/GameSounds.h"
+#include "game/GameTexts.h"
+#include "platform/Font.h"
+#include "platform/Gfx.h"
+#include "platform/Input.h"
+#include "platform/Sound.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace {
+// "texpack_face" is 256 x 256 texels; regions are given in texels.
+constexpr float kAtlasSize = 256.0f;
+constexpr float kCell = 32.0f;
+
+// The field can be aimed at down to this line; the launcher sits below it.
+constexpr float kCursorBottom = 370.0f;
+
+// The scene.
+constexpr float kFrameX = 64.0f, kFrameY = 2.0f;
+constexpr float kBorderX = 157.0f;
+constexpr float kBorderHeight = 32.0f;
+constexpr float kBottomY = 450.0f;
+constexpr float kBottomWidth = 320.0f;
+
+// The HUD.
+constexpr float kButtonY = 5.0f;
+constexpr float kButtonX[3] = {536.0f, 568.0f, 600.0f};           // pause, menu, exit
+constexpr float kButtonAtlasLeft[3] = {0.0f, 64.0f, 128.0f};
+constexpr float kButtonAtlasTop = 64.0f;
+constexpr float kTooltipX = 583.0f;
+constexpr float kLabelY = 425.0f;
+constexpr float kLevelLabelX = 583.0f;
+constexpr float kNameLabelX = 58.0f;
+constexpr const char* kPlayerName = "Preview";
+constexpr float kScoreRight = 474.0f, kScoreY = 417.0f;
+
+// The art card and its slider.
+constexpr float kCardLeft = 80.0f, kCardTop = 56.0f, kCardWidth = 480.0f, kCardHeight = 306.0f;
+constexpr float kSliderX = 296.0f, kSliderY = 262.0f;
+constexpr float kSliderEnd = 10.0f;
+constexpr float kSliderTrack = 230.0f;
+constexpr float kKnobSize = 24.0f;
+
+float Texel(float texels) {
+    return texels / kAtlasSize;
+}
+
+// A sprite showing a region of the atlas with frameCount frames side by side.
+void CutRegion(CSprite& sprite, float left, float top, float width, float height, int32_t frameCount) {
+    sprite.LoadRegion(g_texpackFace, width, height, Texel(left), Texel(top), Texel(left + width), Texel(top + height));
+    sprite.SetFrameGrid(frameCount, 1, Texel(width), Texel(height));
+    sprite.SetBlend(true);
+}
+
+// A picture of its own; its frames are cut by frame size (0: one frame).
+bool LoadPicture(CSprite& sprite, const char* name, bool blend, float frameWidth = 0.0f, float frameHeight = 0.0f) {
+    if (!sprite.Load(name)) {
+        CLog::Get().Write("CPreviewScreen::Init FAILED, picture: %s", name);
+        return false;
+    }
+    if (frameWidth > 0.0f) {
+        sprite.SetFrameSize(frameWidth, frameHeight);
+    }
+    sprite.SetBlend(blend);
+    return true;
+}
+
+void PlayGameSoundEvent(EGameSound sound, void* /*user*/) {
+    const CSound* event = FindSoundEvent(GameSoundName(sound));
+    if (event != nullptr) {
+        event->Play();
+    }
+}
+
+void PrintShadowed(const CFont& font, const char* text, float x, float y, float r, float g, float b, float a) {
+    CGfxOGL& gfx = CGfxOGL::Get();
+    gfx.Color(0.0f, 0.0f, 0.0f, 0.5f * a);
+    font.Print(text, x + 2.0f, y + 2.0f);
+    gfx.Color(r, g, b, a);
+    font.Print(text, x, y);
+    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
+}
+}  // namespace
+
+// ---------------------------------------------------------------- set-up
+
+bool CPreviewScreen::Init() {
+    LoadSceneSprites();
+    BuildPlayfieldSprites();
+    BuildHudSprites();
+    m_playfield.SetListener(this);
+    // A new player's difficulty: no idle countdown to hurry someone who is only looking.
+    m_playfield.SetDifficulty(kDefaultDifficulty);
+    SetPopUpFont(m_playfield, &CFont::Third());
+    m_playfield.PopUps().SetColour(1.0f, 0.92f, 0.45f);
+    SetGameSoundHandler(&PlayGameSoundEvent, nullptr);
+    CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kCursorBottom);
+    m_playfield.Progress().ResetForNewGame();
+    m_playfield.Stats().ZeroAll();
+    m_hasLevel = StartLevel(1);
+    return true;
+}
+
+bool CPreviewScreen::LoadSceneSprites() {
+    bool loaded = LoadPicture(m_background, "bakgrund", false);
+    loaded = LoadPicture(m_frame, "stolpar", true) && loaded;
+    loaded = LoadPicture(m_border, "border", true) && loaded;
+    loaded = LoadPicture(m_bottom, "bottom", false) && loaded;
+    loaded = LoadPicture(m_dark, "dark", true) && loaded;
+    loaded = LoadPicture(m_title, "logga", true) && loaded;
+    loaded = LoadPicture(m_studioMark, "qvt_logo", false) && loaded;
+    loaded = LoadPicture(m_sliderLeft, "slider_left", true, kSliderEnd, 32.0f) && loaded;
+    loaded = LoadPicture(m_sliderMiddle, "slider_middle", true, 32.0f, 32.0f) && loaded;
+    loaded = LoadPicture(m_sliderRight, "slider_right", true, kSliderEnd, 32.0f) && loaded;
+    loaded = LoadPicture(m_sliderKnob, "slider_knob", true, kKnobSize, kKnobSize) && loaded;
+    m_background.SetPos(0.0f, 0.0f);
+    m_frame.SetPos(kFrameX, kFrameY);
+    m_sliderMiddle.SetSize(kSliderTrack, 32.0f);
+    m_studioMark.SetSize(160.0f, 120.0f);
+    return loaded;
+}
+
+void CPreviewScreen::BuildPlayfieldSprites() {
+    // Colours 0..7 on the top row of the atlas, the power-ups and the stone (8..13) below.
+    m_balls.Clear();
+    for (int32_t code = 0; code < BallColour::CodeCount; ++code) {
+        const float left = kCell * static_cast<float>(code < BallColour::ColourCount ? code : code - BallColour::ColourCount);
+        const float top = code < BallColour::ColourCount ? 0.0f : kCell;
+        m_balls.AddRegion(g_texpackFace, kAtlasSize, kAtlasSize, kCell, kCell, Texel(left), Texel(top),
+                          Texel(left + kCell), Texel(top + kCell));
+        m_balls.Get(code).SetBlend(true);
+    }
+    // The launcher turns about its centre, the pivot.
+    m_launcher.LoadRegion(g_texpackFace, 64.0f, 64.0f, 0.751953125f, 0.126953125f, 1.0f, 0.375f);
+    m_launcher.SetCentered();
+    m_launcher.SetBlend(true);
+    // Frame 0 the left arrow, frame 1 the right one.
+    CutRegion(m_arrow, 0.0f, 96.0f, kCell, kCell, 2);
+    // A soft glow, centred on the particle and added to what is below.
+    CutRegion(m_particle, 64.0f, 96.0f, 64.0f, 64.0f, 1);
+    m_particle.SetSize(16.0f, 16.0f);
+    m_particle.SetCentered();
+    m_particle.SetBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    // Digits 0..9, five to a row.
+    m_digits.LoadRegion(g_texpackFace, kCell, kCell, 0.0f, Texel(160.0f), Texel(kCell), Texel(192.0f));
+    m_digits.SetFrameGrid(5, 2, Texel(kCell), Texel(kCell));
+    m_digits.SetBlend(true);
+
+    m_sprites.balls = &m_balls;
+    m_sprites.launcher = &m_launcher;
+    m_sprites.arrow = &m_arrow;
+    m_sprites.particle = &m_particle;
+    m_sprites.countdownDigits = &m_digits;
+    m_sprites.popUpFont = &CFont::Third();
+}
+
+void CPreviewScreen::BuildHudSprites() {
+    for (int32_t button = 0; button < kButtonCount; ++button) {
+        CutRegion(m_buttons[button], kButtonAtlasLeft[button], kButtonAtlasTop, kCell, kCell, 2);
+        m_buttons[button].SetPos(kButtonX[button], kButtonY);
+    }
+    CutRegion(m_lifeIcon, 0.0f, 128.0f, kCell, kCell, 1);
+    m_lifeIcon.SetCentered();
+    m_lifeIcon.SetPos(34.0f, 22.0f);
+}
+
+void CPreviewScreen::Shutdown() {
+    SetGameSoundHandler(nullptr, nullptr);
+    SetPopUpFont(m_playfield, nullptr);
+    m_playfield.SetListener(nullptr);
+    CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, 480.0f);
+    m_balls.Clear();
+}
+
+// ---------------------------------------------------------------- levels
+
+bool CPreviewScreen::StartLevel(int32_t levelNumber) {
+    m_levelNumber = levelNumber;
+    g_levelFileName = std::to_string(levelNumber) + ".lvl";
+    if (!m_playfield.LoadLevelFile(g_levelFileName)) {
+        if (levelNumber == 1) {
+            CLog::Get().Write("CPreviewScreen::StartLevel FAILED, file: %s", g_levelFileName.c_str());
+            return false;
+        }
+        // Past the last level of the pack: round again.
+        return StartLevel(1);
+    }
+    RandomSeedWithTime();
+    m_playfield.Stats().ZeroLevel();
+    m_playfield.StartLevel();
+    return true;
+}
+
+void CPreviewScreen::ApplyLevelRequest() {
+    const ELevelRequest request = m_levelRequest;
+    m_levelRequest = ELevelRequest::None;
+    switch (request) {
+        case ELevelRequest::Replay:
+            m_hasLevel = StartLevel(m_levelNumber);
+            break;
+        case ELevelRequest::Next:
+            m_hasLevel = StartLevel(m_levelNumber + 1);
+            break;
+        case ELevelRequest::NewGame:
+            m_playfield.Progress().ResetForNewGame();
+            m_playfield.Stats().ZeroAll();
+            m_playfield.SetGameOver(false);
+            m_hasLevel = StartLevel(1);
+            break;
+        case ELevelRequest::None:
+            break;
+    }
+}
+
+// ---------------------------------------------------------------- update
+
+void CPreviewScreen::Update(float dt) {
+    const CMouseCursor& cursor = CMouseCursor::Get();
+    m_hoveredButton = ButtonAt(cursor.GetX(), cursor.GetY());
+    if (m_cardShown) {
+        UpdateCard();
+        return;
+    }
+    const CInput& input = CInput::Get();
+    const bool anyButtonHit = input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) ||
+                              input.MouseButtonHit(kMouseMiddle);
+    if (m_paused) {
+        m_paused = !anyButtonHit && !input.KeyHit(DIK_P);
+        return;
+    }
+    if (input.MouseButtonHit(kMouseLeft) && m_hoveredButton != kNoButton) {
+        PressButton(m_hoveredButton);
+        return;
+    }
+    if (input.KeyHit(DIK_P) || input.MouseButtonHit(kMouseMiddle)) {
+        m_paused = true;
+        return;
+    }
+    UpdatePlay(dt);
+}
+
+void CPreviewScreen::UpdatePlay(float dt) {
+    if (!m_hasLevel) {
+        return;
+    }
+    const CInput& input = CInput::Get();
+    const CMouseCursor& cursor = CMouseCursor::Get();
+    PlayInput play;
+    play.mouseX = cursor.GetX();
+    play.mouseY = cursor.GetY();
+    play.mouseMoved = cursor.HasMoved();
+    play.fireHit = input.MouseButtonHit(kMouseLeft);
+    play.swapHit = input.MouseButtonHit(kMouseRight);
+    play.skipHit = play.fireHit || input.MouseButtonHit(kMouseMiddle) || input.KeyHit(DIK_D);
+    m_playfield.Update(dt, play);
+    if (CheckExtraLife(m_playfield.Progress(), m_playfield.Difficulty())) {
+        PlayGameSound(EGameSound::ExtraLife);
+        m_extraLifeBanner = 3.0f;
+    }
+    if (m_extraLifeBanner > 0.0f) {
+        m_extraLifeBanner -= dt;
+    }
+    ApplyLevelRequest();
+}
+
+void CPreviewScreen::UpdateCard() {
+    const CInput& input = CInput::Get();
+    const CMouseCursor& cursor = CMouseCursor::Get();
+    if (m_draggingKnob) {
+        m_draggingKnob = input.MouseButtonDown(kMouseLeft);
+        SetVolumeFromCursor(cursor.GetX());
+        if (!m_draggingKnob) {
+            // The new volume, heard once.
+            PlayGameSound(EGameSound::BallStick);
+        }
+        return;
+    }
+    if (input.MouseButtonHit(kMouseLeft) && IsOverSlider(cursor.GetX(), cursor.GetY())) {
+        m_draggingKnob = true;
+        SetVolumeFromCursor(cursor.GetX());
+        return;
+    }
+    if (input.MouseButtonHit(kMouseLeft) && m_hoveredButton == kButtonExit) {
+        PressButton(kButtonExit);
+        return;
+    }
+    if (input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight)) {
+        m_cardShown = false;
+        PlayGameSound(EGameSound::MenuExecuteItem);
+    }
+}
+
+void CPreviewScreen::PressButton(int32_t button) {
+    PlayGameSound(EGameSound::MenuExecuteItem);
+    switch (button) {
+        case kButtonPause:
+            m_paused = true;
+            break;
+        case kButtonMenu:
+            m_cardShown = true;
+            break;
+        case kButtonExit:
+            CEngine::Get().Quit();
+            break;
+        default:
+            break;
+    }
+}
+
+int32_t CPreviewScreen::ButtonAt(float x, float y) const {
+    if (y < kButtonY || y >= kButtonY + kCell) {
+        return kNoButton;
+    }
+    for (int32_t button = 0; button < kButtonCount; ++button) {
+        if (x >= kButtonX[button] && x < kButtonX[button] + kCell) {
+            return button;
+        }
+    }
+    return kNoButton;
+}
+
+bool CPreviewScreen::IsOverSlider(float x, float y) const {
+    return x >= kSliderX && x < kSliderX + 2.0f * kSliderEnd + kSliderTrack && y >= kSliderY && y < kSliderY + 32.0f;
+}
+
+void CPreviewScreen::SetVolumeFromCursor(float x) {
+    const float fraction = std::clamp((x - kSliderX - kSliderEnd) / kSliderTrack, 0.0f, 1.0f);
+    CSoundBass::Get().SetSampleVolume(static_cast<int32_t>(fraction * 100.0f + 0.5f));
+}
+
+// ---------------------------------------------------------------- drawing
+
+void CPreviewScreen::Render() {
+    CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
+    RenderScene();
+    if (m_hasLevel) {
+        m_playfield.Draw(m_sprites);
+    }
+    RenderHud();
+    if (m_paused) {
+        RenderPausePanel();
+    }
+    if (m_cardShown) {
+        RenderCard();
+    }
+}
+
+void CPreviewScreen::RenderScene() {
+    m_background.Draw();
+    m_frame.Draw();
+    // The ceiling: two bars stacked over the field's top line, moving down with it.
+    const float shakeX = m_playfield.ShakeOffsetX();
+    const float shakeY = m_playfield.ShakeOffsetY();
+    const float top = m_playfield.Board().Origin().y;
+    m_border.SetPos(kBorderX + shakeX, top - kBorderHeight + shakeY);
+    m_border.Draw();
+    m_border.SetPos(kBorderX + shakeX, top - 2.0f * kBorderHeight + shakeY);
+    m_border.Draw();
+    m_bottom.SetPos(0.0f, kBottomY);
+    m_bottom.Draw();
+    m_bottom.SetPos(kBottomWidth, kBottomY);
+    m_bottom.Draw();
+}
+
+void CPreviewScreen::RenderHud() {
+    CGfxOGL& gfx = CGfxOGL::Get();
+    CFont& main = CFont::Main();
+    char text[32];
+
+    // Lives: the icon, "x" and the count.
+    m_lifeIcon.Draw();
+    main.SetCharSize(32, 32);
+    std::snprintf(text, sizeof(text), "%d", std::max(m_playfield.Progress().lives, 0));
+    PrintShadowed(main, "x", 53.0f, 4.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    PrintShadowed(main, text, 74.0f, 4.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+
+    // The buttons, hovered ones in their second frame, and the hovered one's tooltip.
+    for (int32_t button = 0; button < kButtonCount; ++button) {
+        m_buttons[button].SetFrame(button == m_hoveredButton ? 1 : 0);
+        m_buttons[button].Draw();
+    }
+    main.SetCharSize(22, 22);
+    switch (m_hoveredButton) {
+        case kButtonPause:
+            main.PrintCentered("Pause Game", kTooltipX, 50.0f);
+            break;
+        case kButtonMenu:
+            main.PrintCentered(m_cardShown ? "Back to the" : "About this", kTooltipX, 50.0f);
+            main.PrintCentered(m_cardShown ? "game" : "preview", kTooltipX, 70.0f);
+            break;
+        case kButtonExit:
+            main.PrintCentered("Exit Game", kTooltipX, 50.0f);
+            break;
+        default:
+            break;
+    }
+
+    // Level and player along the bottom.
+    main.SetCharSize(24, 24);
+    std::snprintf(text, sizeof(text), "%s%d", GameText(EGameText::Level), m_levelNumber);
+    main.PrintCentered(text, kLevelLabelX, kLabelY);
+    main.PrintCentered(kPlayerName, kNameLabelX, kLabelY);
+
+    if (m_extraLifeBanner > 0.0f) {
+        main.SetCharSize(32, 32);
+        gfx.Color(1.0f, 1.0f, 0.0f, std::min(m_extraLifeBanner, 1.0f));
+        main.PrintCentered("EXTRA LIFE", 320.0f, 334.0f);
+        gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    main.ResetCharSize();
+
+    // The score in the number font with its shadow, ending at the deck's right corner so
+    // that long scores grow towards the launcher instead of into the level label.
+    const CFont& numbers = CFont::Third();
+    gfx.Color(0.0f, 0.0f, 0.0f, 0.5f);
+    numbers.PrintIntRight(m_playfield.Progress().score, kScoreRight + 2.0f, kScoreY + 2.0f);
+    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
+    numbers.PrintIntRight(m_playfield.Progress().score, kScoreRight, kScoreY);
+}
+
+// Two layers of the translucent panel: the field stays visible but no longer competes
+// with the text.
+void CPreviewScreen::DrawDarkPanel(float left, float top, float width, float height) {
+    m_dark.SetSize(width, height);
+    m_dark.SetPos(left, top);
+    m_dark.Draw();
+    m_dark.Draw();
+}
+
+void CPreviewScreen::RenderPausePanel() {
+    DrawDarkPanel(110.0f, 140.0f, 420.0f, 120.0f);
+    CFont& main = CFont::Main();
+    main.ResetCharSize();
+    PrintShadowed(main, "PAUSED", 320.0f - static_cast<float>(main.Measure("PAUSED") / 2), 160.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    main.SetCharSize(18, 18);
+    const char* resume = "PRESS MOUSE BUTTON TO RESUME GAME";
+    PrintShadowed(main, resume, 320.0f - static_cast<float>(main.Measure(resume) / 2), 214.0f, 1.0f, 0.9f, 0.5f, 1.0f);
+    main.ResetCharSize();
+}
+
+void CPreviewScreen::RenderCard() {
+    DrawDarkPanel(kCardLeft, kCardTop, kCardWidth, kCardHeight);
+    m_title.SetPos(120.0f, kCardTop + 14.0f);
+    m_title.Draw();
+    m_studioMark.SetPos(kCardLeft + 30.0f, 176.0f);
+    m_studioMark.Draw();
+
+    const CFont& small = CFont::Small();
+    const float textX = kSliderX;
+    PrintShadowed(small, "A preview of Pellora:", textX, 170.0f, 1.0f, 0.9f, 0.5f, 1.0f);
+    PrintShadowed(small, "the real field, shots and", textX, 190.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    PrintShadowed(small, "levels. Menus come later.", textX, 208.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    char text[48];
+    std::snprintf(text, sizeof(text), "Sound effects: %d %%", CSoundBass::Get().GetSampleVolume());
+    PrintShadowed(small, text, textX, 240.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    const CMouseCursor& cursor = CMouseCursor::Get();
+    const float fraction = static_cast<float>(CSoundBass::Get().GetSampleVolume()) / 100.0f;
+    RenderSlider(kSliderX, kSliderY, fraction, m_draggingKnob || IsOverSlider(cursor.GetX(), cursor.GetY()));
+    const char* back = "Click anywhere else to return to the game";
+    PrintShadowed(small, back, 320.0f - static_cast<float>(small.Measure(back) / 2), 326.0f, 0.8f, 0.9f, 1.0f, 1.0f);
+}
+
+void CPreviewScreen::RenderSlider(float x, float y, float fraction, bool hovered) {
+    const int32_t frame = hovered ? 1 : 0;
+    m_sliderLeft.SetFrame(frame);
+    m_sliderLeft.SetPos(x, y);
+    m_sliderLeft.Draw();
+    m_sliderMiddle.SetFrame(frame);
+    m_sliderMiddle.SetPos(x + kSliderEnd, y);
+    m_sliderMiddle.Draw();
+    m_sliderRight.SetFrame(frame);
+    m_sliderRight.SetPos(x + kSliderEnd + kSliderTrack, y);
+    m_sliderRight.Draw();
+    m_sliderKnob.SetFrame(frame);
+    m_sliderKnob.SetPos(x + kSliderEnd + fraction * kSliderTrack - kKnobSize * 0.5f, y + (32.0f - kKnobSize) * 0.5f);
+    m_sliderKnob.Draw();
+}
