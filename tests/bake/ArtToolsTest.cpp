@@ -2,6 +2,7 @@
 // the game's decoders), the font info layout, the parameter files and the atlas plan.
 #include "resources/FileManager.h"
 #include "resources/Image.h"
+#include "tests/support/TestFiles.h"
 #include "tools/bake/Art.h"
 #include "tools/bake/FontLayout.h"
 #include "tools/bake/ImageWriters.h"
@@ -9,23 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 namespace {
-namespace fs = std::filesystem;
-
-fs::path MakeTempFolder(const char* tag) {
-    const fs::path folder = fs::temp_directory_path() / (std::string("pellora-art-") + tag + "-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
-}
-
-void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 float TotalAlpha(const CCanvas& canvas) {
     float sum = 0.0f;
@@ -136,15 +122,12 @@ TEST(Masks, DilateWidensByARoundBrushAndDownsampleAverages) {
 class EncodersWithGameDecoders : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_folder = MakeTempFolder("codec");
+        ASSERT_FALSE(m_temp.Path().empty());
         CFileManager::Get().UnmountAll();
-        CFileManager::Get().MountFileSystem(m_folder.string());
+        CFileManager::Get().MountFileSystem(m_temp.Path());
     }
-    void TearDown() override {
-        CFileManager::Get().UnmountAll();
-        fs::remove_all(m_folder);
-    }
-    fs::path m_folder;
+    void TearDown() override { CFileManager::Get().UnmountAll(); }
+    CTempFolder m_temp;
 };
 
 TEST_F(EncodersWithGameDecoders, TgaKeepsEveryPixelAndItsAlpha) {
@@ -160,7 +143,8 @@ TEST_F(EncodersWithGameDecoders, TgaKeepsEveryPixelAndItsAlpha) {
         for (size_t i = 0; i < rgba.size(); i += 4) {
             pixels.insert(pixels.end(), rgba.begin() + static_cast<long>(i), rgba.begin() + static_cast<long>(i) + c.bytesPerPixel);
         }
-        WriteFile(m_folder / (std::string(c.name) + ".tga"), EncodeTga(pixels, 3, 2, c.bytesPerPixel));
+        ASSERT_TRUE(WriteFileBytes(m_temp / (std::string(c.name) + ".tga"), EncodeTga(pixels, 3, 2, c.bytesPerPixel)))
+            << c.name;
         CImage image;
         ASSERT_TRUE(CImageLoader::Get().LoadImage(c.name, image)) << c.name;
         EXPECT_EQ(image.width, 3);
@@ -229,14 +213,13 @@ TEST(FontInfo, Windows1252CodesMapToUnicode) {
 
 class ArtConfigFile : public ::testing::Test {
 protected:
-    void SetUp() override { m_folder = MakeTempFolder("config"); }
-    void TearDown() override { fs::remove_all(m_folder); }
+    void SetUp() override { ASSERT_FALSE(m_temp.Path().empty()); }
     std::string Write(const std::string& text) {
-        const fs::path path = m_folder / "art.txt";
-        std::ofstream(path) << text;
-        return path.string();
+        const std::string path = m_temp / "art.txt";
+        EXPECT_TRUE(WriteFileBytes(path, BytesOf(text)));
+        return path;
     }
-    fs::path m_folder;
+    CTempFolder m_temp;
 };
 
 TEST_F(ArtConfigFile, ReadsRecordsValuesAndColoursPastComments) {
@@ -266,7 +249,7 @@ TEST_F(ArtConfigFile, MissingOrBrokenValuesStopTheBakeNamingTheFile) {
     EXPECT_EXIT(config.Number("absent"), ::testing::ExitedWithCode(1), "missing 'value absent");
     EXPECT_EXIT(config.Number("broken"), ::testing::ExitedWithCode(1), "not a number");
     EXPECT_EXIT(config.Colour("bad"), ::testing::ExitedWithCode(1), "art.txt: missing or bad 'colour bad");
-    EXPECT_FALSE(CArtConfig().Load((m_folder / "none.txt").string()));
+    EXPECT_FALSE(CArtConfig().Load(m_temp / "none.txt"));
 }
 
 TEST(AtlasPlan, FixedRegionsSitWhereTheGameCutsThemAndNothingOverlaps) {

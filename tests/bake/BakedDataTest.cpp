@@ -7,6 +7,7 @@
 #include "resources/FileManager.h"
 #include "resources/FileSystemZip.h"
 #include "resources/Image.h"
+#include "tests/support/TestFiles.h"
 #include "tools/bake/FontLayout.h"
 
 #include <gtest/gtest.h>
@@ -16,12 +17,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -51,11 +49,6 @@ struct FontCase {
     int cell;
 };
 const FontCase kFonts[] = {{"font", "fontdata.dat", 32}, {"font2", "fontdata2.dat", 16}, {"font3", "fontdata3.dat", 32}};
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 uint8_t AlphaAt(const CImage& image, int x, int y) {
     return image.bytesPerPixel == 4 ? image.pixels[(static_cast<size_t>(y) * image.width + x) * 4 + 3] : 255;
@@ -333,7 +326,7 @@ TEST(BakedArchives, CrcHeaderMatchesTheArchives) {
         uint32_t crc;
     } archives[] = {{"gfx.nuf", kArchiveCrcGfx}, {"sound.nuf", kArchiveCrcSound}, {"levels.nuf", kArchiveCrcLevels}};
     for (const auto& archive : archives) {
-        const std::vector<uint8_t> bytes = ReadBytes(kDataDir + "/" + archive.name);
+        const std::vector<uint8_t> bytes = ReadFileBytes(kDataDir + "/" + archive.name);
         ASSERT_FALSE(bytes.empty()) << archive.name;
         EXPECT_EQ(Crc32Register(bytes.data(), bytes.size()), archive.crc) << archive.name;
     }
@@ -341,8 +334,8 @@ TEST(BakedArchives, CrcHeaderMatchesTheArchives) {
 
 TEST(BakedArchives, TwoBakesGiveIdenticalBytes) {
     namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / ("pellora-bake-twice-" + std::to_string(::getpid()));
-    fs::remove_all(root);
+    const CTempFolder root;
+    ASSERT_FALSE(root.Path().empty());
     const fs::path runs[2] = {root / "a", root / "b"};
     for (const fs::path& run : runs) {
         fs::create_directories(run);
@@ -351,14 +344,13 @@ TEST(BakedArchives, TwoBakesGiveIdenticalBytes) {
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     for (const char* name : {"gfx.nuf", "sound.nuf", "levels.nuf", "ArchiveCrc.h"}) {
-        const std::vector<uint8_t> first = ReadBytes((runs[0] / name).string());
+        const std::vector<uint8_t> first = ReadFileBytes((runs[0] / name).string());
         ASSERT_FALSE(first.empty()) << name;
-        EXPECT_TRUE(first == ReadBytes((runs[1] / name).string())) << name << " differs between two bakes";
+        EXPECT_TRUE(first == ReadFileBytes((runs[1] / name).string())) << name << " differs between two bakes";
     }
     // The build's own data folder came from the same sources.
     for (const char* name : {"gfx.nuf", "sound.nuf", "levels.nuf"}) {
-        EXPECT_TRUE(ReadBytes((runs[0] / name).string()) == ReadBytes(kDataDir + "/" + name)) << name << " is stale";
+        EXPECT_TRUE(ReadFileBytes((runs[0] / name).string()) == ReadFileBytes(kDataDir + "/" + name)) << name << " is stale";
     }
-    fs::remove_all(root);
 }
 }  // namespace

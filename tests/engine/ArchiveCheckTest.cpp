@@ -2,37 +2,30 @@
 #include "engine/ArchiveCheck.h"
 #include "engine/Log.h"
 #include "resources/Crc32.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
-namespace fs = std::filesystem;
 
 class ArchiveCheckTest : public testing::Test {
 protected:
     void SetUp() override {
-        m_folder = fs::temp_directory_path() / ("pellora_archive_check_" + std::to_string(::getpid()));
-        fs::create_directories(m_folder);
+        ASSERT_FALSE(m_temp.Path().empty());
         CLog::Get().SetEnabled(true);
         CLog::Get().SetCapture(&m_log);
     }
-    void TearDown() override {
-        CLog::Get().SetCapture(nullptr);
-        fs::remove_all(m_folder);
-    }
+    void TearDown() override { CLog::Get().SetCapture(nullptr); }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        const fs::path path = m_folder / name;
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return path.string();
+        const std::string path = m_temp / name;
+        EXPECT_TRUE(WriteFileBytes(path, bytes)) << name;
+        return path;
     }
 
-    fs::path m_folder;
+    CTempFolder m_temp;
     std::vector<std::string> m_log;
 };
 
@@ -43,7 +36,7 @@ TEST_F(ArchiveCheckTest, RegisterIsTheUninvertedCrcOfTheWholeFile) {
     // The usual CRC-32 of "123456789" is 0xCBF43926; the register is its complement.
     EXPECT_EQ(ArchiveCrcRegister(path.c_str()), ~0xCBF43926u);
     EXPECT_EQ(ArchiveCrcRegister(Write("empty.nuf", {}).c_str()), 0xFFFFFFFFu);
-    EXPECT_EQ(ArchiveCrcRegister((m_folder / "missing.nuf").string().c_str()), 0xFFFFFFFFu);
+    EXPECT_EQ(ArchiveCrcRegister((m_temp / "missing.nuf").c_str()), 0xFFFFFFFFu);
 }
 
 TEST_F(ArchiveCheckTest, PresentArchivesMustMatchAndMissingOnesAreSkipped) {
@@ -53,7 +46,7 @@ TEST_F(ArchiveCheckTest, PresentArchivesMustMatchAndMissingOnesAreSkipped) {
     const std::string goodPath = Write("gfx.nuf", kArchiveBytes);
     const std::string changedPath = Write("levels.nuf", changed);
     const std::string emptyPath = Write("sound.nuf", {});
-    const std::string missingPath = (m_folder / "nothing.nuf").string();
+    const std::string missingPath = m_temp / "nothing.nuf";
 
     struct Case {
         const char* label;

@@ -4,10 +4,9 @@
 #include "platform/Gfx.h"
 #include "platform/Textures.h"
 #include "platform/Window.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -21,11 +20,6 @@ namespace fs = std::filesystem;
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 constexpr size_t kTgaSize = 18 + kWidth * kHeight * 3;
-
-std::vector<uint8_t> ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class ScreenshotTest : public testing::Test {
 protected:
@@ -44,14 +38,10 @@ protected:
     }
     void SetUp() override {
         m_previous = fs::current_path();
-        m_folder = fs::temp_directory_path() / ("pellora_screenshot_" + std::to_string(::getpid()));
-        fs::create_directories(m_folder);
-        fs::current_path(m_folder);
+        ASSERT_FALSE(m_temp.Path().empty());
+        fs::current_path(m_temp.Path());
     }
-    void TearDown() override {
-        fs::current_path(m_previous);
-        fs::remove_all(m_folder);
-    }
+    void TearDown() override { fs::current_path(m_previous); }
     // A red picture with a green band over its top ten rows.
     static void DrawKnownPicture() {
         CGfxOGL& gfx = CGfxOGL::Get();
@@ -75,7 +65,7 @@ protected:
     static void Touch(const std::string& name) { std::ofstream(name) << "x"; }
 
     fs::path m_previous;
-    fs::path m_folder;
+    CTempFolder m_temp;
 };
 
 TEST_F(ScreenshotTest, NextFreeNumberGetsABottomUpBgrTarga) {
@@ -85,7 +75,7 @@ TEST_F(ScreenshotTest, NextFreeNumberGetsABottomUpBgrTarga) {
     DrawKnownPicture();
     ASSERT_TRUE(CEngine::Get().SaveScreenshot());
     EXPECT_FALSE(fs::exists("qvt06.tga"));
-    const std::vector<uint8_t> file = ReadFile("qvt05.tga");
+    const std::vector<uint8_t> file = ReadFileBytes("qvt05.tga");
     ASSERT_EQ(file.size(), kTgaSize);
     // Header: all zero but the image type, the size and the bit depth.
     const uint8_t header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x02, 0xE0, 0x01, 24, 0};
@@ -102,7 +92,7 @@ TEST_F(ScreenshotTest, NextFreeNumberGetsABottomUpBgrTarga) {
     EXPECT_EQ(pixel(kHeight - 10, 320), green);      // the band is at the end of the file
     EXPECT_EQ(pixel(kHeight - 1, kWidth - 1), green);
     // The files that were there are left alone.
-    EXPECT_EQ(ReadFile("qvt04.tga").size(), 1u);
+    EXPECT_EQ(ReadFileBytes("qvt04.tga").size(), 1u);
 }
 
 TEST_F(ScreenshotTest, GapsAreFilledFirstAndAHundredFilesStopIt) {
@@ -120,7 +110,7 @@ TEST_F(ScreenshotTest, GapsAreFilledFirstAndAHundredFilesStopIt) {
         }
     }
     EXPECT_FALSE(CEngine::Get().SaveScreenshot());
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()), 100);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_temp.Path()), fs::directory_iterator()), 100);
     EXPECT_EQ(fs::file_size("qvt99.tga"), 1u);
 }
 }  // namespace

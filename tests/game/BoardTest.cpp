@@ -4,10 +4,10 @@
 #include "engine/Log.h"
 #include "game/Shot.h"
 #include "resources/FileManager.h"
+#include "tests/support/TestFiles.h"
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -134,24 +134,19 @@ TEST(BoardLevelFile, AllEmptyRecordsGiveAnEmptyFieldAndWrongSizesAreRefused) {
 
 class BoardLevelPack : public ::testing::Test {
 protected:
+    // Level files are looked for only in file systems whose path names "levels".
     void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("pellora_levels_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
+        ASSERT_FALSE(m_temp.Path().empty());
+        ASSERT_TRUE(std::filesystem::create_directory(m_levels));
         CFileManager::Get().UnmountAll();
-        CFileManager::Get().MountFileSystem(m_dir.string());
+        CFileManager::Get().MountFileSystem(m_levels);
     }
-    void TearDown() override {
-        CFileManager::Get().UnmountAll();
-        std::filesystem::remove_all(m_dir);
-    }
+    void TearDown() override { CFileManager::Get().UnmountAll(); }
     void WriteFile(const char* name, const std::vector<uint8_t>& bytes) {
-        std::ofstream out(m_dir / name, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        EXPECT_TRUE(WriteFileBytes(m_levels + "/" + name, bytes)) << name;
     }
-    std::filesystem::path m_dir;
+    CTempFolder m_temp;
+    const std::string m_levels = m_temp / "levels";
 };
 
 TEST_F(BoardLevelPack, LoadLevelLeavesNothingOfThePreviousLevel) {
@@ -171,7 +166,7 @@ TEST_F(BoardLevelPack, SaveThenLoadGivesTheSameFieldAndMissingOrShortFilesFail) 
     CBoard board;
     FillBoard(board, {"0*~<>@#..7", " 123456701"});
     ASSERT_TRUE(board.SaveLevel("7.lvl"));
-    EXPECT_EQ(std::filesystem::file_size(m_dir / "7.lvl"), kLevelFileSize);
+    EXPECT_EQ(std::filesystem::file_size(m_levels + "/7.lvl"), kLevelFileSize);
     CBoard loaded;
     ASSERT_TRUE(loaded.LoadLevel("7.lvl"));
     EXPECT_EQ(BoardText(loaded), BoardText(board));

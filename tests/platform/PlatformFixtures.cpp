@@ -4,25 +4,12 @@
 #include "platform/Gfx.h"
 #include "platform/Textures.h"
 #include "resources/FileManager.h"
+#include "tests/support/FormatMakers.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace {
-
-void PutU16(Bytes& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void PutU32(Bytes& out, uint32_t value) {
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
 
 void PutText(Bytes& out, const char* text) {
     for (const char* p = text; *p != '\0'; ++p) {
@@ -33,23 +20,19 @@ void PutText(Bytes& out, const char* text) {
 }  // namespace
 
 Bytes MakeTga(int width, int height, int bytesPerPixel, const std::vector<Rgba>& pixels) {
-    Bytes out(18, 0);
-    out[2] = 2;   // uncompressed true colour
-    out[12] = static_cast<uint8_t>(width);
-    out[13] = static_cast<uint8_t>(width >> 8);
-    out[14] = static_cast<uint8_t>(height);
-    out[15] = static_cast<uint8_t>(height >> 8);
-    out[16] = static_cast<uint8_t>(bytesPerPixel * 8);
-    out[17] = 0x20;   // top-left origin
+    Bytes stored;
     for (const Rgba& pixel : pixels) {
-        out.push_back(pixel.b);
-        out.push_back(pixel.g);
-        out.push_back(pixel.r);
+        stored.push_back(pixel.b);
+        stored.push_back(pixel.g);
+        stored.push_back(pixel.r);
         if (bytesPerPixel == 4) {
-            out.push_back(pixel.a);
+            stored.push_back(pixel.a);
         }
     }
-    return out;
+    constexpr uint8_t kUncompressedTrueColour = 2;
+    constexpr uint8_t kTopLeftOrigin = 0x20;
+    return MakeTga(kUncompressedTrueColour, static_cast<uint8_t>(bytesPerPixel * 8), static_cast<uint16_t>(width),
+                   static_cast<uint16_t>(height), kTopLeftOrigin, stored);
 }
 
 Bytes MakeSolidTga(int width, int height, int bytesPerPixel, Rgba colour) {
@@ -73,18 +56,18 @@ Bytes MakeSineWav(int sampleCount) {
     constexpr uint32_t kRate = 8000;
     Bytes out;
     PutText(out, "RIFF");
-    PutU32(out, 36 + uint32_t(sampleCount));
+    Put32(out, 36 + uint32_t(sampleCount));
     PutText(out, "WAVE");
     PutText(out, "fmt ");
-    PutU32(out, 16);
-    PutU16(out, 1);       // PCM
-    PutU16(out, 1);       // mono
-    PutU32(out, kRate);
-    PutU32(out, kRate);   // bytes per second
-    PutU16(out, 1);       // block align
-    PutU16(out, 8);       // bits per sample
+    Put32(out, 16);
+    Put16(out, 1);       // PCM
+    Put16(out, 1);       // mono
+    Put32(out, kRate);
+    Put32(out, kRate);   // bytes per second
+    Put16(out, 1);       // block align
+    Put16(out, 8);       // bits per sample
     PutText(out, "data");
-    PutU32(out, uint32_t(sampleCount));
+    Put32(out, uint32_t(sampleCount));
     for (int i = 0; i < sampleCount; ++i) {
         const double phase = 2.0 * 3.14159265358979 * 440.0 * i / kRate;
         out.push_back(static_cast<uint8_t>(128 + std::lround(100.0 * std::sin(phase))));
@@ -98,11 +81,9 @@ void TransformPoint(const GfxMatrix& world, float x, float y, float& outX, float
 }
 
 void CPlatformTest::SetUp() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pellora_platform_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_folder = pattern;
+    ASSERT_FALSE(m_temp.Path().empty());
     CFileManager::Get().UnmountAll();
-    CFileManager::Get().MountFileSystem(m_folder);
+    CFileManager::Get().MountFileSystem(m_temp.Path());
     CTextures::Get().FreeAll();
     CGfxOGL& gfx = CGfxOGL::Get();
     gfx.ResetRenderStates();
@@ -116,22 +97,18 @@ void CPlatformTest::TearDown() {
     CLog::Get().SetCapture(nullptr);
     CTextures::Get().FreeAll();
     CFileManager::Get().UnmountAll();
-    std::error_code ignored;
-    std::filesystem::remove_all(m_folder, ignored);
 }
 
 void CPlatformTest::WriteFile(const std::string& name, const Bytes& bytes) const {
-    std::ofstream out(PathOf(name), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    EXPECT_TRUE(WriteFileBytes(PathOf(name), bytes)) << name;
 }
 
 Bytes CPlatformTest::ReadFile(const std::string& name) const {
-    std::ifstream in(PathOf(name), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return ReadFileBytes(PathOf(name));
 }
 
 bool CPlatformTest::FileExists(const std::string& name) const {
-    return std::filesystem::exists(PathOf(name));
+    return PathExists(PathOf(name));
 }
 
 bool CPlatformTest::LogHas(const std::string& line) const {

@@ -1,6 +1,8 @@
 #pragma once
 // Fixtures of the platform tests: a temporary folder mounted through the file manager,
 // tiny TGA, font info and WAV files written into it, and the captured log.
+#include "tests/support/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,8 +10,6 @@
 #include <vector>
 
 struct GfxMatrix;
-
-using Bytes = std::vector<uint8_t>;
 
 struct Rgba {
     uint8_t r, g, b, a;
@@ -39,12 +39,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    std::string PathOf(const std::string& name) const { return m_folder + "/" + name; }
+    std::string PathOf(const std::string& name) const { return m_temp / name; }
     void WriteFile(const std::string& name, const Bytes& bytes) const;
     Bytes ReadFile(const std::string& name) const;
     bool FileExists(const std::string& name) const;
     bool LogHas(const std::string& line) const;
 
-    std::string m_folder;
+    CTempFolder m_temp;
     std::vector<std::string> m_log;
 };

@@ -45,7 +45,7 @@ private:
 };
 
 TEST_F(FileManagerTest, EmptyMountPathResolvesNamesInWorkingFolder) {
-    WriteFileBytes(m_temp / "here.txt", BytesOf("in the working folder"));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "here.txt", BytesOf("in the working folder")));
     CWorkingFolderGuard guard(m_temp.Path());
     Files().MountFileSystem("");
     ASSERT_TRUE(Files().HasFileSystems());
@@ -66,10 +66,12 @@ TEST_F(FileManagerTest, MountingMissingFolderOrArchiveAddsNothing) {
 
 TEST_F(FileManagerTest, SearchFollowsMountOrder) {
     std::filesystem::create_directory(m_temp / "data");
-    WriteFileBytes(m_temp / "data/shared.txt", BytesOf("loose"));
-    WriteFileBytes(m_temp / "gfx.nuf", MakeZip({{"shared.txt", BytesOf("from gfx")}, {"gfx-only", BytesOf("g")},
-                                                {"both.txt", BytesOf("gfx both")}}));
-    WriteFileBytes(m_temp / "sound.nuf", MakeZip({{"both.txt", BytesOf("sound both")}, {"snd-only", BytesOf("s")}}));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "data/shared.txt", BytesOf("loose")));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "gfx.nuf", MakeZip({{"shared.txt", BytesOf("from gfx")},
+                                                            {"gfx-only", BytesOf("g")},
+                                                            {"both.txt", BytesOf("gfx both")}})));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "sound.nuf",
+                               MakeZip({{"both.txt", BytesOf("sound both")}, {"snd-only", BytesOf("s")}})));
     Files().MountFileSystem(m_temp / "data");
     Files().MountFileSystem(m_temp / "gfx.nuf");
     Files().MountFileSystem(m_temp / "sound.nuf");
@@ -92,9 +94,9 @@ TEST_F(FileManagerTest, SearchFollowsMountOrder) {
 
 TEST_F(FileManagerTest, FilterAsksOnlyMatchingFileSystems) {
     std::filesystem::create_directory(m_temp / "data");
-    WriteFileBytes(m_temp / "data/1.lvl", BytesOf("loose level"));
-    WriteFileBytes(m_temp / "data/9.lvl", BytesOf("only loose"));
-    WriteFileBytes(m_temp / "levels.nuf", MakeZip({{"1.lvl", BytesOf("packed level")}}));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "data/1.lvl", BytesOf("loose level")));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "data/9.lvl", BytesOf("only loose")));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "levels.nuf", MakeZip({{"1.lvl", BytesOf("packed level")}})));
     Files().MountFileSystem(m_temp / "data");
     Files().MountFileSystem(m_temp / "levels.nuf");
 
@@ -116,10 +118,10 @@ TEST_F(FileManagerTest, FilterAsksOnlyMatchingFileSystems) {
 
 TEST_F(FileManagerTest, DeleteAndRenameReachOnlyFolders) {
     std::filesystem::create_directory(m_temp / "data");
-    WriteFileBytes(m_temp / "data/loose.txt", BytesOf("loose"));
-    WriteFileBytes(m_temp / "data/taken.txt", BytesOf("taken"));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "data/loose.txt", BytesOf("loose")));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "data/taken.txt", BytesOf("taken")));
     const Bytes archive = MakeZip({{"packed.txt", BytesOf("packed")}});
-    WriteFileBytes(m_temp / "gfx.nuf", archive);
+    EXPECT_TRUE(WriteFileBytes(m_temp / "gfx.nuf", archive));
     Files().MountFileSystem(m_temp / "data");
     Files().MountFileSystem(m_temp / "gfx.nuf");
 
@@ -145,7 +147,7 @@ TEST_F(FileManagerTest, GetSizeKeepsTheReadPosition) {
     for (size_t i = 0; i < thousand.size(); ++i) {
         thousand[i] = static_cast<uint8_t>(i * 7);
     }
-    WriteFileBytes(m_temp / "big.bin", thousand);
+    EXPECT_TRUE(WriteFileBytes(m_temp / "big.bin", thousand));
     Files().MountFileSystem(m_temp.Path());
     CFile* file = Files().OpenFile("big.bin", kFileRead);
     ASSERT_NE(file, nullptr);
@@ -162,7 +164,7 @@ TEST_F(FileManagerTest, GetSizeKeepsTheReadPosition) {
 }
 
 TEST_F(FileManagerTest, ReadShortReadsAndEof) {
-    WriteFileBytes(m_temp / "five.bin", BytesOf("12345"));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "five.bin", BytesOf("12345")));
     Files().MountFileSystem(m_temp.Path());
     CFile* file = Files().OpenFile("five.bin", kFileRead);
     ASSERT_NE(file, nullptr);
@@ -194,7 +196,7 @@ TEST_F(FileManagerTest, ReadLineCutsLineEnds) {
     int index = 0;
     for (const auto& c : cases) {
         const std::string name = "lines" + std::to_string(index++) + ".txt";
-        WriteFileBytes(m_temp / name, BytesOf(c.content));
+        EXPECT_TRUE(WriteFileBytes(m_temp / name, BytesOf(c.content)));
     }
     Files().MountFileSystem(m_temp.Path());
     index = 0;
@@ -212,7 +214,7 @@ TEST_F(FileManagerTest, ReadLineCutsLineEnds) {
 }
 
 TEST_F(FileManagerTest, OpenModes) {
-    WriteFileBytes(m_temp / "old.bin", BytesOf("old"));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "old.bin", BytesOf("old")));
     Files().MountFileSystem(m_temp.Path());
     const struct {
         int32_t mode;
@@ -228,7 +230,7 @@ TEST_F(FileManagerTest, OpenModes) {
         {-1, false, nullptr},
     };
     for (const auto& c : cases) {
-        WriteFileBytes(m_temp / "old.bin", BytesOf("old"));
+        EXPECT_TRUE(WriteFileBytes(m_temp / "old.bin", BytesOf("old")));
         CFile* file = Files().OpenFile("old.bin", c.mode);
         EXPECT_EQ(file != nullptr, c.opens) << c.mode;
         if (file && c.afterWritingNew) {
@@ -252,8 +254,8 @@ TEST_F(FileManagerTest, OpenModes) {
 TEST_F(FileManagerTest, NamesOutsideTheFolderAreRefused) {
     std::filesystem::create_directory(m_temp / "root");
     std::filesystem::create_directory(m_temp / "root/a");
-    WriteFileBytes(m_temp / "outside.txt", BytesOf("keep me"));
-    WriteFileBytes(m_temp / "root/inside.txt", BytesOf("inside"));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "outside.txt", BytesOf("keep me")));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "root/inside.txt", BytesOf("inside")));
     Files().MountFileSystem(m_temp / "root");
 
     const std::string refused[] = {
@@ -282,7 +284,7 @@ TEST_F(FileManagerTest, NamesOutsideTheFolderAreRefused) {
 }
 
 TEST_F(FileManagerTest, TargetIsReplacedOnlyByACompleteClose) {
-    WriteFileBytes(m_temp / "players.cfg", BytesOf("old profiles"));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "players.cfg", BytesOf("old profiles")));
     Files().MountFileSystem(m_temp.Path());
 
     CFile* writer = Files().OpenFile("players.cfg", kFileWriteNew);
@@ -296,7 +298,7 @@ TEST_F(FileManagerTest, TargetIsReplacedOnlyByACompleteClose) {
 }
 
 TEST_F(FileManagerTest, WriteInterruptedBeforeCloseKeepsOldFile) {
-    WriteFileBytes(m_temp / "hs1.dat", BytesOf("old scores"));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "hs1.dat", BytesOf("old scores")));
     Files().MountFileSystem(m_temp.Path());
     for (int32_t mode : {kFileWrite, kFileAppend, kFileWriteNew}) {
         CFile* writer = Files().OpenFile("hs1.dat", mode);
@@ -343,7 +345,7 @@ TEST_F(FileManagerTest, FailedWriteKeepsOldFileAndLeavesNoTemporary) {
         {kFileAppend, 800},
     };
     for (const auto& c : cases) {
-        WriteFileBytes(m_temp / "ply1.sav", BytesOf(old));
+        EXPECT_TRUE(WriteFileBytes(m_temp / "ply1.sav", BytesOf(old)));
         const std::string data(c.bytes, 'n');
         bool written = false;
         bool closed = false;
@@ -365,8 +367,8 @@ TEST_F(FileManagerTest, FailedWriteKeepsOldFileAndLeavesNoTemporary) {
 
 TEST_F(FileManagerTest, MakeUniqueNameSkipsTakenNames) {
     std::filesystem::create_directory(m_temp / "shots");
-    WriteFileBytes(m_temp / "shots/qvt1.tga", BytesOf("x"));
-    WriteFileBytes(m_temp / "shots/qvt2.tga", BytesOf("x"));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "shots/qvt1.tga", BytesOf("x")));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "shots/qvt2.tga", BytesOf("x")));
     CFileSystem folder;
     ASSERT_TRUE(folder.Mount(m_temp / "shots"));
     std::string name;

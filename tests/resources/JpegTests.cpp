@@ -154,11 +154,11 @@ TEST_F(ImageLoaderTest, JpegIsTriedBeforeTga) {
     const Bytes colourJpeg = MakeJpeg(8, 8, 3, MakeGradient(8, 8));
     const Bytes greyJpeg = MakeJpeg(8, 8, 1, Bytes(64, 100));
     const Bytes tga = MakeTga(2, 32, 2, 1, 0, {1, 2, 3, 4, 5, 6, 7, 8});
-    WriteFileBytes(m_temp / "both.jpg", colourJpeg);
-    WriteFileBytes(m_temp / "both.tga", tga);
-    WriteFileBytes(m_temp / "grey.jpg", greyJpeg);
-    WriteFileBytes(m_temp / "grey.tga", tga);
-    WriteFileBytes(m_temp / "only.tga", tga);
+    EXPECT_TRUE(WriteFileBytes(m_temp / "both.jpg", colourJpeg));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "both.tga", tga));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "grey.jpg", greyJpeg));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "grey.tga", tga));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "only.tga", tga));
     CFileManager::Get().MountFileSystem(m_temp.Path());
 
     const struct {

@@ -176,7 +176,8 @@ TEST_F(TgaTest, RefusedFiles) {
 }
 
 TEST_F(TgaTest, LoadReadsThroughTheFileManager) {
-    WriteFileBytes(m_temp / "pics.nuf", MakeZip({{"packed.tga", MakeTga(2, 24, 3, 2, 0, StoredRows(true))}}));
+    EXPECT_TRUE(
+        WriteFileBytes(m_temp / "pics.nuf", MakeZip({{"packed.tga", MakeTga(2, 24, 3, 2, 0, StoredRows(true))}})));
     CFileManager::Get().MountFileSystem(m_temp / "pics.nuf");
     CImageFormatTga tga;
     CImage image;

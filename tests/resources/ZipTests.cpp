@@ -12,7 +12,7 @@ class ZipTest : public CResourcesTest {
 protected:
     // Mounts bytes written as a file of the temporary folder; null when the mount fails.
     std::unique_ptr<CFileSystemZip> MountBytes(const Bytes& archive, const std::string& fileName = "test.nuf") {
-        WriteFileBytes(m_temp / fileName, archive);
+        EXPECT_TRUE(WriteFileBytes(m_temp / fileName, archive));
         auto zip = std::make_unique<CFileSystemZip>();
         if (!zip->Mount(m_temp / fileName)) {
             return nullptr;
@@ -121,7 +121,7 @@ TEST_F(ZipTest, FirstOfTwoEntriesWithOneNameWins) {
 }
 
 TEST_F(ZipTest, EmptyArchiveMountsWithNoEntries) {
-    WriteFileBytes(m_temp / "empty.nuf", {});
+    EXPECT_TRUE(WriteFileBytes(m_temp / "empty.nuf", {}));
     CFileManager::Get().MountFileSystem(m_temp / "empty.nuf");
     EXPECT_TRUE(CFileManager::Get().HasFileSystems());
     EXPECT_FALSE(CFileManager::Get().Exists("anything"));
@@ -192,7 +192,7 @@ TEST_F(ZipTest, NamesOf255BytesOrMoreAreSkippedAndTheWalkGoesOn) {
 
 TEST_F(ZipTest, EntriesAreNeverOpenedForWriting) {
     const Bytes archive = MakeZip({{"players.cfg", BytesOf("packed")}});
-    WriteFileBytes(m_temp / "gfx.nuf", archive);
+    EXPECT_TRUE(WriteFileBytes(m_temp / "gfx.nuf", archive));
     CFileManager& files = CFileManager::Get();
     files.MountFileSystem(m_temp / "gfx.nuf");
     for (int32_t mode : {kFileWrite, kFileAppend, kFileWriteNew}) {

@@ -2,6 +2,7 @@
 // file manager and decoded by SDL2_mixer, with their lengths and levels measured here.
 #include "game/GameSounds.h"
 #include "resources/FileManager.h"
+#include "tests/support/TestFiles.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -12,8 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -71,12 +70,6 @@ Levels Measure(const std::vector<int16_t>& samples) {
     }
     levels.rmsDb = count > 0 ? 10.0 * std::log10(active / count) : -200.0;
     return levels;
-}
-
-bool ReadHostFile(const std::string& path, std::vector<uint8_t>& out) {
-    std::ifstream in(path, std::ios::binary);
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return static_cast<bool>(in) || in.eof();
 }
 
 class SoundArchiveTest : public ::testing::Test {
@@ -201,7 +194,8 @@ TEST_F(SoundArchiveTest, DamagedMusicIsRefusedByTheMixer) {
 
 TEST(SoundBakeTest, TwoBakesGiveTheSameSoundArchive) {
     namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / ("pellora_sound_bake_" + std::to_string(::getpid()));
+    const CTempFolder root;
+    ASSERT_FALSE(root.Path().empty());
     std::vector<uint8_t> archives[2];
     for (int run = 0; run < 2; ++run) {
         const fs::path folder = root / std::to_string(run);
@@ -209,9 +203,9 @@ TEST(SoundBakeTest, TwoBakesGiveTheSameSoundArchive) {
         const std::string command = std::string("\"") + PELLORA_BAKE_EXE + "\" \"" + PELLORA_SOURCE_DIR + "\" \"" +
                                     folder.string() + "\" \"" + (folder / "crc.h").string() + "\" > /dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        ASSERT_TRUE(ReadHostFile((folder / "sound.nuf").string(), archives[run]));
+        archives[run] = ReadFileBytes((folder / "sound.nuf").string());
+        ASSERT_FALSE(archives[run].empty()) << run;
     }
-    fs::remove_all(root);
     EXPECT_GT(archives[0].size(), 100000u);
     EXPECT_TRUE(archives[0] == archives[1]) << "the sound archive differs between two bakes";
 }
