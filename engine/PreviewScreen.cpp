@@ -373,50 +373,50 @@ void CPreviewScreen::RenderScene() {
 
 void CPreviewScreen::RenderHud() {
     CGfxOGL& gfx = CGfxOGL::Get();
-    CFont& main = CFont::Main();
+    CFont& mainFont = CFont::Main();
     char text[32];
 
     // Lives: the icon, "x" and the count.
     m_lifeIcon.Draw();
-    main.SetCharSize(32, 32);
+    mainFont.SetCharSize(32, 32);
     std::snprintf(text, sizeof(text), "%d", std::max(m_playfield.Progress().lives, 0));
-    PrintShadowed(main, "x", 53.0f, 4.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    PrintShadowed(main, text, 74.0f, 4.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    PrintShadowed(mainFont, "x", 53.0f, 4.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    PrintShadowed(mainFont, text, 74.0f, 4.0f, 1.0f, 1.0f, 1.0f, 1.0f);
 
     // The buttons, hovered ones in their second frame, and the hovered one's tooltip.
     for (int32_t button = 0; button < kButtonCount; ++button) {
         m_buttons[button].SetFrame(button == m_hoveredButton ? 1 : 0);
         m_buttons[button].Draw();
     }
-    main.SetCharSize(22, 22);
+    mainFont.SetCharSize(22, 22);
     switch (m_hoveredButton) {
         case kButtonPause:
-            main.PrintCentered("Pause Game", kTooltipX, 50.0f);
+            mainFont.PrintCentered("Pause Game", kTooltipX, 50.0f);
             break;
         case kButtonMenu:
-            main.PrintCentered(m_cardShown ? "Back to the" : "About this", kTooltipX, 50.0f);
-            main.PrintCentered(m_cardShown ? "game" : "preview", kTooltipX, 70.0f);
+            mainFont.PrintCentered(m_cardShown ? "Back to the" : "About this", kTooltipX, 50.0f);
+            mainFont.PrintCentered(m_cardShown ? "game" : "preview", kTooltipX, 70.0f);
             break;
         case kButtonExit:
-            main.PrintCentered("Exit Game", kTooltipX, 50.0f);
+            mainFont.PrintCentered("Exit Game", kTooltipX, 50.0f);
             break;
         default:
             break;
     }
 
     // Level and player along the bottom.
-    main.SetCharSize(24, 24);
+    mainFont.SetCharSize(24, 24);
     std::snprintf(text, sizeof(text), "%s%d", GameText(EGameText::Level), m_levelNumber);
-    main.PrintCentered(text, kLevelLabelX, kLabelY);
-    main.PrintCentered(kPlayerName, kNameLabelX, kLabelY);
+    mainFont.PrintCentered(text, kLevelLabelX, kLabelY);
+    mainFont.PrintCentered(kPlayerName, kNameLabelX, kLabelY);
 
     if (m_extraLifeBanner > 0.0f) {
-        main.SetCharSize(32, 32);
+        mainFont.SetCharSize(32, 32);
         gfx.Color(1.0f, 1.0f, 0.0f, std::min(m_extraLifeBanner, 1.0f));
-        main.PrintCentered("EXTRA LIFE", 320.0f, 334.0f);
+        mainFont.PrintCentered("EXTRA LIFE", 320.0f, 334.0f);
         gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
     }
-    main.ResetCharSize();
+    mainFont.ResetCharSize();
 
     // The score in the number font with its shadow, ending at the deck's right corner so
     // that long scores grow towards the launcher instead of into the level label.
@@ -438,13 +438,13 @@ void CPreviewScreen::DrawDarkPanel(float left, float top, float width, float hei
 
 void CPreviewScreen::RenderPausePanel() {
     DrawDarkPanel(110.0f, 140.0f, 420.0f, 120.0f);
-    CFont& main = CFont::Main();
-    main.ResetCharSize();
-    PrintShadowed(main, "PAUSED", 320.0f - static_cast<float>(main.Measure("PAUSED") / 2), 160.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    main.SetCharSize(18, 18);
+    CFont& mainFont = CFont::Main();
+    mainFont.ResetCharSize();
+    PrintShadowed(mainFont, "PAUSED", 320.0f - static_cast<float>(mainFont.Measure("PAUSED") / 2), 160.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    mainFont.SetCharSize(18, 18);
     const char* resume = "PRESS MOUSE BUTTON TO RESUME GAME";
-    PrintShadowed(main, resume, 320.0f - static_cast<float>(main.Measure(resume) / 2), 214.0f, 1.0f, 0.9f, 0.5f, 1.0f);
-    main.ResetCharSize();
+    PrintShadowed(mainFont, resume, 320.0f - static_cast<float>(mainFont.Measure(resume) / 2), 214.0f, 1.0f, 0.9f, 0.5f, 1.0f);
+    mainFont.ResetCharSize();
 }
 
 void CPreviewScreen::RenderCard() {
@@ -454,19 +454,19 @@ void CPreviewScreen::RenderCard() {
     m_studioMark.SetPos(kCardLeft + 30.0f, 176.0f);
     m_studioMark.Draw();
 
-    const CFont& small = CFont::Small();
+    const CFont& smallFont = CFont::Small();
     const float textX = kSliderX;
-    PrintShadowed(small, "A preview of Pellora:", textX, 170.0f, 1.0f, 0.9f, 0.5f, 1.0f);
-    PrintShadowed(small, "the real field, shots and", textX, 190.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    PrintShadowed(small, "levels. Menus come later.", textX, 208.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    PrintShadowed(smallFont, "A preview of Pellora:", textX, 170.0f, 1.0f, 0.9f, 0.5f, 1.0f);
+    PrintShadowed(smallFont, "the real field, shots and", textX, 190.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    PrintShadowed(smallFont, "levels. Menus come later.", textX, 208.0f, 1.0f, 1.0f, 1.0f, 1.0f);
     char text[48];
     std::snprintf(text, sizeof(text), "Sound effects: %d %%", CSoundBass::Get().GetSampleVolume());
-    PrintShadowed(small, text, textX, 240.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    PrintShadowed(smallFont, text, textX, 240.0f, 1.0f, 1.0f, 1.0f, 1.0f);
     const CMouseCursor& cursor = CMouseCursor::Get();
     const float fraction = static_cast<float>(CSoundBass::Get().GetSampleVolume()) / 100.0f;
     RenderSlider(kSliderX, kSliderY, fraction, m_draggingKnob || IsOverSlider(cursor.GetX(), cursor.GetY()));
     const char* back = "Click anywhere else to return to the game";
-    PrintShadowed(small, back, 320.0f - static_cast<float>(small.Measure(back) / 2), 326.0f, 0.8f, 0.9f, 1.0f, 1.0f);
+    PrintShadowed(smallFont, back, 320.0f - static_cast<float>(smallFont.Measure(back) / 2), 326.0f, 0.8f, 0.9f, 1.0f, 1.0f);
 }
 
 void CPreviewScreen::RenderSlider(float x, float y, float fraction, bool hovered) {

@@ -8,6 +8,9 @@
 #   damaged-archive        one changed byte in an archive: status 255, and no display is even
 #                          opened (the same copy without any display still gives 255).
 #   no-display             without a display the program names the cause on stderr and fails.
+#   fire-a-ball            with the pointer over the field, left clicks fire a ball: a later
+#                          screenshot whose field has come to rest differs from the one taken
+#                          before the clicks; Escape still ends the program with status 0.
 # A missing Xvfb or xdotool is a failure, never a skip.
 set -u
 
@@ -52,13 +55,15 @@ install_copy() {
   cp -r "$data" "$folder/pellora_data" || fail "cannot copy the data"
 }
 
+# start_display [screen]: the screen is 1024x768x24 unless given.
 start_display() {
+  local screen=${1:-1024x768x24}
   command -v Xvfb >/dev/null || fail "Xvfb is not installed"
   command -v xdotool >/dev/null || fail "xdotool is not installed"
   local display_file="$work/display"
   : >"$display_file"
   # Xvfb picks a free display number and writes it once it accepts clients.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$display_file" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   wait_for 20 test -s "$display_file" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   export DISPLAY=":$(head -n1 "$display_file")"
@@ -85,16 +90,94 @@ program_ended() {
   ! kill -0 "$program_pid" 2>/dev/null
 }
 
+start_program() {
+  env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$work/game/pellora" >"$work/out.log" 2>&1 &
+  program_pid=$!
+  wait_for 30 has_window || fail "no window named Pellora appeared; output: $(cat "$work/out.log")"
+  window=$(program_window)
+  xdotool windowfocus "$window" 2>/dev/null
+  wait_for 10 window_has_focus "$window" || fail "the window did not get the keyboard focus"
+}
+
+quit_with_escape() {
+  xdotool key Escape
+  wait_for 30 program_ended || fail "Escape did not end the program"
+  wait "$program_pid"
+  local status=$?
+  program_pid=""
+  ((status == 0)) || fail "Escape ended the program with status $status; output: $(cat "$work/out.log")"
+}
+
+# take_screenshot <destination>: presses F8 (again every two seconds, since keys sent while
+# SDL is still taking over the focus are dropped) until qvt00.tga is complete, then moves it.
+take_screenshot() {
+  local shot="$work/game/qvt00.tga"
+  rm -f "$shot"
+  for attempt in $(seq 10); do
+    xdotool key F8
+    if wait_for 2 is_full_screenshot "$shot"; then
+      mv "$shot" "$1"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# The picture is 640x480, scaled to fit the window and centred in it; this moves the
+# pointer to picture pixel (x, y).
+move_pointer_to_picture() {
+  local x=$1 y=$2 WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT)=[0-9]+$')"
+  local picture_width=$WIDTH picture_height=$HEIGHT
+  if ((WIDTH * 480 > HEIGHT * 640)); then
+    picture_width=$((HEIGHT * 640 / 480))
+  else
+    picture_height=$((WIDTH * 480 / 640))
+  fi
+  xdotool mousemove --window "$window" \
+    $(((WIDTH - picture_width) / 2 + x * picture_width / 640)) \
+    $(((HEIGHT - picture_height) / 2 + y * picture_height / 480))
+}
+
+# A click the program sees: the button stays down for several update steps.
+click_left() {
+  xdotool mousedown 1
+  sleep 0.15
+  xdotool mouseup 1
+}
+
+# field_differs <first> <second> <min>: true when at least min pixels of the field (where the
+# balls hang and a shot flies; the launcher and the next ball are below it) differ. A file
+# that is no proper screenshot fails the test.
+field_differs() {
+  "$tga_check" --differ "$1" "$2" 160 32 480 360 "$3" >/dev/null
+  local status=$?
+  ((status <= 1)) || fail "cannot compare $1 and $2"
+  return $status
+}
+
+# settled_screenshot <destination>: screenshots until two in a row show the same field.
+settled_screenshot() {
+  local previous="$work/settle0.tga" current
+  take_screenshot "$previous" || return 1
+  for attempt in $(seq 30); do
+    current="$work/settle$attempt.tga"
+    take_screenshot "$current" || return 1
+    if ! field_differs "$previous" "$current" 1; then
+      mv "$current" "$1"
+      return 0
+    fi
+    previous=$current
+    sleep 0.2
+  done
+  return 1
+}
+
 case "$test_case" in
   screenshot-and-escape)
     start_display
     install_copy "$work/game"
-    env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$work/game/pellora" >"$work/out.log" 2>&1 &
-    program_pid=$!
-    wait_for 30 has_window || fail "no window named Pellora appeared; output: $(cat "$work/out.log")"
-    window=$(program_window)
-    xdotool windowfocus "$window" 2>/dev/null
-    wait_for 10 window_has_focus "$window" || fail "the window did not get the keyboard focus"
+    start_program
     # Keys sent while SDL is still taking over the focus are dropped, so F8 is pressed once a
     # second until the screenshot arrives.
     for attempt in $(seq 20); do
@@ -103,12 +186,49 @@ case "$test_case" in
     done
     is_full_screenshot "$work/game/qvt00.tga" || fail "F8 wrote no qvt00.tga; output: $(cat "$work/out.log")"
     "$tga_check" "$work/game/qvt00.tga" 640 480 || fail "qvt00.tga is not a proper screenshot"
-    xdotool key Escape
-    wait_for 30 program_ended || fail "Escape did not end the program"
-    wait "$program_pid"
-    status=$?
-    program_pid=""
-    ((status == 0)) || fail "Escape ended the program with status $status; output: $(cat "$work/out.log")"
+    quit_with_escape
+    ;;
+  fire-a-ball)
+    # A screen of the picture's size: the full-screen window then shows the picture 1:1.
+    start_display 640x480x24
+    install_copy "$work/game"
+    start_program
+    # Aim straight up from the launcher, into the middle of the field.
+    move_pointer_to_picture 320 220
+    settled_screenshot "$work/before.tga" || fail "no two screenshots in a row showed the same field; output: $(cat "$work/out.log")"
+    "$tga_check" "$work/before.tga" 640 480 || fail "the first screenshot is not a proper screenshot"
+    # A landed ball changes at least a few hundred pixels of the field; the field has come
+    # to rest when two screenshots in a row show the same field. A click that went unseen
+    # (the field stays as before) is repeated.
+    click_left
+    deadline=$((SECONDS + 90))
+    previous=""
+    unchanged=0
+    shots=0
+    landed=""
+    while ((SECONDS < deadline)); do
+      shots=$((shots + 1))
+      current="$work/after$shots.tga"
+      take_screenshot "$current" || fail "F8 wrote no screenshot after the clicks"
+      if field_differs "$work/before.tga" "$current" 200; then
+        unchanged=0
+        if [[ -n "$previous" ]] && ! field_differs "$previous" "$current" 1; then
+          landed=$current
+          break
+        fi
+      else
+        unchanged=$((unchanged + 1))
+        if ((unchanged >= 3)); then
+          click_left
+          unchanged=0
+        fi
+      fi
+      previous=$current
+      sleep 0.2
+    done
+    [[ -n "$landed" ]] || fail "no fired ball came to rest in the field within 90 s ($shots screenshots)"
+    "$tga_check" "$landed" 640 480 || fail "the screenshot after the shot is not a proper screenshot"
+    quit_with_escape
     ;;
   damaged-archive)
     install_copy "$work/damaged"
