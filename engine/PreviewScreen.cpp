@@ -61,7 +61,8 @@ void CutRegion(CSprite& sprite, float left, float top, float width, float height
     sprite.SetBlend(true);
 }
 
-// A picture of its own; its frames are cut by frame size (0: one frame).
+// A picture of its own; its frames are cut by frame size (0: one frame). A picture that
+// does not load keeps the size 0 x 0 and so draws nothing.
 bool LoadPicture(CSprite& sprite, const char* name, bool blend, float frameWidth = 0.0f, float frameHeight = 0.0f) {
     if (!sprite.Load(name)) {
         CLog::Get().Write("CPreviewScreen::Init FAILED, picture: %s", name);
@@ -110,23 +111,24 @@ bool CPreviewScreen::Init() {
     return true;
 }
 
-bool CPreviewScreen::LoadSceneSprites() {
-    bool loaded = LoadPicture(m_background, "bakgrund", false);
-    loaded = LoadPicture(m_frame, "stolpar", true) && loaded;
-    loaded = LoadPicture(m_border, "border", true) && loaded;
-    loaded = LoadPicture(m_bottom, "bottom", false) && loaded;
-    loaded = LoadPicture(m_dark, "dark", true) && loaded;
-    loaded = LoadPicture(m_title, "logga", true) && loaded;
-    loaded = LoadPicture(m_studioMark, "qvt_logo", false) && loaded;
-    loaded = LoadPicture(m_sliderLeft, "slider_left", true, kSliderEnd, 32.0f) && loaded;
-    loaded = LoadPicture(m_sliderMiddle, "slider_middle", true, 32.0f, 32.0f) && loaded;
-    loaded = LoadPicture(m_sliderRight, "slider_right", true, kSliderEnd, 32.0f) && loaded;
-    loaded = LoadPicture(m_sliderKnob, "slider_knob", true, kKnobSize, kKnobSize) && loaded;
+void CPreviewScreen::LoadSceneSprites() {
+    LoadPicture(m_background, "bakgrund", false);
+    LoadPicture(m_frame, "stolpar", true);
+    LoadPicture(m_border, "border", true);
+    LoadPicture(m_bottom, "bottom", false);
+    LoadPicture(m_dark, "dark", true);
+    LoadPicture(m_title, "logga", true);
+    if (LoadPicture(m_studioMark, "qvt_logo", false)) {
+        m_studioMark.SetSize(160.0f, 120.0f);
+    }
+    LoadPicture(m_sliderLeft, "slider_left", true, kSliderEnd, 32.0f);
+    if (LoadPicture(m_sliderMiddle, "slider_middle", true, 32.0f, 32.0f)) {
+        m_sliderMiddle.SetSize(kSliderTrack, 32.0f);   // uniform across, so it stretches
+    }
+    LoadPicture(m_sliderRight, "slider_right", true, kSliderEnd, 32.0f);
+    LoadPicture(m_sliderKnob, "slider_knob", true, kKnobSize, kKnobSize);
     m_background.SetPos(0.0f, 0.0f);
     m_frame.SetPos(kFrameX, kFrameY);
-    m_sliderMiddle.SetSize(kSliderTrack, 32.0f);
-    m_studioMark.SetSize(160.0f, 120.0f);
-    return loaded;
 }
 
 void CPreviewScreen::BuildPlayfieldSprites() {
@@ -344,6 +346,8 @@ void CPreviewScreen::Render() {
     RenderScene();
     if (m_hasLevel) {
         m_playfield.Draw(m_sprites);
+    } else {
+        CFont::Small().PrintCentered("No level could be loaded from the level pack.", 320.0f, 200.0f);
     }
     RenderHud();
     if (m_paused) {

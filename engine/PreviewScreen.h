@@ -28,7 +28,8 @@ private:
     void OnRowBonus(int32_t points, float x, float y) override { m_playfield.AddScore(points, x, y); }
     void OnGameOver() override { m_levelRequest = ELevelRequest::NewGame; }
 
-    bool LoadSceneSprites();
+    // A missing picture is logged and drawn as nothing; the preview runs on.
+    void LoadSceneSprites();
     void BuildPlayfieldSprites();
     void BuildHudSprites();
     // Loads level n, or level 1 when n does not exist; false when not even level 1 loads.
