@@ -47,9 +47,15 @@ void CInput::Update() {
         return;
     }
     std::memcpy(m_keyboard.previous, m_keyboard.current, sizeof(m_keyboard.current));
-    std::memcpy(m_keyboard.current, m_heldKeys, sizeof(m_keyboard.current));
+    for (int code = 0; code < 256; ++code) {
+        m_keyboard.current[code] = m_heldKeys[code] | m_pressedKeys[code];
+    }
     m_mouse.previous = m_mouse.current;
-    std::memcpy(m_mouse.current.buttons, m_heldButtons, sizeof(m_heldButtons));
+    for (int button = 0; button < 4; ++button) {
+        m_mouse.current.buttons[button] = m_heldButtons[button] | m_pressedButtons[button];
+    }
+    std::memset(m_pressedKeys, 0, sizeof(m_pressedKeys));
+    std::memset(m_pressedButtons, 0, sizeof(m_pressedButtons));
 }
 
 void CInput::SetKeyHeld(uint8_t code, bool held) {
@@ -57,6 +63,9 @@ void CInput::SetKeyHeld(uint8_t code, bool held) {
         return;   // a key without a number
     }
     m_heldKeys[code] = held ? 0x80 : 0x00;
+    if (held) {
+        m_pressedKeys[code] = 0x80;
+    }
 }
 
 void CInput::SetButtonHeld(int button, bool held) {
@@ -64,11 +73,16 @@ void CInput::SetButtonHeld(int button, bool held) {
         return;
     }
     m_heldButtons[button] = held ? 0x80 : 0x00;
+    if (held) {
+        m_pressedButtons[button] = 0x80;
+    }
 }
 
 void CInput::ReleaseAll() {
     std::memset(m_heldKeys, 0, sizeof(m_heldKeys));
     std::memset(m_heldButtons, 0, sizeof(m_heldButtons));
+    std::memset(m_pressedKeys, 0, sizeof(m_pressedKeys));
+    std::memset(m_pressedButtons, 0, sizeof(m_pressedButtons));
 }
 
 CMouseCursor& CMouseCursor::Get() {

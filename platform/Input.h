@@ -88,6 +88,10 @@ private:
     CInputMouse m_mouse;
     uint8_t m_heldKeys[256] = {};
     uint8_t m_heldButtons[4] = {};
+    // Presses since the last snapshot: a press released before the next step still shows
+    // as down in that one step, so a quick tap is never lost.
+    uint8_t m_pressedKeys[256] = {};
+    uint8_t m_pressedButtons[4] = {};
 };
 
 class CMouseCursor {

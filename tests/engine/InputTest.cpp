@@ -47,6 +47,30 @@ TEST_F(InputTest, StateChangesBetweenStepsAreSeenOnlyAtTheNextSnapshot) {
     EXPECT_FALSE(input.KeyDown(DIK_P));
 }
 
+TEST_F(InputTest, AQuickTapBetweenTwoStepsStillGivesOneHit) {
+    // Press and release both arrive before the next snapshot (a touchpad tap, a quick key).
+    CInput& input = CInput::Get();
+    input.SetButtonHeld(kMouseLeft, true);
+    input.SetButtonHeld(kMouseLeft, false);
+    input.SetKeyHeld(DIK_SPACE, true);
+    input.SetKeyHeld(DIK_SPACE, false);
+    input.Update();
+    EXPECT_TRUE(input.MouseButtonHit(kMouseLeft));
+    EXPECT_TRUE(input.KeyHit(DIK_SPACE));
+    // The tap is over in the step after: no second hit, nothing held.
+    input.Update();
+    EXPECT_FALSE(input.MouseButtonDown(kMouseLeft));
+    EXPECT_FALSE(input.KeyDown(DIK_SPACE));
+    input.Update();
+    EXPECT_FALSE(input.MouseButtonHit(kMouseLeft));
+    // A tap while the program is leaving the focus is dropped with everything else.
+    input.SetButtonHeld(kMouseLeft, true);
+    input.SetButtonHeld(kMouseLeft, false);
+    input.Deactivate();
+    input.Update();
+    EXPECT_FALSE(input.MouseButtonHit(kMouseLeft));
+}
+
 TEST_F(InputTest, ConsumedClickHidesTheHitFromMouseButtonHitForOneStep) {
     CInput& input = CInput::Get();
     input.SetButtonHeld(kMouseRight, true);
