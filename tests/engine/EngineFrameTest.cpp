@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(EngineFrameTest, FrameUpdatesUpperThenLowerDrawsLowerThenUpperAndChangesStatesLast) {
     // During its update the upper state asks for new states in both layers.
-    ProbeWorld::Get().specs[kUpperA].onUpdate = [](int32_t) {
+    ProbeWorld::Get().roles[kUpperA].onUpdate = [](int32_t) {
         CEngine::Get().SetUpperState(kUpperB);
         CEngine::Get().SetLowerState(kLowerB);
     };
@@ -128,8 +128,8 @@ TEST_F(EngineFrameTest, FrameUpdatesUpperThenLowerDrawsLowerThenUpperAndChangesS
 TEST_F(EngineFrameTest, RequestsMadeFromInitAtTheEndOfTheFrame) {
     // An upper-layer state asking for a lower state from its Init is obeyed in the same end of
     // frame; a lower-layer state asking for its own layer from Init is not.
-    ProbeWorld::Get().specs[kUpperB].onInit = [](int32_t) { CEngine::Get().SetLowerState(kLowerB); };
-    ProbeWorld::Get().specs[kLowerB].onInit = [](int32_t) { CEngine::Get().SetLowerState(kLowerA); };
+    ProbeWorld::Get().roles[kUpperB].onInit = [](int32_t) { CEngine::Get().SetLowerState(kLowerB); };
+    ProbeWorld::Get().roles[kLowerB].onInit = [](int32_t) { CEngine::Get().SetLowerState(kLowerA); };
     ASSERT_TRUE(CStateManager::Lower().SetState(kLowerA, false));
     CEngine::Get().SetUpperState(kUpperB);
     RunFrame(0);
@@ -146,7 +146,7 @@ TEST_F(EngineFrameTest, PacingSleepsWhatIsLeftOfTenMilliseconds) {
         std::vector<int32_t> sleeps;
     };
     const Case cases[] = {{0, {10}}, {4000, {6}}, {9999, {1}}, {10000, {0}}, {10700, {0}}, {11000, {}}};
-    ProbeWorld::Get().specs[kLowerA].onUpdate = &SpendWork;
+    ProbeWorld::Get().roles[kLowerA].onUpdate = &SpendWork;
     ASSERT_TRUE(CStateManager::Lower().SetState(kLowerA, false));
     for (const Case& test : cases) {
         g_workMicrosPerUpdate = test.workMicros;
@@ -170,8 +170,8 @@ TEST_F(EngineFrameTest, EscapeAsksTheLowerLayerFirstAndTheUpperOnlyIfUnhandled) 
         {false, false, false, {"OnEscape LowerA", "OnEscape UpperA"}},
     };
     for (const Case& test : cases) {
-        ProbeWorld::Get().specs[kLowerA].handlesEscape = test.lowerHandles;
-        ProbeWorld::Get().specs[kUpperA].handlesEscape = test.upperHandles;
+        ProbeWorld::Get().roles[kLowerA].handlesEscape = test.lowerHandles;
+        ProbeWorld::Get().roles[kUpperA].handlesEscape = test.upperHandles;
         ASSERT_TRUE(CStateManager::Lower().SetState(kLowerA, true));
         ASSERT_TRUE(CStateManager::Upper().SetState(kUpperA, true));
         ProbeWorld::Get().journal.clear();

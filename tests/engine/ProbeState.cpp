@@ -16,9 +16,9 @@ std::vector<std::string> ProbeWorld::Entries(const std::string& prefix) const {
 }
 
 CEngineState* CreateProbeState(int32_t id) {
-    const auto spec = ProbeWorld::Get().specs.find(id);
-    if (spec == ProbeWorld::Get().specs.end()) {
+    const auto role = ProbeWorld::Get().roles.find(id);
+    if (role == ProbeWorld::Get().roles.end()) {
         return nullptr;
     }
-    return new CProbeState(id, spec->second);
+    return new CProbeState(id, role->second);
 }

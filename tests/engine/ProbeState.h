@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-struct ProbeSpec {
+struct ProbeRole {
     std::string name;
     bool initResult = true;
     bool handlesEscape = false;
@@ -22,14 +22,14 @@ public:
     static ProbeWorld& Get();
 
     // The states the probe factory knows, by id.
-    std::map<int32_t, ProbeSpec> specs;
+    std::map<int32_t, ProbeRole> roles;
     std::vector<std::string> journal;
 
     void Reset() {
-        specs.clear();
+        roles.clear();
         journal.clear();
     }
-    void Add(int32_t id, const std::string& name) { specs[id].name = name; }
+    void Add(int32_t id, const std::string& name) { roles[id].name = name; }
     void Record(const std::string& line) { journal.push_back(line); }
     // The entries of the journal that begin with prefix, in order.
     std::vector<std::string> Entries(const std::string& prefix) const;
@@ -37,7 +37,7 @@ public:
 
 class CProbeState final : public CEngineState {
 public:
-    CProbeState(int32_t id, const ProbeSpec& spec) : m_id(id), m_spec(spec) {}
+    CProbeState(int32_t id, const ProbeRole& role) : m_id(id), m_role(role) {}
 
     void Activate() override { Record("Activate"); }
     void OnMessage(int32_t messageId, int32_t parameter) override {
@@ -46,32 +46,32 @@ public:
     void Deactivate() override { Record("Deactivate"); }
     bool OnEscape() override {
         Record("OnEscape");
-        return m_spec.handlesEscape;
+        return m_role.handlesEscape;
     }
     bool Init() override {
         Record("Init");
-        if (m_spec.onInit != nullptr) {
-            m_spec.onInit(m_id);
+        if (m_role.onInit != nullptr) {
+            m_role.onInit(m_id);
         }
-        return m_spec.initResult;
+        return m_role.initResult;
     }
     void Shutdown() override { Record("Shutdown"); }
     void OnChar(int32_t code) override { Record("OnChar " + std::to_string(code)); }
-    const char* GetName() const override { return m_spec.name.c_str(); }
+    const char* GetName() const override { return m_role.name.c_str(); }
     void Render() override { Record("Render"); }
     void Update(float dt) override {
         Record("Update");
-        if (m_spec.onUpdate != nullptr) {
-            m_spec.onUpdate(m_id);
+        if (m_role.onUpdate != nullptr) {
+            m_role.onUpdate(m_id);
         }
     }
 
 private:
-    void Record(const std::string& what) const { ProbeWorld::Get().Record(what + " " + m_spec.name); }
+    void Record(const std::string& what) const { ProbeWorld::Get().Record(what + " " + m_role.name); }
 
     int32_t m_id;
-    ProbeSpec m_spec;
+    ProbeRole m_role;
 };
 
-// The factory over ProbeWorld::specs; null for every id it does not know.
+// The factory over ProbeWorld::roles; null for every id it does not know.
 CEngineState* CreateProbeState(int32_t id);

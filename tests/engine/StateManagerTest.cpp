@@ -24,7 +24,7 @@ protected:
         world.Add(kGame, "CGame");
         world.Add(kHud, "CGuiHud");
         world.Add(kBroken, "CBroken");
-        world.specs[kBroken].initResult = false;
+        world.roles[kBroken].initResult = false;
         SetStateFactory(&CreateProbeState);
         CLog::Get().SetEnabled(true);
         CLog::Get().SetCapture(&m_log);
@@ -162,7 +162,7 @@ TEST_F(StateManagerTest, LoggingWritesTheExitThenTheEnterLine) {
     // The enter line is written before the state's Init runs.
     m_layer.ExitAll();
     m_log.clear();
-    ProbeWorld::Get().specs[kGame].onInit = [](int32_t) { CLog::Get().Write("Init ran"); };
+    ProbeWorld::Get().roles[kGame].onInit = [](int32_t) { CLog::Get().Write("Init ran"); };
     ASSERT_TRUE(m_layer.EnterState(kGame));
     EXPECT_EQ(m_log, (std::vector<std::string>{"CStateManager::EnterState 10004 - CGame", "Init ran"}));
 
@@ -196,8 +196,8 @@ TEST_F(StateManagerTest, OnEscapeAsksEveryStateAndReportsAnyHandler) {
     };
     const Case cases[] = {{false, false, false}, {true, false, true}, {false, true, true}, {true, true, true}};
     for (const Case& test : cases) {
-        ProbeWorld::Get().specs[kMenu].handlesEscape = test.menuHandles;
-        ProbeWorld::Get().specs[kHud].handlesEscape = test.hudHandles;
+        ProbeWorld::Get().roles[kMenu].handlesEscape = test.menuHandles;
+        ProbeWorld::Get().roles[kHud].handlesEscape = test.hudHandles;
         ASSERT_TRUE(m_layer.EnterState(kMenu));
         ASSERT_TRUE(m_layer.EnterState(kHud));
         ProbeWorld::Get().journal.clear();
