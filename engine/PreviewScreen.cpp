@@ -75,13 +75,6 @@ bool LoadPicture(CSprite& sprite, const char* name, bool blend, float frameWidth
     return true;
 }
 
-void PlayGameSoundEvent(EGameSound sound, void* /*user*/) {
-    const CSound* event = FindSoundEvent(GameSoundName(sound));
-    if (event != nullptr) {
-        event->Play();
-    }
-}
-
 void PrintShadowed(const CFont& font, const char* text, float x, float y, float r, float g, float b, float a) {
     CGfxOGL& gfx = CGfxOGL::Get();
     gfx.Color(0.0f, 0.0f, 0.0f, 0.5f * a);
@@ -103,7 +96,7 @@ bool CPreviewScreen::Init() {
     m_playfield.SetDifficulty(kDefaultDifficulty);
     SetPopUpFont(m_playfield, &CFont::Third());
     m_playfield.PopUps().SetColour(1.0f, 0.92f, 0.45f);
-    SetGameSoundHandler(&PlayGameSoundEvent, nullptr);
+    InstallSoundEventHandler();
     CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kCursorBottom);
     m_playfield.Progress().ResetForNewGame();
     m_playfield.Stats().ZeroAll();
