@@ -57,3 +57,34 @@ struct CellPos {
 };
 
 using BoardGrid = BallCell[kBoardRows][kBoardColumns];
+
+// The shape of the field. Odd rows are short: drawn half a ball to the right and nine
+// balls long; column 9 of a short row exists in storage only and is never part of the game.
+constexpr bool IsShortFieldRow(int32_t row) { return row >= 0 && row < kBoardRows && (row % 2) == 1; }
+constexpr int32_t FieldRowLength(int32_t row) { return IsShortFieldRow(row) ? kBoardColumns - 1 : kBoardColumns; }
+// A cell that takes part in the game (not column 9 of a short row, not off the grid).
+constexpr bool IsFieldCell(int32_t column, int32_t row) {
+    return row >= 0 && row < kBoardRows && column >= 0 && column < FieldRowLength(row);
+}
+
+constexpr int32_t kMaxFieldNeighbours = 6;
+// The cells touching (column, row) in the order upper-left, upper-right, lower-left,
+// lower-right, left, right; none for a cell outside the game.
+inline int32_t FieldNeighbours(int32_t column, int32_t row, CellPos out[kMaxFieldNeighbours]) {
+    if (!IsFieldCell(column, row)) {
+        return 0;
+    }
+    const int32_t shift = IsShortFieldRow(row) ? 0 : 1;
+    const CellPos candidates[kMaxFieldNeighbours] = {
+        {column - shift, row - 1}, {column - shift + 1, row - 1},
+        {column - shift, row + 1}, {column - shift + 1, row + 1},
+        {column - 1, row},         {column + 1, row},
+    };
+    int32_t count = 0;
+    for (const CellPos& candidate : candidates) {
+        if (IsFieldCell(candidate.column, candidate.row)) {
+            out[count++] = candidate;
+        }
+    }
+    return count;
+}

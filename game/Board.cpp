@@ -36,9 +36,6 @@ void WriteUint32(uint8_t* bytes, uint32_t value) {
 }  // namespace
 
 CBoard::CBoard() {
-    for (int32_t row = 0; row < kBoardRows; ++row) {
-        m_rowIndent[row] = (row % 2) == 1;
-    }
     m_falling.reserve(kFallingReserve);
     m_recoloured.reserve(kMaxNeighbours * 2);
     m_explosions.reserve(kMaxNeighbours * 2);
@@ -145,10 +142,6 @@ void CBoard::ResetPlacement() {
     m_bottomRow = kLowestRow;
 }
 
-bool CBoard::IsPlayable(int32_t column, int32_t row) const {
-    return row >= 0 && row < kBoardRows && column >= 0 && column < RowLength(row);
-}
-
 Vec3 CBoard::CellTopLeft(int32_t column, int32_t row) const {
     const float indent = IsShortRow(row) ? kShortRowIndent : 0.0f;
     return Vec3{m_origin.x + kBallSize * static_cast<float>(column) + indent,
@@ -159,25 +152,6 @@ Vec3 CBoard::CellCenter(int32_t column, int32_t row) const {
     const float indent = IsShortRow(row) ? kShortRowIndent : 0.0f;
     return Vec3{m_origin.x + kBallSize * static_cast<float>(column) + kBallSize * 0.5f + indent,
                 m_origin.y + kRowSpacing * static_cast<float>(row) + kRowSpacing * 0.5f, m_origin.z};
-}
-
-int32_t CBoard::Neighbours(int32_t column, int32_t row, CellPos out[kMaxNeighbours]) const {
-    if (!IsPlayable(column, row)) {
-        return 0;
-    }
-    const int32_t shift = IsShortRow(row) ? 0 : 1;
-    const CellPos candidates[kMaxNeighbours] = {
-        {column - shift, row - 1}, {column - shift + 1, row - 1},
-        {column - shift, row + 1}, {column - shift + 1, row + 1},
-        {column - 1, row},         {column + 1, row},
-    };
-    int32_t count = 0;
-    for (const CellPos& candidate : candidates) {
-        if (IsPlayable(candidate.column, candidate.row)) {
-            out[count++] = candidate;
-        }
-    }
-    return count;
 }
 
 // ---------------------------------------------------------------- sticking

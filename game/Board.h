@@ -55,7 +55,7 @@ struct FlyingMulticolor {
 
 class CBoard {
 public:
-    static constexpr int32_t kMaxNeighbours = 6;
+    static constexpr int32_t kMaxNeighbours = kMaxFieldNeighbours;
     static constexpr int32_t kTopRow = 0;
     static constexpr int32_t kLowestRow = kBoardRows - 1;
     static constexpr float kStickDistanceSquared = 800.0f;
@@ -100,14 +100,16 @@ public:
     void RaiseBottomRow() { --m_bottomRow; }
     void SetBottomRow(int32_t row) { m_bottomRow = row; }
     void SetBallSize(float width, float height) { m_ballWidth = width; m_ballHeight = height; }
-    bool IsShortRow(int32_t row) const { return row >= 0 && row < kBoardRows && m_rowIndent[row]; }
-    int32_t RowLength(int32_t row) const { return IsShortRow(row) ? kBoardColumns - 1 : kBoardColumns; }
-    // A cell that takes part in the game (not column 9 of a short row, not off the grid).
-    bool IsPlayable(int32_t column, int32_t row) const;
+    // The field's shape (BallTypes.h), named where the board's rules read it.
+    bool IsShortRow(int32_t row) const { return IsShortFieldRow(row); }
+    int32_t RowLength(int32_t row) const { return FieldRowLength(row); }
+    bool IsPlayable(int32_t column, int32_t row) const { return IsFieldCell(column, row); }
     Vec3 CellTopLeft(int32_t column, int32_t row) const;
     Vec3 CellCenter(int32_t column, int32_t row) const;
     // Neighbours in the order upper-left, upper-right, lower-left, lower-right, left, right.
-    int32_t Neighbours(int32_t column, int32_t row, CellPos out[kMaxNeighbours]) const;
+    int32_t Neighbours(int32_t column, int32_t row, CellPos out[kMaxNeighbours]) const {
+        return FieldNeighbours(column, row, out);
+    }
 
     // --- a shot coming to rest
     // The free, supported cell where a ball at position p (top-left) rests. False (and
@@ -181,7 +183,6 @@ private:
     FlyingMulticolor m_flyingMulticolor;
     bool m_multicolorArrived = false;
 
-    bool m_rowIndent[kBoardRows] = {};
     BoardGrid m_grid;
     BoardGrid m_removal;
     BoardGrid m_anchor;

@@ -7,31 +7,10 @@
 namespace {
 const char kSymbols[BallColour::CodeCount] = {'0', '1', '2', '3', '4', '5', '6', '7', '*', '~', '<', '>', '@', '#'};
 
-bool IsShort(int32_t row) {
-    return (row % 2) == 1;
-}
-
-int32_t LengthOf(int32_t row) {
-    return IsShort(row) ? kBoardColumns - 1 : kBoardColumns;
-}
-
 std::string LineError(int32_t lineNumber, const char* what) {
     char text[128];
     std::snprintf(text, sizeof(text), "line %d: %s", lineNumber, what);
     return text;
-}
-
-void Neighbours(int32_t column, int32_t row, std::vector<CellPos>& out) {
-    out.clear();
-    const int32_t shift = IsShort(row) ? 0 : 1;
-    const CellPos candidates[6] = {{column - shift, row - 1}, {column - shift + 1, row - 1},
-                                   {column - shift, row + 1}, {column - shift + 1, row + 1},
-                                   {column - 1, row},         {column + 1, row}};
-    for (const CellPos& c : candidates) {
-        if (c.row >= 0 && c.row < kBoardRows && c.column >= 0 && c.column < LengthOf(c.row)) {
-            out.push_back(c);
-        }
-    }
 }
 }  // namespace
 
@@ -90,7 +69,7 @@ bool ParseLevelText(const std::string& text, BoardGrid& grid, std::string& error
             return false;
         }
         size_t first = 0;
-        if (IsShort(row)) {
+        if (IsShortFieldRow(row)) {
             if (line[0] != ' ') {
                 error = LineError(lineNumber, "a short row must start with one space");
                 return false;
@@ -101,11 +80,11 @@ bool ParseLevelText(const std::string& text, BoardGrid& grid, std::string& error
             return false;
         }
         const std::string cells = line.substr(first);
-        if (static_cast<int32_t>(cells.size()) != LengthOf(row)) {
-            error = LineError(lineNumber, IsShort(row) ? "a short row holds 9 cells" : "a long row holds 10 cells");
+        if (static_cast<int32_t>(cells.size()) != FieldRowLength(row)) {
+            error = LineError(lineNumber, IsShortFieldRow(row) ? "a short row holds 9 cells" : "a long row holds 10 cells");
             return false;
         }
-        for (int32_t column = 0; column < LengthOf(row); ++column) {
+        for (int32_t column = 0; column < FieldRowLength(row); ++column) {
             int32_t colour = BallColour::Empty;
             if (!LevelColourForChar(cells[static_cast<size_t>(column)], colour)) {
                 error = LineError(lineNumber, "unknown cell character");
@@ -128,10 +107,10 @@ bool ParseLevelText(const std::string& text, BoardGrid& grid, std::string& error
 std::string FormatLevelText(const BoardGrid& grid) {
     std::string text;
     for (int32_t row = 0; row < kBoardRows; ++row) {
-        if (IsShort(row)) {
+        if (IsShortFieldRow(row)) {
             text += ' ';
         }
-        for (int32_t column = 0; column < LengthOf(row); ++column) {
+        for (int32_t column = 0; column < FieldRowLength(row); ++column) {
             text += LevelCharForColour(grid[row][column].colour);
         }
         text += '\n';
@@ -143,7 +122,7 @@ void LevelFileBytes(const BoardGrid& grid, uint8_t* out) {
     for (int32_t row = 0; row < kBoardRows; ++row) {
         for (int32_t column = 0; column < kBoardColumns; ++column) {
             uint8_t* record = out + (row * kBoardColumns + column) * sizeof(BallCell);
-            const BallCell cell = (IsShort(row) && column == kBoardColumns - 1) ? BallCell() : grid[row][column];
+            const BallCell cell = (IsShortFieldRow(row) && column == kBoardColumns - 1) ? BallCell() : grid[row][column];
             const uint32_t colour = static_cast<uint32_t>(cell.colour);
             for (int32_t b = 0; b < 4; ++b) {
                 record[b] = static_cast<uint8_t>(colour >> (8 * b));
@@ -167,7 +146,7 @@ bool CheckLevelDesign(const BoardGrid& grid, const LevelCheckRules& rules, std::
     // Held: every ball reaches row 0 through balls.
     bool held[kBoardRows][kBoardColumns] = {};
     std::vector<CellPos> stack;
-    std::vector<CellPos> neighbours;
+    CellPos neighbours[kMaxFieldNeighbours];
     for (int32_t column = 0; column < kBoardColumns; ++column) {
         if (!grid[0][column].IsEmpty()) {
             held[0][column] = true;
@@ -177,8 +156,9 @@ bool CheckLevelDesign(const BoardGrid& grid, const LevelCheckRules& rules, std::
     while (!stack.empty()) {
         const CellPos cell = stack.back();
         stack.pop_back();
-        Neighbours(cell.column, cell.row, neighbours);
-        for (const CellPos& n : neighbours) {
+        const int32_t count = FieldNeighbours(cell.column, cell.row, neighbours);
+        for (int32_t i = 0; i < count; ++i) {
+            const CellPos& n = neighbours[i];
             if (!held[n.row][n.column] && !grid[n.row][n.column].IsEmpty()) {
                 held[n.row][n.column] = true;
                 stack.push_back(n);
@@ -187,15 +167,16 @@ bool CheckLevelDesign(const BoardGrid& grid, const LevelCheckRules& rules, std::
     }
     // Reachable: free cells connected to the bottom row through free cells.
     bool reachable[kBoardRows][kBoardColumns] = {};
-    for (int32_t column = 0; column < LengthOf(kBoardRows - 1); ++column) {
+    for (int32_t column = 0; column < FieldRowLength(kBoardRows - 1); ++column) {
         reachable[kBoardRows - 1][column] = true;
         stack.push_back({column, kBoardRows - 1});
     }
     while (!stack.empty()) {
         const CellPos cell = stack.back();
         stack.pop_back();
-        Neighbours(cell.column, cell.row, neighbours);
-        for (const CellPos& n : neighbours) {
+        const int32_t count = FieldNeighbours(cell.column, cell.row, neighbours);
+        for (int32_t i = 0; i < count; ++i) {
+            const CellPos& n = neighbours[i];
             if (!reachable[n.row][n.column] && grid[n.row][n.column].IsEmpty()) {
                 reachable[n.row][n.column] = true;
                 stack.push_back(n);
@@ -210,7 +191,7 @@ bool CheckLevelDesign(const BoardGrid& grid, const LevelCheckRules& rules, std::
             if (colour == BallColour::Empty) {
                 continue;
             }
-            if (IsShort(row) && column == kBoardColumns - 1) {
+            if (IsShortFieldRow(row) && column == kBoardColumns - 1) {
                 std::snprintf(text, sizeof(text), "row %d column 9 lies outside a short row", row);
                 error = text;
                 return false;
@@ -224,8 +205,9 @@ bool CheckLevelDesign(const BoardGrid& grid, const LevelCheckRules& rules, std::
                 continue;
             }
             used[colour] = true;
-            Neighbours(column, row, neighbours);
-            for (const CellPos& n : neighbours) {
+            const int32_t count = FieldNeighbours(column, row, neighbours);
+            for (int32_t i = 0; i < count; ++i) {
+                const CellPos& n = neighbours[i];
                 offered[colour] = offered[colour] || reachable[n.row][n.column];
             }
         }
