@@ -9,6 +9,7 @@
 #include "platform/Sound.h"
 #include "platform/Window.h"
 #include "resources/FileManager.h"
+#include "resources/LittleEndian.h"
 
 #include <chrono>
 #include <cstdio>
@@ -211,10 +212,8 @@ bool CEngine::SaveScreenshot() {
     const int height = gfx.GetHeight();
     std::vector<uint8_t> buffer((static_cast<size_t>(width) * height + 6) * 3, 0);
     buffer[2] = 2;   // uncompressed true colour
-    buffer[12] = static_cast<uint8_t>(width & 0xFF);
-    buffer[13] = static_cast<uint8_t>((width >> 8) & 0xFF);
-    buffer[14] = static_cast<uint8_t>(height & 0xFF);
-    buffer[15] = static_cast<uint8_t>((height >> 8) & 0xFF);
+    WriteLe16(buffer.data() + 12, static_cast<uint16_t>(width));
+    WriteLe16(buffer.data() + 14, static_cast<uint16_t>(height));
     buffer[16] = 24;  // bits per pixel; descriptor 0: rows from the bottom up
     uint8_t* const pixels = buffer.data() + kTgaHeaderSize;
     if (!gfx.ReadPixels(pixels)) {

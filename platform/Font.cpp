@@ -5,6 +5,7 @@
 #include "engine/Log.h"
 #include "platform/Gfx.h"
 #include "resources/FileManager.h"
+#include "resources/LittleEndian.h"
 
 #include <cmath>
 #include <cstdio>
@@ -20,7 +21,7 @@ void CopyName(char (&destination)[255], const std::string& source) {
 }
 
 int16_t ReadInt16(const uint8_t* bytes) {
-    return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
+    return static_cast<int16_t>(ReadLe16(bytes));
 }
 
 // A glyph's quad as two triangles, shifted by half a pixel like every picture.

@@ -5,6 +5,7 @@
 
 #include "engine/Log.h"
 #include "resources/FileManager.h"
+#include "resources/LittleEndian.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -33,18 +34,6 @@ int MixerVolume(int32_t volume) {
 
 int32_t VolumeFromMixer(int mixerVolume) {
     return ClampVolume((mixerVolume * 100 + MIX_MAX_VOLUME / 2) / MIX_MAX_VOLUME);
-}
-
-int32_t ReadInt32(const uint8_t* bytes) {
-    return static_cast<int32_t>(uint32_t{bytes[0]} | (uint32_t{bytes[1]} << 8) | (uint32_t{bytes[2]} << 16) |
-                                (uint32_t{bytes[3]} << 24));
-}
-
-void WriteInt32(uint8_t* bytes, int32_t value) {
-    const uint32_t bits = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
-    }
 }
 
 }  // namespace
@@ -181,8 +170,8 @@ void CSoundBass::ApplyConfigBytes(const uint8_t* bytes, uint32_t count) {
     }
     m_sfxEnabled = (count >= 1) ? bytes[0] != 0 : true;
     m_musicEnabled = (count >= 2) ? bytes[1] != 0 : true;
-    const int32_t music = (count >= 6) ? ReadInt32(bytes + 2) : kDefaultMusicVolume;
-    const int32_t samples = (count >= 10) ? ReadInt32(bytes + 6) : kDefaultSampleVolume;
+    const int32_t music = (count >= 6) ? static_cast<int32_t>(ReadLe32(bytes + 2)) : kDefaultMusicVolume;
+    const int32_t samples = (count >= 10) ? static_cast<int32_t>(ReadLe32(bytes + 6)) : kDefaultSampleVolume;
     if (music != ClampVolume(music) || samples != ClampVolume(samples)) {
         CLog::Get().Write("CSoundBass::File_LoadConfig volumes %d, %d out of range, clamped", music, samples);
     }
@@ -203,8 +192,8 @@ bool CSoundBass::File_SaveConfig() {
     uint8_t bytes[kConfigSize];
     bytes[0] = m_sfxEnabled ? 1 : 0;
     bytes[1] = m_musicEnabled ? 1 : 0;
-    WriteInt32(bytes + 2, m_musicVolume);
-    WriteInt32(bytes + 6, m_sampleVolume);
+    WriteLe32(bytes + 2, static_cast<uint32_t>(m_musicVolume));
+    WriteLe32(bytes + 6, static_cast<uint32_t>(m_sampleVolume));
     const bool written = file->Write(bytes, kConfigSize);
     const bool closed = CFileManager::Get().CloseFile(file);
     if (!written || !closed) {

@@ -2,6 +2,7 @@
 
 #include "engine/Log.h"
 #include "resources/File.h"
+#include "resources/LittleEndian.h"
 
 #include <climits>
 #include <memory>
@@ -11,15 +12,6 @@ namespace {
 constexpr uint32_t kLocalHeaderSignature = 0x04034B50u;
 constexpr uint32_t kLocalHeaderSignatureAlt = 0x04034C51u;
 constexpr uint32_t kLongestListedName = 254;
-
-uint32_t ReadLe32(const uint8_t* bytes) {
-    return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
-
-uint16_t ReadLe16(const uint8_t* bytes) {
-    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-}
 
 bool ReadSignature(CFile& file) {
     uint8_t bytes[4];

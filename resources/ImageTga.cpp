@@ -2,6 +2,7 @@
 
 #include "engine/Log.h"
 #include "resources/FileManager.h"
+#include "resources/LittleEndian.h"
 
 #include <algorithm>
 
@@ -25,8 +26,8 @@ CTgaHeader ParseHeader(const uint8_t* bytes) {
     CTgaHeader header;
     header.idLength = bytes[0];
     header.imageType = bytes[2];
-    header.width = static_cast<uint32_t>(bytes[12] | (bytes[13] << 8));
-    header.height = static_cast<uint32_t>(bytes[14] | (bytes[15] << 8));
+    header.width = ReadLe16(bytes + 12);
+    header.height = ReadLe16(bytes + 14);
     header.depth = bytes[16];
     header.descriptor = bytes[17];
     return header;
@@ -93,7 +94,7 @@ void DecodeRows(const uint8_t* data, const CTgaHeader& header, uint32_t bytesPer
 // A1 R5 G5 B5 little-endian becomes R, G, B with the low three bits zero.
 void DecodeHighColour(const uint8_t* data, uint32_t pixelCount, uint8_t* out) {
     for (uint32_t i = 0; i < pixelCount; ++i) {
-        const uint32_t value = static_cast<uint32_t>(data[2 * i] | (data[2 * i + 1] << 8));
+        const uint32_t value = ReadLe16(data + 2 * i);
         out[3 * i + 0] = static_cast<uint8_t>((value >> 7) & 0xF8);
         out[3 * i + 1] = static_cast<uint8_t>((value >> 2) & 0xF8);
         out[3 * i + 2] = static_cast<uint8_t>((value & 0x1F) << 3);
