@@ -27,6 +27,12 @@ int32_t ReadInt32(const uint8_t* bytes) {
     return static_cast<int32_t>(value);
 }
 
+// The top-left corner of a cell relative to the field's origin.
+Vec3 CellOffset(int32_t column, int32_t row) {
+    return Vec3{kBallSize * static_cast<float>(column) + (IsShortFieldRow(row) ? kShortRowIndent : 0.0f),
+                kRowSpacing * static_cast<float>(row), 0.0f};
+}
+
 void WriteUint32(uint8_t* bytes, uint32_t value) {
     bytes[0] = static_cast<uint8_t>(value);
     bytes[1] = static_cast<uint8_t>(value >> 8);
@@ -143,15 +149,13 @@ void CBoard::ResetPlacement() {
 }
 
 Vec3 CBoard::CellTopLeft(int32_t column, int32_t row) const {
-    const float indent = IsShortRow(row) ? kShortRowIndent : 0.0f;
-    return Vec3{m_origin.x + kBallSize * static_cast<float>(column) + indent,
-                m_origin.y + kRowSpacing * static_cast<float>(row), m_origin.z};
+    const Vec3 offset = CellOffset(column, row);
+    return Vec3{m_origin.x + offset.x, m_origin.y + offset.y, m_origin.z};
 }
 
 Vec3 CBoard::CellCenter(int32_t column, int32_t row) const {
-    const float indent = IsShortRow(row) ? kShortRowIndent : 0.0f;
-    return Vec3{m_origin.x + kBallSize * static_cast<float>(column) + kBallSize * 0.5f + indent,
-                m_origin.y + kRowSpacing * static_cast<float>(row) + kRowSpacing * 0.5f, m_origin.z};
+    const Vec3 corner = CellTopLeft(column, row);
+    return Vec3{corner.x + kBallSize * 0.5f, corner.y + kRowSpacing * 0.5f, corner.z};
 }
 
 // ---------------------------------------------------------------- sticking
@@ -215,11 +219,9 @@ bool CBoard::FindStickCell(const Vec3& position, CellPos& out) const {
         if (!IsPlayable(candidate.column, candidate.row)) {
             continue;
         }
-        const float cornerX = kBallSize * static_cast<float>(candidate.column) +
-                              (IsShortRow(candidate.row) ? kShortRowIndent : 0.0f);
-        const float cornerY = kRowSpacing * static_cast<float>(candidate.row);
-        const float dx = px - cornerX;
-        const float dy = py - cornerY;
+        const Vec3 corner = CellOffset(candidate.column, candidate.row);
+        const float dx = px - corner.x;
+        const float dy = py - corner.y;
         const float distance = dx * dx + dy * dy;
         if (!m_grid[candidate.row][candidate.column].IsEmpty() || distance > kStickDistanceSquared) {
             continue;

@@ -34,7 +34,7 @@ EGameSound PowerUpSound(int32_t colour) {
 CPlayfield::CPlayfield() {
     m_board.SetCounters(&m_progress, &m_stats);
     m_board.SetEffects(&m_effects);
-    m_shot.position = Vec3{m_launcher.x - 16.0f, m_launcher.y - 16.0f, 0.0f};
+    m_shot.position = ShotStartPosition(m_launcher);
     m_next.colour = BallColour::Empty;
 }
 
@@ -284,7 +284,7 @@ void CPlayfield::ImpactPowerUps(int32_t column, int32_t row) {
 void CPlayfield::GiveMulticolorBall() {
     m_multicolorPending = true;
     m_current = BallCell{BallColour::Multicolor, 0};
-    m_shot.position = Vec3{m_launcher.x - 16.0f, m_launcher.y - 16.0f, 0.0f};
+    m_shot.position = ShotStartPosition(m_launcher);
 }
 
 // ---------------------------------------------------------------- the colour of new balls
@@ -370,7 +370,7 @@ void CPlayfield::NextBall() {
         }
     }
     ChooseCandidates();
-    m_shot.position = Vec3{m_launcher.x - 16.0f, m_launcher.y - 16.0f, 0.0f};
+    m_shot.position = ShotStartPosition(m_launcher);
     m_shot.flying = false;
 
     if (m_multicolorPending) {

@@ -8,9 +8,13 @@ float LauncherAngle(const Vec3& launcher, float mouseX, float mouseY) {
     return std::atan2(mouseY - launcher.y, mouseX - launcher.x) * 57.29578f + 90.0f;
 }
 
+Vec3 ShotStartPosition(const Vec3& launcher) {
+    return Vec3{launcher.x - kBallSize * 0.5f, launcher.y - kBallSize * 0.5f, 0.0f};
+}
+
 void StartShot(ShotState& shot, const Vec3& launcher, float targetX, float targetY) {
     shot.flying = true;
-    shot.position = Vec3{launcher.x - 16.0f, launcher.y - 16.0f, 0.0f};
+    shot.position = ShotStartPosition(launcher);
     const float dx = targetX - shot.position.x;
     const float dy = targetY - shot.position.y;
     const float length = std::sqrt(dx * dx + dy * dy);

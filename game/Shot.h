@@ -16,6 +16,8 @@ struct ShotState {
     Vec3 velocity;
 };
 
+// Where the ball in hand sits: its top-left, so that it is centred on the launcher's pivot.
+Vec3 ShotStartPosition(const Vec3& launcher);
 // The launcher's rotation in degrees for a mouse position; 0 points straight up.
 float LauncherAngle(const Vec3& launcher, float mouseX, float mouseY);
 // Starts a shot from the launcher towards target (the mouse position minus (16, 16)).
