@@ -1,7 +1,6 @@
 #include "resources/Image.h"
 
 #include "engine/Log.h"
-#include "resources/FileManager.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -127,20 +126,8 @@ bool CImageFormatJpg::SupportsExtension(const std::string& extension) const {
 }
 
 bool CImageFormatJpg::Load(const std::string& fileName, CImage& image) {
-    CFileManager& files = CFileManager::Get();
-    CFile* file = files.OpenFile(fileName, kFileRead);
-    if (!file) {
-        CLog::Get().Write("CImageFormatJpg::Load FAILED couldn't open file: %s", fileName.c_str());
-        return false;
-    }
-    std::vector<uint8_t> bytes(file->GetSize());
-    const bool read = bytes.empty() || file->Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    files.CloseFile(file);
-    if (!read) {
-        CLog::Get().Write("CImageFormatJpg::Load FAILED couldn't read file: %s", fileName.c_str());
-        return false;
-    }
-    return Decode(bytes.data(), bytes.size(), fileName, image);
+    std::vector<uint8_t> bytes;
+    return ReadWholeFile("CImageFormatJpg", fileName, bytes) && Decode(bytes.data(), bytes.size(), fileName, image);
 }
 
 bool CImageFormatJpg::Decode(const uint8_t* data, size_t size, const std::string& fileName, CImage& image) {

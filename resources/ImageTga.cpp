@@ -1,7 +1,6 @@
 #include "resources/Image.h"
 
 #include "engine/Log.h"
-#include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
 
 #include <algorithm>
@@ -108,20 +107,8 @@ bool CImageFormatTga::SupportsExtension(const std::string& extension) const {
 }
 
 bool CImageFormatTga::Load(const std::string& fileName, CImage& image) {
-    CFileManager& files = CFileManager::Get();
-    CFile* file = files.OpenFile(fileName, kFileRead);
-    if (!file) {
-        CLog::Get().Write("CImageFormatTga::Load FAILED couldn't open file: %s", fileName.c_str());
-        return false;
-    }
-    std::vector<uint8_t> bytes(file->GetSize());
-    const bool read = bytes.empty() || file->Read(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    files.CloseFile(file);
-    if (!read) {
-        CLog::Get().Write("CImageFormatTga::Load FAILED couldn't read file: %s", fileName.c_str());
-        return false;
-    }
-    return Decode(bytes.data(), bytes.size(), fileName, image);
+    std::vector<uint8_t> bytes;
+    return ReadWholeFile("CImageFormatTga", fileName, bytes) && Decode(bytes.data(), bytes.size(), fileName, image);
 }
 
 bool CImageFormatTga::Decode(const uint8_t* data, size_t size, const std::string& fileName, CImage& image) {
