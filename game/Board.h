@@ -13,6 +13,10 @@
 class CEffects;
 class CSpriteList;
 
+// Draws one ball with its colour's sprite and frame at (x, y), its top-left; codes
+// without a sprite (empty, damaged) draw nothing. In BoardDraw.cpp.
+void DrawBall(CSpriteList& balls, const BallCell& ball, float x, float y);
+
 struct FallingBall {
     int32_t colour = BallColour::Empty;
     uint32_t frame = 0;

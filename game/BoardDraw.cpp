@@ -3,17 +3,15 @@
 
 #include "platform/Sprite.h"
 
-namespace {
-void DrawBall(CSpriteList& balls, int32_t colour, uint32_t frame, float x, float y) {
-    if (colour < 0 || colour >= balls.Count()) {
+void DrawBall(CSpriteList& balls, const BallCell& ball, float x, float y) {
+    if (ball.colour < 0 || ball.colour >= balls.Count()) {
         return;
     }
-    CSprite& sprite = balls.Get(colour);
+    CSprite& sprite = balls.Get(ball.colour);
     sprite.SetPos(x, y);
-    sprite.SetFrame(static_cast<int32_t>(frame));
+    sprite.SetFrame(static_cast<int32_t>(ball.frame));
     sprite.Draw();
 }
-}  // namespace
 
 void CBoard::DrawField(CSpriteList& balls, float offsetX, float offsetY) const {
     for (int32_t row = 0; row < kBoardRows; ++row) {
@@ -21,7 +19,7 @@ void CBoard::DrawField(CSpriteList& balls, float offsetX, float offsetY) const {
         const float y = m_origin.y + kRowSpacing * static_cast<float>(row) + offsetY;
         for (int32_t column = 0; column < kBoardColumns; ++column) {
             const BallCell& cell = m_grid[row][column];
-            DrawBall(balls, cell.colour, cell.frame, x, y);
+            DrawBall(balls, cell, x, y);
             x += m_ballWidth;
         }
     }
@@ -29,6 +27,6 @@ void CBoard::DrawField(CSpriteList& balls, float offsetX, float offsetY) const {
 
 void CBoard::DrawFalling(CSpriteList& balls, float offsetX, float offsetY) const {
     for (const FallingBall& ball : m_falling) {
-        DrawBall(balls, ball.colour, ball.frame, ball.x + offsetX, ball.y + offsetY);
+        DrawBall(balls, BallCell{ball.colour, ball.frame}, ball.x + offsetX, ball.y + offsetY);
     }
 }

@@ -13,16 +13,6 @@ int32_t MeasurePopUp(const char* text) {
     return g_popUpFont != nullptr ? g_popUpFont->Measure(text) : 0;
 }
 
-void DrawBall(CSpriteList& balls, const BallCell& ball, float x, float y) {
-    if (ball.colour < 0 || ball.colour >= balls.Count()) {
-        return;
-    }
-    CSprite& sprite = balls.Get(ball.colour);
-    sprite.SetPos(x, y);
-    sprite.SetFrame(static_cast<int32_t>(ball.frame));
-    sprite.Draw();
-}
-
 void DrawParticles(const CParticleSystem& system, CSprite& sprite) {
     CGfxOGL& gfx = CGfxOGL::Get();
     for (int32_t i = 0; i < CParticleSystem::kCapacity; ++i) {
