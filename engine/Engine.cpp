@@ -205,6 +205,7 @@ void CEngine::SetStateLogging(bool logging) {
 bool CEngine::SaveScreenshot() {
     char name[16];
     if (!FindFreeScreenshotName(name)) {
+        CLog::Get().Write("CEngine::SaveScreenshot FAILED no free name, qvt00.tga to qvt99.tga all exist");
         return false;
     }
     CGfxOGL& gfx = CGfxOGL::Get();

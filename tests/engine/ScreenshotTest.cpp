@@ -1,6 +1,7 @@
 // F8: the screenshot file's name, header and pixel order, taken from a real renderer on SDL's
 // dummy video driver (software rendering, no display needed).
 #include "engine/Engine.h"
+#include "engine/Log.h"
 #include "platform/Gfx.h"
 #include "platform/Textures.h"
 #include "platform/Window.h"
@@ -8,10 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
@@ -109,7 +112,13 @@ TEST_F(ScreenshotTest, GapsAreFilledFirstAndAHundredFilesStopIt) {
             Touch(name);
         }
     }
+    std::vector<std::string> log;
+    CLog::Get().SetCapture(&log);
     EXPECT_FALSE(CEngine::Get().SaveScreenshot());
+    CLog::Get().SetCapture(nullptr);
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "CEngine::SaveScreenshot FAILED no free name, qvt00.tga to qvt99.tga all exist"),
+              log.end());
     EXPECT_EQ(std::distance(fs::directory_iterator(m_temp.Path()), fs::directory_iterator()), 100);
     EXPECT_EQ(fs::file_size("qvt99.tga"), 1u);
 }
