@@ -85,14 +85,18 @@ bool CBoard::LoadFromBytes(const uint8_t* bytes, size_t size) {
     return true;
 }
 
-void CBoard::StoreToBytes(uint8_t* out) const {
+void StoreGridBytes(const BoardGrid& grid, uint8_t* out) {
     for (int32_t row = 0; row < kBoardRows; ++row) {
         for (int32_t column = 0; column < kBoardColumns; ++column) {
             uint8_t* record = out + (row * kBoardColumns + column) * sizeof(BallCell);
-            WriteUint32(record, static_cast<uint32_t>(m_grid[row][column].colour));
-            WriteUint32(record + 4, m_grid[row][column].frame);
+            WriteUint32(record, static_cast<uint32_t>(grid[row][column].colour));
+            WriteUint32(record + 4, grid[row][column].frame);
         }
     }
+}
+
+void CBoard::StoreToBytes(uint8_t* out) const {
+    StoreGridBytes(m_grid, out);
 }
 
 void CBoard::SetCell(int32_t colour, uint32_t frame, int32_t column, int32_t row) {

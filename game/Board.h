@@ -17,6 +17,10 @@ class CSpriteList;
 // without a sprite (empty, damaged) draw nothing. In BoardDraw.cpp.
 void DrawBall(CSpriteList& balls, const BallCell& ball, float x, float y);
 
+// The level file layout of a grid: 130 records of {int32 colour, uint32 frame},
+// little-endian, row-major; exactly kLevelFileSize bytes.
+void StoreGridBytes(const BoardGrid& grid, uint8_t* out);
+
 struct FallingBall {
     int32_t colour = BallColour::Empty;
     uint32_t frame = 0;

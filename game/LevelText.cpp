@@ -1,5 +1,7 @@
 #include "game/LevelText.h"
 
+#include "game/Board.h"
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -119,17 +121,13 @@ std::string FormatLevelText(const BoardGrid& grid) {
 }
 
 void LevelFileBytes(const BoardGrid& grid, uint8_t* out) {
+    BoardGrid stored;
     for (int32_t row = 0; row < kBoardRows; ++row) {
         for (int32_t column = 0; column < kBoardColumns; ++column) {
-            uint8_t* record = out + (row * kBoardColumns + column) * sizeof(BallCell);
-            const BallCell cell = (IsShortFieldRow(row) && column == kBoardColumns - 1) ? BallCell() : grid[row][column];
-            const uint32_t colour = static_cast<uint32_t>(cell.colour);
-            for (int32_t b = 0; b < 4; ++b) {
-                record[b] = static_cast<uint8_t>(colour >> (8 * b));
-                record[4 + b] = static_cast<uint8_t>(cell.frame >> (8 * b));
-            }
+            stored[row][column] = IsFieldCell(column, row) ? grid[row][column] : BallCell();
         }
     }
+    StoreGridBytes(stored, out);
 }
 
 bool CheckLevelDesign(const BoardGrid& grid, const LevelCheckRules& rules, std::string& error) {
