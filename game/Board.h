@@ -133,6 +133,11 @@ public:
     int32_t RemovalCount() const;
 
     // --- power-ups
+    // The special balls (power-ups and obstacles) beside a rest cell, in neighbour order.
+    int32_t SpecialNeighbours(int32_t column, int32_t row, PowerUpEntry out[kMaxNeighbours]) const;
+    // A shot's impact on one power-up beside it: an explosion or a colour change takes the
+    // shot's ball into its cell, the others burst; then the power-up acts.
+    void TriggerPowerUp(const PowerUpEntry& entry, const BallCell& shot);
     void ActivatePowerUp(const PowerUpEntry& entry, int32_t shotColour);
     void UpdateEffects(float dt);
     bool IsResolving() const { return m_resolving; }

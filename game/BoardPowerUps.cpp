@@ -14,6 +14,28 @@ constexpr float kMulticolorArrivalSquared = 20.0f;
 constexpr Vec3 kMulticolorTarget = {304.0f, 404.0f, 0.0f};
 }  // namespace
 
+int32_t CBoard::SpecialNeighbours(int32_t column, int32_t row, PowerUpEntry out[kMaxNeighbours]) const {
+    CellPos neighbours[kMaxNeighbours];
+    const int32_t count = Neighbours(column, row, neighbours);
+    int32_t special = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const BallCell& cell = CellAt(neighbours[i].column, neighbours[i].row);
+        if (BallColour::IsSpecial(cell.colour)) {
+            out[special++] = PowerUpEntry{neighbours[i].column, neighbours[i].row, cell.colour, cell.frame};
+        }
+    }
+    return special;
+}
+
+void CBoard::TriggerPowerUp(const PowerUpEntry& entry, const BallCell& shot) {
+    if (entry.colour == BallColour::Explosion || entry.colour == BallColour::ChangeColor) {
+        SetCell(shot.colour, shot.frame, entry.column, entry.row);
+    } else {
+        Burst(entry.column, entry.row, kBurstParticles);
+    }
+    ActivatePowerUp(entry, shot.colour);
+}
+
 void CBoard::ActivatePowerUp(const PowerUpEntry& entry, int32_t shotColour) {
     m_recolourTimer = 0.0f;
     m_explosionTimer = 0.0f;

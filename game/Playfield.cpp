@@ -251,15 +251,7 @@ void CPlayfield::PlaceShot(int32_t column, int32_t row) {
 
 void CPlayfield::ImpactPowerUps(int32_t column, int32_t row) {
     PowerUpEntry entries[CBoard::kMaxNeighbours];
-    int32_t entryCount = 0;
-    CellPos neighbours[CBoard::kMaxNeighbours];
-    const int32_t count = m_board.Neighbours(column, row, neighbours);
-    for (int32_t i = 0; i < count; ++i) {
-        const BallCell& cell = m_board.CellAt(neighbours[i].column, neighbours[i].row);
-        if (BallColour::IsSpecial(cell.colour)) {
-            entries[entryCount++] = PowerUpEntry{neighbours[i].column, neighbours[i].row, cell.colour, cell.frame};
-        }
-    }
+    const int32_t entryCount = m_board.SpecialNeighbours(column, row, entries);
     PlayImpactSound(column, row);
     m_progress.combo = 0;
     m_ready = false;
@@ -271,12 +263,7 @@ void CPlayfield::ImpactPowerUps(int32_t column, int32_t row) {
         PlayGameSound(PowerUpSound(entry.colour));
         const Vec3 centre = m_board.CellCenter(entry.column, entry.row);
         AddScore(kPowerUpPoints, centre.x, centre.y);
-        if (entry.colour == BallColour::Explosion || entry.colour == BallColour::ChangeColor) {
-            m_board.SetCell(m_current.colour, m_current.frame, entry.column, entry.row);
-        } else {
-            m_board.Burst(entry.column, entry.row, CBoard::kBurstParticles);
-        }
-        m_board.ActivatePowerUp(entry, m_current.colour);
+        m_board.TriggerPowerUp(entry, m_current);
     }
     m_stats.hits += 1;
 }

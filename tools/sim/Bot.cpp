@@ -80,23 +80,15 @@ double CBot::FieldShape(const CBoard& board, int32_t dangerRow) const {
 
 double CBot::EvaluatePowerUps(const BallCell& ball, const CellPos& cell) {
     const int32_t before = m_probe.BallCount();
-    CellPos neighbours[CBoard::kMaxNeighbours];
-    const int32_t count = m_probe.Neighbours(cell.column, cell.row, neighbours);
     PowerUpEntry entries[CBoard::kMaxNeighbours];
-    int32_t entryCount = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const BallCell& other = m_probe.CellAt(neighbours[i].column, neighbours[i].row);
-        if (BallColour::IsPowerUp(other.colour)) {
-            entries[entryCount++] = PowerUpEntry{neighbours[i].column, neighbours[i].row, other.colour, other.frame};
-        }
-    }
+    const int32_t entryCount = m_probe.SpecialNeighbours(cell.column, cell.row, entries);
     double bonus = 0.0;
     for (int32_t i = 0; i < entryCount; ++i) {
-        if (entries[i].colour == BallColour::Explosion || entries[i].colour == BallColour::ChangeColor) {
-            m_probe.SetCell(ball.colour, ball.frame, entries[i].column, entries[i].row);
+        if (entries[i].colour == BallColour::Obstacle) {
+            continue;
         }
         bonus += entries[i].colour == BallColour::Multicolor ? 600.0 : 150.0;
-        m_probe.ActivatePowerUp(entries[i], ball.colour);
+        m_probe.TriggerPowerUp(entries[i], ball);
     }
     for (int32_t step = 0; step < kEffectStepLimit && m_probe.IsResolving(); ++step) {
         m_probe.UpdateEffects(CPlayfield::kStepLength);
