@@ -421,7 +421,7 @@ void CPlayfield::ScoreDrops() {
 }
 
 void CPlayfield::AddScore(int32_t points, float x, float y) {
-    m_progress.score += points;
+    AddToScore(m_progress, points);
     m_popUps.AddNumber(points, x, y);
 }
 

@@ -54,11 +54,21 @@ int32_t ComboPoints(int32_t combo) {
     return latest > INT_MAX ? INT_MAX : static_cast<int32_t>(latest);
 }
 
+namespace {
+int32_t Saturated(int64_t value) {
+    return value > INT_MAX ? INT_MAX : (value < INT_MIN ? INT_MIN : static_cast<int32_t>(value));
+}
+}  // namespace
+
+void AddToScore(PlayerProgress& progress, int32_t points) {
+    progress.score = Saturated(static_cast<int64_t>(progress.score) + points);
+}
+
 int32_t ScoreRemoval(PlayerProgress& progress) {
     progress.ballPoints = BallPoints(progress.removed);
     progress.comboPoints = ComboPoints(progress.combo);
-    const int32_t sum = progress.ballPoints + progress.comboPoints;
-    progress.score += sum;
+    const int32_t sum = Saturated(static_cast<int64_t>(progress.ballPoints) + progress.comboPoints);
+    AddToScore(progress, sum);
     progress.removed = 0;
     return sum;
 }

@@ -45,6 +45,8 @@ DifficultyRules RulesForDifficulty(int32_t difficulty);
 int32_t BallPoints(int32_t removedCount);
 // Points for the c-th successive removing shot: 0, 200, 400, 800, 1200, 1800, ...
 int32_t ComboPoints(int32_t combo);
+// Adds points to the score; a score at the top of its range stays there instead of wrapping.
+void AddToScore(PlayerProgress& progress, int32_t points);
 // Turns the removed counter into ball and combo points, adds both to the score, zeroes
 // the counter and returns their sum.
 int32_t ScoreRemoval(PlayerProgress& progress);

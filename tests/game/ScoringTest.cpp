@@ -34,6 +34,22 @@ TEST(Scoring, ScoreRemovalAddsBothPartsAndUsesTheCounterUp) {
     EXPECT_EQ(ScoreRemoval(progress), 200) << "nothing removed: the combo part alone";
 }
 
+TEST(Scoring, AScoreAtTheTopOfItsRangeStaysThere) {
+    // A record carried over from a saved game can hold any values.
+    PlayerProgress progress;
+    progress.score = INT32_MAX - 100;
+    progress.removed = 3;
+    progress.combo = INT32_MAX;
+    EXPECT_EQ(ScoreRemoval(progress), INT32_MAX) << "ball and combo points together saturate";
+    EXPECT_EQ(progress.score, INT32_MAX);
+
+    progress.score = INT32_MAX - 100;
+    AddToScore(progress, 250);
+    EXPECT_EQ(progress.score, INT32_MAX);
+    AddToScore(progress, -250);
+    EXPECT_EQ(progress.score, INT32_MAX - 250) << "points below zero still count";
+}
+
 TEST(Scoring, ExtraLivesAtDifficultyTwoEveryQuarterMillion) {
     PlayerProgress progress;
     struct Step {
