@@ -6,6 +6,7 @@
 #include "engine/Log.h"
 #include "tools/sim/SimSession.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,18 +21,25 @@ int Usage() {
 }
 
 int RunBot(const std::vector<LevelBytes>& levels, const SimOptions& options, size_t first, size_t last) {
+    // A range that holds no level of the pack would otherwise pass with nothing played.
+    if (first >= levels.size() || first > last) {
+        std::fprintf(stderr, "pellora-sim: no level in --first %zu --last %zu of a pack of %zu\n", first + 1, last + 1,
+                     levels.size());
+        return 2;
+    }
+    last = std::min(last, levels.size() - 1);
     CBot bot;
     int32_t failures = 0;
-    for (size_t i = first; i < levels.size() && i <= last; ++i) {
+    for (size_t i = first; i <= last; ++i) {
         const LevelResult result = PlayLevel(levels[i], options, bot);
         std::printf("level %2zu %-8s %s shots %3d score %8d lives lost %d steps %lld\n", i + 1,
                     levels[i].name.c_str(), result.cleared ? "cleared    " : "NOT CLEARED", result.shots,
                     result.score, result.livesLost, static_cast<long long>(result.steps));
         failures += result.cleared ? 0 : 1;
     }
-    std::printf("%d of %zu levels cleared at difficulty %d\n",
-                static_cast<int>(std::min(last + 1, levels.size()) - first) - failures,
-                std::min(last + 1, levels.size()) - first, options.difficulty);
+    const size_t played = last + 1 - first;
+    std::printf("%d of %zu levels cleared at difficulty %d\n", static_cast<int>(played) - failures, played,
+                options.difficulty);
     return failures == 0 ? 0 : 1;
 }
 
