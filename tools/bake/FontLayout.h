@@ -1,16 +1,15 @@
 #pragma once
 // The font info file shared by the baker and its tests: 256 entries of four signed
 // 16-bit little-endian values (texX, leftSpace, glyphWidth, rightSpace), 2048 bytes.
+#include "platform/Font.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-struct FontGlyphEntry {
-    int16_t texX = 0;
-    int16_t leftSpace = 0;
-    int16_t glyphWidth = 0;
-    int16_t rightSpace = 0;
-};
+// One entry is the record the game's fonts read (only the record: the baker does not
+// link the platform).
+using FontGlyphEntry = FontGlyphInfo;
 
 constexpr size_t kFontInfoBytes = 2048;
 
