@@ -1,12 +1,11 @@
 // levels.nuf: every level source data/levels/NN.txt (NN = 01, 02, ... without gaps)
 // becomes the 1040-byte level file "N.lvl". A source that does not parse or does not
-// meet the design rules stops the bake with a message naming the file.
+// meet the design rules stops the bake (no levels.nuf) with a message naming the file.
 #include "tools/bake/Bake.h"
 
 #include "game/LevelText.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -36,8 +35,8 @@ BakedFiles BakeLevels(const BakeContext& context) {
         BoardGrid grid;
         std::string error;
         if (!ParseLevelText(text, grid, error) || !CheckLevelDesign(grid, LevelCheckRules(), error)) {
-            std::fprintf(stderr, "pellora-bake: %s: %s\n", path.c_str(), error.c_str());
-            std::exit(1);
+            std::fprintf(stderr, "pellora-bake: BakeLevels FAILED, %s: %s\n", path.c_str(), error.c_str());
+            return {};
         }
         BakedFile file;
         file.name = std::to_string(number) + ".lvl";
