@@ -128,8 +128,8 @@ void CPreviewScreen::BuildPlayfieldSprites() {
     // Colours 0..7 on the top row of the atlas, the power-ups and the stone (8..13) below.
     m_balls.Clear();
     for (int32_t code = 0; code < BallColour::CodeCount; ++code) {
-        const float left = kCell * static_cast<float>(code < BallColour::ColourCount ? code : code - BallColour::ColourCount);
-        const float top = code < BallColour::ColourCount ? 0.0f : kCell;
+        const float left = static_cast<float>(BallAtlasLeft(code));
+        const float top = static_cast<float>(BallAtlasTop(code));
         m_balls.AddRegion(g_texpackFace, kAtlasSize, kAtlasSize, kCell, kCell, Texel(left), Texel(top),
                           Texel(left + kCell), Texel(top + kCell));
         m_balls.Get(code).SetBlend(true);

@@ -46,6 +46,13 @@ constexpr float kShortRowIndent = 16.0f;
 constexpr float kBoardOriginX = 160.0f;
 constexpr float kBoardOriginY = 32.0f;
 
+// Where a cell code's ball sits in "texpack_face" (texels; each ball 32 x 32): the
+// ordinary colours along the top row, the power-ups and the obstacle on the row below.
+constexpr int32_t BallAtlasLeft(int32_t colour) {
+    return 32 * (colour < BallColour::ColourCount ? colour : colour - BallColour::ColourCount);
+}
+constexpr int32_t BallAtlasTop(int32_t colour) { return colour < BallColour::ColourCount ? 0 : 32; }
+
 struct Vec3 {
     float x = 0.0f, y = 0.0f, z = 0.0f;
 };

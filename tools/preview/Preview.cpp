@@ -4,6 +4,8 @@
 // mock menu. The scene is drawn the way the game draws (straight alpha blending, the
 // proportional font layout of the font info files), so what looks right here looks
 // right in the game.
+#include "game/BallTypes.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -329,9 +331,7 @@ int main(int argc, char** argv) {
             const char k = rows[r][c];
             if (k == '.') continue;
             const int code = k >= 'a' ? 8 + (k - 'a') : (k == 'x' ? 13 : k - '0');
-            const int u = code < 8 ? 32 * code : 32 * (code - 8);
-            const int v = code < 8 ? 0 : 32;
-            DrawRegion(scene, atlas, u, v, 32, 32, 160.0f + 32 * c + (r % 2 ? 16 : 0), 32.0f + drop + 28 * r, 32, 32);
+            DrawRegion(scene, atlas, BallAtlasLeft(code), BallAtlasTop(code), 32, 32, 160.0f + 32 * c + (r % 2 ? 16 : 0), 32.0f + drop + 28 * r, 32, 32);
         }
     }
     DrawRegion(scene, atlas, 64, 96, 64, 64, 250, 200, 24, 24, Colour{0.65f, 0.65f, 0.65f, 0.8f});
