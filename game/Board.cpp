@@ -2,6 +2,7 @@
 
 #include "engine/Log.h"
 #include "game/Effects.h"
+#include "resources/LittleEndian.h"
 
 #include <cmath>
 #include <cstring>
@@ -21,24 +22,12 @@ void ClearGrid(BoardGrid& grid) {
     }
 }
 
-int32_t ReadInt32(const uint8_t* bytes) {
-    const uint32_t value = static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-                           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-    return static_cast<int32_t>(value);
-}
-
 // The top-left corner of a cell relative to the field's origin.
 Vec3 CellOffset(int32_t column, int32_t row) {
     return Vec3{kBallSize * static_cast<float>(column) + (IsShortFieldRow(row) ? kShortRowIndent : 0.0f),
                 kRowSpacing * static_cast<float>(row), 0.0f};
 }
 
-void WriteUint32(uint8_t* bytes, uint32_t value) {
-    bytes[0] = static_cast<uint8_t>(value);
-    bytes[1] = static_cast<uint8_t>(value >> 8);
-    bytes[2] = static_cast<uint8_t>(value >> 16);
-    bytes[3] = static_cast<uint8_t>(value >> 24);
-}
 }  // namespace
 
 CBoard::CBoard() {
@@ -78,8 +67,8 @@ bool CBoard::LoadFromBytes(const uint8_t* bytes, size_t size) {
     for (int32_t row = 0; row < kBoardRows; ++row) {
         for (int32_t column = 0; column < kBoardColumns; ++column) {
             const uint8_t* record = bytes + (row * kBoardColumns + column) * sizeof(BallCell);
-            m_grid[row][column].colour = ReadInt32(record);
-            m_grid[row][column].frame = static_cast<uint32_t>(ReadInt32(record + 4));
+            m_grid[row][column].colour = static_cast<int32_t>(ReadLe32(record));
+            m_grid[row][column].frame = ReadLe32(record + 4);
         }
     }
     return true;
@@ -89,8 +78,8 @@ void StoreGridBytes(const BoardGrid& grid, uint8_t* out) {
     for (int32_t row = 0; row < kBoardRows; ++row) {
         for (int32_t column = 0; column < kBoardColumns; ++column) {
             uint8_t* record = out + (row * kBoardColumns + column) * sizeof(BallCell);
-            WriteUint32(record, static_cast<uint32_t>(grid[row][column].colour));
-            WriteUint32(record + 4, grid[row][column].frame);
+            WriteLe32(record, static_cast<uint32_t>(grid[row][column].colour));
+            WriteLe32(record + 4, grid[row][column].frame);
         }
     }
 }
