@@ -1,7 +1,7 @@
 // How fast the rules run: fixed update steps of a busy level with shots flying, power-ups
 // acting and balls falling; and one whole level played by the simulator's bot.
-#include "engine/Log.h"
-#include "engine/Random.h"
+#include "core/Log.h"
+#include "core/Random.h"
 #include "tools/sim/SimSession.h"
 
 #include <benchmark/benchmark.h>

@@ -1,9 +1,9 @@
 #include "engine/Engine.h"
 
-#include "engine/Log.h"
-#include "engine/Random.h"
+#include "core/Log.h"
+#include "core/Random.h"
 #include "engine/StateManager.h"
-#include "engine/Timer.h"
+#include "core/Timer.h"
 #include "platform/Gfx.h"
 #include "platform/Input.h"
 #include "platform/Sound.h"

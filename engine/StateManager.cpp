@@ -1,6 +1,6 @@
 #include "engine/StateManager.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 
 namespace {
 StateFactory g_stateFactory = nullptr;

@@ -1,5 +1,5 @@
 // Decodes the input as a JPEG file.
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "resources/Image.h"
 
 #include <cstdint>

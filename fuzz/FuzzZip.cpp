@@ -1,5 +1,5 @@
 // Mounts the input as an archive and reads every listed entry.
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "resources/File.h"
 #include "resources/FileManager.h"
 #include "resources/FileSystemZip.h"

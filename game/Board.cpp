@@ -1,6 +1,6 @@
 #include "game/Board.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "game/Effects.h"
 #include "resources/LittleEndian.h"
 

@@ -11,11 +11,6 @@
 #include <vector>
 
 class CEffects;
-class CSpriteList;
-
-// Draws one ball with its colour's sprite and frame at (x, y), its top-left; codes
-// without a sprite (empty, damaged) draw nothing. In BoardDraw.cpp.
-void DrawBall(CSpriteList& balls, const BallCell& ball, float x, float y);
 
 // The level file layout of a grid: 130 records of {int32 colour, uint32 frame},
 // little-endian, row-major; exactly kLevelFileSize bytes.
@@ -107,7 +102,6 @@ public:
     int32_t BottomRow() const { return m_bottomRow; }
     void RaiseBottomRow() { --m_bottomRow; }
     void SetBottomRow(int32_t row) { m_bottomRow = row; }
-    void SetBallSize(float width, float height) { m_ballWidth = width; m_ballHeight = height; }
     // The field's shape (BallTypes.h), named where the board's rules read it.
     bool IsShortRow(int32_t row) const { return IsShortFieldRow(row); }
     int32_t RowLength(int32_t row) const { return FieldRowLength(row); }
@@ -157,10 +151,6 @@ public:
     // Every falling ball ever made by this board: the balls that removals took off.
     int64_t FallingCreatedTotal() const { return m_fallingCreatedTotal; }
 
-    // --- drawing (BoardDraw.cpp)
-    void DrawField(CSpriteList& balls, float offsetX, float offsetY) const;
-    void DrawFalling(CSpriteList& balls, float offsetX, float offsetY) const;
-
 private:
     enum { kArrowLeft = 0, kArrowRight = 1 };
 
@@ -179,8 +169,6 @@ private:
     void UpdateExplosions(float dt);
 
     Vec3 m_origin;
-    float m_ballWidth = kBallSize;
-    float m_ballHeight = kBallSize;
     int32_t m_bottomRow = kLowestRow;
 
     std::vector<FallingBall> m_falling;

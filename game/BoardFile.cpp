@@ -1,7 +1,7 @@
 // Level files of CBoard through the file manager, in the level pack (filter "levels").
 #include "game/Board.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "resources/FileManager.h"
 
 namespace {

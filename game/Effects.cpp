@@ -1,6 +1,6 @@
 #include "game/Effects.h"
 
-#include "engine/Random.h"
+#include "core/Random.h"
 
 #include <cmath>
 

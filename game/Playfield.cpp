@@ -1,7 +1,7 @@
 #include "game/Playfield.h"
 
-#include "engine/Log.h"
-#include "engine/Random.h"
+#include "core/Log.h"
+#include "core/Random.h"
 #include "game/GameTexts.h"
 
 #include <cmath>

@@ -37,20 +37,6 @@ public:
     virtual void OnGameOver() {}                                   // show the game-over panel
 };
 
-class CSpriteList;
-class CSprite;
-class CFont;
-
-// The sprites the playfield draws with; owned by the screen that owns the playfield.
-struct PlayfieldSprites {
-    CSpriteList* balls = nullptr;
-    CSprite* launcher = nullptr;
-    CSprite* arrow = nullptr;
-    CSprite* particle = nullptr;
-    CSprite* countdownDigits = nullptr;
-    const CFont* popUpFont = nullptr;
-};
-
 class CPlayfield {
 public:
     static constexpr float kStepLength = 1.0f / 150.0f;
@@ -111,6 +97,7 @@ public:
     LevelStatistics& Stats() { return m_stats; }
     const LevelStatistics& Stats() const { return m_stats; }
     CEffects& Effects() { return m_effects; }
+    const CEffects& Effects() const { return m_effects; }
     CScorePopUps& PopUps() { return m_popUps; }
     const CScorePopUps& PopUps() const { return m_popUps; }
     const BallCell& CurrentBall() const { return m_current; }
@@ -133,6 +120,8 @@ public:
     bool IsMulticolorPending() const { return m_multicolorPending; }
     bool IsCountdownRunning() const { return m_idleRunning; }
     int32_t CountdownDigit() const { return m_countdownDigit; }
+    // Seconds left of the countdown digit shown (1 when it appears, 0 when it goes).
+    float CountdownTime() const { return m_idleTimer; }
     bool HasSeenShot() const { return m_gameHasShot; }
     void SetSeenShot(bool seen) { m_gameHasShot = seen; }
     int32_t ShotsSinceMoveDown() const { return m_shotCount; }
@@ -147,9 +136,6 @@ public:
     int32_t PresentColourCount() const { return m_presentCount; }
     int32_t CandidateCount() const { return m_candidateCount; }
     int32_t GivenCount(int32_t colour) const { return m_givenCounts[colour & 7]; }
-
-    // --- drawing (PlayfieldDraw.cpp)
-    void Draw(const PlayfieldSprites& sprites) const;
 
 private:
     int32_t PickIndex(int32_t count) const;
@@ -240,5 +226,3 @@ private:
     int64_t m_scoredRemovedTotal = 0;
 };
 
-// Pop-ups are centred with this font's measure (drawing side; null: uncentred).
-void SetPopUpFont(CPlayfield& playfield, const CFont* font);

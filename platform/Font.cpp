@@ -2,10 +2,9 @@
 // One Print is one renderer batch of six vertices per character.
 #include "platform/Font.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "platform/Gfx.h"
 #include "resources/FileManager.h"
-#include "resources/LittleEndian.h"
 
 #include <cmath>
 #include <cstdio>
@@ -13,15 +12,10 @@
 
 namespace {
 
-constexpr uint32_t kInfoFileSize = 2048;
 constexpr int32_t kGlyphTableSize = 256;
 
 void CopyName(char (&destination)[255], const std::string& source) {
     std::snprintf(destination, sizeof(destination), "%s", source.c_str());
-}
-
-int16_t ReadInt16(const uint8_t* bytes) {
-    return static_cast<int16_t>(ReadLe16(bytes));
 }
 
 // A glyph's quad as two triangles, shifted by half a pixel like every picture.
@@ -84,21 +78,19 @@ void CFont::LoadInfoFile(const char* fileName) {
         CLog::Get().Write("CFont::Init Load font info data FAILED, filename: %s", fileName);
         return;
     }
-    uint8_t bytes[kInfoFileSize];
-    const bool complete = file->Read(bytes, kInfoFileSize);
+    std::vector<uint8_t> bytes(kFontInfoBytes);
+    const bool complete = file->Read(bytes.data(), kFontInfoBytes);
     CFileManager::Get().CloseFile(file);
-    if (!complete) {
-        CLog::Get().Write("CFont::Init FAILED font info file shorter than %u bytes, filename: %s", kInfoFileSize,
-                          fileName);
+    std::vector<FontGlyphInfo> entries;
+    if (!complete || !DecodeFontInfo(bytes, entries)) {
+        CLog::Get().Write("CFont::Init FAILED font info file shorter than %u bytes, filename: %s",
+                          static_cast<unsigned>(kFontInfoBytes), fileName);
         return;
     }
     const float toTexture = 1.0f / static_cast<float>(m_description.cellWidth * m_description.columns);
     for (int32_t i = 0; i < kGlyphTableSize; ++i) {
         FontGlyphInfo& glyph = m_glyphs[i];
-        glyph.texX = ReadInt16(bytes + i * 8 + 0);
-        glyph.leftSpace = ReadInt16(bytes + i * 8 + 2);
-        glyph.glyphWidth = ReadInt16(bytes + i * 8 + 4);
-        glyph.rightSpace = ReadInt16(bytes + i * 8 + 6);
+        glyph = entries[static_cast<size_t>(i)];
         m_glyphTex[i][0] = static_cast<float>(glyph.texX) * toTexture;
         m_glyphTex[i][1] = static_cast<float>(glyph.leftSpace) * toTexture;
         m_glyphTex[i][2] = static_cast<float>(glyph.glyphWidth) * toTexture;

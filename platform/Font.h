@@ -2,6 +2,7 @@
 // CFont: single-byte (Windows-1252) text from a texture of 16 x 16 character cells,
 // proportional when a 2048-byte font info file gives each glyph's spacing.
 #include "platform/Textures.h"
+#include "resources/FontInfo.h"
 
 #include <cstdint>
 #include <string>
@@ -13,14 +14,6 @@ struct FontDescription {
     int32_t columns = 16, rows = 16;
     int32_t firstChar = 0;
     bool blend = true;
-};
-
-// One entry of a font info file, in nominal pixels.
-struct FontGlyphInfo {
-    int16_t texX = 0;
-    int16_t leftSpace = 0;
-    int16_t glyphWidth = 0;
-    int16_t rightSpace = 0;
 };
 
 class CFont {

@@ -3,7 +3,7 @@
 // into a picture-sized target texture that Present scales into the window.
 #include "platform/Gfx.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "platform/Textures.h"
 
 #include <SDL.h>

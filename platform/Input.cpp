@@ -1,6 +1,6 @@
 #include "platform/Input.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "platform/Gfx.h"
 
 #include <cmath>

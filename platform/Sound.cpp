@@ -3,7 +3,7 @@
 // tracker music streamed from memory, and the two global volumes kept in "sound.cfg".
 #include "platform/Sound.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
 

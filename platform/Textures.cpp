@@ -4,7 +4,7 @@
 // renderer is created.
 #include "platform/Textures.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "platform/Gfx.h"
 #include "resources/Image.h"
 

@@ -1,6 +1,6 @@
 #include "platform/Window.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "platform/Gfx.h"
 #include "platform/Input.h"
 #include "platform/KeyTable.h"

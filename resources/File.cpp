@@ -1,6 +1,6 @@
 #include "resources/File.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 
 #include <cerrno>
 #include <cstring>

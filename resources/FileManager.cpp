@@ -1,6 +1,6 @@
 #include "resources/FileManager.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "resources/FileSystemZip.h"
 
 CFileManager& CFileManager::Get() {

@@ -1,6 +1,6 @@
 #include "resources/FileSystem.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "resources/File.h"
 
 #include <cstdio>

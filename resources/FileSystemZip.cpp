@@ -1,6 +1,6 @@
 #include "resources/FileSystemZip.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "resources/File.h"
 #include "resources/LittleEndian.h"
 

@@ -1,6 +1,6 @@
 #include "resources/Image.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "resources/FileManager.h"
 
 CImageLoader& CImageLoader::Get() {

@@ -183,14 +183,14 @@ TEST_F(EncodersWithGameDecoders, JpegDecodesCloseToItsSourceAndRepeatsExactly) {
 }
 
 TEST(FontInfo, EncodesFourLittleEndianWordsPerCode) {
-    std::vector<FontGlyphEntry> entries(256);
-    entries[1] = FontGlyphEntry{32, -2, 10, 3};
-    entries[255] = FontGlyphEntry{480, 1, 30, -1};
+    std::vector<FontGlyphInfo> entries(256);
+    entries[1] = FontGlyphInfo{32, -2, 10, 3};
+    entries[255] = FontGlyphInfo{480, 1, 30, -1};
     const std::vector<uint8_t> bytes = EncodeFontInfo(entries);
     ASSERT_EQ(bytes.size(), 2048u);
     const std::vector<uint8_t> second = {0x20, 0x00, 0xFE, 0xFF, 0x0A, 0x00, 0x03, 0x00};
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 8, bytes.begin() + 16), second);
-    std::vector<FontGlyphEntry> decoded;
+    std::vector<FontGlyphInfo> decoded;
     ASSERT_TRUE(DecodeFontInfo(bytes, decoded));
     EXPECT_EQ(decoded[1].leftSpace, -2);
     EXPECT_EQ(decoded[255].texX, 480);

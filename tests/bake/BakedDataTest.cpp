@@ -231,13 +231,13 @@ TEST_F(BakedData, FontInfoDescribesEveryGlyphOfItsTexture) {
         SCOPED_TRACE(font.texture);
         std::vector<uint8_t> bytes;
         ASSERT_TRUE(CFileManager::Get().LoadWholeFile(font.infoFile, bytes));
-        std::vector<FontGlyphEntry> table;
+        std::vector<FontGlyphInfo> table;
         ASSERT_TRUE(DecodeFontInfo(bytes, table));
         const CImage texture = Load(font.texture);
         ASSERT_EQ(texture.width, 16 * font.cell);
         for (int code = 0; code < 256; ++code) {
             SCOPED_TRACE(code);
-            const FontGlyphEntry& entry = table[static_cast<size_t>(code)];
+            const FontGlyphInfo& entry = table[static_cast<size_t>(code)];
             const int advance = entry.leftSpace + entry.glyphWidth + entry.rightSpace;
             EXPECT_EQ(entry.texX, (code % 16) * font.cell);
             EXPECT_GE(entry.leftSpace, 0);

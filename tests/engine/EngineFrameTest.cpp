@@ -3,9 +3,9 @@
 // engine's fan-out order between the two layers.
 #include "ProbeState.h"
 #include "engine/Engine.h"
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "engine/StateManager.h"
-#include "engine/Timer.h"
+#include "core/Timer.h"
 #include "platform/Input.h"
 
 #include <gtest/gtest.h>

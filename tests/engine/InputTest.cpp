@@ -1,6 +1,6 @@
 // Keyboard and mouse snapshots per step, the consumed click, and the mouse cursor's
 // confinement with injected system-pointer functions.
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "platform/Input.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // F8: the screenshot file's name, header and pixel order, taken from a real renderer on SDL's
 // dummy video driver (software rendering, no display needed).
 #include "engine/Engine.h"
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "platform/Gfx.h"
 #include "platform/Textures.h"
 #include "platform/Window.h"

@@ -1,6 +1,6 @@
 // The state layer: slots, the factory, deferred requests and their log lines.
 #include "ProbeState.h"
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "engine/StateManager.h"
 
 #include <gtest/gtest.h>

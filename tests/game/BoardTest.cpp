@@ -1,7 +1,7 @@
 // The field: geometry, neighbours, cell access, level files, where a ball sticks, flight.
 #include "GameFixtures.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "game/Shot.h"
 #include "resources/FileManager.h"
 #include "tests/support/TestFiles.h"

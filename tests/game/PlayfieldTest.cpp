@@ -2,8 +2,8 @@
 // the field moving down, lost lives, the end of a level.
 #include "GameFixtures.h"
 
-#include "engine/Log.h"
-#include "engine/Random.h"
+#include "core/Log.h"
+#include "core/Random.h"
 
 namespace {
 

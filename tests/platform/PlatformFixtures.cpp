@@ -1,6 +1,6 @@
 #include "PlatformFixtures.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "platform/Gfx.h"
 #include "platform/Textures.h"
 #include "resources/FileManager.h"

@@ -1,6 +1,6 @@
 #include "tests/resources/ResourcesFixtures.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "resources/FileManager.h"
 
 Bytes MakeGradient(int width, int height) {

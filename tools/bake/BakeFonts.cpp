@@ -60,7 +60,7 @@ void MeasureSet(const CGlyphFace& face, float pixelSize, float outline, float& a
 struct CellPicture {
     CMask fill;
     CMask rim;
-    FontGlyphEntry entry;
+    FontGlyphInfo entry;
 };
 
 // Renders one glyph into its cell: the pen starts at the left edge of the cell, moved
@@ -140,7 +140,7 @@ void BakeOneFont(const CArtConfig& config, const FontSpec& spec, BakedFiles& fil
 
     const int size = spec.cell * 16;
     CCanvas texture(size, size);
-    std::vector<FontGlyphEntry> table(256);
+    std::vector<FontGlyphInfo> table(256);
     const Rgba outline = config.Colour("outline");
     const Rgba white{1.0f, 1.0f, 1.0f, 1.0f};
     for (int code = 0; code < 256; ++code) {

@@ -1,6 +1,6 @@
 #include "tools/sim/Bot.h"
 
-#include "engine/Random.h"
+#include "core/Random.h"
 
 #include <cmath>
 

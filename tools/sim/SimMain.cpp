@@ -3,7 +3,7 @@
 //   pellora-sim --soak <games> [--seed S] (--pack ... | --sources ...)
 // Bot mode prints one line per level and exits non-zero when a level was not cleared.
 // Soak mode plays random aims over many seeds and checks the field after every step.
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "tools/sim/SimSession.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "tools/sim/SimSession.h"
 
-#include "engine/Random.h"
+#include "core/Random.h"
 #include "game/LevelText.h"
 #include "resources/FileManager.h"
 

@@ -2,12 +2,12 @@
 // registers the screens and hooks, and runs the window and its frame loop.
 #include "ArchiveCrc.h"
 #include "engine/Application.h"
-#include "engine/ArchiveCheck.h"
+#include "resources/ArchiveCheck.h"
 #include "engine/Engine.h"
-#include "engine/GameHooks.h"
-#include "engine/Globals.h"
-#include "engine/Log.h"
-#include "engine/StateFactory.h"
+#include "app/GameHooks.h"
+#include "app/Globals.h"
+#include "core/Log.h"
+#include "app/StateFactory.h"
 #include "engine/StateManager.h"
 #include "resources/FileManager.h"
 

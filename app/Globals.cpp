@@ -1,4 +1,4 @@
-#include "engine/Globals.h"
+#include "app/Globals.h"
 
 std::string g_levelFileName;
 TextureHandle g_texpackFace;

@@ -1,6 +1,6 @@
-#include "engine/ArchiveCheck.h"
+#include "resources/ArchiveCheck.h"
 
-#include "engine/Log.h"
+#include "core/Log.h"
 #include "resources/Crc32.h"
 
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
-#include "engine/StateFactory.h"
+#include "app/StateFactory.h"
 
-#include "engine/PreviewScreen.h"
+#include "app/PreviewScreen.h"
 
 #include <new>
 

@@ -1,7 +1,7 @@
-#include "engine/GameHooks.h"
+#include "app/GameHooks.h"
 
-#include "engine/Globals.h"
-#include "engine/SoundEvents.h"
+#include "app/Globals.h"
+#include "app/SoundEvents.h"
 #include "platform/Font.h"
 #include "platform/Textures.h"
 

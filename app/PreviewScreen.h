@@ -6,7 +6,7 @@
 // the sound effects volume. Cleared levels lead to the next level, a lost game starts over
 // at level 1. Escape is left to the engine, so it still ends the program.
 #include "engine/EngineState.h"
-#include "game/Playfield.h"
+#include "view/FieldView.h"
 #include "platform/Sprite.h"
 
 class CPreviewScreen final : public CEngineState, private IPlayfieldListener {

@@ -1,6 +1,6 @@
 // The start-up check of the data archives against the CRC registers of this build.
-#include "engine/ArchiveCheck.h"
-#include "engine/Log.h"
+#include "resources/ArchiveCheck.h"
+#include "core/Log.h"
 #include "resources/Crc32.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 // The program's state factory and its table of sound events.
-#include "engine/SoundEvents.h"
-#include "engine/StateFactory.h"
+#include "app/SoundEvents.h"
+#include "app/StateFactory.h"
 
 #include <gtest/gtest.h>
 

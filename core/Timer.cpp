@@ -1,4 +1,4 @@
-#include "engine/Timer.h"
+#include "core/Timer.h"
 
 #include <chrono>
 

@@ -1,10 +1,10 @@
-#include "engine/PreviewScreen.h"
+#include "app/PreviewScreen.h"
 
 #include "engine/Engine.h"
-#include "engine/Globals.h"
-#include "engine/Log.h"
-#include "engine/Random.h"
-#include "engine/SoundEvents.h"
+#include "app/Globals.h"
+#include "core/Log.h"
+#include "core/Random.h"
+#include "app/SoundEvents.h"
 #include "game/GameSounds.h"
 #include "game/GameTexts.h"
 #include "platform/Font.h"
@@ -338,7 +338,7 @@ void CPreviewScreen::Render() {
     CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
     RenderScene();
     if (m_hasLevel) {
-        m_playfield.Draw(m_sprites);
+        DrawPlayfield(m_playfield, m_sprites);
     } else {
         CFont::Small().PrintCentered("No level could be loaded from the level pack.", 320.0f, 200.0f);
     }

@@ -1,4 +1,4 @@
-#include "engine/SoundEvents.h"
+#include "app/SoundEvents.h"
 
 #include <cstring>
 
