@@ -208,7 +208,6 @@ void CPreviewScreen::ApplyLevelRequest() {
         case ELevelRequest::NewGame:
             m_playfield.Progress().ResetForNewGame();
             m_playfield.Stats().ZeroAll();
-            m_playfield.SetGameOver(false);
             m_hasLevel = StartLevel(1);
             break;
         case ELevelRequest::None:

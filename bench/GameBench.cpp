@@ -30,7 +30,6 @@ void BM_UpdateStepsOfABusyLevel(benchmark::State& state) {
     for (auto _ : state) {
         if (playfield.IsLevelFinished() || playfield.IsClearing() || playfield.IsGameOver() || steps % 20000 == 0) {
             playfield.LoadLevelBytes(level.bytes.data(), level.bytes.size());
-            playfield.SetGameOver(false);
             playfield.Progress() = PlayerProgress();
             playfield.StartLevel();
         }

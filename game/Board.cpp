@@ -38,10 +38,6 @@ CBoard::CBoard() {
     ResetPlacement();
 }
 
-void CBoard::SetCounters(PlayerProgress* progress, LevelStatistics* stats) {
-    m_progress = progress;
-    m_stats = stats;
-}
 
 void CBoard::Play(EGameSound sound) const {
     if (!m_silent) {
@@ -269,9 +265,9 @@ int32_t CBoard::RemovalCount() const {
     return count;
 }
 
-void CBoard::RemoveMatches(int32_t colour, uint32_t frame, int32_t column, int32_t row) {
+LandingResult CBoard::RemoveMatches(int32_t colour, uint32_t frame, int32_t column, int32_t row) {
     if (!IsPlayable(column, row)) {
-        return;
+        return LandingResult{};
     }
     ClearGrid(m_removal);
     int32_t count = 0;
@@ -296,15 +292,12 @@ void CBoard::RemoveMatches(int32_t colour, uint32_t frame, int32_t column, int32
         GroupSearch(colour, frame, column, row, count);
     }
 
-    Progress().removed = count;
     if (count < 3 && !(multicolor && count == 2)) {
         Restore();
-        return;
+        return LandingResult{};
     }
 
     m_removalInProgress = true;
-    Progress().combo += 1;
-    Stats().matches += 1;
     for (int32_t r = 0; r < kBoardRows; ++r) {
         for (int32_t c = 0; c < kBoardColumns; ++c) {
             if (m_removal[r][c].IsEmpty()) {
@@ -319,12 +312,11 @@ void CBoard::RemoveMatches(int32_t colour, uint32_t frame, int32_t column, int32
         }
     }
     Play(multicolor ? EGameSound::BallRemoveMultiball : EGameSound::BallRemove);
-    DropLoose();
+    const int32_t dropped = DropLoose();
+    return LandingResult{true, count + dropped};
 }
 
 void CBoard::Restore() {
-    Progress().combo = 0;
-    Progress().removed = 0;
     m_removalInProgress = true;
     for (int32_t row = 0; row < kBoardRows; ++row) {
         for (int32_t column = 0; column < kBoardColumns; ++column) {
@@ -358,7 +350,7 @@ void CBoard::Spread(int32_t column, int32_t row) {
     }
 }
 
-void CBoard::DropLoose() {
+int32_t CBoard::DropLoose() {
     ClearGrid(m_anchor);
     for (int32_t column = 0; column < kBoardColumns; ++column) {
         const BallCell& cell = m_grid[0][column];
@@ -373,17 +365,19 @@ void CBoard::DropLoose() {
         }
     }
     m_removalInProgress = true;
+    int32_t dropped = 0;
     for (int32_t row = 0; row < kBoardRows; ++row) {
         for (int32_t column = 0; column < kBoardColumns; ++column) {
             BallCell& cell = m_grid[row][column];
             if (cell.colour == m_anchor[row][column].colour) {
                 continue;
             }
-            Progress().removed += 1;
+            ++dropped;
             AddFallingBall(cell, column, row);
             cell = BallCell();
         }
     }
+    return dropped;
 }
 
 void CBoard::AddFallingBall(const BallCell& cell, int32_t column, int32_t row) {

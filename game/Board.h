@@ -56,6 +56,12 @@ struct FlyingMulticolor {
     Vec3 velocity;
 };
 
+// What a shot did to the field when it came to rest in a cell.
+struct LandingResult {
+    bool matched = false;   // its group (three, or two with the multicolour ball) was taken off
+    int32_t removed = 0;    // balls taken off: the group and the balls it cut loose
+};
+
 class CBoard {
 public:
     static constexpr int32_t kMaxNeighbours = kMaxFieldNeighbours;
@@ -68,11 +74,6 @@ public:
     CBoard(const CBoard&) = delete;
     CBoard& operator=(const CBoard&) = delete;
 
-    // Where the counters of removals go (the player record's removed and combo, the level's
-    // matches). Null: the board keeps them in scratch counters of its own.
-    void SetCounters(PlayerProgress* progress, LevelStatistics* stats);
-    const PlayerProgress& Counters() const { return m_progress != nullptr ? *m_progress : m_ownProgress; }
-    PlayerProgress& MutableCounters() { return Progress(); }
     // Null: no particles (the board of a bot's trial shot).
     void SetEffects(CEffects* effects) { m_effects = effects; }
     // A silent board plays no sound events.
@@ -119,8 +120,11 @@ public:
     bool FindStickCell(const Vec3& position, CellPos& out) const;
 
     // --- matching and falling
-    void RemoveMatches(int32_t colour, uint32_t frame, int32_t column, int32_t row);
-    void DropLoose();
+    // Takes off the group of the ball at (column, row) when it is large enough, and the
+    // balls it held; an unmatched group stays (a multicolour ball bursts).
+    LandingResult RemoveMatches(int32_t colour, uint32_t frame, int32_t column, int32_t row);
+    // Every ball no longer held from the top row starts falling; returns how many.
+    int32_t DropLoose();
     void UpdateFalling(float dt);
     bool IsRemovalInProgress() const { return m_removalInProgress; }
     const std::vector<FallingBall>& FallingBalls() const { return m_falling; }
@@ -131,9 +135,11 @@ public:
     int32_t SpecialNeighbours(int32_t column, int32_t row, PowerUpEntry out[kMaxNeighbours]) const;
     // A shot's impact on one power-up beside it: an explosion or a colour change takes the
     // shot's ball into its cell, the others burst; then the power-up acts.
-    void TriggerPowerUp(const PowerUpEntry& entry, const BallCell& shot);
-    void ActivatePowerUp(const PowerUpEntry& entry, int32_t shotColour);
-    void UpdateEffects(float dt);
+    // Both return the balls that fell at once because nothing held them any more.
+    int32_t TriggerPowerUp(const PowerUpEntry& entry, const BallCell& shot);
+    int32_t ActivatePowerUp(const PowerUpEntry& entry, int32_t shotColour);
+    // One step of the running power-ups; returns the balls they cut loose in this step.
+    int32_t UpdateEffects(float dt);
     bool IsResolving() const { return m_resolving; }
     const CellPos& EffectCell() const { return m_effectCell; }
     // True once after the flying multicolour ball reached the launcher.
@@ -154,16 +160,14 @@ public:
 private:
     enum { kArrowLeft = 0, kArrowRight = 1 };
 
-    PlayerProgress& Progress() { return m_progress != nullptr ? *m_progress : m_ownProgress; }
-    LevelStatistics& Stats() { return m_stats != nullptr ? *m_stats : m_ownStats; }
     void Play(EGameSound sound) const;
     void GroupSearch(int32_t colour, uint32_t frame, int32_t column, int32_t row, int32_t& count);
     void Restore();
     void Spread(int32_t column, int32_t row);
     void AddFallingBall(const BallCell& cell, int32_t column, int32_t row);
     int32_t SupportKind(int32_t column, int32_t row) const;
-    void StartArrow(int32_t direction, const PowerUpEntry& entry);
-    void StepArrow(int32_t direction, float dt);
+    int32_t StartArrow(int32_t direction, const PowerUpEntry& entry);
+    int32_t StepArrow(int32_t direction, float dt);
     void UpdateFlyingMulticolor(float dt);
     void UpdateRecoloured(float dt);
     void UpdateExplosions(float dt);
@@ -188,10 +192,6 @@ private:
     BoardGrid m_removal;
     BoardGrid m_anchor;
 
-    PlayerProgress* m_progress = nullptr;
-    LevelStatistics* m_stats = nullptr;
-    PlayerProgress m_ownProgress;
-    LevelStatistics m_ownStats;
     CEffects* m_effects = nullptr;
     bool m_silent = false;
     int64_t m_fallingCreatedTotal = 0;

@@ -27,24 +27,25 @@ int32_t CBoard::SpecialNeighbours(int32_t column, int32_t row, PowerUpEntry out[
     return special;
 }
 
-void CBoard::TriggerPowerUp(const PowerUpEntry& entry, const BallCell& shot) {
+int32_t CBoard::TriggerPowerUp(const PowerUpEntry& entry, const BallCell& shot) {
     if (entry.colour == BallColour::Explosion || entry.colour == BallColour::ChangeColor) {
         SetCell(shot.colour, shot.frame, entry.column, entry.row);
     } else {
         Burst(entry.column, entry.row, kBurstParticles);
     }
-    ActivatePowerUp(entry, shot.colour);
+    return ActivatePowerUp(entry, shot.colour);
 }
 
-void CBoard::ActivatePowerUp(const PowerUpEntry& entry, int32_t shotColour) {
+int32_t CBoard::ActivatePowerUp(const PowerUpEntry& entry, int32_t shotColour) {
     m_recolourTimer = 0.0f;
     m_explosionTimer = 0.0f;
     m_resolving = true;
     const int32_t column = entry.column;
     const int32_t row = entry.row;
     if (!IsPlayable(column, row)) {
-        return;
+        return 0;
     }
+    int32_t dropped = 0;
     CellPos neighbours[kMaxNeighbours];
     const int32_t neighbourCount = Neighbours(column, row, neighbours);
 
@@ -71,10 +72,10 @@ void CBoard::ActivatePowerUp(const PowerUpEntry& entry, int32_t shotColour) {
             }
             break;
         case BallColour::ArrowLeft:
-            StartArrow(kArrowLeft, entry);
+            dropped = StartArrow(kArrowLeft, entry);
             break;
         case BallColour::ArrowRight:
-            StartArrow(kArrowRight, entry);
+            dropped = StartArrow(kArrowRight, entry);
             break;
         case BallColour::Multicolor: {
             SetCell(BallColour::Empty, 0, column, row);
@@ -93,9 +94,10 @@ void CBoard::ActivatePowerUp(const PowerUpEntry& entry, int32_t shotColour) {
         default:
             break;
     }
+    return dropped;
 }
 
-void CBoard::StartArrow(int32_t direction, const PowerUpEntry& entry) {
+int32_t CBoard::StartArrow(int32_t direction, const PowerUpEntry& entry) {
     ArrowSweep& arrow = m_arrows[direction];
     arrow.timer = 0.0f;
     arrow.running = true;
@@ -110,19 +112,20 @@ void CBoard::StartArrow(int32_t direction, const PowerUpEntry& entry) {
     arrow.column += direction == kArrowLeft ? -1 : 1;
     if (arrow.column < 0 || arrow.column >= kBoardColumns) {
         arrow.running = false;
-        DropLoose();
+        return DropLoose();
     }
+    return 0;
 }
 
-void CBoard::StepArrow(int32_t direction, float dt) {
+int32_t CBoard::StepArrow(int32_t direction, float dt) {
     ArrowSweep& arrow = m_arrows[direction];
     if (!arrow.running) {
-        return;
+        return 0;
     }
     arrow.x += (direction == kArrowLeft ? -kArrowSpeed : kArrowSpeed) * dt;
     arrow.timer += dt;
     if (arrow.timer <= kArrowStepTime) {
-        return;
+        return 0;
     }
     arrow.timer -= kArrowStepTime;
     bool hit = false;
@@ -137,8 +140,9 @@ void CBoard::StepArrow(int32_t direction, float dt) {
     if (arrow.column < 0 || arrow.column >= kBoardColumns) {
         arrow.running = false;
     } else if (hit) {
-        DropLoose();
+        return DropLoose();
     }
+    return 0;
 }
 
 void CBoard::UpdateFlyingMulticolor(float dt) {
@@ -183,24 +187,25 @@ void CBoard::UpdateExplosions(float dt) {
     }
 }
 
-void CBoard::UpdateEffects(float dt) {
+int32_t CBoard::UpdateEffects(float dt) {
     if (!m_resolving) {
-        return;
+        return 0;
     }
     UpdateFlyingMulticolor(dt);
-    StepArrow(kArrowLeft, dt);
-    StepArrow(kArrowRight, dt);
+    int32_t dropped = StepArrow(kArrowLeft, dt);
+    dropped += StepArrow(kArrowRight, dt);
     UpdateRecoloured(dt);
     UpdateExplosions(dt);
     const bool running = !m_recoloured.empty() || !m_explosions.empty() || m_arrows[kArrowLeft].running ||
                          m_arrows[kArrowRight].running || m_flyingMulticolor.running;
     if (running) {
-        return;
+        return dropped;
     }
-    DropLoose();
+    dropped += DropLoose();
     m_resolving = false;
     m_recolourTimer = 0.0f;
     m_explosionTimer = 0.0f;
+    return dropped;
 }
 
 bool CBoard::TakeMulticolorArrived() {

@@ -2,6 +2,7 @@
 
 #include "game/Board.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -120,6 +121,36 @@ std::string FormatLevelText(const BoardGrid& grid) {
     return text;
 }
 
+namespace {
+using CellMask = std::array<std::array<bool, kBoardColumns>, kBoardRows>;
+
+// Grows the marked cells through their neighbours: through free cells when throughFree,
+// else through balls.
+void SpreadThroughField(const BoardGrid& grid, CellMask& marked, bool throughFree) {
+    std::vector<CellPos> stack;
+    for (int32_t row = 0; row < kBoardRows; ++row) {
+        for (int32_t column = 0; column < kBoardColumns; ++column) {
+            if (marked[row][column]) {
+                stack.push_back({column, row});
+            }
+        }
+    }
+    CellPos neighbours[kMaxFieldNeighbours];
+    while (!stack.empty()) {
+        const CellPos cell = stack.back();
+        stack.pop_back();
+        const int32_t count = FieldNeighbours(cell.column, cell.row, neighbours);
+        for (int32_t i = 0; i < count; ++i) {
+            const CellPos& n = neighbours[i];
+            if (!marked[n.row][n.column] && grid[n.row][n.column].IsEmpty() == throughFree) {
+                marked[n.row][n.column] = true;
+                stack.push_back(n);
+            }
+        }
+    }
+}
+}  // namespace
+
 void LevelFileBytes(const BoardGrid& grid, uint8_t* out) {
     BoardGrid stored;
     for (int32_t row = 0; row < kBoardRows; ++row) {
@@ -142,45 +173,18 @@ bool CheckLevelDesign(const BoardGrid& grid, const LevelCheckRules& rules, std::
         }
     }
     // Held: every ball reaches row 0 through balls.
-    bool held[kBoardRows][kBoardColumns] = {};
-    std::vector<CellPos> stack;
-    CellPos neighbours[kMaxFieldNeighbours];
+    CellMask held = {};
     for (int32_t column = 0; column < kBoardColumns; ++column) {
-        if (!grid[0][column].IsEmpty()) {
-            held[0][column] = true;
-            stack.push_back({column, 0});
-        }
+        held[0][column] = !grid[0][column].IsEmpty();
     }
-    while (!stack.empty()) {
-        const CellPos cell = stack.back();
-        stack.pop_back();
-        const int32_t count = FieldNeighbours(cell.column, cell.row, neighbours);
-        for (int32_t i = 0; i < count; ++i) {
-            const CellPos& n = neighbours[i];
-            if (!held[n.row][n.column] && !grid[n.row][n.column].IsEmpty()) {
-                held[n.row][n.column] = true;
-                stack.push_back(n);
-            }
-        }
-    }
+    SpreadThroughField(grid, held, false);
     // Reachable: free cells connected to the bottom row through free cells.
-    bool reachable[kBoardRows][kBoardColumns] = {};
+    CellMask reachable = {};
     for (int32_t column = 0; column < FieldRowLength(kBoardRows - 1); ++column) {
         reachable[kBoardRows - 1][column] = true;
-        stack.push_back({column, kBoardRows - 1});
     }
-    while (!stack.empty()) {
-        const CellPos cell = stack.back();
-        stack.pop_back();
-        const int32_t count = FieldNeighbours(cell.column, cell.row, neighbours);
-        for (int32_t i = 0; i < count; ++i) {
-            const CellPos& n = neighbours[i];
-            if (!reachable[n.row][n.column] && grid[n.row][n.column].IsEmpty()) {
-                reachable[n.row][n.column] = true;
-                stack.push_back(n);
-            }
-        }
-    }
+    SpreadThroughField(grid, reachable, true);
+    CellPos neighbours[kMaxFieldNeighbours];
     bool used[BallColour::ColourCount] = {};
     bool offered[BallColour::ColourCount] = {};
     for (int32_t row = 0; row < kBoardRows; ++row) {

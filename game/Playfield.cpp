@@ -1,6 +1,5 @@
 #include "game/Playfield.h"
 
-#include "core/Log.h"
 #include "core/Random.h"
 #include "game/GameTexts.h"
 
@@ -18,8 +17,6 @@ constexpr float kSweepCellTime = 0.01f;
 constexpr float kSweepRowPause = 0.1f;
 constexpr int32_t kCountdownStart = 5;
 constexpr float kComboPopUpDrop = 20.0f;
-constexpr int32_t kGivenCountStart = 1000;
-constexpr int32_t kCandidateSpread = 3;
 
 EGameSound PowerUpSound(int32_t colour) {
     switch (colour) {
@@ -32,7 +29,6 @@ EGameSound PowerUpSound(int32_t colour) {
 }  // namespace
 
 CPlayfield::CPlayfield() {
-    m_board.SetCounters(&m_progress, &m_stats);
     m_board.SetEffects(&m_effects);
     m_shot.position = ShotStartPosition(m_launcher);
     m_next.colour = BallColour::Empty;
@@ -53,22 +49,16 @@ void CPlayfield::StartLevel() {
     m_effects.Clear();
     m_popUps.Clear();
     m_shot.flying = false;
-    m_ready = true;
+    m_phase = EPlayPhase::Aiming;
     NextBall();
     NextBall();
 
     m_progress.combo = 0;
-    m_fieldEmpty = false;
     m_shakeWarning = false;
-    m_levelFinished = false;
-    m_rowBonusDone = false;
     m_bonusValue = kFirstRowBonus;
     m_sweepCursor = CellPos{0, 0};
     m_sweepTimer = 0.0f;
     m_skip = false;
-    m_placed = false;
-    m_turnEndPending = false;
-    m_clearing = false;
 
     m_board.ResetPlacement();
     m_dropOffset = 0;
@@ -88,79 +78,99 @@ void CPlayfield::Update(float dt, const PlayInput& input) {
     if (input.mouseMoved) {
         Aim(input.mouseX, input.mouseY);
     }
-    if (m_clearing) {
-        UpdateClearing(dt);
+    switch (m_phase) {
+        case EPlayPhase::NotStarted:
+        case EPlayPhase::GameOver:
+            return;
+        case EPlayPhase::LifeLost:
+        case EPlayPhase::GameOverSweep:
+            UpdateClearing(dt);
+            return;
+        case EPlayPhase::RowBonus:
+        case EPlayPhase::LevelDone:
+            UpdateLevelEnd(dt, input);
+            return;
+        default:
+            break;
+    }
+    if (m_panelShown) {
         return;
     }
+    UpdateTurn(dt, input);
+    if (IsLevelFinished()) {
+        UpdateLevelEnd(dt, input);
+    }
+}
 
-    if (!m_panelShown && !m_levelFinished) {
-        UpdateMoveDown(dt);
-        if (m_clearing) {
-            return;
-        }
-        if (m_turnEndPending && !m_fieldEmpty) {
-            m_turnEndPending = false;
-            m_ready = true;
-            CheckDanger();
-            NextBall();
-            return;
-        }
-        UpdateShake(dt);
-        m_progress.playTime += dt;
+// One step of a turn: the field moving down, the falls and power-ups, the shot.
+void CPlayfield::UpdateTurn(float dt, const PlayInput& input) {
+    UpdateMoveDown(dt);
+    if (IsClearing()) {
+        return;
+    }
+    if (m_phase == EPlayPhase::TurnEnding) {
+        EndTurn();
+        return;
+    }
+    UpdateShake(dt);
+    m_progress.playTime += dt;
 
-        const bool wasResolving = m_board.IsResolving();
-        m_board.UpdateFalling(dt);
-        m_board.UpdateEffects(dt);
-        if (m_board.TakeMulticolorArrived()) {
-            if (m_listener != nullptr) {
-                m_listener->OnMulticolorArrived();
-            } else {
-                GiveMulticolorBall();
-            }
-        }
-        ScoreDrops();
-        if (m_board.IsResolving()) {
-            return;
-        }
-        if (!m_fieldEmpty && !m_gameOver && !m_board.RowHoldsBall(0)) {
-            m_fieldEmpty = true;
-        }
-        const bool resolvingEnded = wasResolving;
-        if (resolvingEnded || m_placed) {
-            m_placed = false;
-            if (!m_fieldEmpty) {
-                m_turnEndPending = true;
-                return;
-            }
-        } else if (!m_fieldEmpty) {
-            UpdateIdle(dt);
-            if (!input.disabled && input.fireHit && CanFire()) {
-                Fire(input.mouseX - 16.0f, input.mouseY - 16.0f);
-            }
-            if (!input.disabled && input.swapHit && CanFire()) {
-                Swap();
-            }
-            UpdateFlight(dt);
-        }
-        if (m_fieldEmpty && m_board.FallingBalls().empty()) {
-            m_shakeWarning = false;
-            m_levelFinished = true;
+    m_board.UpdateFalling(dt);
+    m_progress.removed += m_board.UpdateEffects(dt);
+    if (m_board.TakeMulticolorArrived()) {
+        if (m_listener != nullptr) {
+            m_listener->OnMulticolorArrived();
+        } else {
+            GiveMulticolorBall();
         }
     }
+    ScoreDrops();
+    if (m_board.IsResolving()) {
+        return;
+    }
+    if (m_phase != EPlayPhase::FieldCleared && !m_board.RowHoldsBall(0)) {
+        m_phase = EPlayPhase::FieldCleared;
+    }
+    if (m_phase == EPlayPhase::Landed) {
+        m_phase = EPlayPhase::TurnEnding;
+        return;
+    }
+    if (m_phase == EPlayPhase::Aiming) {
+        UpdateIdle(dt);
+        if (!input.disabled && input.fireHit && CanFire()) {
+            Fire(input.mouseX - 16.0f, input.mouseY - 16.0f);
+        }
+        if (!input.disabled && input.swapHit && CanFire()) {
+            Swap();
+        }
+        UpdateFlight(dt);
+    }
+    if (m_phase == EPlayPhase::FieldCleared && m_board.FallingBalls().empty()) {
+        m_shakeWarning = false;
+        m_phase = EPlayPhase::RowBonus;
+    }
+}
 
-    if (m_levelFinished) {
-        UpdateRowBonus(dt, input);
-        if (m_rowBonusDone && !m_popUps.IsBusy() && m_next.colour != BallColour::Empty) {
-            m_next.colour = BallColour::Empty;
-            if (m_listener != nullptr) {
-                m_listener->OnLevelFinished();
-            }
+// The turn's end: the ball in hand comes back, the field may cost a life or move down.
+void CPlayfield::EndTurn() {
+    m_phase = EPlayPhase::Aiming;
+    CheckDanger();
+    NextBall();
+}
+
+// The row bonus, then the level's end once its pop-ups are gone (told once).
+void CPlayfield::UpdateLevelEnd(float dt, const PlayInput& input) {
+    UpdateRowBonus(dt, input);
+    if (m_phase == EPlayPhase::LevelDone && !m_popUps.IsBusy() && m_next.colour != BallColour::Empty) {
+        m_next.colour = BallColour::Empty;
+        if (m_listener != nullptr) {
+            m_listener->OnLevelFinished();
         }
     }
 }
 
 bool CPlayfield::CanFire() const {
-    return m_ready && !m_shot.flying && !m_panelShown && !m_levelFinished && !m_clearing && !m_turnEndPending;
+    return m_phase == EPlayPhase::Aiming && !m_shot.flying && !m_panelShown;
 }
 
 // ---------------------------------------------------------------- the shot
@@ -198,11 +208,10 @@ void CPlayfield::UpdateFlight(float dt) {
 void CPlayfield::LandShot(const Vec3& position) {
     m_shot.flying = false;
     m_shot.position = position;
-    m_ready = false;
+    m_phase = EPlayPhase::Landed;
     CellPos cell;
     if (!m_board.FindStickCell(position, cell)) {
         // The ball is lost; the turn still ends so that the next ball comes.
-        m_placed = true;
         return;
     }
     if (HasPowerUpNeighbour(cell.column, cell.row)) {
@@ -238,8 +247,8 @@ void CPlayfield::PlayImpactSound(int32_t column, int32_t row) const {
 
 void CPlayfield::PlaceShot(int32_t column, int32_t row) {
     m_board.SetCell(m_current.colour, m_current.frame, column, row);
-    m_placed = true;
-    m_board.RemoveMatches(m_current.colour, m_current.frame, column, row);
+    m_phase = EPlayPhase::Landed;
+    CountLanding(m_board.RemoveMatches(m_current.colour, m_current.frame, column, row));
     const int32_t points = ScoreRemovalCounted();
     if (points > 0) {
         const Vec3 centre = m_board.CellCenter(column, row);
@@ -254,7 +263,7 @@ void CPlayfield::ImpactPowerUps(int32_t column, int32_t row) {
     const int32_t entryCount = m_board.SpecialNeighbours(column, row, entries);
     PlayImpactSound(column, row);
     m_progress.combo = 0;
-    m_ready = false;
+    m_phase = EPlayPhase::Landed;
     for (int32_t i = 0; i < entryCount; ++i) {
         const PowerUpEntry& entry = entries[i];
         if (entry.colour == BallColour::Obstacle) {
@@ -263,7 +272,7 @@ void CPlayfield::ImpactPowerUps(int32_t column, int32_t row) {
         PlayGameSound(PowerUpSound(entry.colour));
         const Vec3 centre = m_board.CellCenter(entry.column, entry.row);
         AddScore(kPowerUpPoints, centre.x, centre.y);
-        m_board.TriggerPowerUp(entry, m_current);
+        m_progress.removed += m_board.TriggerPowerUp(entry, m_current);
     }
     m_stats.hits += 1;
 }
@@ -276,129 +285,32 @@ void CPlayfield::GiveMulticolorBall() {
 
 // ---------------------------------------------------------------- the colour of new balls
 
-int32_t CPlayfield::PickIndex(int32_t count) const {
-    if (count <= 1) {
-        RandomNext();
-        return 0;
-    }
-    const double value = static_cast<double>(RandomNext());
-    const int32_t index = static_cast<int32_t>(std::floor(value / (32767.0 / (count - 0.01))));
-    return index >= count ? count - 1 : index;
-}
-
-void CPlayfield::CountPresentColours() {
-    int32_t counts[BallColour::ColourCount] = {};
-    for (int32_t row = 0; row < kBoardRows; ++row) {
-        for (int32_t column = 0; column < kBoardColumns; ++column) {
-            const int32_t colour = m_board.CellAt(column, row).colour;
-            if (BallColour::IsOrdinary(colour)) {
-                ++counts[colour];
-            }
-        }
-    }
-    m_presentCount = 0;
-    for (int32_t colour = 0; colour < BallColour::ColourCount; ++colour) {
-        if (counts[colour] > 0) {
-            m_presentColours[m_presentCount++] = colour;
-        }
-    }
-}
-
-void CPlayfield::ChooseCandidates() {
-    m_candidateCount = 0;
-    if (m_presentCount < 3) {
-        for (int32_t i = 0; i < m_presentCount; ++i) {
-            m_candidates[m_candidateCount++] = m_presentColours[i];
-        }
-        return;
-    }
-    int32_t smallest = kGivenCountStart;
-    for (int32_t i = 0; i < m_presentCount; ++i) {
-        const int32_t given = m_givenCounts[m_presentColours[i]];
-        smallest = given < smallest ? given : smallest;
-    }
-    for (int32_t i = 0; i < m_presentCount; ++i) {
-        if (m_givenCounts[m_presentColours[i]] < smallest + kCandidateSpread) {
-            m_candidates[m_candidateCount++] = m_presentColours[i];
-        }
-    }
-}
-
-void CPlayfield::ApplyRepeatRule(int32_t pickedIndex) {
-    if (m_presentCount <= 1) {
-        return;
-    }
-    if (m_next.colour != m_lastColour) {
-        m_runLength = 0;
-        m_lastColour = m_next.colour;
-        return;
-    }
-    m_runLength += 1;
-    if (m_runLength < 2) {
-        return;
-    }
-    if (pickedIndex < m_candidateCount - 1) {
-        m_next.colour = m_candidates[pickedIndex + 1];
-    } else if (pickedIndex > 0) {
-        m_next.colour = m_candidates[pickedIndex - 1];
-    } else if (pickedIndex + 1 < m_presentCount) {
-        m_next.colour = m_presentColours[pickedIndex + 1];
-    }
-    m_runLength = 1;
-    m_lastColour = m_next.colour;
-}
-
 void CPlayfield::NextBall() {
-    const bool levelStart = m_next.colour == BallColour::Empty;
-    CountPresentColours();
-    if (levelStart) {
-        for (int32_t& given : m_givenCounts) {
-            given = 0;
-        }
-    }
-    ChooseCandidates();
+    m_chooser.Survey(m_board, m_next.colour == BallColour::Empty);
     m_shot.position = ShotStartPosition(m_launcher);
     m_shot.flying = false;
-
     if (m_multicolorPending) {
         m_multicolorPending = false;
         m_current = BallCell{BallColour::Multicolor, 0};
         return;
     }
-    if (m_presentCount == 0) {
-        m_current = BallCell{BallColour::FirstColour, 0};
-        m_next = BallCell{BallColour::FirstColour, 0};
-        m_givenCounts[BallColour::FirstColour] += 1;
-        return;
-    }
-    if (m_next.colour == BallColour::Empty) {
-        m_next = BallCell{m_presentColours[PickIndex(m_presentCount)], 0};
-        m_runLength = 1;
-        m_lastColour = m_next.colour;
-        m_givenCounts[m_next.colour] += 1;
-    }
-
-    bool nextPresent = false;
-    for (int32_t i = 0; i < m_presentCount; ++i) {
-        nextPresent = nextPresent || m_presentColours[i] == m_next.colour;
-    }
-    if (m_next.colour == BallColour::Multicolor || nextPresent) {
-        m_current = m_next;
-    } else {
-        m_current = BallCell{m_candidates[PickIndex(m_candidateCount)], 0};
-        m_runLength = 1;
-        m_lastColour = m_next.colour;
-    }
-
-    const int32_t picked = PickIndex(m_candidateCount);
-    m_next = BallCell{m_candidates[picked], 0};
-    ApplyRepeatRule(picked);
-    if (BallColour::IsOrdinary(m_next.colour)) {
-        m_givenCounts[m_next.colour] += 1;
-    }
+    m_chooser.Choose(m_current, m_next);
 }
 
 // ---------------------------------------------------------------- points
+
+// A removal counts towards the combo and the level's matches; a shot that matched nothing
+// ends the combo.
+void CPlayfield::CountLanding(const LandingResult& landing) {
+    if (!landing.matched) {
+        m_progress.combo = 0;
+        m_progress.removed = 0;
+        return;
+    }
+    m_progress.combo += 1;
+    m_stats.matches += 1;
+    m_progress.removed = landing.removed;
+}
 
 int32_t CPlayfield::ScoreRemovalCounted() {
     m_scoredRemovedTotal += m_progress.removed;
@@ -500,12 +412,12 @@ void CPlayfield::LoseLife() {
     m_clearingStepTimer = 0.0f;
     m_clearingSoundTimer = 1.0f;
     m_progress.lives -= 1;
-    m_clearing = true;
     if (m_progress.lives < 0) {
         m_clearingTimer = 0.5f;
-        m_gameOver = true;
+        m_phase = EPlayPhase::GameOverSweep;
     } else {
         m_clearingTimer = -1.0f;
+        m_phase = EPlayPhase::LifeLost;
         if (m_listener != nullptr) {
             m_listener->OnLifeLost();
         }
@@ -540,13 +452,17 @@ void CPlayfield::UpdateClearing(float dt) {
     if (m_clearingTimer >= 0.0f) {
         return;
     }
-    m_clearing = false;
-    if (m_gameOver) {
+    if (m_phase == EPlayPhase::GameOverSweep) {
+        m_phase = EPlayPhase::GameOver;
         PlayGameSound(EGameSound::GameOver);
         if (m_listener != nullptr) {
             m_listener->OnGameOver();
         }
-    } else if (m_listener != nullptr) {
+        return;
+    }
+    // The owner replays the level (a new start); alone, the playfield plays on.
+    m_phase = EPlayPhase::Aiming;
+    if (m_listener != nullptr) {
         m_listener->OnReplayLevel();
     }
 }
@@ -608,14 +524,14 @@ void CPlayfield::UpdateShake(float dt) {
 // ---------------------------------------------------------------- the row bonus
 
 void CPlayfield::UpdateRowBonus(float dt, const PlayInput& input) {
-    if (m_rowBonusDone) {
+    if (m_phase != EPlayPhase::RowBonus) {
         return;
     }
     if (!input.disabled && input.skipHit) {
         m_skip = true;
     }
     if (m_sweepCursor.row >= m_board.BottomRow()) {
-        m_rowBonusDone = true;
+        m_phase = EPlayPhase::LevelDone;
         return;
     }
     m_sweepTimer += dt;
@@ -642,6 +558,6 @@ void CPlayfield::UpdateRowBonus(float dt, const PlayInput& input) {
     m_sweepCursor = CellPos{0, row + 1};
     m_sweepTimer = m_skip ? 0.0f : -kSweepRowPause;
     if (m_sweepCursor.row >= m_board.BottomRow()) {
-        m_rowBonusDone = true;
+        m_phase = EPlayPhase::LevelDone;
     }
 }

@@ -6,6 +6,7 @@
 // and everything it tells its owner goes through an IPlayfieldListener.
 #include "game/Board.h"
 #include "game/Effects.h"
+#include "game/NextBall.h"
 #include "game/PopUps.h"
 #include "game/Scoring.h"
 #include "game/Shot.h"
@@ -35,6 +36,20 @@ public:
     virtual void OnLifeLost() {}                                   // a life was lost (3005)
     virtual void OnRowBonus(int32_t points, float x, float y) {}   // row bonus (3006)
     virtual void OnGameOver() {}                                   // show the game-over panel
+};
+
+// Where the playfield stands in a turn and in a level: exactly one at a time.
+enum class EPlayPhase {
+    NotStarted,     // no level was started yet
+    Aiming,         // the ball in hand waits on the launcher, or flies (ShotState.flying)
+    Landed,         // the shot came to rest: its removal or its power-ups run
+    TurnEnding,     // all settled: the danger check and the next ball come in the next step
+    FieldCleared,   // the top row is empty: the last balls fall
+    RowBonus,       // the level is finished: the row bonus sweeps the rows
+    LevelDone,      // the row bonus is paid: the level's end follows once the pop-ups are gone
+    LifeLost,       // a life was lost: the field is swept ball by ball
+    GameOverSweep,  // the last life was lost: the field is swept
+    GameOver,       // the sweep after the last life is done
 };
 
 class CPlayfield {
@@ -106,17 +121,17 @@ public:
     const ShotState& Shot() const { return m_shot; }
     const Vec3& LauncherPosition() const { return m_launcher; }
     float LauncherRotation() const { return m_launcherAngle; }
-    bool IsReady() const { return m_ready; }
+    EPlayPhase Phase() const { return m_phase; }
+    bool IsReady() const { return m_phase == EPlayPhase::Aiming; }
     bool IsFlying() const { return m_shot.flying; }
-    bool IsLevelFinished() const { return m_levelFinished; }
-    bool IsRowBonusDone() const { return m_rowBonusDone; }
-    bool IsFieldEmpty() const { return m_fieldEmpty; }
-    bool IsGameOver() const { return m_gameOver; }
-    void SetGameOver(bool gameOver) { m_gameOver = gameOver; }
-    bool IsClearing() const { return m_clearing; }
+    bool IsLevelFinished() const { return m_phase == EPlayPhase::RowBonus || m_phase == EPlayPhase::LevelDone; }
+    bool IsRowBonusDone() const { return m_phase == EPlayPhase::LevelDone; }
+    bool IsFieldEmpty() const { return m_phase == EPlayPhase::FieldCleared || IsLevelFinished(); }
+    bool IsGameOver() const { return m_phase == EPlayPhase::GameOverSweep || m_phase == EPlayPhase::GameOver; }
+    bool IsClearing() const { return m_phase == EPlayPhase::LifeLost || m_phase == EPlayPhase::GameOverSweep; }
     bool IsMovingDown() const { return m_movingDown; }
     bool IsShakeWarningOn() const { return m_shakeWarning; }
-    bool IsTurnEndPending() const { return m_turnEndPending; }
+    bool IsTurnEndPending() const { return m_phase == EPlayPhase::TurnEnding; }
     bool IsMulticolorPending() const { return m_multicolorPending; }
     bool IsCountdownRunning() const { return m_idleRunning; }
     int32_t CountdownDigit() const { return m_countdownDigit; }
@@ -133,16 +148,16 @@ public:
     // Balls whose removal was scored so far (the removed counters that scoring used up).
     int64_t ScoredRemovedTotal() const { return m_scoredRemovedTotal; }
     // The present colours and candidates of the last NextBall.
-    int32_t PresentColourCount() const { return m_presentCount; }
-    int32_t CandidateCount() const { return m_candidateCount; }
-    int32_t GivenCount(int32_t colour) const { return m_givenCounts[colour & 7]; }
+    int32_t PresentColourCount() const { return m_chooser.PresentColourCount(); }
+    int32_t CandidateCount() const { return m_chooser.CandidateCount(); }
+    int32_t GivenCount(int32_t colour) const { return m_chooser.GivenCount(colour); }
 
 private:
-    int32_t PickIndex(int32_t count) const;
-    void CountPresentColours();
-    void ChooseCandidates();
-    void ApplyRepeatRule(int32_t pickedIndex);
     void ResetIdle();
+    void UpdateTurn(float dt, const PlayInput& input);
+    void EndTurn();
+    void UpdateLevelEnd(float dt, const PlayInput& input);
+    void CountLanding(const LandingResult& landing);
     void UpdateIdle(float dt);
     void UpdateMoveDown(float dt);
     void UpdateShake(float dt);
@@ -168,26 +183,13 @@ private:
     Vec3 m_launcher = kLauncherPosition;
     float m_launcherAngle = 0.0f;
     ShotState m_shot;
-    bool m_ready = false;
     BallCell m_current;
     BallCell m_next;
 
-    // The colour choice of new balls.
-    int32_t m_presentColours[BallColour::ColourCount] = {};
-    int32_t m_presentCount = 0;
-    int32_t m_givenCounts[BallColour::ColourCount] = {};
-    int32_t m_candidates[BallColour::ColourCount] = {};
-    int32_t m_candidateCount = 0;
-    int32_t m_runLength = 1;
-    int32_t m_lastColour = BallColour::Empty;
+    CNextBallChooser m_chooser;
 
     // Turn flow.
-    bool m_placed = false;
-    bool m_turnEndPending = false;
-    bool m_fieldEmpty = false;
-    bool m_levelFinished = false;
-    bool m_rowBonusDone = false;
-    bool m_gameOver = false;
+    EPlayPhase m_phase = EPlayPhase::NotStarted;
     bool m_multicolorPending = false;
     bool m_gameHasShot = false;
 
@@ -211,7 +213,6 @@ private:
     float m_shakeX = 0.0f, m_shakeY = 0.0f;
 
     // Clearing the field after a lost life.
-    bool m_clearing = false;
     float m_clearingTimer = 0.0f;
     float m_clearingStepTimer = 0.0f;
     float m_clearingSoundTimer = 0.0f;

@@ -60,8 +60,9 @@ TEST(PlaceShot, OneRemovalDropsAChainOfTenAndCountsIt) {
                       "3.........", " 2........", "3.........", " 2........", "3........."});
     ASSERT_EQ(board.BallCount(), 12);
     board.SetCell(0, 0, 2, 0);
-    board.RemoveMatches(0, 0, 2, 0);
-    EXPECT_EQ(board.Counters().removed, 13) << "the group of three and the ten it held";
+    const LandingResult landing = board.RemoveMatches(0, 0, 2, 0);
+    EXPECT_TRUE(landing.matched);
+    EXPECT_EQ(landing.removed, 13) << "the group of three and the ten it held";
     EXPECT_EQ(board.BallCount(), 0);
     EXPECT_EQ(board.FallingBalls().size(), 13u);
     EXPECT_TRUE(board.IsRemovalInProgress());
@@ -107,8 +108,7 @@ TEST(PlaceShot, MulticolourShotTakesEveryTouchingGroup) {
 TEST(DropLoose, KeepsEverythingConnectedToTheTopRowWhateverItsColour) {
     CBoard board;
     FillBoard(board, {"1.........", " #........", ".~........", " .5.......", "..........", " ....7...."});
-    board.DropLoose();
-    EXPECT_EQ(board.Counters().removed, 1) << "only the ball at (4, 5) hangs from nothing";
+    EXPECT_EQ(board.DropLoose(), 1) << "only the ball at (4, 5) hangs from nothing";
     EXPECT_EQ(BoardText(board), LevelTextFromRows({"1.........", " #........", ".~........", " .5......."}));
 }
 
@@ -124,8 +124,7 @@ TEST(DropLoose, AStoredBallInColumnNineOfAShortRowIsNotHeld) {
     board.SetCell(2, 0, 8, 0);
     board.SetCell(2, 0, 9, 0);
     board.SetCell(2, 0, 8, 1);
-    board.RemoveMatches(2, 0, 8, 1);
-    EXPECT_EQ(board.Counters().removed, 4) << "(9, 1) never joins the group; it falls as loose";
+    EXPECT_EQ(board.RemoveMatches(2, 0, 8, 1).removed, 4) << "(9, 1) never joins the group; it falls as loose";
     EXPECT_TRUE(board.CellAt(9, 1).IsEmpty());
 }
 

@@ -99,7 +99,6 @@ double CBot::EvaluatePowerUps(const BallCell& ball, const CellPos& cell) {
 double CBot::Evaluate(const CPlayfield& playfield, const BallCell& ball, const CellPos& cell, bool moveDownComing) {
     const CBoard& board = playfield.Board();
     m_probe.CopyFieldFrom(board);
-    m_probe.MutableCounters() = PlayerProgress();
     double value = 0.0;
     bool hasPowerUp = false;
     CellPos neighbours[CBoard::kMaxNeighbours];

@@ -1,0 +1,34 @@
+#pragma once
+// The colour of the coming balls: only colours still in the field are given, colours given
+// least often so far are preferred, and one colour is not given three times in a row.
+#include "game/BallTypes.h"
+
+class CBoard;
+
+class CNextBallChooser {
+public:
+    // Counts the ordinary colours in the field and picks the candidates among them; at a
+    // level start the count of balls given per colour starts again.
+    void Survey(const CBoard& board, bool levelStart);
+    // The ball in hand and the next ball after a turn. The next ball moves into the hand when
+    // its colour is still in the field (or it is the multicolour ball), else a candidate does.
+    void Choose(BallCell& current, BallCell& next);
+
+    int32_t PresentColourCount() const { return m_presentCount; }
+    int32_t CandidateCount() const { return m_candidateCount; }
+    int32_t GivenCount(int32_t colour) const { return m_givenCounts[colour & 7]; }
+
+private:
+    void CountPresentColours(const CBoard& board);
+    void ChooseCandidates();
+    bool IsPresent(int32_t colour) const;
+    void ApplyRepeatRule(int32_t pickedIndex, BallCell& next);
+
+    int32_t m_presentColours[BallColour::ColourCount] = {};
+    int32_t m_presentCount = 0;
+    int32_t m_givenCounts[BallColour::ColourCount] = {};
+    int32_t m_candidates[BallColour::ColourCount] = {};
+    int32_t m_candidateCount = 0;
+    int32_t m_runLength = 1;
+    int32_t m_lastColour = BallColour::Empty;
+};
