@@ -55,7 +55,8 @@ void BM_WholeBotGameOfOneLevel(benchmark::State& state) {
     options.seed = 3;
     int64_t steps = 0;
     for (auto _ : state) {
-        const LevelResult result = PlayLevel(BusyLevel(), options, bot);
+        CPlayfield playfield;
+        const LevelResult result = PlayLevel(playfield, BusyLevel(), options, bot);
         steps += result.steps;
         benchmark::DoNotOptimize(result.score);
     }

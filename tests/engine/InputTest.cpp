@@ -66,9 +66,13 @@ TEST_F(InputTest, AQuickTapBetweenTwoStepsStillGivesOneHit) {
     // A tap while the program is leaving the focus is dropped with everything else.
     input.SetButtonHeld(kMouseLeft, true);
     input.SetButtonHeld(kMouseLeft, false);
+    input.SetKeyHeld(DIK_SPACE, true);
+    input.SetKeyHeld(DIK_SPACE, false);
     input.Deactivate();
     input.Update();
     EXPECT_FALSE(input.MouseButtonHit(kMouseLeft));
+    EXPECT_FALSE(input.KeyHit(DIK_SPACE));
+    EXPECT_FALSE(input.KeyDown(DIK_SPACE));
 }
 
 TEST_F(InputTest, ConsumedClickHidesTheHitFromMouseButtonHitForOneStep) {

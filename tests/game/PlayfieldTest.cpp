@@ -283,19 +283,26 @@ TEST(Lives, ABallLeftInTheBottomRowCostsALifeAndTheLevelIsReplayed) {
     EXPECT_FALSE(playfield.IsGameOver());
 }
 
-TEST(Lives, LosingTheLastLifeEndsTheGame) {
-    CSoundRecorder sounds;
-    CRecordingListener listener;
-    CPlayfield playfield;
-    playfield.SetListener(&listener);
-    StartWith(playfield, {"0101010101"});
-    playfield.Progress().lives = 0;
-    playfield.LoseLife();
-    StepUntil(playfield, [&] { return !playfield.IsClearing(); });
-    EXPECT_TRUE(playfield.IsGameOver());
-    EXPECT_EQ(listener.gameOvers, 1);
-    EXPECT_EQ(listener.replays, 0);
-    EXPECT_EQ(sounds.Count(EGameSound::GameOver), 1);
+TEST(Lives, OnlyLosingALifeWithNoneSpareEndsTheGame) {
+    struct Case {
+        int32_t livesBefore;
+        bool gameOver;
+    };
+    for (const Case& c : {Case{2, false}, Case{1, false}, Case{0, true}}) {
+        CSoundRecorder sounds;
+        CRecordingListener listener;
+        CPlayfield playfield;
+        playfield.SetListener(&listener);
+        StartWith(playfield, {"0101010101"});
+        playfield.Progress().lives = c.livesBefore;
+        playfield.LoseLife();
+        EXPECT_EQ(playfield.Progress().lives, c.livesBefore - 1);
+        StepUntil(playfield, [&] { return !playfield.IsClearing(); });
+        EXPECT_EQ(playfield.IsGameOver(), c.gameOver) << c.livesBefore << " lives before";
+        EXPECT_EQ(listener.gameOvers, c.gameOver ? 1 : 0) << c.livesBefore << " lives before";
+        EXPECT_EQ(listener.replays, c.gameOver ? 0 : 1) << c.livesBefore << " lives before";
+        EXPECT_EQ(sounds.Count(EGameSound::GameOver), c.gameOver ? 1 : 0) << c.livesBefore << " lives before";
+    }
 }
 
 // ---------------------------------------------------------------- the end of a level
@@ -337,6 +344,72 @@ TEST(LevelEnd, WithoutAListenerTheRowBonusGoesToTheScoreAndAClickHurriesIt) {
     }
     EXPECT_EQ(playfield.Progress().score, 102375);
     EXPECT_LE(steps, 12 * 10 - 6 + 2) << "one cell per step once hurried";
+}
+
+// ---------------------------------------------------------------- levels in a row
+
+// What a one-shot level shows: its start, its row bonus and its end.
+struct LevelOutcome {
+    float originY = 0.0f;
+    int32_t bottomRowAtStart = 0;
+    int32_t dropOffsetAtStart = 0;
+    int32_t shotsBeforeMoveDownAtStart = 0;
+    int32_t comboAtStart = 0;
+    bool shakingAtStart = false;
+    int32_t rowBonus = 0;
+    int32_t rowBonusMessages = 0;
+    int32_t levelsFinished = 0;
+    int32_t stepsToEnd = 0;
+    bool operator==(const LevelOutcome&) const = default;
+};
+
+// Plays {"000......."} to its end with one landing; a busy level first fires a shot that
+// matches nothing, builds a combo and moves the field down, so that state is left over.
+LevelOutcome PlayOneShotLevel(CPlayfield& playfield, bool busy) {
+    CRecordingListener listener;
+    playfield.SetListener(&listener);
+    StartWith(playfield, {"000......."});
+    LevelOutcome outcome;
+    outcome.originY = playfield.Board().Origin().y;
+    outcome.bottomRowAtStart = playfield.Board().BottomRow();
+    outcome.dropOffsetAtStart = playfield.DropOffset();
+    outcome.shotsBeforeMoveDownAtStart = playfield.ShotsBeforeMoveDown();
+    outcome.comboAtStart = playfield.Progress().combo;
+    outcome.shakingAtStart = playfield.IsShakeWarningOn();
+    if (busy) {
+        // A shot that matches nothing, hanging from the zeros: it falls with them.
+        playfield.SetBalls(BallCell{5, 0}, BallCell{5, 0});
+        playfield.Fire(300.0f, 100.0f);
+        playfield.LandShot(playfield.Board().CellTopLeft(1, 1));
+        StepUntil(playfield, [&] { return playfield.CanFire(); });
+        playfield.Progress().combo = 3;
+        playfield.StartMoveDown();
+        StepUntil(playfield, [&] { return !playfield.IsMovingDown(); });
+    }
+    playfield.SetBalls(BallCell{0, 0}, BallCell{0, 0});
+    playfield.LandShot(playfield.Board().CellTopLeft(3, 0));
+    outcome.stepsToEnd = StepUntil(playfield, [&] { return listener.levelsFinished > 0; }, 20000);
+    StepUntil(playfield, [] { return false; }, 100);
+    outcome.rowBonus = listener.rowBonus;
+    outcome.rowBonusMessages = listener.rowBonusMessages;
+    outcome.levelsFinished = listener.levelsFinished;
+    playfield.SetListener(nullptr);
+    return outcome;
+}
+
+TEST(LevelsInARow, ALevelAfterAnotherOnTheSamePlayfieldPlaysAsOnANewOne) {
+    CPlayfield fresh;
+    const LevelOutcome alone = PlayOneShotLevel(fresh, false);
+    ASSERT_EQ(alone.levelsFinished, 1);
+    ASSERT_EQ(alone.rowBonusMessages, 12);
+
+    CPlayfield used;
+    const LevelOutcome first = PlayOneShotLevel(used, true);
+    ASSERT_EQ(first.levelsFinished, 1);
+    EXPECT_EQ(first.rowBonusMessages, 11) << "the busy level moved down once: one row less to sweep";
+    for (int32_t level = 2; level <= 3; ++level) {
+        EXPECT_TRUE(PlayOneShotLevel(used, false) == alone) << "level " << level << " on the same playfield";
+    }
 }
 
 }  // namespace

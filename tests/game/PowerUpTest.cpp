@@ -47,6 +47,19 @@ TEST(PowerUps, AnExplosionDestroysANeighbouringPowerUpWithoutSettingItOff) {
               LevelTextFromRows({"2222222222", " 222..2222", "222...2222", " ........."}));
 }
 
+TEST(PowerUps, BallsThatAnExplosionCutLooseFallOnceItIsOverAndScore) {
+    CSoundRecorder sounds;
+    CPlayfield playfield;
+    // The explosion at (3, 1) blows (4, 2) away; (4, 3) hung only from it.
+    FillBoard(playfield.Board(), {"1111111111", " ...*.....", "....2.....", " ....3...."});
+    playfield.StartLevel();
+    playfield.SetBalls(BallCell{5, 0}, BallCell{1, 0});
+    ASSERT_LT(LandAndSettle(playfield, 2, 1), 2000) << "the turn ends";
+    EXPECT_EQ(playfield.Board().FallingCreatedTotal(), 1) << "(4, 3) fell";
+    EXPECT_EQ(BoardText(playfield.Board()), LevelTextFromRows({"111..11111"}));
+    EXPECT_EQ(playfield.Progress().score, 250 + BallPoints(1));
+}
+
 TEST(PowerUps, ArrowLeftInColumnZeroEndsAtOnceAndOnlyDropsLooseBalls) {
     CSoundRecorder sounds;
     CPlayfield playfield;
@@ -102,6 +115,10 @@ TEST(PowerUps, AColourChangeRepaintsButNeverRemoves) {
     playfield.SetBalls(BallCell{1, 0}, BallCell{3, 0});
     playfield.LandShot(playfield.Board().CellTopLeft(4, 1));
     EXPECT_EQ(playfield.Board().Recoloured().size(), 2u);
+    // The repainted balls flash for half a second, and the turn waits for them.
+    const int32_t flashSteps = StepUntil(playfield, [&] { return playfield.Board().Recoloured().empty(); });
+    EXPECT_NEAR(flashSteps * CPlayfield::kStepLength, 0.5f, 0.02f);
+    EXPECT_FALSE(playfield.CanFire()) << "the turn has not ended while the balls flashed";
     ASSERT_LT(StepUntil(playfield, [&] { return playfield.CanFire(); }, 2000), 2000);
     EXPECT_EQ(BoardText(playfield.Board()), LevelTextFromRows({"3331113333", " ........."}));
     EXPECT_TRUE(playfield.Board().Recoloured().empty());

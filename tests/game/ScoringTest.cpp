@@ -113,6 +113,8 @@ TEST(LevelDone, AccuracyBonusAndLines) {
         {10, 10, 4, 3, "PERFECT", "Accuracy 100%", "Bonus 25000", 25000, "Combos 3", 243.0f},
         {20, 19, 4, 0, "PERFECT BONUS", "Accuracy 95%", "Bonus 10000", 10000, "Combos 3", 243.0f},
         {40, 33, 4, 11, "THAT WAS CLOSE", "Accuracy 83%", "Bonus 5000", 5000, "Combos 3", 243.0f},
+        {10, 9, 2, 4, "WELL DONE", "Accuracy 90%", "Bonus 10000", 10000, "Combos 1", 243.0f},
+        {10, 8, 2, 4, "WELL DONE", "Accuracy 80%", "Bonus 5000", 5000, "Combos 1", 243.0f},
         {3, 2, 1, 1, "WELL DONE", "Accuracy 67%", "Bonus 1000", 1000, "Combos 0", 243.0f},
     };
     for (const Case& c : cases) {

@@ -141,6 +141,24 @@ TEST_F(JpegTest, DamagedDataFailsCleanly) {
     }
 }
 
+TEST_F(JpegTest, ACommentRunningPastTheEndIsNotReadBeyondIt) {
+    // The file ends inside a comment segment. Right behind the file's bytes in memory lies
+    // the rest of a whole picture: a decoder that skipped the comment past the end would
+    // find it and decode it; ours meets the end of the file and refuses the picture.
+    const Bytes good = MakeJpeg(16, 16, 3, MakeGradient(16, 16));
+    const size_t commentBytes = 40;
+    Bytes memory = {0xFF, 0xD8, 0xFF, 0xFE, 0x00, static_cast<uint8_t>(commentBytes + 2)};
+    memory.insert(memory.end(), commentBytes, 'c');
+    memory.insert(memory.end(), good.begin() + 2, good.end());
+    const size_t fileSize = 6 + commentBytes / 2;
+    CImage image;
+    EXPECT_FALSE(CImageFormatJpg::Decode(memory.data(), fileSize, "pic.jpg", image));
+    EXPECT_TRUE(image.pixels.empty());
+    EXPECT_TRUE(LogHas("CImageFormatJpg::Load FAILED"));
+    // The same bytes as one whole file decode: the picture behind the comment is sound.
+    EXPECT_TRUE(CImageFormatJpg::Decode(memory.data(), memory.size(), "pic.jpg", image));
+}
+
 TEST_F(JpegTest, PicturesLargerThan8192PixelsAreRefused) {
     const Bytes row(8193 * 3, 90);
     CImage image;

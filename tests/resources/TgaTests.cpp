@@ -162,6 +162,7 @@ TEST_F(TgaTest, RefusedFiles) {
         {"run-length packets cut", MakeTga(10, 24, 200, 1, 0, {0xFF, 1, 2, 3, 0xFF, 1, 2}),
          "truncated file: pic.tga"},
         {"run-length raw packet cut", MakeTga(10, 24, 4, 1, 0, {0x03, 1, 2, 3, 4, 5, 6}), "truncated file: pic.tga"},
+        {"run-length run packet cut", MakeTga(10, 24, 4, 1, 0, {0x00, 1, 2, 3, 0x82, 4, 5}), "truncated file: pic.tga"},
         {"huge header, tiny file", MakeTga(2, 32, 8192, 8192, 0, Bytes(64, 1)), "truncated file: pic.tga"},
     };
     for (const auto& c : cases) {

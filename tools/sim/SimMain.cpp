@@ -29,9 +29,10 @@ int RunBot(const std::vector<LevelBytes>& levels, const SimOptions& options, siz
     }
     last = std::min(last, levels.size() - 1);
     CBot bot;
+    CPlayfield playfield;
     int32_t failures = 0;
     for (size_t i = first; i <= last; ++i) {
-        const LevelResult result = PlayLevel(levels[i], options, bot);
+        const LevelResult result = PlayLevel(playfield, levels[i], options, bot);
         std::printf("level %2zu %-8s %s shots %3d score %8d lives lost %d steps %lld\n", i + 1,
                     levels[i].name.c_str(), result.cleared ? "cleared    " : "NOT CLEARED", result.shots,
                     result.score, result.livesLost, static_cast<long long>(result.steps));
@@ -45,6 +46,7 @@ int RunBot(const std::vector<LevelBytes>& levels, const SimOptions& options, siz
 
 int RunSoak(const std::vector<LevelBytes>& levels, SimOptions options, int32_t games) {
     CBot bot;
+    CPlayfield playfield;
     options.randomAims = true;
     options.checkInvariants = true;
     options.stepLimit = 150LL * 60 * 5;
@@ -52,7 +54,7 @@ int RunSoak(const std::vector<LevelBytes>& levels, SimOptions options, int32_t g
     for (int32_t game = 0; game < games; ++game) {
         const LevelBytes& level = levels[static_cast<size_t>(game) % levels.size()];
         options.seed = options.seed * 1103515245u + 12345u + static_cast<uint32_t>(game);
-        const LevelResult result = PlayLevel(level, options, bot);
+        const LevelResult result = PlayLevel(playfield, level, options, bot);
         steps += result.steps;
         if (!result.fault.empty()) {
             std::printf("soak game %d (%s, seed %u) FAILED after %lld steps: %s\n", game, level.name.c_str(),

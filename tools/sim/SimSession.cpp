@@ -36,6 +36,9 @@ private:
 struct InvariantState {
     BallCell loadedColumnNine[kBoardRows];
     int32_t resolvingSteps = 0;
+    // Balls taken off before this attempt and never scored (an earlier game on the same
+    // playfield may have ended with some still falling).
+    int64_t uncountedBefore = 0;
 };
 
 void RememberLoad(const CPlayfield& playfield, InvariantState& state) {
@@ -43,6 +46,8 @@ void RememberLoad(const CPlayfield& playfield, InvariantState& state) {
         state.loadedColumnNine[row] = playfield.Board().CellAt(kBoardColumns - 1, row);
     }
     state.resolvingSteps = 0;
+    state.uncountedBefore = playfield.Board().FallingCreatedTotal() - playfield.ScoredRemovedTotal() -
+                            playfield.Progress().removed;
 }
 
 std::string CheckInvariants(const CPlayfield& playfield, InvariantState& state) {
@@ -72,7 +77,7 @@ std::string CheckInvariants(const CPlayfield& playfield, InvariantState& state) 
     if (state.resolvingSteps > kResolveStepLimit) {
         return "power-ups kept resolving for more than 20 seconds";
     }
-    const int64_t counted = playfield.ScoredRemovedTotal() + playfield.Progress().removed;
+    const int64_t counted = playfield.ScoredRemovedTotal() + playfield.Progress().removed + state.uncountedBefore;
     if (counted != board.FallingCreatedTotal()) {
         std::snprintf(text, sizeof(text), "removed counted %lld but %lld balls were taken off",
                       static_cast<long long>(counted), static_cast<long long>(board.FallingCreatedTotal()));
@@ -90,12 +95,14 @@ void StartAttempt(CPlayfield& playfield, const LevelBytes& level, uint32_t seed,
 }
 }  // namespace
 
-LevelResult PlayLevel(const LevelBytes& level, const SimOptions& options, CBot& bot) {
+LevelResult PlayLevel(CPlayfield& playfield, const LevelBytes& level, const SimOptions& options, CBot& bot) {
     LevelResult result;
-    CPlayfield playfield;
     CSimListener listener(playfield);
     playfield.SetListener(&listener);
     playfield.SetDifficulty(options.difficulty);
+    // Each level is judged on its own: a new player's lives and score, on the playfield
+    // that played the levels before it.
+    playfield.Progress() = PlayerProgress();
     InvariantState state;
     uint32_t attempt = 0;
     StartAttempt(playfield, level, options.seed, state);
@@ -145,6 +152,7 @@ LevelResult PlayLevel(const LevelBytes& level, const SimOptions& options, CBot& 
     result.shots = playfield.Progress().shotsFired;
     result.score = playfield.Progress().score;
     result.livesLost = listener.livesLost;
+    playfield.SetListener(nullptr);
     return result;
 }
 

@@ -31,7 +31,9 @@ struct LevelResult {
     std::string fault;   // the first broken invariant, empty when none
 };
 
-LevelResult PlayLevel(const LevelBytes& level, const SimOptions& options, CBot& bot);
+// Plays one level on the given playfield, which may have played other levels before, as
+// the game's playfield has.
+LevelResult PlayLevel(CPlayfield& playfield, const LevelBytes& level, const SimOptions& options, CBot& bot);
 
 // Level files from the sources in a folder (01.txt, 02.txt, ...), or from a level pack
 // (a folder or archive mounted through the file manager: 1.lvl, 2.lvl, ...).
