@@ -421,3 +421,59 @@ void CBoard::Burst(int32_t column, int32_t row, int32_t count) const {
     const Vec3 centre = CellCenter(column, row);
     m_effects->Burst(centre.x, centre.y, count);
 }
+
+// ---------------------------------------------------------------- saved games
+
+namespace {
+void CopyGrid(const BoardGrid& from, BoardGrid& to) {
+    std::memcpy(to, from, sizeof(BoardGrid));
+}
+}  // namespace
+
+BoardSaveState CBoard::SaveState() const {
+    BoardSaveState state;
+    CopyGrid(m_grid, state.grid);
+    CopyGrid(m_removal, state.removal);
+    CopyGrid(m_anchor, state.anchor);
+    state.recolourTimer = m_recolourTimer;
+    state.explosionTimer = m_explosionTimer;
+    state.bottomRow = m_bottomRow;
+    state.origin = m_origin;
+    state.removalInProgress = m_removalInProgress;
+    state.resolving = m_resolving;
+    state.arrowLeftRunning = m_arrows[kArrowLeft].running;
+    state.arrowRightRunning = m_arrows[kArrowRight].running;
+    const ArrowSweep& arrow = m_arrows[kArrowLeft].running ? m_arrows[kArrowLeft] : m_arrows[kArrowRight];
+    state.arrowTimer = arrow.timer;
+    state.arrowX = arrow.x;
+    state.arrowY = arrow.y;
+    state.effectCell = m_effectCell;
+    state.flyingMulticolor = m_flyingMulticolor;
+    return state;
+}
+
+void CBoard::RestoreState(const BoardSaveState& state) {
+    ClearTransient();
+    CopyGrid(state.grid, m_grid);
+    CopyGrid(state.removal, m_removal);
+    CopyGrid(state.anchor, m_anchor);
+    m_recolourTimer = state.recolourTimer;
+    m_explosionTimer = state.explosionTimer;
+    m_bottomRow = state.bottomRow;
+    m_origin = state.origin;
+    m_removalInProgress = state.removalInProgress;
+    m_resolving = state.resolving;
+    m_effectCell = state.effectCell;
+    const bool running[2] = {state.arrowLeftRunning, state.arrowRightRunning};
+    for (int32_t direction = kArrowLeft; direction <= kArrowRight; ++direction) {
+        ArrowSweep& arrow = m_arrows[direction];
+        arrow.running = running[direction];
+        arrow.timer = state.arrowTimer;
+        arrow.x = state.arrowX;
+        arrow.y = state.arrowY;
+        // The arrow's next cell is the effect cell it last set.
+        arrow.column = state.effectCell.column;
+        arrow.row = state.effectCell.row;
+    }
+    m_flyingMulticolor = state.flyingMulticolor;
+}

@@ -62,6 +62,26 @@ struct LandingResult {
     int32_t removed = 0;    // balls taken off: the group and the balls it cut loose
 };
 
+// What a saved game keeps of the board. Falling balls, the explosion queue and the list of
+// repainted balls are not kept; one arrow's timer and position are.
+struct BoardSaveState {
+    BoardGrid grid;
+    BoardGrid removal;
+    BoardGrid anchor;
+    float recolourTimer = 0.0f;
+    float explosionTimer = 0.0f;
+    int32_t bottomRow = kBoardRows - 1;
+    Vec3 origin;
+    bool removalInProgress = false;
+    bool resolving = false;
+    bool arrowLeftRunning = false;
+    bool arrowRightRunning = false;
+    float arrowTimer = 0.0f;
+    CellPos effectCell;
+    float arrowX = 0.0f, arrowY = 0.0f;
+    FlyingMulticolor flyingMulticolor;
+};
+
 class CBoard {
 public:
     static constexpr int32_t kMaxNeighbours = kMaxFieldNeighbours;
@@ -153,6 +173,11 @@ public:
 
     // A burst of particles at the centre of a cell.
     void Burst(int32_t column, int32_t row, int32_t count) const;
+
+    // --- saved games
+    BoardSaveState SaveState() const;
+    // Takes a saved board over; what is not kept (falling balls, queues) is dropped.
+    void RestoreState(const BoardSaveState& state);
 
     // Every falling ball ever made by this board: the balls that removals took off.
     int64_t FallingCreatedTotal() const { return m_fallingCreatedTotal; }

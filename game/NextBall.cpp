@@ -24,7 +24,7 @@ int32_t PickIndex(int32_t count) {
 void CNextBallChooser::Survey(const CBoard& board, bool levelStart) {
     CountPresentColours(board);
     if (levelStart) {
-        for (int32_t& given : m_givenCounts) {
+        for (int32_t& given : m_state.givenCounts) {
             given = 0;
         }
     }
@@ -41,37 +41,37 @@ void CNextBallChooser::CountPresentColours(const CBoard& board) {
             }
         }
     }
-    m_presentCount = 0;
+    m_state.presentCount = 0;
     for (int32_t colour = 0; colour < BallColour::ColourCount; ++colour) {
         if (counts[colour] > 0) {
-            m_presentColours[m_presentCount++] = colour;
+            m_state.presentColours[m_state.presentCount++] = colour;
         }
     }
 }
 
 void CNextBallChooser::ChooseCandidates() {
-    m_candidateCount = 0;
-    if (m_presentCount < 3) {
-        for (int32_t i = 0; i < m_presentCount; ++i) {
-            m_candidates[m_candidateCount++] = m_presentColours[i];
+    m_state.candidateCount = 0;
+    if (m_state.presentCount < 3) {
+        for (int32_t i = 0; i < m_state.presentCount; ++i) {
+            m_state.candidates[m_state.candidateCount++] = m_state.presentColours[i];
         }
         return;
     }
     int32_t smallest = kGivenCountStart;
-    for (int32_t i = 0; i < m_presentCount; ++i) {
-        const int32_t given = m_givenCounts[m_presentColours[i]];
+    for (int32_t i = 0; i < m_state.presentCount; ++i) {
+        const int32_t given = m_state.givenCounts[m_state.presentColours[i]];
         smallest = given < smallest ? given : smallest;
     }
-    for (int32_t i = 0; i < m_presentCount; ++i) {
-        if (m_givenCounts[m_presentColours[i]] < smallest + kCandidateSpread) {
-            m_candidates[m_candidateCount++] = m_presentColours[i];
+    for (int32_t i = 0; i < m_state.presentCount; ++i) {
+        if (m_state.givenCounts[m_state.presentColours[i]] < smallest + kCandidateSpread) {
+            m_state.candidates[m_state.candidateCount++] = m_state.presentColours[i];
         }
     }
 }
 
 bool CNextBallChooser::IsPresent(int32_t colour) const {
-    for (int32_t i = 0; i < m_presentCount; ++i) {
-        if (m_presentColours[i] == colour) {
+    for (int32_t i = 0; i < m_state.presentCount; ++i) {
+        if (m_state.presentColours[i] == colour) {
             return true;
         }
     }
@@ -79,55 +79,55 @@ bool CNextBallChooser::IsPresent(int32_t colour) const {
 }
 
 void CNextBallChooser::ApplyRepeatRule(int32_t pickedIndex, BallCell& next) {
-    if (m_presentCount <= 1) {
+    if (m_state.presentCount <= 1) {
         return;
     }
-    if (next.colour != m_lastColour) {
-        m_runLength = 0;
-        m_lastColour = next.colour;
+    if (next.colour != m_state.lastColour) {
+        m_state.runLength = 0;
+        m_state.lastColour = next.colour;
         return;
     }
-    m_runLength += 1;
-    if (m_runLength < 2) {
+    m_state.runLength += 1;
+    if (m_state.runLength < 2) {
         return;
     }
-    if (pickedIndex < m_candidateCount - 1) {
-        next.colour = m_candidates[pickedIndex + 1];
+    if (pickedIndex < m_state.candidateCount - 1) {
+        next.colour = m_state.candidates[pickedIndex + 1];
     } else if (pickedIndex > 0) {
-        next.colour = m_candidates[pickedIndex - 1];
-    } else if (pickedIndex + 1 < m_presentCount) {
-        next.colour = m_presentColours[pickedIndex + 1];
+        next.colour = m_state.candidates[pickedIndex - 1];
+    } else if (pickedIndex + 1 < m_state.presentCount) {
+        next.colour = m_state.presentColours[pickedIndex + 1];
     }
-    m_runLength = 1;
-    m_lastColour = next.colour;
+    m_state.runLength = 1;
+    m_state.lastColour = next.colour;
 }
 
 void CNextBallChooser::Choose(BallCell& current, BallCell& next) {
-    if (m_presentCount == 0) {
+    if (m_state.presentCount == 0) {
         current = BallCell{BallColour::FirstColour, 0};
         next = BallCell{BallColour::FirstColour, 0};
-        m_givenCounts[BallColour::FirstColour] += 1;
+        m_state.givenCounts[BallColour::FirstColour] += 1;
         return;
     }
     if (next.colour == BallColour::Empty) {
-        next = BallCell{m_presentColours[PickIndex(m_presentCount)], 0};
-        m_runLength = 1;
-        m_lastColour = next.colour;
-        m_givenCounts[next.colour] += 1;
+        next = BallCell{m_state.presentColours[PickIndex(m_state.presentCount)], 0};
+        m_state.runLength = 1;
+        m_state.lastColour = next.colour;
+        m_state.givenCounts[next.colour] += 1;
     }
 
     if (next.colour == BallColour::Multicolor || IsPresent(next.colour)) {
         current = next;
     } else {
-        current = BallCell{m_candidates[PickIndex(m_candidateCount)], 0};
-        m_runLength = 1;
-        m_lastColour = next.colour;
+        current = BallCell{m_state.candidates[PickIndex(m_state.candidateCount)], 0};
+        m_state.runLength = 1;
+        m_state.lastColour = next.colour;
     }
 
-    const int32_t picked = PickIndex(m_candidateCount);
-    next = BallCell{m_candidates[picked], 0};
+    const int32_t picked = PickIndex(m_state.candidateCount);
+    next = BallCell{m_state.candidates[picked], 0};
     ApplyRepeatRule(picked, next);
     if (BallColour::IsOrdinary(next.colour)) {
-        m_givenCounts[next.colour] += 1;
+        m_state.givenCounts[next.colour] += 1;
     }
 }

@@ -5,6 +5,17 @@
 
 class CBoard;
 
+// The chooser's memory, as a saved game keeps it.
+struct NextBallState {
+    int32_t presentColours[BallColour::ColourCount] = {};
+    int32_t presentCount = 0;
+    int32_t givenCounts[BallColour::ColourCount] = {};
+    int32_t candidates[BallColour::ColourCount] = {};
+    int32_t candidateCount = 0;
+    int32_t runLength = 1;
+    int32_t lastColour = BallColour::Empty;
+};
+
 class CNextBallChooser {
 public:
     // Counts the ordinary colours in the field and picks the candidates among them; at a
@@ -14,9 +25,12 @@ public:
     // its colour is still in the field (or it is the multicolour ball), else a candidate does.
     void Choose(BallCell& current, BallCell& next);
 
-    int32_t PresentColourCount() const { return m_presentCount; }
-    int32_t CandidateCount() const { return m_candidateCount; }
-    int32_t GivenCount(int32_t colour) const { return m_givenCounts[colour & 7]; }
+    int32_t PresentColourCount() const { return m_state.presentCount; }
+    int32_t CandidateCount() const { return m_state.candidateCount; }
+    int32_t GivenCount(int32_t colour) const { return m_state.givenCounts[colour & 7]; }
+
+    const NextBallState& State() const { return m_state; }
+    void SetState(const NextBallState& state) { m_state = state; }
 
 private:
     void CountPresentColours(const CBoard& board);
@@ -24,11 +38,5 @@ private:
     bool IsPresent(int32_t colour) const;
     void ApplyRepeatRule(int32_t pickedIndex, BallCell& next);
 
-    int32_t m_presentColours[BallColour::ColourCount] = {};
-    int32_t m_presentCount = 0;
-    int32_t m_givenCounts[BallColour::ColourCount] = {};
-    int32_t m_candidates[BallColour::ColourCount] = {};
-    int32_t m_candidateCount = 0;
-    int32_t m_runLength = 1;
-    int32_t m_lastColour = BallColour::Empty;
+    NextBallState m_state;
 };

@@ -561,3 +561,92 @@ void CPlayfield::UpdateRowBonus(float dt, const PlayInput& input) {
         m_phase = EPlayPhase::LevelDone;
     }
 }
+
+// ---------------------------------------------------------------- saved games
+
+PlayfieldSaveState CPlayfield::SaveState() const {
+    PlayfieldSaveState state;
+    state.shot = m_shot;
+    state.current = m_current;
+    state.next = m_next;
+    state.chooser = m_chooser.State();
+    state.dropOffset = m_dropOffset;
+    state.ready = m_phase == EPlayPhase::Aiming;
+    state.gameOver = IsGameOver();
+    state.clearing = IsClearing();
+    state.multicolorPending = m_multicolorPending;
+    state.shakeWarning = m_shakeWarning;
+    state.turnEndPending = m_phase == EPlayPhase::TurnEnding;
+    state.popUpsActive = m_popUps.IsBusy();
+    state.secondParticlesActive = m_effects.System(1).ActiveCount() > 0;
+    state.levelFinished = IsLevelFinished();
+    state.rowBonusDone = IsRowBonusDone();
+    state.fieldEmpty = IsFieldEmpty();
+    state.placed = m_phase == EPlayPhase::Landed;
+    state.movingDown = m_movingDown;
+    state.movePixelsLeft = m_movePixelsLeft;
+    state.moveTimer = m_moveTimer;
+    state.shotCount = m_shotCount;
+    state.moveNow = m_moveNow;
+    state.rowBonusValue = m_bonusValue;
+    state.sweepTimer = m_sweepTimer;
+    state.sweepCursor = m_sweepCursor;
+    state.board = m_board.SaveState();
+    return state;
+}
+
+// The flags of a saved game name one phase; the most advanced flag wins.
+EPlayPhase CPlayfield::PhaseFromSavedFlags(const PlayfieldSaveState& state) {
+    if (state.gameOver) {
+        return state.clearing ? EPlayPhase::GameOverSweep : EPlayPhase::GameOver;
+    }
+    if (state.clearing) {
+        return EPlayPhase::LifeLost;
+    }
+    if (state.rowBonusDone) {
+        return EPlayPhase::LevelDone;
+    }
+    if (state.levelFinished) {
+        return EPlayPhase::RowBonus;
+    }
+    if (state.fieldEmpty) {
+        return EPlayPhase::FieldCleared;
+    }
+    if (state.turnEndPending) {
+        return EPlayPhase::TurnEnding;
+    }
+    if (state.ready) {
+        return EPlayPhase::Aiming;
+    }
+    return EPlayPhase::Landed;
+}
+
+void CPlayfield::RestoreState(const PlayfieldSaveState& state) {
+    m_effects.Clear();
+    m_popUps.Clear();
+    m_board.RestoreState(state.board);
+    m_shot = state.shot;
+    m_current = state.current;
+    m_next = state.next;
+    m_chooser.SetState(state.chooser);
+    m_dropOffset = state.dropOffset;
+    m_phase = PhaseFromSavedFlags(state);
+    m_multicolorPending = state.multicolorPending;
+    m_shakeWarning = state.shakeWarning;
+    m_shakeTimer = 0.0f;
+    m_shakeSoundTimer = 0.0f;
+    m_movingDown = state.movingDown;
+    m_movePixelsLeft = state.movePixelsLeft;
+    m_moveTimer = state.moveTimer;
+    m_shotCount = state.shotCount;
+    m_moveNow = state.moveNow;
+    m_bonusValue = state.rowBonusValue;
+    m_sweepTimer = state.sweepTimer;
+    m_sweepCursor = state.sweepCursor;
+    m_skip = false;
+    m_clearCursor = CellPos{0, 0};
+    m_clearingStepTimer = 0.0f;
+    m_clearingSoundTimer = 1.0f;
+    m_clearingTimer = m_phase == EPlayPhase::GameOverSweep ? 0.5f : -1.0f;
+    ResetIdle();
+}

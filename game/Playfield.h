@@ -52,6 +52,38 @@ enum class EPlayPhase {
     GameOver,       // the sweep after the last life is done
 };
 
+// What a saved game keeps of the playfield (besides the player's progress and statistics):
+// the turn's flags as the saved game's layout names them, the shot, the coming balls, the
+// field moving down, the row bonus and the board.
+struct PlayfieldSaveState {
+    ShotState shot;
+    BallCell current;
+    BallCell next;
+    NextBallState chooser;
+    int32_t dropOffset = 0;
+    bool ready = false;
+    bool gameOver = false;
+    bool clearing = false;
+    bool multicolorPending = false;
+    bool shakeWarning = false;
+    bool turnEndPending = false;
+    bool popUpsActive = false;
+    bool secondParticlesActive = false;
+    bool levelFinished = false;
+    bool rowBonusDone = false;
+    bool fieldEmpty = false;
+    bool placed = false;
+    bool movingDown = false;
+    int32_t movePixelsLeft = 0;
+    float moveTimer = 0.0f;
+    int32_t shotCount = 0;
+    bool moveNow = false;
+    int32_t rowBonusValue = kFirstRowBonus;
+    float sweepTimer = 0.0f;
+    CellPos sweepCursor;
+    BoardSaveState board;
+};
+
 class CPlayfield {
 public:
     static constexpr float kStepLength = 1.0f / 150.0f;
@@ -103,6 +135,12 @@ public:
     // --- the field moving down and lives
     void StartMoveDown();
     void LoseLife();
+
+    // --- saved games
+    PlayfieldSaveState SaveState() const;
+    // Takes a saved playfield over. The idle countdown starts again; effects and pop-ups
+    // are cleared.
+    void RestoreState(const PlayfieldSaveState& state);
 
     // --- state
     CBoard& Board() { return m_board; }
@@ -158,6 +196,7 @@ private:
     void EndTurn();
     void UpdateLevelEnd(float dt, const PlayInput& input);
     void CountLanding(const LandingResult& landing);
+    static EPlayPhase PhaseFromSavedFlags(const PlayfieldSaveState& state);
     void UpdateIdle(float dt);
     void UpdateMoveDown(float dt);
     void UpdateShake(float dt);
