@@ -1,5 +1,6 @@
 #include "app/PreviewScreen.h"
 
+#include "AtlasRegions.h"
 #include "engine/Engine.h"
 #include "app/Globals.h"
 #include "core/Log.h"
@@ -17,10 +18,6 @@
 #include <string>
 
 namespace {
-// "texpack_face" is 256 x 256 texels; regions are given in texels.
-constexpr float kAtlasSize = 256.0f;
-constexpr float kCell = 32.0f;
-
 // The field can be aimed at down to this line; the launcher sits below it.
 constexpr float kCursorBottom = 370.0f;
 
@@ -34,8 +31,8 @@ constexpr float kBottomWidth = 320.0f;
 // The HUD.
 constexpr float kButtonY = 5.0f;
 constexpr float kButtonX[3] = {536.0f, 568.0f, 600.0f};           // pause, menu, exit
-constexpr float kButtonAtlasLeft[3] = {0.0f, 64.0f, 128.0f};
-constexpr float kButtonAtlasTop = 64.0f;
+constexpr float kButtonSize = static_cast<float>(Atlas::kButtonPause.width);
+const Atlas::Region* const kButtonRegion[3] = {&Atlas::kButtonPause, &Atlas::kButtonMenu, &Atlas::kButtonExit};
 constexpr float kTooltipX = 583.0f;
 constexpr float kLabelY = 425.0f;
 constexpr float kLevelLabelX = 583.0f;
@@ -46,32 +43,43 @@ constexpr float kScoreRight = 474.0f, kScoreY = 417.0f;
 // The art card and its slider.
 constexpr float kCardLeft = 80.0f, kCardTop = 56.0f, kCardWidth = 480.0f, kCardHeight = 306.0f;
 constexpr float kSliderX = 296.0f, kSliderY = 262.0f;
-constexpr float kSliderEnd = 10.0f;
+constexpr float kSliderEnd = static_cast<float>(Atlas::kSliderLeftStrip.width);
+constexpr float kSliderHeight = static_cast<float>(Atlas::kSliderMiddleStrip.height);
 constexpr float kSliderTrack = 230.0f;
-constexpr float kKnobSize = 24.0f;
+constexpr float kKnobSize = static_cast<float>(Atlas::kSliderKnobStrip.width);
+static_assert(Atlas::kSliderRightStrip.width == Atlas::kSliderLeftStrip.width, "the slider's ends are alike");
 
-float Texel(float texels) {
-    return texels / kAtlasSize;
-}
+// The launcher is sampled from half a texel inside its left and top edges, which keeps
+// the filter off the balls beside and above it in the atlas.
+constexpr float kLauncherInset = 0.5f;
 
-// A sprite showing a region of the atlas with frameCount frames side by side.
-void CutRegion(CSprite& sprite, float left, float top, float width, float height, int32_t frameCount) {
-    sprite.LoadRegion(g_texpackFace, width, height, Texel(left), Texel(top), Texel(left + width), Texel(top + height));
-    sprite.SetFrameGrid(frameCount, 1, Texel(width), Texel(height));
+// A sprite showing frame 0 of a region of "texpack_face", stepping through the region's
+// frame grid.
+void CutRegion(CSprite& sprite, const Atlas::Region& region) {
+    const Atlas::Uv uv = region.FrameUv(0);
+    sprite.LoadRegion(g_texpackFace, static_cast<float>(region.width), static_cast<float>(region.height), uv.left, uv.top,
+                      uv.right, uv.bottom);
+    sprite.SetFrameGrid(region.columns, region.Rows(), region.FrameU(), region.FrameV());
     sprite.SetBlend(true);
 }
 
-// A picture of its own; its frames are cut by frame size (0: one frame). A picture that
-// does not load keeps the size 0 x 0 and so draws nothing.
-bool LoadPicture(CSprite& sprite, const char* name, bool blend, float frameWidth = 0.0f, float frameHeight = 0.0f) {
+// A picture of its own. A picture that does not load keeps the size 0 x 0 and so draws
+// nothing.
+bool LoadPicture(CSprite& sprite, const char* name, bool blend) {
     if (!sprite.Load(name)) {
         CLog::Get().Write("CPreviewScreen::Init FAILED, picture: %s", name);
         return false;
     }
-    if (frameWidth > 0.0f) {
-        sprite.SetFrameSize(frameWidth, frameHeight);
-    }
     sprite.SetBlend(blend);
+    return true;
+}
+
+// A picture of its own cut into the frames of its region.
+bool LoadPicture(CSprite& sprite, const Atlas::Region& strip, bool blend) {
+    if (!LoadPicture(sprite, strip.texture, blend)) {
+        return false;
+    }
+    sprite.SetFrameSize(static_cast<float>(strip.width), static_cast<float>(strip.height));
     return true;
 }
 
@@ -114,41 +122,44 @@ void CPreviewScreen::LoadSceneSprites() {
     if (LoadPicture(m_studioMark, "qvt_logo", false)) {
         m_studioMark.SetSize(160.0f, 120.0f);
     }
-    LoadPicture(m_sliderLeft, "slider_left", true, kSliderEnd, 32.0f);
-    if (LoadPicture(m_sliderMiddle, "slider_middle", true, 32.0f, 32.0f)) {
-        m_sliderMiddle.SetSize(kSliderTrack, 32.0f);   // uniform across, so it stretches
+    LoadPicture(m_sliderLeft, Atlas::kSliderLeftStrip, true);
+    if (LoadPicture(m_sliderMiddle, Atlas::kSliderMiddleStrip, true)) {
+        m_sliderMiddle.SetSize(kSliderTrack, kSliderHeight);   // uniform across, so it stretches
     }
-    LoadPicture(m_sliderRight, "slider_right", true, kSliderEnd, 32.0f);
-    LoadPicture(m_sliderKnob, "slider_knob", true, kKnobSize, kKnobSize);
+    LoadPicture(m_sliderRight, Atlas::kSliderRightStrip, true);
+    LoadPicture(m_sliderKnob, Atlas::kSliderKnobStrip, true);
     m_background.SetPos(0.0f, 0.0f);
     m_frame.SetPos(kFrameX, kFrameY);
 }
 
 void CPreviewScreen::BuildPlayfieldSprites() {
-    // Colours 0..7 on the top row of the atlas, the power-ups and the stone (8..13) below.
+    // Each cell code's ball is a frame of the region its code belongs to.
     m_balls.Clear();
     for (int32_t code = 0; code < BallColour::CodeCount; ++code) {
-        const float left = static_cast<float>(BallAtlasLeft(code));
-        const float top = static_cast<float>(BallAtlasTop(code));
-        m_balls.AddRegion(g_texpackFace, kAtlasSize, kAtlasSize, kCell, kCell, Texel(left), Texel(top),
-                          Texel(left + kCell), Texel(top + kCell));
+        const Atlas::Region& region = BallInSpecialsRegion(code) ? Atlas::kSpecials : Atlas::kBalls;
+        const Atlas::Uv uv = region.FrameUv(BallAtlasFrame(code));
+        m_balls.AddRegion(g_texpackFace, static_cast<float>(region.textureWidth), static_cast<float>(region.textureHeight),
+                          static_cast<float>(region.width), static_cast<float>(region.height), uv.left, uv.top, uv.right,
+                          uv.bottom);
         m_balls.Get(code).SetBlend(true);
     }
     // The launcher turns about its centre, the pivot.
-    m_launcher.LoadRegion(g_texpackFace, 64.0f, 64.0f, 0.751953125f, 0.126953125f, 1.0f, 0.375f);
+    const Atlas::Region& launcher = Atlas::kLauncher;
+    const Atlas::Uv launcherUv = launcher.FrameUv(0);
+    m_launcher.LoadRegion(g_texpackFace, static_cast<float>(launcher.width), static_cast<float>(launcher.height),
+                          launcher.U(static_cast<float>(launcher.x) + kLauncherInset),
+                          launcher.V(static_cast<float>(launcher.y) + kLauncherInset), launcherUv.right, launcherUv.bottom);
     m_launcher.SetCentered();
     m_launcher.SetBlend(true);
     // Frame 0 the left arrow, frame 1 the right one.
-    CutRegion(m_arrow, 0.0f, 96.0f, kCell, kCell, 2);
+    CutRegion(m_arrow, Atlas::kArrows);
     // A soft glow, centred on the particle and added to what is below.
-    CutRegion(m_particle, 64.0f, 96.0f, 64.0f, 64.0f, 1);
+    CutRegion(m_particle, Atlas::kParticle);
     m_particle.SetSize(16.0f, 16.0f);
     m_particle.SetCentered();
     m_particle.SetBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    // Digits 0..9, five to a row.
-    m_digits.LoadRegion(g_texpackFace, kCell, kCell, 0.0f, Texel(160.0f), Texel(kCell), Texel(192.0f));
-    m_digits.SetFrameGrid(5, 2, Texel(kCell), Texel(kCell));
-    m_digits.SetBlend(true);
+    // Digits 0..9.
+    CutRegion(m_digits, Atlas::kDigits);
 
     m_sprites.balls = &m_balls;
     m_sprites.launcher = &m_launcher;
@@ -160,10 +171,10 @@ void CPreviewScreen::BuildPlayfieldSprites() {
 
 void CPreviewScreen::BuildHudSprites() {
     for (int32_t button = 0; button < kButtonCount; ++button) {
-        CutRegion(m_buttons[button], kButtonAtlasLeft[button], kButtonAtlasTop, kCell, kCell, 2);
+        CutRegion(m_buttons[button], *kButtonRegion[button]);
         m_buttons[button].SetPos(kButtonX[button], kButtonY);
     }
-    CutRegion(m_lifeIcon, 0.0f, 128.0f, kCell, kCell, 1);
+    CutRegion(m_lifeIcon, Atlas::kLife);
     m_lifeIcon.SetCentered();
     m_lifeIcon.SetPos(34.0f, 22.0f);
 }
@@ -311,11 +322,11 @@ void CPreviewScreen::PressButton(int32_t button) {
 }
 
 int32_t CPreviewScreen::ButtonAt(float x, float y) const {
-    if (y < kButtonY || y >= kButtonY + kCell) {
+    if (y < kButtonY || y >= kButtonY + kButtonSize) {
         return kNoButton;
     }
     for (int32_t button = 0; button < kButtonCount; ++button) {
-        if (x >= kButtonX[button] && x < kButtonX[button] + kCell) {
+        if (x >= kButtonX[button] && x < kButtonX[button] + kButtonSize) {
             return button;
         }
     }
@@ -323,7 +334,7 @@ int32_t CPreviewScreen::ButtonAt(float x, float y) const {
 }
 
 bool CPreviewScreen::IsOverSlider(float x, float y) const {
-    return x >= kSliderX && x < kSliderX + 2.0f * kSliderEnd + kSliderTrack && y >= kSliderY && y < kSliderY + 32.0f;
+    return x >= kSliderX && x < kSliderX + 2.0f * kSliderEnd + kSliderTrack && y >= kSliderY && y < kSliderY + kSliderHeight;
 }
 
 void CPreviewScreen::SetVolumeFromCursor(float x) {
@@ -477,6 +488,6 @@ void CPreviewScreen::RenderSlider(float x, float y, float fraction, bool hovered
     m_sliderRight.SetPos(x + kSliderEnd + kSliderTrack, y);
     m_sliderRight.Draw();
     m_sliderKnob.SetFrame(frame);
-    m_sliderKnob.SetPos(x + kSliderEnd + fraction * kSliderTrack - kKnobSize * 0.5f, y + (32.0f - kKnobSize) * 0.5f);
+    m_sliderKnob.SetPos(x + kSliderEnd + fraction * kSliderTrack - kKnobSize * 0.5f, y + (kSliderHeight - kKnobSize) * 0.5f);
     m_sliderKnob.Draw();
 }

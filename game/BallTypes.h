@@ -46,12 +46,13 @@ constexpr float kShortRowIndent = 16.0f;
 constexpr float kBoardOriginX = 160.0f;
 constexpr float kBoardOriginY = 32.0f;
 
-// Where a cell code's ball sits in "texpack_face" (texels; each ball 32 x 32): the
-// ordinary colours along the top row, the power-ups and the obstacle on the row below.
-constexpr int32_t BallAtlasLeft(int32_t colour) {
-    return 32 * (colour < BallColour::ColourCount ? colour : colour - BallColour::ColourCount);
+// A cell code's ball in the atlas (data/art/atlas.txt): the ordinary colours are the
+// frames of the region "balls" in code order, the power-ups and the obstacle (8..13) the
+// frames of the region "specials".
+constexpr bool BallInSpecialsRegion(int32_t colour) { return colour >= BallColour::ColourCount; }
+constexpr int32_t BallAtlasFrame(int32_t colour) {
+    return BallInSpecialsRegion(colour) ? colour - BallColour::ColourCount : colour;
 }
-constexpr int32_t BallAtlasTop(int32_t colour) { return colour < BallColour::ColourCount ? 0 : 32; }
 
 struct Vec3 {
     float x = 0.0f, y = 0.0f, z = 0.0f;

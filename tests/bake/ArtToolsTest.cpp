@@ -1,15 +1,21 @@
 // The baker's own tools: the supersampling painter, the picture encoders (checked with
 // the game's decoders), the font info layout, the parameter files and the atlas plan.
+#include "AtlasRegions.h"
+#include "game/BallTypes.h"
 #include "resources/FileManager.h"
 #include "resources/Image.h"
 #include "tests/support/TestFiles.h"
 #include "tools/bake/Art.h"
+#include "tools/bake/AtlasPlan.h"
 #include "tools/bake/FontLayout.h"
 #include "tools/bake/ImageWriters.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -252,45 +258,156 @@ TEST_F(ArtConfigFile, MissingOrBrokenValuesStopTheBakeNamingTheFile) {
     EXPECT_FALSE(CArtConfig().Load(m_temp / "none.txt"));
 }
 
-TEST(AtlasPlan, FixedRegionsSitWhereTheGameCutsThemAndNothingOverlaps) {
-    CArtConfig atlas;
-    ASSERT_TRUE(atlas.Load(std::string(PELLORA_SOURCE_DIR) + "/data/art/atlas.txt"));
-    // The places the game's code cuts from the shared texture.
-    const struct {
-        const char* name;
-        int x, y, width, height, frames;
-    } fixed[] = {
-        {"balls", 0, 0, 32, 32, 8},         {"specials", 0, 32, 32, 32, 6},    {"launcher", 192, 32, 64, 64, 1},
-        {"button_pause", 0, 64, 32, 32, 2}, {"button_menu", 64, 64, 32, 32, 2}, {"button_exit", 128, 64, 32, 32, 2},
-        {"particle", 64, 96, 64, 64, 1},    {"life", 0, 128, 32, 32, 1},
-    };
-    for (const auto& f : fixed) {
-        const AtlasRegion region = FindRegion(atlas, f.name);
-        EXPECT_EQ(region.x, f.x) << f.name;
-        EXPECT_EQ(region.y, f.y) << f.name;
-        EXPECT_EQ(region.width, f.width) << f.name;
-        EXPECT_EQ(region.height, f.height) << f.name;
-        EXPECT_EQ(region.frames, f.frames) << f.name;
+// Reads an atlas plan from atlas and texture list texts (each file in the fixture folder).
+class AtlasPlanFile : public ArtConfigFile {
+protected:
+    void Read(const std::string& atlasText, const std::string& texturesText = "texture face tga32 64 64\n") {
+        ASSERT_TRUE(m_textures.Load(WriteAs("textures.txt", texturesText)));
+        ASSERT_TRUE(m_atlas.Load(WriteAs("atlas.txt", atlasText)));
+        m_plan.Read(m_atlas, m_textures);
     }
-    // Every frame of every region inside the texture, and no texel claimed twice.
-    std::vector<std::string> owner(256 * 256);
-    for (const ArtRecord* record : atlas.All("region")) {
-        const AtlasRegion region = FindRegion(atlas, record->values[0]);
-        for (int frame = 0; frame < region.frames; ++frame) {
-            const int x0 = region.FrameX(frame);
-            const int y0 = region.FrameY(frame);
-            ASSERT_GE(x0, 0);
-            ASSERT_GE(y0, 0);
-            ASSERT_LE(x0 + region.width, 256) << record->values[0];
-            ASSERT_LE(y0 + region.height, 256) << record->values[0];
-            for (int y = y0; y < y0 + region.height; ++y) {
-                for (int x = x0; x < x0 + region.width; ++x) {
-                    std::string& slot = owner[static_cast<size_t>(y) * 256 + x];
-                    EXPECT_TRUE(slot.empty()) << record->values[0] << " overlaps " << slot << " at " << x << "," << y;
-                    if (!slot.empty()) {
-                        return;
+    std::string WriteAs(const std::string& name, const std::string& text) {
+        const std::string path = m_temp / name;
+        EXPECT_TRUE(WriteFileBytes(path, BytesOf(text)));
+        return path;
+    }
+    CArtConfig m_atlas;
+    CArtConfig m_textures;
+    CAtlasPlan m_plan;
+};
+
+TEST_F(AtlasPlanFile, RegionsBelongToTheTextureAboveThemWithItsSize) {
+    Read("texture face\n"
+         "region balls 0 0 16 16 4     # a row\n"
+         "region digits 0 16 8 8 10 5  # two rows of five\n"
+         "texture strip\n"
+         "region strip_frames 0 0 10 32 2\n",
+         "texture face tga32 64 64\ntexture strip tga32 20 32\n");
+    ASSERT_EQ(m_plan.Entries().size(), 3u);
+    const AtlasEntry& digits = m_plan.Entries()[1];
+    EXPECT_EQ(digits.name, "digits");
+    EXPECT_EQ(digits.texture, "face");
+    EXPECT_EQ(digits.textureWidth, 64);
+    EXPECT_EQ(digits.region.columns, 5);
+    EXPECT_EQ(digits.region.Rows(), 2);
+    EXPECT_EQ(digits.region.FrameX(7), 16);
+    EXPECT_EQ(digits.region.FrameY(7), 24);
+    EXPECT_EQ(m_plan.Entries()[0].region.columns, 4);
+    EXPECT_EQ(m_plan.Find("strip", "strip_frames").width, 10);
+    EXPECT_EQ(m_plan.Entries()[2].textureHeight, 32);
+    EXPECT_EXIT(m_plan.Find("face", "strip_frames"), ::testing::ExitedWithCode(1), "need 'region strip_frames");
+}
+
+TEST_F(AtlasPlanFile, BrokenPlansStopTheBakeNamingTheLine) {
+    const struct {
+        const char* what;
+        const char* atlas;
+        const char* message;
+    } cases[] = {
+        {"region first", "region a 0 0 8 8 1\n", "atlas.txt:1: a region before any 'texture"},
+        {"unknown texture", "texture other\nregion a 0 0 8 8 1\n", "atlas.txt:1: need 'texture <name>'"},
+        {"unknown record", "texture face\nsprite a 0 0 8 8 1\n", "atlas.txt:2: unknown record 'sprite'"},
+        {"too few values", "texture face\nregion a 0 0 8 8\n", "atlas.txt:2: need 'region"},
+        {"not a number", "texture face\nregion a 0 x 8 8 1\n", "atlas.txt:2: not a number"},
+        {"not whole", "texture face\nregion a 0 0.5 8 8 1\n", "atlas.txt:2: not a whole number"},
+        {"no frames", "texture face\nregion a 0 0 8 8 0\n", "atlas.txt:2: a region needs"},
+        {"upper case name", "texture face\nregion Balls 0 0 8 8 1\n", "atlas.txt:2: a region name"},
+        {"doubled joint", "texture face\nregion a__b 0 0 8 8 1\n", "atlas.txt:2: a region name"},
+        {"name twice", "texture face\nregion a 0 0 8 8 1\nregion a 8 0 8 8 1\n", "atlas.txt:3: the region name 'a' is used twice"},
+        {"past the right", "texture face\nregion a 40 0 8 8 4\n", "atlas.txt:2: the frames of 'a' run outside face"},
+        {"past the bottom", "texture face\nregion a 0 50 8 8 8 4\n", "atlas.txt:2: the frames of 'a' run outside face"},
+        {"left of it", "texture face\nregion a -8 0 8 8 1\n", "atlas.txt:2: the frames of 'a' run outside face"},
+        {"empty", "texture face\n", "atlas.txt: no region"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EXIT(Read(c.atlas), ::testing::ExitedWithCode(1), c.message);
+    }
+    // A region that just fills its texture is fine.
+    Read("texture face\nregion a 0 48 8 8 16 8\n");
+    EXPECT_EQ(m_plan.Entries().size(), 1u);
+}
+
+TEST_F(AtlasPlanFile, TheTableNamesEachRegionOnceInFileOrder) {
+    EXPECT_EQ(AtlasConstantName("balls"), "kBalls");
+    EXPECT_EQ(AtlasConstantName("button_pause"), "kButtonPause");
+    EXPECT_EQ(AtlasConstantName("slider_left_strip"), "kSliderLeftStrip");
+    EXPECT_EQ(AtlasConstantName("row2_x"), "kRow2X");
+    Read("texture face\nregion digits 0 16 8 8 10 5\nregion button_pause 0 0 16 16 2\n");
+    const std::string text = AtlasHeaderText(m_plan);
+    EXPECT_NE(text.find("inline constexpr Region kDigits{\"digits\", \"face\", 64, 64, 0, 16, 8, 8, 10, 5};\n"
+                        "inline constexpr Region kButtonPause{\"button_pause\", \"face\", 64, 64, 0, 0, 16, 16, 2, 2};\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("kAllRegions[] = {\n    kDigits,\n    kButtonPause};"), std::string::npos) << text;
+    EXPECT_EQ(text, AtlasHeaderText(m_plan));
+}
+
+// The game's table (generated into this build) is the plan of data/art/atlas.txt, region
+// for region, so a stale table fails here.
+TEST(AtlasTable, MatchesThePlanOfTheDataFolder) {
+    CArtConfig atlas;
+    CArtConfig textures;
+    ASSERT_TRUE(atlas.Load(std::string(PELLORA_SOURCE_DIR) + "/data/art/atlas.txt"));
+    ASSERT_TRUE(textures.Load(std::string(PELLORA_SOURCE_DIR) + "/data/art/textures.txt"));
+    CAtlasPlan plan;
+    plan.Read(atlas, textures);
+    ASSERT_EQ(std::size(Atlas::kAllRegions), plan.Entries().size());
+    for (size_t i = 0; i < plan.Entries().size(); ++i) {
+        const AtlasEntry& entry = plan.Entries()[i];
+        const Atlas::Region& table = Atlas::kAllRegions[i];
+        SCOPED_TRACE(entry.name);
+        EXPECT_EQ(table.name, entry.name);
+        EXPECT_EQ(table.texture, entry.texture);
+        EXPECT_EQ(table.textureWidth, entry.textureWidth);
+        EXPECT_EQ(table.textureHeight, entry.textureHeight);
+        EXPECT_EQ(table.x, entry.region.x);
+        EXPECT_EQ(table.y, entry.region.y);
+        EXPECT_EQ(table.width, entry.region.width);
+        EXPECT_EQ(table.height, entry.region.height);
+        EXPECT_EQ(table.frames, entry.region.frames);
+        EXPECT_EQ(table.columns, entry.region.columns);
+    }
+}
+
+TEST(AtlasTable, FrameCoordinatesFollowTheGrid) {
+    constexpr Atlas::Region digits{"digits", "face", 256, 128, 0, 64, 32, 32, 10, 5};
+    static_assert(digits.Rows() == 2);
+    const Atlas::Uv seventh = digits.FrameUv(7);
+    EXPECT_FLOAT_EQ(seventh.left, 64.0f / 256.0f);
+    EXPECT_FLOAT_EQ(seventh.top, 96.0f / 128.0f);
+    EXPECT_FLOAT_EQ(seventh.right, 96.0f / 256.0f);
+    EXPECT_FLOAT_EQ(seventh.bottom, 128.0f / 128.0f);
+    EXPECT_FLOAT_EQ(digits.FrameU(), 0.125f);
+    EXPECT_FLOAT_EQ(digits.FrameV(), 0.25f);
+    EXPECT_FLOAT_EQ(digits.U(16.5f), 16.5f / 256.0f);
+}
+
+TEST(AtlasTable, EveryBallCodeHasAFrameOfItsRegion) {
+    for (int32_t code = 0; code < BallColour::CodeCount; ++code) {
+        const Atlas::Region& region = BallInSpecialsRegion(code) ? Atlas::kSpecials : Atlas::kBalls;
+        EXPECT_LT(BallAtlasFrame(code), region.frames) << code;
+        EXPECT_GE(BallAtlasFrame(code), 0) << code;
+    }
+    EXPECT_EQ(Atlas::kBalls.frames, BallColour::ColourCount);
+    EXPECT_EQ(Atlas::kSpecials.frames, BallColour::CodeCount - BallColour::ColourCount);
+}
+
+TEST(AtlasTable, NoTexelIsClaimedTwice) {
+    for (const Atlas::Region& region : Atlas::kAllRegions) {
+        std::vector<std::string> owner(static_cast<size_t>(region.textureWidth) * region.textureHeight);
+        for (const Atlas::Region& other : Atlas::kAllRegions) {
+            if (std::string(other.texture) != region.texture) {
+                continue;
+            }
+            for (int32_t frame = 0; frame < other.frames; ++frame) {
+                for (int32_t y = other.FrameY(frame); y < other.FrameY(frame) + other.height; ++y) {
+                    for (int32_t x = other.FrameX(frame); x < other.FrameX(frame) + other.width; ++x) {
+                        ASSERT_TRUE(x >= 0 && y >= 0 && x < region.textureWidth && y < region.textureHeight) << other.name;
+                        std::string& slot = owner[static_cast<size_t>(y) * region.textureWidth + x];
+                        ASSERT_TRUE(slot.empty()) << other.name << " overlaps " << slot << " at " << x << "," << y;
+                        slot = other.name;
                     }
-                    slot = record->values[0];
                 }
             }
         }

@@ -3,6 +3,8 @@
 // image loader at its size, the font info files describe the font textures truthfully,
 // the bake is repeatable byte for byte, and the CRC header matches the archives.
 #include "ArchiveCrc.h"
+#include "AtlasRegions.h"
+#include "game/BallTypes.h"
 #include "resources/Crc32.h"
 #include "resources/FileManager.h"
 #include "resources/FileSystemZip.h"
@@ -132,17 +134,18 @@ TEST_F(BakedData, BallsAreRoundAndTheirColoursStayApart) {
     const CImage atlas = Load("texpack_face");
     ASSERT_EQ(atlas.bytesPerPixel, 4);
     std::vector<std::array<float, 3>> means;
-    for (int code = 0; code < 14; ++code) {
+    for (int32_t code = 0; code < BallColour::CodeCount; ++code) {
         SCOPED_TRACE(code);
-        const int x0 = code < 8 ? 32 * code : 32 * (code - 8);
-        const int y0 = code < 8 ? 0 : 32;
+        const Atlas::Region& region = BallInSpecialsRegion(code) ? Atlas::kSpecials : Atlas::kBalls;
+        const int x0 = region.FrameX(BallAtlasFrame(code));
+        const int y0 = region.FrameY(BallAtlasFrame(code));
         // Corners stay clear (round sprites), the centre is solid.
         EXPECT_EQ(AlphaAt(atlas, x0, y0), 0);
         EXPECT_EQ(AlphaAt(atlas, x0 + 31, y0), 0);
         EXPECT_EQ(AlphaAt(atlas, x0, y0 + 31), 0);
         EXPECT_EQ(AlphaAt(atlas, x0 + 31, y0 + 31), 0);
         EXPECT_EQ(AlphaAt(atlas, x0 + 16, y0 + 20), 255);
-        if (code < 8) {
+        if (BallColour::IsOrdinary(code)) {
             std::array<float, 3> sum = {0.0f, 0.0f, 0.0f};
             int count = 0;
             for (int y = 6; y < 27; ++y) {
@@ -171,9 +174,10 @@ TEST_F(BakedData, AtlasEffectsAndIconsSitWhereTheGameCutsThem) {
     const CImage atlas = Load("texpack_face");
     ASSERT_EQ(atlas.bytesPerPixel, 4);
     // The particle is white wherever it shows, so the game's tint decides its colour.
+    const Atlas::Region& particle = Atlas::kParticle;
     int visible = 0;
-    for (int y = 96; y < 160; ++y) {
-        for (int x = 64; x < 128; ++x) {
+    for (int y = particle.y; y < particle.y + particle.height; ++y) {
+        for (int x = particle.x; x < particle.x + particle.width; ++x) {
             if (AlphaAt(atlas, x, y) > 8) {
                 ++visible;
                 const uint8_t* p = PixelAt(atlas, x, y);
@@ -184,10 +188,11 @@ TEST_F(BakedData, AtlasEffectsAndIconsSitWhereTheGameCutsThem) {
     EXPECT_GT(visible, 1000);
     // The launcher points up from its centre: its top is near the top of its square and
     // centred on the pivot column.
+    const Atlas::Region& launcher = Atlas::kLauncher;
     int top = -1;
     int left = 0, right = 0;
-    for (int y = 32; y < 96 && top < 0; ++y) {
-        for (int x = 192; x < 256; ++x) {
+    for (int y = launcher.y; y < launcher.y + launcher.height && top < 0; ++y) {
+        for (int x = launcher.x; x < launcher.x + launcher.width; ++x) {
             if (AlphaAt(atlas, x, y) > 128) {
                 if (top < 0) {
                     top = y;
@@ -198,13 +203,17 @@ TEST_F(BakedData, AtlasEffectsAndIconsSitWhereTheGameCutsThem) {
         }
     }
     ASSERT_GE(top, 0);
-    EXPECT_LT(top - 32, 8);
-    EXPECT_NEAR((left + right) / 2.0, 224.0, 1.5);
+    EXPECT_LT(top - launcher.y, 8);
+    EXPECT_NEAR((left + right) / 2.0, launcher.x + launcher.width / 2.0, 1.5);
     // Buttons and their hover frames, and the life icon, are all drawn.
-    for (const int x : {0, 32, 64, 96, 128, 160}) {
-        EXPECT_EQ(AlphaAt(atlas, x + 16, 64 + 16), 255) << "button at " << x;
+    for (const Atlas::Region* button : {&Atlas::kButtonPause, &Atlas::kButtonMenu, &Atlas::kButtonExit}) {
+        for (int32_t frame = 0; frame < button->frames; ++frame) {
+            EXPECT_EQ(AlphaAt(atlas, button->FrameX(frame) + button->width / 2, button->FrameY(frame) + button->height / 2), 255)
+                << button->name << " frame " << frame;
+        }
     }
-    EXPECT_GT(AlphaAt(atlas, 16, 128 + 16), 200);
+    const Atlas::Region& life = Atlas::kLife;
+    EXPECT_GT(AlphaAt(atlas, life.x + life.width / 2, life.y + life.height / 2), 200);
 }
 
 TEST_F(BakedData, CursorTipIsTheTopLeftPixel) {
@@ -343,7 +352,12 @@ TEST(BakedArchives, TwoBakesGiveIdenticalBytes) {
                                     "\" \"" + (run / "ArchiveCrc.h").string() + "\" > /dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
-    for (const char* name : {"gfx.nuf", "sound.nuf", "levels.nuf", "ArchiveCrc.h"}) {
+    for (const fs::path& run : runs) {
+        const std::string command = std::string("\"") + PELLORA_BAKE_EXE + "\" --atlas-header \"" + PELLORA_SOURCE_DIR + "\" \"" +
+                                    (run / "AtlasRegions.h").string() + "\"";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    for (const char* name : {"gfx.nuf", "sound.nuf", "levels.nuf", "ArchiveCrc.h", "AtlasRegions.h"}) {
         const std::vector<uint8_t> first = ReadFileBytes((runs[0] / name).string());
         ASSERT_FALSE(first.empty()) << name;
         EXPECT_TRUE(first == ReadFileBytes((runs[1] / name).string())) << name << " differs between two bakes";
@@ -352,5 +366,8 @@ TEST(BakedArchives, TwoBakesGiveIdenticalBytes) {
     for (const char* name : {"gfx.nuf", "sound.nuf", "levels.nuf"}) {
         EXPECT_TRUE(ReadFileBytes((runs[0] / name).string()) == ReadFileBytes(kDataDir + "/" + name)) << name << " is stale";
     }
+    EXPECT_TRUE(ReadFileBytes((runs[0] / "AtlasRegions.h").string()) ==
+                ReadFileBytes(std::string(PELLORA_BUILD_DIR) + "/generated/AtlasRegions.h"))
+        << "the build's atlas region table is stale";
 }
 }  // namespace

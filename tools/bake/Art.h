@@ -2,6 +2,7 @@
 // The painters of the baked pictures. Each draws one picture (or one atlas cell) into a
 // canvas from the parameters of data/art; BakeGraphics puts them together.
 #include "tools/bake/ArtConfig.h"
+#include "tools/bake/AtlasPlan.h"
 #include "tools/bake/GlyphRaster.h"
 #include "tools/bake/Raster.h"
 
@@ -10,19 +11,12 @@
 struct ArtSources {
     CArtConfig textures;
     CArtConfig atlas;
+    CAtlasPlan plan;   // read from atlas and textures
     CArtConfig balls;
     CArtConfig scene;
     CGlyphFace bold;
     CGlyphFace regular;
 };
-
-// One region of the atlas: frame f lies at (x + (f mod columns) w, y + (f div columns) h).
-struct AtlasRegion {
-    int x = 0, y = 0, width = 0, height = 0, frames = 1, columns = 1;
-    int FrameX(int frame) const { return x + (frame % columns) * width; }
-    int FrameY(int frame) const { return y + (frame / columns) * height; }
-};
-AtlasRegion FindRegion(const CArtConfig& atlas, const std::string& name);
 
 // Cells of "texpack_face" (each canvas is exactly one frame).
 CCanvas PaintBall(const ArtSources& art, int colour);
@@ -39,7 +33,7 @@ CCanvas PaintSliderMiddle(const ArtSources& art, bool hovered);
 CCanvas PaintSliderKnob(const ArtSources& art, bool hovered);
 
 // Whole pictures.
-CCanvas PaintAtlas(const ArtSources& art);
+CCanvas PaintAtlas(const ArtSources& art, int width, int height);
 CCanvas PaintBackground(const ArtSources& art, int width, int height);
 CCanvas PaintFrame(const ArtSources& art, int width, int height);
 CCanvas PaintBorderBar(const ArtSources& art, int width, int height);
@@ -48,8 +42,9 @@ CCanvas PaintDarkPanel(const ArtSources& art, int width, int height);
 CCanvas PaintTitleLogo(const ArtSources& art, int width, int height);
 CCanvas PaintStudioLogo(const ArtSources& art, int width, int height);
 CCanvas PaintMouseCursor(const ArtSources& art, int width, int height);
-// Two frames side by side: normal, hovered.
-CCanvas PaintSliderStrip(const ArtSources& art, const std::string& piece);
+// The picture of a slider piece: its two frames (normal, hovered) in the region
+// "<piece>_strip" of the picture.
+CCanvas PaintSliderStrip(const ArtSources& art, const std::string& piece, int width, int height);
 
 // Helpers shared by the painters.
 // Draws a text mask with a fill paint, an outline of the given width and an optional

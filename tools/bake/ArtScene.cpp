@@ -33,81 +33,63 @@ void DrawRivet(CCanvas& canvas, float x, float y, float r, const Rgba& metal) {
 }
 }  // namespace
 
-AtlasRegion FindRegion(const CArtConfig& atlas, const std::string& name) {
-    const ArtRecord* record = atlas.Find("region", name);
-    if (record == nullptr || record->values.size() < 6) {
-        BakeFail(atlas.Path() + ": need 'region " + name + " <x> <y> <w> <h> <frames> [columns]'");
-    }
-    const std::string where = atlas.Path() + ":" + std::to_string(record->line);
-    AtlasRegion region;
-    region.x = static_cast<int>(ParseNumber(record->values[1], where));
-    region.y = static_cast<int>(ParseNumber(record->values[2], where));
-    region.width = static_cast<int>(ParseNumber(record->values[3], where));
-    region.height = static_cast<int>(ParseNumber(record->values[4], where));
-    region.frames = static_cast<int>(ParseNumber(record->values[5], where));
-    region.columns = record->values.size() > 6 ? static_cast<int>(ParseNumber(record->values[6], where)) : region.frames;
-    if (region.columns <= 0 || region.frames <= 0) {
-        BakeFail(where + ": a region needs at least one frame and column");
-    }
-    return region;
-}
-
-CCanvas PaintAtlas(const ArtSources& art) {
-    CCanvas atlas(256, 256);
-    const AtlasRegion balls = FindRegion(art.atlas, "balls");
+CCanvas PaintAtlas(const ArtSources& art, int width, int height) {
+    const char* const texture = "texpack_face";
+    const CAtlasPlan& plan = art.plan;
+    CCanvas atlas(width, height);
+    const AtlasRegion& balls = plan.Find(texture, "balls");
     for (int colour = 0; colour < balls.frames; ++colour) {
         PutRegion(atlas, balls, colour, PaintBall(art, colour));
     }
-    const AtlasRegion specials = FindRegion(art.atlas, "specials");
+    const AtlasRegion& specials = plan.Find(texture, "specials");
     for (int i = 0; i < specials.frames; ++i) {
         PutRegion(atlas, specials, i, PaintSpecial(art, 8 + i));
     }
-    PutRegion(atlas, FindRegion(art.atlas, "launcher"), 0, PaintLauncher(art));
+    PutRegion(atlas, plan.Find(texture, "launcher"), 0, PaintLauncher(art));
     const char* icons[] = {"pause", "menu", "exit"};
     for (const char* icon : icons) {
-        const AtlasRegion button = FindRegion(art.atlas, std::string("button_") + icon);
+        const AtlasRegion& button = plan.Find(texture, std::string("button_") + icon);
         PutRegion(atlas, button, 0, PaintHudButton(art, icon, false));
         PutRegion(atlas, button, 1, PaintHudButton(art, icon, true));
     }
-    PutRegion(atlas, FindRegion(art.atlas, "arrow_left"), 0, PaintArrowEffect(art, true));
-    PutRegion(atlas, FindRegion(art.atlas, "arrow_right"), 0, PaintArrowEffect(art, false));
-    const AtlasRegion particle = FindRegion(art.atlas, "particle");
+    const AtlasRegion& arrows = plan.Find(texture, "arrows");
+    PutRegion(atlas, arrows, 0, PaintArrowEffect(art, true));
+    PutRegion(atlas, arrows, 1, PaintArrowEffect(art, false));
+    const AtlasRegion& particle = plan.Find(texture, "particle");
     PutRegion(atlas, particle, 0, PaintParticle(particle.width));
-    PutRegion(atlas, FindRegion(art.atlas, "life"), 0, PaintLifeIcon(art));
-    const AtlasRegion sparkle = FindRegion(art.atlas, "sparkle");
+    PutRegion(atlas, plan.Find(texture, "life"), 0, PaintLifeIcon(art));
+    const AtlasRegion& sparkle = plan.Find(texture, "sparkle");
     PutRegion(atlas, sparkle, 0, PaintSparkle(sparkle.width));
-    const AtlasRegion digits = FindRegion(art.atlas, "digits");
+    const AtlasRegion& digits = plan.Find(texture, "digits");
     for (int digit = 0; digit < digits.frames; ++digit) {
         PutRegion(atlas, digits, digit, PaintDigit(art, digit));
     }
     for (int hovered = 0; hovered < 2; ++hovered) {
-        PutRegion(atlas, FindRegion(art.atlas, "slider_left"), hovered, PaintSliderEnd(art, true, hovered != 0));
-        PutRegion(atlas, FindRegion(art.atlas, "slider_right"), hovered, PaintSliderEnd(art, false, hovered != 0));
-        PutRegion(atlas, FindRegion(art.atlas, "slider_middle"), hovered, PaintSliderMiddle(art, hovered != 0));
-        PutRegion(atlas, FindRegion(art.atlas, "slider_knob"), hovered, PaintSliderKnob(art, hovered != 0));
+        PutRegion(atlas, plan.Find(texture, "slider_left"), hovered, PaintSliderEnd(art, true, hovered != 0));
+        PutRegion(atlas, plan.Find(texture, "slider_right"), hovered, PaintSliderEnd(art, false, hovered != 0));
+        PutRegion(atlas, plan.Find(texture, "slider_middle"), hovered, PaintSliderMiddle(art, hovered != 0));
+        PutRegion(atlas, plan.Find(texture, "slider_knob"), hovered, PaintSliderKnob(art, hovered != 0));
     }
     return atlas;
 }
 
-CCanvas PaintSliderStrip(const ArtSources& art, const std::string& piece) {
-    CCanvas frames[2] = {CCanvas(1, 1), CCanvas(1, 1)};
+CCanvas PaintSliderStrip(const ArtSources& art, const std::string& piece, int width, int height) {
+    const AtlasRegion& strip = art.plan.Find(piece, piece + "_strip");
+    CCanvas canvas(width, height);
     for (int hovered = 0; hovered < 2; ++hovered) {
         if (piece == "slider_left") {
-            frames[hovered] = PaintSliderEnd(art, true, hovered != 0);
+            PutRegion(canvas, strip, hovered, PaintSliderEnd(art, true, hovered != 0));
         } else if (piece == "slider_right") {
-            frames[hovered] = PaintSliderEnd(art, false, hovered != 0);
+            PutRegion(canvas, strip, hovered, PaintSliderEnd(art, false, hovered != 0));
         } else if (piece == "slider_middle") {
-            frames[hovered] = PaintSliderMiddle(art, hovered != 0);
+            PutRegion(canvas, strip, hovered, PaintSliderMiddle(art, hovered != 0));
         } else if (piece == "slider_knob") {
-            frames[hovered] = PaintSliderKnob(art, hovered != 0);
+            PutRegion(canvas, strip, hovered, PaintSliderKnob(art, hovered != 0));
         } else {
             BakeFail("unknown slider piece " + piece);
         }
     }
-    CCanvas strip(frames[0].Width() * 2, frames[0].Height());
-    strip.Draw(frames[0], 0, 0);
-    strip.Draw(frames[1], frames[0].Width(), 0);
-    return strip;
+    return canvas;
 }
 
 CCanvas PaintBackground(const ArtSources& art, int width, int height) {

@@ -20,7 +20,7 @@ void OpenFace(CGlyphFace& face, const char* fileName) {
 
 CCanvas PaintTexture(const ArtSources& art, const std::string& name, int width, int height) {
     if (name == "texpack_face") {
-        return PaintAtlas(art);
+        return PaintAtlas(art, width, height);
     }
     if (name == "bakgrund") {
         return PaintBackground(art, width, height);
@@ -47,7 +47,7 @@ CCanvas PaintTexture(const ArtSources& art, const std::string& name, int width, 
         return PaintMouseCursor(art, width, height);
     }
     if (name.rfind("slider_", 0) == 0) {
-        return PaintSliderStrip(art, name);
+        return PaintSliderStrip(art, name, width, height);
     }
     BakeFail("data/art/textures.txt names '" + name + "', which no painter makes");
 }
@@ -59,6 +59,7 @@ BakedFiles BakeGraphics(const BakeContext& context) {
     LoadConfig(art.atlas, context, "atlas.txt");
     LoadConfig(art.balls, context, "balls.txt");
     LoadConfig(art.scene, context, "scene.txt");
+    art.plan.Read(art.atlas, art.textures);
     OpenFace(art.bold, "DejaVuSans-Bold.ttf");
     OpenFace(art.regular, "DejaVuSans.ttf");
     const int quality = static_cast<int>(art.textures.Number("jpeg_quality"));

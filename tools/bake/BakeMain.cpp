@@ -1,8 +1,12 @@
 // pellora-bake <source-root> <data-folder> <crc-header>
 // Generates every data file, packs gfx.nuf, sound.nuf and levels.nuf into the data
 // folder and writes the header with the archives' CRC values for the start-up check.
+// pellora-bake --atlas-header <source-root> <header>
+// Writes the table of the atlas regions (AtlasRegions.h) from data/art/atlas.txt, the
+// plan the bake paints the atlas from.
 // Files are rewritten only when their bytes change, so an unchanged bake rebuilds nothing.
 #include "resources/Crc32.h"
+#include "tools/bake/AtlasPlan.h"
 #include "tools/bake/Bake.h"
 #include "tools/bake/ZipWriter.h"
 
@@ -57,11 +61,27 @@ bool HasUniqueNames(const BakedFiles& files, const char* archive) {
 void Append(BakedFiles& to, BakedFiles from) {
     std::move(from.begin(), from.end(), std::back_inserter(to));
 }
+
+int WriteAtlasHeader(const std::string& sourceRoot, const std::string& headerPath) {
+    CArtConfig atlas;
+    CArtConfig textures;
+    if (!atlas.Load(sourceRoot + "/data/art/atlas.txt") || !textures.Load(sourceRoot + "/data/art/textures.txt")) {
+        return 1;
+    }
+    CAtlasPlan plan;
+    plan.Read(atlas, textures);
+    const std::string text = AtlasHeaderText(plan);
+    return WriteIfChanged(headerPath, std::vector<uint8_t>(text.begin(), text.end())) ? 0 : 1;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--atlas-header") {
+        return WriteAtlasHeader(argv[2], argv[3]);
+    }
     if (argc != 4) {
-        std::fprintf(stderr, "usage: pellora-bake <source-root> <data-folder> <crc-header>\n");
+        std::fprintf(stderr, "usage: pellora-bake <source-root> <data-folder> <crc-header>\n"
+                             "       pellora-bake --atlas-header <source-root> <header>\n");
         return 2;
     }
     BakeContext context;

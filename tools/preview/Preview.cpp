@@ -3,16 +3,21 @@
 // checkerboard, a mock game scene laid out with the field geometry of the game, and a
 // mock menu. The scene is drawn the way the game draws (straight alpha blending, the
 // proportional font layout of the font info files), so what looks right here looks
-// right in the game.
+// right in the game. The archive, the pictures and the font info files are read with the
+// game's own readers; the sprites are cut with the game's atlas region table.
+#include "AtlasRegions.h"
+#include "core/Log.h"
 #include "game/BallTypes.h"
+#include "resources/FileManager.h"
+#include "resources/FileSystemZip.h"
+#include "resources/FontInfo.h"
+#include "resources/Image.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <iterator>
-#include <jpeglib.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,80 +35,20 @@ struct Colour {
     float r = 1.0f, g = 1.0f, b = 1.0f, a = 1.0f;
 };
 
-uint32_t Read32(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-uint16_t Read16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::map<std::string, std::vector<uint8_t>> ReadStoredZip(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::map<std::string, std::vector<uint8_t>> files;
-    size_t at = 0;
-    while (at + 30 <= bytes.size() && Read32(&bytes[at]) == 0x04034B50u) {
-        const uint32_t size = Read32(&bytes[at + 18]);
-        const uint16_t nameLength = Read16(&bytes[at + 26]);
-        const uint16_t extraLength = Read16(&bytes[at + 28]);
-        const std::string name(reinterpret_cast<const char*>(&bytes[at + 30]), nameLength);
-        const size_t data = at + 30 + nameLength + extraLength;
-        files[name] = std::vector<uint8_t>(bytes.begin() + static_cast<long>(data), bytes.begin() + static_cast<long>(data + size));
-        at = data + size;
-    }
-    return files;
-}
-
-bool DecodeTga(const std::vector<uint8_t>& file, Image& image) {
-    if (file.size() < 18 || file[2] != 2 || (file[16] != 24 && file[16] != 32)) {
-        return false;
-    }
-    image.width = Read16(&file[12]);
-    image.height = Read16(&file[14]);
-    const int bpp = file[16] / 8;
-    const bool topFirst = (file[17] & 0x20) != 0;
+// The picture as straight-alpha floats.
+Image FromLoaded(const CImage& loaded) {
+    Image image;
+    image.width = loaded.width;
+    image.height = loaded.height;
     image.rgba.assign(static_cast<size_t>(image.width) * image.height * 4, 1.0f);
-    const uint8_t* p = &file[18 + file[0]];
-    for (int row = 0; row < image.height; ++row) {
-        const int y = topFirst ? row : image.height - 1 - row;
-        for (int x = 0; x < image.width; ++x, p += bpp) {
-            float* d = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
-            d[0] = p[2] / 255.0f;
-            d[1] = p[1] / 255.0f;
-            d[2] = p[0] / 255.0f;
-            d[3] = bpp == 4 ? p[3] / 255.0f : 1.0f;
+    const size_t pixels = static_cast<size_t>(image.width) * image.height;
+    for (size_t i = 0; i < pixels; ++i) {
+        const uint8_t* p = &loaded.pixels[i * loaded.bytesPerPixel];
+        for (int c = 0; c < loaded.bytesPerPixel; ++c) {
+            image.rgba[i * 4 + c] = p[c] / 255.0f;
         }
     }
-    return true;
-}
-
-bool DecodeJpeg(const std::vector<uint8_t>& file, Image& image) {
-    jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    image.width = static_cast<int>(info.output_width);
-    image.height = static_cast<int>(info.output_height);
-    image.rgba.assign(static_cast<size_t>(image.width) * image.height * 4, 1.0f);
-    std::vector<uint8_t> row(static_cast<size_t>(image.width) * 3);
-    while (info.output_scanline < info.output_height) {
-        const int y = static_cast<int>(info.output_scanline);
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_read_scanlines(&info, rows, 1);
-        for (int x = 0; x < image.width; ++x) {
-            float* d = &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4];
-            d[0] = row[x * 3] / 255.0f;
-            d[1] = row[x * 3 + 1] / 255.0f;
-            d[2] = row[x * 3 + 2] / 255.0f;
-        }
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return true;
+    return image;
 }
 
 void Sample(const Image& image, float u, float v, float out[4]) {
@@ -179,32 +124,52 @@ void DrawImage(Image& target, const Image& texture, float x, float y, const Colo
     DrawQuad(target, texture, 0, 0, 1, 1, x, y, static_cast<float>(texture.width), static_cast<float>(texture.height), tint);
 }
 
-void DrawRegion(Image& target, const Image& texture, int rx, int ry, int rw, int rh, float x, float y, float w, float h,
-                const Colour& tint = Colour(), float angle = 0.0f, float px = 0.0f, float py = 0.0f) {
-    DrawQuad(target, texture, static_cast<float>(rx) / texture.width, static_cast<float>(ry) / texture.height,
-             static_cast<float>(rx + rw) / texture.width, static_cast<float>(ry + rh) / texture.height, x, y, w, h, tint, angle, px, py);
+using Textures = std::map<std::string, Image>;
+
+// Draws one frame of an atlas region from its texture.
+void DrawRegion(Image& target, const Textures& textures, const Atlas::Region& region, int frame, float x, float y, float w,
+                float h, const Colour& tint = Colour(), float angle = 0.0f, float px = 0.0f, float py = 0.0f) {
+    const auto texture = textures.find(region.texture);
+    if (texture == textures.end()) {
+        return;
+    }
+    const Atlas::Uv uv = region.FrameUv(frame);
+    DrawQuad(target, texture->second, uv.left, uv.top, uv.right, uv.bottom, x, y, w, h, tint, angle, px, py);
+}
+
+// A ball of the field or the launcher by its cell code.
+void DrawBall(Image& target, const Textures& textures, int32_t code, float x, float y) {
+    const Atlas::Region& region = BallInSpecialsRegion(code) ? Atlas::kSpecials : Atlas::kBalls;
+    DrawRegion(target, textures, region, BallAtlasFrame(code), x, y, static_cast<float>(region.width),
+               static_cast<float>(region.height));
 }
 
 struct Font {
     const Image* texture = nullptr;
     int cellWidth = 32;
-    int16_t info[256][4] = {};
+    std::vector<FontGlyphInfo> glyphs = std::vector<FontGlyphInfo>(kFontInfoGlyphs);
 };
 
-Font MakeFont(const Image& texture, const std::vector<uint8_t>& info, int cellWidth) {
-    Font font;
-    font.texture = &texture;
+// A font of the archive: its texture and its font info file; false when either is missing
+// or the info file is damaged.
+bool LoadFont(const Textures& textures, const char* texture, const char* infoFile, int cellWidth, Font& font) {
+    const auto image = textures.find(texture);
+    std::vector<uint8_t> bytes;
+    if (image == textures.end() || !CFileManager::Get().LoadWholeFile(infoFile, bytes) || !DecodeFontInfo(bytes, font.glyphs)) {
+        std::fprintf(stderr, "pellora-preview: no font %s with %s\n", texture, infoFile);
+        return false;
+    }
+    font.texture = &image->second;
     font.cellWidth = cellWidth;
-    std::memcpy(font.info, info.data(), std::min<size_t>(info.size(), sizeof(font.info)));
-    return font;
+    return true;
 }
 
 int Measure(const Font& font, const char* text, int charWidth) {
     const float scale = static_cast<float>(charWidth) / font.cellWidth;
     int pen = 0;
     for (const char* p = text; *p != 0; ++p) {
-        const int16_t* e = font.info[static_cast<uint8_t>(*p)];
-        pen += static_cast<int>((e[1] + e[2] + e[3]) * scale);
+        const FontGlyphInfo& e = font.glyphs[static_cast<uint8_t>(*p)];
+        pen += static_cast<int>((e.leftSpace + e.glyphWidth + e.rightSpace) * scale);
     }
     return pen;
 }
@@ -214,16 +179,16 @@ void Print(Image& target, const Font& font, const char* text, float x, float y, 
     int pen = 0;
     for (const char* p = text; *p != 0; ++p) {
         const int code = static_cast<uint8_t>(*p);
-        const int16_t* e = font.info[code];
-        const float left = x + pen + static_cast<int>(e[1] * scale);
-        const float width = static_cast<int>(e[2] * scale);
+        const FontGlyphInfo& e = font.glyphs[code];
+        const float left = x + pen + static_cast<int>(e.leftSpace * scale);
+        const float width = static_cast<int>(e.glyphWidth * scale);
         const int row = code / 16;
-        if (e[2] > 0) {
-            DrawQuad(target, *font.texture, static_cast<float>(e[0] + e[1]) / (font.cellWidth * 16), row / 16.0f,
-                     static_cast<float>(e[0] + e[1] + e[2]) / (font.cellWidth * 16), (row + 1) / 16.0f, left - 0.5f, y - 0.5f, width,
-                     static_cast<float>(charSize), tint);
+        if (e.glyphWidth > 0) {
+            DrawQuad(target, *font.texture, static_cast<float>(e.texX + e.leftSpace) / (font.cellWidth * 16), row / 16.0f,
+                     static_cast<float>(e.texX + e.leftSpace + e.glyphWidth) / (font.cellWidth * 16), (row + 1) / 16.0f,
+                     left - 0.5f, y - 0.5f, width, static_cast<float>(charSize), tint);
         }
-        pen += static_cast<int>((e[1] + e[2] + e[3]) * scale);
+        pen += static_cast<int>((e.leftSpace + e.glyphWidth + e.rightSpace) * scale);
     }
 }
 
@@ -295,26 +260,36 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string out = argv[2];
-    auto files = ReadStoredZip(std::string(argv[1]) + "/gfx.nuf");
-    std::map<std::string, Image> textures;
-    for (const auto& [name, bytes] : files) {
-        Image image;
-        const std::string base = name.substr(0, name.size() - 4);
-        if ((name.size() > 4 && name.compare(name.size() - 4, 4, ".tga") == 0 && DecodeTga(bytes, image)) ||
-            (name.size() > 4 && name.compare(name.size() - 4, 4, ".jpg") == 0 && DecodeJpeg(bytes, image))) {
-            textures[base] = image;
-            const int factor = image.width <= 64 ? 4 : (image.width <= 256 ? 2 : 1);
-            WritePng(Scaled(image, factor), out + "/tex_" + base + ".png");
+    const std::string archive = std::string(argv[1]) + "/gfx.nuf";
+    // Failures are told on stderr; the tool writes no log file.
+    CLog::Get().SetEnabled(false);
+    CFileSystemZip listing;
+    if (!listing.Mount(archive)) {
+        std::fprintf(stderr, "pellora-preview: cannot read %s\n", archive.c_str());
+        return 1;
+    }
+    CFileManager::Get().MountFileSystem(archive);
+    Textures textures;
+    for (const CFileSystemZip::Entry& entry : listing.GetEntries()) {
+        const std::string& name = entry.name;
+        if (name.size() <= 4 || (name.compare(name.size() - 4, 4, ".tga") != 0 && name.compare(name.size() - 4, 4, ".jpg") != 0)) {
+            continue;
         }
+        const std::string base = name.substr(0, name.size() - 4);
+        CImage loaded;
+        if (!CImageLoader::Get().LoadImage(base, loaded)) {
+            std::fprintf(stderr, "pellora-preview: %s does not decode\n", name.c_str());
+            return 1;
+        }
+        const Image image = FromLoaded(loaded);
+        const int factor = image.width <= 64 ? 4 : (image.width <= 256 ? 2 : 1);
+        WritePng(Scaled(image, factor), out + "/tex_" + base + ".png");
+        textures[base] = image;
     }
-    const Image& atlas = textures["texpack_face"];
-    const bool haveFonts = files.count("fontdata.dat") && textures.count("font") && textures.count("font2") && textures.count("font3");
     Font main, small, third;
-    if (haveFonts) {
-        main = MakeFont(textures["font"], files["fontdata.dat"], 32);
-        small = MakeFont(textures["font2"], files["fontdata2.dat"], 16);
-        third = MakeFont(textures["font3"], files["fontdata3.dat"], 32);
-    }
+    const bool haveFonts = LoadFont(textures, "font", "fontdata.dat", 32, main) &&
+                           LoadFont(textures, "font2", "fontdata2.dat", 16, small) &&
+                           LoadFont(textures, "font3", "fontdata3.dat", 32, third);
 
     // The game scene.
     Image scene = Blank(640, 480, false);
@@ -331,23 +306,23 @@ int main(int argc, char** argv) {
             const char k = rows[r][c];
             if (k == '.') continue;
             const int code = k >= 'a' ? 8 + (k - 'a') : (k == 'x' ? 13 : k - '0');
-            DrawRegion(scene, atlas, BallAtlasLeft(code), BallAtlasTop(code), 32, 32, 160.0f + 32 * c + (r % 2 ? 16 : 0), 32.0f + drop + 28 * r, 32, 32);
+            DrawBall(scene, textures, code, 160.0f + 32 * c + (r % 2 ? 16 : 0), 32.0f + drop + 28 * r);
         }
     }
-    DrawRegion(scene, atlas, 64, 96, 64, 64, 250, 200, 24, 24, Colour{0.65f, 0.65f, 0.65f, 0.8f});
-    DrawRegion(scene, atlas, 64, 96, 64, 64, 262, 214, 16, 16, Colour{0.7f, 0.7f, 0.7f, 0.6f});
-    DrawRegion(scene, atlas, 0, 96, 32, 32, 330, 32 + drop + 28 * 4, 32, 32);
+    DrawRegion(scene, textures, Atlas::kParticle, 0, 250, 200, 24, 24, Colour{0.65f, 0.65f, 0.65f, 0.8f});
+    DrawRegion(scene, textures, Atlas::kParticle, 0, 262, 214, 16, 16, Colour{0.7f, 0.7f, 0.7f, 0.6f});
+    DrawRegion(scene, textures, Atlas::kArrows, 0, 330, 32 + drop + 28 * 4, 32, 32);
     // Launcher aimed up-left, the current ball on its pivot, the next ball.
-    DrawRegion(scene, atlas, 192, 32, 64, 64, 288, 386, 64, 64, Colour(), -20.0f, 320, 418);
-    DrawRegion(scene, atlas, 64, 0, 32, 32, 304, 402, 32, 32);
-    DrawRegion(scene, atlas, 160, 0, 32, 32, 170, 410, 32, 32);
+    DrawRegion(scene, textures, Atlas::kLauncher, 0, 288, 386, 64, 64, Colour(), -20.0f, 320, 418);
+    DrawBall(scene, textures, 2, 304, 402);
+    DrawBall(scene, textures, 5, 170, 410);
     // Countdown digit.
-    DrawRegion(scene, atlas, 96, 160, 32, 32, 195, 390, 48, 48, Colour{1, 1, 1, 0.6f});
-    // HUD.
-    DrawRegion(scene, atlas, 128, 64, 32, 32, 600, 5, 32, 32);
-    DrawRegion(scene, atlas, 64 + 32, 64, 32, 32, 568, 5, 32, 32);
-    DrawRegion(scene, atlas, 0, 64, 32, 32, 536, 5, 32, 32);
-    DrawRegion(scene, atlas, 0, 128, 32, 32, 18, 6, 32, 32);
+    DrawRegion(scene, textures, Atlas::kDigits, 3, 195, 390, 48, 48, Colour{1, 1, 1, 0.6f});
+    // HUD, the menu button hovered.
+    DrawRegion(scene, textures, Atlas::kButtonExit, 0, 600, 5, 32, 32);
+    DrawRegion(scene, textures, Atlas::kButtonMenu, 1, 568, 5, 32, 32);
+    DrawRegion(scene, textures, Atlas::kButtonPause, 0, 536, 5, 32, 32);
+    DrawRegion(scene, textures, Atlas::kLife, 0, 18, 6, 32, 32);
     if (haveFonts) {
         Print(scene, main, "x", 53, 4, 32, Colour());
         Print(scene, main, "3", 74, 4, 32, Colour());
@@ -383,12 +358,10 @@ int main(int argc, char** argv) {
         PrintCentered(menu, main, "Pellora - made with care, 2026", 320, 458, 16, Colour());
     }
     // A slider under the menu.
-    if (textures.count("slider_left")) {
-        DrawRegion(menu, textures["slider_left"], 0, 0, 10, 32, 195, 340, 10, 32);
-        DrawRegion(menu, textures["slider_middle"], 0, 0, 32, 32, 205, 340, 230, 32);
-        DrawRegion(menu, textures["slider_right"], 0, 0, 10, 32, 435, 340, 10, 32);
-        DrawRegion(menu, textures["slider_knob"], 24, 0, 24, 24, 205 + 230 * 0.6f - 12, 344, 24, 24);
-    }
+    DrawRegion(menu, textures, Atlas::kSliderLeftStrip, 0, 195, 340, 10, 32);
+    DrawRegion(menu, textures, Atlas::kSliderMiddleStrip, 0, 205, 340, 230, 32);
+    DrawRegion(menu, textures, Atlas::kSliderRightStrip, 0, 435, 340, 10, 32);
+    DrawRegion(menu, textures, Atlas::kSliderKnobStrip, 1, 205 + 230 * 0.6f - 12, 344, 24, 24);
     DrawImage(menu, textures["mousecursor"], 330, 150);
     WritePng(menu, out + "/scene_menu.png");
 
