@@ -252,6 +252,15 @@ TEST_F(CPlayersTest, DamagedFilesGiveRepairedWholeRecords) {
     }
 }
 
+TEST(PlayersFileDecoding, ReadsNoMoreThanTheLimit) {
+    const std::vector<RawRecord> many(kMaxPlayers + 4, RawRecord());
+    const Bytes file = PlayersBytes(kMaxPlayers + 4, kMaxPlayers + 1, many);
+    const PlayersFile players = DecodePlayersFile(file.data(), file.size());
+    EXPECT_EQ(players.records.size(), static_cast<size_t>(kMaxPlayers));
+    EXPECT_EQ(players.current, 0);
+    EXPECT_EQ(EncodePlayersFile(players).size(), PlayersFileSize(kMaxPlayers));
+}
+
 TEST_F(CPlayersTest, RepairNumbersFilesAfterThePosition) {
     RawRecord bad;
     bad.saveFile = "C:\\save.sav";
