@@ -193,12 +193,18 @@ PlayersFile DecodePlayersFile(const uint8_t* bytes, size_t size) {
         CLog::Get().Write("DecodePlayersFile FAILED, the list claims %d players, %zu are read", storedCount, count);
     }
     players.records.reserve(count);
+    size_t repaired = 0;
+    size_t firstRepaired = 0;
     for (size_t i = 0; i < count; ++i) {
         PlayerRecord record = DecodeRecord(bytes + PlayersFileSize(i));
-        if (RepairPlayerRecord(record, static_cast<int32_t>(i))) {
-            CLog::Get().Write("DecodePlayersFile FAILED, player %zu was damaged and is repaired", i + 1);
+        if (RepairPlayerRecord(record, static_cast<int32_t>(i)) && repaired++ == 0) {
+            firstRepaired = i + 1;
         }
         players.records.push_back(record);
+    }
+    if (repaired != 0) {
+        CLog::Get().Write("DecodePlayersFile FAILED, %zu damaged players repaired, the first is player %zu", repaired,
+                          firstRepaired);
     }
     if (count == 0) {
         players.current = -1;

@@ -271,7 +271,7 @@ TEST_F(CPlayersTest, RepairNumbersFilesAfterThePosition) {
     EXPECT_STREQ(GetPlayer(2)->saveFile, "ply3.sav");
     EXPECT_STREQ(GetPlayer(2)->levelFile, "ply3.lvl");
     EXPECT_EQ(GetCurrentPlayer(), GetPlayer(2));
-    EXPECT_TRUE(LogHas("player 3 was damaged"));
+    EXPECT_TRUE(LogHas("1 damaged players repaired, the first is player 3"));
 }
 
 }  // namespace
