@@ -4,8 +4,10 @@
 #include "app/SoundEvents.h"
 #include "platform/Font.h"
 #include "platform/Textures.h"
+#include "profile/Language.h"
 
 bool GameStartup() {
+    InstallLanguageGameTexts();
     g_texpackFace = CTextures::Get().Load("texpack_face");
     CFont::InitProgramFonts();
     LoadSoundEvents();

@@ -1,10 +1,14 @@
 // Writes the small valid seed files of the fuzz corpus:
-//   fuzz_make_seeds <folder>   (makes <folder>/fuzz_zip, fuzz_tga, fuzz_jpeg)
+//   fuzz_make_seeds <folder>   (makes <folder>/fuzz_zip, fuzz_tga, fuzz_jpeg, fuzz_players,
+//                               fuzz_highscore, fuzz_language)
+#include "profile/Highscore.h"
+#include "profile/Players.h"
 #include "tests/support/FormatMakers.h"
 #include "tests/support/TestFiles.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -47,6 +51,39 @@ Bytes SeedJpeg(int width, int height, int components, const CJpegOptions& option
     return MakeJpeg(width, height, components, pixels, 75, options);
 }
 
+// A list of count players named "Player1", "Player2", ... with the second one in child mode.
+Bytes SeedPlayers(int32_t count, int32_t current) {
+    PlayersFile players;
+    for (int32_t i = 0; i < count; ++i) {
+        PlayerRecord record;
+        std::snprintf(record.name, sizeof(record.name), "Player%d", static_cast<int>(i + 1));
+        record.childMode = i == 1 ? 1 : 0;
+        record.score = 1000 * i;
+        RepairPlayerRecord(record, i);  // sets the name length and the "ply" file names
+        players.records.push_back(record);
+    }
+    players.current = current;
+    return EncodePlayersFile(players);
+}
+
+// The default list with "Anna" at the third place.
+Bytes SeedHighscores() {
+    CHighscore& list = CHighscore::Get();
+    list.FillDefaults();
+    HighscoreEntry entries[kHighscoreEntries];
+    for (int32_t i = 0; i < kHighscoreEntries; ++i) {
+        entries[i] = list.Entry(i);
+    }
+    std::strcpy(entries[2].name, "Anna");
+    entries[2].nameCheck = HighscoreChecksum("Anna");
+    return EncodeHighscoreEntries(entries);
+}
+
+Bytes Le32Bytes(uint32_t value) {
+    return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16),
+            static_cast<uint8_t>(value >> 24)};
+}
+
 bool WriteSeed(const std::filesystem::path& folder, const std::string& name, const Bytes& bytes) {
     std::filesystem::create_directories(folder);
     return WriteFileBytes((folder / name).string(), bytes);
@@ -63,6 +100,9 @@ int main(int argc, char** argv) {
     const std::filesystem::path zip = root / "fuzz_zip";
     const std::filesystem::path tga = root / "fuzz_tga";
     const std::filesystem::path jpeg = root / "fuzz_jpeg";
+    const std::filesystem::path players = root / "fuzz_players";
+    const std::filesystem::path highscore = root / "fuzz_highscore";
+    const std::filesystem::path language = root / "fuzz_language";
     bool ok = true;
 
     ok &= WriteSeed(zip, "stored.zip", MakeZip({SeedEntry("1.lvl", "level one"), SeedEntry("a/b.txt", "abc\r\n")}));
@@ -81,5 +121,11 @@ int main(int argc, char** argv) {
     ok &= WriteSeed(jpeg, "full-chroma-restart.jpg", SeedJpeg(16, 16, 3, {.fullChroma = true, .restartRows = 1}));
     ok &= WriteSeed(jpeg, "grey.jpg", SeedJpeg(8, 8, 1, {}));
     ok &= WriteSeed(jpeg, "cmyk.jpg", SeedJpeg(8, 8, 4, {}));
+
+    ok &= WriteSeed(players, "one.cfg", SeedPlayers(1, 0));
+    ok &= WriteSeed(players, "three.cfg", SeedPlayers(3, 1));
+    ok &= WriteSeed(highscore, "hs5.dat", SeedHighscores());
+    ok &= WriteSeed(language, "english.dat", Le32Bytes(1));
+    ok &= WriteSeed(language, "swedish.dat", Le32Bytes(2));
     return ok ? 0 : 1;
 }

@@ -14,6 +14,8 @@ const char* const kEnglishTexts[static_cast<int>(EGameText::Count)] = {
     "Combos ",
     "YOU'VE COMPLETED ALL THE LEVELS",
 };
+
+GameTextProvider g_provider = nullptr;
 }  // namespace
 
 const char* GameText(EGameText text) {
@@ -21,5 +23,14 @@ const char* GameText(EGameText text) {
     if (index < 0 || index >= static_cast<int>(EGameText::Count)) {
         return "";
     }
+    if (g_provider != nullptr) {
+        if (const char* provided = g_provider(text)) {
+            return provided;
+        }
+    }
     return kEnglishTexts[index];
+}
+
+void SetGameTextProvider(GameTextProvider provider) {
+    g_provider = provider;
 }

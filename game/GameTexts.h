@@ -1,6 +1,8 @@
 #pragma once
 // The texts that the rules show (pop-ups, level and game panels). They are looked up
-// here by id so that the game's text table can take them over in one place.
+// here by id so that the game's text table can take them over in one place: the program
+// installs a provider at start-up; without one (or where it gives null) the built-in
+// English texts are used.
 enum class EGameText {
     ComboPlus,          // "Combo +" followed by the combo points
     Level,              // "LEVEL " followed by the level number
@@ -16,4 +18,8 @@ enum class EGameText {
     Count
 };
 
+using GameTextProvider = const char* (*)(EGameText text);
+
 const char* GameText(EGameText text);
+// Installs the source of the texts; null goes back to the built-in English texts.
+void SetGameTextProvider(GameTextProvider provider);
