@@ -1,6 +1,7 @@
 // Writes the small valid seed files of the fuzz corpus:
 //   fuzz_make_seeds <folder>   (makes <folder>/fuzz_zip, fuzz_tga, fuzz_jpeg, fuzz_players,
 //                               fuzz_highscore, fuzz_language)
+#include "game/SavedGame.h"
 #include "profile/Highscore.h"
 #include "profile/Players.h"
 #include "tests/support/FormatMakers.h"
@@ -84,6 +85,30 @@ Bytes Le32Bytes(uint32_t value) {
             static_cast<uint8_t>(value >> 24)};
 }
 
+// A level just started: a few rows of balls, the coming balls chosen; the save file's bytes
+// followed by the field file's.
+Bytes SeedSavedGame() {
+    CPlayfield playfield;
+    const char* rows[] = {"0011223344", " 55667700.", "0.1.2.3.4."};
+    for (int32_t row = 0; row < 3; ++row) {
+        const char* text = rows[row];
+        for (int32_t column = 0; text[column] != '\0'; ++column) {
+            const char symbol = text[column];
+            if (symbol >= '0' && symbol <= '7') {
+                const int32_t cell = row % 2 == 1 ? column - 1 : column;
+                playfield.Board().SetCell(symbol - '0', 0, cell, row);
+            }
+        }
+    }
+    playfield.StartLevel();
+    SavedGameValues values;
+    values.levelFileName = "1.lvl";
+    Bytes save, field;
+    EncodeSavedGame(CaptureSavedGame(values, playfield), save, field);
+    save.insert(save.end(), field.begin(), field.end());
+    return save;
+}
+
 bool WriteSeed(const std::filesystem::path& folder, const std::string& name, const Bytes& bytes) {
     std::filesystem::create_directories(folder);
     return WriteFileBytes((folder / name).string(), bytes);
@@ -103,6 +128,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path players = root / "fuzz_players";
     const std::filesystem::path highscore = root / "fuzz_highscore";
     const std::filesystem::path language = root / "fuzz_language";
+    const std::filesystem::path savedGame = root / "fuzz_saved_game";
     bool ok = true;
 
     ok &= WriteSeed(zip, "stored.zip", MakeZip({SeedEntry("1.lvl", "level one"), SeedEntry("a/b.txt", "abc\r\n")}));
@@ -127,5 +153,6 @@ int main(int argc, char** argv) {
     ok &= WriteSeed(highscore, "hs5.dat", SeedHighscores());
     ok &= WriteSeed(language, "english.dat", Le32Bytes(1));
     ok &= WriteSeed(language, "swedish.dat", Le32Bytes(2));
+    ok &= WriteSeed(savedGame, "level-start.sav", SeedSavedGame());
     return ok ? 0 : 1;
 }

@@ -11,13 +11,14 @@ build=build-fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DPELLORA_SANITIZE=ON -DPELLORA_FUZZ=ON -DPELLORA_BENCH=OFF
-cmake --build "$build" --target fuzz_zip fuzz_tga fuzz_jpeg -j 2
+targets=(fuzz_zip fuzz_tga fuzz_jpeg fuzz_players fuzz_highscore fuzz_language fuzz_saved_game)
+cmake --build "$build" --target "${targets[@]}" -j 2
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 status=0
-for target in fuzz_zip fuzz_tga fuzz_jpeg; do
+for target in "${targets[@]}"; do
   work="$build/fuzz/long-$target"
   rm -rf "$work"
   mkdir -p "$work/corpus"

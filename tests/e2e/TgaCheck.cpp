@@ -7,6 +7,8 @@
 //       [left, right) x [top, bottom) in screen coordinates (top row 0). Prints the number of
 //       differing pixels; exit 0 when at least min pixels differ, 1 when fewer, 2 when a file
 //       is no proper screenshot or the rectangle does not fit.
+#include "resources/Image.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,35 +22,34 @@ constexpr int kExitSame = 1;
 constexpr int kExitBadInput = 2;
 constexpr size_t kHeaderSize = 18;
 
+// A screenshot decoded by the game's own TGA reader: R, G, B, top row first.
 struct Screenshot {
-    std::vector<unsigned char> bytes;
+    CImage image;
     long width = 0;
     long height = 0;
-    bool topDown = false;
 
-    // The pixel at screen row y (0 = top), column x: three bytes blue, green, red.
-    const unsigned char* At(long x, long y) const {
-        const long row = topDown ? y : height - 1 - y;
-        return bytes.data() + kHeaderSize + static_cast<size_t>((row * width + x) * 3);
-    }
+    const uint8_t* At(long x, long y) const { return image.pixels.data() + static_cast<size_t>((y * width + x) * 3); }
 };
 
-// Reads an uncompressed 24-bit TGA; false (and the reason on stderr) otherwise.
+// Reads a screenshot as the program writes it (uncompressed 24-bit true colour, no ID
+// field, nothing after the pixels); false (and the reason on stderr) otherwise.
 bool ReadScreenshot(const char* path, Screenshot& shot) {
     std::ifstream in(path, std::ios::binary);
-    shot.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (shot.bytes.size() < kHeaderSize) {
-        std::fprintf(stderr, "%s: %zu bytes, too short for a TGA header\n", path, shot.bytes.size());
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (file.size() < kHeaderSize) {
+        std::fprintf(stderr, "%s: %zu bytes, too short for a TGA header\n", path, file.size());
         return false;
     }
-    const std::vector<unsigned char>& file = shot.bytes;
-    shot.width = file[12] | (file[13] << 8);
-    shot.height = file[14] | (file[15] << 8);
-    shot.topDown = (file[17] & 0x20) != 0;
     if (file[0] != 0 || file[2] != 2 || file[16] != 24) {
         std::fprintf(stderr, "%s: type %d, %d bits, id length %d\n", path, file[2], file[16], file[0]);
         return false;
     }
+    if (!CImageFormatTga::Decode(file.data(), file.size(), path, shot.image)) {
+        std::fprintf(stderr, "%s: the TGA reader refuses it\n", path);
+        return false;
+    }
+    shot.width = shot.image.width;
+    shot.height = shot.image.height;
     const size_t expectedSize = kHeaderSize + static_cast<size_t>(shot.width * shot.height * 3);
     if (file.size() != expectedSize) {
         std::fprintf(stderr, "%s: %zu bytes, expected %zu for %ldx%ld\n", path, file.size(), expectedSize, shot.width,
@@ -67,9 +68,10 @@ int CheckOne(const char* path, long width, long height) {
         std::fprintf(stderr, "%s: %ldx%ld, expected %ldx%ld\n", path, shot.width, shot.height, width, height);
         return 1;
     }
-    const unsigned char* first = shot.bytes.data() + kHeaderSize;
-    for (size_t at = kHeaderSize; at < shot.bytes.size(); at += 3) {
-        if (std::memcmp(first, shot.bytes.data() + at, 3) != 0) {
+    const std::vector<uint8_t>& pixels = shot.image.pixels;
+    const uint8_t* first = pixels.data();
+    for (size_t at = 0; at < pixels.size(); at += 3) {
+        if (std::memcmp(first, pixels.data() + at, 3) != 0) {
             return 0;
         }
     }
