@@ -647,10 +647,10 @@ void CGfxOGL::RecordBatch(int primitiveCount, bool blended) {
     static constexpr int kStripCorners[6] = {0, 1, 2, 3, -1, -1};
     // A glyph's two triangles: top-left, bottom-left, bottom-right, top-right, top-left, bottom-right.
     static constexpr int kGlyphCorners[6] = {0, 1, 3, 2, 4, 5};
-    if (strip && usedVertices == 4 && RecordQuads(1, kStripCorners, 4, mode)) {
+    if (m_quadCopies && strip && usedVertices == 4 && RecordQuads(1, kStripCorners, 4, mode)) {
         return;
     }
-    if (!strip && usedVertices % 6 == 0 && RecordQuads(usedVertices / 6, kGlyphCorners, 6, mode)) {
+    if (m_quadCopies && !strip && usedVertices % 6 == 0 && RecordQuads(usedVertices / 6, kGlyphCorners, 6, mode)) {
         return;
     }
     GfxFrameRecord& frame = m_draw->frame;

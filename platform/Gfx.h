@@ -100,6 +100,9 @@ public:
     void Invalidate() { m_mustPresent = true; }
     // Frames actually drawn and shown since Create.
     int GetPresentCount() const { return m_presentCount; }
+    // Upright quads as copies (the default) or, when false, every batch as triangles (the
+    // tests compare the two pictures).
+    void SetQuadCopies(bool copies) { m_quadCopies = copies; }
 
     void Enable(uint32_t capability);
     void Disable(uint32_t capability);
@@ -166,7 +169,6 @@ private:
     void ApplyPendingTransforms();
     void RecordBatch(int primitiveCount, bool blended);
     bool RecordQuads(int quadCount, const int (&corners)[6], int stride, uint32_t blendMode);
-    void StartRecordingIfClosed();
     void DrawRecorded();
     bool FrameMatchesShown(int outputWidth, int outputHeight) const;
     void GetOutputSize(int& width, int& height) const;
@@ -214,8 +216,8 @@ private:
 
     ERendererPath m_path = ERendererPath::Software;
     bool m_pathChosen = false;
-    bool m_recordingClosed = false;   // Present ended the list; a draw before Clear continues it
     bool m_mustPresent = true;
+    bool m_quadCopies = true;
     int m_presentCount = 0;
     int m_shownWidth = 0;             // the output size of the frame on screen
     int m_shownHeight = 0;
