@@ -42,6 +42,10 @@ def fail(text):
     sys.exit(1)
 
 
+class StartupError(Exception):
+    """Xvfb or the program did not come up (a display number taken by someone else, say)."""
+
+
 def wait_for(seconds, check, step=0.001):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
@@ -93,7 +97,7 @@ class Screen:
 
 def one_run(number):
     fbdir = os.path.join(work, f"fb{number}")
-    os.mkdir(fbdir)
+    os.makedirs(fbdir, exist_ok=True)
     display_read, display_write = os.pipe()
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(display_write), "-screen", "0", "640x480x24", "-br",
                              "-nolisten", "tcp", "-fbdir", fbdir], pass_fds=(display_write,),
@@ -106,14 +110,18 @@ def one_run(number):
     env.pop("WAYLAND_DISPLAY", None)
     program = None
     try:
+        if xvfb.poll() is not None or not wait_for(5, lambda: os.path.exists(os.path.join(fbdir, "Xvfb_screen0"))):
+            raise StartupError("Xvfb did not start")
         screen = Screen(fbdir)
         if screen.shows_something():
             fail("the empty screen is not black")
         start = time.monotonic()
         program = subprocess.Popen([os.path.join(work, "game", "pellora")], env=env, cwd=os.path.join(work, "game"),
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                   stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "stderr.txt"), "w"))
         if not wait_for(30, screen.shows_something, 0.0005):
-            fail("no picture appeared within 30 s")
+            state = "still running" if program.poll() is None else f"ended with {program.returncode}"
+            raise StartupError(f"no picture appeared within 30 s on {display} (program {state}): "
+                               + open(os.path.join(work, "stderr.txt")).read())
         first_frame_ms = (time.monotonic() - start) * 1000.0
 
         def xdo(*args):
@@ -168,7 +176,16 @@ def one_run(number):
         xvfb.wait()
 
 
-results = [one_run(n) for n in range(runs)]
+def run_with_retries(number):
+    for attempt in range(3):
+        try:
+            return one_run(f"{number}.{attempt}")
+        except StartupError as error:
+            print(f"desktop.sh: run {number + 1} started again: {error}", file=sys.stderr)
+    fail("three starts in a row failed")
+
+
+results = [run_with_retries(n) for n in range(runs)]
 names = ["first frame (ms)", "idle CPU (% core)", "playing CPU (% core)", "RSS (MB)", "peak RSS (MB)"]
 for column, name in enumerate(names):
     values = [r[column] for r in results]

@@ -179,7 +179,7 @@ bool CGfxOGL::Create(SDL_Window* window, int width, int height, int bpp, int dep
     m_pictureHeight = height;
     m_draw->frame.Reset();
     m_draw->shown.Reset();
-    m_mustPresent = true;
+    Invalidate();
     m_presentCount = 0;
     ClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     ResetRenderStates();
@@ -384,7 +384,7 @@ void CGfxOGL::BeginScene() {}
 void CGfxOGL::EndScene() {}
 
 bool CGfxOGL::FrameMatchesShown(int outputWidth, int outputHeight) const {
-    return !m_mustPresent && outputWidth == m_shownWidth && outputHeight == m_shownHeight &&
+    return m_forcedPresents == 0 && outputWidth == m_shownWidth && outputHeight == m_shownHeight &&
            m_draw->frame == m_draw->shown;
 }
 
@@ -420,7 +420,7 @@ void CGfxOGL::Present() {
     m_draw->shown.CopyFrom(m_draw->frame);
     m_shownWidth = outputWidth;
     m_shownHeight = outputHeight;
-    m_mustPresent = false;
+    m_forcedPresents = std::max(m_forcedPresents - 1, 0);
     ++m_presentCount;
 }
 

@@ -63,6 +63,8 @@ struct GfxDrawBuffers;
 class CGfxOGL {
 public:
     static constexpr int kMaxVertices = 4096;
+    // Frames presented even unchanged after Create or Invalidate.
+    static constexpr int kForcedPresents = 30;
 
     static CGfxOGL& Get();
 
@@ -96,8 +98,9 @@ public:
     // it again); an unchanged frame presents nothing.
     void Present();
     // The window's contents were lost or moved (exposed, resized, restored): the next
-    // Present draws even an unchanged frame.
-    void Invalidate() { m_mustPresent = true; }
+    // Presents draw even an unchanged frame, for a few frames, since a window manager may
+    // map or move the window only after it said so.
+    void Invalidate() { m_forcedPresents = kForcedPresents; }
     // Frames actually drawn and shown since Create.
     int GetPresentCount() const { return m_presentCount; }
     // Upright quads as copies (the default) or, when false, every batch as triangles (the
@@ -216,7 +219,7 @@ private:
 
     ERendererPath m_path = ERendererPath::Software;
     bool m_pathChosen = false;
-    bool m_mustPresent = true;
+    int m_forcedPresents = kForcedPresents;
     bool m_quadCopies = true;
     int m_presentCount = 0;
     int m_shownWidth = 0;             // the output size of the frame on screen
