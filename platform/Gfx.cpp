@@ -10,6 +10,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -52,11 +55,88 @@ SDL_BlendMode ComposeBlend(SDL_BlendFactor source, SDL_BlendFactor destination) 
 
 }  // namespace
 
+// One recorded drawing operation. Vertices of geometry live in the frame's vertex list;
+// textures are named by handle and looked up when drawn, so a rebuilt texture is found.
+enum class ECommand : uint8_t { Clear, Geometry, Copy, Fill };
+
+struct GfxCommand {
+    ECommand kind = ECommand::Clear;
+    bool strip = false;
+    uint32_t blendMode = 0;
+    uint32_t color = 0;   // ARGB: the clear colour, or the modulation of a copy or fill
+    TextureHandle texture;
+    int firstVertex = 0;
+    int vertexCount = 0;
+    float uLeft = 0.0f, vTop = 0.0f, uRight = 0.0f, vBottom = 0.0f;
+    SDL_FRect rect{0.0f, 0.0f, 0.0f, 0.0f};
+
+    bool operator==(const GfxCommand& o) const {
+        return kind == o.kind && strip == o.strip && blendMode == o.blendMode && color == o.color &&
+               texture.id == o.texture.id && texture.index == o.texture.index && firstVertex == o.firstVertex &&
+               vertexCount == o.vertexCount && uLeft == o.uLeft && vTop == o.vTop && uRight == o.uRight &&
+               vBottom == o.vBottom && rect.x == o.rect.x && rect.y == o.rect.y && rect.w == o.rect.w &&
+               rect.h == o.rect.h;
+    }
+};
+
+// Everything drawn since the last Clear. Both lists keep their capacity, so recording a
+// frame allocates nothing once the first busy frames have been seen.
+struct GfxFrameRecord {
+    std::vector<GfxCommand> commands;
+    std::vector<SDL_Vertex> vertices;
+
+    void Reset() {
+        commands.clear();
+        vertices.clear();
+    }
+    void CopyFrom(const GfxFrameRecord& other) {
+        commands.assign(other.commands.begin(), other.commands.end());
+        vertices.assign(other.vertices.begin(), other.vertices.end());
+    }
+    bool operator==(const GfxFrameRecord& other) const {
+        // SDL_Vertex is five floats and four bytes without padding: compared byte for byte.
+        return commands == other.commands && vertices.size() == other.vertices.size() &&
+               (vertices.empty() ||
+                std::memcmp(vertices.data(), other.vertices.data(), vertices.size() * sizeof(SDL_Vertex)) == 0);
+    }
+};
+
 struct GfxDrawBuffers {
-    SDL_Vertex vertices[CGfxOGL::kMaxVertices];
+    SDL_Vertex vertices[CGfxOGL::kMaxVertices];   // one batch, transformed
     int stripIndices[kMaxStripTriangles * 3];
+    GfxFrameRecord frame;   // being recorded
+    GfxFrameRecord shown;   // on screen
     std::vector<uint8_t> readBuffer;   // one picture of RGB24, made by the first ReadPixels
 };
+
+namespace {
+
+bool SamePlace(const SDL_Vertex& a, const SDL_Vertex& b) {
+    return a.position.x == b.position.x && a.position.y == b.position.y && a.tex_coord.x == b.tex_coord.x &&
+           a.tex_coord.y == b.tex_coord.y && a.color.r == b.color.r && a.color.g == b.color.g &&
+           a.color.b == b.color.b && a.color.a == b.color.a;
+}
+
+bool SameColour(const SDL_Vertex& a, const SDL_Vertex& b) {
+    return a.color.r == b.color.r && a.color.g == b.color.g && a.color.b == b.color.b && a.color.a == b.color.a;
+}
+
+uint32_t PackColour(const SDL_Color& c) {
+    return (uint32_t{c.a} << 24) | (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
+}
+
+// Corners of one quad: top-left, bottom-left, top-right, bottom-right. True when it is an
+// upright rectangle with the texture upright on it and one colour.
+bool IsUprightQuad(const SDL_Vertex& tl, const SDL_Vertex& bl, const SDL_Vertex& tr, const SDL_Vertex& br) {
+    return tl.position.x == bl.position.x && tr.position.x == br.position.x && tl.position.y == tr.position.y &&
+           bl.position.y == br.position.y && tl.position.x < tr.position.x && tl.position.y < bl.position.y &&
+           tl.tex_coord.x == bl.tex_coord.x && tr.tex_coord.x == br.tex_coord.x &&
+           tl.tex_coord.y == tr.tex_coord.y && bl.tex_coord.y == br.tex_coord.y &&
+           tl.tex_coord.x < tr.tex_coord.x && tl.tex_coord.y < bl.tex_coord.y && SameColour(tl, bl) &&
+           SameColour(tl, tr) && SameColour(tl, br);
+}
+
+}  // namespace
 
 CGfxOGL& CGfxOGL::Get() {
     static CGfxOGL instance;
@@ -97,9 +177,10 @@ bool CGfxOGL::Create(SDL_Window* window, int width, int height, int bpp, int dep
     }
     m_pictureWidth = width;
     m_pictureHeight = height;
-    if (!CreateTarget()) {
-        return false;
-    }
+    m_draw->frame.Reset();
+    m_draw->shown.Reset();
+    Invalidate();
+    m_presentCount = 0;
     ClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     ResetRenderStates();
     ApplyMatrices();
@@ -113,22 +194,103 @@ bool CGfxOGL::Create(SDL_Window* window, int width, int height, int bpp, int dep
     return true;
 }
 
+RendererChoice CGfxOGL::ChooseRendererPath(const char* setting, bool gpuPresent) {
+    if (setting != nullptr && SDL_strcasecmp(setting, "software") == 0) {
+        return {ERendererPath::Software, "set by PELLORA_RENDERER"};
+    }
+    if (setting != nullptr && SDL_strcasecmp(setting, "gpu") == 0) {
+        return {ERendererPath::Gpu, "set by PELLORA_RENDERER"};
+    }
+    if (gpuPresent) {
+        return {ERendererPath::Gpu, "a GPU render node is present"};
+    }
+    return {ERendererPath::Software, "no GPU render node"};
+}
+
+bool CGfxOGL::HasGpuRenderNode() {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::directory_iterator nodes("/dev/dri", error);
+    if (error) {
+        return false;
+    }
+    for (const fs::directory_entry& node : nodes) {
+        const std::string name = node.path().filename().string();
+        if (name.rfind("renderD", 0) != 0) {
+            continue;
+        }
+        // Virtual DRM devices have render nodes but draw on the CPU.
+        const fs::path driver = fs::read_symlink("/sys/class/drm/" + name + "/device/driver", error);
+        const std::string driverName = error ? std::string() : driver.filename().string();
+        if (driverName != "vgem" && driverName != "vkms") {
+            return true;
+        }
+    }
+    return false;
+}
+
+uint32_t CGfxOGL::PrepareRenderer() {
+    const RendererChoice choice = ChooseRendererPath(SDL_getenv("PELLORA_RENDERER"), HasGpuRenderNode());
+    m_path = choice.path;
+    m_pathChosen = true;
+    CLog::Get().Write("CGfxOGL::PrepareRenderer - %s renderer (%s)",
+                      m_path == ERendererPath::Gpu ? "GPU" : "software", choice.reason);
+    if (m_path == ERendererPath::Software) {
+        // Without this SDL backs the software renderer's window with a GL texture.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        return 0;
+    }
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
+    return SDL_WINDOW_OPENGL;
+}
+
+const char* CGfxOGL::GetRendererName() const {
+    static SDL_RendererInfo info;
+    if (m_renderer == nullptr || SDL_GetRendererInfo(m_renderer, &info) != 0) {
+        return "";
+    }
+    return info.name;
+}
+
+// Mesa without a GPU driver still offers OpenGL, drawn on the CPU by its own threads.
+bool CGfxOGL::IsSoftwareRasteriser() const {
+    using GetStringFunction = const unsigned char* (*)(unsigned int);
+    constexpr unsigned int kGlRenderer = 0x1F01;
+    const auto getString = reinterpret_cast<GetStringFunction>(SDL_GL_GetProcAddress("glGetString"));
+    const char* name = getString != nullptr ? reinterpret_cast<const char*>(getString(kGlRenderer)) : nullptr;
+    if (name == nullptr) {
+        return false;
+    }
+    CLog::Get().Write("CGfxOGL::Create - GL renderer %s", name);
+    return std::strstr(name, "llvmpipe") != nullptr || std::strstr(name, "softpipe") != nullptr ||
+           std::strstr(name, "swrast") != nullptr || std::strstr(name, "Software Rasterizer") != nullptr;
+}
+
 bool CGfxOGL::CreateRenderer() {
-    const Uint32 accelerated = SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE;
-    m_renderer = SDL_CreateRenderer(m_window, -1, accelerated);
+    if (!m_pathChosen) {
+        PrepareRenderer();
+    }
+    if (m_path == ERendererPath::Gpu) {
+        m_renderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+        if (m_renderer == nullptr) {
+            CLog::Get().Write("CGfxOGL::Create - no GPU renderer (%s), using the software renderer", SDL_GetError());
+        } else if (SDL_getenv("PELLORA_RENDERER") == nullptr && IsSoftwareRasteriser()) {
+            CLog::Get().Write("CGfxOGL::Create - the GPU renderer draws on the CPU, using the software renderer");
+            SDL_DestroyRenderer(m_renderer);
+            m_renderer = nullptr;
+        }
+    }
     if (m_renderer == nullptr) {
-        CLog::Get().Write("CGfxOGL::Create - no accelerated renderer (%s), using the software renderer",
-                          SDL_GetError());
+        m_path = ERendererPath::Software;
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         m_renderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_SOFTWARE);
     }
     if (m_renderer == nullptr) {
         CLog::Get().Write("CGfxOGL::Create - CreateDevice FAILED, %s", SDL_GetError());
         return false;
     }
-    SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(m_renderer, &info) == 0) {
-        CLog::Get().Write("CGfxOGL::Create - renderer %s", info.name);
-    }
+    CLog::Get().Write("CGfxOGL::Create - renderer %s", GetRendererName());
     const SDL_BlendMode oneOne = ComposeBlend(SDL_BLENDFACTOR_ONE, SDL_BLENDFACTOR_ONE);
     m_customBlendSupported = SDL_SetRenderDrawBlendMode(m_renderer, oneOne) == 0;
     SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
@@ -144,7 +306,6 @@ bool CGfxOGL::CreateTarget() {
     }
     SDL_SetTextureBlendMode(m_target, SDL_BLENDMODE_NONE);
     SDL_SetTextureScaleMode(m_target, SDL_ScaleModeLinear);
-    SDL_SetRenderTarget(m_renderer, m_target);
     return true;
 }
 
@@ -160,6 +321,9 @@ void CGfxOGL::Destroy() {
         m_renderer = nullptr;
     }
     m_window = nullptr;
+    m_pathChosen = false;
+    m_draw->frame.Reset();
+    m_draw->shown.Reset();
 }
 
 void CGfxOGL::OnDeviceReset() {
@@ -172,10 +336,10 @@ void CGfxOGL::OnDeviceReset() {
         SDL_DestroyTexture(m_target);
         m_target = nullptr;
     }
-    CreateTarget();
     CTextures::Get().RecreateAll();
     ResetRenderStates();
     ApplyMatrices();
+    Invalidate();
 }
 
 void CGfxOGL::Activate() {
@@ -205,24 +369,24 @@ void CGfxOGL::Color(float r, float g, float b, float a) {
     m_currentColor = (ColorByte(a) << 24) | (ColorByte(r) << 16) | (ColorByte(g) << 8) | ColorByte(b);
 }
 
+// Starts a new picture: everything recorded before is dropped.
 void CGfxOGL::Clear() {
-    if (m_renderer == nullptr) {
-        return;
-    }
-    SDL_SetRenderTarget(m_renderer, m_target);
-    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
-    SDL_SetRenderDrawColor(m_renderer, static_cast<Uint8>(m_clearColor >> 16), static_cast<Uint8>(m_clearColor >> 8),
-                           static_cast<Uint8>(m_clearColor), 0xFF);
-    SDL_RenderClear(m_renderer);
+    GfxFrameRecord& frame = m_draw->frame;
+    frame.Reset();
+    GfxCommand clear;
+    clear.kind = ECommand::Clear;
+    clear.color = m_clearColor;
+    frame.commands.push_back(clear);
 }
 
-void CGfxOGL::BeginScene() {
-    if (m_renderer != nullptr) {
-        SDL_SetRenderTarget(m_renderer, m_target);
-    }
-}
+void CGfxOGL::BeginScene() {}
 
 void CGfxOGL::EndScene() {}
+
+bool CGfxOGL::FrameMatchesShown(int outputWidth, int outputHeight) const {
+    return m_forcedPresents == 0 && outputWidth == m_shownWidth && outputHeight == m_shownHeight &&
+           m_draw->frame == m_draw->shown;
+}
 
 void CGfxOGL::Present() {
     if (m_renderer == nullptr) {
@@ -232,14 +396,88 @@ void CGfxOGL::Present() {
     int outputHeight = 0;
     SDL_SetRenderTarget(m_renderer, nullptr);
     SDL_GetRendererOutputSize(m_renderer, &outputWidth, &outputHeight);
-    const GfxRect place = FitPicture(outputWidth, outputHeight, m_pictureWidth, m_pictureHeight);
-    const SDL_Rect destination = {place.x, place.y, place.w, place.h};
-    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
-    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 0xFF);
-    SDL_RenderClear(m_renderer);
-    SDL_RenderCopy(m_renderer, m_target, nullptr, &destination);
+    if (FrameMatchesShown(outputWidth, outputHeight)) {
+        return;
+    }
+    if (outputWidth == m_pictureWidth && outputHeight == m_pictureHeight) {
+        DrawRecorded();   // the window is the picture
+    } else {
+        if (m_target == nullptr && !CreateTarget()) {
+            return;
+        }
+        SDL_SetRenderTarget(m_renderer, m_target);
+        DrawRecorded();
+        SDL_SetRenderTarget(m_renderer, nullptr);
+        // The letterbox from the renderer's real output size, whatever the window manager did.
+        const GfxRect place = FitPicture(outputWidth, outputHeight, m_pictureWidth, m_pictureHeight);
+        const SDL_Rect destination = {place.x, place.y, place.w, place.h};
+        SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+        SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 0xFF);
+        SDL_RenderClear(m_renderer);
+        SDL_RenderCopy(m_renderer, m_target, nullptr, &destination);
+    }
     SDL_RenderPresent(m_renderer);
-    SDL_SetRenderTarget(m_renderer, m_target);
+    m_draw->shown.CopyFrom(m_draw->frame);
+    m_shownWidth = outputWidth;
+    m_shownHeight = outputHeight;
+    m_forcedPresents = std::max(m_forcedPresents - 1, 0);
+    ++m_presentCount;
+}
+
+// Carries out the recorded frame on the current render target.
+void CGfxOGL::DrawRecorded() {
+    const GfxFrameRecord& frame = m_draw->frame;
+    CTextures& textures = CTextures::Get();
+    for (const GfxCommand& command : frame.commands) {
+        const SDL_BlendMode mode = static_cast<SDL_BlendMode>(command.blendMode);
+        const Uint8 a = static_cast<Uint8>(command.color >> 24);
+        const Uint8 r = static_cast<Uint8>(command.color >> 16);
+        const Uint8 g = static_cast<Uint8>(command.color >> 8);
+        const Uint8 b = static_cast<Uint8>(command.color);
+        const TextureRecord& record = textures.Find(command.texture);
+        SDL_Texture* const texture = record.texture;
+        switch (command.kind) {
+            case ECommand::Clear:
+                SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+                SDL_SetRenderDrawColor(m_renderer, r, g, b, 0xFF);
+                SDL_RenderClear(m_renderer);
+                break;
+            case ECommand::Geometry: {
+                if (texture != nullptr) {
+                    SDL_SetTextureBlendMode(texture, mode);
+                    SDL_SetTextureColorMod(texture, 0xFF, 0xFF, 0xFF);
+                    SDL_SetTextureAlphaMod(texture, 0xFF);
+                } else {
+                    SDL_SetRenderDrawBlendMode(m_renderer, mode);
+                }
+                const int* indices = command.strip ? m_draw->stripIndices : nullptr;
+                const int indexCount = command.strip ? (command.vertexCount - 2) * 3 : 0;
+                SDL_RenderGeometry(m_renderer, texture, frame.vertices.data() + command.firstVertex,
+                                   command.vertexCount, indices, indexCount);
+                break;
+            }
+            case ECommand::Copy:
+                if (texture != nullptr) {
+                    const int left = static_cast<int>(std::lround(command.uLeft * static_cast<float>(record.width)));
+                    const int top = static_cast<int>(std::lround(command.vTop * static_cast<float>(record.height)));
+                    const int right = static_cast<int>(std::lround(command.uRight * static_cast<float>(record.width)));
+                    const int bottom =
+                        static_cast<int>(std::lround(command.vBottom * static_cast<float>(record.height)));
+                    const SDL_Rect source = {left, top, std::max(right - left, 1), std::max(bottom - top, 1)};
+                    SDL_SetTextureBlendMode(texture, mode);
+                    SDL_SetTextureColorMod(texture, r, g, b);
+                    SDL_SetTextureAlphaMod(texture, a);
+                    SDL_RenderCopyF(m_renderer, texture, &source, &command.rect);
+                    break;
+                }
+                [[fallthrough]];   // the texture is gone: the quad in its colour, as untextured
+            case ECommand::Fill:
+                SDL_SetRenderDrawBlendMode(m_renderer, mode);
+                SDL_SetRenderDrawColor(m_renderer, r, g, b, a);
+                SDL_RenderFillRectF(m_renderer, &command.rect);
+                break;
+        }
+    }
 }
 
 void CGfxOGL::Enable(uint32_t capability) {
@@ -370,9 +608,7 @@ void CGfxOGL::End() {
     const bool blended = !(m_currentColor == kOpaqueWhite && !m_blendEnabled);
     m_lastPrimitiveCount = primitiveCount;
     m_lastBlended = blended;
-    if (m_renderer != nullptr) {
-        DrawBatch(primitiveCount, blended);
-    }
+    RecordBatch(primitiveCount, blended);
 }
 
 // The pending rotation and translation stay in force until LoadIdentity, so a second End
@@ -386,7 +622,9 @@ void CGfxOGL::ApplyPendingTransforms() {
     }
 }
 
-void CGfxOGL::DrawBatch(int primitiveCount, bool blended) {
+// Transforms the batch and adds it to the frame: as copies or fills when it is made of
+// upright quads, as triangles otherwise.
+void CGfxOGL::RecordBatch(int primitiveCount, bool blended) {
     const bool strip = (m_primitiveMode == GL_TRIANGLE_STRIP);
     const int usedVertices = strip ? m_vertexCount : primitiveCount * 3;
     const GfxMatrix& w = m_world;
@@ -404,16 +642,64 @@ void CGfxOGL::DrawBatch(int primitiveCount, bool blended) {
         out[i].tex_coord.x = in.u;
         out[i].tex_coord.y = in.v;
     }
-    SDL_Texture* texture = CTextures::Get().GetBoundTexture();
-    const SDL_BlendMode mode = blended ? static_cast<SDL_BlendMode>(m_sdlBlendMode) : SDL_BLENDMODE_NONE;
-    if (texture != nullptr) {
-        SDL_SetTextureBlendMode(texture, mode);
-    } else {
-        SDL_SetRenderDrawBlendMode(m_renderer, mode);
+    const uint32_t mode = blended ? m_sdlBlendMode : static_cast<uint32_t>(SDL_BLENDMODE_NONE);
+    // A sprite's strip: top-left, bottom-left, top-right, bottom-right.
+    static constexpr int kStripCorners[6] = {0, 1, 2, 3, -1, -1};
+    // A glyph's two triangles: top-left, bottom-left, bottom-right, top-right, top-left, bottom-right.
+    static constexpr int kGlyphCorners[6] = {0, 1, 3, 2, 4, 5};
+    if (m_quadCopies && strip && usedVertices == 4 && RecordQuads(1, kStripCorners, 4, mode)) {
+        return;
     }
-    const int* indices = strip ? m_draw->stripIndices : nullptr;
-    const int indexCount = strip ? primitiveCount * 3 : 0;
-    SDL_RenderGeometry(m_renderer, texture, out, usedVertices, indices, indexCount);
+    if (m_quadCopies && !strip && usedVertices % 6 == 0 && RecordQuads(usedVertices / 6, kGlyphCorners, 6, mode)) {
+        return;
+    }
+    GfxFrameRecord& frame = m_draw->frame;
+    GfxCommand command;
+    command.kind = ECommand::Geometry;
+    command.strip = strip;
+    command.blendMode = mode;
+    command.texture = CTextures::Get().GetBoundTexture() != nullptr ? CTextures::Get().GetBound() : TextureHandle();
+    command.firstVertex = static_cast<int>(frame.vertices.size());
+    command.vertexCount = usedVertices;
+    frame.vertices.insert(frame.vertices.end(), out, out + usedVertices);
+    frame.commands.push_back(command);
+}
+
+// corners: the vertex of each quad at top-left, bottom-left, top-right, bottom-right, and
+// two that must repeat top-left and bottom-right (-1: none). False, with nothing recorded,
+// when any quad is not upright.
+bool CGfxOGL::RecordQuads(int quadCount, const int (&corners)[6], int stride, uint32_t blendMode) {
+    const SDL_Vertex* in = m_draw->vertices;
+    for (int quad = 0; quad < quadCount; ++quad) {
+        const SDL_Vertex* v = in + quad * stride;
+        if (!IsUprightQuad(v[corners[0]], v[corners[1]], v[corners[2]], v[corners[3]])) {
+            return false;
+        }
+        if (corners[4] >= 0 && (!SamePlace(v[corners[4]], v[corners[0]]) || !SamePlace(v[corners[5]], v[corners[3]]))) {
+            return false;
+        }
+    }
+    const bool textured = CTextures::Get().GetBoundTexture() != nullptr;
+    const TextureHandle texture = textured ? CTextures::Get().GetBound() : TextureHandle();
+    GfxFrameRecord& frame = m_draw->frame;
+    for (int quad = 0; quad < quadCount; ++quad) {
+        const SDL_Vertex* v = in + quad * stride;
+        const SDL_Vertex& topLeft = v[corners[0]];
+        const SDL_Vertex& bottomRight = v[corners[3]];
+        GfxCommand command;
+        command.kind = textured ? ECommand::Copy : ECommand::Fill;
+        command.blendMode = blendMode;
+        command.color = PackColour(topLeft.color);
+        command.texture = texture;
+        command.uLeft = topLeft.tex_coord.x;
+        command.vTop = topLeft.tex_coord.y;
+        command.uRight = bottomRight.tex_coord.x;
+        command.vBottom = bottomRight.tex_coord.y;
+        command.rect = SDL_FRect{topLeft.position.x, topLeft.position.y, bottomRight.position.x - topLeft.position.x,
+                                 bottomRight.position.y - topLeft.position.y};
+        frame.commands.push_back(command);
+    }
+    return true;
 }
 
 void CGfxOGL::ApplyMatrices() {
@@ -448,9 +734,16 @@ bool CGfxOGL::ReadPixels(uint8_t* buffer) {
     const int rowBytes = m_pictureWidth * 3;
     std::vector<uint8_t>& picture = m_draw->readBuffer;
     picture.resize(static_cast<size_t>(rowBytes) * m_pictureHeight);
+    if (m_target == nullptr && !CreateTarget()) {
+        return false;
+    }
+    // The picture recorded since the last Clear, drawn off screen at its own size.
     SDL_SetRenderTarget(m_renderer, m_target);
+    DrawRecorded();
     const SDL_Rect whole = {0, 0, m_pictureWidth, m_pictureHeight};
-    if (SDL_RenderReadPixels(m_renderer, &whole, SDL_PIXELFORMAT_RGB24, picture.data(), rowBytes) != 0) {
+    const bool read = SDL_RenderReadPixels(m_renderer, &whole, SDL_PIXELFORMAT_RGB24, picture.data(), rowBytes) == 0;
+    SDL_SetRenderTarget(m_renderer, nullptr);
+    if (!read) {
         CLog::Get().Write("CGfxOGL::ReadPixels FAILED, %s", SDL_GetError());
         return false;
     }

@@ -1,8 +1,12 @@
 #pragma once
 // CGfxOGL: the one renderer. A small immediate-mode 2D interface that speaks OpenGL's
 // enumerants, carried out on SDL_Renderer. Pixel coordinates of the 640x480 picture,
-// origin top-left, y down. Every frame is drawn into a 640x480 target that Present
-// scales into the window (aspect kept, black bars).
+// origin top-left, y down. A frame's batches are recorded, not drawn: Present draws and
+// shows them only when they differ from the frame on screen. A picture the size of the
+// output is drawn straight into the window; any other size goes through a 640x480 target
+// scaled into the window (aspect kept, black bars). Axis-aligned quads (sprites, glyphs,
+// panels) are drawn as copies with colour modulation; triangles only where rotation needs
+// them.
 #include <cstdint>
 #include <memory>
 
@@ -41,6 +45,14 @@ struct GfxMatrix {
 
 enum class EBlendFactor : uint8_t { None = 0, One, SrcAlpha, InvSrcAlpha };
 
+// Which SDL renderer draws: a GPU's, or SDL's software renderer without any GL.
+enum class ERendererPath : uint8_t { Software, Gpu };
+
+struct RendererChoice {
+    ERendererPath path = ERendererPath::Software;
+    const char* reason = "";
+};
+
 // Where the picture sits in the window: as large as fits, aspect kept, centred.
 struct GfxRect {
     int x = 0, y = 0, w = 0, h = 0;
@@ -51,8 +63,22 @@ struct GfxDrawBuffers;
 class CGfxOGL {
 public:
     static constexpr int kMaxVertices = 4096;
+    // Frames presented even unchanged after Create or Invalidate.
+    static constexpr int kForcedPresents = 30;
 
     static CGfxOGL& Get();
+
+    // The renderer path from the setting (the PELLORA_RENDERER variable: "software" or "gpu",
+    // anything else or nothing chooses by the machine) and whether a GPU is there.
+    static RendererChoice ChooseRendererPath(const char* setting, bool gpuPresent);
+    // True when a DRM render node of a real GPU driver exists.
+    static bool HasGpuRenderNode();
+    // Chooses the path before the window exists (no GL is loaded for the software path) and
+    // returns the SDL window flags that path needs, so the window is mapped only once.
+    uint32_t PrepareRenderer();
+    ERendererPath GetRendererPath() const { return m_path; }
+    // The SDL renderer's name ("software", "opengl", ...), empty without a renderer.
+    const char* GetRendererName() const;
 
     // Makes the renderer for the window (an SDL_Window*); false and one log line on failure.
     bool Create(SDL_Window* window, int width, int height, int bpp, int depth, int stencil, bool fullscreen);
@@ -68,7 +94,18 @@ public:
     void Clear();
     void BeginScene();
     void EndScene();
+    // Draws and shows the frame if it differs from the one on screen (or the screen needs
+    // it again); an unchanged frame presents nothing.
     void Present();
+    // The window's contents were lost or moved (exposed, resized, restored): the next
+    // Presents draw even an unchanged frame, for a few frames, since a window manager may
+    // map or move the window only after it said so.
+    void Invalidate() { m_forcedPresents = kForcedPresents; }
+    // Frames actually drawn and shown since Create.
+    int GetPresentCount() const { return m_presentCount; }
+    // Upright quads as copies (the default) or, when false, every batch as triangles (the
+    // tests compare the two pictures).
+    void SetQuadCopies(bool copies) { m_quadCopies = copies; }
 
     void Enable(uint32_t capability);
     void Disable(uint32_t capability);
@@ -129,10 +166,14 @@ private:
 
     bool CreateRenderer();
     bool CreateTarget();
+    bool IsSoftwareRasteriser() const;
     void SendBlendFactors(EBlendFactor source, EBlendFactor destination);
     void ResolveBlendMode();
     void ApplyPendingTransforms();
-    void DrawBatch(int primitiveCount, bool blended);
+    void RecordBatch(int primitiveCount, bool blended);
+    bool RecordQuads(int quadCount, const int (&corners)[6], int stride, uint32_t blendMode);
+    void DrawRecorded();
+    bool FrameMatchesShown(int outputWidth, int outputHeight) const;
     void GetOutputSize(int& width, int& height) const;
 
     SDL_Window* m_window = nullptr;
@@ -175,4 +216,12 @@ private:
     bool m_customBlendSupported = false;
     uint32_t m_sdlBlendMode = 0;   // SDL_BlendMode for the factors last sent
     std::unique_ptr<GfxDrawBuffers> m_draw;
+
+    ERendererPath m_path = ERendererPath::Software;
+    bool m_pathChosen = false;
+    int m_forcedPresents = kForcedPresents;
+    bool m_quadCopies = true;
+    int m_presentCount = 0;
+    int m_shownWidth = 0;             // the output size of the frame on screen
+    int m_shownHeight = 0;
 };

@@ -36,6 +36,21 @@ int32_t VolumeFromMixer(int mixerVolume) {
     return ClampVolume((mixerVolume * 100 + MIX_MAX_VOLUME / 2) / MIX_MAX_VOLUME);
 }
 
+// The mixer converts a sound to its own format in a buffer sized for the worst case of the
+// conversion and keeps all of it; the chunk keeps only its samples.
+void KeepOnlyTheSamples(Mix_Chunk* chunk) {
+    if (chunk == nullptr || chunk->allocated == 0 || chunk->abuf == nullptr || chunk->alen == 0) {
+        return;
+    }
+    auto* exact = static_cast<Uint8*>(SDL_malloc(chunk->alen));
+    if (exact == nullptr) {
+        return;   // the larger buffer still plays
+    }
+    SDL_memcpy(exact, chunk->abuf, chunk->alen);
+    SDL_free(chunk->abuf);
+    chunk->abuf = exact;
+}
+
 }  // namespace
 
 CSoundBass& CSoundBass::Get() {
@@ -303,6 +318,7 @@ void CSoundBass::Sfx_Add(int32_t& outId, const std::string& baseName, int32_t pl
     if (read && m_opened) {
         SDL_RWops* stream = SDL_RWFromConstMem(data.get(), static_cast<int>(size));
         chunk = (stream != nullptr) ? Mix_LoadWAV_RW(stream, 1) : nullptr;
+        KeepOnlyTheSamples(chunk);
     }
     if (chunk == nullptr) {
         CLog::Get().Write("CSoundBass::Sfx_Add FAILED couldn't decode %s", fileName.c_str());

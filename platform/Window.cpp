@@ -88,7 +88,9 @@ bool CWindow::Create(const char* title, int width, int height, bool fullscreen) 
     m_width = width;
     m_height = height;
     m_fullscreen = fullscreen;
-    const Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
+    // The renderer is chosen first: the window gets the flags it needs and is mapped once.
+    const Uint32 rendererFlags = CGfxOGL::Get().PrepareRenderer();
+    const Uint32 flags = (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE) | rendererFlags;
     m_window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     if (m_window == nullptr) {
         std::fprintf(stderr, "Pellora: the window could not be created (%s)\n", SDL_GetError());
@@ -200,7 +202,13 @@ void CWindow::HandleWindowEvent(uint8_t windowEvent, int32_t data1, int32_t data
         case SDL_WINDOWEVENT_FOCUS_LOST:
             events.OnFocusLost();
             break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+            CGfxOGL::Get().Invalidate();   // the window's contents may be gone
+            break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            CGfxOGL::Get().Invalidate();
             events.OnClientResize(data1, data2);
             if (m_pointerConfined) {
                 ConfinePointer(true);   // the picture moved inside the window

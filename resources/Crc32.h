@@ -1,5 +1,5 @@
 #pragma once
-// CRC-32 with the reflected polynomial 0xEDB88320, table-driven.
+// CRC-32 with the reflected polynomial 0xEDB88320, table-driven, eight bytes at a time.
 #include <cstddef>
 #include <cstdint>
 

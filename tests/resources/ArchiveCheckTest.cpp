@@ -31,6 +31,40 @@ protected:
 
 const std::vector<uint8_t> kArchiveBytes = {'P', 'K', 3, 4, 10, 0, 0, 0, 'g', 'f', 'x', 0, 0xFF, 0x80};
 
+// The register bit by bit, straight from the polynomial.
+uint32_t BitwiseRegister(uint32_t reg, const uint8_t* data, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+        reg ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) {
+            reg = (reg & 1u) ? (0xEDB88320u ^ (reg >> 1)) : (reg >> 1);
+        }
+    }
+    return reg;
+}
+
+TEST(Crc32Test, WordAtATimeGivesTheBitwiseValueForEveryLengthStartAndSplit) {
+    std::vector<uint8_t> bytes(200);
+    uint32_t seed = 12345;
+    for (uint8_t& byte : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        byte = static_cast<uint8_t>(seed >> 16);
+    }
+    for (size_t start = 0; start < 8; ++start) {
+        for (size_t length = 0; start + length <= bytes.size(); ++length) {
+            const uint8_t* data = bytes.data() + start;
+            ASSERT_EQ(Crc32Register(data, length), BitwiseRegister(0xFFFFFFFFu, data, length))
+                << "start " << start << ", length " << length;
+        }
+    }
+    // Fed in two pieces, any split gives the same register.
+    for (size_t split = 0; split <= 40; ++split) {
+        const uint32_t first = Crc32Update(0xFFFFFFFFu, bytes.data(), split);
+        EXPECT_EQ(Crc32Update(first, bytes.data() + split, 40 - split), BitwiseRegister(0xFFFFFFFFu, bytes.data(), 40));
+    }
+    const uint8_t check[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    EXPECT_EQ(Crc32(check, sizeof(check)), 0xCBF43926u);
+}
+
 TEST_F(ArchiveCheckTest, RegisterIsTheUninvertedCrcOfTheWholeFile) {
     const std::string path = Write("a.nuf", {'1', '2', '3', '4', '5', '6', '7', '8', '9'});
     // The usual CRC-32 of "123456789" is 0xCBF43926; the register is its complement.
