@@ -1,10 +1,13 @@
 #pragma once
 // The ten best results of one difficulty, kept in "hs" + difficulty + ".dat" in the data
 // folder: exactly the 440 bytes of the ten entries, best first.
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr int32_t kHighscoreEntries = 10;
+constexpr size_t kHighscoreFileSize = 440;
 
 // One entry, stored byte for byte (44 bytes, little-endian).
 struct HighscoreEntry {
@@ -19,6 +22,10 @@ static_assert(sizeof(HighscoreEntry) == 44, "HighscoreEntry is the 44-byte entry
 // The checksum written beside names and scores: CRC-32 with the register inverted after
 // every byte. "abc" gives 0x5900434F.
 uint32_t HighscoreChecksum(const char* text);
+// The ten entries from the bytes of a high-score file: whole entries as stored (names
+// terminated), entries past a short file empty. True when all 440 bytes were there.
+bool DecodeHighscoreEntries(const uint8_t* bytes, size_t size, HighscoreEntry (&entries)[kHighscoreEntries]);
+std::vector<uint8_t> EncodeHighscoreEntries(const HighscoreEntry (&entries)[kHighscoreEntries]);
 // "hs" + difficulty in decimal + ".dat".
 std::string HighscoreFileName(int32_t difficulty);
 

@@ -2,7 +2,9 @@
 // The player profiles: a list of records kept in "players.cfg" in the data folder, and
 // the current player. The game works directly on the current player's record, so the
 // record also carries the running values of the game in progress.
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // Longest name a player can type; the record's buffer has room for more.
 constexpr int32_t kMaxPlayerNameLength = 12;
@@ -27,6 +29,23 @@ struct PlayerRecord {
     uint8_t padding[2] = {};
 };
 static_assert(sizeof(PlayerRecord) == 108, "PlayerRecord is the 108-byte record of players.cfg");
+
+// The bytes of "players.cfg" as the loader takes them: the whole records (at most
+// kMaxPlayers), each repaired, and the current position (first record when the stored one
+// is outside the list, -1 when there are no records).
+struct PlayersFile {
+    std::vector<PlayerRecord> records;
+    int32_t current = -1;
+};
+// Size of "players.cfg" holding count records.
+constexpr size_t PlayersFileSize(size_t count) { return 8 + 108 * count; }
+PlayersFile DecodePlayersFile(const uint8_t* bytes, size_t size);
+std::vector<uint8_t> EncodePlayersFile(const PlayersFile& players);
+// Makes a stored record safe to use: name cut to kMaxPlayerNameLength and terminated,
+// nameLength its length, the saved-game names of the form "ply" + N + ".sav"/".lvl" (a
+// name of another form takes the number of its partner, or position + 1). True when
+// something had to change.
+bool RepairPlayerRecord(PlayerRecord& record, int32_t position);
 
 constexpr int32_t kDifficultyChild = 1;
 constexpr int32_t kDifficultyNormal = 5;

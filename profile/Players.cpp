@@ -1,0 +1,354 @@
+#include "profile/Players.h"
+
+#include "core/Log.h"
+#include "profile/StoredFile.h"
+#include "resources/LittleEndian.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const char* const kPlayersFileName = "players.cfg";
+constexpr size_t kRecordSize = sizeof(PlayerRecord);
+
+std::vector<std::unique_ptr<PlayerRecord>> g_players;
+PlayerRecord* g_current = nullptr;
+
+// Reads the fields of a stored file one after the other.
+class CByteReader {
+public:
+    explicit CByteReader(const uint8_t* bytes) : m_bytes(bytes) {}
+    int32_t Int() { return static_cast<int32_t>(Uint()); }
+    uint32_t Uint() {
+        const uint32_t value = ReadLe32(m_bytes);
+        m_bytes += 4;
+        return value;
+    }
+    float Float() {
+        const uint32_t bits = Uint();
+        float value;
+        std::memcpy(&value, &bits, sizeof(value));
+        return value;
+    }
+    template <size_t N>
+    void Chars(char (&out)[N]) {
+        std::memcpy(out, m_bytes, N);
+        m_bytes += N;
+    }
+    uint8_t Byte() { return *m_bytes++; }
+
+private:
+    const uint8_t* m_bytes;
+};
+
+class CByteWriter {
+public:
+    explicit CByteWriter(std::vector<uint8_t>& out) : m_out(out) {}
+    void Int(int32_t value) { Uint(static_cast<uint32_t>(value)); }
+    void Uint(uint32_t value) {
+        uint8_t bytes[4];
+        WriteLe32(bytes, value);
+        m_out.insert(m_out.end(), bytes, bytes + 4);
+    }
+    void Float(float value) {
+        uint32_t bits;
+        std::memcpy(&bits, &value, sizeof(bits));
+        Uint(bits);
+    }
+    template <size_t N>
+    void Chars(const char (&text)[N]) {
+        m_out.insert(m_out.end(), text, text + N);
+    }
+    void Byte(uint8_t value) { m_out.push_back(value); }
+
+private:
+    std::vector<uint8_t>& m_out;
+};
+
+PlayerRecord DecodeRecord(const uint8_t* bytes) {
+    CByteReader in(bytes);
+    PlayerRecord record;
+    record.lives = in.Int();
+    record.score = in.Int();
+    record.gameCounter = in.Int();
+    record.gameTimer = in.Float();
+    record.extraLifeBase = in.Int();
+    in.Chars(record.name);
+    record.nameLength = in.Uint();
+    in.Chars(record.saveFile);
+    in.Chars(record.levelFile);
+    record.reservedCounter = in.Int();
+    for (int32_t& counter : record.gameCounters) {
+        counter = in.Int();
+    }
+    record.extraLifeWon = in.Byte();
+    record.childMode = in.Byte();
+    record.padding[0] = in.Byte();
+    record.padding[1] = in.Byte();
+    return record;
+}
+
+void EncodeRecord(const PlayerRecord& record, std::vector<uint8_t>& out) {
+    CByteWriter writer(out);
+    writer.Int(record.lives);
+    writer.Int(record.score);
+    writer.Int(record.gameCounter);
+    writer.Float(record.gameTimer);
+    writer.Int(record.extraLifeBase);
+    writer.Chars(record.name);
+    writer.Uint(record.nameLength);
+    writer.Chars(record.saveFile);
+    writer.Chars(record.levelFile);
+    writer.Int(record.reservedCounter);
+    for (const int32_t counter : record.gameCounters) {
+        writer.Int(counter);
+    }
+    writer.Byte(record.extraLifeWon);
+    writer.Byte(record.childMode);
+    writer.Byte(record.padding[0]);
+    writer.Byte(record.padding[1]);
+}
+
+// Keeps at most maxLength characters of text, terminated, with the rest of the buffer
+// cleared. True when the text changed.
+template <size_t N>
+bool CutText(char (&text)[N], size_t maxLength) {
+    static_assert(N > 0);
+    const size_t keep = std::min(maxLength, N - 1);
+    const size_t length = strnlen(text, keep + 1);
+    const bool changed = length > keep;
+    const size_t end = std::min(length, keep);
+    std::memset(text + end, 0, N - end);
+    return changed;
+}
+
+// The number N of a name "ply" + N + extension (N decimal, no leading zero, at most nine
+// digits); 0 when the name has another form.
+int32_t SavedGameNumber(const char* name, const char* extension) {
+    if (std::strncmp(name, "ply", 3) != 0 || name[3] < '1' || name[3] > '9') {
+        return 0;
+    }
+    int32_t number = 0;
+    size_t i = 3;
+    for (; i < 12 && name[i] >= '0' && name[i] <= '9'; ++i) {
+        number = number * 10 + (name[i] - '0');
+    }
+    return std::strcmp(name + i, extension) == 0 ? number : 0;
+}
+
+template <size_t N>
+void SetSavedGameName(char (&text)[N], int32_t number, const char* extension) {
+    std::memset(text, 0, N);
+    std::snprintf(text, N, "ply%d%s", static_cast<int>(number), extension);
+}
+
+int32_t IndexOf(const PlayerRecord* record) {
+    for (size_t i = 0; i < g_players.size(); ++i) {
+        if (g_players[i].get() == record) {
+            return static_cast<int32_t>(i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool RepairPlayerRecord(PlayerRecord& record, int32_t position) {
+    bool changed = CutText(record.name, kMaxPlayerNameLength);
+    CutText(record.saveFile, sizeof(record.saveFile) - 1);
+    CutText(record.levelFile, sizeof(record.levelFile) - 1);
+    const uint32_t length = static_cast<uint32_t>(std::strlen(record.name));
+    changed = changed || record.nameLength != length;
+    record.nameLength = length;
+
+    const int32_t saveNumber = SavedGameNumber(record.saveFile, ".sav");
+    const int32_t levelNumber = SavedGameNumber(record.levelFile, ".lvl");
+    if (saveNumber == 0 || levelNumber == 0) {
+        const int32_t partner = std::max(saveNumber, levelNumber);
+        const int32_t number = partner != 0 ? partner : position + 1;
+        SetSavedGameName(record.saveFile, saveNumber != 0 ? saveNumber : number, ".sav");
+        SetSavedGameName(record.levelFile, levelNumber != 0 ? levelNumber : number, ".lvl");
+        changed = true;
+    }
+    return changed;
+}
+
+PlayersFile DecodePlayersFile(const uint8_t* bytes, size_t size) {
+    PlayersFile players;
+    if (size < PlayersFileSize(0)) {
+        if (size != 0) {
+            CLog::Get().Write("DecodePlayersFile FAILED, %zu bytes are no player list", size);
+        }
+        return players;
+    }
+    const int32_t storedCount = static_cast<int32_t>(ReadLe32(bytes));
+    const int32_t storedCurrent = static_cast<int32_t>(ReadLe32(bytes + 4));
+    const size_t wholeRecords = (size - PlayersFileSize(0)) / kRecordSize;
+    const size_t count = std::min({static_cast<size_t>(std::max(storedCount, 0)), wholeRecords,
+                                   static_cast<size_t>(kMaxPlayers)});
+    if (count != static_cast<size_t>(std::max(storedCount, 0))) {
+        CLog::Get().Write("DecodePlayersFile FAILED, the list claims %d players, %zu are read", storedCount, count);
+    }
+    players.records.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        PlayerRecord record = DecodeRecord(bytes + PlayersFileSize(i));
+        if (RepairPlayerRecord(record, static_cast<int32_t>(i))) {
+            CLog::Get().Write("DecodePlayersFile FAILED, player %zu was damaged and is repaired", i + 1);
+        }
+        players.records.push_back(record);
+    }
+    if (count == 0) {
+        players.current = -1;
+    } else if (storedCurrent < 0 || static_cast<size_t>(storedCurrent) >= count) {
+        CLog::Get().Write("DecodePlayersFile FAILED, current player %d is not in the list", storedCurrent);
+        players.current = 0;
+    } else {
+        players.current = storedCurrent;
+    }
+    return players;
+}
+
+std::vector<uint8_t> EncodePlayersFile(const PlayersFile& players) {
+    std::vector<uint8_t> out;
+    out.reserve(PlayersFileSize(players.records.size()));
+    CByteWriter writer(out);
+    writer.Int(static_cast<int32_t>(players.records.size()));
+    writer.Int(std::max(players.current, 0));
+    for (const PlayerRecord& record : players.records) {
+        EncodeRecord(record, out);
+    }
+    return out;
+}
+
+bool LoadPlayers() {
+    std::vector<uint8_t> bytes;
+    const EStoredRead result =
+        ReadStoredFile(kPlayersFileName, static_cast<uint32_t>(PlayersFileSize(kMaxPlayers)), bytes);
+    if (result == EStoredRead::Missing) {
+        return true;
+    }
+    if (result == EStoredRead::Failed) {
+        CLog::Get().Write("LoadPlayers FAILED, couldn't read %s", kPlayersFileName);
+        return false;
+    }
+    const PlayersFile players = DecodePlayersFile(bytes.data(), bytes.size());
+    ClearPlayers();
+    for (const PlayerRecord& record : players.records) {
+        g_players.push_back(std::make_unique<PlayerRecord>(record));
+    }
+    g_current = players.current >= 0 ? g_players[static_cast<size_t>(players.current)].get() : nullptr;
+    return true;
+}
+
+bool SavePlayers() {
+    PlayersFile players;
+    players.records.reserve(g_players.size());
+    for (const std::unique_ptr<PlayerRecord>& record : g_players) {
+        players.records.push_back(*record);
+    }
+    players.current = GetCurrentPlayerIndex();
+    if (!WriteStoredFile(kPlayersFileName, EncodePlayersFile(players))) {
+        CLog::Get().Write("SavePlayers FAILED, couldn't write %s", kPlayersFileName);
+        return false;
+    }
+    return true;
+}
+
+PlayerRecord* CreatePlayer(const char* name) {
+    if (g_players.size() >= static_cast<size_t>(kMaxPlayers)) {
+        CLog::Get().Write("CreatePlayer FAILED, the list already holds %d players", kMaxPlayers);
+        return nullptr;
+    }
+    auto record = std::make_unique<PlayerRecord>();
+    std::strncpy(record->name, name != nullptr ? name : "", kMaxPlayerNameLength);
+    record->nameLength = static_cast<uint32_t>(std::strlen(record->name));
+    g_players.push_back(std::move(record));
+    const int32_t number = static_cast<int32_t>(g_players.size());
+    PlayerRecord* created = g_players.back().get();
+    SetSavedGameName(created->saveFile, number, ".sav");
+    SetSavedGameName(created->levelFile, number, ".lvl");
+    g_current = created;
+    return created;
+}
+
+bool SetCurrentPlayer(PlayerRecord* record) {
+    if (IndexOf(record) < 0) {
+        CLog::Get().Write("SetCurrentPlayer FAILED, the record is not in the player list");
+        return false;
+    }
+    g_current = record;
+    return true;
+}
+
+void ClearPlayers() {
+    g_current = nullptr;
+    g_players.clear();
+}
+
+int32_t GetPlayerCount() {
+    return static_cast<int32_t>(g_players.size());
+}
+
+PlayerRecord* GetPlayer(int32_t index) {
+    if (index < 0 || static_cast<size_t>(index) >= g_players.size()) {
+        return nullptr;
+    }
+    return g_players[static_cast<size_t>(index)].get();
+}
+
+PlayerRecord* GetCurrentPlayer() {
+    return g_current;
+}
+
+int32_t GetCurrentPlayerIndex() {
+    return IndexOf(g_current);
+}
+
+const char* CurrentPlayerName() {
+    return g_current != nullptr ? g_current->name : "";
+}
+
+int32_t CurrentPlayerLives() {
+    return g_current != nullptr ? g_current->lives : 0;
+}
+
+int32_t CurrentPlayerScore() {
+    return g_current != nullptr ? g_current->score : 0;
+}
+
+bool CurrentPlayerChildMode() {
+    return g_current != nullptr && g_current->childMode != 0;
+}
+
+bool ToggleCurrentPlayerChildMode() {
+    if (g_current == nullptr) {
+        return false;
+    }
+    g_current->childMode = g_current->childMode != 0 ? 0 : 1;
+    return g_current->childMode != 0;
+}
+
+int32_t CurrentPlayerDifficulty() {
+    return CurrentPlayerChildMode() ? kDifficultyChild : kDifficultyNormal;
+}
+
+bool CurrentPlayerExtraLifeWon() {
+    return g_current != nullptr && g_current->extraLifeWon != 0;
+}
+
+void ClearCurrentPlayerExtraLifeWon() {
+    if (g_current != nullptr) {
+        g_current->extraLifeWon = 0;
+    }
+}
+
+const char* CurrentPlayerSaveFile() {
+    return g_current != nullptr ? g_current->saveFile : "";
+}
+
+const char* CurrentPlayerLevelFile() {
+    return g_current != nullptr ? g_current->levelFile : "";
+}

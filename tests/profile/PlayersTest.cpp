@@ -1,0 +1,277 @@
+// Player profiles in "players.cfg": the layout of a new file, creating and choosing
+// players, the round trip of a whole record, and damaged or hostile files.
+#include "tests/profile/ProfileFixture.h"
+
+#include "profile/Players.h"
+#include "resources/FileManager.h"
+
+#include <cstring>
+
+namespace {
+
+using CPlayersTest = CProfileTest;
+
+// A 20-byte text field: the text, then zeros; a text of 20 bytes or more fills the field
+// without a terminator.
+void PutField(Bytes& bytes, const std::string& text) {
+    for (size_t i = 0; i < 20; ++i) {
+        bytes.push_back(i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
+    }
+}
+
+struct RawRecord {
+    std::string name = "Kim";
+    uint32_t nameLength = 3;
+    std::string saveFile = "ply1.sav";
+    std::string levelFile = "ply1.lvl";
+    int32_t lives = 2;
+    int32_t score = 0;
+};
+
+void PutRecord(Bytes& bytes, const RawRecord& record) {
+    PutLe32(bytes, static_cast<uint32_t>(record.lives));
+    PutLe32(bytes, static_cast<uint32_t>(record.score));
+    PutLe32(bytes, 0);
+    PutLe32(bytes, 0);
+    PutLe32(bytes, 0);
+    PutField(bytes, record.name);
+    PutLe32(bytes, record.nameLength);
+    PutField(bytes, record.saveFile);
+    PutField(bytes, record.levelFile);
+    for (int i = 0; i < 5; ++i) {
+        PutLe32(bytes, 0);
+    }
+    PutLe32(bytes, 0);  // the two flags and the padding
+}
+
+Bytes PlayersBytes(int32_t count, int32_t current, const std::vector<RawRecord>& records) {
+    Bytes bytes;
+    PutLe32(bytes, static_cast<uint32_t>(count));
+    PutLe32(bytes, static_cast<uint32_t>(current));
+    for (const RawRecord& record : records) {
+        PutRecord(bytes, record);
+    }
+    return bytes;
+}
+
+TEST_F(CPlayersTest, FirstPlayerWritesA116ByteFile) {
+    ASSERT_TRUE(LoadPlayers());
+    EXPECT_EQ(GetPlayerCount(), 0);
+    EXPECT_EQ(GetCurrentPlayer(), nullptr);
+
+    PlayerRecord* created = CreatePlayer("Anna");
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(GetCurrentPlayer(), created);
+    ASSERT_TRUE(SavePlayers());
+
+    const Bytes file = ReadData("players.cfg");
+    ASSERT_EQ(file.size(), 116u);
+    EXPECT_EQ(Le32At(file, 0), 1u);   // count
+    EXPECT_EQ(Le32At(file, 4), 0u);   // current
+    EXPECT_EQ(Le32At(file, 8), 2u);   // lives of a new record
+    EXPECT_EQ(Le32At(file, 12), 0u);  // score
+    EXPECT_EQ(TextAt(file, 28, 20), "Anna");
+    EXPECT_EQ(Le32At(file, 48), 4u);  // nameLength
+    EXPECT_EQ(TextAt(file, 52, 20), "ply1.sav");
+    EXPECT_EQ(TextAt(file, 72, 20), "ply1.lvl");
+    EXPECT_EQ(file[8 + 104], 0);      // extraLifeWon
+    EXPECT_EQ(file[8 + 105], 0);      // childMode
+}
+
+TEST_F(CPlayersTest, ThirdPlayerBecomesCurrentWithItsOwnFiles) {
+    PlayerRecord* first = CreatePlayer("Anna");
+    PlayerRecord* second = CreatePlayer("Bo");
+    ASSERT_TRUE(SetCurrentPlayer(first));
+    ASSERT_TRUE(SetCurrentPlayer(second));
+    PlayerRecord* third = CreatePlayer("Cecilia");
+
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(GetCurrentPlayer(), third);
+    EXPECT_EQ(GetCurrentPlayerIndex(), 2);
+    EXPECT_STREQ(CurrentPlayerSaveFile(), "ply3.sav");
+    EXPECT_STREQ(CurrentPlayerLevelFile(), "ply3.lvl");
+    EXPECT_STREQ(GetPlayer(1)->saveFile, "ply2.sav");
+    EXPECT_EQ(GetPlayer(3), nullptr);
+    EXPECT_EQ(GetPlayer(-1), nullptr);
+
+    ASSERT_TRUE(SavePlayers());
+    EXPECT_EQ(ReadData("players.cfg").size(), 8u + 3 * 108);
+    EXPECT_EQ(Le32At(ReadData("players.cfg"), 4), 2u);
+}
+
+TEST_F(CPlayersTest, RecordSurvivesSaveAndLoadWhole) {
+    CreatePlayer("Anna");
+    PlayerRecord* bo = CreatePlayer("Bo");
+    bo->lives = 5;
+    bo->score = 123456;
+    bo->gameCounter = 7;
+    bo->gameTimer = 2.5f;
+    bo->extraLifeBase = 100000;
+    bo->reservedCounter = 9;
+    bo->gameCounters[0] = 11;
+    bo->gameCounters[3] = -4;
+    bo->extraLifeWon = 1;
+    EXPECT_TRUE(ToggleCurrentPlayerChildMode());
+    ASSERT_TRUE(SetCurrentPlayer(GetPlayer(0)));
+    ASSERT_TRUE(SetCurrentPlayer(bo));
+    const PlayerRecord saved = *bo;
+    ASSERT_TRUE(SavePlayers());
+
+    ClearPlayers();
+    ASSERT_TRUE(LoadPlayers());
+    ASSERT_EQ(GetPlayerCount(), 2);
+    ASSERT_EQ(GetCurrentPlayerIndex(), 1);
+    EXPECT_EQ(std::memcmp(GetCurrentPlayer(), &saved, sizeof(PlayerRecord)), 0);
+    EXPECT_STREQ(CurrentPlayerName(), "Bo");
+    EXPECT_EQ(CurrentPlayerLives(), 5);
+    EXPECT_EQ(CurrentPlayerScore(), 123456);
+    EXPECT_TRUE(CurrentPlayerChildMode());
+    EXPECT_EQ(CurrentPlayerDifficulty(), kDifficultyChild);
+    EXPECT_TRUE(CurrentPlayerExtraLifeWon());
+    ClearCurrentPlayerExtraLifeWon();
+    EXPECT_FALSE(CurrentPlayerExtraLifeWon());
+    EXPECT_FALSE(ToggleCurrentPlayerChildMode());
+    EXPECT_EQ(CurrentPlayerDifficulty(), kDifficultyNormal);
+}
+
+TEST_F(CPlayersTest, NamesAreCutAndForeignRecordsRefused) {
+    PlayerRecord* record = CreatePlayer("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    ASSERT_NE(record, nullptr);
+    EXPECT_STREQ(record->name, "ABCDEFGHIJKL");
+    EXPECT_EQ(record->nameLength, 12u);
+
+    PlayerRecord stranger;
+    EXPECT_FALSE(SetCurrentPlayer(&stranger));
+    EXPECT_FALSE(SetCurrentPlayer(nullptr));
+    EXPECT_EQ(GetCurrentPlayer(), record);
+    EXPECT_TRUE(LogHas("SetCurrentPlayer FAILED"));
+}
+
+TEST_F(CPlayersTest, NoCurrentPlayerGivesNeutralValues) {
+    EXPECT_STREQ(CurrentPlayerName(), "");
+    EXPECT_EQ(CurrentPlayerLives(), 0);
+    EXPECT_FALSE(ToggleCurrentPlayerChildMode());
+    EXPECT_EQ(CurrentPlayerDifficulty(), kDifficultyNormal);
+    EXPECT_STREQ(CurrentPlayerSaveFile(), "");
+}
+
+TEST_F(CPlayersTest, ListStopsAtItsLimit) {
+    for (int32_t i = 0; i < kMaxPlayers; ++i) {
+        ASSERT_NE(CreatePlayer("P"), nullptr);
+    }
+    EXPECT_EQ(CreatePlayer("One too many"), nullptr);
+    EXPECT_EQ(GetPlayerCount(), kMaxPlayers);
+    EXPECT_TRUE(LogHas("CreatePlayer FAILED"));
+}
+
+TEST_F(CPlayersTest, UnwritableFileIsLoggedAndReported) {
+    CreatePlayer("Anna");
+    CFileManager::Get().UnmountAll();
+    EXPECT_FALSE(SavePlayers());
+    EXPECT_TRUE(LogHas("SavePlayers FAILED"));
+}
+
+struct HostileCase {
+    const char* what;
+    Bytes file;
+    int32_t count;      // records read
+    int32_t current;    // index of the current player after loading, -1 none
+    const char* name;   // first record's name after loading
+    const char* saveFile;
+    const char* levelFile;
+};
+
+std::vector<HostileCase> HostileCases() {
+    const RawRecord kim;
+    RawRecord longName;
+    longName.name = std::string(20, 'A');  // no terminator
+    longName.nameLength = 0xFFFFFFFF;
+    RawRecord climbing;
+    climbing.saveFile = "../../etc/passwd";
+    climbing.levelFile = "/tmp/evil.lvl";
+    RawRecord halfBad;
+    halfBad.saveFile = "ply7.sav";
+    halfBad.levelFile = "ply7.sav";
+    RawRecord unterminated;
+    unterminated.saveFile = "ply1.savXXXXXXXXXXXXXXX";
+    unterminated.levelFile = "ply01.lvl";
+    RawRecord lyingLength;
+    lyingLength.nameLength = 19;
+
+    Bytes truncated = PlayersBytes(5, 0, {kim, kim});
+    truncated.resize(truncated.size() + 50, 0x55);  // half a third record
+    std::vector<RawRecord> many(kMaxPlayers + 4, kim);
+
+    return {
+        {"count beyond the records", truncated, 2, 0, "Kim", "ply1.sav", "ply1.lvl"},
+        {"huge count", PlayersBytes(0x7FFFFFFF, 0, {kim}), 1, 0, "Kim", "ply1.sav", "ply1.lvl"},
+        {"negative count", PlayersBytes(-3, 0, {kim}), 0, -1, nullptr, nullptr, nullptr},
+        {"more records than the limit", PlayersBytes(kMaxPlayers + 4, kMaxPlayers + 2, many), kMaxPlayers, 0,
+         "Kim", "ply1.sav", "ply1.lvl"},
+        {"current past the end", PlayersBytes(2, 7, {kim, kim}), 2, 0, "Kim", "ply1.sav", "ply1.lvl"},
+        {"negative current", PlayersBytes(1, -1, {kim}), 1, 0, "Kim", "ply1.sav", "ply1.lvl"},
+        {"count 0", PlayersBytes(0, 0, {}), 0, -1, nullptr, nullptr, nullptr},
+        {"shorter than the header", Bytes{1, 0, 0}, 0, -1, nullptr, nullptr, nullptr},
+        {"empty file", Bytes{}, 0, -1, nullptr, nullptr, nullptr},
+        {"unterminated name", PlayersBytes(1, 0, {longName}), 1, 0, "AAAAAAAAAAAA", "ply1.sav", "ply1.lvl"},
+        {"lying name length", PlayersBytes(1, 0, {lyingLength}), 1, 0, "Kim", "ply1.sav", "ply1.lvl"},
+        {"file names outside the folder", PlayersBytes(1, 0, {climbing}), 1, 0, "Kim", "ply1.sav", "ply1.lvl"},
+        {"level file of the wrong form", PlayersBytes(1, 0, {halfBad}), 1, 0, "Kim", "ply7.sav", "ply7.lvl"},
+        {"unterminated file names", PlayersBytes(1, 0, {unterminated}), 1, 0, "Kim", "ply1.sav", "ply1.lvl"},
+    };
+}
+
+TEST_F(CPlayersTest, DamagedFilesGiveRepairedWholeRecords) {
+    for (const HostileCase& test : HostileCases()) {
+        SCOPED_TRACE(test.what);
+        ClearPlayers();
+        WriteData("players.cfg", test.file);
+        ASSERT_TRUE(LoadPlayers());
+        ASSERT_EQ(GetPlayerCount(), test.count);
+        EXPECT_EQ(GetCurrentPlayerIndex(), test.current);
+        if (test.count == 0) {
+            EXPECT_EQ(GetCurrentPlayer(), nullptr);
+            continue;
+        }
+        const PlayerRecord* first = GetPlayer(0);
+        EXPECT_STREQ(first->name, test.name);
+        EXPECT_EQ(first->nameLength, std::strlen(test.name));
+        EXPECT_STREQ(first->saveFile, test.saveFile);
+        EXPECT_STREQ(first->levelFile, test.levelFile);
+        for (int32_t i = 0; i < GetPlayerCount(); ++i) {
+            const PlayerRecord* record = GetPlayer(i);
+            EXPECT_LE(std::strlen(record->name), static_cast<size_t>(kMaxPlayerNameLength));
+        }
+
+        // What is written back is a consistent list of what was read.
+        ASSERT_TRUE(SavePlayers());
+        const Bytes saved = ReadData("players.cfg");
+        EXPECT_EQ(saved.size(), PlayersFileSize(static_cast<size_t>(test.count)));
+        EXPECT_EQ(Le32At(saved, 0), static_cast<uint32_t>(test.count));
+        EXPECT_EQ(Le32At(saved, 4), static_cast<uint32_t>(test.current));
+    }
+}
+
+TEST(PlayersFileDecoding, ReadsNoMoreThanTheLimit) {
+    const std::vector<RawRecord> many(kMaxPlayers + 4, RawRecord());
+    const Bytes file = PlayersBytes(kMaxPlayers + 4, kMaxPlayers + 1, many);
+    const PlayersFile players = DecodePlayersFile(file.data(), file.size());
+    EXPECT_EQ(players.records.size(), static_cast<size_t>(kMaxPlayers));
+    EXPECT_EQ(players.current, 0);
+    EXPECT_EQ(EncodePlayersFile(players).size(), PlayersFileSize(kMaxPlayers));
+}
+
+TEST_F(CPlayersTest, RepairNumbersFilesAfterThePosition) {
+    RawRecord bad;
+    bad.saveFile = "C:\\save.sav";
+    bad.levelFile = "";
+    WriteData("players.cfg", PlayersBytes(3, 2, {RawRecord(), RawRecord(), bad}));
+    ASSERT_TRUE(LoadPlayers());
+    ASSERT_EQ(GetPlayerCount(), 3);
+    EXPECT_STREQ(GetPlayer(2)->saveFile, "ply3.sav");
+    EXPECT_STREQ(GetPlayer(2)->levelFile, "ply3.lvl");
+    EXPECT_EQ(GetCurrentPlayer(), GetPlayer(2));
+    EXPECT_TRUE(LogHas("player 3 was damaged"));
+}
+
+}  // namespace

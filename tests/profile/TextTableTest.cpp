@@ -1,0 +1,134 @@
+// Every text of both tables, byte for byte (Windows-1252, trailing spaces included), as the
+// two tables give them and as CLanguage hands them out.
+#include "tests/profile/ProfileFixture.h"
+
+#include "profile/Language.h"
+#include "profile/TextTable.h"
+
+#include <string>
+
+namespace {
+
+using CTextTableTest = CProfileTest;
+
+struct TextRow {
+    const char* id;
+    const char* (CTextTable::*getter)() const;
+    const char* english;
+    const char* swedish;
+};
+
+const TextRow kTexts[] = {
+    {"TxtGameWasSaved", &CTextTable::TxtGameWasSaved, "Your last game was saved.", "Ditt sista spel sparades."},
+    {"TxtIfYouDontContinue", &CTextTable::TxtIfYouDontContinue, "If you don't continue now,", "Om du inte forts\xE4tter"},
+    {"TxtItWillBeLost", &CTextTable::TxtItWillBeLost, "it'll be lost.", "p\xE5 det nu, s\xE5 kommer"},
+    {"TxtLostLine3", &CTextTable::TxtLostLine3, "", "det att tas bort."},
+    {"TxtDoYouWantToContinue", &CTextTable::TxtDoYouWantToContinue, "Do you want to continue?", "Vill du forts\xE4tta?"},
+    {"TxtContinue", &CTextTable::TxtContinue, "Continue", "Forts\xE4tt"},
+    {"TxtNewGame", &CTextTable::TxtNewGame, "New game", "Starta nytt"},
+    {"TxtEnterPlayerName", &CTextTable::TxtEnterPlayerName, "Enter player name", "Skriv in spelarens namn"},
+    {"TxtCancel", &CTextTable::TxtCancel, "Cancel", "Avbryt"},
+    {"TxtOk", &CTextTable::TxtOk, "OK", "OK"},
+    {"TxtHighscoreTitle", &CTextTable::TxtHighscoreTitle, "Highscore", "Topplista"},
+    {"TxtClickLeftButton", &CTextTable::TxtClickLeftButton, "Click the left mouse button", "Tryck p\xE5 v\xE4nster musknapp"},
+    {"TxtProductName", &CTextTable::TxtProductName, "Pellora", "Pellora"},
+    {"TxtLevel", &CTextTable::TxtLevel, "LEVEL ", "BANA "},
+    {"TxtPauseGame", &CTextTable::TxtPauseGame, "Pause Game", "Pausa Spelet"},
+    {"TxtGoToThe", &CTextTable::TxtGoToThe, "Go to the", "G\xE5 till"},
+    {"TxtMainMenu", &CTextTable::TxtMainMenu, "Main menu", "Huvudmenyn"},
+    {"TxtExitGame", &CTextTable::TxtExitGame, "Exit Game", "Avsluta Spelet"},
+    {"TxtExtraLife", &CTextTable::TxtExtraLife, "EXTRA LIFE", "EXTRALIV"},
+    {"TxtChooseDifficulty", &CTextTable::TxtChooseDifficulty, "Choose Level of Difficulty", "V\xE4lj Sv\xE5righetsgrad"},
+    {"TxtChildMode", &CTextTable::TxtChildMode, "Child mode", "Barn"},
+    {"TxtEasy", &CTextTable::TxtEasy, "Easy", "L\xE4tt"},
+    {"TxtNormal", &CTextTable::TxtNormal, "Normal", "Normal"},
+    {"TxtHard", &CTextTable::TxtHard, "Hard", "Sv\xE5rt"},
+    {"TxtNormalMode", &CTextTable::TxtNormalMode, "Normal mode", "Normal"},
+    {"TxtChildModeInfo", &CTextTable::TxtChildModeInfo, "Perfect for kids", "Perfekt f\xF6r barn."},
+    {"TxtEasyInfo", &CTextTable::TxtEasyInfo, "A good starting point for first timers", "En bra startpunkt f\xF6r nyb\xF6rjare"},
+    {"TxtNormalInfo", &CTextTable::TxtNormalInfo, "Great for people already familiar with the game", "Utm\xE4rkt f\xF6r dig med lite spelvana"},
+    {"TxtHardInfo", &CTextTable::TxtHardInfo, "When you want a challenge", "F\xF6r dig som gillar utmaningar"},
+    {"TxtNormalModeInfo", &CTextTable::TxtNormalModeInfo, "For advanced players", "F\xF6r erfarna spelare"},
+    {"TxtAccuracy", &CTextTable::TxtAccuracy, "Accuracy ", "Tr\xE4" "ffs\xE4kerhet "},
+    {"TxtComboPlus", &CTextTable::TxtComboPlus, "Combo +", "Combo +"},
+    {"TxtCombos", &CTextTable::TxtCombos, "Combos ", "Combos "},
+    {"TxtPaused", &CTextTable::TxtPaused, "PAUSED", "SPELET \xC4R PAUSAT!"},
+    {"TxtPressToResume", &CTextTable::TxtPressToResume, "PRESS MOUSE BUTTON TO RESUME GAME", "TRYCK P\xC5 V\xC4NSTER MUSKNAPP F\xD6R ATT FORTS\xC4TTA!"},
+    {"TxtLoadGame", &CTextTable::TxtLoadGame, "LOAD GAME", "FORTS\xC4TT P\xC5 SPARAT SPEL"},
+    {"TxtLevelBanner", &CTextTable::TxtLevelBanner, "LEVEL ", "BANA "},
+    {"TxtWellDone", &CTextTable::TxtWellDone, "WELL DONE", "DU KLARADE BANAN"},
+    {"TxtPerfect", &CTextTable::TxtPerfect, "PERFECT", "PERFEKT SIKTAT"},
+    {"TxtPerfectBonus", &CTextTable::TxtPerfectBonus, "PERFECT BONUS", "PERFEKT BONUS"},
+    {"TxtThatWasClose", &CTextTable::TxtThatWasClose, "THAT WAS CLOSE", "DET VAR N\xC4RA"},
+    {"TxtGameOver", &CTextTable::TxtGameOver, "GAME OVER", "GAME OVER"},
+    {"TxtGameSaved", &CTextTable::TxtGameSaved, "GAME SAVED", "SPELET \xC4R SPARAT"},
+    {"TxtAllLevelsDone", &CTextTable::TxtAllLevelsDone, "YOU'VE COMPLETED ALL THE LEVELS", "DU KLARADE ALLA BANORNA!"},
+    {"TxtPlay", &CTextTable::TxtPlay, "Play", "Spela"},
+    {"TxtChangePlayer", &CTextTable::TxtChangePlayer, "Change player", "V\xE4lj spelare"},
+    {"TxtHighscore", &CTextTable::TxtHighscore, "Highscore", "Topplistan"},
+    {"TxtGameOptions", &CTextTable::TxtGameOptions, "Game Options", "Inst\xE4llningar"},
+    {"TxtExitGameMenu", &CTextTable::TxtExitGameMenu, "Exit game", "Avsluta"},
+    {"TxtCurrentPlayer", &CTextTable::TxtCurrentPlayer, "Current Player", "Aktuell spelare"},
+    {"TxtChildModeOn", &CTextTable::TxtChildModeOn, "Child mode ON", "Barnversion P\xC5"},
+    {"TxtChildModeOff", &CTextTable::TxtChildModeOff, "Child mode OFF", "Barnversion AV"},
+    {"TxtGoBack", &CTextTable::TxtGoBack, "Go back", "G\xE5 tillbaka"},
+    {"TxtHostAServer", &CTextTable::TxtHostAServer, "Host a server", "Starta en server"},
+    {"TxtJoinAServer", &CTextTable::TxtJoinAServer, "Join a server", "Anslut till en server"},
+    {"TxtHostAServerInfo", &CTextTable::TxtHostAServerInfo, "Start a game that your friend can join", "Starta ett spel som din v\xE4n kan ansluta till"},
+    {"TxtJoinAServerInfo", &CTextTable::TxtJoinAServerInfo, "Connect to your friends game", "Anslut till din v\xE4ns spel"},
+    {"TxtOptions", &CTextTable::TxtOptions, "Options", "Inst\xE4llningar"},
+    {"TxtSoundVolume", &CTextTable::TxtSoundVolume, "Sound Volume", "Ljudvolym"},
+    {"TxtMusicVolume", &CTextTable::TxtMusicVolume, "Music Volume", "Musikvolym"},
+    {"TxtSelectPlayer", &CTextTable::TxtSelectPlayer, "Select player", "V\xE4lj spelare"},
+    {"TxtAddPlayer", &CTextTable::TxtAddPlayer, "Add player", "L\xE4gg till ny"},
+    {"TxtBonus", &CTextTable::TxtBonus, "Bonus ", "Bonus "},
+    {"TxtNotice", &CTextTable::TxtNotice, "Aim, match three, clear the field!", "Sikta, matcha tre, rensa planen!"},
+};
+
+TEST_F(CTextTableTest, EveryTextInBothLanguages) {
+    const CEnglishTexts english;
+    const CSwedishTexts swedish;
+    CLanguage& language = CLanguage::Get();
+    for (const TextRow& row : kTexts) {
+        SCOPED_TRACE(row.id);
+        // Compared as byte strings, so a lost trailing space or a letter in another code
+        // page shows.
+        EXPECT_EQ(std::string((english.*row.getter)()), std::string(row.english));
+        EXPECT_EQ(std::string((swedish.*row.getter)()), std::string(row.swedish));
+        EXPECT_EQ(std::string((language.*row.getter)()), std::string(row.english));  // none chosen yet
+    }
+    language.SetLanguage(kLanguageSwedish);
+    for (const TextRow& row : kTexts) {
+        EXPECT_EQ(std::string((language.*row.getter)()), std::string(row.swedish)) << row.id;
+    }
+    language.SetLanguage(kLanguageEnglish);
+    for (const TextRow& row : kTexts) {
+        EXPECT_EQ(std::string((language.*row.getter)()), std::string(row.english)) << row.id;
+    }
+}
+
+TEST_F(CTextTableTest, SwedishLettersAreSingleBytes) {
+    const CSwedishTexts swedish;
+    const std::string paused = swedish.TxtPaused();
+    ASSERT_EQ(paused.size(), 17u);
+    EXPECT_EQ(static_cast<uint8_t>(paused[7]), 0xC4);  // Ä
+    const std::string choose = swedish.TxtChooseDifficulty();
+    EXPECT_EQ(static_cast<uint8_t>(choose[1]), 0xE4);  // ä
+    EXPECT_EQ(static_cast<uint8_t>(choose[7]), 0xE5);  // å
+    const std::string resume = swedish.TxtPressToResume();
+    EXPECT_EQ(static_cast<uint8_t>(resume[7]), 0xC5);  // Å
+    EXPECT_EQ(static_cast<uint8_t>(resume[27]), 0xD6);  // Ö
+    const std::string easy = swedish.TxtEasyInfo();
+    EXPECT_NE(easy.find('\xF6'), std::string::npos);  // ö
+}
+
+TEST_F(CTextTableTest, SameTextsStaySeparateIds) {
+    const CEnglishTexts english;
+    EXPECT_STREQ(english.TxtLostLine3(), "");
+    EXPECT_STREQ(english.TxtLevel(), english.TxtLevelBanner());
+    EXPECT_STREQ(english.TxtHighscore(), english.TxtHighscoreTitle());
+    const CSwedishTexts swedish;
+    EXPECT_STRNE(swedish.TxtHighscore(), swedish.TxtHighscoreTitle());
+}
+
+}  // namespace
