@@ -305,16 +305,21 @@ void CPlayScreen::RenderHud() {
         m_buttons[button].Draw();
     }
     mainFont.SetCharSize(22, 22);
+    const CLanguage& texts = CLanguage::Get();
+    // Tooltips end inside the screen however long the language's words are.
+    auto tooltipX = [&mainFont](const char* tip) {
+        return std::min(kTooltipX, 636.0f - static_cast<float>(mainFont.Measure(tip) / 2));
+    };
     switch (m_hoveredButton) {
         case kButtonPause:
-            mainFont.PrintCentered(CLanguage::Get().TxtPauseGame(), kTooltipX, 50.0f);
+            mainFont.PrintCentered(texts.TxtPauseGame(), tooltipX(texts.TxtPauseGame()), 50.0f);
             break;
         case kButtonMenu:
-            mainFont.PrintCentered(CLanguage::Get().TxtGoToThe(), kTooltipX, 50.0f);
-            mainFont.PrintCentered(CLanguage::Get().TxtMainMenu(), kTooltipX, 70.0f);
+            mainFont.PrintCentered(texts.TxtGoToThe(), tooltipX(texts.TxtGoToThe()), 50.0f);
+            mainFont.PrintCentered(texts.TxtMainMenu(), tooltipX(texts.TxtMainMenu()), 70.0f);
             break;
         case kButtonExit:
-            mainFont.PrintCentered(CLanguage::Get().TxtExitGame(), kTooltipX, 50.0f);
+            mainFont.PrintCentered(texts.TxtExitGame(), tooltipX(texts.TxtExitGame()), 50.0f);
             break;
         default:
             break;
@@ -358,8 +363,14 @@ void CPlayScreen::RenderPausePanel() {
     mainFont.ResetCharSize();
     const char* paused = CLanguage::Get().TxtPaused();
     PrintShadowed(mainFont, paused, 320.0f - static_cast<float>(mainFont.Measure(paused) / 2), 160.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    mainFont.SetCharSize(18, 18);
     const char* resume = CLanguage::Get().TxtPressToResume();
+    // The line fits the panel: smaller letters for a longer text.
+    int32_t size = 18;
+    mainFont.SetCharSize(size, size);
+    while (size > 10 && mainFont.Measure(resume) > 400) {
+        --size;
+        mainFont.SetCharSize(size, size);
+    }
     PrintShadowed(mainFont, resume, 320.0f - static_cast<float>(mainFont.Measure(resume) / 2), 214.0f, 1.0f, 0.9f, 0.5f, 1.0f);
     mainFont.ResetCharSize();
 }

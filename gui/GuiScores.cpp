@@ -94,14 +94,15 @@ bool CGuiHighscore::InitScreen() {
         const int32_t y = 95 + 24 * row;
         const CGuiWidget* const rowAbove = above;
         CGuiLabel* const cells[4] = {&m_positions[row], &m_names[row], &m_scores[row], &m_levels[row]};
-        const int32_t xs[4] = {170, 190, 440, 455};
+        // The position ends where the name begins less a gap, so that "10" stays clear of it.
+        const int32_t xs[4] = {184, 190, 440, 455};
         for (int32_t column = 0; column < 4; ++column) {
             CGuiLabel& cell = *cells[column];
             cell.CopyStyle(column == 0 ? *rowAbove : *cells[column - 1]);
             cell.StopSlide();
             cell.SetFont(column == 2 ? &CFont::FixedPitch() : &CFont::Main());
             cell.SetFontSize(20, 20);
-            if (column == 2) {
+            if (column == 0 || column == 2) {
                 cell.AlignRight();
                 cell.SetSize(0, 20);
             } else {

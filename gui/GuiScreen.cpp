@@ -44,7 +44,8 @@ void CGuiScreen::NextItem(CGuiWidget& widget, const CGuiWidget& above, const cha
 void CGuiScreen::BuildLogo(CGuiImage& logo) {
     logo.AlignCentre();
     logo.LoadPicture(kLogoPicture.name, true);
-    logo.SetPos(kCentreX, 40);
+    // Its middle at y = 40, so that the 80 pixels of the picture end above the first item.
+    logo.SetPos(kCentreX, 40 - logo.H() / 2);
 }
 
 void CGuiScreen::BuildFooter(CGuiLabel& caption, CGuiButton& name) {
