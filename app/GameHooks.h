@@ -2,7 +2,8 @@
 // The program's start-up and shut-down hooks, run by CEngine::Create after the services are
 // up and by CEngine::Destroy after both layers were emptied.
 
-// Loads the shared texture, the four fonts and the sound events; always true.
+// Loads the language choice, the shared texture, the four fonts, the players and the sound
+// events, and lets the game and the menus play them; always true.
 bool GameStartup();
-// Frees what GameStartup made.
+// Saves the players and frees what GameStartup made.
 void GameShutdown();

@@ -1,10 +1,8 @@
 #pragma once
-// Process-wide values that screens and the game share.
+// Process-wide values that screens and the game share. The screens' own values (the level
+// file name, the difficulty, the return screen) live with the screens in gui/ScreenFlow.h.
+#include "gui/ScreenFlow.h"
 #include "platform/Textures.h"
 
-#include <string>
-
-// The file name of the level to play ("1.lvl" at start).
-extern std::string g_levelFileName;
 // The shared texture "texpack_face" (balls, launcher, icons), loaded at start-up.
 extern TextureHandle g_texpackFace;

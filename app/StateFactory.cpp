@@ -1,13 +1,57 @@
 #include "app/StateFactory.h"
 
-#include "app/PreviewScreen.h"
+#include "app/PlayScreen.h"
+#include "gui/GuiDialogs.h"
+#include "gui/GuiMenu.h"
+#include "gui/GuiScores.h"
+#include "gui/Intro.h"
+#include "gui/ScreenFlow.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
 
 #include <new>
 
+namespace {
+// The start screen: the language choice until a language is chosen, then the name entry
+// while there is no player, then the main menu with the current difficulty's high scores.
+CEngineState* CreateStartScreen() {
+    if (CLanguage::Get().GetLanguage() == kLanguageNone) {
+        return new (std::nothrow) CGuiLanguage();
+    }
+    if (GetPlayerCount() == 0) {
+        return new (std::nothrow) CGuiEnterName();
+    }
+    SelectDifficulty(g_difficulty);
+    return new (std::nothrow) CGuiMenu();
+}
+}  // namespace
+
 CEngineState* CreateState(int32_t stateId) {
     switch (stateId) {
+        case kStateStart:
+            return CreateStartScreen();
+        case kStateGame:
+            return new (std::nothrow) CPlayScreen();
+        case kStateMainMenu:
+            return new (std::nothrow) CGuiMenu();
         case kStateIntro:
-            return new (std::nothrow) CPreviewScreen();
+            return new (std::nothrow) CIntro();
+        case kStateOptions:
+            return new (std::nothrow) CGuiOptions();
+        case kStatePlayer:
+            return new (std::nothrow) CGuiPlayer();
+        case kStateHostJoinMenu:
+        case kStateHostMenu:
+        case kStateJoinMenu:
+            return new (std::nothrow) CGuiNetMenu(stateId);
+        case kStateHighscore:
+            return new (std::nothrow) CGuiHighscore();
+        case kStateEnterName:
+            return new (std::nothrow) CGuiEnterName();
+        case kStateContinue:
+            return new (std::nothrow) CGuiContinue();
+        case kStateDifficulty:
+            return new (std::nothrow) CGuiLod();
         default:
             return nullptr;
     }

@@ -2,8 +2,9 @@
 
 #include <cstdio>
 
-void CScorePopUps::SetMeasure(PopUpMeasure measure, int32_t fontHeight) {
+void CScorePopUps::SetMeasure(PopUpMeasure measure, const void* font, int32_t fontHeight) {
     m_measure = measure;
+    m_measureFont = font;
     m_fontHeight = fontHeight;
 }
 
@@ -21,7 +22,7 @@ void CScorePopUps::Add(const char* text, float x, float y) {
             continue;
         }
         std::snprintf(slot.text, sizeof(slot.text), "%s", text);
-        const int32_t width = m_measure != nullptr ? m_measure(slot.text) : 0;
+        const int32_t width = m_measure != nullptr ? m_measure(m_measureFont, slot.text) : 0;
         slot.x = x - static_cast<float>(width / 2);
         slot.y = y - static_cast<float>(m_fontHeight / 2);
         slot.red = m_red;

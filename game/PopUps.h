@@ -10,15 +10,16 @@ struct PopUp {
     float alpha = 1.0f;
 };
 
-// Measures a text in pixels for centring; the drawing code installs the font's.
-using PopUpMeasure = int32_t (*)(const char* text);
+// Measures a text in pixels for centring with the font given as context; the drawing code
+// installs its font's measure, so each playfield's pop-ups measure with their own font.
+using PopUpMeasure = int32_t (*)(const void* font, const char* text);
 
 class CScorePopUps {
 public:
     static constexpr int32_t kSlots = 20;
     static constexpr float kFadePerSecond = 0.75f;
 
-    void SetMeasure(PopUpMeasure measure, int32_t fontHeight);
+    void SetMeasure(PopUpMeasure measure, const void* font, int32_t fontHeight);
     void SetColour(float red, float green, float blue);
     // Centred on (x, y); dropped when every slot is busy.
     void Add(const char* text, float x, float y);
@@ -33,6 +34,7 @@ private:
     PopUp m_slots[kSlots];
     int32_t m_lastUsed = 0;
     PopUpMeasure m_measure = nullptr;
+    const void* m_measureFont = nullptr;
     int32_t m_fontHeight = 0;
     float m_red = 1.0f, m_green = 1.0f, m_blue = 1.0f;
 };

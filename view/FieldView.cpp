@@ -8,10 +8,8 @@ namespace {
 constexpr float kNextBallX = 170.0f;
 constexpr float kNextBallY = 410.0f;
 
-const CFont* g_popUpFont = nullptr;
-
-int32_t MeasurePopUp(const char* text) {
-    return g_popUpFont != nullptr ? g_popUpFont->Measure(text) : 0;
+int32_t MeasurePopUp(const void* font, const char* text) {
+    return font != nullptr ? static_cast<const CFont*>(font)->Measure(text) : 0;
 }
 
 void DrawParticles(const CParticleSystem& system, CSprite& sprite) {
@@ -146,8 +144,8 @@ void DrawFallingBalls(const CBoard& board, CSpriteList& balls, float offsetX, fl
 }
 
 void SetPopUpFont(CPlayfield& playfield, const CFont* font) {
-    g_popUpFont = font;
-    playfield.PopUps().SetMeasure(font != nullptr ? &MeasurePopUp : nullptr, font != nullptr ? font->GetCharHeight() : 0);
+    playfield.PopUps().SetMeasure(font != nullptr ? &MeasurePopUp : nullptr, font,
+                                  font != nullptr ? font->GetCharHeight() : 0);
 }
 
 void DrawPlayfield(const CPlayfield& playfield, const PlayfieldSprites& sprites) {

@@ -29,5 +29,6 @@ void DrawFallingBalls(const CBoard& board, CSpriteList& balls, float offsetX, fl
 // Everything the playfield shows, in its drawing order. Without a ball sprite list nothing.
 void DrawPlayfield(const CPlayfield& playfield, const PlayfieldSprites& sprites);
 
-// Pop-ups are centred with this font's measure (null: uncentred).
+// This playfield's pop-ups are centred with this font's measure (null: uncentred); each
+// playfield keeps its own font.
 void SetPopUpFont(CPlayfield& playfield, const CFont* font);

@@ -3,14 +3,24 @@
 # Xvfb display, driven by xdotool.
 #   program_e2e.sh <case> <pellora binary> <pellora_data folder> <pellora_tga_check>
 # Cases:
-#   screenshot-and-escape  F8 writes qvt00.tga (640x480, 24-bit, not one colour); Escape ends
-#                          the program with status 0.
+#   screenshot-and-escape  F8 writes qvt00.tga (640x480, 24-bit, not one colour once the intro
+#                          has faded in); Escape ends the program with status 0.
 #   damaged-archive        one changed byte in an archive: status 255, and no display is even
 #                          opened (the same copy without any display still gives 255).
 #   no-display             without a display the program names the cause on stderr and fails.
-#   fire-a-ball            with the pointer over the field, left clicks fire a ball: a later
+#   fire-a-ball            through the first screens to the main menu and "Play"; with the
+#                          pointer over the field, left clicks fire a ball: a later
 #                          screenshot whose field has come to rest differs from the one taken
-#                          before the clicks; Escape still ends the program with status 0.
+#                          before the clicks; Escape leads back to the main menu, where a
+#                          second Escape ends the program with status 0.
+#   first-start            an empty data folder besides the archives: the intro, then the
+#                          language screen; "SVENSKA" writes language.dat 02 00 00 00; the
+#                          name entry takes a name with Swedish letters, kept in players.cfg
+#                          in Windows-1252; the main menu; the options' sound slider clicked at
+#                          its far left leaves sample volume 0 in sound.cfg; the high-score
+#                          list from the menu shows the child list, a click the normal list, a
+#                          click the menu again; Escape ends with status 0, and a second start
+#                          goes from the intro straight to the main menu.
 # A missing Xvfb or xdotool is a failure, never a skip.
 set -u
 
@@ -63,7 +73,8 @@ start_display() {
   local display_file="$work/display"
   : >"$display_file"
   # Xvfb picks a free display number and writes it once it accepts clients.
-  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$display_file" 2>"$work/xvfb.log" &
+  # -noreset: the display outlives the program, for a second start on it.
+  Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset 3>"$display_file" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   wait_for 20 test -s "$display_file" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
   export DISPLAY=":$(head -n1 "$display_file")"
@@ -78,9 +89,8 @@ window_has_focus() {
   [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$1" ]]
 }
 
-# Looks the window up and asks for the focus again on every try: a request sent while the
-# window is still being mapped is lost on a busy machine, and the renderer may replace the
-# first window it made. Sets window.
+# Gives the program's window the focus; true once it has it. The window is looked up each
+# time, since the full-screen window may be mapped anew while it takes over the screen.
 focus_program_window() {
   window=$(program_window)
   [[ -n "$window" ]] || return 1
@@ -131,11 +141,22 @@ take_screenshot() {
   return 1
 }
 
+# Sets window, WIDTH and HEIGHT from the program's window as it is now.
+read_window_size() {
+  window=$(program_window)
+  [[ -n "$window" ]] || return 1
+  local geometry
+  geometry=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null | grep -E '^(WIDTH|HEIGHT)=[0-9]+$')
+  [[ "$geometry" == *WIDTH=* && "$geometry" == *HEIGHT=* ]] || return 1
+  eval "$geometry"
+}
+
 # The picture is 640x480, scaled to fit the window and centred in it; this moves the
 # pointer to picture pixel (x, y).
 move_pointer_to_picture() {
   local x=$1 y=$2 WIDTH HEIGHT
-  eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(WIDTH|HEIGHT)=[0-9]+$')"
+  # The full-screen window may be mapped anew while it takes over the screen: ask again.
+  wait_for 10 read_window_size || fail "the window is gone; output: $(cat "$work/out.log")"
   local picture_width=$WIDTH picture_height=$HEIGHT
   if ((WIDTH * 480 > HEIGHT * 640)); then
     picture_width=$((HEIGHT * 640 / 480))
@@ -181,22 +202,134 @@ settled_screenshot() {
   return 1
 }
 
+
+# The screens' items, in picture pixels: a centred item's caption is about 32 pixels high.
+LANGUAGE_SVENSKA=(400 245)
+MENU_PLAY=(320 126)
+MENU_HIGHSCORE=(320 234)
+MENU_OPTIONS=(320 270)
+OPTIONS_SOUND_FAR_LEFT=(198 166)
+NOWHERE=(600 300)   # on the frame beside the field, where no item lies
+
+# The screens read the cursor once per step after the buttons, so the pointer is given a few
+# steps at its new place before the press.
+click_at() {
+  move_pointer_to_picture "$1" "$2"
+  sleep 0.1
+  click_left
+}
+
+# open_from_menu <x> <y> <destination>: clicks a menu item until a settled screenshot shows
+# another screen than the menu (a click that went unseen is repeated).
+open_from_menu() {
+  for attempt in $(seq 5); do
+    click_at "$1" "$2"
+    screenshot_settled "$3" || fail "the screen did not settle"
+    region_same "$work/menu.tga" "$3" 0 0 640 480 || return 0
+  done
+  return 1
+}
+
+file_exists() {
+  [[ -s "$1" ]]
+}
+
+# The 32-bit little-endian value at a byte offset of a file.
+le32_at() {
+  od -An -tu4 --endian=little -j "$2" -N4 "$1" | tr -d ' '
+}
+
+# choose_swedish: clicks "SVENSKA" (a click also shortens the intro) until language.dat is
+# written.
+choose_swedish() {
+  local language="$work/game/pellora_data/language.dat"
+  for attempt in $(seq 40); do
+    click_at "${LANGUAGE_SVENSKA[@]}"
+    wait_for 1 file_exists "$language" && return 0
+  done
+  fail "language.dat was not written; output: $(cat "$work/out.log")"
+}
+
+# enter_name <name>: types the name and Return until players.cfg is written; a try that did
+# not take is wiped with Backspace first.
+enter_name() {
+  local players="$work/game/pellora_data/players.cfg"
+  for attempt in $(seq 10); do
+    # One character a call: xdotool lends letters outside the keyboard map a spare key, and
+    # a slower pace lets the program see each new mapping before the key.
+    local text=$1 i
+    for ((i = 0; i < ${#text}; i++)); do
+      xdotool type --delay 120 "${text:i:1}"
+    done
+    xdotool key Return
+    wait_for 3 file_exists "$players" && return 0
+    for wipe in $(seq 14); do xdotool key BackSpace; done
+  done
+  fail "players.cfg was not written; output: $(cat "$work/out.log")"
+}
+
+# region_same <first> <second> <left> <top> <right> <bottom>: fewer than 50 pixels differ.
+region_same() {
+  "$tga_check" --differ "$1" "$2" "$3" "$4" "$5" "$6" 50 >/dev/null
+  local status=$?
+  ((status <= 1)) || fail "cannot compare $1 and $2"
+  ((status == 1))
+}
+
+# screenshot_settled <destination>: screenshots until two in a row are the same picture.
+screenshot_settled() {
+  local previous="$work/still0.tga" current
+  take_screenshot "$previous" || return 1
+  for attempt in $(seq 30); do
+    current="$work/still$attempt.tga"
+    take_screenshot "$current" || return 1
+    if region_same "$previous" "$current" 0 0 640 480; then
+      mv "$current" "$1"
+      return 0
+    fi
+    previous=$current
+    sleep 0.2
+  done
+  return 1
+}
+
+# wait_for_picture <reference> <seconds>: screenshots until one matches the reference.
+wait_for_picture() {
+  local deadline=$((SECONDS + $2)) shot="$work/waiting.tga"
+  while ((SECONDS < deadline)); do
+    take_screenshot "$shot" || return 1
+    region_same "$1" "$shot" 0 0 640 480 && return 0
+    sleep 0.3
+  done
+  return 1
+}
+
+# walk_to_main_menu <menu screenshot>: on a first start, through the intro, the language
+# screen and the name entry; the settled main menu is saved with the pointer on "Play".
+walk_to_main_menu() {
+  choose_swedish
+  enter_name "Pella"
+  move_pointer_to_picture "${MENU_PLAY[@]}"
+  screenshot_settled "$1" || fail "the main menu did not settle"
+}
+
 case "$test_case" in
   screenshot-and-escape)
     start_display
     install_copy "$work/game"
     start_program
     # Keys sent while SDL is still taking over the focus are dropped, so F8 is pressed once a
-    # second until a screenshot arrives; one taken before the first picture was drawn is one
-    # colour only, so F8 is pressed again until the picture is there.
-    shot="$work/game/qvt00.tga"
+    # second until the screenshot arrives.
+    # The intro starts from black, so a screenshot of its first moments is one colour; the
+    # screenshot is taken again until it shows the picture.
     for attempt in $(seq 30); do
-      rm -f "$shot"
+      rm -f "$work/game/qvt00.tga"
       xdotool key F8
-      wait_for 1 is_full_screenshot "$shot" && "$tga_check" "$shot" 640 480 2>/dev/null && break
+      wait_for 1 is_full_screenshot "$work/game/qvt00.tga" &&
+        "$tga_check" "$work/game/qvt00.tga" 640 480 >/dev/null 2>&1 && break
     done
-    is_full_screenshot "$shot" || fail "F8 wrote no qvt00.tga; output: $(cat "$work/out.log")"
-    "$tga_check" "$shot" 640 480 || fail "qvt00.tga is not a proper screenshot"
+    is_full_screenshot "$work/game/qvt00.tga" || fail "F8 wrote no qvt00.tga; output: $(cat "$work/out.log")"
+    "$tga_check" "$work/game/qvt00.tga" 640 480 || fail "qvt00.tga is not a proper screenshot"
     quit_with_escape
     ;;
   fire-a-ball)
@@ -204,6 +337,8 @@ case "$test_case" in
     start_display 640x480x24
     install_copy "$work/game"
     start_program
+    walk_to_main_menu "$work/menu.tga"
+    click_at "${MENU_PLAY[@]}"
     # Aim straight up from the launcher, into the middle of the field.
     move_pointer_to_picture 320 220
     settled_screenshot "$work/before.tga" || fail "no two screenshots in a row showed the same field; output: $(cat "$work/out.log")"
@@ -239,6 +374,75 @@ case "$test_case" in
     done
     [[ -n "$landed" ]] || fail "no fired ball came to rest in the field within 90 s ($shots screenshots)"
     "$tga_check" "$landed" 640 480 || fail "the screenshot after the shot is not a proper screenshot"
+    # Escape leaves the game for the main menu, which Escape leaves for good.
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "Escape in the game did not lead back to the main menu"
+    quit_with_escape
+    ;;
+  first-start)
+    start_display 640x480x24
+    # A Swedish keyboard has keys for å, ä and ö, so xdotool need not lend them spare keys
+    # (a lent key is sometimes pressed before the program has seen the new mapping).
+    command -v setxkbmap >/dev/null && setxkbmap se 2>/dev/null
+    install_copy "$work/game"
+    rm -f "$work/game/pellora_data"/*.dat "$work/game/pellora_data"/*.cfg
+    start_program
+    # The intro first: the studio mark fades in, so two early screenshots differ.
+    take_screenshot "$work/intro1.tga" || fail "F8 wrote no screenshot of the intro"
+    [[ -e "$work/game/pellora_data/language.dat" ]] && fail "a language was stored before it was chosen"
+    choose_swedish
+    [[ "$(od -An -tx1 "$work/game/pellora_data/language.dat" | tr -d ' ')" == "02000000" ]] ||
+      fail "language.dat is not 02 00 00 00: $(od -An -tx1 "$work/game/pellora_data/language.dat")"
+    # The Swedish name entry: "åsa äö" arrives as UTF-8 and is kept in Windows-1252.
+    enter_name "$(printf '\xc3\xa5sa \xc3\xa4\xc3\xb6')"
+    players="$work/game/pellora_data/players.cfg"
+    (($(stat -c %s "$players") == 116)) || fail "players.cfg holds $(stat -c %s "$players") bytes, not one player"
+    name=$(od -An -tx1 -j 28 -N 8 "$players" | tr -d ' \n')
+    [[ "$name" == "e5736120e4f60000" ]] || fail "players.cfg holds the name bytes $name, expected e5 73 61 20 e4 f6"
+    move_pointer_to_picture "${NOWHERE[@]}"
+    screenshot_settled "$work/menu.tga" || fail "the main menu did not settle"
+    # Options: the sound slider at its far left, then back; leaving writes sound.cfg.
+    open_from_menu "${MENU_OPTIONS[@]}" "$work/options.tga" || fail "the options item showed no other screen"
+    # The knob moves to the slider's left end; a click that went unseen is repeated.
+    moved=""
+    for attempt in $(seq 5); do
+      click_at "${OPTIONS_SOUND_FAR_LEFT[@]}"
+      move_pointer_to_picture "${NOWHERE[@]}"
+      screenshot_settled "$work/slider.tga" || fail "the options did not settle after the click"
+      if ! region_same "$work/options.tga" "$work/slider.tga" 190 150 450 190; then
+        moved=yes
+        break
+      fi
+    done
+    [[ -n "$moved" ]] || fail "clicks on the sound slider did not move its knob"
+    xdotool key Escape
+    move_pointer_to_picture "${NOWHERE[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "Escape on the options did not lead back to the main menu"
+    volume=$(le32_at "$work/game/pellora_data/sound.cfg" 6)
+    [[ "$volume" == "0" ]] || fail "sound.cfg holds sample volume $volume, expected 0"
+    # High scores from the menu: the child list, a click, the normal list, a click, the menu.
+    open_from_menu "${MENU_HIGHSCORE[@]}" "$work/child.tga" || fail "the high-score item showed no other screen"
+    click_left
+    screenshot_settled "$work/normal.tga" || fail "the normal list did not settle"
+    region_same "$work/child.tga" "$work/normal.tga" 0 40 640 90 && fail "a click did not change the list's title"
+    region_same "$work/child.tga" "$work/normal.tga" 0 90 640 340 || fail "the default lists differ below the title"
+    # A click that went unseen is repeated; the pointer is on no item of the menu.
+    move_pointer_to_picture "${NOWHERE[@]}"
+    back=""
+    for attempt in $(seq 5); do
+      click_left
+      if wait_for_picture "$work/menu.tga" 6; then
+        back=yes
+        break
+      fi
+    done
+    [[ -n "$back" ]] || fail "the second click did not lead back to the main menu"
+    quit_with_escape
+    # A second start: the intro, then straight to the main menu.
+    start_program
+    move_pointer_to_picture "${NOWHERE[@]}"
+    wait_for_picture "$work/menu.tga" 30 || fail "the second start did not reach the main menu"
     quit_with_escape
     ;;
   damaged-archive)

@@ -173,7 +173,7 @@ TEST(LevelDone, StatisticsRollOverIntoTheGameFigures) {
 
 TEST(PopUps, TakeTheNextFreeSlotFadeAndDropWhenFull) {
     CScorePopUps popUps;
-    popUps.SetMeasure([](const char* text) { return static_cast<int32_t>(std::strlen(text)) * 10; }, 20);
+    popUps.SetMeasure([](const void*, const char* text) { return static_cast<int32_t>(std::strlen(text)) * 10; }, nullptr, 20);
     popUps.Add("500", 100.0f, 50.0f);
     EXPECT_FLOAT_EQ(popUps.Slot(0).x, 85.0f);
     EXPECT_FLOAT_EQ(popUps.Slot(0).y, 40.0f);

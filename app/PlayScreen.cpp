@@ -1,4 +1,4 @@
-#include "app/PreviewScreen.h"
+#include "app/PlayScreen.h"
 
 #include "AtlasRegions.h"
 #include "engine/Engine.h"
@@ -8,6 +8,9 @@
 #include "app/SoundEvents.h"
 #include "game/GameSounds.h"
 #include "game/GameTexts.h"
+#include "gui/ScreenFlow.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
 #include "platform/Font.h"
 #include "platform/Gfx.h"
 #include "platform/Input.h"
@@ -21,13 +24,6 @@ namespace {
 // The field can be aimed at down to this line; the launcher sits below it.
 constexpr float kCursorBottom = 370.0f;
 
-// The scene.
-constexpr float kFrameX = 64.0f, kFrameY = 2.0f;
-constexpr float kBorderX = 157.0f;
-constexpr float kBorderHeight = 32.0f;
-constexpr float kBottomY = 450.0f;
-constexpr float kBottomWidth = 320.0f;
-
 // The HUD.
 constexpr float kButtonY = 5.0f;
 constexpr float kButtonX[3] = {536.0f, 568.0f, 600.0f};           // pause, menu, exit
@@ -37,17 +33,7 @@ constexpr float kTooltipX = 583.0f;
 constexpr float kLabelY = 425.0f;
 constexpr float kLevelLabelX = 583.0f;
 constexpr float kNameLabelX = 58.0f;
-constexpr const char* kPlayerName = "Preview";
 constexpr float kScoreRight = 474.0f, kScoreY = 417.0f;
-
-// The art card and its slider.
-constexpr float kCardLeft = 80.0f, kCardTop = 56.0f, kCardWidth = 480.0f, kCardHeight = 306.0f;
-constexpr float kSliderX = 296.0f, kSliderY = 262.0f;
-constexpr float kSliderEnd = static_cast<float>(Atlas::kSliderLeftStrip.width);
-constexpr float kSliderHeight = static_cast<float>(Atlas::kSliderMiddleStrip.height);
-constexpr float kSliderTrack = 230.0f;
-constexpr float kKnobSize = static_cast<float>(Atlas::kSliderKnobStrip.width);
-static_assert(Atlas::kSliderRightStrip.width == Atlas::kSliderLeftStrip.width, "the slider's ends are alike");
 
 // The launcher is sampled from half a texel inside its left and top edges, which keeps
 // the filter off the balls beside and above it in the atlas.
@@ -67,7 +53,7 @@ void CutRegion(CSprite& sprite, const Atlas::Region& region) {
 // nothing.
 bool LoadPicture(CSprite& sprite, const char* name, bool blend) {
     if (!sprite.Load(name)) {
-        CLog::Get().Write("CPreviewScreen::Init FAILED, picture: %s", name);
+        CLog::Get().Write("CPlayScreen::Init FAILED, picture: %s", name);
         return false;
     }
     sprite.SetBlend(blend);
@@ -95,16 +81,14 @@ void PrintShadowed(const CFont& font, const char* text, float x, float y, float 
 
 // ---------------------------------------------------------------- set-up
 
-bool CPreviewScreen::Init() {
+bool CPlayScreen::Init() {
     LoadSceneSprites();
     BuildPlayfieldSprites();
     BuildHudSprites();
     m_playfield.SetListener(this);
-    // A new player's difficulty: no idle countdown to hurry someone who is only looking.
-    m_playfield.SetDifficulty(kDefaultDifficulty);
+    m_playfield.SetDifficulty(g_difficulty);
     SetPopUpFont(m_playfield, &CFont::Third());
     m_playfield.PopUps().SetColour(1.0f, 0.92f, 0.45f);
-    InstallSoundEventHandler();
     CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kCursorBottom);
     m_playfield.Progress().ResetForNewGame();
     m_playfield.Stats().ZeroAll();
@@ -112,27 +96,12 @@ bool CPreviewScreen::Init() {
     return true;
 }
 
-void CPreviewScreen::LoadSceneSprites() {
-    LoadPicture(m_background, "bakgrund", false);
-    LoadPicture(m_frame, "stolpar", true);
-    LoadPicture(m_border, "border", true);
-    LoadPicture(m_bottom, "bottom", false);
+void CPlayScreen::LoadSceneSprites() {
+    m_scene.Load();
     LoadPicture(m_dark, "dark", true);
-    LoadPicture(m_title, "logga", true);
-    if (LoadPicture(m_studioMark, "qvt_logo", false)) {
-        m_studioMark.SetSize(160.0f, 120.0f);
-    }
-    LoadPicture(m_sliderLeft, Atlas::kSliderLeftStrip, true);
-    if (LoadPicture(m_sliderMiddle, Atlas::kSliderMiddleStrip, true)) {
-        m_sliderMiddle.SetSize(kSliderTrack, kSliderHeight);   // uniform across, so it stretches
-    }
-    LoadPicture(m_sliderRight, Atlas::kSliderRightStrip, true);
-    LoadPicture(m_sliderKnob, Atlas::kSliderKnobStrip, true);
-    m_background.SetPos(0.0f, 0.0f);
-    m_frame.SetPos(kFrameX, kFrameY);
 }
 
-void CPreviewScreen::BuildPlayfieldSprites() {
+void CPlayScreen::BuildPlayfieldSprites() {
     // Each cell code's ball is a frame of the region its code belongs to.
     m_balls.Clear();
     for (int32_t code = 0; code < BallColour::CodeCount; ++code) {
@@ -169,7 +138,7 @@ void CPreviewScreen::BuildPlayfieldSprites() {
     m_sprites.popUpFont = &CFont::Third();
 }
 
-void CPreviewScreen::BuildHudSprites() {
+void CPlayScreen::BuildHudSprites() {
     for (int32_t button = 0; button < kButtonCount; ++button) {
         CutRegion(m_buttons[button], *kButtonRegion[button]);
         m_buttons[button].SetPos(kButtonX[button], kButtonY);
@@ -179,8 +148,7 @@ void CPreviewScreen::BuildHudSprites() {
     m_lifeIcon.SetPos(34.0f, 22.0f);
 }
 
-void CPreviewScreen::Shutdown() {
-    SetGameSoundHandler(nullptr, nullptr);
+void CPlayScreen::Shutdown() {
     SetPopUpFont(m_playfield, nullptr);
     m_playfield.SetListener(nullptr);
     CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, 480.0f);
@@ -189,12 +157,12 @@ void CPreviewScreen::Shutdown() {
 
 // ---------------------------------------------------------------- levels
 
-bool CPreviewScreen::StartLevel(int32_t levelNumber) {
+bool CPlayScreen::StartLevel(int32_t levelNumber) {
     m_levelNumber = levelNumber;
     g_levelFileName = std::to_string(levelNumber) + ".lvl";
     if (!m_playfield.LoadLevelFile(g_levelFileName)) {
         if (levelNumber == 1) {
-            CLog::Get().Write("CPreviewScreen::StartLevel FAILED, file: %s", g_levelFileName.c_str());
+            CLog::Get().Write("CPlayScreen::StartLevel FAILED, file: %s", g_levelFileName.c_str());
             return false;
         }
         // Past the last level of the pack: round again.
@@ -206,7 +174,7 @@ bool CPreviewScreen::StartLevel(int32_t levelNumber) {
     return true;
 }
 
-void CPreviewScreen::ApplyLevelRequest() {
+void CPlayScreen::ApplyLevelRequest() {
     const ELevelRequest request = m_levelRequest;
     m_levelRequest = ELevelRequest::None;
     switch (request) {
@@ -228,13 +196,14 @@ void CPreviewScreen::ApplyLevelRequest() {
 
 // ---------------------------------------------------------------- update
 
-void CPreviewScreen::Update(float dt) {
+bool CPlayScreen::OnEscape() {
+    BackToMainMenu();
+    return true;
+}
+
+void CPlayScreen::Update(float dt) {
     const CMouseCursor& cursor = CMouseCursor::Get();
     m_hoveredButton = ButtonAt(cursor.GetX(), cursor.GetY());
-    if (m_cardShown) {
-        UpdateCard();
-        return;
-    }
     const CInput& input = CInput::Get();
     const bool anyButtonHit = input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) ||
                               input.MouseButtonHit(kMouseMiddle);
@@ -253,7 +222,7 @@ void CPreviewScreen::Update(float dt) {
     UpdatePlay(dt);
 }
 
-void CPreviewScreen::UpdatePlay(float dt) {
+void CPlayScreen::UpdatePlay(float dt) {
     if (!m_hasLevel) {
         return;
     }
@@ -277,51 +246,24 @@ void CPreviewScreen::UpdatePlay(float dt) {
     ApplyLevelRequest();
 }
 
-void CPreviewScreen::UpdateCard() {
-    const CInput& input = CInput::Get();
-    const CMouseCursor& cursor = CMouseCursor::Get();
-    if (m_draggingKnob) {
-        m_draggingKnob = input.MouseButtonDown(kMouseLeft);
-        SetVolumeFromCursor(cursor.GetX());
-        if (!m_draggingKnob) {
-            // The new volume, heard once.
-            PlayGameSound(EGameSound::BallStick);
-        }
-        return;
-    }
-    if (input.MouseButtonHit(kMouseLeft) && IsOverSlider(cursor.GetX(), cursor.GetY())) {
-        m_draggingKnob = true;
-        SetVolumeFromCursor(cursor.GetX());
-        return;
-    }
-    if (input.MouseButtonHit(kMouseLeft) && m_hoveredButton == kButtonExit) {
-        PressButton(kButtonExit);
-        return;
-    }
-    if (input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight)) {
-        m_cardShown = false;
-        PlayGameSound(EGameSound::MenuExecuteItem);
-    }
-}
-
-void CPreviewScreen::PressButton(int32_t button) {
+void CPlayScreen::PressButton(int32_t button) {
     PlayGameSound(EGameSound::MenuExecuteItem);
     switch (button) {
         case kButtonPause:
             m_paused = true;
             break;
         case kButtonMenu:
-            m_cardShown = true;
+            BackToMainMenu();
             break;
         case kButtonExit:
-            CEngine::Get().Quit();
+            LeaveProgram();
             break;
         default:
             break;
     }
 }
 
-int32_t CPreviewScreen::ButtonAt(float x, float y) const {
+int32_t CPlayScreen::ButtonAt(float x, float y) const {
     if (y < kButtonY || y >= kButtonY + kButtonSize) {
         return kNoButton;
     }
@@ -333,18 +275,9 @@ int32_t CPreviewScreen::ButtonAt(float x, float y) const {
     return kNoButton;
 }
 
-bool CPreviewScreen::IsOverSlider(float x, float y) const {
-    return x >= kSliderX && x < kSliderX + 2.0f * kSliderEnd + kSliderTrack && y >= kSliderY && y < kSliderY + kSliderHeight;
-}
-
-void CPreviewScreen::SetVolumeFromCursor(float x) {
-    const float fraction = std::clamp((x - kSliderX - kSliderEnd) / kSliderTrack, 0.0f, 1.0f);
-    CSoundBass::Get().SetSampleVolume(static_cast<int32_t>(fraction * 100.0f + 0.5f));
-}
-
 // ---------------------------------------------------------------- drawing
 
-void CPreviewScreen::Render() {
+void CPlayScreen::Render() {
     CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
     RenderScene();
     if (m_hasLevel) {
@@ -356,29 +289,13 @@ void CPreviewScreen::Render() {
     if (m_paused) {
         RenderPausePanel();
     }
-    if (m_cardShown) {
-        RenderCard();
-    }
 }
 
-void CPreviewScreen::RenderScene() {
-    m_background.Draw();
-    m_frame.Draw();
-    // The ceiling: two bars stacked over the field's top line, moving down with it.
-    const float shakeX = m_playfield.ShakeOffsetX();
-    const float shakeY = m_playfield.ShakeOffsetY();
-    const float top = m_playfield.Board().Origin().y;
-    m_border.SetPos(kBorderX + shakeX, top - kBorderHeight + shakeY);
-    m_border.Draw();
-    m_border.SetPos(kBorderX + shakeX, top - 2.0f * kBorderHeight + shakeY);
-    m_border.Draw();
-    m_bottom.SetPos(0.0f, kBottomY);
-    m_bottom.Draw();
-    m_bottom.SetPos(kBottomWidth, kBottomY);
-    m_bottom.Draw();
+void CPlayScreen::RenderScene() {
+    m_scene.Draw(m_playfield);
 }
 
-void CPreviewScreen::RenderHud() {
+void CPlayScreen::RenderHud() {
     CGfxOGL& gfx = CGfxOGL::Get();
     CFont& mainFont = CFont::Main();
     char text[32];
@@ -396,16 +313,21 @@ void CPreviewScreen::RenderHud() {
         m_buttons[button].Draw();
     }
     mainFont.SetCharSize(22, 22);
+    const CLanguage& texts = CLanguage::Get();
+    // Tooltips end inside the screen however long the language's words are.
+    auto tooltipX = [&mainFont](const char* tip) {
+        return std::min(kTooltipX, 636.0f - static_cast<float>(mainFont.Measure(tip) / 2));
+    };
     switch (m_hoveredButton) {
         case kButtonPause:
-            mainFont.PrintCentered("Pause Game", kTooltipX, 50.0f);
+            mainFont.PrintCentered(texts.TxtPauseGame(), tooltipX(texts.TxtPauseGame()), 50.0f);
             break;
         case kButtonMenu:
-            mainFont.PrintCentered(m_cardShown ? "Back to the" : "About this", kTooltipX, 50.0f);
-            mainFont.PrintCentered(m_cardShown ? "game" : "preview", kTooltipX, 70.0f);
+            mainFont.PrintCentered(texts.TxtGoToThe(), tooltipX(texts.TxtGoToThe()), 50.0f);
+            mainFont.PrintCentered(texts.TxtMainMenu(), tooltipX(texts.TxtMainMenu()), 70.0f);
             break;
         case kButtonExit:
-            mainFont.PrintCentered("Exit Game", kTooltipX, 50.0f);
+            mainFont.PrintCentered(texts.TxtExitGame(), tooltipX(texts.TxtExitGame()), 50.0f);
             break;
         default:
             break;
@@ -415,12 +337,12 @@ void CPreviewScreen::RenderHud() {
     mainFont.SetCharSize(24, 24);
     std::snprintf(text, sizeof(text), "%s%d", GameText(EGameText::Level), m_levelNumber);
     mainFont.PrintCentered(text, kLevelLabelX, kLabelY);
-    mainFont.PrintCentered(kPlayerName, kNameLabelX, kLabelY);
+    mainFont.PrintCentered(CurrentPlayerName(), kNameLabelX, kLabelY);
 
     if (m_extraLifeBanner > 0.0f) {
         mainFont.SetCharSize(32, 32);
         gfx.Color(1.0f, 1.0f, 0.0f, std::min(m_extraLifeBanner, 1.0f));
-        mainFont.PrintCentered("EXTRA LIFE", 320.0f, 334.0f);
+        mainFont.PrintCentered(CLanguage::Get().TxtExtraLife(), 320.0f, 334.0f);
         gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
     }
     mainFont.ResetCharSize();
@@ -436,58 +358,27 @@ void CPreviewScreen::RenderHud() {
 
 // Two layers of the translucent panel: the field stays visible but no longer competes
 // with the text.
-void CPreviewScreen::DrawDarkPanel(float left, float top, float width, float height) {
+void CPlayScreen::DrawDarkPanel(float left, float top, float width, float height) {
     m_dark.SetSize(width, height);
     m_dark.SetPos(left, top);
     m_dark.Draw();
     m_dark.Draw();
 }
 
-void CPreviewScreen::RenderPausePanel() {
+void CPlayScreen::RenderPausePanel() {
     DrawDarkPanel(110.0f, 140.0f, 420.0f, 120.0f);
     CFont& mainFont = CFont::Main();
     mainFont.ResetCharSize();
-    PrintShadowed(mainFont, "PAUSED", 320.0f - static_cast<float>(mainFont.Measure("PAUSED") / 2), 160.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    mainFont.SetCharSize(18, 18);
-    const char* resume = "PRESS MOUSE BUTTON TO RESUME GAME";
+    const char* paused = CLanguage::Get().TxtPaused();
+    PrintShadowed(mainFont, paused, 320.0f - static_cast<float>(mainFont.Measure(paused) / 2), 160.0f, 1.0f, 1.0f, 1.0f, 1.0f);
+    const char* resume = CLanguage::Get().TxtPressToResume();
+    // The line fits the panel: smaller letters for a longer text.
+    int32_t size = 18;
+    mainFont.SetCharSize(size, size);
+    while (size > 10 && mainFont.Measure(resume) > 400) {
+        --size;
+        mainFont.SetCharSize(size, size);
+    }
     PrintShadowed(mainFont, resume, 320.0f - static_cast<float>(mainFont.Measure(resume) / 2), 214.0f, 1.0f, 0.9f, 0.5f, 1.0f);
     mainFont.ResetCharSize();
-}
-
-void CPreviewScreen::RenderCard() {
-    DrawDarkPanel(kCardLeft, kCardTop, kCardWidth, kCardHeight);
-    m_title.SetPos(120.0f, kCardTop + 14.0f);
-    m_title.Draw();
-    m_studioMark.SetPos(kCardLeft + 30.0f, 176.0f);
-    m_studioMark.Draw();
-
-    const CFont& smallFont = CFont::Small();
-    const float textX = kSliderX;
-    PrintShadowed(smallFont, "A preview of Pellora:", textX, 170.0f, 1.0f, 0.9f, 0.5f, 1.0f);
-    PrintShadowed(smallFont, "the real field, shots and", textX, 190.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    PrintShadowed(smallFont, "levels. Menus come later.", textX, 208.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    char text[48];
-    std::snprintf(text, sizeof(text), "Sound effects: %d %%", CSoundBass::Get().GetSampleVolume());
-    PrintShadowed(smallFont, text, textX, 240.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    const CMouseCursor& cursor = CMouseCursor::Get();
-    const float fraction = static_cast<float>(CSoundBass::Get().GetSampleVolume()) / 100.0f;
-    RenderSlider(kSliderX, kSliderY, fraction, m_draggingKnob || IsOverSlider(cursor.GetX(), cursor.GetY()));
-    const char* back = "Click anywhere else to return to the game";
-    PrintShadowed(smallFont, back, 320.0f - static_cast<float>(smallFont.Measure(back) / 2), 326.0f, 0.8f, 0.9f, 1.0f, 1.0f);
-}
-
-void CPreviewScreen::RenderSlider(float x, float y, float fraction, bool hovered) {
-    const int32_t frame = hovered ? 1 : 0;
-    m_sliderLeft.SetFrame(frame);
-    m_sliderLeft.SetPos(x, y);
-    m_sliderLeft.Draw();
-    m_sliderMiddle.SetFrame(frame);
-    m_sliderMiddle.SetPos(x + kSliderEnd, y);
-    m_sliderMiddle.Draw();
-    m_sliderRight.SetFrame(frame);
-    m_sliderRight.SetPos(x + kSliderEnd + kSliderTrack, y);
-    m_sliderRight.Draw();
-    m_sliderKnob.SetFrame(frame);
-    m_sliderKnob.SetPos(x + kSliderEnd + fraction * kSliderTrack - kKnobSize * 0.5f, y + (kSliderHeight - kKnobSize) * 0.5f);
-    m_sliderKnob.Draw();
 }

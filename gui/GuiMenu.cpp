@@ -1,0 +1,171 @@
+#include "gui/GuiMenu.h"
+
+#include "core/Log.h"
+#include "engine/Engine.h"
+#include "gui/ScreenFlow.h"
+#include "platform/Font.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
+#include "resources/FileManager.h"
+#include "resources/LittleEndian.h"
+
+#include <vector>
+
+namespace {
+// A saved game whose first word is this version can be continued.
+constexpr uint32_t kSavedGameVersion = 5;
+
+bool HasSavedGame(const char* fileName) {
+    if (fileName == nullptr || fileName[0] == '\0' || !CFileManager::Get().Exists(fileName)) {
+        return false;
+    }
+    std::vector<uint8_t> bytes;
+    if (!CFileManager::Get().LoadWholeFile(fileName, bytes) || bytes.size() < 4) {
+        return false;
+    }
+    return ReadLe32(bytes.data()) == kSavedGameVersion;
+}
+
+const char* ChildModeText(bool childMode) {
+    return childMode ? CLanguage::Get().TxtChildModeOn() : CLanguage::Get().TxtChildModeOff();
+}
+}  // namespace
+
+// ---------------------------------------------------------------- the main menu
+
+bool CGuiMenu::InitScreen() {
+    StartMenu(kStateMainMenu);
+    g_highscoreFromMenu = false;
+    const CLanguage& texts = CLanguage::Get();
+
+    BuildLogo(m_logo);
+    StyleItem(m_play, texts.TxtPlay(), kCentreX, 110);
+    m_play.SetCommand(kStateGame);
+    NextItem(m_changePlayer, m_play, texts.TxtChangePlayer(), 36);
+    m_changePlayer.SetCommand(kStatePlayer);
+    NextItem(m_childMode, m_changePlayer, ChildModeText(CurrentPlayerChildMode()), 36);
+    m_childMode.SetCommand(kCommandToggleChildMode);
+    NextItem(m_highscore, m_childMode, texts.TxtHighscore(), 36);
+    m_highscore.SetCommand(kStateHighscore);
+    NextItem(m_options, m_highscore, texts.TxtGameOptions(), 36);
+    m_options.SetCommand(kStateOptions);
+    NextItem(m_exit, m_options, texts.TxtExitGameMenu(), 36);
+    m_exit.SetCommand(kCommandLeave);
+    BuildFooter(m_playerCaption, m_playerName);
+
+    CGuiWidget* const column[] = {&m_logo, &m_play, &m_changePlayer, &m_childMode, &m_highscore,
+                                  &m_options, &m_exit, &m_playerCaption, &m_playerName};
+    float seconds = 0.1f;
+    for (CGuiWidget* widget : column) {
+        AddWidget(widget);
+        widget->SlideIn(0.0f, 500.0f, seconds);
+        seconds += 0.1f;
+    }
+
+    StyleItem(m_noticeShadow, "", kCentreX + 2, 460);
+    m_noticeShadow.SetFontSize(16, 16);
+    m_noticeShadow.SetColour(0.0f, 0.0f, 0.0f, 1.0f);
+    m_noticeShadow.SetText(texts.TxtNotice());
+    StyleItem(m_notice, "", kCentreX, 458);
+    m_notice.SetFontSize(16, 16);
+    m_notice.SetColour(1.0f, 1.0f, 1.0f, 1.0f);
+    m_notice.SetText(texts.TxtNotice());
+    AddWidget(&m_noticeShadow)->SlideIn(0.0f, 100.0f, 1.1f);
+    AddWidget(&m_notice)->SlideIn(0.0f, 100.0f, 1.1f);
+    return true;
+}
+
+void CGuiMenu::Play() {
+    SelectDifficulty(CurrentPlayerDifficulty());
+    if (HasSavedGame(CurrentPlayerSaveFile())) {
+        GoToScreen(kStateContinue);
+        return;
+    }
+    StartNewGame();
+}
+
+void CGuiMenu::OnMessage(int32_t messageId, int32_t parameter) {
+    switch (messageId) {
+        case kStateGame:
+            Play();
+            break;
+        case kStateOptions:
+        case kStatePlayer:
+        case kStateHostJoinMenu:
+            GoToScreen(messageId);
+            break;
+        case kStateHighscore:
+            g_highscoreFromMenu = true;
+            g_highscoreNewEntry = false;
+            GoToScreen(kStateHighscore);
+            break;
+        case kCommandToggleChildMode:
+            m_childMode.SetText(ChildModeText(ToggleCurrentPlayerChildMode()));
+            break;
+        case kCommandLeave:
+            StopMenuMusic();
+            LeaveProgram();
+            break;
+        case kStateEditor:
+            CEngine::Get().SetUpperState(kStateEmpty);
+            CEngine::Get().SetLowerState(kStateEditor);
+            StopMenuMusic();
+            break;
+        default:
+            break;
+    }
+}
+
+bool CGuiMenu::OnEscape() {
+    LeaveProgram();
+    return true;
+}
+
+// ---------------------------------------------------------------- the further menus
+
+int32_t CGuiNetMenu::BackState() const {
+    return m_stateId == kStateHostJoinMenu ? kStateMainMenu : kStateHostJoinMenu;
+}
+
+bool CGuiNetMenu::InitScreen() {
+    StartMenu(m_stateId);
+    const CLanguage& texts = CLanguage::Get();
+    BuildLogo(m_logo);
+    StyleItem(m_host, texts.TxtHostAServer(), kCentreX, 110);
+    m_host.SetCommand(kStateHostMenu);
+    StyleItem(m_hostInfo, "", kCentreX, 140);
+    m_hostInfo.SetFontSize(16, 16);
+    m_hostInfo.SetText(texts.TxtHostAServerInfo());
+    StyleItem(m_join, texts.TxtJoinAServer(), kCentreX, 170);
+    m_join.SetCommand(kStateJoinMenu);
+    StyleItem(m_joinInfo, "", kCentreX, 200);
+    m_joinInfo.SetFontSize(16, 16);
+    m_joinInfo.SetText(texts.TxtJoinAServerInfo());
+    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 230);
+    m_back.SetCommand(BackState());
+    BuildFooter(m_playerCaption, m_playerName);
+
+    CGuiWidget* const column[] = {&m_logo, &m_host, &m_hostInfo, &m_join, &m_joinInfo, &m_back,
+                                  &m_playerCaption, &m_playerName};
+    float seconds = 0.1f;
+    for (CGuiWidget* widget : column) {
+        AddWidget(widget);
+        widget->SlideIn(0.0f, 500.0f, seconds);
+        seconds += 0.1f;
+    }
+    return true;
+}
+
+void CGuiNetMenu::OnMessage(int32_t messageId, int32_t parameter) {
+    const bool known = m_stateId == kStateHostJoinMenu
+                           ? (messageId == kStateMainMenu || messageId == kStatePlayer || messageId == kStateHostMenu)
+                           : (messageId == kStatePlayer || messageId == kStateHostJoinMenu);
+    if (known) {
+        GoToScreen(messageId);
+    }
+}
+
+bool CGuiNetMenu::OnEscape() {
+    GoToLowerScreen(BackState());
+    return true;
+}

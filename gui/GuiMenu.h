@@ -1,0 +1,55 @@
+#pragma once
+// The main menu (state 10005) and the three further menu screens (10100 host or join,
+// 10101 host, 10102 join), which no item of the main menu leads to.
+#include "gui/GuiScreen.h"
+
+class CGuiMenu final : public CGuiScreen {
+public:
+    const char* GetName() const override { return "CGuiMenu"; }
+    void OnMessage(int32_t messageId, int32_t parameter) override;
+    bool OnEscape() override;
+    bool InitScreen() override;
+    void ShutdownScreen() override {}
+
+    const CGuiButton& ChildModeItem() const { return m_childMode; }
+
+private:
+    void Play();
+
+    CGuiImage m_logo;
+    CGuiButton m_play;
+    CGuiButton m_changePlayer;
+    CGuiButton m_childMode;
+    CGuiButton m_highscore;
+    CGuiButton m_options;
+    CGuiButton m_exit;
+    CGuiLabel m_playerCaption;
+    CGuiButton m_playerName;
+    CGuiLabel m_noticeShadow;
+    CGuiLabel m_notice;
+};
+
+// One class for the three further screens: they share one layout and differ in the
+// state they go back to.
+class CGuiNetMenu final : public CGuiScreen {
+public:
+    explicit CGuiNetMenu(int32_t stateId) : m_stateId(stateId) {}
+    const char* GetName() const override { return "CGuiMenu"; }
+    void OnMessage(int32_t messageId, int32_t parameter) override;
+    bool OnEscape() override;
+    bool InitScreen() override;
+    void ShutdownScreen() override {}
+
+private:
+    int32_t BackState() const;
+
+    int32_t m_stateId;
+    CGuiImage m_logo;
+    CGuiButton m_host;
+    CGuiLabel m_hostInfo;
+    CGuiButton m_join;
+    CGuiLabel m_joinInfo;
+    CGuiButton m_back;
+    CGuiLabel m_playerCaption;
+    CGuiButton m_playerName;
+};

@@ -1,0 +1,239 @@
+#include "gui/GuiScores.h"
+
+#include "engine/Engine.h"
+#include "gui/ScreenFlow.h"
+#include "platform/Font.h"
+#include "platform/Input.h"
+#include "profile/Highscore.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
+#include "resources/FileManager.h"
+
+#include <string>
+
+namespace {
+void DeleteSavedGame() {
+    CFileManager& files = CFileManager::Get();
+    const char* const names[] = {CurrentPlayerSaveFile(), CurrentPlayerLevelFile()};
+    for (const char* name : names) {
+        if (name[0] != '\0' && files.Exists(name)) {
+            files.Delete(name);
+        }
+    }
+}
+}  // namespace
+
+// ---------------------------------------------------------------- continue question
+
+bool CGuiContinue::InitScreen() {
+    g_levelFileName = "1.lvl";
+    LimitCursor();
+    PrepareBackdrop();
+    const CLanguage& texts = CLanguage::Get();
+    const char* const lines[5] = {texts.TxtGameWasSaved(), texts.TxtIfYouDontContinue(), texts.TxtItWillBeLost(),
+                                  texts.TxtLostLine3(), texts.TxtDoYouWantToContinue()};
+    const int32_t steps[5] = {0, 32, 32, 32, 64};
+    StyleItem(m_lines[0], lines[0], kCentreX, 40);
+    for (int32_t i = 1; i < 5; ++i) {
+        NextItem(m_lines[i], m_lines[i - 1], lines[i], steps[i]);
+    }
+    StyleItem(m_continue, texts.TxtContinue(), 240, 280);
+    m_continue.SetCommand(kCommandContinue);
+    StyleItem(m_newGame, texts.TxtNewGame(), 400, 280);
+    m_newGame.SetCommand(kCommandNewGame);
+    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 395);
+    m_back.SetCommand(g_returnScreen);
+    for (int32_t i = 0; i < 5; ++i) {
+        AddWidget(&m_lines[i])->SlideIn(0.0f, -200.0f - 100.0f * static_cast<float>(i), 0.4f);
+    }
+    AddWidget(&m_continue)->SlideIn(-400.0f, 0.0f, 0.4f);
+    AddWidget(&m_newGame)->SlideIn(500.0f, 0.0f, 0.4f);
+    AddWidget(&m_back)->SlideIn(0.0f, 500.0f, 0.4f);
+    return true;
+}
+
+void CGuiContinue::OnMessage(int32_t messageId, int32_t parameter) {
+    switch (messageId) {
+        case kCommandContinue:
+            StopMenuMusic();
+            g_continueSavedGame = true;
+            GoToLowerScreen(kStateGame);
+            break;
+        case kCommandNewGame:
+            DeleteSavedGame();
+            StartNewGame();
+            break;
+        case kStateMainMenu:
+            BackToMainMenu();
+            break;
+        default:
+            break;
+    }
+}
+
+bool CGuiContinue::OnEscape() {
+    BackToMainMenu();
+    return true;
+}
+
+// ---------------------------------------------------------------- high scores
+
+bool CGuiHighscore::InitScreen() {
+    LimitCursor();
+    PrepareBackdrop();
+    m_newEntryMode = g_highscoreNewEntry;
+    g_highscoreNewEntry = false;
+    if (g_highscoreFromMenu) {
+        SelectDifficulty(kDifficultyChild);
+    }
+    const int32_t highlighted = CHighscore::Get().GetLastRank();
+
+    StyleItem(m_title, "", kCentreX, 50);
+    const CGuiWidget* above = &m_title;
+    for (int32_t row = 0; row < kRows; ++row) {
+        const int32_t y = 95 + 24 * row;
+        const CGuiWidget* const rowAbove = above;
+        CGuiLabel* const cells[4] = {&m_positions[row], &m_names[row], &m_scores[row], &m_levels[row]};
+        // The position ends where the name begins less a gap, so that "10" stays clear of it.
+        const int32_t xs[4] = {184, 190, 440, 455};
+        for (int32_t column = 0; column < 4; ++column) {
+            CGuiLabel& cell = *cells[column];
+            cell.CopyStyle(column == 0 ? *rowAbove : *cells[column - 1]);
+            cell.StopSlide();
+            cell.SetFont(column == 2 ? &CFont::FixedPitch() : &CFont::Main());
+            cell.SetFontSize(20, 20);
+            if (column == 0 || column == 2) {
+                cell.AlignRight();
+                cell.SetSize(0, 20);
+            } else {
+                cell.AlignLeft();
+            }
+            cell.SetPos(xs[column], y);
+        }
+        above = &m_positions[row];
+    }
+    StyleItem(m_bottom, "", kCentreX, 395);
+    m_bottom.SetFontSize(24, 24);
+    m_bottom.SetText(CLanguage::Get().TxtClickLeftButton());
+    FillTexts(highlighted);
+    if (m_newEntryMode) {
+        DeleteSavedGame();
+    }
+
+    AddWidget(&m_title)->SlideIn(0.0f, -150.0f, 0.3f);
+    for (int32_t row = 0; row < kRows; ++row) {
+        const float rowDelay = 0.05f * static_cast<float>(row);
+        AddWidget(&m_positions[row])->SlideIn(400.0f, 0.0f, 0.2f + rowDelay);
+        AddWidget(&m_names[row])->SlideIn(400.0f, 0.0f, 0.3f + rowDelay);
+        AddWidget(&m_scores[row])->SlideIn(400.0f, 0.0f, 0.4f + rowDelay);
+        AddWidget(&m_levels[row])->SlideIn(400.0f, 0.0f, 0.5f + rowDelay);
+    }
+    AddWidget(&m_bottom)->SlideIn(0.0f, 200.0f, 0.3f);
+    ForgetHighscoreRank();
+    return true;
+}
+
+void CGuiHighscore::FillTexts(int32_t highlightedRow) {
+    const CLanguage& texts = CLanguage::Get();
+    std::string title = texts.TxtHighscoreTitle();
+    if (g_difficulty == kDifficultyChild) {
+        title = title + " " + texts.TxtChildMode();
+    } else if (g_difficulty == kDifficultyNormal) {
+        title = title + " " + texts.TxtNormalMode();
+    } else {
+        title += " ";
+    }
+    m_title.SetText(title.c_str());
+    const CHighscore& highscore = CHighscore::Get();
+    for (int32_t row = 0; row < kRows; ++row) {
+        const HighscoreEntry& entry = highscore.Entry(row);
+        const bool yellow = row == highlightedRow;
+        CGuiLabel* const cells[4] = {&m_positions[row], &m_names[row], &m_scores[row], &m_levels[row]};
+        for (CGuiLabel* cell : cells) {
+            cell->SetColour(1.0f, 1.0f, yellow ? 0.0f : 1.0f, 1.0f);
+        }
+        char name[sizeof(entry.name) + 1] = {};
+        for (size_t i = 0; i < sizeof(entry.name) && entry.name[i] != '\0'; ++i) {
+            name[i] = entry.name[i];
+        }
+        m_positions[row].SetNumber(row + 1);
+        m_names[row].SetText(name);
+        m_scores[row].SetNumber(static_cast<int32_t>(entry.score > 0x7FFFFFFFu ? 0x7FFFFFFFu : entry.score));
+        m_scores[row].SetSize(0, 20);
+        m_levels[row].SetNumber(entry.levels);
+    }
+}
+
+bool CGuiHighscore::ContinuePressed() const {
+    const CInput& input = CInput::Get();
+    return input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) || input.KeyHit(DIK_SPACE) ||
+           input.KeyHit(DIK_RETURN);
+}
+
+void CGuiHighscore::UpdateScreen(float dt) {
+    if (!ContinuePressed()) {
+        return;
+    }
+    if (g_highscoreFromMenu && g_difficulty < kDifficultyNormal) {
+        SelectDifficulty(kDifficultyNormal);
+        FillTexts(-1);
+        return;
+    }
+    BackToMainMenu();
+}
+
+bool CGuiHighscore::OnEscape() {
+    BackToMainMenu();
+    return true;
+}
+
+// ---------------------------------------------------------------- difficulty
+
+bool CGuiLod::InitScreen() {
+    g_levelFileName = "1.lvl";
+    LimitCursor();
+    PrepareBackdrop();
+    const CLanguage& texts = CLanguage::Get();
+    StyleItem(m_title, texts.TxtChooseDifficulty(), kCentreX, 30);
+    m_title.SetColour(1.0f, 1.0f, 0.5f, 1.0f);
+    AddWidget(&m_title)->SlideIn(0.0f, -200.0f, 0.6f);
+    const char* const names[kLevels] = {texts.TxtChildMode(), texts.TxtEasy(), texts.TxtNormal(), texts.TxtHard(),
+                                        texts.TxtNormalMode()};
+    const char* const infos[kLevels] = {texts.TxtChildModeInfo(), texts.TxtEasyInfo(), texts.TxtNormalInfo(),
+                                        texts.TxtHardInfo(), texts.TxtNormalModeInfo()};
+    const float slides[kLevels] = {-400.0f, -400.0f, 400.0f, -400.0f, 400.0f};
+    for (int32_t i = 0; i < kLevels; ++i) {
+        const int32_t y = 75 + 55 * i;
+        if (i == 0) {
+            StyleItem(m_levelButtons[0], names[0], kCentreX, y);
+        } else {
+            NextItem(m_levelButtons[i], m_levelButtons[i - 1], names[i], 55);
+        }
+        m_levelButtons[i].SetCommand(i + 1);
+        StyleItem(m_descriptions[i], "", kCentreX, y + 30);
+        m_descriptions[i].SetFontSize(16, 16);
+        m_descriptions[i].SetColour(1.0f, 1.0f, 1.0f, 0.4f);
+        m_descriptions[i].SetText(infos[i]);
+        const float seconds = 0.3f + 0.05f * static_cast<float>(i);
+        AddWidget(&m_levelButtons[i])->SlideIn(slides[i], 0.0f, seconds);
+        AddWidget(&m_descriptions[i])->SlideIn(-400.0f, 0.0f, seconds);
+    }
+    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 395);
+    m_back.SetCommand(kCommandLeave);
+    AddWidget(&m_back)->SlideIn(0.0f, 200.0f, 0.6f);
+    return true;
+}
+
+void CGuiLod::OnMessage(int32_t messageId, int32_t parameter) {
+    if (messageId >= 1 && messageId <= kLevels) {
+        SelectDifficulty(messageId);
+        StartNewGame();
+    } else if (messageId == kCommandLeave) {
+        BackToMainMenu();
+    }
+}
+
+bool CGuiLod::OnEscape() {
+    BackToMainMenu();
+    return true;
+}

@@ -1,0 +1,56 @@
+#pragma once
+// CGuiState: the base of every screen made of widgets. It keeps the screen's widget list,
+// finds the hovered widget each step, hands it the clicks, runs the entry slide and draws
+// the widgets between the screen's backdrop and its foreground. A screen fills in the
+// five hooks; its widgets are its own members, the list only points at them. The hover and
+// execute sounds are the sound events "menu_mouse_over_item" and "menu_execute_item",
+// heard once the program installs its sound event handler.
+#include "engine/EngineState.h"
+#include "gui/Widgets.h"
+
+#include <vector>
+
+// Messages that switch every GUI state off while a game dialog has the input, and on again.
+constexpr int32_t kMessageGuiOff = 30000;
+constexpr int32_t kMessageGuiOn = 30001;
+
+class CGuiState : public CEngineState {
+public:
+    CGuiState();
+
+    void OnMessage(int32_t messageId, int32_t parameter) override;
+    bool Init() override;
+    void Shutdown() override;
+    void Render() override;
+    void Update(float dt) override;
+
+    // The screen's own hooks.
+    virtual void RenderBackground() {}
+    virtual void RenderForeground() {}
+    virtual void UpdateScreen(float dt) {}
+    // Configures the member widgets and adds them to the list; false makes Init fail.
+    virtual bool InitScreen() = 0;
+    virtual void ShutdownScreen() = 0;
+
+    CGuiWidget* AddWidget(CGuiWidget* widget);
+    void RemoveWidget(CGuiWidget* widget);
+    // The widget under the mouse, or null.
+    CGuiWidget* HoveredWidget() const;
+    int32_t WidgetCount() const { return static_cast<int32_t>(m_widgets.size()); }
+    bool IsEntering() const { return m_entering; }
+    bool IsActive() const { return m_active; }
+
+private:
+    void StepEntrySlide(float dt);
+    void FindHovered();
+    void DispatchClick();
+
+    std::vector<CGuiWidget*> m_widgets;
+    int32_t m_hovered = -1;
+    int32_t m_previousHovered = -1;
+    bool m_entering = false;
+    bool m_active = true;
+};
+
+// The cursor's float coordinate as the widgets' integer pixel: halves away from zero.
+int32_t RoundCursorCoordinate(float value);

@@ -1,0 +1,78 @@
+#include "GuiFixtures.h"
+
+#include "game/GameSounds.h"
+#include "platform/Font.h"
+#include "resources/FileManager.h"
+
+namespace {
+int32_t g_pointerX = 0;
+int32_t g_pointerY = 0;
+int32_t g_hoverSounds = 0;
+int32_t g_executeSounds = 0;
+
+void ReadPointer(int32_t& x, int32_t& y) {
+    x = g_pointerX;
+    y = g_pointerY;
+}
+
+void MovePointer(float x, float y) {
+    g_pointerX = static_cast<int32_t>(x);
+    g_pointerY = static_cast<int32_t>(y);
+}
+
+void CountSound(EGameSound sound, void*) {
+    if (sound == EGameSound::MenuMouseOverItem) {
+        ++g_hoverSounds;
+    } else if (sound == EGameSound::MenuExecuteItem) {
+        ++g_executeSounds;
+    }
+}
+}  // namespace
+
+void CGuiTest::SetUp() {
+    CFileManager& files = CFileManager::Get();
+    files.UnmountAll();
+    files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
+    CFont::InitProgramFonts();
+    ASSERT_TRUE(CFont::Main().IsLoaded());
+    CInput::Get().Create();
+    CInput::Get().ReleaseAll();
+    CMouseCursor& cursor = CMouseCursor::Get();
+    cursor.SetPointerFunctions(&ReadPointer, &MovePointer);
+    cursor.SetClip(0.0f, 0.0f, 640.0f, 480.0f);
+    g_pointerX = 1;
+    g_pointerY = 1;
+    cursor.Update(kStep);
+    g_hoverSounds = 0;
+    g_executeSounds = 0;
+    SetGameSoundHandler(&CountSound, nullptr);
+}
+
+void CGuiTest::TearDown() {
+    SetGameSoundHandler(nullptr, nullptr);
+    CInput::Get().ReleaseAll();
+    CInput::Get().Destroy();
+    CMouseCursor::Get().SetPointerFunctions(nullptr, nullptr);
+    CFileManager::Get().UnmountAll();
+}
+
+void CGuiTest::PointAt(int32_t x, int32_t y) {
+    g_pointerX = x;
+    g_pointerY = y;
+}
+
+void CGuiTest::HoldButton(bool held) {
+    CInput::Get().SetButtonHeld(kMouseLeft, held);
+}
+
+void CGuiTest::HoldKey(uint8_t key, bool held) {
+    CInput::Get().SetKeyHeld(key, held);
+}
+
+int32_t CGuiTest::HoverSounds() {
+    return g_hoverSounds;
+}
+
+int32_t CGuiTest::ExecuteSounds() {
+    return g_executeSounds;
+}

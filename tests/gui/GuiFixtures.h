@@ -1,0 +1,31 @@
+#pragma once
+// Fixtures of the screen tests: the baked archives mounted, the program's fonts made, the
+// mouse and keys injected step by step, and the menu sounds counted.
+#include "platform/Input.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+class CGuiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Moves the pointer; it is read at the next step.
+    static void PointAt(int32_t x, int32_t y);
+    static void HoldButton(bool held);
+    static void HoldKey(uint8_t key, bool held);
+    // One fixed step of input: the snapshot, the cursor, then fn (the states' update).
+    template <typename Fn>
+    static void Step(Fn&& fn) {
+        CInput::Get().Update();
+        CMouseCursor::Get().Update(kStep);
+        fn();
+    }
+    static int32_t HoverSounds();
+    static int32_t ExecuteSounds();
+
+    static constexpr float kStep = 1.0f / 150.0f;
+};
