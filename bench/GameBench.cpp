@@ -2,6 +2,7 @@
 // acting and balls falling; and one whole level played by the simulator's bot.
 #include "core/Log.h"
 #include "core/Random.h"
+#include "tools/sim/Report.h"
 #include "tools/sim/SimSession.h"
 
 #include <benchmark/benchmark.h>
@@ -17,9 +18,9 @@ const std::vector<LevelBytes>& Pack() {
     return levels;
 }
 
-// Level 29 holds every kind of special ball and eight colours.
+// "Grand finale" (level 83) holds every kind of special ball and eight colours.
 const LevelBytes& BusyLevel() {
-    return Pack().at(28);
+    return Pack().at(82);
 }
 
 void BM_UpdateStepsOfABusyLevel(benchmark::State& state) {
@@ -75,6 +76,17 @@ void BM_BotChoosesOneShot(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BotChoosesOneShot)->Unit(benchmark::kMicrosecond);
+
+// The whole-pack difficulty report with one seed per level (the test run measures four).
+void BM_WholePackReport(benchmark::State& state) {
+    ReportOptions options;
+    options.seeds = 1;
+    for (auto _ : state) {
+        const std::vector<LevelMeasure> measures = MeasurePack(Pack(), options);
+        benchmark::DoNotOptimize(measures.data());
+    }
+}
+BENCHMARK(BM_WholePackReport)->Unit(benchmark::kMillisecond)->Iterations(1);
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -2,22 +2,43 @@
 
 #include "core/Random.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 constexpr float kMinAngle = -80.0f;
 constexpr float kMaxAngle = 80.0f;
 constexpr float kAngleStep = 0.75f;
-constexpr int32_t kMaxAngles = 256;
+constexpr float kFollowAngleStep = 1.5f;   // the second shot is searched more coarsely
 constexpr int32_t kFlightStepLimit = 1500;
 constexpr int32_t kEffectStepLimit = 3000;
 constexpr double kLostBallValue = -400.0;
 constexpr double kLifeLostValue = -1.0e6;
+constexpr double kFollowUpWeight = 0.8;    // a planned second shot counts a little less
+constexpr double kSwapCost = 0.5;          // equal outcomes keep the ball in hand
+
+// Whether the game would leave ball on the launcher: the multicolour ball always stays,
+// a coloured ball only while its colour is still in the field.
+bool StaysInHand(const CBoard& board, const BallCell& ball) {
+    if (ball.colour == BallColour::Multicolor) {
+        return true;
+    }
+    for (int32_t row = 0; row < kBoardRows; ++row) {
+        for (int32_t column = 0; column < board.RowLength(row); ++column) {
+            if (board.CellAt(column, row).colour == ball.colour) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
 }  // namespace
 
 CBot::CBot() {
     m_probe.SetSilent(true);
     m_probe.SetEffects(nullptr);
+    m_after.SetSilent(true);
+    m_after.SetEffects(nullptr);
 }
 
 void CBot::MouseForAngle(float degrees, float& mouseX, float& mouseY) {
@@ -45,13 +66,58 @@ BotChoice CBot::RandomAim() {
     return choice;
 }
 
-CBot::Landing CBot::Fly(const CBoard& board, float degrees) const {
+namespace {
+// One step of a trial shot: StepShot's motion, walls and ceiling, with the test for a ball
+// near the shot limited to the rows within its reach (a ball farther away in y can never
+// stop it, so the shot rests in the same step as in the game).
+bool StepTrialShot(ShotState& shot, const CBoard& board, const bool rowHoldsBall[kBoardRows], float dt) {
+    shot.position.x += shot.velocity.x * dt;
+    shot.position.y += shot.velocity.y * dt;
+    if (shot.position.x >= kRightWallX) {
+        shot.velocity.x = -shot.velocity.x;
+    }
+    if (shot.position.x <= kLeftWallX) {
+        shot.velocity.x = -shot.velocity.x;
+    }
+    if (shot.position.y <= board.Origin().y) {
+        shot.flying = false;
+        return true;
+    }
+    const float reach = std::sqrt(CBoard::kStickDistanceSquared) + 1.0f;
+    const float relative = shot.position.y - board.Origin().y;
+    const int32_t firstRow = std::max(0, static_cast<int32_t>(std::floor((relative - reach) / kRowSpacing)));
+    const int32_t lastRow = std::min(kBoardRows - 1, static_cast<int32_t>(std::ceil((relative + reach) / kRowSpacing)));
+    for (int32_t row = firstRow; row <= lastRow; ++row) {
+        for (int32_t column = 0; column < kBoardColumns && rowHoldsBall[row]; ++column) {
+            if (board.CellAt(column, row).IsEmpty()) {
+                continue;
+            }
+            const Vec3 corner = board.CellTopLeft(column, row);
+            const float dx = shot.position.x - corner.x;
+            const float dy = shot.position.y - corner.y;
+            if (dx * dx + dy * dy <= CBoard::kStickDistanceSquared) {
+                shot.flying = false;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+}  // namespace
+
+CBot::Landing CBot::Fly(const CBoard& board, float degrees, bool likeTheGame) {
+    bool rowHoldsBall[kBoardRows];
+    for (int32_t row = 0; row < kBoardRows; ++row) {
+        rowHoldsBall[row] = board.RowHoldsBall(row);
+    }
     Landing landing;
     MouseForAngle(degrees, landing.mouseX, landing.mouseY);
     ShotState shot;
     StartShot(shot, kLauncherPosition, landing.mouseX - 16.0f, landing.mouseY - 16.0f);
     for (int32_t step = 0; step < kFlightStepLimit; ++step) {
-        if (StepShot(shot, board, CPlayfield::kStepLength)) {
+        const bool rests = likeTheGame ? StepShot(shot, board, CPlayfield::kStepLength)
+                                       : StepTrialShot(shot, board, rowHoldsBall, CPlayfield::kStepLength);
+        if (rests) {
             landing.rests = true;
             break;
         }
@@ -60,6 +126,26 @@ CBot::Landing CBot::Fly(const CBoard& board, float degrees) const {
         landing.found = board.FindStickCell(shot.position, landing.cell);
     }
     return landing;
+}
+
+int32_t CBot::FindLandings(const CBoard& board, float angleStep, Landing out[kMaxLandings]) const {
+    int32_t count = 0;
+    bool lostAimKept = false;
+    for (float degrees = kMinAngle; degrees <= kMaxAngle + 1e-3f && count < kMaxLandings; degrees += angleStep) {
+        const Landing landing = Fly(board, degrees, false);
+        if (!landing.rests || (!landing.found && lostAimKept)) {
+            continue;
+        }
+        bool repeated = false;
+        for (int32_t i = 0; i < count && landing.found && !repeated; ++i) {
+            repeated = out[i].found && out[i].cell == landing.cell;
+        }
+        if (!repeated) {
+            lostAimKept = lostAimKept || !landing.found;
+            out[count++] = landing;
+        }
+    }
+    return count;
 }
 
 double CBot::FieldShape(const CBoard& board, int32_t dangerRow) const {
@@ -96,8 +182,7 @@ double CBot::EvaluatePowerUps(const BallCell& ball, const CellPos& cell) {
     return bonus + 120.0 * (before - m_probe.BallCount());
 }
 
-double CBot::Evaluate(const CPlayfield& playfield, const BallCell& ball, const CellPos& cell, bool moveDownComing) {
-    const CBoard& board = playfield.Board();
+double CBot::Evaluate(const CBoard& board, const BallCell& ball, const CellPos& cell, int32_t dangerRow) {
     m_probe.CopyFieldFrom(board);
     double value = 0.0;
     bool hasPowerUp = false;
@@ -122,8 +207,6 @@ double CBot::Evaluate(const CPlayfield& playfield, const BallCell& ball, const C
             value += 25.0 * sameColour - 10.0;
         }
     }
-    // Balls the next move-down would bring into the bottom row cost a life at once.
-    const int32_t dangerRow = board.BottomRow() - (moveDownComing ? 1 : 0);
     const double shape = FieldShape(m_probe, dangerRow);
     if (shape <= kLifeLostValue) {
         return kLifeLostValue + value;
@@ -131,41 +214,84 @@ double CBot::Evaluate(const CPlayfield& playfield, const BallCell& ball, const C
     return value + shape;
 }
 
+double CBot::BestFollowUp(const BallCell& ball, int32_t dangerRow) {
+    const double standing = FieldShape(m_after, dangerRow);
+    if (standing <= kLifeLostValue || !m_after.RowHoldsBall(CBoard::kTopRow)) {
+        return 0.0;
+    }
+    const int32_t count = FindLandings(m_after, kFollowAngleStep, m_followLandings);
+    double best = kLostBallValue;
+    for (int32_t i = 0; i < count; ++i) {
+        if (m_followLandings[i].found) {
+            best = std::max(best, Evaluate(m_after, ball, m_followLandings[i].cell, dangerRow) - standing);
+        }
+    }
+    return best;
+}
+
 BotChoice CBot::Choose(const CPlayfield& playfield) {
+    BotSituation situation;
+    situation.current = playfield.CurrentBall();
+    situation.next = playfield.NextBallCell();
+    situation.canSwap = !playfield.IsMulticolorPending();
+    situation.shotsBeforeMoveDown = playfield.ShotsBeforeMoveDown();
+    return ChooseOnBoard(playfield.Board(), situation);
+}
+
+BotChoice CBot::ChooseOnBoard(const CBoard& board, const BotSituation& situation) {
+    const BallCell balls[2] = {situation.current, situation.next};
+    const int32_t choices = (situation.canSwap && situation.next.colour != BallColour::Empty) ? 2 : 1;
+    // Balls that the next move-down would bring into the bottom row cost a life at once.
+    const bool movesAfterFirst = situation.shotsBeforeMoveDown <= 1;
+    const bool movesAfterSecond = situation.shotsBeforeMoveDown == 2;
+    const int32_t firstDanger = board.BottomRow() - (movesAfterFirst ? 1 : 0);
+    const int32_t secondDanger = firstDanger - (movesAfterSecond ? 1 : 0);
+
+    const int32_t landingCount = FindLandings(board, kAngleStep, m_landings);
+    int32_t shotCount = 0;
+    for (int32_t i = 0; i < landingCount; ++i) {
+        for (int32_t which = 0; which < choices; ++which) {
+            FirstShot& shot = m_firstShots[shotCount++];
+            shot.landing = i;
+            shot.which = which;
+            shot.value = m_landings[i].found ? Evaluate(board, balls[which], m_landings[i].cell, firstDanger)
+                                             : kLostBallValue;
+            shot.value -= which == 1 ? kSwapCost : 0.0;
+        }
+    }
+    // The most promising first shots, in a fixed order, get their follow-up searched.
+    const int32_t planned = std::min(shotCount, kPlannedFirstShots);
+    std::partial_sort(m_firstShots, m_firstShots + planned, m_firstShots + shotCount,
+                      [](const FirstShot& a, const FirstShot& b) {
+                          if (a.value != b.value) {
+                              return a.value > b.value;
+                          }
+                          return a.landing != b.landing ? a.landing < b.landing : a.which < b.which;
+                      });
     BotChoice best;
     best.value = -1.0e18;
-    const BallCell balls[2] = {playfield.CurrentBall(), playfield.NextBallCell()};
-    const bool canSwap = balls[1].colour != BallColour::Empty && !playfield.IsMulticolorPending();
-    const bool moveDownComing = playfield.ShotsBeforeMoveDown() <= 1;
-
-    CellPos seen[kMaxAngles];
-    int32_t seenCount = 0;
-    for (float degrees = kMinAngle; degrees <= kMaxAngle + 1e-3f; degrees += kAngleStep) {
-        const Landing landing = Fly(playfield.Board(), degrees);
-        if (!landing.rests) {
-            continue;
-        }
-        bool repeated = false;
-        for (int32_t i = 0; i < seenCount && landing.found; ++i) {
-            repeated = repeated || seen[i] == landing.cell;
-        }
-        if (repeated) {
-            continue;
-        }
-        if (landing.found && seenCount < kMaxAngles) {
-            seen[seenCount++] = landing.cell;
-        }
-        for (int32_t which = 0; which < (canSwap ? 2 : 1); ++which) {
-            const double value = landing.found ? Evaluate(playfield, balls[which], landing.cell, moveDownComing)
-                                               : kLostBallValue;
-            // A swap costs nothing but prefer the ball in hand when equal.
-            const double adjusted = value - (which == 1 ? 0.5 : 0.0);
-            if (adjusted > best.value) {
-                best.value = adjusted;
-                best.swapFirst = which == 1;
-                best.mouseX = landing.mouseX;
-                best.mouseY = landing.mouseY;
+    for (int32_t i = 0; i < planned; ++i) {
+        const FirstShot& shot = m_firstShots[i];
+        const Landing& landing = m_landings[shot.landing];
+        double total = shot.value;
+        if (landing.found && shot.value > kLifeLostValue / 2) {
+            Evaluate(board, balls[shot.which], landing.cell, firstDanger);
+            m_after.CopyFieldFrom(m_probe);
+            if (movesAfterFirst) {
+                m_after.MoveDown(CPlayfield::kMoveDownPixels);
+                m_after.RaiseBottomRow();
             }
+            // The ball left on the launcher stays in hand only while its colour is in the field.
+            const BallCell& left = balls[1 - shot.which];
+            if (left.colour != BallColour::Empty && StaysInHand(m_after, left)) {
+                total += kFollowUpWeight * BestFollowUp(left, secondDanger);
+            }
+        }
+        if (total > best.value) {
+            best.value = total;
+            best.swapFirst = shot.which == 1;
+            best.mouseX = landing.mouseX;
+            best.mouseY = landing.mouseY;
         }
     }
     return best;

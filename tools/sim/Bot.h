@@ -1,6 +1,8 @@
 #pragma once
 // The simulator's player: before each shot it tries aims with the real flight and the
-// real stick search on a copy of the field and takes the best outcome.
+// real stick search on copies of the field. It plans two shots ahead: the ball in hand
+// or, after a swap, the next ball first, then the ball that stays on the launcher on the
+// field the first shot leaves. It draws no random numbers, so a seed fixes its game.
 #include "game/Playfield.h"
 
 struct BotChoice {
@@ -10,25 +12,57 @@ struct BotChoice {
     double value = 0.0;
 };
 
+// What a field looks like to the bot when it plans a shot.
+struct BotSituation {
+    BallCell current;
+    BallCell next;                      // colour Empty: none
+    bool canSwap = true;
+    int32_t shotsBeforeMoveDown = 5;    // 1: the field moves down after this shot
+};
+
 class CBot {
 public:
+    static constexpr int32_t kPlannedFirstShots = 6;   // first shots whose follow-up is searched
+
     CBot();
     BotChoice Choose(const CPlayfield& playfield);
+    // The same choice for a bare field (the tests' fixtures).
+    BotChoice ChooseOnBoard(const CBoard& board, const BotSituation& situation);
     // A random aim in the launcher's range (the soak run's player).
     static BotChoice RandomAim();
 
-private:
     struct Landing {
         bool rests = false;
         bool found = false;
         CellPos cell;
         float mouseX = 0.0f, mouseY = 0.0f;
     };
+    // A trial shot at an angle (degrees, 0 straight up): where it rests. likeTheGame flies
+    // it with the game's own StepShot; otherwise the bot's quicker flight, which the tests
+    // hold to the same landings.
+    static Landing Fly(const CBoard& board, float degrees, bool likeTheGame);
+
+private:
+    struct FirstShot {
+        int32_t landing = 0;
+        int32_t which = 0;   // 0: the ball in hand, 1: the next ball after a swap
+        double value = 0.0;
+    };
+    static constexpr int32_t kMaxLandings = 256;
+
     static void MouseForAngle(float degrees, float& mouseX, float& mouseY);
-    Landing Fly(const CBoard& board, float degrees) const;
-    double Evaluate(const CPlayfield& playfield, const BallCell& ball, const CellPos& cell, bool moveDownComing);
+    // The distinct cells a shot can reach on board, one aim each.
+    int32_t FindLandings(const CBoard& board, float angleStep, Landing out[kMaxLandings]) const;
+    // The value of ball resting in cell of board; m_probe then holds the field it leaves.
+    double Evaluate(const CBoard& board, const BallCell& ball, const CellPos& cell, int32_t dangerRow);
     double EvaluatePowerUps(const BallCell& ball, const CellPos& cell);
     double FieldShape(const CBoard& board, int32_t dangerRow) const;
+    // The best value of the second shot with ball on the field m_after.
+    double BestFollowUp(const BallCell& ball, int32_t dangerRow);
 
     CBoard m_probe;
+    CBoard m_after;
+    Landing m_landings[kMaxLandings];
+    Landing m_followLandings[kMaxLandings];
+    FirstShot m_firstShots[kMaxLandings * 2];
 };

@@ -1,21 +1,30 @@
 // pellora-sim: plays level files headless through the real rules.
 //   pellora-sim [--difficulty N] [--seed S] (--pack <levels.nuf|folder> | --sources <folder>)
 //   pellora-sim --soak <games> [--seed S] (--pack ... | --sources ...)
+//   pellora-sim --report [--seeds N] [--seed S] [--table FILE] [--chart FILE] [--check] (--pack ... | --sources ...)
 // Bot mode prints one line per level and exits non-zero when a level was not cleared.
 // Soak mode plays random aims over many seeds and checks the field after every step.
+// Report mode plays every level over N seeds, prints the table of measured difficulty,
+// writes the table and the SVG chart of the curve (or, with --check, fails when the
+// files differ from what it measured), and fails when a level was never cleared or the
+// pack's order does not follow the curve.
 #include "core/Log.h"
+#include "tools/sim/Report.h"
 #include "tools/sim/SimSession.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: pellora-sim [--difficulty N] [--seed S] [--soak GAMES] [--first N] [--last N]\n"
+                 "                   [--report [--seeds N] [--table FILE] [--chart FILE] [--check]]\n"
                  "                   (--pack <levels.nuf|folder> | --sources <folder>)\n");
     return 2;
 }
@@ -65,6 +74,56 @@ int RunSoak(const std::vector<LevelBytes>& levels, SimOptions options, int32_t g
     std::printf("soak: %d games, %lld steps, every invariant held\n", games, static_cast<long long>(steps));
     return 0;
 }
+struct ReportFiles {
+    std::string table;
+    std::string chart;
+    bool check = false;   // compare with the files instead of writing them
+};
+
+// Writes text to path, or with check compares it; false with a message on a difference.
+bool PutFile(const std::string& path, const std::string& text, bool check) {
+    if (path.empty()) {
+        return true;
+    }
+    if (check) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream stored;
+        stored << in.rdbuf();
+        if (!in || stored.str() != text) {
+            std::fprintf(stderr, "pellora-sim: %s is not current; run the level report again (see data/levels/README.md)\n",
+                         path.c_str());
+            return false;
+        }
+        return true;
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out) {
+        std::fprintf(stderr, "pellora-sim: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+int RunReport(const std::vector<LevelBytes>& levels, const ReportOptions& options, const ReportFiles& files) {
+    const std::vector<LevelMeasure> measures = MeasurePack(levels, options);
+    const std::string table = FormatReportTable(measures, options);
+    std::fputs(table.c_str(), stdout);
+    bool good = PutFile(files.table, table, files.check);
+    good = PutFile(files.chart, FormatCurveSvg(measures), files.check) && good;
+    for (size_t i = 0; i < measures.size(); ++i) {
+        if (measures[i].cleared == 0) {
+            std::fprintf(stderr, "pellora-sim: level %zu was not cleared in any game\n", i + 1);
+            good = false;
+        }
+    }
+    std::string error;
+    if (!CheckPackOrder(Difficulties(measures), OrderRules(), error)) {
+        std::fprintf(stderr, "pellora-sim: the order does not follow the measured curve:\n%s", error.c_str());
+        good = false;
+    }
+    return good ? 0 : 1;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,6 +131,9 @@ int main(int argc, char** argv) {
     SimOptions options;
     std::string pack, sources;
     int32_t soakGames = 0;
+    bool report = false;
+    ReportOptions reportOptions;
+    ReportFiles reportFiles;
     size_t first = 0, last = 100000;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
@@ -81,6 +143,16 @@ int main(int argc, char** argv) {
             options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         } else if (std::strcmp(argv[i], "--soak") == 0 && hasValue) {
             soakGames = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--report") == 0) {
+            report = true;
+        } else if (std::strcmp(argv[i], "--seeds") == 0 && hasValue) {
+            reportOptions.seeds = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--table") == 0 && hasValue) {
+            reportFiles.table = argv[++i];
+        } else if (std::strcmp(argv[i], "--chart") == 0 && hasValue) {
+            reportFiles.chart = argv[++i];
+        } else if (std::strcmp(argv[i], "--check") == 0) {
+            reportFiles.check = true;
         } else if (std::strcmp(argv[i], "--pack") == 0 && hasValue) {
             pack = argv[++i];
         } else if (std::strcmp(argv[i], "--sources") == 0 && hasValue) {
@@ -100,6 +172,11 @@ int main(int argc, char** argv) {
     if (!loaded) {
         std::fprintf(stderr, "pellora-sim: %s\n", error.empty() ? "no levels given" : error.c_str());
         return error.empty() ? Usage() : 2;
+    }
+    if (report) {
+        reportOptions.difficulty = options.difficulty;
+        reportOptions.firstSeed = options.seed;
+        return RunReport(levels, reportOptions, reportFiles);
     }
     return soakGames > 0 ? RunSoak(levels, options, soakGames) : RunBot(levels, options, first, last);
 }

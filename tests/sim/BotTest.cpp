@@ -1,0 +1,120 @@
+// The bot's choices on small fields, and its quick trial flight against the game's own.
+#include "core/Random.h"
+#include "tests/game/GameFixtures.h"
+#include "tools/sim/Bot.h"
+#include "tools/sim/SimSession.h"
+
+namespace {
+
+// Where the game's own flight takes a shot aimed at the chosen mouse position.
+bool LandingOfChoice(const CBoard& board, const BotChoice& choice, CellPos& cell) {
+    ShotState shot;
+    StartShot(shot, kLauncherPosition, choice.mouseX - 16.0f, choice.mouseY - 16.0f);
+    for (int32_t step = 0; step < 1500; ++step) {
+        if (StepShot(shot, board, CPlayfield::kStepLength)) {
+            return board.FindStickCell(shot.position, cell);
+        }
+    }
+    return false;
+}
+
+// The balls the chosen shot takes off (0: a miss).
+int32_t RemovedByChoice(const CBoard& board, const BotChoice& choice, const BotSituation& situation) {
+    CellPos cell;
+    if (!LandingOfChoice(board, choice, cell)) {
+        return 0;
+    }
+    const BallCell ball = choice.swapFirst ? situation.next : situation.current;
+    CBoard after;
+    after.SetSilent(true);
+    after.CopyFieldFrom(board);
+    after.SetCell(ball.colour, ball.frame, cell.column, cell.row);
+    return after.RemoveMatches(ball.colour, ball.frame, cell.column, cell.row).removed;
+}
+
+// A wall of 3s with a pair of 1s in its second row and a lone 2 beside them.
+const std::vector<const char*> kPairInAWall = {"3333333333", " 332311333"};
+
+struct ChoiceCase {
+    const char* what;
+    BallCell current;
+    BallCell next;
+    bool canSwap;
+    bool swapExpected;
+};
+
+TEST(BotChoice, TakesTheRemovalWhicheverBallMakesIt) {
+    const ChoiceCase cases[] = {
+        {"the ball in hand matches the pair: no swap", {1, 0}, {2, 0}, true, false},
+        {"only the next ball matches: swap, then fire", {2, 0}, {1, 0}, true, true},
+        {"the multicolour ball in hand takes the pair", {BallColour::Multicolor, 0}, {2, 0}, false, false},
+    };
+    for (const ChoiceCase& c : cases) {
+        CBoard board;
+        FillBoard(board, kPairInAWall);
+        BotSituation situation;
+        situation.current = c.current;
+        situation.next = c.next;
+        situation.canSwap = c.canSwap;
+        CBot bot;
+        const BotChoice choice = bot.ChooseOnBoard(board, situation);
+        EXPECT_EQ(choice.swapFirst, c.swapExpected) << c.what;
+        EXPECT_GE(RemovedByChoice(board, choice, situation), 3) << c.what;
+    }
+}
+
+TEST(BotChoice, NeverSwapsWhenTheGameForbidsIt) {
+    CBoard board;
+    FillBoard(board, kPairInAWall);
+    BotSituation situation;
+    situation.current = {2, 0};
+    situation.next = {1, 0};
+    situation.canSwap = false;   // the multicolour ball is on its way
+    CBot bot;
+    EXPECT_FALSE(bot.ChooseOnBoard(board, situation).swapFirst);
+}
+
+TEST(BotChoice, IsTheSameForTheSameFieldAndDrawsNoRandomNumbers) {
+    CBoard board;
+    FillBoard(board, {"0123456701", " 123456701", "2345670123"});
+    BotSituation situation;
+    situation.current = {5, 0};
+    situation.next = {6, 0};
+    CBot bot;
+    RandomSeed(4242);
+    const BotChoice first = bot.ChooseOnBoard(board, situation);
+    EXPECT_EQ(RandomState(), 4242u);
+    CBot other;
+    const BotChoice second = other.ChooseOnBoard(board, situation);
+    EXPECT_EQ(first.swapFirst, second.swapFirst);
+    EXPECT_EQ(first.mouseX, second.mouseX);
+    EXPECT_EQ(first.mouseY, second.mouseY);
+    EXPECT_EQ(first.value, second.value);
+}
+
+TEST(BotFlight, LandsWhereTheGamesFlightLandsOnEveryLevelOfThePack) {
+    std::vector<LevelBytes> levels;
+    std::string error;
+    ASSERT_TRUE(LoadLevelSources(std::string(PELLORA_SOURCE_DIR) + "/data/levels", levels, error)) << error;
+    int32_t compared = 0;
+    for (const LevelBytes& level : levels) {
+        CBoard board;
+        board.SetSilent(true);
+        ASSERT_TRUE(board.LoadFromBytes(level.bytes.data(), level.bytes.size()));
+        // At the level start and after the field has moved down four times.
+        for (int32_t placement = 0; placement < 2; ++placement) {
+            for (float degrees = -80.0f; degrees <= 80.0f; degrees += 0.75f) {
+                const CBot::Landing quick = CBot::Fly(board, degrees, false);
+                const CBot::Landing game = CBot::Fly(board, degrees, true);
+                ASSERT_EQ(quick.rests, game.rests) << level.name << " at " << degrees;
+                ASSERT_EQ(quick.found, game.found) << level.name << " at " << degrees;
+                ASSERT_TRUE(quick.cell == game.cell) << level.name << " at " << degrees;
+                ++compared;
+            }
+            board.MoveDown(4 * CPlayfield::kMoveDownPixels);
+        }
+    }
+    EXPECT_GT(compared, 0);
+}
+
+}  // namespace
