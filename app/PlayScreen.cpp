@@ -60,15 +60,6 @@ bool LoadPicture(CSprite& sprite, const char* name, bool blend) {
     return true;
 }
 
-// A picture of its own cut into the frames of its region.
-bool LoadPicture(CSprite& sprite, const Atlas::Region& strip, bool blend) {
-    if (!LoadPicture(sprite, strip.texture, blend)) {
-        return false;
-    }
-    sprite.SetFrameSize(static_cast<float>(strip.width), static_cast<float>(strip.height));
-    return true;
-}
-
 void PrintShadowed(const CFont& font, const char* text, float x, float y, float r, float g, float b, float a) {
     CGfxOGL& gfx = CGfxOGL::Get();
     gfx.Color(0.0f, 0.0f, 0.0f, 0.5f * a);
