@@ -1,0 +1,99 @@
+// The name entry: what typing does to the name, the caret's blink, and the player that OK
+// makes, on the real screen with a data folder of its own.
+#include "GuiFixtures.h"
+
+#include "gui/GuiDialogs.h"
+#include "profile/Players.h"
+#include "resources/FileManager.h"
+#include "tests/support/TestFiles.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class NameEntryTest : public CGuiTest {
+protected:
+    void SetUp() override {
+        CGuiTest::SetUp();
+        ASSERT_FALSE(m_folder.Path().empty());
+        CFileManager& files = CFileManager::Get();
+        files.UnmountAll();
+        files.MountFileSystem(m_folder.Path());
+        files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
+        ClearPlayers();
+    }
+    void TearDown() override {
+        ClearPlayers();
+        CGuiTest::TearDown();
+    }
+    CTempFolder m_folder;
+};
+
+TEST_F(NameEntryTest, TypingKeepsTwelvePlainCharactersAndBackspaceTakesTheLast) {
+    const struct {
+        const char* what;
+        std::vector<int32_t> codes;
+        std::string name;
+    } cases[] = {
+        {"letters and a space", {'A', 'n', 'n', 'a', ' ', 'B'}, "Anna B"},
+        {"quotes are ignored", {'a', '\'', 'b', '"', 'c'}, "abc"},
+        {"a thirteenth character does nothing", std::vector<int32_t>(13, 'x'), std::string(12, 'x')},
+        {"Windows-1252 letters stay single bytes", {0xE5, 0xE4, 0xF6, 0xC5}, "\xE5\xE4\xF6\xC5"},
+        {"backspace takes the last character", {'a', 'b', 8}, "a"},
+        {"backspace on an empty name does nothing", {8, 8, 'z'}, "z"},
+        {"control codes are not typed", {1, 9, 27, 'k'}, "k"},
+    };
+    for (const auto& c : cases) {
+        CGuiEnterName screen;
+        ASSERT_TRUE(screen.Init()) << c.what;
+        for (const int32_t code : c.codes) {
+            screen.OnChar(code);
+        }
+        EXPECT_EQ(screen.TypedName(), c.name) << c.what;
+        screen.Shutdown();
+    }
+}
+
+TEST_F(NameEntryTest, EnterMakesThePlayerOnlyWhenANameIsTyped) {
+    CGuiEnterName screen;
+    ASSERT_TRUE(screen.Init());
+    EXPECT_FALSE(screen.HasCancel()) << "the first player cannot be cancelled";
+    screen.OnChar(13);
+    EXPECT_EQ(GetPlayerCount(), 0) << "Enter with an empty name does nothing";
+    EXPECT_FALSE(PathExists(m_folder / "players.cfg"));
+    for (const char c : std::string("Bo")) {
+        screen.OnChar(c);
+    }
+    screen.OnChar(13);
+    ASSERT_EQ(GetPlayerCount(), 1);
+    EXPECT_STREQ(CurrentPlayerName(), "Bo");
+    EXPECT_STREQ(CurrentPlayerSaveFile(), "ply1.sav");
+    EXPECT_EQ(ReadFileBytes(m_folder / "players.cfg").size(), 116u);
+    screen.Shutdown();
+
+    CGuiEnterName second;
+    ASSERT_TRUE(second.Init());
+    EXPECT_TRUE(second.HasCancel()) << "with a player, Cancel is there";
+    second.Shutdown();
+}
+
+TEST_F(NameEntryTest, TheCaretBlinksHalfASecondOnHalfASecondOff) {
+    CGuiEnterName screen;
+    ASSERT_TRUE(screen.Init());
+    const struct {
+        float at;
+        bool shown;
+    } samples[] = {{0.1f, true}, {0.45f, true}, {0.55f, false}, {0.95f, false}, {1.05f, true}, {1.6f, false}};
+    float time = 0.0f;
+    for (const auto& sample : samples) {
+        while (time < sample.at) {
+            screen.UpdateScreen(kStep);
+            time += kStep;
+        }
+        EXPECT_EQ(screen.IsCaretShown(), sample.shown) << "at " << sample.at << " s";
+    }
+    screen.Shutdown();
+}
+
+}  // namespace
