@@ -7,6 +7,7 @@
 #include "resources/FileManager.h"
 #include "tests/support/TestFiles.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,23 @@ TEST_F(NameEntryTest, TheCaretBlinksHalfASecondOnHalfASecondOff) {
         EXPECT_EQ(screen.IsCaretShown(), sample.shown) << "at " << sample.at << " s";
     }
     screen.Shutdown();
+}
+
+}  // namespace
+
+namespace {
+
+// The player selection offers "Add player" until nine players exist.
+TEST_F(NameEntryTest, ThePlayerSelectionOffersANewPlayerUntilThereAreNine) {
+    for (int32_t count = 1; count <= CGuiPlayer::kMaxShownPlayers; ++count) {
+        char name[8];
+        std::snprintf(name, sizeof(name), "P%d", count);
+        ASSERT_NE(CreatePlayer(name), nullptr);
+        CGuiPlayer screen;
+        ASSERT_TRUE(screen.Init());
+        EXPECT_EQ(screen.HasAddPlayer(), count < CGuiPlayer::kMaxShownPlayers) << count << " players";
+        screen.Shutdown();
+    }
 }
 
 }  // namespace
