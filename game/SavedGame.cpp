@@ -164,6 +164,11 @@ bool IsCode(int32_t colour) {
     return BallColour::IsKnown(colour);
 }
 
+// A count the game adds to one at a time; far below where adding could overflow.
+bool IsCount(int32_t value) {
+    return value >= 0 && value <= 10000000;
+}
+
 bool IsFinite(const Vec3& value) {
     return std::isfinite(value.x) && std::isfinite(value.y) && std::isfinite(value.z);
 }
@@ -214,7 +219,12 @@ bool ChooserIsSound(const NextBallState& chooser) {
             return false;
         }
     }
-    return true;
+    for (const int32_t given : chooser.givenCounts) {
+        if (!IsCount(given)) {
+            return false;
+        }
+    }
+    return IsCount(chooser.runLength);
 }
 
 const char* CheckValues(const SavedGameValues& values) {
@@ -268,10 +278,21 @@ const char* CheckPlayfield(const PlayfieldSaveState& playfield) {
         !std::isfinite(playfield.moveTimer) || playfield.shotCount < 0 || playfield.shotCount > 1000) {
         return "move-down values out of range";
     }
-    if (playfield.rowBonusValue < 0 || !std::isfinite(playfield.sweepTimer) || playfield.sweepCursor.column < 0 ||
+    if (!std::isfinite(playfield.sweepTimer) || playfield.sweepCursor.column < 0 ||
         playfield.sweepCursor.column > kBoardColumns || playfield.sweepCursor.row < 0 ||
-        playfield.sweepCursor.row > kBoardRows) {
+        playfield.sweepCursor.row > kBoardRows || playfield.rowBonusValue != RowBonusForRow(playfield.sweepCursor.row)) {
         return "row bonus values out of range";
+    }
+    return nullptr;
+}
+
+const char* CheckProgress(const PlayerProgress& progress, const LevelStatistics& stats) {
+    if (progress.lives < -1 || progress.lives > 1000 || progress.score < 0 || progress.extraLifeBase < 0) {
+        return "lives or score out of range";
+    }
+    if (!IsCount(stats.shots) || !IsCount(stats.hits) || !IsCount(stats.matches) || !IsCount(stats.totalMatches) ||
+        stats.averageAccuracy < 0 || stats.averageAccuracy > 100) {
+        return "statistics out of range";
     }
     return nullptr;
 }
@@ -444,6 +465,9 @@ bool DecodeSavedGame(const std::vector<uint8_t>& saveBytes, const std::vector<ui
     const char* fault = CheckValues(loaded.values);
     if (fault == nullptr) {
         fault = CheckPlayfield(playfield);
+    }
+    if (fault == nullptr) {
+        fault = CheckProgress(loaded.progress, loaded.stats);
     }
     if (fault != nullptr) {
         why = fault;

@@ -158,6 +158,10 @@ TEST(SavedGame, DamagedAndHostileFilesAreRefusedAndChangeNothing) {
         {"bottom row -1", [&](Bytes& s, Bytes& f) { setInt(f, 3128, -1); Reseal(s, f); }},
         {"origin far off", [&](Bytes& s, Bytes& f) { setFloat(f, 3132, 1.0e9f); Reseal(s, f); }},
         {"effect cell off the field", [&](Bytes& s, Bytes& f) { setInt(f, 3152, 40); Reseal(s, f); }},
+        {"row bonus value not the sweep row's", [&](Bytes& s, Bytes& f) { setInt(f, 3205, 0x40000000); Reseal(s, f); }},
+        {"lives far below zero", [&](Bytes& s, Bytes&) { setInt(s, 262, -2147483647 - 1); }},
+        {"level shots at the top of the range", [&](Bytes& s, Bytes&) { setInt(s, 271, 2147483647); }},
+        {"a given count at the top of the range", [&](Bytes& s, Bytes&) { setInt(s, 144, 2147483647); }},
     };
     for (const auto& c : cases) {
         Bytes save = goodSave;
