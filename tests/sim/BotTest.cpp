@@ -74,6 +74,43 @@ TEST(BotChoice, NeverSwapsWhenTheGameForbidsIt) {
     EXPECT_FALSE(bot.ChooseOnBoard(board, situation).swapFirst);
 }
 
+// A wall of 3s whose only way to a pair of 2s in the top row is one pocket in the row below.
+const std::vector<const char*> kPairInAPocket = {"3333223333", " 3333.3333"};
+const CellPos kPocket = {4, 1};
+
+TEST(BotChoice, KeepsThePocketOpenWhenTheNextBallFitsIt) {
+    CBoard board;
+    FillBoard(board, kPairInAPocket);
+    BotSituation situation;
+    situation.current = {1, 0};
+    situation.canSwap = false;
+    CellPos cell;
+
+    // Looking one shot ahead the 1 would take the highest free cell: the pocket.
+    CBot alone;
+    ASSERT_TRUE(LandingOfChoice(board, alone.ChooseOnBoard(board, situation), cell));
+    EXPECT_TRUE(cell == kPocket) << "column " << cell.column << " row " << cell.row;
+
+    // With a 2 coming next, the plan puts the 1 elsewhere and then takes the pair.
+    situation.next = {2, 0};
+    CBot planner;
+    const BotChoice first = planner.ChooseOnBoard(board, situation);
+    EXPECT_FALSE(first.swapFirst);
+    ASSERT_TRUE(LandingOfChoice(board, first, cell));
+    EXPECT_FALSE(cell == kPocket);
+    CBoard after;
+    after.SetSilent(true);
+    after.CopyFieldFrom(board);
+    after.SetCell(1, 0, cell.column, cell.row);
+    BotSituation second;
+    second.current = {2, 0};
+    second.canSwap = false;
+    const BotChoice follow = planner.ChooseOnBoard(after, second);
+    ASSERT_TRUE(LandingOfChoice(after, follow, cell));
+    EXPECT_TRUE(cell == kPocket);
+    EXPECT_GE(RemovedByChoice(after, follow, second), 3);
+}
+
 TEST(BotChoice, IsTheSameForTheSameFieldAndDrawsNoRandomNumbers) {
     CBoard board;
     FillBoard(board, {"0123456701", " 123456701", "2345670123"});

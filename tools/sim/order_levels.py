@@ -5,8 +5,9 @@
     python3 tools/sim/order_levels.py data/levels report.md
 
 The easiest level comes first, except that a level waits until every special ball it
-holds has been taught: a kind of special ball first appears in a level that holds no
-other kind, the level built to teach it (its note says what the ball does). The files are renumbered, the number in each
+holds has been taught: a kind of special ball first appears in the level built to teach
+it, which holds no other kind, says what the ball does in its note and carries a line
+"; teaches: <kind>" (for example "; teaches: explosion"). The files are renumbered, the number in each
 level's title line follows, and the table of the pack for data/levels/README.md is printed.
 """
 import os
@@ -25,7 +26,14 @@ def read_level(path):
     rows = [l for l in lines if not l.startswith(";")]
     kinds = sorted({KINDS[ch] for row in rows for ch in row if ch in KINDS})
     colours = len({ch for row in rows for ch in row if ch in "01234567"})
-    return {"title": title, "lines": lines, "kinds": kinds, "colours": colours}
+    teaches = None
+    for line in lines:
+        m = re.match(r"^;\s*teaches:\s*(.+?)\s*$", line)
+        if m:
+            teaches = m.group(1)
+            if kinds != [teaches]:
+                sys.exit("%s teaches %s but holds %s" % (path, teaches, ", ".join(kinds) or "no special ball"))
+    return {"title": title, "lines": lines, "kinds": kinds, "colours": colours, "teaches": teaches}
 
 
 def main(folder, report):
@@ -48,10 +56,10 @@ def main(folder, report):
             missing = [k for k in level["kinds"] if k not in taught]
             # The first levels are plain; new kinds come one at a time, a few levels apart.
             ready = len(order) >= FIRST_NEW_KIND + KIND_SPACING * len(taught)
-            if not missing or (ready and len(missing) == 1 and len(level["kinds"]) == 1):
+            if not missing or (ready and missing == [level["teaches"]]):
                 break
         else:
-            sys.exit("no level can come next: no level teaches a kind of special ball on its own")
+            sys.exit("no level can come next: a kind of special ball has no level that teaches it")
         remaining.remove(level)
         taught.update(level["kinds"])
         order.append(level)
