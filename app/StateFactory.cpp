@@ -1,6 +1,6 @@
 #include "app/StateFactory.h"
 
-#include "app/PlayScreen.h"
+#include "gui/Game.h"
 #include "gui/GuiDialogs.h"
 #include "gui/GuiMenu.h"
 #include "gui/GuiScores.h"
@@ -31,7 +31,7 @@ CEngineState* CreateState(int32_t stateId) {
         case kStateStart:
             return CreateStartScreen();
         case kStateGame:
-            return new (std::nothrow) CPlayScreen();
+            return new (std::nothrow) CGame();
         case kStateMainMenu:
             return new (std::nothrow) CGuiMenu();
         case kStateIntro:

@@ -332,6 +332,52 @@ case "$test_case" in
     "$tga_check" "$work/game/qvt00.tga" 640 480 || fail "qvt00.tga is not a proper screenshot"
     quit_with_escape
     ;;
+  save-and-continue)
+    # A game saved on Escape, continued on the same field, and thrown away with "New game".
+    start_display 640x480x24
+    install_copy "$work/game"
+    start_program
+    walk_to_main_menu "$work/menu.tga"
+    saves="$work/game/pellora_data"
+    click_at "${MENU_PLAY[@]}"
+    # The level-start panel goes by itself or with a click; then a few shots straight up.
+    move_pointer_to_picture 320 220
+    sleep 3
+    for shot in 1 2 3; do
+      click_left
+      sleep 1.5
+    done
+    settled_screenshot "$work/played.tga" || fail "the field did not settle after the shots"
+    xdotool key Escape
+    wait_for 10 file_exists "$saves/ply1.sav" || fail "Escape saved no game; output: $(cat "$work/out.log")"
+    (($(stat -c %s "$saves/ply1.sav") == 291)) || fail "ply1.sav is $(stat -c %s "$saves/ply1.sav") bytes, not 291"
+    [[ "$(le32_at "$saves/ply1.sav" 0)" == 5 ]] || fail "ply1.sav does not start with version 5"
+    (($(stat -c %s "$saves/ply1.lvl") == 3221)) || fail "ply1.lvl is $(stat -c %s "$saves/ply1.lvl") bytes, not 3221"
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "the game did not go back to the main menu after GAME SAVED"
+    cp "$saves/ply1.sav" "$work/first.sav"
+    # Play again: the continue question; "Continue" shows the same field.
+    open_from_menu "${MENU_PLAY[@]}" "$work/question.tga" || fail "Play did not show the continue question"
+    click_at 240 296
+    # The "LOAD GAME" panel goes by itself after 2.5 s; no click, which would fire.
+    move_pointer_to_picture 320 220
+    sleep 3.5
+    settled_screenshot "$work/continued.tga" || fail "the continued field did not settle"
+    field_differs "$work/played.tga" "$work/continued.tga" 50 && fail "the continued game shows another field"
+    # Leaving before a shot keeps the save as it was.
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "Escape before a shot did not lead to the main menu"
+    cmp -s "$work/first.sav" "$saves/ply1.sav" || fail "leaving a continued game before a shot changed the save"
+    # "New game" throws the save away.
+    open_from_menu "${MENU_PLAY[@]}" "$work/question2.tga" || fail "Play did not show the continue question again"
+    click_at 400 296
+    wait_for 10 bash -c "[[ ! -e '$saves/ply1.sav' && ! -e '$saves/ply1.lvl' ]]" || fail "New game left the saved game"
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "Escape in the new game did not lead to the main menu"
+    quit_with_escape
+    ;;
   fire-a-ball)
     # A screen of the picture's size: the full-screen window then shows the picture 1:1.
     start_display 640x480x24
