@@ -10,27 +10,28 @@
 
 namespace {
 constexpr size_t kGridBytes = kLevelFileSize;
+constexpr size_t kFieldCrcOffset = 100;   // the save file's aim-guide column
+
+// The two records are read and written by one list of fields each (TransferSaveRecord,
+// TransferFieldRecord), passed a writer or a reader with the same operations.
 
 // Appends little-endian fields to a record.
 class CRecordWriter {
 public:
     explicit CRecordWriter(std::vector<uint8_t>& out) : m_out(out) { m_out.clear(); }
-    void Int(int32_t value) {
+    void Int(const int32_t& value) {
         uint8_t bytes[4];
         WriteLe32(bytes, static_cast<uint32_t>(value));
         m_out.insert(m_out.end(), bytes, bytes + 4);
     }
-    void Float(float value) {
+    void Word(const uint32_t& value) { Int(static_cast<int32_t>(value)); }
+    void Float(const float& value) {
         uint32_t bits = 0;
         std::memcpy(&bits, &value, sizeof(bits));
-        Int(static_cast<int32_t>(bits));
+        Word(bits);
     }
-    void Flag(bool value) { m_out.push_back(value ? 1 : 0); }
-    void Vector(const Vec3& value) {
-        Float(value.x);
-        Float(value.y);
-        Float(value.z);
-    }
+    void Flag(const bool& value) { m_out.push_back(value ? 1 : 0); }
+    void Flag(const uint8_t& value) { m_out.push_back(value != 0 ? 1 : 0); }
     void Text(const std::string& text, size_t size) {
         for (size_t i = 0; i < size; ++i) {
             m_out.push_back(i < text.size() && i + 1 < size ? static_cast<uint8_t>(text[i]) : 0);
@@ -50,35 +51,31 @@ private:
 class CRecordReader {
 public:
     explicit CRecordReader(const std::vector<uint8_t>& bytes) : m_bytes(bytes) {}
-    int32_t Int() {
-        const int32_t value = static_cast<int32_t>(ReadLe32(m_bytes.data() + m_at));
+    void Int(int32_t& value) {
+        value = static_cast<int32_t>(ReadLe32(m_bytes.data() + m_at));
         m_at += 4;
-        return value;
     }
-    float Float() {
-        const uint32_t bits = static_cast<uint32_t>(Int());
-        float value = 0.0f;
+    void Word(uint32_t& value) {
+        value = ReadLe32(m_bytes.data() + m_at);
+        m_at += 4;
+    }
+    void Float(float& value) {
+        uint32_t bits = 0;
+        Word(bits);
         std::memcpy(&value, &bits, sizeof(value));
-        return value;
     }
-    bool Flag() { return m_bytes[m_at++] != 0; }
-    Vec3 Vector() {
-        Vec3 value;
-        value.x = Float();
-        value.y = Float();
-        value.z = Float();
-        return value;
-    }
-    std::string Text(size_t size) {
+    void Flag(bool& value) { value = m_bytes[m_at++] != 0; }
+    void Flag(uint8_t& value) { value = m_bytes[m_at++] != 0 ? 1 : 0; }
+    void Text(std::string& text, size_t size) {
         const char* start = reinterpret_cast<const char*>(m_bytes.data() + m_at);
         m_at += size;
-        return std::string(start, strnlen(start, size));
+        text.assign(start, strnlen(start, size));
     }
     void Grid(BoardGrid& grid) {
         for (int32_t row = 0; row < kBoardRows; ++row) {
             for (int32_t column = 0; column < kBoardColumns; ++column) {
-                grid[row][column].colour = Int();
-                grid[row][column].frame = static_cast<uint32_t>(Int());
+                Int(grid[row][column].colour);
+                Word(grid[row][column].frame);
             }
         }
     }
@@ -88,16 +85,31 @@ private:
     size_t m_at = 0;
 };
 
-void WriteFieldRecord(const PlayfieldSaveState& playfield, std::vector<uint8_t>& out) {
-    const BoardSaveState& board = playfield.board;
-    CRecordWriter field(out);
+template <typename Record>
+void TransferVector(Record& record, Vec3& value) {
+    record.Float(value.x);
+    record.Float(value.y);
+    record.Float(value.z);
+}
+
+template <typename Record>
+void TransferColours(Record& record, int32_t (&colours)[BallColour::ColourCount]) {
+    for (int32_t& colour : colours) {
+        record.Int(colour);
+    }
+}
+
+// The field file: the board, then the row bonus's sweep.
+template <typename Record>
+void TransferFieldRecord(Record& field, PlayfieldSaveState& playfield) {
+    BoardSaveState& board = playfield.board;
     field.Grid(board.grid);
     field.Grid(board.removal);
     field.Grid(board.anchor);
     field.Float(board.recolourTimer);
     field.Float(board.explosionTimer);
     field.Int(board.bottomRow);
-    field.Vector(board.origin);
+    TransferVector(field, board.origin);
     field.Flag(board.removalInProgress);
     field.Flag(board.resolving);
     field.Flag(board.arrowLeftRunning);
@@ -107,9 +119,9 @@ void WriteFieldRecord(const PlayfieldSaveState& playfield, std::vector<uint8_t>&
     field.Int(board.effectCell.row);
     field.Float(board.arrowX);
     field.Float(board.arrowY);
-    field.Vector(board.flyingMulticolor.position);
-    field.Vector(board.flyingMulticolor.target);
-    field.Vector(board.flyingMulticolor.velocity);
+    TransferVector(field, board.flyingMulticolor.position);
+    TransferVector(field, board.flyingMulticolor.target);
+    TransferVector(field, board.flyingMulticolor.velocity);
     field.Flag(board.flyingMulticolor.running);
     field.Int(playfield.rowBonusValue);
     field.Float(playfield.sweepTimer);
@@ -117,45 +129,75 @@ void WriteFieldRecord(const PlayfieldSaveState& playfield, std::vector<uint8_t>&
     field.Int(playfield.sweepCursor.row);
 }
 
-void ReadFieldRecord(const std::vector<uint8_t>& bytes, PlayfieldSaveState& playfield) {
-    BoardSaveState& board = playfield.board;
-    CRecordReader field(bytes);
-    field.Grid(board.grid);
-    field.Grid(board.removal);
-    field.Grid(board.anchor);
-    board.recolourTimer = field.Float();
-    board.explosionTimer = field.Float();
-    board.bottomRow = field.Int();
-    board.origin = field.Vector();
-    board.removalInProgress = field.Flag();
-    board.resolving = field.Flag();
-    board.arrowLeftRunning = field.Flag();
-    board.arrowRightRunning = field.Flag();
-    board.arrowTimer = field.Float();
-    board.effectCell.column = field.Int();
-    board.effectCell.row = field.Int();
-    board.arrowX = field.Float();
-    board.arrowY = field.Float();
-    board.flyingMulticolor.position = field.Vector();
-    board.flyingMulticolor.target = field.Vector();
-    board.flyingMulticolor.velocity = field.Vector();
-    board.flyingMulticolor.running = field.Flag();
-    playfield.rowBonusValue = field.Int();
-    playfield.sweepTimer = field.Float();
-    playfield.sweepCursor.column = field.Int();
-    playfield.sweepCursor.row = field.Int();
-}
+// What the save file holds besides the game: its version and the aim-guide fields, whose
+// column carries the field file's CRC.
+struct SaveRecordFrame {
+    int32_t version = kSavedGameVersion;
+    bool aimGuide = false;
+    uint32_t fieldCrc = 0;
+    int32_t aimGuideRow = 0;
+};
 
-void WriteColours(CRecordWriter& save, const int32_t (&colours)[BallColour::ColourCount]) {
-    for (const int32_t colour : colours) {
-        save.Int(colour);
-    }
-}
-
-void ReadColours(CRecordReader& save, int32_t (&colours)[BallColour::ColourCount]) {
-    for (int32_t& colour : colours) {
-        colour = save.Int();
-    }
+// The save file: the game's values, the turn, the coming balls, the field moving down, the
+// player's progress and the statistics.
+template <typename Record>
+void TransferSaveRecord(Record& save, SaveRecordFrame& frame, SavedGame& game) {
+    PlayfieldSaveState& playfield = game.playfield;
+    save.Int(frame.version);
+    save.Flag(game.values.highScorePending);
+    save.Flag(game.values.allLevelsDone);
+    save.Int(game.values.firstLevel);
+    save.Int(game.values.levelNumber);
+    save.Int(game.values.lastLevel);
+    save.Int(game.values.highScoreRank);
+    save.Int(game.values.difficulty);
+    save.Text(game.values.levelFileName, kSavedLevelNameBytes);
+    save.Flag(playfield.shot.flying);
+    TransferVector(save, playfield.shot.position);
+    TransferVector(save, playfield.shot.velocity);
+    save.Int(playfield.current.colour);
+    save.Word(playfield.current.frame);
+    save.Int(playfield.next.colour);
+    save.Word(playfield.next.frame);
+    save.Flag(frame.aimGuide);
+    save.Word(frame.fieldCrc);
+    save.Int(frame.aimGuideRow);
+    TransferColours(save, playfield.chooser.presentColours);
+    save.Int(playfield.chooser.presentCount);
+    TransferColours(save, playfield.chooser.givenCounts);
+    TransferColours(save, playfield.chooser.candidates);
+    save.Int(playfield.chooser.candidateCount);
+    save.Int(playfield.dropOffset);
+    save.Flag(playfield.ready);
+    save.Flag(playfield.gameOver);
+    save.Flag(playfield.clearing);
+    save.Flag(playfield.multicolorPending);
+    save.Flag(playfield.shakeWarning);
+    save.Flag(playfield.turnEndPending);
+    save.Int(playfield.chooser.runLength);
+    save.Int(playfield.chooser.lastColour);
+    save.Flag(playfield.popUpsActive);
+    save.Flag(playfield.secondParticlesActive);
+    save.Flag(playfield.levelFinished);
+    save.Flag(playfield.rowBonusDone);
+    save.Flag(playfield.fieldEmpty);
+    save.Flag(playfield.placed);
+    save.Flag(playfield.movingDown);
+    save.Int(playfield.movePixelsLeft);
+    save.Float(playfield.moveTimer);
+    save.Int(playfield.shotCount);
+    save.Flag(playfield.moveNow);
+    save.Int(game.progress.score);
+    save.Int(game.progress.ballPoints);
+    save.Int(game.progress.comboPoints);
+    save.Int(game.progress.lives);
+    save.Int(game.progress.extraLifeBase);
+    save.Flag(game.progress.extraLifeWon);
+    save.Int(game.stats.shots);
+    save.Int(game.stats.hits);
+    save.Int(game.stats.matches);
+    save.Int(game.stats.averageAccuracy);
+    save.Int(game.stats.totalMatches);
 }
 
 // ---------------------------------------------------------------- the checks of a loaded save
@@ -326,66 +368,13 @@ void ApplySavedGame(const SavedGame& game, CPlayfield& playfield) {
 // ---------------------------------------------------------------- the bytes
 
 void EncodeSavedGame(const SavedGame& game, std::vector<uint8_t>& saveBytes, std::vector<uint8_t>& fieldBytes) {
-    const PlayfieldSaveState& playfield = game.playfield;
-    WriteFieldRecord(playfield, fieldBytes);
-    const uint32_t fieldCrc = Crc32(fieldBytes.data(), fieldBytes.size());
-
+    SavedGame copy = game;
+    CRecordWriter field(fieldBytes);
+    TransferFieldRecord(field, copy.playfield);
+    SaveRecordFrame frame;
+    frame.fieldCrc = Crc32(fieldBytes.data(), fieldBytes.size());
     CRecordWriter save(saveBytes);
-    save.Int(kSavedGameVersion);
-    save.Flag(game.values.highScorePending);
-    save.Flag(game.values.allLevelsDone);
-    save.Int(game.values.firstLevel);
-    save.Int(game.values.levelNumber);
-    save.Int(game.values.lastLevel);
-    save.Int(game.values.highScoreRank);
-    save.Int(game.values.difficulty);
-    save.Text(game.values.levelFileName, kSavedLevelNameBytes);
-    save.Flag(playfield.shot.flying);
-    save.Vector(playfield.shot.position);
-    save.Vector(playfield.shot.velocity);
-    save.Int(playfield.current.colour);
-    save.Int(static_cast<int32_t>(playfield.current.frame));
-    save.Int(playfield.next.colour);
-    save.Int(static_cast<int32_t>(playfield.next.frame));
-    save.Flag(false);                                // aim-guide flag
-    save.Int(static_cast<int32_t>(fieldCrc));        // aim-guide column: the field file's CRC
-    save.Int(0);                                     // aim-guide row
-    WriteColours(save, playfield.chooser.presentColours);
-    save.Int(playfield.chooser.presentCount);
-    WriteColours(save, playfield.chooser.givenCounts);
-    WriteColours(save, playfield.chooser.candidates);
-    save.Int(playfield.chooser.candidateCount);
-    save.Int(playfield.dropOffset);
-    save.Flag(playfield.ready);
-    save.Flag(playfield.gameOver);
-    save.Flag(playfield.clearing);
-    save.Flag(playfield.multicolorPending);
-    save.Flag(playfield.shakeWarning);
-    save.Flag(playfield.turnEndPending);
-    save.Int(playfield.chooser.runLength);
-    save.Int(playfield.chooser.lastColour);
-    save.Flag(playfield.popUpsActive);
-    save.Flag(playfield.secondParticlesActive);
-    save.Flag(playfield.levelFinished);
-    save.Flag(playfield.rowBonusDone);
-    save.Flag(playfield.fieldEmpty);
-    save.Flag(playfield.placed);
-    save.Flag(playfield.movingDown);
-    save.Int(playfield.movePixelsLeft);
-    save.Float(playfield.moveTimer);
-    save.Int(playfield.shotCount);
-    save.Flag(playfield.moveNow);
-    save.Int(game.progress.score);
-    save.Int(game.progress.ballPoints);
-    save.Int(game.progress.comboPoints);
-    save.Int(game.progress.lives);
-    save.Int(game.progress.extraLifeBase);
-    save.Flag(game.progress.extraLifeWon != 0);
-    save.Int(game.stats.shots);
-    save.Int(game.stats.hits);
-    save.Int(game.stats.matches);
-    save.Int(game.stats.averageAccuracy);
-    save.Int(game.stats.totalMatches);
+    TransferSaveRecord(save, frame, copy);
 }
 
 bool DecodeSavedGame(const std::vector<uint8_t>& saveBytes, const std::vector<uint8_t>& fieldBytes, SavedGame& game,
@@ -398,73 +387,19 @@ bool DecodeSavedGame(const std::vector<uint8_t>& saveBytes, const std::vector<ui
         why = "a file of the wrong size";
         return false;
     }
-    SavedGame loaded;
-    PlayfieldSaveState& playfield = loaded.playfield;
-    CRecordReader save(saveBytes);
-    save.Int();
-    loaded.values.highScorePending = save.Flag();
-    loaded.values.allLevelsDone = save.Flag();
-    loaded.values.firstLevel = save.Int();
-    loaded.values.levelNumber = save.Int();
-    loaded.values.lastLevel = save.Int();
-    loaded.values.highScoreRank = save.Int();
-    loaded.values.difficulty = save.Int();
-    loaded.values.levelFileName = save.Text(kSavedLevelNameBytes);
-    playfield.shot.flying = save.Flag();
-    playfield.shot.position = save.Vector();
-    playfield.shot.velocity = save.Vector();
-    playfield.current.colour = save.Int();
-    playfield.current.frame = static_cast<uint32_t>(save.Int());
-    playfield.next.colour = save.Int();
-    playfield.next.frame = static_cast<uint32_t>(save.Int());
-    save.Flag();
-    const uint32_t fieldCrc = static_cast<uint32_t>(save.Int());
-    save.Int();
-    ReadColours(save, playfield.chooser.presentColours);
-    playfield.chooser.presentCount = save.Int();
-    ReadColours(save, playfield.chooser.givenCounts);
-    ReadColours(save, playfield.chooser.candidates);
-    playfield.chooser.candidateCount = save.Int();
-    playfield.dropOffset = save.Int();
-    playfield.ready = save.Flag();
-    playfield.gameOver = save.Flag();
-    playfield.clearing = save.Flag();
-    playfield.multicolorPending = save.Flag();
-    playfield.shakeWarning = save.Flag();
-    playfield.turnEndPending = save.Flag();
-    playfield.chooser.runLength = save.Int();
-    playfield.chooser.lastColour = save.Int();
-    playfield.popUpsActive = save.Flag();
-    playfield.secondParticlesActive = save.Flag();
-    playfield.levelFinished = save.Flag();
-    playfield.rowBonusDone = save.Flag();
-    playfield.fieldEmpty = save.Flag();
-    playfield.placed = save.Flag();
-    playfield.movingDown = save.Flag();
-    playfield.movePixelsLeft = save.Int();
-    playfield.moveTimer = save.Float();
-    playfield.shotCount = save.Int();
-    playfield.moveNow = save.Flag();
-    loaded.progress.score = save.Int();
-    loaded.progress.ballPoints = save.Int();
-    loaded.progress.comboPoints = save.Int();
-    loaded.progress.lives = save.Int();
-    loaded.progress.extraLifeBase = save.Int();
-    loaded.progress.extraLifeWon = save.Flag() ? 1 : 0;
-    loaded.stats.shots = save.Int();
-    loaded.stats.hits = save.Int();
-    loaded.stats.matches = save.Int();
-    loaded.stats.averageAccuracy = save.Int();
-    loaded.stats.totalMatches = save.Int();
-
-    if (Crc32(fieldBytes.data(), fieldBytes.size()) != fieldCrc) {
+    if (Crc32(fieldBytes.data(), fieldBytes.size()) != ReadLe32(saveBytes.data() + kFieldCrcOffset)) {
         why = "the field file belongs to another save";
         return false;
     }
-    ReadFieldRecord(fieldBytes, playfield);
+    SavedGame loaded;
+    SaveRecordFrame frame;
+    CRecordReader save(saveBytes);
+    TransferSaveRecord(save, frame, loaded);
+    CRecordReader field(fieldBytes);
+    TransferFieldRecord(field, loaded.playfield);
     const char* fault = CheckValues(loaded.values);
     if (fault == nullptr) {
-        fault = CheckPlayfield(playfield);
+        fault = CheckPlayfield(loaded.playfield);
     }
     if (fault == nullptr) {
         fault = CheckProgress(loaded.progress, loaded.stats);
@@ -508,7 +443,7 @@ bool FieldBelongsToSave(const std::vector<uint8_t>& saveBytes, const std::string
     if (saveBytes.size() != kSaveFileBytes || !files.Exists(fieldName) || !files.LoadWholeFile(fieldName, fieldBytes)) {
         return false;
     }
-    return Crc32(fieldBytes.data(), fieldBytes.size()) == ReadLe32(saveBytes.data() + 100);
+    return Crc32(fieldBytes.data(), fieldBytes.size()) == ReadLe32(saveBytes.data() + kFieldCrcOffset);
 }
 
 // After an interrupted save the kept field file may be the one that belongs to the save
