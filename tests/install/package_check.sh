@@ -54,7 +54,7 @@ done
 for size in 32 48 64 128 256; do
   icon="$root/usr/share/icons/hicolor/${size}x${size}/apps/pellora.png"
   [[ "$(od -An -tx1 -N8 "$icon" | tr -d ' ')" == "89504e470d0a1a0a" ]] || fail "$icon is no PNG"
-  [[ "$(od -An -tu1 -j16 -N8 "$icon" | tr -s ' ')" == " 0 0 0 $size 0 0 0 $size" ]] || fail "$icon is not ${size}x${size}"
+  [[ "$(od -An -tu4 --endian=big -j16 -N8 "$icon" | tr -s ' ')" == " $size $size" ]] || fail "$icon is not ${size}x${size}"
 done
 desktop=$(ls "$root"/usr/share/applications/*.desktop)
 metainfo=$(ls "$root"/usr/share/metainfo/*.metainfo.xml)
