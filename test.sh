@@ -2,7 +2,8 @@
 # Installs what is missing, builds Pellora, its tools and tests, and runs every test:
 #   1. an optimised build (game, tools, unit tests, end-to-end tests, data checks, simulator);
 #   2. a clang build with AddressSanitizer and UndefinedBehaviorSanitizer that runs the unit
-#      tests again and gives each fuzz target a short run.
+#      tests again and gives each fuzz target a short run;
+#   3. the Debian package made from the install rules, unpacked, validated and started.
 # Exits non-zero when anything fails.
 set -uo pipefail
 cd "$(dirname "$0")"
@@ -30,5 +31,8 @@ echo "== sanitizer run: unit tests and fuzzers"
 
 echo "== optimised run: every test"
 (cd build && ctest --output-on-failure -j "$jobs") || status=1
+
+echo "== package: the .deb from the install rules, unpacked, validated and started"
+bash tests/install/package_check.sh build || status=1
 
 exit $status

@@ -1,8 +1,10 @@
-// Pellora's program entry: checks the data archives, mounts the data folder and archives,
-// registers the screens and hooks, and runs the window and its frame loop.
+// Pellora's program entry: reads the command line, chooses its folders, checks the data
+// archives, mounts the write folder and the archives, registers the screens and hooks, and
+// runs the window and its frame loop.
 #include "ArchiveCrc.h"
 #include "engine/Application.h"
 #include "resources/ArchiveCheck.h"
+#include "app/CommandLine.h"
 #include "engine/Engine.h"
 #include "app/GameHooks.h"
 #include "app/Globals.h"
@@ -10,69 +12,123 @@
 #include "app/StateFactory.h"
 #include "engine/StateManager.h"
 #include "resources/FileManager.h"
+#include "resources/UserFolders.h"
 
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <string>
 
 namespace {
 constexpr int kExitArchiveCheckFailed = 255;
 constexpr int kExitNoDisplay = 1;
 
-// Every relative path of the program (data, log, screenshots) is taken from the program's
-// own folder, wherever it is started from.
-void ChangeToProgramFolder() {
+// The folder the program file lives in; "." when it cannot be told.
+std::string ProgramFolder() {
     char path[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
     if (length <= 0) {
-        return;
+        return ".";
     }
     path[length] = '\0';
     std::string folder(path);
     const size_t slash = folder.rfind('/');
     if (slash == std::string::npos) {
-        return;
+        return ".";
     }
     folder.resize(slash == 0 ? 1 : slash);
-    if (chdir(folder.c_str()) != 0) {
-        CLog::Get().Write("ChangeToProgramFolder FAILED, folder: %s", folder.c_str());
+    return folder;
+}
+
+// Every relative path of the program (the log) is taken from the working directory: the
+// program's own folder beside its data, the user's folder when installed. When the user's
+// folder cannot be used the player hears why once, and the game runs without keeping files.
+void EnterWorkingFolder(const std::string& programFolder, const PelloraFolders& folders) {
+    std::string workingFolder = programFolder;
+    if (folders.layout == FolderLayout::Installed) {
+        std::string problem;
+        if (PrepareWriteFolder(folders, problem)) {
+            workingFolder = folders.writeFolder;
+        } else {
+            std::fprintf(stderr, "pellora: %s; players, high scores, settings and saved games will not be kept\n",
+                         problem.c_str());
+        }
+    }
+    if (chdir(workingFolder.c_str()) != 0) {
+        std::fprintf(stderr, "pellora: cannot enter the folder %s\n", workingFolder.c_str());
     }
 }
 
-bool CheckDataArchives() {
+bool CheckDataArchives(const PelloraFolders& folders) {
+    const std::string gfx = folders.archiveFolder + "/gfx.nuf";
+    const std::string levels = folders.archiveFolder + "/levels.nuf";
+    const std::string sound = folders.archiveFolder + "/sound.nuf";
     const ArchiveExpectation archives[] = {
-        {"pellora_data/gfx.nuf", kArchiveCrcGfx},
-        {"pellora_data/levels.nuf", kArchiveCrcLevels},
-        {"pellora_data/sound.nuf", kArchiveCrcSound},
+        {gfx.c_str(), kArchiveCrcGfx},
+        {levels.c_str(), kArchiveCrcLevels},
+        {sound.c_str(), kArchiveCrcSound},
     };
-    return CheckArchives(archives, sizeof(archives) / sizeof(archives[0]));
+    const ArchiveExpectation* damaged = FindDamagedArchive(archives, sizeof(archives) / sizeof(archives[0]));
+    if (damaged != nullptr) {
+        std::fprintf(stderr, "pellora: the data archive %s is damaged; please reinstall Pellora\n", damaged->path);
+        return false;
+    }
+    return true;
 }
 
-void MountData() {
+// The write folder first, so that a player's file wins over a shipped one and every file
+// the game writes lands there.
+void MountData(const PelloraFolders& folders) {
     CFileManager& files = CFileManager::Get();
-    files.MountFileSystem("./pellora_data");
-    files.MountFileSystem("./pellora_data/gfx.nuf");
-    files.MountFileSystem("./pellora_data/sound.nuf");
-    files.MountFileSystem("./pellora_data/levels.nuf");
+    files.MountFileSystem(folders.writeFolder);
+    files.MountFileSystem(folders.archiveFolder + "/gfx.nuf");
+    files.MountFileSystem(folders.archiveFolder + "/sound.nuf");
+    files.MountFileSystem(folders.archiveFolder + "/levels.nuf");
+}
+
+// Help, version or a bad option: the exit status, or -1 to play.
+int AnswerCommandLine(const StartOptions& options) {
+    switch (options.action) {
+        case StartAction::ShowHelp:
+            std::fputs(UsageText().c_str(), stdout);
+            return 0;
+        case StartAction::ShowVersion:
+            std::printf("%s\n", VersionText().c_str());
+            return 0;
+        case StartAction::BadOption:
+            std::fprintf(stderr, "pellora: unknown option %s\n%s", options.badOption.c_str(), UsageText().c_str());
+            return kExitBadOption;
+        case StartAction::Play:
+            break;
+    }
+    return -1;
 }
 }  // namespace
 
-int main() {
-    ChangeToProgramFolder();
+int main(int argc, char** argv) {
+    const StartOptions options = ParseCommandLine(argc, argv);
+    const int answered = AnswerCommandLine(options);
+    if (answered >= 0) {
+        return answered;
+    }
+    const std::string programFolder = ProgramFolder();
+    const PelloraFolders folders = ChooseFolders(programFolder, ProcessEnvironment());
+    EnterWorkingFolder(programFolder, folders);
     CLog::Get().SetEnabled(false);
-    if (!CheckDataArchives()) {
+    if (!CheckDataArchives(folders)) {
         return kExitArchiveCheckFailed;
     }
-    MountData();
+    MountData(folders);
     SetStateFactory(&CreateState);
     CEngine& engine = CEngine::Get();
     engine.SetStartupHook(&GameStartup);
     engine.SetShutdownHook(&GameShutdown);
+    engine.SetScreenshotFolder(folders.screenshotFolder);
     g_levelFileName = "1.lvl";
     engine.SetStateLogging(true);
 
     CApplication& application = CApplication::Get();
-    application.Run("Pellora", 640, 480, true, 32, 32, 0);
+    application.Run("Pellora", 640, 480, options.fullscreen, 32, 32, 0);
     return application.HadNoDisplay() ? kExitNoDisplay : 0;
 }

@@ -24,11 +24,15 @@ void SleepMilliseconds(int32_t milliseconds) {
 constexpr int kScreenshotSlots = 100;
 constexpr size_t kTgaHeaderSize = 18;
 
-// "qvt00.tga" .. "qvt99.tga": the first that cannot be opened for reading, or false.
-bool FindFreeScreenshotName(char (&name)[16]) {
+// "qvt00.tga" .. "qvt99.tga" in folder (empty: the working directory): the first that
+// cannot be opened for reading, or false.
+bool FindFreeScreenshotName(const std::string& folder, std::string& path) {
+    const std::string prefix = folder.empty() ? std::string() : folder + "/";
     for (int number = 0; number < kScreenshotSlots; ++number) {
+        char name[16];
         std::snprintf(name, sizeof(name), "qvt%d%d.tga", number / 10, number % 10);
-        FILE* existing = std::fopen(name, "rb");
+        path = prefix + name;
+        FILE* existing = std::fopen(path.c_str(), "rb");
         if (existing == nullptr) {
             return true;
         }
@@ -203,8 +207,8 @@ void CEngine::SetStateLogging(bool logging) {
 }
 
 bool CEngine::SaveScreenshot() {
-    char name[16];
-    if (!FindFreeScreenshotName(name)) {
+    std::string name;
+    if (!FindFreeScreenshotName(m_screenshotFolder, name)) {
         CLog::Get().Write("CEngine::SaveScreenshot FAILED no free name, qvt00.tga to qvt99.tga all exist");
         return false;
     }
@@ -225,15 +229,15 @@ bool CEngine::SaveScreenshot() {
     for (size_t i = 0; i < pixelCount; ++i) {
         std::swap(pixels[i * 3], pixels[i * 3 + 2]);
     }
-    FILE* file = std::fopen(name, "wb");
+    FILE* file = std::fopen(name.c_str(), "wb");
     if (file == nullptr) {
-        CLog::Get().Write("CEngine::SaveScreenshot FAILED create file: %s", name);
+        CLog::Get().Write("CEngine::SaveScreenshot FAILED create file: %s", name.c_str());
         return false;
     }
     const size_t written = std::fwrite(buffer.data(), 1, buffer.size(), file);
     const bool closed = std::fclose(file) == 0;
     if (written != buffer.size() || !closed) {
-        CLog::Get().Write("CEngine::SaveScreenshot FAILED write file: %s", name);
+        CLog::Get().Write("CEngine::SaveScreenshot FAILED write file: %s", name.c_str());
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 // CEngine: the order of start-up and shut-down of the platform services, the fixed-step frame
 // loop over the two state layers, and the few operations states use to talk to the program.
 #include <cstdint>
+#include <string>
 
 class CWindow;
 
@@ -29,8 +30,10 @@ public:
     void SetLowerState(int32_t stateId);
     void SetUpperState(int32_t stateId);
     void SetStateLogging(bool logging);
-    // Writes the next free "qvtNN.tga" into the working directory; false when none is written.
+    // Writes the next free "qvtNN.tga" into the screenshot folder; false when none is written.
     bool SaveScreenshot();
+    // Empty (the default): the working directory.
+    void SetScreenshotFolder(const std::string& folder) { m_screenshotFolder = folder; }
     void Minimize();
     void Quit();
 
@@ -58,6 +61,7 @@ private:
 
     CWindow* m_window = nullptr;
     bool m_stateLogging = false;
+    std::string m_screenshotFolder;
     const float m_fixedStep = 1.0f / 150.0f;
     StartupHook m_startupHook = nullptr;
     ShutdownHook m_shutdownHook = nullptr;

@@ -39,7 +39,7 @@ uint32_t ArchiveCrcRegister(const char* path) {
     return Crc32Register(bytes.data(), bytes.size());
 }
 
-bool CheckArchives(const ArchiveExpectation* archives, size_t count) {
+const ArchiveExpectation* FindDamagedArchive(const ArchiveExpectation* archives, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         const ArchiveExpectation& archive = archives[i];
         if (!FileExists(archive.path)) {
@@ -48,8 +48,12 @@ bool CheckArchives(const ArchiveExpectation* archives, size_t count) {
         const uint32_t crc = ArchiveCrcRegister(archive.path);
         if (crc != archive.crcRegister) {
             CLog::Get().Write("CheckArchives FAILED, file: %s, crc: 0x%08X", archive.path, crc);
-            return false;
+            return &archive;
         }
     }
-    return true;
+    return nullptr;
+}
+
+bool CheckArchives(const ArchiveExpectation* archives, size_t count) {
+    return FindDamagedArchive(archives, count) == nullptr;
 }

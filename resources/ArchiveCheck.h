@@ -11,5 +11,7 @@ struct ArchiveExpectation {
 
 // The register over the whole file; 0xFFFFFFFF when it cannot be read or is empty.
 uint32_t ArchiveCrcRegister(const char* path);
+// The first present archive whose register differs (one log line names it), or null.
+const ArchiveExpectation* FindDamagedArchive(const ArchiveExpectation* archives, size_t count);
 // False at the first present archive whose register differs (one log line names it).
 bool CheckArchives(const ArchiveExpectation* archives, size_t count);

@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
 # Runs the real program on a copy of itself and its data in a temporary folder, under its own
 # Xvfb display, driven by xdotool.
-#   program_e2e.sh <case> <pellora binary> <pellora_data folder> <pellora_tga_check>
+#   program_e2e.sh <case> <pellora binary> <pellora_data folder> <pellora_tga_check> [version]
 # Cases:
 #   screenshot-and-escape  F8 writes qvt00.tga (640x480, 24-bit, not one colour once the intro
 #                          has faded in); Escape ends the program with status 0.
 #   damaged-archive        one changed byte in an archive: status 255, and no display is even
 #                          opened (the same copy without any display still gives 255).
 #   no-display             without a display the program names the cause on stderr and fails.
+#   command-line           --help and --version answer on stdout with status 0, an unknown
+#                          option prints the usage on stderr with status 2; --window starts in a
+#                          640x480 window, --fullscreen (the last of the two wins) full screen.
+#   installed              cmake --install into a scratch prefix: the program, archives, icons,
+#                          desktop entry, metainfo and man page are in place; one user (with
+#                          XDG_DATA_HOME) chooses a language and creates a player: the files and
+#                          F8's screenshot appear in the user folder, nothing under the prefix
+#                          or the working folder; a second user (another HOME, a pictures folder)
+#                          starts fresh and gets screenshots in the pictures folder; a damaged
+#                          installed archive stops the start with status 255 and its name.
 #   fire-a-ball            through the first screens to the main menu and "Play"; with the
 #                          pointer over the field, left clicks fire a ball: a later
 #                          screenshot whose field has come to rest differs from the one taken
@@ -28,6 +38,7 @@ test_case=$1
 binary=$2
 data=$3
 tga_check=$4
+version=${5:-}
 
 fail() {
   echo "FAIL ($test_case): $*" >&2
@@ -110,8 +121,14 @@ program_ended() {
   ! kill -0 "$program_pid" 2>/dev/null
 }
 
+# The program that start_program runs, the folder it keeps the player's files in, and the
+# folder F8 writes into: a copy beside its data unless a case says otherwise.
+program_path() { echo "${program_file:-$work/game/pellora}"; }
+user_data() { echo "${user_folder:-$work/game/pellora_data}"; }
+shot_folder() { echo "${screenshot_folder:-$work/game}"; }
+
 start_program() {
-  env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$work/game/pellora" >"$work/out.log" 2>&1 &
+  env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$(program_path)" "$@" >"$work/out.log" 2>&1 &
   program_pid=$!
   wait_for 30 has_window || fail "no window named Pellora appeared; output: $(cat "$work/out.log")"
   wait_for 30 focus_program_window || fail "the window did not get the keyboard focus"
@@ -129,7 +146,8 @@ quit_with_escape() {
 # take_screenshot <destination>: presses F8 (again every two seconds, since keys sent while
 # SDL is still taking over the focus are dropped) until qvt00.tga is complete, then moves it.
 take_screenshot() {
-  local shot="$work/game/qvt00.tga"
+  local shot
+  shot="$(shot_folder)/qvt00.tga"
   rm -f "$shot"
   for attempt in $(seq 10); do
     xdotool key F8
@@ -242,7 +260,8 @@ le32_at() {
 # choose_swedish: clicks "SVENSKA" (a click also shortens the intro) until language.dat is
 # written.
 choose_swedish() {
-  local language="$work/game/pellora_data/language.dat"
+  local language
+  language="$(user_data)/language.dat"
   for attempt in $(seq 40); do
     click_at "${LANGUAGE_SVENSKA[@]}"
     wait_for 1 file_exists "$language" && return 0
@@ -253,7 +272,8 @@ choose_swedish() {
 # enter_name <name>: types the name and Return until players.cfg is written; a try that did
 # not take is wiped with Backspace first.
 enter_name() {
-  local players="$work/game/pellora_data/players.cfg"
+  local players
+  players="$(user_data)/players.cfg"
   for attempt in $(seq 10); do
     # One character a call: xdotool lends letters outside the keyboard map a spare key, and
     # a slower pace lets the program see each new mapping before the key.
@@ -504,6 +524,8 @@ case "$test_case" in
       timeout 30 "$work/damaged/pellora" >"$work/out.log" 2>&1
     status=$?
     ((status == 255)) || fail "without a display the damaged copy gave status $status"
+    [[ "$(wc -l <"$work/out.log")" == 1 ]] && grep -q "pellora_data/gfx.nuf.*reinstall" "$work/out.log" ||
+      fail "stderr does not name the damaged archive in one line: $(cat "$work/out.log")"
     start_display
     env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$work/damaged/pellora" >"$work/out.log" 2>&1 &
     program_pid=$!
@@ -514,6 +536,99 @@ case "$test_case" in
     ((status == 255)) || fail "the damaged copy gave status $status, expected 255"
     has_window && fail "a window appeared for the damaged copy"
     ls "$work/damaged"/qvt*.tga >/dev/null 2>&1 && fail "the damaged copy wrote a screenshot"
+    ;;
+  command-line)
+    install_copy "$work/game"
+    program="$work/game/pellora"
+    "$program" --help >"$work/out.log" 2>"$work/err.log" || fail "--help gave status $?"
+    grep -q "^Usage: pellora" "$work/out.log" && grep -q -- "--window" "$work/out.log" ||
+      fail "--help printed: $(cat "$work/out.log")"
+    [[ -s "$work/err.log" ]] && fail "--help wrote to stderr: $(cat "$work/err.log")"
+    [[ "$("$program" --version)" == "Pellora $version" ]] || fail "--version printed: $("$program" --version)"
+    "$program" --bogus >"$work/out.log" 2>"$work/err.log"
+    status=$?
+    ((status == 2)) || fail "an unknown option gave status $status"
+    grep -q -- "--bogus" "$work/err.log" && grep -q "^Usage: pellora" "$work/err.log" ||
+      fail "an unknown option printed: $(cat "$work/err.log")"
+    ls "$work/game"/qvt*.tga "$work/game/pellora_data"/*.dat >/dev/null 2>&1 && fail "an option run wrote files"
+    # --window: a 640x480 window on a larger screen; --fullscreen: the whole screen.
+    start_display 1024x768x24
+    # Without a window manager (as under this Xvfb) a full-screen window is not stretched, so
+    # the two are told apart by the hints the window carries: only a window the player may
+    # resize asks for a minimum size.
+    command -v xprop >/dev/null || fail "xprop is not installed"
+    resizable_window() { xprop -id "$(program_window)" WM_NORMAL_HINTS 2>/dev/null | grep -q "minimum size"; }
+    start_program --window
+    wait_for 10 read_window_size && ((WIDTH == 640 && HEIGHT == 480)) || fail "--window gave a ${WIDTH:-?}x${HEIGHT:-?} window"
+    resizable_window || fail "--window did not start in a window: $(xprop -id "$(program_window)" WM_NORMAL_HINTS)"
+    quit_with_escape
+    start_program --window --fullscreen
+    resizable_window && fail "--fullscreen started in a window: $(xprop -id "$(program_window)" WM_NORMAL_HINTS)"
+    quit_with_escape
+    ;;
+  installed)
+    # cmake --install into a scratch prefix; two users with homes of their own.
+    build=$(dirname "$binary")
+    prefix="$work/prefix"
+    cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+      fail "cmake --install failed: $(cat "$work/install.log")"
+    for file in bin/pellora share/pellora/gfx.nuf share/pellora/sound.nuf share/pellora/levels.nuf \
+      share/man/man6/pellora.6 share/icons/hicolor/{32x32,48x48,64x64,128x128,256x256}/apps/pellora.png; do
+      [[ -s "$prefix/$file" ]] || fail "the install holds no $file"
+    done
+    ls "$prefix"/share/applications/*.desktop >/dev/null 2>&1 || fail "the install holds no desktop entry"
+    ls "$prefix"/share/metainfo/*.metainfo.xml >/dev/null 2>&1 || fail "the install holds no metainfo"
+    [[ -e "$prefix/bin/pellora_data" || -e "$prefix/share/pellora/players.cfg" ]] && fail "the install ships player files"
+    snapshot() { (cd "$prefix" && find . -printf '%p %s %T@\n' | sort); }
+    snapshot >"$work/prefix.before"
+    program_file="$prefix/bin/pellora"
+    mkdir -p "$work/elsewhere" && cd "$work/elsewhere" || fail "no working folder"
+    unset XDG_CONFIG_HOME XDG_PICTURES_DIR
+    # The first user: XDG_DATA_HOME set.
+    export HOME="$work/ann" XDG_DATA_HOME="$work/ann/data"
+    mkdir -p "$HOME"
+    user_folder="$XDG_DATA_HOME/pellora"
+    screenshot_folder="$user_folder"
+    start_display 640x480x24
+    start_program
+    take_screenshot "$work/intro.tga" || fail "F8 wrote no screenshot into $screenshot_folder; output: $(cat "$work/out.log")"
+    choose_swedish
+    enter_name "Ann"
+    quit_with_escape
+    for file in language.dat players.cfg log.dat; do
+      [[ -e "$user_folder/$file" ]] || fail "$file is not in the user folder: $(ls -la "$user_folder")"
+    done
+    (($(stat -c %s "$user_folder/players.cfg") == 116)) || fail "players.cfg does not hold one player"
+    [[ "$(stat -c %a "$user_folder")" == 700 ]] || fail "the user folder is not private: $(stat -c %a "$user_folder")"
+    snapshot >"$work/prefix.after"
+    diff "$work/prefix.before" "$work/prefix.after" >&2 && [[ -z "$(ls -A "$work/elsewhere")" ]] ||
+      fail "the program wrote under the prefix or into its working folder"
+    # The second user: no XDG_DATA_HOME, a pictures folder of their own; a fresh first start.
+    export HOME="$work/bo"
+    unset XDG_DATA_HOME
+    mkdir -p "$HOME/.config" "$HOME/Bilder"
+    echo 'XDG_PICTURES_DIR="$HOME/Bilder"' >"$HOME/.config/user-dirs.dirs"
+    user_folder="$HOME/.local/share/pellora"
+    screenshot_folder="$HOME/Bilder"
+    cp "$work/ann/data/pellora/players.cfg" "$work/ann.players"
+    start_program
+    take_screenshot "$work/intro2.tga" || fail "F8 wrote no screenshot into the pictures folder"
+    [[ -e "$user_folder/language.dat" ]] && fail "the second user started with a language"
+    choose_swedish
+    enter_name "Bo"
+    quit_with_escape
+    cmp -s "$work/ann.players" "$work/ann/data/pellora/players.cfg" || fail "the second user changed the first one's players"
+    name=$(od -An -c -j 28 -N 2 "$user_folder/players.cfg" | tr -d ' ')
+    [[ "$name" == "Bo" ]] || fail "the second user's players.cfg holds the name $name"
+    snapshot >"$work/prefix.after"
+    diff "$work/prefix.before" "$work/prefix.after" >&2 || fail "the second user wrote under the prefix"
+    # The archive check runs on the installed archives.
+    archive="$prefix/share/pellora/levels.nuf"
+    printf '\xff' | dd of="$archive" bs=1 seek=100 conv=notrunc status=none
+    env -u DISPLAY SDL_AUDIODRIVER=dummy timeout 30 "$program_file" >"$work/out.log" 2>&1
+    status=$?
+    ((status == 255)) || fail "a damaged installed archive gave status $status"
+    grep -q "$archive.*reinstall" "$work/out.log" || fail "stderr does not name $archive: $(cat "$work/out.log")"
     ;;
   no-display)
     install_copy "$work/game"

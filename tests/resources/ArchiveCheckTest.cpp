@@ -112,5 +112,12 @@ TEST_F(ArchiveCheckTest, TheFirstMismatchEndsTheCheckAndIsNamed) {
     ASSERT_EQ(m_log.size(), 1u);
     EXPECT_NE(m_log[0].find("first.nuf"), std::string::npos) << m_log[0];
     EXPECT_EQ(m_log[0].rfind("CheckArchives FAILED", 0), 0u) << m_log[0];
+    // The start-up names the damaged archive to the player: the first mismatch is returned.
+    EXPECT_EQ(FindDamagedArchive(archives, 2), &archives[0]);
+    const std::string good = Write("good.nuf", kArchiveBytes);
+    const ArchiveExpectation goodFirst[] = {{good.c_str(), Crc32Register(kArchiveBytes.data(), kArchiveBytes.size())},
+                                            {second.c_str(), 2}};
+    EXPECT_EQ(FindDamagedArchive(goodFirst, 2), &goodFirst[1]);
+    EXPECT_EQ(FindDamagedArchive(goodFirst, 1), nullptr);
 }
 }  // namespace

@@ -33,6 +33,8 @@ CCanvas PaintSliderMiddle(const ArtSources& art, bool hovered);
 CCanvas PaintSliderKnob(const ArtSources& art, bool hovered);
 
 // Whole pictures.
+// The program's icon, size x size: three balls of the pack on the night sky of the scene.
+CCanvas PaintIcon(const ArtSources& art, int size);
 CCanvas PaintAtlas(const ArtSources& art, int width, int height);
 CCanvas PaintBackground(const ArtSources& art, int width, int height);
 CCanvas PaintFrame(const ArtSources& art, int width, int height);

@@ -435,3 +435,36 @@ CCanvas PaintSliderKnob(const ArtSources& art, bool hovered) {
     DrawGloss(canvas, 12.0f, 12.0f, 10.5f, 0.9f);
     return canvas;
 }
+
+CCanvas PaintIcon(const ArtSources& art, int size) {
+    const float s = static_cast<float>(size);
+    CCanvas canvas(size, size);
+    const Shape tile = shape::RoundRect(s * 0.05f, s * 0.05f, s * 0.95f, s * 0.95f, s * 0.2f);
+    canvas.Fill(tile, paint::Linear(0.0f, s * 0.05f, art.scene.Colour("sky_top"), 0.0f, s * 0.95f, art.scene.Colour("sky_bottom")));
+    canvas.Fill(tile, paint::Radial(s * 0.5f, s * 0.45f, s * 0.55f,
+                                    {{0.0f, WithAlpha(art.scene.Colour("glow"), 0.55f)}, {1.0f, WithAlpha(art.scene.Colour("glow"), 0.0f)}}));
+    canvas.Fill(shape::Subtract(tile, shape::RoundRect(s * 0.075f, s * 0.075f, s * 0.925f, s * 0.925f, s * 0.18f)),
+                paint::Solid(WithAlpha(art.scene.Colour("rail"), 0.7f)));
+    // Three touching balls, as they hang in the field: one above two.
+    const float radius = s * 0.2f;
+    const float scale = radius / art.balls.Number("ball_radius");
+    struct IconBall {
+        int colour;
+        float x, y;
+    };
+    const IconBall balls[] = {{2, 0.5f, 0.33f}, {0, 0.3f, 0.33f + 0.2f * 1.732f}, {5, 0.7f, 0.33f + 0.2f * 1.732f}};
+    for (const IconBall& ball : balls) {
+        const ArtRecord* record = art.balls.Find("ball", std::to_string(ball.colour));
+        Rgba hue;
+        if (record == nullptr || record->values.size() != 3 || !ParseHexColour(record->values[1].c_str(), hue)) {
+            BakeFail(art.balls.Path() + ": need 'ball " + std::to_string(ball.colour) + " <#rrggbb> <symbol>'");
+        }
+        const float cx = s * ball.x;
+        const float cy = s * ball.y;
+        DrawGlassBall(canvas, cx, cy, radius, BallBody(hue, cx, cy, radius), ScaleRgb(hue, 0.38f),
+                      art.balls.Number("shadow_strength"), 1.0f);
+        DrawSymbol(canvas, SymbolShape(record->values[2], cx, cy + 0.5f * scale, art.balls.Number("symbol_size") * scale), hue);
+        DrawGloss(canvas, cx, cy, radius, art.balls.Number("highlight_strength"));
+    }
+    return canvas;
+}

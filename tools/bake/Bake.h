@@ -19,6 +19,10 @@ struct BakeContext {
 // gfx.nuf: textures and fonts.
 BakedFiles BakeGraphics(const BakeContext& context);
 BakedFiles BakeFonts(const BakeContext& context);
+// The desktop icons "<size>x<size>/pellora.png", one for each of kIconSizes (not archived:
+// they are installed into the icon theme).
+constexpr int kIconSizes[] = {32, 48, 64, 128, 256};
+BakedFiles BakeIcons(const BakeContext& context);
 // sound.nuf: the sound events and the music.
 BakedFiles BakeSounds(const BakeContext& context);
 // levels.nuf: the level pack.

@@ -88,3 +88,16 @@ BakedFiles BakeGraphics(const BakeContext& context) {
     }
     return files;
 }
+
+BakedFiles BakeIcons(const BakeContext& context) {
+    ArtSources art;
+    LoadConfig(art.balls, context, "balls.txt");
+    LoadConfig(art.scene, context, "scene.txt");
+    BakedFiles files;
+    for (const int size : kIconSizes) {
+        const CCanvas icon = PaintIcon(art, size);
+        const std::string folder = std::to_string(size) + "x" + std::to_string(size);
+        files.push_back({folder + "/pellora.png", EncodePng(icon.ToRgba8(), size, size)});
+    }
+    return files;
+}

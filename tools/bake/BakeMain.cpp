@@ -1,6 +1,8 @@
 // pellora-bake <source-root> <data-folder> <crc-header>
 // Generates every data file, packs gfx.nuf, sound.nuf and levels.nuf into the data
 // folder and writes the header with the archives' CRC values for the start-up check.
+// pellora-bake --icons <source-root> <icon-folder>
+// Writes the desktop icons, <icon-folder>/<size>x<size>/pellora.png.
 // pellora-bake --atlas-header <source-root> <header>
 // Writes the table of the atlas regions (AtlasRegions.h) from data/art/atlas.txt, the
 // plan the bake paints the atlas from.
@@ -9,6 +11,8 @@
 #include "tools/bake/AtlasPlan.h"
 #include "tools/bake/Bake.h"
 #include "tools/bake/ZipWriter.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -73,14 +77,33 @@ int WriteAtlasHeader(const std::string& sourceRoot, const std::string& headerPat
     const std::string text = AtlasHeaderText(plan);
     return WriteIfChanged(headerPath, std::vector<uint8_t>(text.begin(), text.end())) ? 0 : 1;
 }
+
+int WriteIcons(const std::string& sourceRoot, const std::string& iconFolder) {
+    BakeContext context;
+    context.sourceRoot = sourceRoot;
+    context.dataDir = sourceRoot + "/data";
+    ::mkdir(iconFolder.c_str(), 0755);
+    for (const BakedFile& icon : BakeIcons(context)) {
+        const std::string path = iconFolder + "/" + icon.name;
+        ::mkdir(path.substr(0, path.rfind('/')).c_str(), 0755);
+        if (!WriteIfChanged(path, icon.bytes)) {
+            return 1;
+        }
+    }
+    return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--atlas-header") {
         return WriteAtlasHeader(argv[2], argv[3]);
     }
+    if (argc == 4 && std::string(argv[1]) == "--icons") {
+        return WriteIcons(argv[2], argv[3]);
+    }
     if (argc != 4) {
         std::fprintf(stderr, "usage: pellora-bake <source-root> <data-folder> <crc-header>\n"
+                             "       pellora-bake --icons <source-root> <icon-folder>\n"
                              "       pellora-bake --atlas-header <source-root> <header>\n");
         return 2;
     }

@@ -1,10 +1,76 @@
 #include "tools/bake/ImageWriters.h"
 
+#include "resources/Crc32.h"
 #include "tools/bake/Raster.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <jpeglib.h>
+
+namespace {
+void AppendBe32(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(static_cast<uint8_t>(value >> 24));
+    out.push_back(static_cast<uint8_t>(value >> 16));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+    out.push_back(static_cast<uint8_t>(value));
+}
+
+// One chunk: length, type, data, and the CRC over type and data.
+void AppendPngChunk(std::vector<uint8_t>& out, const char (&type)[5], const std::vector<uint8_t>& data) {
+    AppendBe32(out, static_cast<uint32_t>(data.size()));
+    const size_t typeStart = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    AppendBe32(out, Crc32(out.data() + typeStart, out.size() - typeStart));
+}
+
+// A zlib stream of stored deflate blocks (at most 65535 bytes each) and the Adler-32 sum.
+std::vector<uint8_t> StoredZlib(const std::vector<uint8_t>& raw) {
+    constexpr size_t kMaxBlock = 65535;
+    std::vector<uint8_t> out = {0x78, 0x01};
+    size_t at = 0;
+    do {
+        const size_t size = std::min(kMaxBlock, raw.size() - at);
+        const bool last = at + size == raw.size();
+        out.push_back(last ? 1 : 0);
+        out.push_back(static_cast<uint8_t>(size));
+        out.push_back(static_cast<uint8_t>(size >> 8));
+        out.push_back(static_cast<uint8_t>(~size));
+        out.push_back(static_cast<uint8_t>(~size >> 8));
+        out.insert(out.end(), raw.begin() + static_cast<std::ptrdiff_t>(at), raw.begin() + static_cast<std::ptrdiff_t>(at + size));
+        at += size;
+    } while (at < raw.size());
+    uint32_t a = 1, b = 0;
+    for (const uint8_t byte : raw) {
+        a = (a + byte) % 65521u;
+        b = (b + a) % 65521u;
+    }
+    AppendBe32(out, (b << 16) | a);
+    return out;
+}
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const std::vector<uint8_t>& pixels, int width, int height) {
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    std::vector<uint8_t> raw;
+    raw.reserve((rowBytes + 1) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        raw.push_back(0);  // filter: none
+        const auto row = pixels.begin() + static_cast<std::ptrdiff_t>(rowBytes * static_cast<size_t>(y));
+        raw.insert(raw.end(), row, row + static_cast<std::ptrdiff_t>(rowBytes));
+    }
+    std::vector<uint8_t> header;
+    AppendBe32(header, static_cast<uint32_t>(width));
+    AppendBe32(header, static_cast<uint32_t>(height));
+    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter set, no interlace
+    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    AppendPngChunk(out, "IHDR", header);
+    AppendPngChunk(out, "IDAT", StoredZlib(raw));
+    AppendPngChunk(out, "IEND", {});
+    return out;
+}
 
 std::vector<uint8_t> EncodeTga(const std::vector<uint8_t>& pixels, int width, int height, int bytesPerPixel) {
     std::vector<uint8_t> out(18, 0);
