@@ -624,7 +624,8 @@ case "$test_case" in
     diff "$work/prefix.before" "$work/prefix.after" >&2 || fail "the second user wrote under the prefix"
     # The archive check runs on the installed archives.
     archive="$prefix/share/pellora/levels.nuf"
-    printf '\xff' | dd of="$archive" bs=1 seek=100 conv=notrunc status=none
+    old=$(od -An -tu1 -j 100 -N1 "$archive" | tr -d ' ')
+    printf "$(printf '\\%03o' $(((old + 1) % 256)))" | dd of="$archive" bs=1 seek=100 conv=notrunc status=none
     env -u DISPLAY SDL_AUDIODRIVER=dummy timeout 30 "$program_file" >"$work/out.log" 2>&1
     status=$?
     ((status == 255)) || fail "a damaged installed archive gave status $status"
