@@ -9,6 +9,7 @@
 #include "core/Log.h"
 #include "app/StateFactory.h"
 #include "engine/StateManager.h"
+#include "editor/LevelStore.h"
 #include "resources/FileManager.h"
 
 #include <unistd.h>
@@ -54,6 +55,7 @@ void MountData() {
     files.MountFileSystem("./pellora_data");
     files.MountFileSystem("./pellora_data/gfx.nuf");
     files.MountFileSystem("./pellora_data/sound.nuf");
+    MountLevelFolder("./pellora_data");
     files.MountFileSystem("./pellora_data/levels.nuf");
 }
 }  // namespace

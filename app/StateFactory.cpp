@@ -1,6 +1,9 @@
 #include "app/StateFactory.h"
 
 #include "app/PlayScreen.h"
+#include "editor/Editor.h"
+#include "editor/GuiEditor.h"
+#include "editor/LevelRun.h"
 #include "gui/GuiDialogs.h"
 #include "gui/GuiMenu.h"
 #include "gui/GuiScores.h"
@@ -33,7 +36,13 @@ CEngineState* CreateState(int32_t stateId) {
         case kStateGame:
             return new (std::nothrow) CPlayScreen();
         case kStateMainMenu:
+            // A game started from a menu is no test of an edited level.
+            g_editorTest = false;
             return new (std::nothrow) CGuiMenu();
+        case kStateEditor:
+            return new (std::nothrow) CEditor();
+        case kStateEditorPanel:
+            return new (std::nothrow) CGuiEditor();
         case kStateIntro:
             return new (std::nothrow) CIntro();
         case kStateOptions:
