@@ -32,6 +32,10 @@ constexpr CommandEntry kCommandButtons[CGuiEditor::kCommandButtonCount] = {
 };
 
 // The level column: level buttons 22 pixels apart from the top left corner, the pager below.
+// The command captions are smaller than the main font's own size, so that the captions of
+// neighbouring buttons do not run into each other.
+constexpr int32_t kCommandCharSize = 20;
+
 constexpr int32_t kLevelColumnX = 5;
 constexpr int32_t kLevelSpacing = 22;
 constexpr int32_t kLevelCharWidth = 32, kLevelCharHeight = 30;
@@ -61,6 +65,7 @@ void CGuiEditor::BuildCommandButtons() {
         const CommandEntry& entry = kCommandButtons[i];
         if (i == 0) {
             button.SetFont(&CFont::Main());
+            button.SetFontSize(kCommandCharSize, kCommandCharSize);
             StyleHover(button);
             button.AlignCentre();
         } else {
