@@ -1,9 +1,8 @@
 #include "app/StateFactory.h"
 
-#include "app/PlayScreen.h"
 #include "editor/Editor.h"
 #include "editor/GuiEditor.h"
-#include "editor/LevelRun.h"
+#include "gui/Game.h"
 #include "gui/GuiDialogs.h"
 #include "gui/GuiMenu.h"
 #include "gui/GuiScores.h"
@@ -34,10 +33,10 @@ CEngineState* CreateState(int32_t stateId) {
         case kStateStart:
             return CreateStartScreen();
         case kStateGame:
-            return new (std::nothrow) CPlayScreen();
+            return new (std::nothrow) CGame();
         case kStateMainMenu:
             // A game started from a menu is no test of an edited level.
-            g_editorTest = false;
+            g_editorTestPlay = false;
             return new (std::nothrow) CGuiMenu();
         case kStateEditor:
             return new (std::nothrow) CEditor();

@@ -2,7 +2,6 @@
 
 #include "AtlasRegions.h"
 #include "core/Log.h"
-#include "editor/LevelRun.h"
 #include "editor/LevelStore.h"
 #include "engine/Engine.h"
 #include "gui/ScreenFlow.h"
@@ -80,7 +79,7 @@ void RotateRows(CBoard& board, int32_t step) {
 // ---------------------------------------------------------------- set-up
 
 bool CEditor::Init() {
-    g_editorTest = true;
+    g_editorTestPlay = true;
     CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kFieldCursorBottom);
     BuildSprites();
     m_scene.Load();
@@ -171,8 +170,8 @@ void CEditor::Play(bool testOnly) {
     const int32_t number = LevelNumberOf(m_levelName);
     g_levelNumber = number;
     g_firstLevel = number;
-    g_lastLevel = testOnly ? number + 1 : kUnlimitedLastLevel;
-    g_editorTest = testOnly;
+    g_lastLevel = testOnly ? number + 1 : kNoLastLevel;
+    g_editorTestPlay = testOnly;
     g_continueSavedGame = false;
     GoToLowerScreen(kStateGame);
 }

@@ -1,6 +1,7 @@
 #include "gui/GuiScores.h"
 
 #include "engine/Engine.h"
+#include "game/SavedGame.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
 #include "platform/Input.h"
@@ -12,13 +13,10 @@
 #include <string>
 
 namespace {
-void DeleteSavedGame() {
-    CFileManager& files = CFileManager::Get();
-    const char* const names[] = {CurrentPlayerSaveFile(), CurrentPlayerLevelFile()};
-    for (const char* name : names) {
-        if (name[0] != '\0' && files.Exists(name)) {
-            files.Delete(name);
-        }
+// The current player's saved game is gone (and a field file kept by an interrupted save).
+void DeletePlayerSavedGame() {
+    if (CurrentPlayerSaveFile()[0] != '\0' && CurrentPlayerLevelFile()[0] != '\0') {
+        DeleteSavedGame(CurrentPlayerSaveFile(), CurrentPlayerLevelFile());
     }
 }
 }  // namespace
@@ -60,7 +58,7 @@ void CGuiContinue::OnMessage(int32_t messageId, int32_t parameter) {
             GoToLowerScreen(kStateGame);
             break;
         case kCommandNewGame:
-            DeleteSavedGame();
+            DeletePlayerSavedGame();
             StartNewGame();
             break;
         case kStateMainMenu:
@@ -117,7 +115,7 @@ bool CGuiHighscore::InitScreen() {
     m_bottom.SetText(CLanguage::Get().TxtClickLeftButton());
     FillTexts(highlighted);
     if (m_newEntryMode) {
-        DeleteSavedGame();
+        DeletePlayerSavedGame();
     }
 
     AddWidget(&m_title)->SlideIn(0.0f, -150.0f, 0.3f);

@@ -40,8 +40,12 @@ public:
     bool IsEntering() const { return m_entering; }
     bool IsActive() const { return m_active; }
 
-private:
+protected:
+    // The widgets' entry slides run again from where each widget's slide stands.
+    void StartEntrySlide() { m_entering = true; }
     void StepEntrySlide(float dt);
+
+private:
     void FindHovered();
     void DispatchClick();
 

@@ -12,6 +12,10 @@ int32_t g_returnScreen = kStateMainMenu;
 bool g_highscoreNewEntry = false;
 bool g_highscoreFromMenu = false;
 bool g_continueSavedGame = false;
+int32_t g_levelNumber = 1;
+int32_t g_firstLevel = 1;
+int32_t g_lastLevel = kNoLastLevel;
+bool g_editorTestPlay = false;
 
 void GoToScreen(int32_t stateId) {
     CEngine::Get().SetUpperState(stateId);
@@ -36,7 +40,11 @@ void StopMenuMusic() {
 
 void StartNewGame() {
     g_levelFileName = "1.lvl";
+    g_levelNumber = 1;
+    g_firstLevel = 1;
+    g_lastLevel = kNoLastLevel;
     g_continueSavedGame = false;
+    g_editorTestPlay = false;
     StopMenuMusic();
     GoToLowerScreen(kStateGame);
 }

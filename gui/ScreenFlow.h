@@ -17,6 +17,15 @@ extern bool g_highscoreNewEntry;
 extern bool g_highscoreFromMenu;
 // The next game starts from the current player's saved game.
 extern bool g_continueSavedGame;
+// The level being played, the first level of a game and the last one that may be played
+// (a new game does not limit it).
+extern int32_t g_levelNumber;
+extern int32_t g_firstLevel;
+extern int32_t g_lastLevel;
+constexpr int32_t kNoLastLevel = 0x7FFFFFFF;
+// The game is a test play started by the level editor: nothing is saved, and the end of
+// the level or of the game goes back to the editor.
+extern bool g_editorTestPlay;
 
 // Menu screen S in the upper layer, the lower layer emptied.
 void GoToScreen(int32_t stateId);
@@ -24,7 +33,7 @@ void GoToScreen(int32_t stateId);
 void GoToLowerScreen(int32_t stateId);
 // The main menu, in the upper layer.
 void BackToMainMenu();
-// A new game from level 1; the menu music stops.
+// A new game from level 1 (the last level does not limit play); the menu music stops.
 void StartNewGame();
 // Stops and frees the menu music.
 void StopMenuMusic();

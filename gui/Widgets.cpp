@@ -282,6 +282,17 @@ bool CGuiImage::LoadPicture(const char* name, bool blend) {
     return true;
 }
 
+void CGuiImage::LoadRegion(const TextureHandle& texture, float width, float height, float uLeft, float vTop, float uRight,
+                           float vBottom, int32_t columns, float frameU, float frameV) {
+    m_sprite.LoadRegion(texture, width, height, uLeft, vTop, uRight, vBottom);
+    if (columns > 1) {
+        m_sprite.SetFrameGrid(columns, 1, frameU, frameV);
+    }
+    m_sprite.SetBlend(true);
+    m_hasPicture = true;
+    SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height));
+}
+
 void CGuiImage::SetTint(float r, float g, float b, float a) {
     m_tint = GuiColour{r, g, b, a};
 }

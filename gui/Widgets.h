@@ -156,6 +156,10 @@ public:
     // Shows a picture at its own size; false (logged) when it does not load, and the
     // widget then draws nothing.
     bool LoadPicture(const char* name, bool blend);
+    // Shows a region of a shared texture (an icon of the atlas), width x height pixels,
+    // blended, with frames of frameU x frameV texels side by side (0: one frame).
+    void LoadRegion(const TextureHandle& texture, float width, float height, float uLeft, float vTop, float uRight,
+                    float vBottom, int32_t columns, float frameU, float frameV);
     void SetTint(float r, float g, float b, float a);
     void SetTinted(bool tinted) { m_tinted = tinted; }
     bool IsTinted() const { return m_tinted; }

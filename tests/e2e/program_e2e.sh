@@ -13,12 +13,12 @@
 #                          screenshot whose field has come to rest differs from the one taken
 #                          before the clicks; Escape leads back to the main menu, where a
 #                          second Escape ends the program with status 0.
-#   editor                 E on the main menu opens the level editor on level 1; a brush key and
-#                          left clicks paint three cells and "Save" writes them into
-#                          pellora_data/levels/1.lvl (1040 bytes); "Play" starts a game, Escape
-#                          leads to the main menu and E back to the editor with the painted
-#                          level; levels.nuf is byte-identical afterwards and a second start
-#                          passes the archive check and reaches the main menu.
+#   editor                 E on the main menu opens the level editor on level 1; "Clear", a
+#                          brush key and left clicks paint two balls and "Save" writes them
+#                          into pellora_data/levels/1.lvl (1040 bytes); "Play" tries the level,
+#                          a shot clears it and the editor is back on it; Escape leads to the
+#                          main menu; levels.nuf is byte-identical afterwards and a second
+#                          start passes the archive check and reaches the main menu.
 #   first-start            an empty data folder besides the archives: the intro, then the
 #                          language screen; "SVENSKA" writes language.dat 02 00 00 00; the
 #                          name entry takes a name with Swedish letters, kept in players.cfg
@@ -223,10 +223,11 @@ MENU_HIGHSCORE=(320 234)
 MENU_OPTIONS=(320 270)
 OPTIONS_SOUND_FAR_LEFT=(198 166)
 NOWHERE=(600 300)   # on the frame beside the field, where no item lies
+EDITOR_CLEAR=(190 422)
 EDITOR_SAVE=(440 392)
 EDITOR_PLAY=(440 422)
-# Cells of the editor's field as (column row picture-x picture-y): row 5 is a short row.
-EDITOR_CELLS=("0 0 176 46" "9 0 464 46" "4 5 320 186")
+# Cells of the editor's field as (column row picture-x picture-y).
+EDITOR_CELLS=("4 0 304 46" "5 0 336 46")
 EDITOR_BRUSH_KEY=r   # colour 3
 EDITOR_BRUSH=3
 
@@ -351,6 +352,52 @@ case "$test_case" in
     "$tga_check" "$work/game/qvt00.tga" 640 480 || fail "qvt00.tga is not a proper screenshot"
     quit_with_escape
     ;;
+  save-and-continue)
+    # A game saved on Escape, continued on the same field, and thrown away with "New game".
+    start_display 640x480x24
+    install_copy "$work/game"
+    start_program
+    walk_to_main_menu "$work/menu.tga"
+    saves="$work/game/pellora_data"
+    click_at "${MENU_PLAY[@]}"
+    # The level-start panel goes by itself or with a click; then a few shots straight up.
+    move_pointer_to_picture 320 220
+    sleep 3
+    for shot in 1 2 3; do
+      click_left
+      sleep 1.5
+    done
+    settled_screenshot "$work/played.tga" || fail "the field did not settle after the shots"
+    xdotool key Escape
+    wait_for 10 file_exists "$saves/ply1.sav" || fail "Escape saved no game; output: $(cat "$work/out.log")"
+    (($(stat -c %s "$saves/ply1.sav") == 291)) || fail "ply1.sav is $(stat -c %s "$saves/ply1.sav") bytes, not 291"
+    [[ "$(le32_at "$saves/ply1.sav" 0)" == 5 ]] || fail "ply1.sav does not start with version 5"
+    (($(stat -c %s "$saves/ply1.lvl") == 3221)) || fail "ply1.lvl is $(stat -c %s "$saves/ply1.lvl") bytes, not 3221"
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "the game did not go back to the main menu after GAME SAVED"
+    cp "$saves/ply1.sav" "$work/first.sav"
+    # Play again: the continue question; "Continue" shows the same field.
+    open_from_menu "${MENU_PLAY[@]}" "$work/question.tga" || fail "Play did not show the continue question"
+    click_at 240 296
+    # The "LOAD GAME" panel goes by itself after 2.5 s; no click, which would fire.
+    move_pointer_to_picture 320 220
+    sleep 3.5
+    settled_screenshot "$work/continued.tga" || fail "the continued field did not settle"
+    field_differs "$work/played.tga" "$work/continued.tga" 50 && fail "the continued game shows another field"
+    # Leaving before a shot keeps the save as it was.
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "Escape before a shot did not lead to the main menu"
+    cmp -s "$work/first.sav" "$saves/ply1.sav" || fail "leaving a continued game before a shot changed the save"
+    # "New game" throws the save away.
+    open_from_menu "${MENU_PLAY[@]}" "$work/question2.tga" || fail "Play did not show the continue question again"
+    click_at 400 296
+    wait_for 10 bash -c "[[ ! -e '$saves/ply1.sav' && ! -e '$saves/ply1.lvl' ]]" || fail "New game left the saved game"
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "Escape in the new game did not lead to the main menu"
+    quit_with_escape
+    ;;
   fire-a-ball)
     # A screen of the picture's size: the full-screen window then shows the picture 1:1.
     start_display 640x480x24
@@ -420,10 +467,12 @@ case "$test_case" in
     done
     [[ -n "$opened" ]] || fail "E on the main menu did not open the editor"
     keep_shot "$work/editor.tga"
-    # Paint three cells with one brush and save; clicks that went unseen are painted again.
+    # Level 1 emptied, two balls of one colour painted side by side in the top row, saved;
+    # clicks that went unseen are made again.
     level="$work/game/pellora_data/levels/1.lvl"
     painted=""
     for attempt in $(seq 4); do
+      click_at "${EDITOR_CLEAR[@]}"
       xdotool key "$EDITOR_BRUSH_KEY"
       for cell in "${EDITOR_CELLS[@]}"; do
         read -r column row x y <<<"$cell"
@@ -436,6 +485,8 @@ case "$test_case" in
         read -r column row x y <<<"$cell"
         [[ "$(le32_at "$level" $(((row * 10 + column) * 8)))" == "$EDITOR_BRUSH" ]] || all=""
       done
+      # Cell (0, 0) held a ball in the shipped level; "Clear" emptied it.
+      [[ "$(le32_at "$level" 0)" == "4294967295" ]] || all=""
       if [[ -n "$all" ]]; then
         painted=yes
         break
@@ -446,33 +497,31 @@ case "$test_case" in
     move_pointer_to_picture "${NOWHERE[@]}"
     screenshot_settled "$work/edited.tga" || fail "the edited level did not settle"
     keep_shot "$work/edited.tga"
-    # "Play" starts a game on the level; Escape leads to the main menu.
-    played=""
-    for attempt in $(seq 5); do
-      click_at "${EDITOR_PLAY[@]}"
-      move_pointer_to_picture 320 220
-      screenshot_settled "$work/game.tga" || fail "the game did not settle"
-      if ! region_same "$work/edited.tga" "$work/game.tga" 0 0 640 480; then
-        played=yes
-        break
-      fi
-    done
-    [[ -n "$played" ]] || fail "Play in the editor started no game"
-    keep_shot "$work/game.tga"
-    xdotool key Escape
-    move_pointer_to_picture "${NOWHERE[@]}"
-    wait_for_picture "$work/menu.tga" 20 || fail "Escape in the game did not lead back to the main menu"
-    # E again: the editor shows the level as it was saved.
+    # "Play" tries the level: left clicks aimed straight up end the level-start panel and
+    # fire the one colour there is into the two balls; the cleared level leads back to the
+    # editor on the same level. The clicks are made at the lowest point the game lets the
+    # cursor reach, which is in the editor's bottom row, where a late click paints nothing.
+    click_at "${EDITOR_PLAY[@]}"
+    deadline=$((SECONDS + 90))
     back=""
-    for attempt in $(seq 5); do
-      xdotool key e
-      screenshot_settled "$work/again.tga" || fail "the editor did not settle"
-      if region_same "$work/edited.tga" "$work/again.tga" 0 0 640 480; then
+    seen_game=""
+    while ((SECONDS < deadline)); do
+      move_pointer_to_picture 320 369
+      sleep 0.1
+      click_left
+      sleep 1
+      move_pointer_to_picture "${NOWHERE[@]}"
+      take_screenshot "$work/trying.tga" || fail "F8 wrote no screenshot while the level was tried"
+      if region_same "$work/edited.tga" "$work/trying.tga" 0 0 640 480; then
         back=yes
         break
       fi
+      if [[ -z "$seen_game" ]]; then
+        seen_game=yes
+        keep_shot "$work/trying.tga"
+      fi
     done
-    [[ -n "$back" ]] || fail "the editor did not come back with the saved level"
+    [[ -n "$back" ]] || fail "the tried level did not lead back to the editor; output: $(cat "$work/out.log")"
     # Escape leaves the editor for the main menu, a second Escape ends the program.
     xdotool key Escape
     wait_for_picture "$work/menu.tga" 20 || fail "Escape in the editor did not lead back to the main menu"

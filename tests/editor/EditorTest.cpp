@@ -5,13 +5,15 @@
 
 #include "editor/Editor.h"
 #include "editor/GuiEditor.h"
-#include "editor/LevelRun.h"
 #include "editor/LevelStore.h"
 #include "engine/Engine.h"
 #include "engine/StateManager.h"
+#include "gui/Game.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Gfx.h"
 #include "platform/Window.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
 #include "resources/FileManager.h"
 #include "tests/support/TestFiles.h"
 
@@ -42,7 +44,7 @@ public:
         g_gameStart.levelNumber = g_levelNumber;
         g_gameStart.firstLevel = g_firstLevel;
         g_gameStart.lastLevel = g_lastLevel;
-        g_gameStart.editorTest = g_editorTest;
+        g_gameStart.editorTest = g_editorTestPlay;
         return true;
     }
     void Shutdown() override {}
@@ -60,11 +62,14 @@ public:
     void Update(float) override {}
 };
 
+// The real game instead of the probe.
+bool g_realGame = false;
+
 CEngineState* CreateEditorTestState(int32_t id) {
     switch (id) {
         case kStateEditor: return new CEditor();
         case kStateEditorPanel: return new CGuiEditor();
-        case kStateGame: return new CGameProbe();
+        case kStateGame: return g_realGame ? static_cast<CEngineState*>(new CGame()) : new CGameProbe();
         case kStateMainMenu: return new CMenuProbe();
         default: return nullptr;
     }
@@ -110,7 +115,8 @@ protected:
         ASSERT_TRUE(MountLevelFolder(m_temp.Path()));
         SetStateFactory(&CreateEditorTestState);
         g_gameStart = GameStart{};
-        g_editorTest = false;
+        g_realGame = false;
+        g_editorTestPlay = false;
         g_levelFileName = "1.lvl";
     }
     void TearDown() override {
@@ -211,7 +217,7 @@ TEST_F(EditorTest, ThreeLevelsStartOnTheFreeFourthWithButtonsOneToThreeAndNew) {
     EXPECT_TRUE(Panel()->NewButton().IsVisible());
     EXPECT_FALSE(Panel()->PreviousPageButton().IsVisible());
     EXPECT_FALSE(Panel()->NextPageButton().IsVisible());
-    EXPECT_TRUE(g_editorTest);
+    EXPECT_TRUE(g_editorTestPlay);
     // The level column sits at the left edge, 22 pixels apart.
     EXPECT_EQ(Panel()->LevelButton(2).X(), 5);
     EXPECT_EQ(Panel()->LevelButton(2).Y(), 44);
@@ -421,6 +427,53 @@ TEST_F(EditorTest, PlayTriesTheLevelWithTheNextAsLastAndTheEndOfTheTestComesBack
     EXPECT_EQ(MarkedSlot(), 4);
 }
 
+TEST_F(EditorTest, ATriedLevelClearedInTheRealGameBringsTheEditorBackOnIt) {
+    WriteLevels(1, 7);
+    // Level 5: two balls of colour 0 side by side in the top row; one shot clears it.
+    CBoard oneShot;
+    oneShot.ClearGrids();
+    oneShot.SetCell(0, 0, 4, 0);
+    oneShot.SetCell(0, 0, 5, 0);
+    Bytes bytes(kLevelFileSize);
+    oneShot.StoreToBytes(bytes.data());
+    ASSERT_TRUE(WriteFileBytes(m_folder + "/5.lvl", bytes));
+    CLanguage::Get().SetLanguage(kLanguageEnglish);
+    ClearPlayers();
+    ASSERT_NE(CreatePlayer("Ann"), nullptr);
+    SelectDifficulty(3);
+    g_realGame = true;
+
+    OpenEditor("5.lvl");
+    Click(kPlay);
+    ApplyRequests();
+    CGame* game = dynamic_cast<CGame*>(CStateManager::Lower().GetState(0));
+    ASSERT_NE(game, nullptr);
+    EXPECT_EQ(g_levelNumber, 5);
+    EXPECT_EQ(g_lastLevel, 6);
+    EXPECT_EQ(game->Playfield().Board().BallCount(), 2);
+    PointAt(320, 100);
+    for (int32_t i = 0; i < 1000 && game->MainPanel().IsShown(); ++i) {
+        Frame();
+    }
+    ASSERT_FALSE(game->MainPanel().IsShown());
+    game->Playfield().SetBalls(BallCell{0, 0}, BallCell{0, 0});
+    Click(Point{320, 100});
+    for (int32_t i = 0; i < 6000 && CStateManager::Lower().GetPendingId() != kStateEditor; ++i) {
+        Frame();
+    }
+    ASSERT_EQ(CStateManager::Lower().GetPendingId(), kStateEditor);
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateEmpty);
+    ApplyRequests();
+    ApplyRequests();
+    ASSERT_NE(Editor(), nullptr);
+    ASSERT_NE(Panel(), nullptr);
+    EXPECT_EQ(Editor()->LevelName(), "5.lvl");
+    EXPECT_EQ(Editor()->Board().BallCount(), 2);
+    EXPECT_EQ(MarkedSlot(), 4);
+    EXPECT_EQ(ReadFileBytes(m_folder + "/5.lvl"), bytes);
+    ClearPlayers();
+}
+
 TEST_F(EditorTest, PlayContinuedRunsANormalGameFromTheLevel) {
     WriteLevels(1, 7);
     OpenEditor("3.lvl");
@@ -429,7 +482,7 @@ TEST_F(EditorTest, PlayContinuedRunsANormalGameFromTheLevel) {
     EXPECT_EQ(g_gameStart.starts, 1);
     EXPECT_EQ(g_gameStart.levelNumber, 3);
     EXPECT_EQ(g_gameStart.firstLevel, 3);
-    EXPECT_EQ(g_gameStart.lastLevel, kUnlimitedLastLevel);
+    EXPECT_EQ(g_gameStart.lastLevel, kNoLastLevel);
     EXPECT_FALSE(g_gameStart.editorTest);
 }
 

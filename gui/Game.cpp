@@ -1,0 +1,531 @@
+#include "gui/Game.h"
+
+#include "core/Log.h"
+#include "core/Random.h"
+#include "engine/Engine.h"
+#include "game/GameSounds.h"
+#include "game/SavedGame.h"
+#include "gui/ScreenFlow.h"
+#include "platform/Font.h"
+#include "platform/Gfx.h"
+#include "platform/Input.h"
+#include "profile/Highscore.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+// The field can be aimed at down to this line; the launcher sits below it.
+constexpr float kCursorBottom = 370.0f;
+constexpr float kLevelLineY = 180.0f;
+constexpr float kLoadLineY = 180.0f;
+constexpr float kLevelLineBelowLoadY = 210.0f;
+constexpr float kGameOverLineY = 210.0f;
+constexpr float kSavedLineY = 210.0f;
+constexpr float kPausedLineY = 180.0f;
+constexpr float kResumeLineY = 232.0f;
+constexpr float kPanelSlideTime = 0.4f;
+constexpr int32_t kTitleSize = 36;
+constexpr int32_t kLineSize = 28;
+constexpr int32_t kHintSize = 20;
+constexpr int32_t kFireworkParticles = 20;
+
+void Broadcast(int32_t messageId, int32_t parameter = 0) {
+    CEngine::Get().BroadcastMessage(messageId, parameter);
+}
+}  // namespace
+
+CGame::CGame() : m_hud(m_playfield.Progress()) {}
+
+// ---------------------------------------------------------------- set-up
+
+bool CGame::Init() {
+    m_playfield.Stats().ZeroAll();
+    m_saveRequested = false;
+    m_quitAfterSave = false;
+    m_allLevelsDone = false;
+    m_gameOver = false;
+    m_leaving = false;
+    m_playfield.SetSeenShot(false);
+    RandomSeedWithTime();
+    m_hud.Init();
+    m_mainPanel.Init();
+    m_sidePanel.Init();
+    CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kCursorBottom);
+    m_sprites.Build();
+    m_scene.Load();
+    m_playfield.SetListener(this);
+    m_playfield.SetDifficulty(g_difficulty);
+    SetPopUpFont(m_playfield, &CFont::Third());
+    m_playfield.PopUps().SetColour(1.0f, 0.92f, 0.45f);
+
+    LoadLevel(false);
+    if (!g_continueSavedGame) {
+        m_playfield.Progress().ResetForNewGame();
+        Proceed();
+    } else {
+        LoadSavedGame();
+    }
+    m_hud.RefreshLevel(g_levelNumber);
+    m_hud.OnMessage(kMessageLevelStart, 0);
+    m_quitAfterSave = false;
+    return true;
+}
+
+void CGame::Shutdown() {
+    m_hud.Shutdown();
+    m_mainPanel.Shutdown();
+    m_sidePanel.Shutdown();
+    SetPopUpFont(m_playfield, nullptr);
+    m_playfield.SetListener(nullptr);
+    m_sprites.Clear();
+    CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, 480.0f);
+}
+
+// ---------------------------------------------------------------- levels
+
+bool CGame::LoadLevel(bool advance) {
+    RandomSeedWithTime();
+    if (advance) {
+        ++g_levelNumber;
+    }
+    g_levelFileName = std::to_string(g_levelNumber) + ".lvl";
+    if (g_levelNumber <= g_lastLevel && m_playfield.LoadLevelFile(g_levelFileName)) {
+        return true;
+    }
+    m_allLevelsDone = true;
+    m_gameOver = true;
+    return false;
+}
+
+// The level-start panel and the silent save. A continued game keeps the placement, the
+// shot counter and the balls it was saved with.
+void CGame::StartLevel(bool continuing) {
+    if (!continuing) {
+        m_playfield.StartLevel();
+    }
+    m_mainPanel.Clear();
+    const CLanguage& texts = CLanguage::Get();
+    const std::string levelLine = std::string(texts.TxtLevelBanner()) + std::to_string(g_levelNumber);
+    if (continuing) {
+        m_mainPanel.AddLine(texts.TxtLoadGame(), kLoadLineY, kTitleSize, false);
+        m_mainPanel.AddLine(levelLine, kLevelLineBelowLoadY, kTitleSize, false);
+    } else {
+        m_mainPanel.AddLine(levelLine, kLevelLineY, kTitleSize, false);
+    }
+    for (int32_t i = 0; i < m_mainPanel.LineCount(); ++i) {
+        m_mainPanel.SlideLine(i, 0.0f, -400.0f, kPanelSlideTime);
+    }
+    // A player who asked to leave is not held up by the level's title: the save follows
+    // in the next step.
+    if (!m_saveRequested) {
+        m_mainPanel.Show(EPanelMode::LevelStart);
+    }
+    Broadcast(kMessageLevelStart);
+}
+
+void CGame::Proceed() {
+    if (!IsGameOver()) {
+        CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kCursorBottom);
+        Broadcast(kMessageGuiOn);
+        StartLevel(false);
+        return;
+    }
+    if (g_editorTestPlay) {
+        Broadcast(kMessageBackToEditor);
+        return;
+    }
+    EnterHighscore();
+    g_highscoreNewEntry = true;
+    m_leaving = true;
+    GoToScreen(kStateHighscore);
+}
+
+void CGame::EnterHighscore() {
+    CHighscore& highscore = CHighscore::Get();
+    const uint32_t score = static_cast<uint32_t>(std::max(m_playfield.Progress().score, 0));
+    if (highscore.FindRank(score) >= 0) {
+        highscore.AddEntry(score, g_levelNumber - 1, CurrentPlayerName());
+    }
+}
+
+// ---------------------------------------------------------------- messages
+
+void CGame::OnMessage(int32_t messageId, int32_t parameter) {
+    switch (messageId) {
+        case kCommandPauseGame:
+            if (!IsGameOver()) {
+                ShowPause();
+            }
+            break;
+        case kMessageLevelFinished:
+            ShowLevelDone();
+            break;
+        case kMessageMulticolorArrived:
+            m_playfield.GiveMulticolorBall();
+            break;
+        case kMessageLevelStart:
+            m_hud.RefreshLevel(g_levelNumber);
+            SaveGame(false, false);
+            break;
+        case kMessageReplayLevel:
+            m_playfield.Stats().ZeroLevel();
+            if (LoadLevel(false)) {
+                StartLevel(false);
+            } else {
+                Proceed();
+            }
+            break;
+        case kMessageRowBonus:
+            m_playfield.AddScore(parameter, m_rowBonusX, m_rowBonusY);
+            break;
+        case kCommandExitGame:
+            if (AnyPanelShown()) {
+                m_saveRequested = true;
+                m_quitAfterSave = true;
+            } else {
+                RequestLeave(true);
+            }
+            break;
+        case kStateMainMenu:
+            if (AnyPanelShown()) {
+                m_saveRequested = true;
+            } else {
+                RequestLeave(false);
+            }
+            break;
+        default:
+            break;
+    }
+    m_hud.OnMessage(messageId, parameter);
+}
+
+void CGame::OnLevelFinished() {
+    // A tried level goes back to the editor as soon as it is cleared.
+    Broadcast(g_editorTestPlay ? kMessageBackToEditor : kMessageLevelFinished);
+}
+
+void CGame::OnMulticolorArrived() {
+    Broadcast(kMessageMulticolorArrived);
+}
+
+void CGame::OnReplayLevel() {
+    Broadcast(kMessageReplayLevel);
+}
+
+void CGame::OnLifeLost() {
+    Broadcast(kMessageLifeLost);
+}
+
+void CGame::OnRowBonus(int32_t points, float x, float y) {
+    m_rowBonusX = x;
+    m_rowBonusY = y;
+    Broadcast(kMessageRowBonus, points);
+}
+
+void CGame::OnGameOver() {
+    ShowGameOver();
+}
+
+void CGame::Deactivate() {
+    if (!IsGameOver() && !m_sidePanel.IsShown()) {
+        ShowPause();
+    }
+}
+
+bool CGame::OnEscape() {
+    if (AnyPanelShown()) {
+        m_saveRequested = true;
+    } else {
+        RequestLeave(false);
+    }
+    return true;
+}
+
+void CGame::RequestLeave(bool quit) {
+    if (!SaveGame(true, quit)) {
+        LeaveGame(quit);
+    }
+}
+
+void CGame::LeaveGame(bool quit) {
+    if (m_leaving) {
+        return;
+    }
+    m_leaving = true;
+    if (quit) {
+        LeaveProgram();
+    } else {
+        BackToMainMenu();
+    }
+}
+
+// ---------------------------------------------------------------- saved games
+
+bool CGame::SaveGame(bool showPanel, bool quitAfterwards) {
+    if (g_editorTestPlay || g_continueSavedGame || !m_playfield.HasSeenShot() || IsGameOver()) {
+        return false;
+    }
+    const std::string saveName = CurrentPlayerSaveFile();
+    const std::string fieldName = CurrentPlayerLevelFile();
+    if (saveName.empty() || fieldName.empty()) {
+        CLog::Get().Write("CGame::SaveGame FAILED, no current player");
+        return false;
+    }
+    SavedGameValues values;
+    values.allLevelsDone = m_allLevelsDone;
+    values.firstLevel = g_firstLevel;
+    values.levelNumber = g_levelNumber;
+    values.lastLevel = g_lastLevel;
+    values.difficulty = m_playfield.Difficulty();
+    values.levelFileName = g_levelFileName.substr(0, kSavedLevelNameBytes - 1);
+    if (!WriteSavedGame(CaptureSavedGame(values, m_playfield), saveName, fieldName)) {
+        return false;
+    }
+    if (showPanel) {
+        m_sidePanel.Clear();
+        m_sidePanel.AddLine(CLanguage::Get().TxtGameSaved(), kSavedLineY, kTitleSize, false);
+        m_sidePanel.Show(EPanelMode::GameSaved);
+        m_quitAfterSave = quitAfterwards;
+    }
+    return true;
+}
+
+bool CGame::LoadSavedGame() {
+    SavedGame game;
+    if (!ReadSavedGame(CurrentPlayerSaveFile(), CurrentPlayerLevelFile(), game)) {
+        g_continueSavedGame = false;
+        m_playfield.Progress().ResetForNewGame();
+        Proceed();
+        return false;
+    }
+    const SavedGameValues& values = game.values;
+    g_firstLevel = values.firstLevel;
+    g_levelNumber = values.levelNumber;
+    g_lastLevel = values.lastLevel;
+    g_levelFileName = values.levelFileName;
+    m_allLevelsDone = values.allLevelsDone;
+    m_gameOver = false;
+    SelectDifficulty(values.difficulty);
+    m_playfield.SetDifficulty(values.difficulty);
+    ApplySavedGame(game, m_playfield);
+    m_playfield.SetSeenShot(false);
+    StartLevel(true);
+    g_continueSavedGame = false;
+    return true;
+}
+
+// ---------------------------------------------------------------- panels
+
+bool CGame::BlockingPanelShown() const {
+    return (m_mainPanel.IsShown() && (m_mainPanel.IsGameOver() || m_mainPanel.IsGameDone())) ||
+           (m_sidePanel.IsShown() && m_sidePanel.IsGameSaved());
+}
+
+void CGame::ShowPause() {
+    const CLanguage& texts = CLanguage::Get();
+    m_sidePanel.Clear();
+    m_sidePanel.AddLine(texts.TxtPaused(), kPausedLineY, kTitleSize, false);
+    m_sidePanel.AddLine(texts.TxtPressToResume(), kResumeLineY, kHintSize, true);
+    m_sidePanel.SlideLine(0, -500.0f, 0.0f, kPanelSlideTime);
+    m_sidePanel.SlideLine(1, 700.0f, 0.0f, kPanelSlideTime);
+    m_sidePanel.Show(EPanelMode::Pause);
+}
+
+// The level's results; the next level is loaded behind the panel.
+void CGame::ShowLevelDone() {
+    LevelStatistics& stats = m_playfield.Stats();
+    const LevelDoneSummary summary = BuildLevelDoneSummary(stats, m_playfield.MoveDowns());
+    PlayGameSound(EGameSound::LevelDone);
+    if (summary.perfect) {
+        PlayGameSound(EGameSound::LevelDonePerfect);
+    }
+    AddToScore(m_playfield.Progress(), summary.bonus);
+    RollLevelStatistics(stats, summary);
+    LoadLevel(true);
+    m_mainPanel.Clear();
+    for (int32_t i = 0; i < summary.lineCount; ++i) {
+        m_mainPanel.AddLine(summary.lines[i].text, summary.lines[i].y, i == 0 ? kTitleSize : kLineSize, i != 0);
+        m_mainPanel.SlideLine(i, i % 2 == 0 ? -500.0f : 700.0f, 0.0f, kPanelSlideTime);
+    }
+    m_mainPanel.Show(EPanelMode::LevelDone);
+}
+
+void CGame::ShowGameDone() {
+    const GameDoneSummary summary = BuildGameDoneSummary(m_playfield.Stats());
+    m_mainPanel.Clear();
+    for (int32_t i = 0; i < summary.lineCount; ++i) {
+        m_mainPanel.AddLine(summary.lines[i].text, summary.lines[i].y, i == 0 ? kLineSize : kLineSize, i != 0);
+        m_mainPanel.SlideLine(i, 0.0f, -400.0f, kPanelSlideTime);
+    }
+    PlayGameSound(EGameSound::GameDone);
+    m_mainPanel.Show(EPanelMode::GameDone);
+}
+
+void CGame::ShowGameOver() {
+    m_mainPanel.Clear();
+    m_mainPanel.AddLine(CLanguage::Get().TxtGameOver(), kGameOverLineY, kTitleSize + 8, false);
+    m_mainPanel.Show(EPanelMode::GameOver);
+}
+
+// ---------------------------------------------------------------- the step
+
+void CGame::Update(float dt) {
+    if (IsPaused()) {
+        m_hud.UpdateScreen(dt);
+    } else {
+        if (!AnyPanelShown() && m_saveRequested) {
+            m_saveRequested = false;
+            RequestLeave(m_quitAfterSave);
+        }
+        if (!BlockingPanelShown()) {
+            m_hud.Update(dt);
+        }
+    }
+    UpdatePlayfield(dt);
+    CheckExtraLife(m_playfield.Progress(), m_playfield.Difficulty());
+    SyncPlayerRecord();
+}
+
+void CGame::UpdatePlayfield(float dt) {
+    m_playfield.SetPanelShown(AnyPanelShown());
+    const EPlayPhase phase = m_playfield.Phase();
+    const bool inTurn = phase == EPlayPhase::Aiming || phase == EPlayPhase::Landed || phase == EPlayPhase::TurnEnding ||
+                        phase == EPlayPhase::FieldCleared;
+    const CInput& input = CInput::Get();
+    if (!AnyPanelShown() && inTurn && (input.KeyHit(DIK_P) || input.MouseButtonHit(kMouseMiddle))) {
+        ShowPause();
+        return;
+    }
+    m_playfield.Update(dt, ReadPlayInput());
+    UpdatePanels(dt);
+}
+
+void CGame::UpdatePanels(float dt) {
+    if (m_sidePanel.IsShown()) {
+        const bool saved = m_sidePanel.IsGameSaved();
+        if (m_sidePanel.Step(dt, m_saveRequested, m_allLevelsDone)) {
+            m_sidePanel.Clear();
+            if (saved) {
+                LeaveGame(m_quitAfterSave);
+            }
+        }
+        return;
+    }
+    if (!m_mainPanel.IsShown()) {
+        return;
+    }
+    while (m_mainPanel.IsGameDone() && m_mainPanel.TakeEffect()) {
+        LaunchFirework();
+    }
+    const EPanelMode mode = m_mainPanel.Mode();
+    if (!m_mainPanel.Step(dt, m_saveRequested, m_allLevelsDone)) {
+        return;
+    }
+    switch (mode) {
+        case EPanelMode::LevelDone:
+            if (IsGameOver() && m_allLevelsDone) {
+                ShowGameDone();
+            } else {
+                Proceed();
+            }
+            break;
+        case EPanelMode::GameDone:
+            Proceed();
+            break;
+        case EPanelMode::GameOver:
+            Broadcast(kMessageGuiOff);
+            CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, 480.0f);
+            Proceed();
+            break;
+        default:
+            break;
+    }
+}
+
+void CGame::LaunchFirework() {
+    CBoard& board = m_playfield.Board();
+    const int32_t rows = std::max(board.BottomRow(), 1);
+    const int32_t column = RandomNext() % kBoardColumns;
+    const int32_t row = RandomNext() % rows;
+    board.Burst(column, row, kFireworkParticles);
+    PlayGameSound(EGameSound::PowerupExplosionSmall);
+}
+
+PlayInput CGame::ReadPlayInput() const {
+    const CInput& input = CInput::Get();
+    const CMouseCursor& cursor = CMouseCursor::Get();
+    PlayInput play;
+    play.mouseX = cursor.GetX();
+    play.mouseY = cursor.GetY();
+    play.mouseMoved = cursor.HasMoved();
+    play.fireHit = input.MouseButtonHit(kMouseLeft);
+    play.swapHit = input.MouseButtonHit(kMouseRight);
+    play.skipHit = play.fireHit || input.MouseButtonHit(kMouseMiddle) || input.KeyHit(DIK_D);
+    return play;
+}
+
+// The current player's record carries the running values of the game.
+void CGame::SyncPlayerRecord() const {
+    PlayerRecord* player = GetCurrentPlayer();
+    if (player == nullptr) {
+        return;
+    }
+    const PlayerProgress& progress = m_playfield.Progress();
+    player->lives = progress.lives;
+    player->score = progress.score;
+    player->extraLifeBase = progress.extraLifeBase;
+}
+
+// ---------------------------------------------------------------- drawing
+
+void CGame::Render() {
+    CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
+    m_scene.Draw(m_playfield);
+    RenderPlayfield();
+    if (!IsPaused()) {
+        RenderScore();
+    }
+    if (!BlockingPanelShown()) {
+        m_hud.Render();
+        m_hud.RenderHud();
+    }
+}
+
+void CGame::RenderPlayfield() {
+    const PlayfieldSprites& sprites = m_sprites.Sprites();
+    if (!AnyPanelShown()) {
+        DrawPlayfield(m_playfield, sprites);
+        return;
+    }
+    const bool gameOverPanel = m_mainPanel.IsShown() && m_mainPanel.IsGameOver();
+    const bool gameDonePanel = m_mainPanel.IsShown() && m_mainPanel.IsGameDone();
+    if (gameDonePanel && sprites.balls != nullptr) {
+        // The field is empty: the launcher and the fireworks.
+        DrawPlayfield(m_playfield, sprites);
+    } else {
+        if (gameOverPanel && sprites.balls != nullptr) {
+            DrawBoardField(m_playfield.Board(), *sprites.balls, 0.0f, 0.0f);
+        }
+        CSprite& launcher = m_sprites.Launcher();
+        launcher.SetPos(m_playfield.LauncherPosition().x, m_playfield.LauncherPosition().y);
+        launcher.SetRotation(m_playfield.LauncherRotation());
+        launcher.Draw();
+    }
+    if (m_sidePanel.IsShown()) {
+        m_sidePanel.Render();
+    } else {
+        m_mainPanel.Render();
+    }
+}
+
+void CGame::RenderScore() const {
+    CGfxOGL& gfx = CGfxOGL::Get();
+    const CFont& numbers = CFont::Third();
+    gfx.Color(0.0f, 0.0f, 0.0f, 0.5f);
+    numbers.PrintIntRight(m_playfield.Progress().score, kScoreRight + 2.0f, kScoreTop + 2.0f);
+    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
+    numbers.PrintIntRight(m_playfield.Progress().score, kScoreRight, kScoreTop);
+}

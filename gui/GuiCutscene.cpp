@@ -1,0 +1,159 @@
+#include "gui/GuiCutscene.h"
+
+#include "core/Log.h"
+#include "core/Random.h"
+#include "gui/GuiArt.h"
+#include "platform/Font.h"
+#include "platform/Input.h"
+
+#include <algorithm>
+
+namespace {
+constexpr float kCentreX = 320.0f;
+// Lines wider than this are drawn smaller: they stay inside the frame of the field.
+constexpr int32_t kWidestLine = 500;
+constexpr int32_t kSmallestChar = 12;
+// The shaded box reaches this far around the lines.
+constexpr float kShadeMarginX = 36.0f, kShadeMarginY = 14.0f;
+constexpr float kShadeMinWidth = 320.0f;
+
+float RandomUnit(float scale) {
+    return static_cast<float>(RandomNext()) * scale / 32767.0f;
+}
+}  // namespace
+
+bool CGuiCutscene::InitScreen() {
+    m_timer = -1.0f;
+    m_lineCount = 0;
+    m_mode = EPanelMode::None;
+    if (!m_shade.Load(kShadingPicture.name)) {
+        CLog::Get().Write("CGuiCutscene::InitScreen FAILED, picture: %s", kShadingPicture.name);
+    }
+    m_shade.SetBlend(true);
+    return true;
+}
+
+void CGuiCutscene::Clear() {
+    for (int32_t i = 0; i < m_lineCount; ++i) {
+        RemoveWidget(&m_lines[i]);
+    }
+    m_lineCount = 0;
+    m_timer = -1.0f;
+}
+
+void CGuiCutscene::AddLine(const char* text, float y, int32_t charSize, bool dim) {
+    if (m_lineCount >= kMaxLines) {
+        return;
+    }
+    CGuiLabel& line = m_lines[m_lineCount];
+    line.SetFont(&CFont::Main());
+    line.AlignCentre();
+    line.SetPos(static_cast<int32_t>(kCentreX), static_cast<int32_t>(y));
+    line.SetColour(1.0f, 1.0f, dim ? 0.5f : 1.0f, 1.0f);
+    line.StopSlide();
+    line.SetVisible(true);
+    int32_t size = charSize;
+    line.SetFontSize(size, size);
+    line.SetText(text);
+    while (line.TextWidth() > kWidestLine && size > kSmallestChar) {
+        --size;
+        line.SetFontSize(size, size);
+    }
+    AddWidget(&line);
+    ++m_lineCount;
+}
+
+void CGuiCutscene::SlideLine(int32_t index, float dx, float dy, float seconds) {
+    if (index >= 0 && index < m_lineCount) {
+        m_lines[index].SlideIn(dx, dy, seconds);
+    }
+}
+
+void CGuiCutscene::Show(EPanelMode mode) {
+    StartEntrySlide();
+    m_mode = mode;
+    m_effectClock = 0.0f;
+    m_effectDue = false;
+    switch (mode) {
+        case EPanelMode::GameDone:
+            m_timer = 20.0f;
+            m_effectDue = true;
+            m_effectDelay = RandomUnit(9.99f) * 0.1f;
+            break;
+        case EPanelMode::LevelDone:
+            m_timer = 5.0f;
+            break;
+        case EPanelMode::GameSaved:
+            m_timer = 0.8f;
+            break;
+        default:
+            m_timer = 2.5f;
+            break;
+    }
+}
+
+bool CGuiCutscene::TakeEffect() {
+    const bool due = m_effectDue;
+    m_effectDue = false;
+    return due;
+}
+
+bool CGuiCutscene::Dismissed() const {
+    const CInput& input = CInput::Get();
+    if (input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) || input.MouseButtonHit(kMouseMiddle)) {
+        return true;
+    }
+    return m_mode == EPanelMode::Pause && input.KeyHit(DIK_P);
+}
+
+bool CGuiCutscene::Step(float dt, bool& saveRequested, bool allLevelsDone) {
+    if (m_mode == EPanelMode::None) {
+        return true;
+    }
+    if (saveRequested) {
+        m_timer = -1.0f;
+        if (m_mode == EPanelMode::GameDone || allLevelsDone) {
+            saveRequested = false;
+        }
+        return true;
+    }
+    if (IsEntering()) {
+        StepEntrySlide(dt);
+    }
+    if (m_mode == EPanelMode::GameDone && m_timer > 15.0f) {
+        m_effectClock += dt;
+        if (m_effectClock >= m_effectDelay) {
+            m_effectClock -= m_effectDelay;
+            m_effectDue = true;
+            m_effectDelay = 0.1f + 0.1f * RandomUnit(3.99f);
+        }
+    }
+    if (Dismissed()) {
+        m_timer = -1.0f;
+        return true;
+    }
+    if (m_mode == EPanelMode::Pause) {
+        return false;
+    }
+    m_timer -= dt;
+    return m_timer < 0.0f;
+}
+
+// A shaded box behind the lines, so that the text never competes with the scene.
+void CGuiCutscene::RenderBackground() {
+    if (m_lineCount == 0 || m_shade.GetWidth() <= 0.0f) {
+        return;
+    }
+    float top = 480.0f, bottom = 0.0f, width = kShadeMinWidth;
+    for (int32_t i = 0; i < m_lineCount; ++i) {
+        const CGuiLabel& line = m_lines[i];
+        const float y = static_cast<float>(line.Y()) + (line.IsSliding() ? line.SlideOffsetY() : 0.0f);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y + static_cast<float>(std::max(line.H(), 16)));
+        width = std::max(width, static_cast<float>(line.TextWidth()) + 2.0f * kShadeMarginX);
+    }
+    m_shade.SetSize(width, bottom - top + 2.0f * kShadeMarginY);
+    m_shade.SetPos(kCentreX - width / 2.0f, top - kShadeMarginY);
+    m_shade.Draw();
+    m_shade.Draw();
+}

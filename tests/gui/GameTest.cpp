@@ -1,0 +1,524 @@
+// The game screen headless: CGame in the lower layer of the engine, stepped at 1/150 s with
+// injected mouse and keys, on levels of the test's own (a full top row of colour 0) in a
+// folder of its own, where the saved games and the high-score list are written too.
+#include "GuiFixtures.h"
+
+#include "engine/Engine.h"
+#include "engine/StateManager.h"
+#include "game/SavedGame.h"
+#include "gui/Game.h"
+#include "gui/ScreenFlow.h"
+#include "platform/Font.h"
+#include "profile/Highscore.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
+#include "resources/FileManager.h"
+#include "resources/LittleEndian.h"
+#include "tests/support/TestFiles.h"
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+CEngineState* CreateGameOnly(int32_t stateId) {
+    return stateId == kStateGame ? new CGame() : nullptr;
+}
+
+// A level whose top row holds ten balls of colour 0 and nothing else.
+Bytes TopRowLevel() {
+    Bytes bytes(1040, 0xFF);
+    for (int32_t column = 0; column < kBoardColumns; ++column) {
+        WriteLe32(&bytes[static_cast<size_t>(column) * 8], 0);
+        WriteLe32(&bytes[static_cast<size_t>(column) * 8 + 4], 0);
+    }
+    return bytes;
+}
+
+// Colours the field does not hold, so that a shot of one of them never removes anything.
+constexpr int32_t kLoneColours[3] = {5, 6, 7};
+
+class GameTest : public CGuiTest {
+protected:
+    void SetUp() override {
+        CGuiTest::SetUp();
+        ASSERT_FALSE(m_folder.Path().empty());
+        ASSERT_EQ(mkdir((m_folder / "levels").c_str(), 0700), 0);
+        for (const char* name : {"levels/1.lvl", "levels/2.lvl"}) {
+            ASSERT_TRUE(WriteFileBytes(m_folder / name, TopRowLevel()));
+        }
+        CFileManager& files = CFileManager::Get();
+        files.UnmountAll();
+        files.MountFileSystem(m_folder.Path());
+        files.MountFileSystem(m_folder / "levels");
+        files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
+        CLanguage::Get().SetLanguage(kLanguageEnglish);
+        ClearPlayers();
+        ASSERT_NE(CreatePlayer("Ann"), nullptr);
+        SelectDifficulty(3);
+        g_highscoreNewEntry = false;
+        g_editorTestPlay = false;
+        SetStateFactory(&CreateGameOnly);
+    }
+    void TearDown() override {
+        CStateManager::Upper().SetState(kStateNone, true);
+        CStateManager::Lower().SetState(kStateNone, true);
+        CStateManager::Upper().RequestState(kStateNone);
+        CStateManager::Lower().RequestState(kStateNone);
+        SetStateFactory(nullptr);
+        ClearPlayers();
+        CGuiTest::TearDown();
+    }
+
+    // A new game (or the continued one) in the lower layer, past its level-start panel.
+    CGame& StartGame(bool continuing = false) {
+        CStateManager::Lower().SetState(kStateNone, true);
+        CStateManager::Lower().RequestState(kStateNone);
+        CStateManager::Upper().RequestState(kStateNone);
+        if (!continuing) {
+            g_levelNumber = 1;
+            g_firstLevel = 1;
+            g_lastLevel = kNoLastLevel;
+        }
+        g_continueSavedGame = continuing;
+        PointAt(320, 100);
+        EXPECT_TRUE(CStateManager::Lower().SetState(kStateGame, true));
+        CGame& game = *static_cast<CGame*>(CStateManager::Lower().GetState(0));
+        StepUntil([&] { return !game.MainPanel().IsShown(); }, 500);
+        return game;
+    }
+    static void StepGame() {
+        Step([] { CStateManager::Lower().Update(kStep); });
+    }
+    template <typename Done>
+    static bool StepUntil(Done&& done, int32_t maxSteps) {
+        for (int32_t i = 0; i < maxSteps; ++i) {
+            if (done()) {
+                return true;
+            }
+            StepGame();
+        }
+        return done();
+    }
+    static void StepFor(float seconds) {
+        for (int32_t i = 0; i < static_cast<int32_t>(seconds * 150.0f + 0.5f); ++i) {
+            StepGame();
+        }
+    }
+    static void Click() {
+        HoldButton(true);
+        StepGame();
+        HoldButton(false);
+        StepGame();
+    }
+    static void PressKey(uint8_t key) {
+        HoldKey(key, true);
+        StepGame();
+        HoldKey(key, false);
+        StepGame();
+    }
+    // Fires a ball of colour straight up and steps until the turn is over.
+    static void FireAndSettle(CGame& game, int32_t colour) {
+        game.Playfield().SetBalls(BallCell{colour, 0}, BallCell{colour, 0});
+        PointAt(320, 100);
+        Click();
+        ASSERT_TRUE(game.Playfield().IsFlying() || game.Playfield().Phase() != EPlayPhase::Aiming);
+        ASSERT_TRUE(StepUntil([&] { return game.Playfield().CanFire() || !game.Playfield().IsReady(); }, 600) &&
+                    StepUntil([&] { return game.Playfield().Phase() != EPlayPhase::Landed &&
+                                           game.Playfield().Phase() != EPlayPhase::TurnEnding; }, 600));
+    }
+    bool HasFile(const char* name) const { return PathExists(m_folder / name); }
+    static int32_t PendingUpper() { return CStateManager::Upper().GetPendingId(); }
+    static int32_t PendingLower() { return CStateManager::Lower().GetPendingId(); }
+
+    CTempFolder m_folder;
+};
+
+// ---------------------------------------------------------------- turns and the field
+
+TEST_F(GameTest, FiveShotsWithoutARemovalMoveTheFieldDownAndTheFourthStartsTheShake) {
+    CGame& game = StartGame();
+    const CPlayfield& field = game.Playfield();
+    for (int32_t shot = 1; shot <= 5; ++shot) {
+        EXPECT_EQ(field.IsShakeWarningOn(), shot == 5) << "before shot " << shot;
+        FireAndSettle(game, kLoneColours[(shot - 1) % 3]);
+        EXPECT_EQ(field.IsShakeWarningOn(), shot == 4) << "after shot " << shot;
+        EXPECT_EQ(field.IsMovingDown(), shot == 5) << "after shot " << shot;
+    }
+    ASSERT_TRUE(StepUntil([&] { return !field.IsMovingDown(); }, 100));
+    EXPECT_EQ(field.Board().BottomRow(), 11);
+    EXPECT_EQ(field.DropOffset(), 28);
+}
+
+TEST_F(GameTest, TenIdleSecondsCountFiveToOneAndThenMoveTheFieldDown) {
+    CGame& game = StartGame();
+    const CPlayfield& field = game.Playfield();
+    StepFor(9.9f);
+    EXPECT_FALSE(field.IsCountdownRunning());
+    std::vector<int32_t> digits;
+    ASSERT_TRUE(StepUntil([&] {
+        if (field.IsCountdownRunning() && (digits.empty() || digits.back() != field.CountdownDigit())) {
+            digits.push_back(field.CountdownDigit());
+        }
+        return field.IsMovingDown();
+    }, 150 * 7));
+    EXPECT_EQ(digits, (std::vector<int32_t>{5, 4, 3, 2, 1}));
+    ASSERT_TRUE(StepUntil([&] { return !field.IsMovingDown(); }, 100));
+    EXPECT_EQ(field.Board().BottomRow(), 11);
+}
+
+// A ball in the lowest allowed row costs a life at the end of the turn: row 12 at first,
+// row 10 after two move-downs; the HUD blinks and the level starts again.
+TEST_F(GameTest, ABallLeftInTheBottomRowCostsALifeAtOnce) {
+    for (const int32_t moveDowns : {0, 2}) {
+        SCOPED_TRACE(moveDowns);
+        CGame& game = StartGame();
+        CPlayfield& field = game.Playfield();
+        for (int32_t i = 0; i < moveDowns; ++i) {
+            field.StartMoveDown();
+            ASSERT_TRUE(StepUntil([&] { return !field.IsMovingDown(); }, 100));
+        }
+        const int32_t bottom = 12 - moveDowns;
+        ASSERT_EQ(field.Board().BottomRow(), bottom);
+        // One row above the bottom costs nothing.
+        field.Board().SetCell(3, 0, 0, bottom - 1);
+        FireAndSettle(game, 5);
+        EXPECT_EQ(field.Progress().lives, 2);
+        field.Board().SetCell(3, 0, 0, bottom);
+        FireAndSettle(game, 6);
+        EXPECT_EQ(field.Progress().lives, 1);
+        EXPECT_TRUE(field.IsClearing());
+        EXPECT_TRUE(game.Hud().IsBlinking());
+        EXPECT_FALSE(game.Hud().LivesShown());
+        ASSERT_TRUE(StepUntil([&] { return game.MainPanel().IsShown(); }, 600));
+        EXPECT_TRUE(game.MainPanel().IsLevelStart());
+        EXPECT_EQ(field.Board().BottomRow(), 12) << "the level starts again";
+        EXPECT_EQ(field.Stats().shots, 0);
+    }
+}
+
+TEST_F(GameTest, PDuringAFlightPausesAndTheBallStaysUntilResumed) {
+    CGame& game = StartGame();
+    const CPlayfield& field = game.Playfield();
+    game.Playfield().SetBalls(BallCell{5, 0}, BallCell{6, 0});
+    Click();
+    StepFor(0.1f);
+    ASSERT_TRUE(field.IsFlying());
+    PressKey(DIK_P);
+    ASSERT_TRUE(game.IsPaused());
+    const Vec3 stopped = field.Shot().position;
+    StepFor(5.0f);
+    EXPECT_TRUE(game.IsPaused()) << "the pause panel never times out";
+    EXPECT_EQ(field.Shot().position.y, stopped.y);
+    EXPECT_TRUE(field.IsFlying());
+    PressKey(DIK_P);
+    EXPECT_FALSE(game.IsPaused());
+    StepFor(0.05f);
+    EXPECT_LT(field.Shot().position.y, stopped.y) << "the ball flies on";
+}
+
+// ---------------------------------------------------------------- saving
+
+TEST_F(GameTest, LeavingBeforeTheFirstShotWritesNothingAndGoesToTheMenuAtOnce) {
+    CGame& game = StartGame();
+    EXPECT_TRUE(game.OnEscape());
+    EXPECT_FALSE(game.SidePanel().IsShown());
+    EXPECT_FALSE(HasFile("ply1.sav"));
+    EXPECT_FALSE(HasFile("ply1.lvl"));
+    EXPECT_EQ(PendingLower(), kStateEmpty);
+    EXPECT_EQ(PendingUpper(), kStateMainMenu);
+}
+
+TEST_F(GameTest, EscapeAfterAShotSavesWithThePanelAndThenGoesToTheMenu) {
+    CGame& game = StartGame();
+    FireAndSettle(game, 5);
+    EXPECT_TRUE(game.OnEscape());
+    ASSERT_TRUE(game.SidePanel().IsShown());
+    EXPECT_TRUE(game.SidePanel().IsGameSaved());
+    EXPECT_STREQ(game.SidePanel().Line(0).Text(), "GAME SAVED");
+    const Bytes save = ReadFileBytes(m_folder / "ply1.sav");
+    ASSERT_EQ(save.size(), kSaveFileBytes);
+    EXPECT_EQ(ReadLe32(save.data()), 5u);
+    EXPECT_EQ(ReadFileBytes(m_folder / "ply1.lvl").size(), kFieldFileBytes);
+    StepFor(0.7f);
+    EXPECT_EQ(PendingUpper(), kStateNone) << "the panel stays 0.8 s";
+    StepFor(0.2f);
+    EXPECT_EQ(PendingUpper(), kStateMainMenu);
+    EXPECT_EQ(PendingLower(), kStateEmpty);
+}
+
+TEST_F(GameTest, TheFirstShotMakesTheNextLevelStartSaveSilently) {
+    CGame& game = StartGame();
+    FireAndSettle(game, 0);   // the whole top row goes
+    EXPECT_FALSE(HasFile("ply1.sav"));
+    ASSERT_TRUE(StepUntil([&] { return game.MainPanel().IsShown(); }, 150 * 10));
+    EXPECT_TRUE(game.MainPanel().IsLevelDone());
+    EXPECT_FALSE(HasFile("ply1.sav"));
+    ASSERT_TRUE(StepUntil([&] { return game.MainPanel().IsLevelStart(); }, 150 * 6));
+    EXPECT_EQ(g_levelNumber, 2);
+    EXPECT_EQ(game.Hud().LevelLabel().Text(), std::string("LEVEL 2"));
+    EXPECT_FALSE(game.SidePanel().IsShown()) << "silent";
+    SavedGame saved;
+    ASSERT_TRUE(ReadSavedGame("ply1.sav", "ply1.lvl", saved));
+    EXPECT_EQ(saved.values.levelNumber, 2);
+    EXPECT_EQ(saved.values.difficulty, 3);
+    EXPECT_EQ(saved.progress.score, game.Playfield().Progress().score);
+}
+
+TEST_F(GameTest, EscapeWhileTheLevelDonePanelShowsEndsItAndTheSaveFollowsNextStep) {
+    CGame& game = StartGame();
+    FireAndSettle(game, 0);
+    ASSERT_TRUE(StepUntil([&] { return game.MainPanel().IsShown(); }, 150 * 10));
+    ASSERT_TRUE(game.MainPanel().IsLevelDone());
+    StepFor(1.0f);
+    EXPECT_TRUE(game.OnEscape());
+    StepGame();
+    EXPECT_FALSE(game.MainPanel().IsShown());
+    EXPECT_FALSE(game.SidePanel().IsShown());
+    StepGame();
+    ASSERT_TRUE(game.SidePanel().IsShown());
+    EXPECT_TRUE(game.SidePanel().IsGameSaved());
+    SavedGame saved;
+    ASSERT_TRUE(ReadSavedGame("ply1.sav", "ply1.lvl", saved));
+    EXPECT_EQ(saved.values.levelNumber, 2);
+}
+
+TEST_F(GameTest, ASaveInTheMiddleOfAMoveDownContinuesMovingAfterLoading) {
+    CGame& game = StartGame();
+    FireAndSettle(game, 5);
+    game.Playfield().StartMoveDown();
+    StepFor(0.05f);
+    ASSERT_TRUE(game.Playfield().IsMovingDown());
+    const int32_t dropped = game.Playfield().DropOffset();
+    ASSERT_GT(dropped, 0);
+    ASSERT_LT(dropped, 28);
+    ASSERT_TRUE(game.SaveGame(false, false));
+
+    CGame& continued = StartGame(true);
+    EXPECT_FALSE(g_continueSavedGame);
+    const CPlayfield& field = continued.Playfield();
+    EXPECT_TRUE(field.IsMovingDown());
+    EXPECT_GE(field.DropOffset(), dropped);
+    ASSERT_TRUE(StepUntil([&] { return !field.IsMovingDown(); }, 100));
+    EXPECT_EQ(field.DropOffset(), 28);
+    EXPECT_EQ(field.Board().BottomRow(), 11);
+}
+
+TEST_F(GameTest, ContinuingRestoresTheGameExactlyAtTheStoredDifficulty) {
+    CGame& game = StartGame();
+    FireAndSettle(game, 5);
+    FireAndSettle(game, 6);
+    CPlayfield& played = game.Playfield();
+    played.Progress().score = 123450;
+    played.Progress().lives = 4;
+    played.SetBalls(BallCell{2, 0}, BallCell{3, 0});
+    const BoardSaveState board = played.Board().SaveState();
+    ASSERT_TRUE(game.SaveGame(false, false));
+
+    SelectDifficulty(5);
+    CGame& continued = StartGame(true);
+    const CPlayfield& field = continued.Playfield();
+    EXPECT_EQ(g_difficulty, 3);
+    EXPECT_EQ(field.Difficulty(), 3);
+    EXPECT_EQ(CHighscore::Get().GetFileName(), "hs3.dat");
+    EXPECT_EQ(field.Progress().score, 123450);
+    EXPECT_EQ(field.Progress().lives, 4);
+    EXPECT_EQ(field.CurrentBall().colour, 2);
+    EXPECT_EQ(field.NextBallCell().colour, 3);
+    const BoardSaveState restored = field.Board().SaveState();
+    for (int32_t row = 0; row < kBoardRows; ++row) {
+        for (int32_t column = 0; column < kBoardColumns; ++column) {
+            EXPECT_EQ(restored.grid[row][column].colour, board.grid[row][column].colour) << column << "," << row;
+        }
+    }
+    EXPECT_EQ(continued.Hud().LivesLabel().Text(), std::string("4"));
+    // Leaving before a shot of the continued game keeps the save as it was.
+    const Bytes before = ReadFileBytes(m_folder / "ply1.sav");
+    continued.OnEscape();
+    EXPECT_EQ(ReadFileBytes(m_folder / "ply1.sav"), before);
+}
+
+// A save that cannot be taken (another version, short, out of range, missing) is
+// refused: the level starts as a new attempt and the continue flag is cleared.
+TEST_F(GameTest, RefusedSavesStartTheLevelNormally) {
+    {
+        CGame& game = StartGame();
+        FireAndSettle(game, 5);
+        game.Playfield().Progress().score = 777;
+        ASSERT_TRUE(game.SaveGame(false, false));
+    }
+    const Bytes good = ReadFileBytes(m_folder / "ply1.sav");
+    ASSERT_EQ(good.size(), kSaveFileBytes);
+    struct Damage {
+        const char* name;
+        size_t offset;   // SIZE_MAX: cut the file to 100 bytes
+        uint32_t value;
+    };
+    const Damage damages[] = {
+        {"version 4", 0, 4},
+        {"short", SIZE_MAX, 0},
+        {"level 0", 10, 0},
+        {"difficulty 9", 22, 9},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.name);
+        Bytes bad = good;
+        if (damage.offset == SIZE_MAX) {
+            bad.resize(100);
+        } else {
+            WriteLe32(&bad[damage.offset], damage.value);
+        }
+        ASSERT_TRUE(WriteFileBytes(m_folder / "ply1.sav", bad));
+        g_levelNumber = 1;
+        CGame& game = StartGame(true);
+        EXPECT_FALSE(g_continueSavedGame);
+        EXPECT_EQ(game.Playfield().Progress().score, 0);
+        EXPECT_EQ(game.Playfield().Progress().lives, 2);
+        EXPECT_EQ(game.Playfield().Board().BottomRow(), 12);
+        EXPECT_TRUE(game.Playfield().IsReady());
+    }
+}
+
+// ---------------------------------------------------------------- the end of a game
+
+TEST_F(GameTest, AGameLostToTheEndEntersItsScoreAndShowsTheHighScores) {
+    CGame& game = StartGame();
+    CPlayfield& field = game.Playfield();
+    field.Progress().lives = 0;
+    field.Progress().score = 3000000;
+    field.Progress().extraLifeBase = 3000000;
+    field.Board().SetCell(3, 0, 0, 12);
+    FireAndSettle(game, 5);
+    EXPECT_TRUE(game.IsGameOver());
+    ASSERT_TRUE(StepUntil([&] { return game.MainPanel().IsShown(); }, 600));
+    EXPECT_TRUE(game.MainPanel().IsGameOver());
+    EXPECT_STREQ(game.MainPanel().Line(0).Text(), "GAME OVER");
+    EXPECT_FALSE(game.OnEscape() && game.SaveGame(true, false)) << "a finished game is not saved";
+    ASSERT_TRUE(StepUntil([&] { return PendingUpper() == kStateHighscore; }, 150 * 3));
+    EXPECT_EQ(PendingLower(), kStateEmpty);
+    EXPECT_TRUE(g_highscoreNewEntry);
+    EXPECT_EQ(CHighscore::Get().GetLastRank(), 0);
+    const Bytes list = ReadFileBytes(m_folder / "hs3.dat");
+    ASSERT_EQ(list.size(), 440u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(list.data())), "Ann");
+    EXPECT_EQ(ReadLe32(&list[32]), 3000000u);
+    EXPECT_EQ(static_cast<int32_t>(ReadLe32(&list[40])), 0) << "no level completed";
+}
+
+TEST_F(GameTest, TheEndOfThePackShowsTheGameDonePanelWithFireworks) {
+    CGame& game = StartGame();
+    g_lastLevel = 1;
+    FireAndSettle(game, 0);
+    ASSERT_TRUE(StepUntil([&] { return game.MainPanel().IsShown(); }, 150 * 10));
+    EXPECT_TRUE(game.MainPanel().IsLevelDone());
+    EXPECT_TRUE(game.IsAllLevelsDone());
+    ASSERT_TRUE(StepUntil([&] { return game.MainPanel().IsGameDone(); }, 150 * 6));
+    StepFor(4.0f);
+    EXPECT_GT(game.Playfield().Effects().System(0).ActiveCount() + game.Playfield().Effects().System(1).ActiveCount(), 0);
+    Click();
+    EXPECT_EQ(PendingUpper(), kStateHighscore);
+    EXPECT_EQ(CHighscore::Get().Entry(CHighscore::Get().GetLastRank()).levels, 1);
+}
+
+// ---------------------------------------------------------------- the HUD
+
+TEST_F(GameTest, TheScoreAndTheLevelNeverTouch) {
+    CGame& game = StartGame();
+    const int32_t widest = CFont::Third().Measure("2147483647");
+    for (uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
+        CLanguage::Get().SetLanguage(language);
+        for (const int32_t level : {1, 9, 10, 99, 100, 999}) {
+            const_cast<CGuiHud&>(game.Hud()).RefreshLevel(level);
+            const CGuiLabel& label = game.Hud().LevelLabel();
+            const int32_t left = label.X() - label.TextWidth() / 2;
+            EXPECT_GT(left, static_cast<int32_t>(CGame::kScoreRight) + 8) << language << " level " << level;
+            EXPECT_LE(label.X() + label.TextWidth() / 2, 640);
+        }
+    }
+    EXPECT_GT(CGame::kScoreRight - static_cast<float>(widest), 230.0f) << "the score stays right of the next ball";
+}
+
+TEST_F(GameTest, TheHudButtonsPauseAndLeave) {
+    CGame& game = StartGame();
+    PointAt(536 + 16, 5 + 16);
+    StepGame();
+    Click();
+    EXPECT_TRUE(game.IsPaused()) << "the click on the pause button is not taken as a dismissal";
+    Click();
+    EXPECT_FALSE(game.IsPaused());
+    PointAt(568 + 16, 5 + 16);
+    StepGame();
+    Click();
+    EXPECT_EQ(PendingUpper(), kStateMainMenu) << "nothing to save: the menu at once";
+}
+
+// ---------------------------------------------------------------- the panels
+
+TEST_F(GameTest, PanelsEndByTimeClickOrAtOnceOnASaveRequest) {
+    CGuiCutscene panel;
+    ASSERT_TRUE(panel.Init());
+    for (int32_t i = 0; i < 6; ++i) {
+        panel.AddLine("line", 100.0f + 30.0f * static_cast<float>(i), 24, false);
+    }
+    EXPECT_EQ(panel.LineCount(), 5) << "a sixth line is ignored";
+    struct Case {
+        EPanelMode mode;
+        float seconds;   // < 0: never by itself
+    };
+    const Case cases[] = {{EPanelMode::LevelStart, 2.5f}, {EPanelMode::LevelDone, 5.0f}, {EPanelMode::Pause, -1.0f},
+                          {EPanelMode::GameOver, 2.5f},   {EPanelMode::GameDone, 20.0f}, {EPanelMode::GameSaved, 0.8f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int32_t>(c.mode));
+        bool save = false;
+        panel.Show(c.mode);
+        int32_t steps = 0;
+        bool ended = false;
+        Step([&] { ended = panel.Step(kStep, save, false); });
+        for (; !ended && steps < 150 * 25; ++steps) {
+            Step([&] { ended = panel.Step(kStep, save, false); });
+        }
+        if (c.seconds < 0.0f) {
+            EXPECT_FALSE(ended);
+        } else {
+            EXPECT_NEAR(static_cast<float>(steps + 1) * kStep, c.seconds, 2.0f * kStep);
+        }
+        // A click ends every panel; a save request ends it at once.
+        panel.Show(c.mode);
+        HoldButton(true);
+        Step([&] { ended = panel.Step(kStep, save, false); });
+        HoldButton(false);
+        EXPECT_TRUE(ended);
+        EXPECT_FALSE(panel.IsShown());
+        panel.Show(c.mode);
+        save = true;
+        EXPECT_TRUE(panel.Step(kStep, save, false));
+        EXPECT_EQ(save, c.mode != EPanelMode::GameDone) << "nothing is saved after a completed game";
+    }
+    panel.Shutdown();
+}
+
+TEST_F(GameTest, TheGameDonePanelLaunchesEffectsDuringItsFirstFiveSecondsOnly) {
+    CGuiCutscene panel;
+    ASSERT_TRUE(panel.Init());
+    panel.Show(EPanelMode::GameDone);
+    bool save = false;
+    std::vector<float> times;
+    for (int32_t step = 1; step <= 150 * 10; ++step) {
+        Step([&] { panel.Step(kStep, save, false); });
+        if (panel.TakeEffect()) {
+            times.push_back(static_cast<float>(step) * kStep);
+        }
+    }
+    ASSERT_GE(times.size(), 10u);
+    // The first effect comes with the panel, the second within a second.
+    EXPECT_LE(times[0], kStep);
+    EXPECT_LT(times[1], 1.0f + kStep);
+    for (size_t i = 2; i < times.size(); ++i) {
+        EXPECT_GE(times[i] - times[i - 1], 0.1f - 2.0f * kStep);
+        EXPECT_LT(times[i] - times[i - 1], 0.5f + kStep);
+    }
+    EXPECT_LE(times.back(), 5.0f + kStep);
+    panel.Shutdown();
+}
+}  // namespace
