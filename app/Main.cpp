@@ -11,6 +11,7 @@
 #include "core/Log.h"
 #include "app/StateFactory.h"
 #include "engine/StateManager.h"
+#include "editor/LevelStore.h"
 #include "resources/FileManager.h"
 #include "resources/UserFolders.h"
 
@@ -84,6 +85,8 @@ void MountData(const PelloraFolders& folders) {
     files.MountFileSystem(folders.writeFolder);
     files.MountFileSystem(folders.archiveFolder + "/gfx.nuf");
     files.MountFileSystem(folders.archiveFolder + "/sound.nuf");
+    // Levels saved by the editor are read before the shipped pack.
+    MountLevelFolder(folders.writeFolder);
     files.MountFileSystem(folders.archiveFolder + "/levels.nuf");
 }
 

@@ -1,5 +1,7 @@
 #include "app/StateFactory.h"
 
+#include "editor/Editor.h"
+#include "editor/GuiEditor.h"
 #include "gui/Game.h"
 #include "gui/GuiDialogs.h"
 #include "gui/GuiMenu.h"
@@ -33,7 +35,13 @@ CEngineState* CreateState(int32_t stateId) {
         case kStateGame:
             return new (std::nothrow) CGame();
         case kStateMainMenu:
+            // A game started from a menu is no test of an edited level.
+            g_editorTestPlay = false;
             return new (std::nothrow) CGuiMenu();
+        case kStateEditor:
+            return new (std::nothrow) CEditor();
+        case kStateEditorPanel:
+            return new (std::nothrow) CGuiEditor();
         case kStateIntro:
             return new (std::nothrow) CIntro();
         case kStateOptions:

@@ -203,7 +203,8 @@ void CGame::OnMessage(int32_t messageId, int32_t parameter) {
 }
 
 void CGame::OnLevelFinished() {
-    Broadcast(kMessageLevelFinished);
+    // A tried level goes back to the editor as soon as it is cleared.
+    Broadcast(g_editorTestPlay ? kMessageBackToEditor : kMessageLevelFinished);
 }
 
 void CGame::OnMulticolorArrived() {

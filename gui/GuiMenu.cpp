@@ -4,6 +4,7 @@
 #include "engine/Engine.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
+#include "platform/Input.h"
 #include "profile/Language.h"
 #include "profile/Players.h"
 #include "resources/FileManager.h"
@@ -65,11 +66,11 @@ bool CGuiMenu::InitScreen() {
     StyleItem(m_noticeShadow, "", kCentreX + 2, 460);
     m_noticeShadow.SetFontSize(16, 16);
     m_noticeShadow.SetColour(0.0f, 0.0f, 0.0f, 1.0f);
-    m_noticeShadow.SetText(texts.TxtNotice());
+    m_noticeShadow.SetText(texts.TxtEditorNotice());
     StyleItem(m_notice, "", kCentreX, 458);
     m_notice.SetFontSize(16, 16);
     m_notice.SetColour(1.0f, 1.0f, 1.0f, 1.0f);
-    m_notice.SetText(texts.TxtNotice());
+    m_notice.SetText(texts.TxtEditorNotice());
     AddWidget(&m_noticeShadow)->SlideIn(0.0f, 100.0f, 1.1f);
     AddWidget(&m_notice)->SlideIn(0.0f, 100.0f, 1.1f);
     return true;
@@ -113,6 +114,13 @@ void CGuiMenu::OnMessage(int32_t messageId, int32_t parameter) {
             break;
         default:
             break;
+    }
+}
+
+void CGuiMenu::UpdateScreen(float dt) {
+    // E opens the level editor, as the notice line says.
+    if (CInput::Get().KeyHit(DIK_E)) {
+        CEngine::Get().BroadcastMessage(kStateEditor, 0);
     }
 }
 

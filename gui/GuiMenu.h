@@ -10,6 +10,7 @@ public:
     bool OnEscape() override;
     bool InitScreen() override;
     void ShutdownScreen() override {}
+    void UpdateScreen(float dt) override;
 
     const CGuiButton& ChildModeItem() const { return m_childMode; }
 

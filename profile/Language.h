@@ -94,6 +94,7 @@ public:
     const char* TxtAddPlayer() const override { return Current().TxtAddPlayer(); }
     const char* TxtBonus() const override { return Current().TxtBonus(); }
     const char* TxtNotice() const override { return Current().TxtNotice(); }
+    const char* TxtEditorNotice() const override { return Current().TxtEditorNotice(); }
 
 private:
     CLanguage() = default;

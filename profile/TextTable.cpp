@@ -64,6 +64,7 @@ const char* CEnglishTexts::TxtSelectPlayer() const { return "Select player"; }
 const char* CEnglishTexts::TxtAddPlayer() const { return "Add player"; }
 const char* CEnglishTexts::TxtBonus() const { return "Bonus "; }
 const char* CEnglishTexts::TxtNotice() const { return "Aim, match three, clear the field!"; }
+const char* CEnglishTexts::TxtEditorNotice() const { return "Press E to open the level editor"; }
 
 const char* CSwedishTexts::TxtGameWasSaved() const { return "Ditt sista spel sparades."; }
 const char* CSwedishTexts::TxtIfYouDontContinue() const { return "Om du inte forts\xE4tter"; }
@@ -129,3 +130,4 @@ const char* CSwedishTexts::TxtSelectPlayer() const { return "V\xE4lj spelare"; }
 const char* CSwedishTexts::TxtAddPlayer() const { return "L\xE4gg till ny"; }
 const char* CSwedishTexts::TxtBonus() const { return "Bonus "; }
 const char* CSwedishTexts::TxtNotice() const { return "Sikta, matcha tre, rensa planen!"; }
+const char* CSwedishTexts::TxtEditorNotice() const { return "Tryck E f\xF6r att \xF6ppna baneditorn"; }

@@ -75,6 +75,8 @@ public:
     virtual const char* TxtBonus() const = 0;
     // The one-line notice at the foot of the main menu.
     virtual const char* TxtNotice() const = 0;
+    // The notice line of the main menu: how the level editor is opened.
+    virtual const char* TxtEditorNotice() const = 0;
 };
 
 class CEnglishTexts final : public CTextTable {
@@ -143,6 +145,7 @@ public:
     const char* TxtAddPlayer() const override;
     const char* TxtBonus() const override;
     const char* TxtNotice() const override;
+    const char* TxtEditorNotice() const override;
 };
 
 class CSwedishTexts final : public CTextTable {
@@ -211,4 +214,5 @@ public:
     const char* TxtAddPlayer() const override;
     const char* TxtBonus() const override;
     const char* TxtNotice() const override;
+    const char* TxtEditorNotice() const override;
 };

@@ -23,6 +23,12 @@
 #                          screenshot whose field has come to rest differs from the one taken
 #                          before the clicks; Escape leads back to the main menu, where a
 #                          second Escape ends the program with status 0.
+#   editor                 E on the main menu opens the level editor on level 1; "Clear", a
+#                          brush key and left clicks paint two balls and "Save" writes them
+#                          into pellora_data/levels/1.lvl (1040 bytes); "Play" tries the level,
+#                          a shot clears it and the editor is back on it; Escape leads to the
+#                          main menu; levels.nuf is byte-identical afterwards and a second
+#                          start passes the archive check and reaches the main menu.
 #   first-start            an empty data folder besides the archives: the intro, then the
 #                          language screen; "SVENSKA" writes language.dat 02 00 00 00; the
 #                          name entry takes a name with Swedish letters, kept in players.cfg
@@ -31,7 +37,8 @@
 #                          list from the menu shows the child list, a click the normal list, a
 #                          click the menu again; Escape ends with status 0, and a second start
 #                          goes from the intro straight to the main menu.
-# A missing Xvfb or xdotool is a failure, never a skip.
+# A missing Xvfb or xdotool is a failure, never a skip. With PELLORA_E2E_SHOTS set to a folder,
+# the cases that look at screens leave their screenshots there.
 set -u
 
 test_case=$1
@@ -221,6 +228,12 @@ settled_screenshot() {
 }
 
 
+# keep_shot <screenshot>: a copy into PELLORA_E2E_SHOTS, when it is set.
+keep_shot() {
+  [[ -n "${PELLORA_E2E_SHOTS:-}" ]] && mkdir -p "$PELLORA_E2E_SHOTS" && cp "$1" "$PELLORA_E2E_SHOTS/"
+  return 0
+}
+
 # The screens' items, in picture pixels: a centred item's caption is about 32 pixels high.
 LANGUAGE_SVENSKA=(400 245)
 MENU_PLAY=(320 126)
@@ -228,6 +241,13 @@ MENU_HIGHSCORE=(320 234)
 MENU_OPTIONS=(320 270)
 OPTIONS_SOUND_FAR_LEFT=(198 166)
 NOWHERE=(600 300)   # on the frame beside the field, where no item lies
+EDITOR_CLEAR=(190 422)
+EDITOR_SAVE=(440 392)
+EDITOR_PLAY=(440 422)
+# Cells of the editor's field as (column row picture-x picture-y).
+EDITOR_CELLS=("4 0 304 46" "5 0 336 46")
+EDITOR_BRUSH_KEY=r   # colour 3
+EDITOR_BRUSH=3
 
 # The screens read the cursor once per step after the buttons, so the pointer is given a few
 # steps at its new place before the press.
@@ -444,6 +464,93 @@ case "$test_case" in
     xdotool key Escape
     move_pointer_to_picture "${MENU_PLAY[@]}"
     wait_for_picture "$work/menu.tga" 20 || fail "Escape in the game did not lead back to the main menu"
+    quit_with_escape
+    ;;
+  editor)
+    start_display 640x480x24
+    install_copy "$work/game"
+    cp "$work/game/pellora_data/levels.nuf" "$work/levels.before" || fail "cannot copy levels.nuf"
+    start_program
+    walk_to_main_menu "$work/menu-play.tga"
+    move_pointer_to_picture "${NOWHERE[@]}"
+    screenshot_settled "$work/menu.tga" || fail "the main menu did not settle"
+    keep_shot "$work/menu.tga"
+    # E opens the editor (a key that went unseen is pressed again).
+    opened=""
+    for attempt in $(seq 5); do
+      xdotool key e
+      screenshot_settled "$work/editor.tga" || fail "the editor did not settle"
+      if ! region_same "$work/menu.tga" "$work/editor.tga" 0 0 640 480; then
+        opened=yes
+        break
+      fi
+    done
+    [[ -n "$opened" ]] || fail "E on the main menu did not open the editor"
+    keep_shot "$work/editor.tga"
+    # Level 1 emptied, two balls of one colour painted side by side in the top row, saved;
+    # clicks that went unseen are made again.
+    level="$work/game/pellora_data/levels/1.lvl"
+    painted=""
+    for attempt in $(seq 4); do
+      click_at "${EDITOR_CLEAR[@]}"
+      xdotool key "$EDITOR_BRUSH_KEY"
+      for cell in "${EDITOR_CELLS[@]}"; do
+        read -r column row x y <<<"$cell"
+        click_at "$x" "$y"
+      done
+      click_at "${EDITOR_SAVE[@]}"
+      wait_for 5 file_exists "$level" || continue
+      all=yes
+      for cell in "${EDITOR_CELLS[@]}"; do
+        read -r column row x y <<<"$cell"
+        [[ "$(le32_at "$level" $(((row * 10 + column) * 8)))" == "$EDITOR_BRUSH" ]] || all=""
+      done
+      # Cell (0, 0) held a ball in the shipped level; "Clear" emptied it.
+      [[ "$(le32_at "$level" 0)" == "4294967295" ]] || all=""
+      if [[ -n "$all" ]]; then
+        painted=yes
+        break
+      fi
+    done
+    [[ -n "$painted" ]] || fail "the saved level does not hold the painted cells; output: $(cat "$work/out.log")"
+    (($(stat -c %s "$level") == 1040)) || fail "the saved level holds $(stat -c %s "$level") bytes, not 1040"
+    move_pointer_to_picture "${NOWHERE[@]}"
+    screenshot_settled "$work/edited.tga" || fail "the edited level did not settle"
+    keep_shot "$work/edited.tga"
+    # "Play" tries the level: left clicks aimed straight up end the level-start panel and
+    # fire the one colour there is into the two balls; the cleared level leads back to the
+    # editor on the same level. The clicks are made at the lowest point the game lets the
+    # cursor reach, which is in the editor's bottom row, where a late click paints nothing.
+    click_at "${EDITOR_PLAY[@]}"
+    deadline=$((SECONDS + 90))
+    back=""
+    seen_game=""
+    while ((SECONDS < deadline)); do
+      move_pointer_to_picture 320 369
+      sleep 0.1
+      click_left
+      sleep 1
+      move_pointer_to_picture "${NOWHERE[@]}"
+      take_screenshot "$work/trying.tga" || fail "F8 wrote no screenshot while the level was tried"
+      if region_same "$work/edited.tga" "$work/trying.tga" 0 0 640 480; then
+        back=yes
+        break
+      fi
+      if [[ -z "$seen_game" ]]; then
+        seen_game=yes
+        keep_shot "$work/trying.tga"
+      fi
+    done
+    [[ -n "$back" ]] || fail "the tried level did not lead back to the editor; output: $(cat "$work/out.log")"
+    # Escape leaves the editor for the main menu, a second Escape ends the program.
+    xdotool key Escape
+    wait_for_picture "$work/menu.tga" 20 || fail "Escape in the editor did not lead back to the main menu"
+    quit_with_escape
+    cmp -s "$work/levels.before" "$work/game/pellora_data/levels.nuf" || fail "levels.nuf was changed"
+    # The next start passes the archive check and reaches the main menu.
+    start_program
+    move_pointer_to_picture "${NOWHERE[@]}"
+    wait_for_picture "$work/menu.tga" 30 || fail "the second start did not reach the main menu"
     quit_with_escape
     ;;
   first-start)

@@ -83,6 +83,7 @@ const TextRow kTexts[] = {
     {"TxtAddPlayer", &CTextTable::TxtAddPlayer, "Add player", "L\xE4gg till ny"},
     {"TxtBonus", &CTextTable::TxtBonus, "Bonus ", "Bonus "},
     {"TxtNotice", &CTextTable::TxtNotice, "Aim, match three, clear the field!", "Sikta, matcha tre, rensa planen!"},
+    {"TxtEditorNotice", &CTextTable::TxtEditorNotice, "Press E to open the level editor", "Tryck E f\xF6r att \xF6ppna baneditorn"},
 };
 
 TEST_F(CTextTableTest, EveryTextInBothLanguages) {

@@ -1,0 +1,293 @@
+#include "editor/Editor.h"
+
+#include "AtlasRegions.h"
+#include "core/Log.h"
+#include "editor/LevelStore.h"
+#include "engine/Engine.h"
+#include "gui/ScreenFlow.h"
+#include "platform/Input.h"
+#include "platform/Textures.h"
+#include "resources/FileManager.h"
+
+namespace {
+// While the field is edited the cursor stays above the launcher; the panel frees it.
+constexpr float kFieldCursorBottom = 370.0f;
+
+struct BrushKey {
+    uint8_t key;
+    int32_t colour;
+};
+// Tested in this order: of several keys pressed in one step the last one wins.
+constexpr BrushKey kBrushKeys[] = {
+    {DIK_Q, 0},
+    {DIK_W, 1},
+    {DIK_E, 2},
+    {DIK_R, 3},
+    {DIK_A, 4},
+    {DIK_S, 5},
+    {DIK_D, 6},
+    {DIK_F, 7},
+    {DIK_Z, BallColour::Explosion},
+    {DIK_X, BallColour::ChangeColor},
+    {DIK_C, BallColour::ArrowLeft},
+    {DIK_V, BallColour::ArrowRight},
+    {DIK_1, BallColour::Multicolor},
+    {DIK_2, BallColour::Obstacle},
+};
+
+// The launcher is sampled from half a texel inside its left and top edges, which keeps the
+// filter off the balls beside and above it in the atlas.
+constexpr float kLauncherInset = 0.5f;
+}  // namespace
+
+bool EditorCellAt(float x, float y, const Vec3& origin, CellPos& out) {
+    // Truncation towards zero: a point a little above or left of the field still picks
+    // row 0 or column 0.
+    const int32_t row = static_cast<int32_t>((y - origin.y) / kRowSpacing);
+    if (row < 0 || row >= kEditableRows) {
+        return false;
+    }
+    float dx = x - origin.x;
+    if (IsShortFieldRow(row)) {
+        dx -= kShortRowIndent;
+        if (dx < 0.0f) {
+            return false;
+        }
+    }
+    const int32_t column = static_cast<int32_t>(dx / kBallSize);
+    if (column < 0 || column >= FieldRowLength(row)) {
+        return false;
+    }
+    out = CellPos{column, row};
+    return true;
+}
+
+void RotateRows(CBoard& board, int32_t step) {
+    for (int32_t row = 0; row < kBoardRows; ++row) {
+        const int32_t length = FieldRowLength(row);
+        BallCell cells[kBoardColumns];
+        for (int32_t column = 0; column < length; ++column) {
+            cells[column] = board.CellAt(column, row);
+        }
+        for (int32_t column = 0; column < length; ++column) {
+            const BallCell& cell = cells[column];
+            board.SetCell(cell.colour, cell.frame, (column + step + length) % length, row);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- set-up
+
+bool CEditor::Init() {
+    g_editorTestPlay = true;
+    CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kFieldCursorBottom);
+    BuildSprites();
+    m_scene.Load();
+    m_playfield.Board().ResetPlacement();
+    m_playfield.SetBalls(BallCell{0, 0}, BallCell{BallColour::Empty, 0});
+    CEngine::Get().SetUpperState(kStateEditorPanel);
+
+    RecoverSwapLeftover();
+    FindFreeLevel();
+    if (g_levelFileName == LevelFileName(LevelNumberOf(g_levelFileName)) && CFileManager::Get().Exists(g_levelFileName)) {
+        m_levelName = g_levelFileName;
+        LoadLevel(m_levelName);
+    }
+    // The panel marks the level being edited, whichever way it was chosen.
+    g_levelFileName = m_levelName;
+    CLog::Get().Write("CEditor::Init level %s, free level %d", m_levelName.c_str(), m_freeLevel);
+    return true;
+}
+
+void CEditor::BuildSprites() {
+    const TextureHandle texture = CTextures::Get().Load("texpack_face");
+    m_balls.Clear();
+    for (int32_t code = 0; code < BallColour::CodeCount; ++code) {
+        const Atlas::Region& region = BallInSpecialsRegion(code) ? Atlas::kSpecials : Atlas::kBalls;
+        const Atlas::Uv uv = region.FrameUv(BallAtlasFrame(code));
+        m_balls.AddRegion(texture, static_cast<float>(region.textureWidth), static_cast<float>(region.textureHeight),
+                          static_cast<float>(region.width), static_cast<float>(region.height), uv.left, uv.top, uv.right,
+                          uv.bottom);
+        m_balls.Get(code).SetBlend(true);
+    }
+    const Atlas::Region& launcher = Atlas::kLauncher;
+    const Atlas::Uv launcherUv = launcher.FrameUv(0);
+    m_launcher.LoadRegion(texture, static_cast<float>(launcher.width), static_cast<float>(launcher.height),
+                          launcher.U(static_cast<float>(launcher.x) + kLauncherInset),
+                          launcher.V(static_cast<float>(launcher.y) + kLauncherInset), launcherUv.right, launcherUv.bottom);
+    m_launcher.SetCentered();
+    m_launcher.SetBlend(true);
+    m_sprites.balls = &m_balls;
+    m_sprites.launcher = &m_launcher;
+}
+
+void CEditor::Shutdown() {
+    m_balls.Clear();
+}
+
+// ---------------------------------------------------------------- levels
+
+void CEditor::FindFreeLevel() {
+    const int32_t count = CountLevels();
+    m_freeLevel = count + 1;
+    if (CanAddLevel(count)) {
+        m_levelName = LevelFileName(m_freeLevel);
+        return;
+    }
+    m_levelName = LevelFileName(1);
+    LoadLevel(m_levelName);
+}
+
+void CEditor::LoadLevel(const std::string& name) {
+    LoadEditorLevel(m_playfield.Board(), name);
+}
+
+void CEditor::EmptyField() {
+    m_playfield.Board().ClearGrids();
+}
+
+void CEditor::Save() {
+    if (CFileManager::Get().Exists(m_levelName)) {
+        SaveEditorLevel(m_playfield.Board(), m_levelName);
+        return;
+    }
+    // A new level: its button comes only once its file is there.
+    g_levelFileName = m_levelName;
+    if (!SaveEditorLevel(m_playfield.Board(), m_levelName)) {
+        return;
+    }
+    const int32_t number = LevelNumberOf(m_levelName);
+    if (number >= m_freeLevel) {
+        m_freeLevel = number + 1;
+    }
+    CEngine::Get().BroadcastMessage(kCommandLevelAdded, 0);
+    CEngine::Get().BroadcastMessage(kCommandShowLevel, 0);
+}
+
+void CEditor::Play(bool testOnly) {
+    Save();
+    g_levelFileName = m_levelName;
+    const int32_t number = LevelNumberOf(m_levelName);
+    g_levelNumber = number;
+    g_firstLevel = number;
+    g_lastLevel = testOnly ? number + 1 : kNoLastLevel;
+    g_editorTestPlay = testOnly;
+    g_continueSavedGame = false;
+    GoToLowerScreen(kStateGame);
+}
+
+void CEditor::Move(int32_t step) {
+    g_levelFileName = m_levelName;
+    const int32_t number = LevelNumberOf(m_levelName);
+    const int32_t other = number + step;
+    const bool possible = number >= 1 && other >= 1 && other < m_freeLevel && LevelExists(number);
+    if (possible && ExchangeLevels(m_levelName, LevelFileName(other))) {
+        m_levelName = LevelFileName(other);
+    }
+    ShowLevel();
+}
+
+void CEditor::ShowLevel() {
+    g_levelFileName = m_levelName;
+    CEngine::Get().BroadcastMessage(kCommandShowLevel, 0);
+}
+
+void CEditor::OnMessage(int32_t messageId, int32_t parameter) {
+    switch (messageId) {
+        case kCommandNewLevel:
+            EmptyField();
+            FindFreeLevel();
+            ShowLevel();
+            break;
+        case kCommandClearLevel:
+            EmptyField();
+            break;
+        case kCommandLoadLevel:
+            if (parameter >= 1 && parameter <= kMaxEditorLevels) {
+                m_levelName = LevelFileName(parameter);
+                LoadLevel(m_levelName);
+                ShowLevel();
+            }
+            break;
+        case kCommandSaveLevel:
+            Save();
+            break;
+        case kCommandPlayLevel:
+            Play(true);
+            break;
+        case kCommandPlayFromLevel:
+            Play(false);
+            break;
+        case kCommandMoveLevelUp:
+            Move(-1);
+            break;
+        case kCommandMoveLevelDown:
+            Move(1);
+            break;
+        case kStateMainMenu:
+            BackToMainMenu();
+            break;
+        default:
+            break;
+    }
+}
+
+bool CEditor::OnEscape() {
+    BackToMainMenu();
+    return true;
+}
+
+// ---------------------------------------------------------------- update
+
+void CEditor::Update(float dt) {
+    UpdateBrush();
+    UpdateClicks();
+}
+
+void CEditor::UpdateBrush() {
+    const CInput& input = CInput::Get();
+    BallCell brush = m_playfield.CurrentBall();
+    for (const BrushKey& key : kBrushKeys) {
+        if (input.KeyHit(key.key)) {
+            brush = BallCell{key.colour, 0};
+        }
+    }
+    m_playfield.SetBalls(brush, m_playfield.NextBallCell());
+    if (input.KeyHit(DIK_LEFT)) {
+        RotateRows(m_playfield.Board(), -1);
+    } else if (input.KeyHit(DIK_RIGHT)) {
+        RotateRows(m_playfield.Board(), 1);
+    }
+}
+
+void CEditor::UpdateClicks() {
+    const CInput& input = CInput::Get();
+    const bool paint = input.MouseButtonHit(kMouseLeft);
+    const bool erase = input.MouseButtonHit(kMouseRight);
+    if (!paint && !erase) {
+        return;
+    }
+    const CMouseCursor& cursor = CMouseCursor::Get();
+    CellPos cell;
+    if (!EditorCellAt(cursor.GetX(), cursor.GetY(), m_playfield.Board().Origin(), cell)) {
+        return;
+    }
+    if (paint) {
+        m_playfield.Board().SetCell(m_playfield.CurrentBall().colour, 0, cell.column, cell.row);
+    } else {
+        m_playfield.Board().SetCell(BallColour::Empty, 0, cell.column, cell.row);
+    }
+}
+
+// ---------------------------------------------------------------- drawing
+
+void CEditor::Render() {
+    m_scene.Draw(m_playfield);
+    DrawPlayfield(m_playfield, m_sprites);
+    const CMouseCursor& cursor = CMouseCursor::Get();
+    CellPos cell;
+    if (EditorCellAt(cursor.GetX(), cursor.GetY(), m_playfield.Board().Origin(), cell)) {
+        const Vec3 corner = m_playfield.Board().CellTopLeft(cell.column, cell.row);
+        DrawBall(m_balls, m_playfield.CurrentBall(), corner.x, corner.y);
+    }
+}

@@ -1,0 +1,71 @@
+#pragma once
+// CEditor (state 10006): the level editor's field in the lower layer. The brush keys pick
+// the ball the mouse paints, the arrow keys rotate the rows, a left click paints a cell and
+// a right click empties it; the panel above it (CGuiEditor, 20001) sends the commands for
+// the level files: new, clear, load, save, try, reorder, leave.
+#include "engine/EngineState.h"
+#include "game/Playfield.h"
+#include "gui/MenuBackdrop.h"
+#include "platform/Sprite.h"
+#include "view/FieldView.h"
+
+#include <cstdint>
+#include <string>
+
+// The commands of the editor and its panel.
+constexpr int32_t kCommandNewLevel = 1001;
+constexpr int32_t kCommandClearLevel = 1002;
+constexpr int32_t kCommandLoadLevel = 1003;   // parameter: the level number
+constexpr int32_t kCommandSaveLevel = 1004;
+constexpr int32_t kCommandPlayLevel = 1005;
+constexpr int32_t kCommandMoveLevelUp = 1006;
+constexpr int32_t kCommandMoveLevelDown = 1007;
+constexpr int32_t kCommandLevelAdded = 1011;
+constexpr int32_t kCommandPlayFromLevel = 1013;
+constexpr int32_t kCommandShowLevel = 1014;
+
+// The rows the editor paints: the bottom row of the field cannot be edited.
+constexpr int32_t kEditableRows = kBoardRows - 1;
+
+// The cell under a point of the screen for a board whose cell (0, 0) has its top-left corner
+// at origin; false when the point is over no editable cell.
+bool EditorCellAt(float x, float y, const Vec3& origin, CellPos& out);
+// Every row one place to the left (step -1) or right (+1) over its own length.
+void RotateRows(CBoard& board, int32_t step);
+
+class CEditor final : public CEngineState {
+public:
+    bool Init() override;
+    void Shutdown() override;
+    const char* GetName() const override { return "CEditor"; }
+    void OnMessage(int32_t messageId, int32_t parameter) override;
+    bool OnEscape() override;
+    void Render() override;
+    void Update(float dt) override;
+
+    const CBoard& Board() const { return m_playfield.Board(); }
+    const BallCell& Brush() const { return m_playfield.CurrentBall(); }
+    const std::string& LevelName() const { return m_levelName; }
+    int32_t FreeLevel() const { return m_freeLevel; }
+
+private:
+    void BuildSprites();
+    void FindFreeLevel();
+    void LoadLevel(const std::string& name);
+    void EmptyField();
+    void Save();
+    void Play(bool testOnly);
+    void Move(int32_t step);
+    void ShowLevel();
+    void UpdateBrush();
+    void UpdateClicks();
+
+    CPlayfield m_playfield;
+    CPlayfieldScene m_scene;
+    PlayfieldSprites m_sprites;
+    CSpriteList m_balls;
+    CSprite m_launcher;
+
+    int32_t m_freeLevel = 1;
+    std::string m_levelName = "1.lvl";
+};

@@ -1,0 +1,52 @@
+#pragma once
+// CGuiEditor (state 20001): the editor's panel in the upper layer. The command buttons
+// below the field and the column of level buttons at the left edge, eight at a time; with
+// more than eight levels two arrow buttons page through them. The panel only sends
+// commands; CEditor answers with 1011 (a level was added) and 1014 (show the current level).
+#include "gui/GuiState.h"
+
+#include <cstdint>
+
+// The arrow buttons of the level column.
+constexpr int32_t kCommandPreviousLevelPage = 1021;
+constexpr int32_t kCommandNextLevelPage = 1022;
+
+class CGuiEditor final : public CGuiState {
+public:
+    static constexpr int32_t kCommandButtonCount = 8;
+
+    const char* GetName() const override { return "CGuiEditor"; }
+    void OnMessage(int32_t messageId, int32_t parameter) override;
+    bool InitScreen() override;
+    void ShutdownScreen() override {}
+
+    // For the tests: the buttons as the player sees them.
+    const CGuiButton& LevelButton(int32_t slot) const { return m_levels[slot]; }
+    const CGuiButton& NewButton() const { return m_commands[0]; }
+    const CGuiButton& CommandButton(int32_t index) const { return m_commands[index]; }
+    const CGuiButton& PreviousPageButton() const { return m_previousPage; }
+    const CGuiButton& NextPageButton() const { return m_nextPage; }
+    int32_t Page() const { return m_page; }
+    int32_t PageCount() const;
+    int32_t LevelCount() const { return m_levelCount; }
+    // The levels on the page shown, from the first slot; 0 for a slot without a level.
+    int32_t LevelOnSlot(int32_t slot) const;
+
+private:
+    void BuildCommandButtons();
+    void BuildLevelColumn();
+    void ShowCurrentLevel();
+    void TurnPage(int32_t step);
+    // Captions, visibility and marks of the level column, the pager and "New".
+    void LayOut();
+
+    CGuiButton m_commands[kCommandButtonCount];
+    CGuiButton m_levels[8];
+    CGuiButton m_previousPage;
+    CGuiButton m_nextPage;
+    CGuiLabel m_pageLabel;
+
+    int32_t m_levelCount = 0;
+    int32_t m_page = 0;
+    int32_t m_currentLevel = 0;   // the level shown as current; 0 when its file does not exist
+};
