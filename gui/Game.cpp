@@ -37,18 +37,15 @@ void Broadcast(int32_t messageId, int32_t parameter = 0) {
 }
 }  // namespace
 
-CGame::CGame() : m_hud(m_playfield.Progress()) {}
+CGame::CGame() : m_flow(m_playfield, *this), m_hud(m_playfield.Progress()) {}
 
 // ---------------------------------------------------------------- set-up
 
 bool CGame::Init() {
-    m_playfield.Stats().ZeroAll();
+    m_flow.BeginGame(g_levelNumber, g_lastLevel);
     m_saveRequested = false;
     m_quitAfterSave = false;
-    m_allLevelsDone = false;
-    m_gameOver = false;
     m_leaving = false;
-    m_playfield.SetSeenShot(false);
     RandomSeedWithTime();
     m_hud.Init();
     m_mainPanel.Init();
@@ -61,9 +58,9 @@ bool CGame::Init() {
     SetPopUpFont(m_playfield, &CFont::Third());
     m_playfield.PopUps().SetColour(1.0f, 0.92f, 0.45f);
 
-    LoadLevel(false);
+    LoadFlowLevel(false);
     if (!g_continueSavedGame) {
-        m_playfield.Progress().ResetForNewGame();
+        m_flow.ResetProgress();
         Proceed();
     } else {
         LoadSavedGame();
@@ -86,25 +83,33 @@ void CGame::Shutdown() {
 
 // ---------------------------------------------------------------- levels
 
-bool CGame::LoadLevel(bool advance) {
+bool CGame::LoadLevel(int32_t number, CPlayfield& playfield) {
     RandomSeedWithTime();
-    if (advance) {
-        ++g_levelNumber;
-    }
-    g_levelFileName = std::to_string(g_levelNumber) + ".lvl";
-    if (g_levelNumber <= g_lastLevel && m_playfield.LoadLevelFile(g_levelFileName)) {
-        return true;
-    }
-    m_allLevelsDone = true;
-    m_gameOver = true;
-    return false;
+    g_levelFileName = std::to_string(number) + ".lvl";
+    return playfield.LoadLevelFile(g_levelFileName);
+}
+
+// The program's current and last level may have been moved since the flow last looked
+// (a continued game, the editor's test play), so the flow takes them before each load.
+bool CGame::LoadFlowLevel(bool advance) {
+    m_flow.SetLevels(g_levelNumber, g_lastLevel);
+    const bool loaded = m_flow.LoadLevel(advance);
+    g_levelNumber = m_flow.LevelNumber();
+    return loaded;
+}
+
+bool CGame::ReloadFlowLevel() {
+    m_flow.SetLevels(g_levelNumber, g_lastLevel);
+    const bool loaded = m_flow.ReloadLevel();
+    g_levelNumber = m_flow.LevelNumber();
+    return loaded;
 }
 
 // The level-start panel and the silent save. A continued game keeps the placement, the
 // shot counter and the balls it was saved with.
 void CGame::StartLevel(bool continuing) {
     if (!continuing) {
-        m_playfield.StartLevel();
+        m_flow.StartLevel();
     }
     m_mainPanel.Clear();
     const CLanguage& texts = CLanguage::Get();
@@ -127,7 +132,7 @@ void CGame::StartLevel(bool continuing) {
 }
 
 void CGame::Proceed() {
-    if (!IsGameOver()) {
+    if (m_flow.Proceed() == EFlowNext::StartLevel) {
         CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kCursorBottom);
         Broadcast(kMessageGuiOn);
         StartLevel(false);
@@ -145,9 +150,10 @@ void CGame::Proceed() {
 
 void CGame::EnterHighscore() {
     CHighscore& highscore = CHighscore::Get();
-    const uint32_t score = static_cast<uint32_t>(std::max(m_playfield.Progress().score, 0));
+    m_flow.SetLevels(g_levelNumber, g_lastLevel);
+    const uint32_t score = m_flow.FinalScore();
     if (highscore.FindRank(score) >= 0) {
-        highscore.AddEntry(score, g_levelNumber - 1, CurrentPlayerName());
+        highscore.AddEntry(score, m_flow.LevelsFinished(), CurrentPlayerName());
     }
 }
 
@@ -164,22 +170,21 @@ void CGame::OnMessage(int32_t messageId, int32_t parameter) {
             ShowLevelDone();
             break;
         case kMessageMulticolorArrived:
-            m_playfield.GiveMulticolorBall();
+            m_flow.GiveMulticolorBall();
             break;
         case kMessageLevelStart:
             m_hud.RefreshLevel(g_levelNumber);
             SaveGame(false, false);
             break;
         case kMessageReplayLevel:
-            m_playfield.Stats().ZeroLevel();
-            if (LoadLevel(false)) {
+            if (ReloadFlowLevel()) {
                 StartLevel(false);
             } else {
                 Proceed();
             }
             break;
         case kMessageRowBonus:
-            m_playfield.AddScore(parameter, m_rowBonusX, m_rowBonusY);
+            m_flow.PayRowBonus(parameter, m_rowBonusX, m_rowBonusY);
             break;
         case kCommandExitGame:
             if (AnyPanelShown()) {
@@ -275,7 +280,7 @@ bool CGame::SaveGame(bool showPanel, bool quitAfterwards) {
         return false;
     }
     SavedGameValues values;
-    values.allLevelsDone = m_allLevelsDone;
+    values.allLevelsDone = m_flow.IsAllLevelsDone();
     values.firstLevel = g_firstLevel;
     values.levelNumber = g_levelNumber;
     values.lastLevel = g_lastLevel;
@@ -297,7 +302,7 @@ bool CGame::LoadSavedGame() {
     SavedGame game;
     if (!ReadSavedGame(CurrentPlayerSaveFile(), CurrentPlayerLevelFile(), game)) {
         g_continueSavedGame = false;
-        m_playfield.Progress().ResetForNewGame();
+        m_flow.ResetProgress();
         Proceed();
         return false;
     }
@@ -306,8 +311,7 @@ bool CGame::LoadSavedGame() {
     g_levelNumber = values.levelNumber;
     g_lastLevel = values.lastLevel;
     g_levelFileName = values.levelFileName;
-    m_allLevelsDone = values.allLevelsDone;
-    m_gameOver = false;
+    m_flow.ContinueGame(values.levelNumber, values.lastLevel, values.allLevelsDone);
     SelectDifficulty(values.difficulty);
     m_playfield.SetDifficulty(values.difficulty);
     ApplySavedGame(game, m_playfield);
@@ -336,15 +340,9 @@ void CGame::ShowPause() {
 
 // The level's results; the next level is loaded behind the panel.
 void CGame::ShowLevelDone() {
-    LevelStatistics& stats = m_playfield.Stats();
-    const LevelDoneSummary summary = BuildLevelDoneSummary(stats, m_playfield.MoveDowns());
-    PlayGameSound(EGameSound::LevelDone);
-    if (summary.perfect) {
-        PlayGameSound(EGameSound::LevelDonePerfect);
-    }
-    AddToScore(m_playfield.Progress(), summary.bonus);
-    RollLevelStatistics(stats, summary);
-    LoadLevel(true);
+    m_flow.SetLevels(g_levelNumber, g_lastLevel);
+    const LevelDoneSummary summary = m_flow.FinishLevel();
+    g_levelNumber = m_flow.LevelNumber();
     m_mainPanel.Clear();
     for (int32_t i = 0; i < summary.lineCount; ++i) {
         m_mainPanel.AddLine(summary.lines[i].text, summary.lines[i].y, i == 0 ? kTitleSize : kLineSize, i != 0);
@@ -385,7 +383,7 @@ void CGame::Update(float dt) {
         }
     }
     UpdatePlayfield(dt);
-    CheckExtraLife(m_playfield.Progress(), m_playfield.Difficulty());
+    m_flow.CheckExtraLife();
     SyncPlayerRecord();
 }
 
@@ -406,7 +404,7 @@ void CGame::UpdatePlayfield(float dt) {
 void CGame::UpdatePanels(float dt) {
     if (m_sidePanel.IsShown()) {
         const bool saved = m_sidePanel.IsGameSaved();
-        if (m_sidePanel.Step(dt, m_saveRequested, m_allLevelsDone)) {
+        if (m_sidePanel.Step(dt, m_saveRequested, m_flow.IsAllLevelsDone())) {
             m_sidePanel.Clear();
             if (saved) {
                 LeaveGame(m_quitAfterSave);
@@ -421,12 +419,12 @@ void CGame::UpdatePanels(float dt) {
         LaunchFirework();
     }
     const EPanelMode mode = m_mainPanel.Mode();
-    if (!m_mainPanel.Step(dt, m_saveRequested, m_allLevelsDone)) {
+    if (!m_mainPanel.Step(dt, m_saveRequested, m_flow.IsAllLevelsDone())) {
         return;
     }
     switch (mode) {
         case EPanelMode::LevelDone:
-            if (IsGameOver() && m_allLevelsDone) {
+            if (m_flow.AfterLevelDone() == EFlowNext::GameDone) {
                 ShowGameDone();
             } else {
                 Proceed();

@@ -6,6 +6,7 @@
 // every level start and on the way out, continues a saved game, and enters the score in
 // the high-score list at the end.
 #include "engine/EngineState.h"
+#include "game/GameFlow.h"
 #include "game/Playfield.h"
 #include "gui/GameSprites.h"
 #include "gui/GuiCutscene.h"
@@ -21,7 +22,7 @@ constexpr int32_t kMessageLifeLost = 3005;
 constexpr int32_t kMessageRowBonus = 3006;
 constexpr int32_t kMessageBackToEditor = 10006;
 
-class CGame final : public CEngineState, private IPlayfieldListener {
+class CGame final : public CEngineState, private IPlayfieldListener, private ILevelSource {
 public:
     CGame();
 
@@ -50,8 +51,8 @@ public:
     const CGuiCutscene& SidePanel() const { return m_sidePanel; }
     const CGuiHud& Hud() const { return m_hud; }
     bool IsPaused() const { return m_sidePanel.IsShown() && m_sidePanel.IsPause(); }
-    bool IsGameOver() const { return m_gameOver || m_playfield.IsGameOver(); }
-    bool IsAllLevelsDone() const { return m_allLevelsDone; }
+    bool IsGameOver() const { return m_flow.IsGameOver(); }
+    bool IsAllLevelsDone() const { return m_flow.IsAllLevelsDone(); }
     bool IsSaveRequested() const { return m_saveRequested; }
     // Where the score ends on the right (it grows to the left) and its baseline's top.
     static constexpr float kScoreRight = 474.0f;
@@ -65,11 +66,15 @@ private:
     void OnLifeLost() override;
     void OnRowBonus(int32_t points, float x, float y) override;
     void OnGameOver() override;
+    // ILevelSource: the level files of the mounted data, "1.lvl", "2.lvl", ...
+    bool LoadLevel(int32_t number, CPlayfield& playfield) override;
 
     bool AnyPanelShown() const { return m_mainPanel.IsShown() || m_sidePanel.IsShown(); }
     // Game over, game done and "GAME SAVED" hide the HUD.
     bool BlockingPanelShown() const;
-    bool LoadLevel(bool advance);
+    // The flow's level loads; the level number reached is the program's current level.
+    bool LoadFlowLevel(bool advance);
+    bool ReloadFlowLevel();
     void StartLevel(bool continuing);
     void Proceed();
     void EnterHighscore();
@@ -90,6 +95,7 @@ private:
     void RenderScore() const;
 
     CPlayfield m_playfield;
+    CGameFlow m_flow;
     CGuiHud m_hud;
     CGuiCutscene m_mainPanel;
     CGuiCutscene m_sidePanel;
@@ -98,8 +104,6 @@ private:
 
     bool m_saveRequested = false;
     bool m_quitAfterSave = false;
-    bool m_allLevelsDone = false;
-    bool m_gameOver = false;
     bool m_leaving = false;
     // The row bonus waiting for its message (3006 carries the points).
     float m_rowBonusX = 0.0f, m_rowBonusY = 0.0f;

@@ -87,17 +87,34 @@ void DrawRecoloured(const CBoard& board, CSpriteList& balls, float shakeX, float
     }
 }
 
-// The idle countdown's digit grows and fades as its second runs out.
+// The idle countdown's digit shrinks and fades as its second runs out. A dark outline and
+// a drop shadow of its own shape, faded with it, keep it readable over the deck's dark
+// metal and the field's lit glass alike.
 void DrawCountdown(const CPlayfield& playfield, CSprite* digits) {
     if (!playfield.IsCountdownRunning() || digits == nullptr) {
         return;
     }
     CGfxOGL& gfx = CGfxOGL::Get();
     const float t = playfield.CountdownTime();
+    const float size = (1.0f + t) * 32.0f;
+    const float x = 180.0f + 30.0f * t;
+    const float y = 410.0f - 40.0f * t;
     digits->SetFrame(playfield.CountdownDigit());
-    digits->SetSize((1.0f + t) * 32.0f, (1.0f + t) * 32.0f);
-    digits->SetPos(180.0f + 30.0f * t, 410.0f - 40.0f * t);
+    digits->SetSize(size, size);
+    // The outline's width grows with the digit: 2 pixels at its smallest, 4 at its largest.
+    const float edge = size / 16.0f;
+    gfx.Color(0.0f, 0.0f, 0.0f, 0.5f * t);
+    digits->SetPos(x + 1.5f * edge, y + 1.5f * edge);
+    digits->Draw();
+    constexpr float kOutline[8][2] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
+    // Faint per copy: the overlapping copies darken the glyph's edge, not the glow around it.
+    gfx.Color(0.02f, 0.03f, 0.06f, 0.5f * t);
+    for (const auto& offset : kOutline) {
+        digits->SetPos(x + offset[0] * edge, y + offset[1] * edge);
+        digits->Draw();
+    }
     gfx.Color(1.0f, 1.0f, 1.0f, t);
+    digits->SetPos(x, y);
     digits->Draw();
     gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
 }

@@ -37,8 +37,14 @@
 #                          list from the menu shows the child list, a click the normal list, a
 #                          click the menu again; Escape ends with status 0, and a second start
 #                          goes from the intro straight to the main menu.
-# A missing Xvfb or xdotool is a failure, never a skip. With PELLORA_E2E_SHOTS set to a folder,
-# the cases that look at screens leave their screenshots there.
+#   game-lost-to-the-end   a first start in English with one player, whose saved game (written
+#                          by pellora_e2e_files) holds the field of tests/e2e/quick_loss.txt,
+#                          50000 points and no spare life; "Play", "Continue", and a few shots
+#                          straight up lose the game: the high-score screen in new-entry mode
+#                          follows, "hs5.dat" holds the player's entry with more than the saved
+#                          score, the saved game is gone, and a click leads to the main menu.
+# A missing Xvfb or xdotool is a failure, never a skip. With PELLORA_E2E_SHOTS
+# set to a folder, the cases that look at screens leave their screenshots there.
 set -u
 
 test_case=$1
@@ -46,6 +52,7 @@ binary=$2
 data=$3
 tga_check=$4
 version=${5:-}
+files_tool=${6:-}
 
 fail() {
   echo "FAIL ($test_case): $*" >&2
@@ -61,7 +68,11 @@ cleanup() {
   [[ -n "$xvfb_pid" ]] && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
-trap cleanup EXIT
+keep_shots() {
+  [[ -n "${PELLORA_E2E_SHOTS:-}" ]] && mkdir -p "$PELLORA_E2E_SHOTS" && cp "$work"/*.tga "$PELLORA_E2E_SHOTS"/ 2>/dev/null
+  return 0
+}
+trap 'keep_shots; cleanup' EXIT
 
 # Polls a command every 0.1 s until it succeeds or the seconds run out.
 wait_for() {
@@ -235,6 +246,7 @@ keep_shot() {
 }
 
 # The screens' items, in picture pixels: a centred item's caption is about 32 pixels high.
+LANGUAGE_ENGLISH=(240 245)
 LANGUAGE_SVENSKA=(400 245)
 MENU_PLAY=(320 126)
 MENU_HIGHSCORE=(320 234)
@@ -284,6 +296,16 @@ choose_swedish() {
   language="$(user_data)/language.dat"
   for attempt in $(seq 40); do
     click_at "${LANGUAGE_SVENSKA[@]}"
+    wait_for 1 file_exists "$language" && return 0
+  done
+  fail "language.dat was not written; output: $(cat "$work/out.log")"
+}
+
+# choose_english: clicks "ENGLISH" until language.dat is written.
+choose_english() {
+  local language="$work/game/pellora_data/language.dat"
+  for attempt in $(seq 40); do
+    click_at "${LANGUAGE_ENGLISH[@]}"
     wait_for 1 file_exists "$language" && return 0
   done
   fail "language.dat was not written; output: $(cat "$work/out.log")"
@@ -353,6 +375,19 @@ walk_to_main_menu() {
   screenshot_settled "$1" || fail "the main menu did not settle"
 }
 
+# highscore_entry_of <file> <name>: the score of the name's entry in a high-score list,
+# nothing when no entry has that name.
+highscore_entry_of() {
+  local entry name
+  for entry in $(seq 0 9); do
+    name=$(dd if="$1" bs=1 skip=$((entry * 44)) count=28 status=none | tr '\0' '\n' | head -n1)
+    if [[ "$name" == "$2" ]]; then
+      le32_at "$1" $((entry * 44 + 32))
+      return 0
+    fi
+  done
+}
+
 case "$test_case" in
   screenshot-and-escape)
     start_display
@@ -370,6 +405,63 @@ case "$test_case" in
     done
     is_full_screenshot "$work/game/qvt00.tga" || fail "F8 wrote no qvt00.tga; output: $(cat "$work/out.log")"
     "$tga_check" "$work/game/qvt00.tga" 640 480 || fail "qvt00.tga is not a proper screenshot"
+    quit_with_escape
+    ;;
+  game-lost-to-the-end)
+    start_display 640x480x24
+    install_copy "$work/game"
+    saves="$work/game/pellora_data"
+    rm -f "$saves"/*.dat "$saves"/*.cfg
+    [[ -x "$files_tool" ]] || fail "no pellora_e2e_files given"
+    start_program
+    choose_english
+    [[ "$(od -An -tx1 "$saves/language.dat" | tr -d ' ')" == "01000000" ]] ||
+      fail "language.dat is not 01 00 00 00: $(od -An -tx1 "$saves/language.dat")"
+    enter_name "Pella"
+    move_pointer_to_picture "${NOWHERE[@]}"
+    screenshot_settled "$work/menu.tga" || fail "the main menu did not settle"
+    [[ -e "$saves/hs5.dat" ]] && fail "a high-score list was written before any game"
+    "$files_tool" saved-game "$(dirname "$0")/quick_loss.txt" 0 50000 "$saves/ply1.sav" "$saves/ply1.lvl" ||
+      fail "cannot write the saved game"
+    open_from_menu "${MENU_PLAY[@]}" "$work/question.tga" || fail "Play did not show the continue question"
+    click_at 240 296
+    # Shots straight up: the first takes the band of 0s off, the later ones hang lower and
+    # lower until one rests in the bottom row and costs the last life. The same clicks end
+    # the "LOAD GAME" and game-over panels. The list is written as the game ends.
+    move_pointer_to_picture 320 220
+    shot=0
+    # About twenty clicks do it; the bound leaves room for a loaded machine within the
+    # test's time limit.
+    deadline=$((SECONDS + 100))
+    until file_exists "$saves/hs5.dat"; do
+      ((SECONDS < deadline)) || fail "no high-score list after $shot clicks in 100 s; output: $(cat "$work/out.log")"
+      shot=$((shot + 1))
+      if ((shot == 2)); then
+        take_screenshot "$work/playing.tga"
+        move_pointer_to_picture 320 220
+      fi
+      click_left
+      wait_for 1 file_exists "$saves/hs5.dat"
+    done
+    wait_for 10 bash -c "(( \$(stat -c %s '$saves/hs5.dat') == 440 ))" || fail "hs5.dat is not 440 bytes"
+    score=$(highscore_entry_of "$saves/hs5.dat" "Pella")
+    [[ -n "$score" ]] || fail "hs5.dat holds no entry of Pella"
+    ((score > 50000)) || fail "the entry of Pella holds the score $score, not the saved score and more"
+    [[ -e "$saves/ply1.sav" || -e "$saves/ply1.lvl" ]] && fail "the saved game outlived the game's end"
+    # The high-score screen shows the new entry until a click.
+    move_pointer_to_picture "${NOWHERE[@]}"
+    screenshot_settled "$work/highscores.tga" || fail "the high-score screen did not settle"
+    region_same "$work/menu.tga" "$work/highscores.tga" 0 0 640 480 && fail "the game ended on the main menu, not the high scores"
+    region_same "$work/playing.tga" "$work/highscores.tga" 0 0 640 480 && fail "the game did not end"
+    back=""
+    for attempt in $(seq 5); do
+      click_left
+      if wait_for_picture "$work/menu.tga" 6; then
+        back=yes
+        break
+      fi
+    done
+    [[ -n "$back" ]] || fail "a click on the high scores did not lead to the main menu"
     quit_with_escape
     ;;
   save-and-continue)

@@ -1,8 +1,12 @@
 // pellora-sim: plays level files headless through the real rules.
-//   pellora-sim [--difficulty N] [--seed S] (--pack <levels.nuf|folder> | --sources <folder>)
+//   pellora-sim [--difficulty N] [--seed S] [--one-game] [--check-field] (--pack <levels.nuf|folder> | --sources <folder>)
 //   pellora-sim --soak <games> [--seed S] (--pack ... | --sources ...)
 //   pellora-sim --report [--seeds N] [--seed S] [--table FILE] [--chart FILE] [--check] (--pack ... | --sources ...)
-// Bot mode prints one line per level and exits non-zero when a level was not cleared.
+// Bot mode plays the pack as one game the way the game's screen does (lives, score and
+// statistics carried from level to level) and prints one line per level. It checks the
+// pack: a game lost on a level continues it once with fresh lives, and the run exits
+// non-zero when a level was not cleared even so. With --one-game it plays a plain game to
+// its end (game over or the pack done) and exits non-zero only on a fault.
 // Soak mode plays random aims over many seeds and checks the field after every step.
 // Report mode plays every level over N seeds, prints the table of measured difficulty,
 // writes the table and the SVG chart of the curve (or, with --check, fails when the
@@ -24,33 +28,44 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: pellora-sim [--difficulty N] [--seed S] [--soak GAMES] [--first N] [--last N]\n"
+                 "                   [--one-game] [--check-field]\n"
                  "                   [--report [--seeds N] [--table FILE] [--chart FILE] [--check]]\n"
                  "                   (--pack <levels.nuf|folder> | --sources <folder>)\n");
     return 2;
 }
 
-int RunBot(const std::vector<LevelBytes>& levels, const SimOptions& options, size_t first, size_t last) {
+int RunBot(const std::vector<LevelBytes>& levels, const SimOptions& options, GameOptions game) {
     // A range that holds no level of the pack would otherwise pass with nothing played.
-    if (first >= levels.size() || first > last) {
-        std::fprintf(stderr, "pellora-sim: no level in --first %zu --last %zu of a pack of %zu\n", first + 1, last + 1,
-                     levels.size());
+    if (game.first >= levels.size() || game.first > game.last) {
+        std::fprintf(stderr, "pellora-sim: no level in --first %zu --last %zu of a pack of %zu\n", game.first + 1,
+                     game.last + 1, levels.size());
         return 2;
     }
-    last = std::min(last, levels.size() - 1);
     CBot bot;
-    CPlayfield playfield;
-    int32_t failures = 0;
-    for (size_t i = first; i <= last; ++i) {
-        const LevelResult result = PlayLevel(playfield, levels[i], options, bot);
-        std::printf("level %2zu %-8s %s shots %3d score %8d lives lost %d steps %lld\n", i + 1,
-                    levels[i].name.c_str(), result.cleared ? "cleared    " : "NOT CLEARED", result.shots,
-                    result.score, result.livesLost, static_cast<long long>(result.steps));
-        failures += result.cleared ? 0 : 1;
+    const GameResult result = PlayGame(levels, game, options, bot);
+    int32_t number = static_cast<int32_t>(game.first);
+    for (const GameLevelResult& played : result.levels) {
+        const LevelResult& level = played.level;
+        ++number;
+        std::printf("level %2d %-8s %s shots %3d score %8d lives lost %d lives left %d steps %lld%s\n", number,
+                    levels[static_cast<size_t>(number) - 1].name.c_str(), level.cleared ? "cleared    " : "NOT CLEARED",
+                    level.shots, level.score, level.livesLost, played.livesAfter, static_cast<long long>(level.steps),
+                    played.rescues > 0 ? " (fresh lives)" : "");
     }
-    const size_t played = last + 1 - first;
-    std::printf("%d of %zu levels cleared at difficulty %d\n", static_cast<int>(played) - failures, played,
-                options.difficulty);
-    return failures == 0 ? 0 : 1;
+    std::printf("game: score %d, accuracy bonus %d, extra lives %d, lives left %d, %s\n", result.score,
+                result.accuracyBonus, result.extraLives, result.lives,
+                result.packDone ? "the pack done" : (result.gameOver ? "game over" : "stopped"));
+    if (!result.fault.empty()) {
+        std::printf("FAILED: %s\n", result.fault.c_str());
+        return 1;
+    }
+    if (!game.packCheck) {
+        return 0;
+    }
+    const size_t played = std::min(game.last, levels.size() - 1) + 1 - game.first;
+    const int32_t cleared = result.LevelsCleared();
+    std::printf("%d of %zu levels cleared at difficulty %d\n", cleared, played, options.difficulty);
+    return static_cast<size_t>(cleared) == played ? 0 : 1;
 }
 
 int RunSoak(const std::vector<LevelBytes>& levels, SimOptions options, int32_t games) {
@@ -134,7 +149,8 @@ int main(int argc, char** argv) {
     bool report = false;
     ReportOptions reportOptions;
     ReportFiles reportFiles;
-    size_t first = 0, last = 100000;
+    GameOptions game;
+    game.packCheck = true;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--difficulty") == 0 && hasValue) {
@@ -158,9 +174,13 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--sources") == 0 && hasValue) {
             sources = argv[++i];
         } else if (std::strcmp(argv[i], "--first") == 0 && hasValue) {
-            first = static_cast<size_t>(std::max(1, std::atoi(argv[++i])) - 1);
+            game.first = static_cast<size_t>(std::max(1, std::atoi(argv[++i])) - 1);
         } else if (std::strcmp(argv[i], "--last") == 0 && hasValue) {
-            last = static_cast<size_t>(std::max(1, std::atoi(argv[++i])) - 1);
+            game.last = static_cast<size_t>(std::max(1, std::atoi(argv[++i])) - 1);
+        } else if (std::strcmp(argv[i], "--one-game") == 0) {
+            game.packCheck = false;
+        } else if (std::strcmp(argv[i], "--check-field") == 0) {
+            options.checkInvariants = true;
         } else {
             return Usage();
         }
@@ -178,5 +198,5 @@ int main(int argc, char** argv) {
         reportOptions.firstSeed = options.seed;
         return RunReport(levels, reportOptions, reportFiles);
     }
-    return soakGames > 0 ? RunSoak(levels, options, soakGames) : RunBot(levels, options, first, last);
+    return soakGames > 0 ? RunSoak(levels, options, soakGames) : RunBot(levels, options, game);
 }

@@ -1,9 +1,11 @@
 #include "tools/sim/SimSession.h"
 
 #include "core/Random.h"
+#include "game/GameFlow.h"
 #include "game/LevelText.h"
 #include "resources/FileManager.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -86,6 +88,43 @@ std::string CheckInvariants(const CPlayfield& playfield, InvariantState& state) 
     return std::string();
 }
 
+// The player at the controls: when a ball may be fired, the bot (or a random aim)
+// chooses; a swap asked for comes in one step, the shot in the next.
+class CSimPlayer {
+public:
+    CSimPlayer(const SimOptions& options, CBot& bot) : m_options(options), m_bot(bot) {}
+
+    PlayInput Next(const CPlayfield& playfield) {
+        PlayInput input;
+        if (!playfield.CanFire()) {
+            return input;
+        }
+        if (!m_fireNext) {
+            m_choice = m_options.randomAims ? CBot::RandomAim() : m_bot.Choose(playfield);
+            m_fireNext = true;
+            if (m_choice.swapFirst) {
+                input.swapHit = true;
+            }
+        }
+        if (!input.swapHit) {
+            input.mouseX = m_choice.mouseX;
+            input.mouseY = m_choice.mouseY;
+            input.mouseMoved = true;
+            input.fireHit = true;
+            m_fireNext = false;
+        }
+        return input;
+    }
+    // A new level or attempt: a choice not yet fired is dropped.
+    void Forget() { m_fireNext = false; }
+
+private:
+    const SimOptions& m_options;
+    CBot& m_bot;
+    BotChoice m_choice;
+    bool m_fireNext = false;
+};
+
 void StartAttempt(CPlayfield& playfield, const LevelBytes& level, uint32_t seed, InvariantState& state) {
     RandomSeed(seed);
     playfield.LoadLevelBytes(level.bytes.data(), level.bytes.size());
@@ -107,27 +146,9 @@ LevelResult PlayLevel(CPlayfield& playfield, const LevelBytes& level, const SimO
     uint32_t attempt = 0;
     StartAttempt(playfield, level, options.seed, state);
 
-    bool fireNext = false;
-    BotChoice choice;
+    CSimPlayer player(options, bot);
     for (result.steps = 0; result.steps < options.stepLimit; ++result.steps) {
-        PlayInput input;
-        if (playfield.CanFire()) {
-            if (!fireNext) {
-                choice = options.randomAims ? CBot::RandomAim() : bot.Choose(playfield);
-                fireNext = true;
-                if (choice.swapFirst) {
-                    input.swapHit = true;
-                }
-            }
-            if (!input.swapHit) {
-                input.mouseX = choice.mouseX;
-                input.mouseY = choice.mouseY;
-                input.mouseMoved = true;
-                input.fireHit = true;
-                fireNext = false;
-            }
-        }
-        playfield.Update(CPlayfield::kStepLength, input);
+        playfield.Update(CPlayfield::kStepLength, player.Next(playfield));
         CheckExtraLife(playfield.Progress(), options.difficulty);
         if (options.checkInvariants) {
             result.fault = CheckInvariants(playfield, state);
@@ -144,7 +165,7 @@ LevelResult PlayLevel(CPlayfield& playfield, const LevelBytes& level, const SimO
         }
         if (listener.replay) {
             listener.replay = false;
-            fireNext = false;
+            player.Forget();
             ++attempt;
             StartAttempt(playfield, level, options.seed + attempt * 7919u, state);
         }
@@ -206,4 +227,211 @@ bool LoadLevelPack(const std::string& path, std::vector<LevelBytes>& out, std::s
         return false;
     }
     return true;
+}
+
+namespace {
+// The pack in memory as the game's level files: level n is the n-th of the pack. Every
+// load seeds the random generator anew from the game's seed, so one seed plays one game.
+class CPackSource : public ILevelSource {
+public:
+    CPackSource(const std::vector<LevelBytes>& levels, uint32_t seed) : m_levels(levels), m_seed(seed) {}
+
+    bool LoadLevel(int32_t number, CPlayfield& playfield) override {
+        if (number < 1 || static_cast<size_t>(number) > m_levels.size()) {
+            return false;
+        }
+        RandomSeed(m_seed + m_loads * 7919u);
+        ++m_loads;
+        const LevelBytes& level = m_levels[static_cast<size_t>(number) - 1];
+        return playfield.LoadLevelBytes(level.bytes.data(), level.bytes.size());
+    }
+
+private:
+    const std::vector<LevelBytes>& m_levels;
+    uint32_t m_seed;
+    uint32_t m_loads = 0;
+};
+
+// The game screen's answers to the playfield: the ones that change the field at once go
+// to the flow; the level's end, a replay and game over are taken between two steps.
+class CGameListener : public IPlayfieldListener {
+public:
+    explicit CGameListener(CGameFlow& flow) : m_flow(flow) {}
+    void OnLevelFinished() override { levelFinished = true; }
+    void OnMulticolorArrived() override { m_flow.GiveMulticolorBall(); }
+    void OnReplayLevel() override { replay = true; }
+    void OnLifeLost() override { ++livesLost; }
+    void OnRowBonus(int32_t points, float x, float y) override { m_flow.PayRowBonus(points, x, y); }
+    void OnGameOver() override { gameOver = true; }
+
+    bool levelFinished = false;
+    bool replay = false;
+    bool gameOver = false;
+    int32_t livesLost = 0;
+
+private:
+    CGameFlow& m_flow;
+};
+
+// One game in progress: the flow, the level being played and its figures so far.
+class CGameRun {
+public:
+    CGameRun(const std::vector<LevelBytes>& levels, const GameOptions& game, const SimOptions& options, CBot& bot)
+        : m_game(game),
+          m_options(options),
+          m_source(levels, options.seed),
+          m_flow(m_playfield, m_source),
+          m_listener(m_flow),
+          m_player(options, bot) {
+        m_playfield.SetListener(&m_listener);
+        m_playfield.SetDifficulty(options.difficulty);
+        const size_t last = std::min(game.last, levels.size() - 1);
+        m_flow.BeginGame(static_cast<int32_t>(game.first) + 1, static_cast<int32_t>(last) + 1);
+        m_flow.ResetProgress();
+    }
+    ~CGameRun() { m_playfield.SetListener(nullptr); }
+    CGameRun(const CGameRun&) = delete;
+    CGameRun& operator=(const CGameRun&) = delete;
+
+    GameResult Play() {
+        if (m_flow.LoadLevel(false)) {
+            StartLevel();
+        }
+        while (!m_flow.IsAllLevelsDone() && m_result.fault.empty() && !m_ended) {
+            Step();
+        }
+        m_result.score = m_playfield.Progress().score;
+        m_result.lives = m_playfield.Progress().lives;
+        m_result.packDone = m_flow.IsAllLevelsDone();
+        return m_result;
+    }
+
+private:
+    void StartLevel() {
+        m_flow.StartLevel();
+        m_player.Forget();
+        RememberLoad(m_playfield, m_invariants);
+    }
+
+    // A new level: its figures start from the running values as they are now.
+    void OpenLevel() {
+        m_current = GameLevelResult();
+        m_shotsBefore = m_playfield.Progress().shotsFired;
+        m_scoreBefore = m_playfield.Progress().score;
+        m_livesLostBefore = m_listener.livesLost;
+    }
+
+    void CloseLevel(bool cleared) {
+        LevelResult& level = m_current.level;
+        level.cleared = cleared;
+        level.shots = m_playfield.Progress().shotsFired - m_shotsBefore;
+        level.score = m_playfield.Progress().score - m_scoreBefore;
+        level.livesLost = m_listener.livesLost - m_livesLostBefore;
+        m_current.livesAfter = m_playfield.Progress().lives;
+        m_result.levels.push_back(m_current);
+    }
+
+    void Step() {
+        if (m_result.levels.size() == m_levelsOpened) {
+            OpenLevel();
+            ++m_levelsOpened;
+        }
+        m_playfield.Update(CPlayfield::kStepLength, m_player.Next(m_playfield));
+        ++m_result.steps;
+        ++m_current.level.steps;
+        if (m_flow.CheckExtraLife()) {
+            ++m_result.extraLives;
+        }
+        if (m_options.checkInvariants) {
+            m_result.fault = CheckInvariants(m_playfield, m_invariants);
+            if (!m_result.fault.empty()) {
+                CloseLevel(false);
+                return;
+            }
+        }
+        if (m_listener.levelFinished) {
+            m_listener.levelFinished = false;
+            FinishLevel();
+        } else if (m_listener.gameOver) {
+            m_listener.gameOver = false;
+            LoseGame();
+        } else if (m_listener.replay) {
+            m_listener.replay = false;
+            Continue(m_flow.ReloadLevel());
+        } else if (m_current.level.steps >= m_options.stepLimit) {
+            // A level the bot cannot finish in the time counts as lost.
+            LoseGame();
+        }
+    }
+
+    // The level-done panel: its bonus is paid and the next level loaded; once it has gone
+    // the next level starts, or the pack is done.
+    void FinishLevel() {
+        const LevelDoneSummary summary = m_flow.FinishLevel();
+        m_result.accuracyBonus += summary.bonus;
+        CloseLevel(true);
+        Continue(m_flow.AfterLevelDone() == EFlowNext::StartLevel);
+    }
+
+    void Continue(bool startLevel) {
+        if (startLevel) {
+            StartLevel();
+        } else if (!m_flow.IsAllLevelsDone()) {
+            m_ended = true;
+        }
+    }
+
+    // The last life is gone. A plain game ends here; the pack check gives the level a
+    // fresh set of lives once, and after a second loss goes on at the next level.
+    void LoseGame() {
+        if (!m_game.packCheck) {
+            m_result.gameOver = true;
+            CloseLevel(false);
+            m_ended = true;
+            return;
+        }
+        m_playfield.Progress().lives = PlayerProgress().lives;
+        if (m_current.rescues == 0) {
+            ++m_current.rescues;
+            Continue(m_flow.ReloadLevel());
+            return;
+        }
+        CloseLevel(false);
+        m_playfield.Stats().ZeroLevel();
+        Continue(m_flow.LoadLevel(true));
+    }
+
+    const GameOptions& m_game;
+    const SimOptions& m_options;
+    CPlayfield m_playfield;
+    CPackSource m_source;
+    CGameFlow m_flow;
+    CGameListener m_listener;
+    CSimPlayer m_player;
+    InvariantState m_invariants;
+    GameResult m_result;
+    GameLevelResult m_current;
+    size_t m_levelsOpened = 0;
+    int32_t m_shotsBefore = 0;
+    int32_t m_scoreBefore = 0;
+    int32_t m_livesLostBefore = 0;
+    bool m_ended = false;
+};
+}  // namespace
+
+int32_t GameResult::LevelsCleared() const {
+    int32_t cleared = 0;
+    for (const GameLevelResult& level : levels) {
+        cleared += level.level.cleared ? 1 : 0;
+    }
+    return cleared;
+}
+
+GameResult PlayGame(const std::vector<LevelBytes>& levels, const GameOptions& game, const SimOptions& options,
+                    CBot& bot) {
+    if (levels.empty() || game.first >= levels.size() || game.first > game.last) {
+        return GameResult();
+    }
+    CGameRun run(levels, game, options, bot);
+    return run.Play();
 }

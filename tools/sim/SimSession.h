@@ -5,6 +5,7 @@
 #include "game/Playfield.h"
 #include "tools/sim/Bot.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,6 +35,40 @@ struct LevelResult {
 // Plays one level on the given playfield, which may have played other levels before, as
 // the game's playfield has.
 LevelResult PlayLevel(CPlayfield& playfield, const LevelBytes& level, const SimOptions& options, CBot& bot);
+
+// One game through the pack the way the game's screen plays it (CGameFlow): the score,
+// the lives and the statistics are carried from level to level, extra lives are given,
+// the accuracy bonus is paid, a lost life replays the level and the game ends at game
+// over or after the last level. With packCheck every level is judged: a game lost on a
+// level continues it once with a fresh set of lives (the score kept), and a level lost
+// again is not cleared; the game goes on at the next level with fresh lives.
+struct GameOptions {
+    size_t first = 0;          // the first and last level played, counted from 0
+    size_t last = SIZE_MAX;
+    bool packCheck = false;
+};
+
+struct GameLevelResult {
+    LevelResult level;         // shots, score and steps of this level alone
+    int32_t livesAfter = 0;    // spare lives when it ended
+    int32_t rescues = 0;       // fresh sets of lives it needed (pack check)
+};
+
+struct GameResult {
+    std::vector<GameLevelResult> levels;   // in the order played
+    int32_t score = 0;
+    int32_t lives = 0;          // spare lives at the end
+    int32_t extraLives = 0;     // extra lives given by the score
+    int32_t accuracyBonus = 0;  // summed over the finished levels
+    bool packDone = false;      // the game went past the last level
+    bool gameOver = false;      // the game ended with the last life lost
+    int64_t steps = 0;
+    std::string fault;          // the first broken invariant, empty when none
+    int32_t LevelsCleared() const;
+};
+
+GameResult PlayGame(const std::vector<LevelBytes>& levels, const GameOptions& game, const SimOptions& options,
+                    CBot& bot);
 
 // Level files from the sources in a folder (01.txt, 02.txt, ...), or from a level pack
 // (a folder or archive mounted through the file manager: 1.lvl, 2.lvl, ...).
