@@ -69,6 +69,11 @@ bool CEngine::Create(CWindow& window, int width, int height, bool fullscreen, in
     if (!CGfxOGL::Get().Create(window.GetSdlWindow(), width, height, bpp, depth, stencil, fullscreen)) {
         return false;
     }
+    // The window shows black at once, the picture the intro starts from, while the start-up
+    // hook loads the fonts and sounds.
+    CGfxOGL& gfx = CGfxOGL::Get();
+    gfx.Clear();
+    gfx.Present();
     CMouseCursor::Get().Init();
     if (m_startupHook != nullptr && !m_startupHook()) {
         return false;
@@ -136,9 +141,16 @@ void CEngine::RenderFrame() {
     gfx.Present();
 }
 
+bool CEngine::IsPictureStill() const {
+    return CGfxOGL::Get().GetUnchangedFrames() >= kStillFrames;
+}
+
 void CEngine::PaceFrame() {
     m_lastFrameMs = static_cast<float>(CTimer::Get().GetSecondsSince(m_frameStartTicks) * 1000.0);
     m_lastSleepMs = kFrameBudgetMs - static_cast<int32_t>(m_lastFrameMs);
+    if (IsPictureStill()) {
+        return;   // the application waits for input instead
+    }
     if (m_lastSleepMs >= 0) {
         m_sleep(m_lastSleepMs);
     }

@@ -181,6 +181,7 @@ bool CGfxOGL::Create(SDL_Window* window, int width, int height, int bpp, int dep
     m_draw->shown.Reset();
     Invalidate();
     m_presentCount = 0;
+    m_unchangedFrames = 0;
     ClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     ResetRenderStates();
     ApplyMatrices();
@@ -322,6 +323,7 @@ void CGfxOGL::Destroy() {
     }
     m_window = nullptr;
     m_pathChosen = false;
+    m_unchangedFrames = 0;
     m_draw->frame.Reset();
     m_draw->shown.Reset();
 }
@@ -397,8 +399,10 @@ void CGfxOGL::Present() {
     SDL_SetRenderTarget(m_renderer, nullptr);
     SDL_GetRendererOutputSize(m_renderer, &outputWidth, &outputHeight);
     if (FrameMatchesShown(outputWidth, outputHeight)) {
+        ++m_unchangedFrames;
         return;
     }
+    m_unchangedFrames = 0;
     if (outputWidth == m_pictureWidth && outputHeight == m_pictureHeight) {
         DrawRecorded();   // the window is the picture
     } else {

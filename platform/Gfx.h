@@ -103,6 +103,9 @@ public:
     void Invalidate() { m_forcedPresents = kForcedPresents; }
     // Frames actually drawn and shown since Create.
     int GetPresentCount() const { return m_presentCount; }
+    // Presents in a row that found the frame unchanged and showed nothing (0 without a
+    // renderer, and after every frame that was shown).
+    int GetUnchangedFrames() const { return m_unchangedFrames; }
     // Upright quads as copies (the default) or, when false, every batch as triangles (the
     // tests compare the two pictures).
     void SetQuadCopies(bool copies) { m_quadCopies = copies; }
@@ -222,6 +225,7 @@ private:
     int m_forcedPresents = kForcedPresents;
     bool m_quadCopies = true;
     int m_presentCount = 0;
+    int m_unchangedFrames = 0;
     int m_shownWidth = 0;             // the output size of the frame on screen
     int m_shownHeight = 0;
 };

@@ -139,6 +139,15 @@ void CWindow::WaitEvent(IWindowEvents& events) {
     }
 }
 
+bool CWindow::WaitEventTimeout(IWindowEvents& events, int milliseconds) {
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, milliseconds) == 0) {
+        return false;
+    }
+    HandleEvent(event, events);
+    return true;
+}
+
 void CWindow::HandleEvent(const SDL_Event& event, IWindowEvents& events) {
     switch (event.type) {
         case SDL_QUIT:

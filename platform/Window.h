@@ -41,6 +41,8 @@ public:
     bool PollEvent(IWindowEvents& events);
     // Blocks until an event arrives and handles it.
     void WaitEvent(IWindowEvents& events);
+    // Blocks until an event arrives (and handles it) or the time is up; false on time-out.
+    bool WaitEventTimeout(IWindowEvents& events, int milliseconds);
 
     void Minimize();
     // Shows a minimised window again.
