@@ -253,13 +253,11 @@ def one_run(number):
         look(screen, number, "playing")
         rss, peak = memory_mb(program.pid)
         player.wait()
-        # Escape leaves the game for the main menu, and the main menu for good.
+        # Escape leaves the game for the main menu, and the main menu for good (a key sent
+        # while the menu is still coming in is sent again).
         xdo("key", "Escape")
-        time.sleep(0.5)
-        xdo("key", "Escape")
-        try:
-            program.wait(10)
-        except subprocess.TimeoutExpired:
+        screen.settle(10)
+        if not wait_for(20, lambda: xdo("key", "Escape") or wait_for(2, lambda: program.poll() is not None, 0.05)):
             fail("Escape did not end the program")
         return first_frame_ms, idle_menu, idle_paused, playing, rss, peak
     finally:

@@ -69,6 +69,8 @@ bool CEngine::Create(CWindow& window, int width, int height, bool fullscreen, in
     if (!CGfxOGL::Get().Create(window.GetSdlWindow(), width, height, bpp, depth, stencil, fullscreen)) {
         return false;
     }
+    // Changed pictures are shown at the display's pace; the steps keep theirs.
+    CGfxOGL::Get().SetPresentInterval(1.0 / window.GetRefreshRate());
     // The window shows black at once, the picture the intro starts from, while the start-up
     // hook loads the fonts and sounds.
     CGfxOGL& gfx = CGfxOGL::Get();

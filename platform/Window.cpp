@@ -284,6 +284,15 @@ void CWindow::ConfinePointer(bool confine) {
     SDL_SetWindowMouseRect(m_window, &area);
 }
 
+int CWindow::GetRefreshRate() const {
+    constexpr int kUnknownRate = 60;
+    SDL_DisplayMode mode{};
+    if (m_window == nullptr || SDL_GetWindowDisplayMode(m_window, &mode) != 0 || mode.refresh_rate <= 0) {
+        return kUnknownRate;
+    }
+    return mode.refresh_rate;
+}
+
 void CWindow::ShowMessageBox(const char* caption, const char* text) {
     std::fprintf(stderr, "Pellora: %s: %s\n", caption, text);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, CWindow::Get().GetSdlWindow());

@@ -58,6 +58,8 @@ public:
     void RefreshPointerConfinement() { ConfinePointer(m_pointerConfined); }
 
     SDL_Window* GetSdlWindow() const { return m_window; }
+    // The refresh rate of the window's display in Hz; 60 when it is not known.
+    int GetRefreshRate() const;
 
     // A message box with the same text on stderr (works without a window too).
     static void ShowMessageBox(const char* caption, const char* text);
