@@ -76,6 +76,7 @@ bool CEngine::Create(CWindow& window, int width, int height, bool fullscreen, in
     CGfxOGL& gfx = CGfxOGL::Get();
     gfx.Clear();
     gfx.Present();
+    window.EnterFullscreen();
     CMouseCursor::Get().Init();
     if (m_startupHook != nullptr && !m_startupHook()) {
         return false;

@@ -31,8 +31,13 @@ public:
     // Starts SDL's video. False when there is no display; the cause is on stderr.
     bool InitVideo();
     // The window over the desktop's own mode (full screen) or a resizable window; the
-    // system pointer is hidden and the screen saver is kept off.
+    // system pointer is hidden and the screen saver is kept off. A full-screen window is
+    // mapped borderless over the whole desktop first, so that its first picture does not wait
+    // for the window manager; EnterFullscreen then makes it full screen.
     bool Create(const char* title, int width, int height, bool fullscreen);
+    // Asks for full screen for a window created full screen (once its first picture is
+    // shown); a window manager may take a moment to answer.
+    void EnterFullscreen();
     void Destroy();
     // Ends SDL (after the services are gone).
     void ShutdownVideo();
@@ -74,6 +79,7 @@ private:
     bool m_videoStarted = false;
     bool m_fullscreen = true;
     bool m_pointerConfined = false;
+    bool m_fullscreenPending = false;   // borderless over the desktop until EnterFullscreen
     int m_width = 640;
     int m_height = 480;
 };
