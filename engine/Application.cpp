@@ -43,6 +43,11 @@ void CApplication::RunLoop() {
         }
         if (m_active) {
             engine.Frame();
+            if (engine.IsPictureStill()) {
+                // Nothing on screen changes: sleep in the event queue until input arrives or
+                // the next frame is due.
+                window.WaitEventTimeout(*this, CEngine::kStillWaitMs);
+            }
         } else {
             window.WaitEvent(*this);
         }

@@ -1,7 +1,7 @@
 #pragma once
 // CApplication: the one window and its event loop around the engine. A frame runs whenever
 // no event is waiting and the application is active; an inactive application sleeps in the
-// event queue.
+// event queue, and so does an active one between frames while its picture is still.
 #include "platform/Window.h"
 
 class CApplication final : public IWindowEvents {

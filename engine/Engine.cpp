@@ -73,6 +73,14 @@ bool CEngine::Create(CWindow& window, int width, int height, bool fullscreen, in
     if (!CGfxOGL::Get().Create(window.GetSdlWindow(), width, height, bpp, depth, stencil, fullscreen)) {
         return false;
     }
+    // Changed pictures are shown at the display's pace; the steps keep theirs.
+    CGfxOGL::Get().SetPresentInterval(1.0 / window.GetRefreshRate());
+    // The window shows black at once, the picture the intro starts from, while the start-up
+    // hook loads the fonts and sounds.
+    CGfxOGL& gfx = CGfxOGL::Get();
+    gfx.Clear();
+    gfx.Present();
+    window.EnterFullscreen();
     CMouseCursor::Get().Init();
     if (m_startupHook != nullptr && !m_startupHook()) {
         return false;
@@ -140,9 +148,16 @@ void CEngine::RenderFrame() {
     gfx.Present();
 }
 
+bool CEngine::IsPictureStill() const {
+    return CGfxOGL::Get().GetUnchangedFrames() >= kStillFrames;
+}
+
 void CEngine::PaceFrame() {
     m_lastFrameMs = static_cast<float>(CTimer::Get().GetSecondsSince(m_frameStartTicks) * 1000.0);
     m_lastSleepMs = kFrameBudgetMs - static_cast<int32_t>(m_lastFrameMs);
+    if (IsPictureStill()) {
+        return;   // the application waits for input instead
+    }
     if (m_lastSleepMs >= 0) {
         m_sleep(m_lastSleepMs);
     }

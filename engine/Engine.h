@@ -13,6 +13,12 @@ public:
     using SleepFunction = void (*)(int32_t milliseconds);
 
     static constexpr int32_t kFrameBudgetMs = 10;
+    // A picture unchanged for this many frames in a row is still: the loop then stops pacing
+    // at the frame budget and waits for input instead, at most kStillWaitMs before the next
+    // frame. That wait stays below the 0.1 s cap of a frame's time, so the states are still
+    // handed all of it in fixed steps; the first changed frame brings the budget back.
+    static constexpr int32_t kStillFrames = 10;
+    static constexpr int32_t kStillWaitMs = 50;
 
     static CEngine& Get();
 
@@ -45,6 +51,8 @@ public:
     float GetFixedStep() const { return m_fixedStep; }
     float GetAccumulator() const { return m_accumulator; }
     void ResetAccumulator() { m_accumulator = 0.0f; }
+    // True when the last kStillFrames frames showed nothing new.
+    bool IsPictureStill() const;
     // Update steps run by the last Frame.
     int32_t GetLastStepCount() const { return m_lastStepCount; }
     bool IsStateLogging() const { return m_stateLogging; }

@@ -4,6 +4,7 @@
 #include "platform/Gfx.h"
 
 #include "core/Log.h"
+#include "core/Timer.h"
 #include "platform/Textures.h"
 
 #include <SDL.h>
@@ -181,6 +182,7 @@ bool CGfxOGL::Create(SDL_Window* window, int width, int height, int bpp, int dep
     m_draw->shown.Reset();
     Invalidate();
     m_presentCount = 0;
+    m_unchangedFrames = 0;
     ClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     ResetRenderStates();
     ApplyMatrices();
@@ -322,6 +324,8 @@ void CGfxOGL::Destroy() {
     }
     m_window = nullptr;
     m_pathChosen = false;
+    m_unchangedFrames = 0;
+    m_presentInterval = 0.0;
     m_draw->frame.Reset();
     m_draw->shown.Reset();
 }
@@ -397,7 +401,14 @@ void CGfxOGL::Present() {
     SDL_SetRenderTarget(m_renderer, nullptr);
     SDL_GetRendererOutputSize(m_renderer, &outputWidth, &outputHeight);
     if (FrameMatchesShown(outputWidth, outputHeight)) {
+        ++m_unchangedFrames;
         return;
+    }
+    m_unchangedFrames = 0;
+    CTimer& timer = CTimer::Get();
+    if (m_forcedPresents == 0 && m_presentInterval > 0.0 && m_presentCount > 0 &&
+        timer.GetSecondsSince(m_lastPresentTicks) < m_presentInterval) {
+        return;   // a later frame shows it, at the display's pace
     }
     if (outputWidth == m_pictureWidth && outputHeight == m_pictureHeight) {
         DrawRecorded();   // the window is the picture
@@ -420,6 +431,7 @@ void CGfxOGL::Present() {
     m_draw->shown.CopyFrom(m_draw->frame);
     m_shownWidth = outputWidth;
     m_shownHeight = outputHeight;
+    m_lastPresentTicks = timer.GetTicks();
     m_forcedPresents = std::max(m_forcedPresents - 1, 0);
     ++m_presentCount;
 }

@@ -101,8 +101,16 @@ public:
     // Presents draw even an unchanged frame, for a few frames, since a window manager may
     // map or move the window only after it said so.
     void Invalidate() { m_forcedPresents = kForcedPresents; }
+    // A changed frame is shown at most once per this many seconds: the display's refresh
+    // interval, as a display shows no more. A frame held back is shown by the first Present
+    // after the interval, changed again or not. 0 (the default) shows every changed frame;
+    // the frames forced after Create or Invalidate are always shown.
+    void SetPresentInterval(double seconds) { m_presentInterval = seconds; }
     // Frames actually drawn and shown since Create.
     int GetPresentCount() const { return m_presentCount; }
+    // Presents in a row that found the frame unchanged and showed nothing (0 without a
+    // renderer, and after every frame that was shown).
+    int GetUnchangedFrames() const { return m_unchangedFrames; }
     // Upright quads as copies (the default) or, when false, every batch as triangles (the
     // tests compare the two pictures).
     void SetQuadCopies(bool copies) { m_quadCopies = copies; }
@@ -222,6 +230,9 @@ private:
     int m_forcedPresents = kForcedPresents;
     bool m_quadCopies = true;
     int m_presentCount = 0;
+    int m_unchangedFrames = 0;
+    double m_presentInterval = 0.0;
+    int64_t m_lastPresentTicks = 0;
     int m_shownWidth = 0;             // the output size of the frame on screen
     int m_shownHeight = 0;
 };

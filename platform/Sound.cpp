@@ -385,6 +385,10 @@ int32_t CSoundBass::CountPlaying(int32_t id) const {
     return playing;
 }
 
+const Mix_Chunk* CSoundBass::GetSampleChunk(int32_t id) const {
+    return IsSampleLoaded(id) ? m_samples[id].chunk : nullptr;
+}
+
 bool CSoundBass::IsSampleLoaded(int32_t id) const {
     return id >= 0 && id < kMaxSamples && m_samples[id].used;
 }

@@ -36,6 +36,8 @@ public:
     void Resume();
 
     bool IsSampleLoaded(int32_t id) const;
+    // The mixer's chunk of a loaded sample (null when none); tests look at its buffer.
+    const Mix_Chunk* GetSampleChunk(int32_t id) const;
     // Playbacks of this sample now sounding.
     int32_t CountPlaying(int32_t id) const;
     bool IsOpen() const { return m_opened; }

@@ -90,8 +90,24 @@ bool CWindow::Create(const char* title, int width, int height, bool fullscreen) 
     m_fullscreen = fullscreen;
     // The renderer is chosen first: the window gets the flags it needs and is mapped once.
     const Uint32 rendererFlags = CGfxOGL::Get().PrepareRenderer();
-    const Uint32 flags = (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE) | rendererFlags;
-    m_window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+    // Full screen: borderless over the desktop until EnterFullscreen, since SDL waits up to
+    // 0.1 s for the window manager when a window is shown full screen.
+    SDL_DisplayMode desktop{};
+    const bool overDesktop = fullscreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0;
+    Uint32 flags = (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE) | rendererFlags;
+    int x = SDL_WINDOWPOS_CENTERED;
+    int y = SDL_WINDOWPOS_CENTERED;
+    int w = width;
+    int h = height;
+    if (overDesktop) {
+        flags = SDL_WINDOW_BORDERLESS | rendererFlags;
+        x = 0;
+        y = 0;
+        w = desktop.w;
+        h = desktop.h;
+    }
+    m_fullscreenPending = overDesktop;
+    m_window = SDL_CreateWindow(title, x, y, w, h, flags);
     if (m_window == nullptr) {
         std::fprintf(stderr, "Pellora: the window could not be created (%s)\n", SDL_GetError());
         CLog::Get().Write("CWindow::Create FAILED %s", SDL_GetError());
@@ -104,6 +120,16 @@ bool CWindow::Create(const char* title, int width, int height, bool fullscreen) 
     CMouseCursor::Get().SetPointerFunctions(&ReadSystemPointer, &MoveSystemPointer);
     CMouseCursor::Get().SetConfineFunction(&ConfineSystemPointer);
     return true;
+}
+
+void CWindow::EnterFullscreen() {
+    if (m_window == nullptr || !m_fullscreenPending) {
+        return;
+    }
+    m_fullscreenPending = false;
+    if (SDL_SetWindowFullscreen(m_window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+        CLog::Get().Write("CWindow::EnterFullscreen FAILED %s", SDL_GetError());
+    }
 }
 
 void CWindow::Destroy() {
@@ -137,6 +163,15 @@ void CWindow::WaitEvent(IWindowEvents& events) {
     if (SDL_WaitEvent(&event) != 0) {
         HandleEvent(event, events);
     }
+}
+
+bool CWindow::WaitEventTimeout(IWindowEvents& events, int milliseconds) {
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, milliseconds) == 0) {
+        return false;
+    }
+    HandleEvent(event, events);
+    return true;
 }
 
 void CWindow::HandleEvent(const SDL_Event& event, IWindowEvents& events) {
@@ -244,7 +279,9 @@ void CWindow::ToggleFullscreen() {
         return;
     }
     m_fullscreen = fullscreen;
+    m_fullscreenPending = false;
     if (!fullscreen) {
+        SDL_SetWindowBordered(m_window, SDL_TRUE);   // it may have been made borderless
         SDL_SetWindowSize(m_window, m_width, m_height);
         SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
@@ -273,6 +310,15 @@ void CWindow::ConfinePointer(bool confine) {
     CGfxOGL::Get().PictureToWindow(std::trunc(cursor.GetMaxX()), std::trunc(cursor.GetMaxY()), right, bottom);
     const SDL_Rect area = {left, top, right - left + 1, bottom - top + 1};
     SDL_SetWindowMouseRect(m_window, &area);
+}
+
+int CWindow::GetRefreshRate() const {
+    constexpr int kUnknownRate = 60;
+    SDL_DisplayMode mode{};
+    if (m_window == nullptr || SDL_GetWindowDisplayMode(m_window, &mode) != 0 || mode.refresh_rate <= 0) {
+        return kUnknownRate;
+    }
+    return mode.refresh_rate;
 }
 
 void CWindow::ShowMessageBox(const char* caption, const char* text) {

@@ -31,8 +31,13 @@ public:
     // Starts SDL's video. False when there is no display; the cause is on stderr.
     bool InitVideo();
     // The window over the desktop's own mode (full screen) or a resizable window; the
-    // system pointer is hidden and the screen saver is kept off.
+    // system pointer is hidden and the screen saver is kept off. A full-screen window is
+    // mapped borderless over the whole desktop first, so that its first picture does not wait
+    // for the window manager; EnterFullscreen then makes it full screen.
     bool Create(const char* title, int width, int height, bool fullscreen);
+    // Asks for full screen for a window created full screen (once its first picture is
+    // shown); a window manager may take a moment to answer.
+    void EnterFullscreen();
     void Destroy();
     // Ends SDL (after the services are gone).
     void ShutdownVideo();
@@ -41,6 +46,8 @@ public:
     bool PollEvent(IWindowEvents& events);
     // Blocks until an event arrives and handles it.
     void WaitEvent(IWindowEvents& events);
+    // Blocks until an event arrives (and handles it) or the time is up; false on time-out.
+    bool WaitEventTimeout(IWindowEvents& events, int milliseconds);
 
     void Minimize();
     // Shows a minimised window again.
@@ -56,6 +63,8 @@ public:
     void RefreshPointerConfinement() { ConfinePointer(m_pointerConfined); }
 
     SDL_Window* GetSdlWindow() const { return m_window; }
+    // The refresh rate of the window's display in Hz; 60 when it is not known.
+    int GetRefreshRate() const;
 
     // A message box with the same text on stderr (works without a window too).
     static void ShowMessageBox(const char* caption, const char* text);
@@ -70,6 +79,7 @@ private:
     bool m_videoStarted = false;
     bool m_fullscreen = true;
     bool m_pointerConfined = false;
+    bool m_fullscreenPending = false;   // borderless over the desktop until EnterFullscreen
     int m_width = 640;
     int m_height = 480;
 };

@@ -6,11 +6,14 @@
 #include "core/Log.h"
 #include "engine/StateManager.h"
 #include "core/Timer.h"
+#include "platform/Gfx.h"
 #include "platform/Input.h"
+#include "platform/Window.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <ostream>
 
 namespace {
@@ -156,6 +159,56 @@ TEST_F(EngineFrameTest, PacingSleepsWhatIsLeftOfTenMilliseconds) {
         ASSERT_EQ(RunFrame(7), 1);
         EXPECT_EQ(g_sleeps, test.sleeps) << "work " << test.workMicros << " us";
     }
+}
+
+// With a real renderer (software, on SDL's dummy video): once the picture has not changed for
+// kStillFrames frames the frame stops pacing (the application waits for input instead), the
+// steps still take all the time that passed, and a changed picture brings the budget back.
+TEST_F(EngineFrameTest, AStillPictureStopsThePacingUntilItChanges) {
+    setenv("PELLORA_RENDERER", "software", 1);
+    CWindow& window = CWindow::Get();
+    ASSERT_TRUE(window.InitVideo());
+    ASSERT_TRUE(window.Create("Pellora test", 640, 480, false));
+    CGfxOGL& gfx = CGfxOGL::Get();
+    ASSERT_TRUE(gfx.Create(window.GetSdlWindow(), 640, 480, 32, 32, 0, false));
+    CEngine& engine = CEngine::Get();
+    ASSERT_TRUE(CStateManager::Lower().SetState(kLowerA, false));
+
+    // A new window is shown for its forced frames, unchanged or not.
+    for (int frame = 0; frame < CGfxOGL::kForcedPresents; ++frame) {
+        RunFrame(10.0);
+        EXPECT_FALSE(engine.IsPictureStill()) << "forced frame " << frame;
+    }
+    g_sleeps.clear();
+    for (int frame = 1; frame <= CEngine::kStillFrames; ++frame) {
+        RunFrame(10.0);
+        EXPECT_EQ(engine.IsPictureStill(), frame == CEngine::kStillFrames) << "unchanged frame " << frame;
+    }
+    EXPECT_EQ(g_sleeps.size(), static_cast<size_t>(CEngine::kStillFrames - 1)) << "the still frame does not sleep";
+
+    // Still: no pacing; a frame after the application's wait runs the steps of the whole wait.
+    g_sleeps.clear();
+    const float stepMs = engine.GetFixedStep() * 1000.0f;
+    int32_t steps = 0;
+    for (int frame = 0; frame < 6; ++frame) {
+        steps += RunFrame(CEngine::kStillWaitMs);
+        EXPECT_TRUE(engine.IsPictureStill());
+    }
+    EXPECT_TRUE(g_sleeps.empty());
+    EXPECT_NEAR(steps, 6.0f * CEngine::kStillWaitMs / stepMs, 1.0f);
+    EXPECT_LT(CEngine::kStillWaitMs, 100) << "a wait must stay below the 0.1 s cap of a frame's time";
+
+    // A changed picture is shown and paced again at once.
+    gfx.ClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    RunFrame(10.0);
+    EXPECT_FALSE(engine.IsPictureStill());
+    EXPECT_EQ(g_sleeps.size(), 1u);
+
+    CStateManager::Lower().SetState(kStateNone, true);
+    gfx.Destroy();
+    window.Destroy();
+    window.ShutdownVideo();
+    unsetenv("PELLORA_RENDERER");
 }
 
 TEST_F(EngineFrameTest, EscapeAsksTheLowerLayerFirstAndTheUpperOnlyIfUnhandled) {

@@ -3,6 +3,7 @@
 // setting and the machine.
 #include "PlatformFixtures.h"
 
+#include "core/Timer.h"
 #include "platform/Font.h"
 #include "platform/Gfx.h"
 #include "platform/Input.h"
@@ -12,6 +13,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -247,6 +249,62 @@ TEST_F(GfxScreenTest, UnchangedFramePresentsNothingAndEachChangePresentsOnce) {
     }
     cursor.SetPointerFunctions(nullptr, nullptr);
     cursor.Destroy();
+}
+
+int64_t g_fakeMicros = 0;
+int64_t FakeMicros() {
+    return g_fakeMicros;
+}
+int64_t SteadyNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// At the display's pace: a change sooner than the interval after the last shown frame is held
+// back and shown by the first frame once the interval has passed, even when that frame is
+// the same; forced frames ignore the interval; a still picture counts its unchanged frames.
+TEST_F(GfxScreenTest, ChangedFramesAreShownAtMostOncePerInterval) {
+    OpenWindow();
+    CTimer::Get().SetTickSource(&FakeMicros, 1000000);
+    CGfxOGL& gfx = CGfxOGL::Get();
+    gfx.SetPresentInterval(1.0 / 60.0);
+    int shade = 0;
+    // One frame 10 ms after the last; "change" gives it a clear colour not used before.
+    auto frame = [&](bool change) {
+        g_fakeMicros += 10000;
+        shade += change ? 1 : 0;
+        gfx.ClearColor(static_cast<float>(shade) / 64.0f, 0.2f, 0.3f, 1.0f);
+        gfx.Clear();
+        gfx.Present();
+        return gfx.GetPresentCount();
+    };
+    for (int i = 0; i < CGfxOGL::kForcedPresents; ++i) {
+        EXPECT_EQ(frame(true), i + 1) << "forced frame " << i << " is shown at once";
+    }
+    const int shown = gfx.GetPresentCount();
+    struct Step {
+        bool change;
+        int presents;          // presents since the forced frames
+        int unchangedFrames;
+    };
+    // Frames are 10 ms apart, the interval 16.7 ms.
+    const Step steps[] = {
+        {true, 0, 0},    // 10 ms after the last shown: held back
+        {false, 1, 0},   // 20 ms: the held-back picture is shown
+        {false, 1, 1},   // unchanged
+        {true, 2, 0},    // 20 ms after the last shown: shown at once
+        {true, 2, 0},    // 10 ms: held back
+        {true, 3, 0},    // 20 ms: the newest picture is shown
+        {false, 3, 1},
+        {false, 3, 2},
+    };
+    for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); ++i) {
+        EXPECT_EQ(frame(steps[i].change) - shown, steps[i].presents) << "frame " << i;
+        EXPECT_EQ(gfx.GetUnchangedFrames(), steps[i].unchangedFrames) << "frame " << i;
+    }
+    gfx.Invalidate();
+    EXPECT_EQ(frame(true) - shown, 4) << "a forced frame right after a shown one";
+    CTimer::Get().SetTickSource(&SteadyNanoseconds, 1000000000);
 }
 
 TEST_F(GfxScreenTest, ScreenshotOfAnUnpresentedFrameShowsWhatWasDrawn) {

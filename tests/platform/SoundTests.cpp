@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 
+#include <map>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -85,6 +87,71 @@ Bytes MinimalXm() {
     }
     return out;
 }
+
+// While alive, every block SDL allocates (the mixer allocates through SDL) is recorded with
+// its size; SDL's own functions still do the work.
+class CSdlAllocations {
+public:
+    CSdlAllocations() {
+        SDL_GetMemoryFunctions(&s_malloc, &s_calloc, &s_realloc, &s_free);
+        SDL_SetMemoryFunctions(&Malloc, &Calloc, &Realloc, &Free);
+    }
+    ~CSdlAllocations() {
+        SDL_SetMemoryFunctions(s_malloc, s_calloc, s_realloc, s_free);
+        const std::lock_guard<std::mutex> lock(s_mutex);
+        s_sizes.clear();
+    }
+    CSdlAllocations(const CSdlAllocations&) = delete;
+    CSdlAllocations& operator=(const CSdlAllocations&) = delete;
+
+    // The size the block was allocated with; 0 for a block not made while recording.
+    static size_t SizeOf(const void* block) {
+        const std::lock_guard<std::mutex> lock(s_mutex);
+        const auto found = s_sizes.find(block);
+        return found != s_sizes.end() ? found->second : 0;
+    }
+
+private:
+    static void Record(const void* block, size_t size) {
+        if (block != nullptr) {
+            const std::lock_guard<std::mutex> lock(s_mutex);
+            s_sizes[block] = size;
+        }
+    }
+    static void Forget(const void* block) {
+        const std::lock_guard<std::mutex> lock(s_mutex);
+        s_sizes.erase(block);
+    }
+    static void* Malloc(size_t size) {
+        void* block = s_malloc(size);
+        Record(block, size);
+        return block;
+    }
+    static void* Calloc(size_t count, size_t size) {
+        void* block = s_calloc(count, size);
+        Record(block, count * size);
+        return block;
+    }
+    static void* Realloc(void* old, size_t size) {
+        void* block = s_realloc(old, size);
+        if (block != nullptr) {
+            Forget(old);
+            Record(block, size);
+        }
+        return block;
+    }
+    static void Free(void* block) {
+        Forget(block);
+        s_free(block);
+    }
+
+    static inline SDL_malloc_func s_malloc = nullptr;
+    static inline SDL_calloc_func s_calloc = nullptr;
+    static inline SDL_realloc_func s_realloc = nullptr;
+    static inline SDL_free_func s_free = nullptr;
+    static inline std::mutex s_mutex;
+    static inline std::map<const void*, size_t> s_sizes;
+};
 
 class SoundTest : public CPlatformTest {
 protected:
@@ -180,6 +247,27 @@ TEST_F(SoundTest, SixtyFourSlotsThenRefusal) {
     sound.Sfx_Delete(9);
     sound.Sfx_Add(extra, "blip", 1);
     EXPECT_EQ(extra, 5);
+}
+
+// The mixer converts a sound into a buffer sized for the worst case of the conversion; a
+// loaded sample keeps a buffer of just its converted samples, whatever the source's format.
+TEST_F(SoundTest, LoadedSamplesKeepOnlyTheirConvertedSamples) {
+    WriteFile("tone.wav", MakeSineWav(8000));
+    ASSERT_TRUE(sound.Init());
+    const CSdlAllocations allocations;
+    int32_t id = -1;
+    sound.Sfx_Add(id, "tone", 1);
+    const Mix_Chunk* chunk = sound.GetSampleChunk(id);
+    ASSERT_NE(chunk, nullptr);
+    // 8000 samples of 8-bit mono at 8000 Hz become about a second of the mixer's own format.
+    int rate = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    ASSERT_NE(Mix_QuerySpec(&rate, &format, &channels), 0);
+    const double frameBytes = channels * SDL_AUDIO_BITSIZE(format) / 8.0;
+    EXPECT_NEAR(chunk->alen, rate * frameBytes, rate * frameBytes * 0.01);
+    EXPECT_EQ(allocations.SizeOf(chunk->abuf), chunk->alen);
+    EXPECT_EQ(sound.Sfx_Play(id) > 0, true) << "the kept samples still play";
 }
 
 TEST_F(SoundTest, WavIsPreferredOverOgg) {

@@ -1,0 +1,156 @@
+// What one frame of the play screen costs the program itself: building the batches of a busy
+// scene (a level's field, shots in flight, falling balls, particles, pop-ups, the HUD and the
+// cursor), comparing it with the frame on screen, and drawing it with the software renderer.
+// Runs on SDL's dummy video driver with the baked data of the build.
+#include "app/Globals.h"
+#include "app/PlayScreen.h"
+#include "core/Log.h"
+#include "core/Random.h"
+#include "platform/Font.h"
+#include "platform/Gfx.h"
+#include "platform/Input.h"
+#include "platform/Textures.h"
+#include "platform/Window.h"
+#include "profile/Language.h"
+#include "resources/FileManager.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr float kStep = 1.0f / 150.0f;
+
+// The pointer sweeps across the field, so the launcher turns and every shot flies elsewhere.
+int32_t g_pointerStep = 0;
+void SweepingPointer(int32_t& x, int32_t& y) {
+    x = 180 + static_cast<int32_t>(140.0 + 130.0 * std::sin(g_pointerStep * 0.013));
+    y = 200;
+}
+
+class CBusyScene {
+public:
+    static CBusyScene& Get() {
+        static CBusyScene scene;
+        return scene;
+    }
+    bool IsReady() const { return m_ready; }
+    // One frame as the engine draws it, recorded and not yet shown.
+    void Record() {
+        CGfxOGL& gfx = CGfxOGL::Get();
+        gfx.Clear();
+        gfx.BeginScene();
+        gfx.LoadIdentity();
+        m_screen.Render();
+        CMouseCursor::Get().Draw();
+        gfx.EndScene();
+    }
+
+private:
+    CBusyScene() {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("PELLORA_RENDERER", "software", 1);
+        CLog::Get().SetEnabled(false);
+        const std::string data = std::string(PELLORA_BINARY_DIR) + "/pellora_data";
+        CFileManager& files = CFileManager::Get();
+        files.MountFileSystem(data);
+        for (const char* archive : {"/gfx.nuf", "/sound.nuf", "/levels.nuf"}) {
+            files.MountFileSystem(data + archive);
+        }
+        CWindow& window = CWindow::Get();
+        if (!window.InitVideo() || !window.Create("Pellora bench", kWidth, kHeight, false) ||
+            !CGfxOGL::Get().Create(window.GetSdlWindow(), kWidth, kHeight, 32, 32, 0, false) ||
+            !CInput::Get().Create()) {
+            std::fprintf(stderr, "FrameBench: no window or renderer on the dummy video driver\n");
+            return;
+        }
+        CMouseCursor::Get().Init();
+        CMouseCursor::Get().SetVisible(true);
+        CMouseCursor::Get().SetPointerFunctions(&SweepingPointer, nullptr);
+        CLanguage::Get().Load();
+        InstallLanguageGameTexts();
+        g_texpackFace = CTextures::Get().Load("texpack_face");
+        CFont::InitProgramFonts();
+        RandomSeed(7);
+        if (g_texpackFace.id == 0 || !m_screen.Init()) {
+            std::fprintf(stderr, "FrameBench: the play screen's pictures did not load from %s\n", data.c_str());
+            return;
+        }
+        // Four seconds of play, a shot fired every 0.3 s: balls fly, land, burst and fall.
+        CInput& input = CInput::Get();
+        for (int step = 0; step < 600; ++step) {
+            ++g_pointerStep;
+            input.SetButtonHeld(kMouseLeft, step % 45 < 3);
+            input.Update();
+            CMouseCursor::Get().Update(kStep);
+            m_screen.Update(kStep);
+        }
+        input.SetButtonHeld(kMouseLeft, false);
+        m_ready = true;
+    }
+
+    CPlayScreen m_screen;
+    bool m_ready = false;
+};
+
+bool Prepare(benchmark::State& state) {
+    if (!CBusyScene::Get().IsReady()) {
+        state.SkipWithError("the busy scene could not be set up");
+        return false;
+    }
+    return true;
+}
+
+// Building the batches: what every frame costs before anything is drawn.
+void BM_RecordBusyFrame(benchmark::State& state) {
+    if (!Prepare(state)) {
+        return;
+    }
+    for (auto _ : state) {
+        CBusyScene::Get().Record();
+        benchmark::DoNotOptimize(CGfxOGL::Get().GetVertexCount());
+    }
+}
+BENCHMARK(BM_RecordBusyFrame)->Unit(benchmark::kMicrosecond);
+
+// A still picture: the frame is built and found equal to the one on screen, nothing drawn.
+void BM_UnchangedBusyFrame(benchmark::State& state) {
+    if (!Prepare(state)) {
+        return;
+    }
+    CGfxOGL& gfx = CGfxOGL::Get();
+    for (int frame = 0; frame <= CGfxOGL::kForcedPresents; ++frame) {
+        CBusyScene::Get().Record();
+        gfx.Present();
+    }
+    const int presents = gfx.GetPresentCount();
+    for (auto _ : state) {
+        CBusyScene::Get().Record();
+        gfx.Present();
+    }
+    if (gfx.GetPresentCount() != presents) {
+        state.SkipWithError("an unchanged frame was drawn");
+    }
+}
+BENCHMARK(BM_UnchangedBusyFrame)->Unit(benchmark::kMicrosecond);
+
+// A changed picture: built, compared and drawn by the software renderer into the window.
+void BM_DrawnBusyFrame(benchmark::State& state) {
+    if (!Prepare(state)) {
+        return;
+    }
+    CGfxOGL& gfx = CGfxOGL::Get();
+    for (auto _ : state) {
+        CBusyScene::Get().Record();
+        gfx.Invalidate();
+        gfx.Present();
+    }
+}
+BENCHMARK(BM_DrawnBusyFrame)->Unit(benchmark::kMicrosecond);
+}  // namespace
