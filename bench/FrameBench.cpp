@@ -1,9 +1,10 @@
-// What one frame of the play screen costs the program itself: building the batches of a busy
+// What one frame of the game screen costs the program itself: building the batches of a busy
 // scene (a level's field, shots in flight, falling balls, particles, pop-ups, the HUD and the
 // cursor), comparing it with the frame on screen, and drawing it with the software renderer.
 // Runs on SDL's dummy video driver with the baked data of the build.
 #include "app/Globals.h"
-#include "app/PlayScreen.h"
+#include "gui/Game.h"
+#include "gui/ScreenFlow.h"
 #include "core/Log.h"
 #include "core/Random.h"
 #include "platform/Font.h"
@@ -12,6 +13,7 @@
 #include "platform/Textures.h"
 #include "platform/Window.h"
 #include "profile/Language.h"
+#include "profile/Players.h"
 #include "resources/FileManager.h"
 
 #include <benchmark/benchmark.h>
@@ -59,7 +61,14 @@ private:
         CLog::Get().SetEnabled(false);
         const std::string data = std::string(PELLORA_BINARY_DIR) + "/pellora_data";
         CFileManager& files = CFileManager::Get();
-        files.MountFileSystem(data);
+        // Whatever the game writes (its silent save at a level start) goes to a folder of
+        // the benchmark's own, never into the build's data folder.
+        char scratch[] = "/tmp/pellora-bench.XXXXXX";
+        if (mkdtemp(scratch) == nullptr) {
+            std::fprintf(stderr, "FrameBench: no scratch folder\n");
+            return;
+        }
+        files.MountFileSystem(scratch);
         for (const char* archive : {"/gfx.nuf", "/sound.nuf", "/levels.nuf"}) {
             files.MountFileSystem(data + archive);
         }
@@ -78,13 +87,19 @@ private:
         g_texpackFace = CTextures::Get().Load("texpack_face");
         CFont::InitProgramFonts();
         RandomSeed(7);
+        CreatePlayer("Bench");
+        g_levelNumber = 1;
+        g_firstLevel = 1;
+        g_lastLevel = kNoLastLevel;
+        g_continueSavedGame = false;
         if (g_texpackFace.id == 0 || !m_screen.Init()) {
-            std::fprintf(stderr, "FrameBench: the play screen's pictures did not load from %s\n", data.c_str());
+            std::fprintf(stderr, "FrameBench: the game screen's pictures did not load from %s\n", data.c_str());
             return;
         }
-        // Four seconds of play, a shot fired every 0.3 s: balls fly, land, burst and fall.
+        // The level-start panel, then four seconds of play with a shot every 0.3 s: balls
+        // fly, land, burst and fall.
         CInput& input = CInput::Get();
-        for (int step = 0; step < 600; ++step) {
+        for (int step = 0; step < 1000; ++step) {
             ++g_pointerStep;
             input.SetButtonHeld(kMouseLeft, step % 45 < 3);
             input.Update();
@@ -95,7 +110,7 @@ private:
         m_ready = true;
     }
 
-    CPlayScreen m_screen;
+    CGame m_screen;
     bool m_ready = false;
 };
 
