@@ -13,22 +13,27 @@
 namespace {
 constexpr int32_t kResolveStepLimit = 150 * 20;
 
-// What the game does with the playfield's events: the answers that change the field
-// right away happen here; a replay is done by the session between two steps.
-class CSimListener : public IPlayfieldListener {
+// The playfield's events that a session takes between two steps: the level's end, a
+// replay, game over, and the lives lost on the way.
+class CSessionEvents : public IPlayfieldListener {
 public:
-    explicit CSimListener(CPlayfield& playfield) : m_playfield(playfield) {}
     void OnLevelFinished() override { levelFinished = true; }
-    void OnMulticolorArrived() override { m_playfield.GiveMulticolorBall(); }
     void OnReplayLevel() override { replay = true; }
     void OnLifeLost() override { ++livesLost; }
-    void OnRowBonus(int32_t points, float x, float y) override { m_playfield.AddScore(points, x, y); }
     void OnGameOver() override { gameOver = true; }
 
     bool levelFinished = false;
     bool replay = false;
     bool gameOver = false;
     int32_t livesLost = 0;
+};
+
+// One level on its own: the answers that change the field right away go to the playfield.
+class CSimListener : public CSessionEvents {
+public:
+    explicit CSimListener(CPlayfield& playfield) : m_playfield(playfield) {}
+    void OnMulticolorArrived() override { m_playfield.GiveMulticolorBall(); }
+    void OnRowBonus(int32_t points, float x, float y) override { m_playfield.AddScore(points, x, y); }
 
 private:
     CPlayfield& m_playfield;
@@ -252,22 +257,13 @@ private:
     uint32_t m_loads = 0;
 };
 
-// The game screen's answers to the playfield: the ones that change the field at once go
-// to the flow; the level's end, a replay and game over are taken between two steps.
-class CGameListener : public IPlayfieldListener {
+// A whole game, as the game screen answers: the answers that change the field at once go
+// to the flow.
+class CGameListener : public CSessionEvents {
 public:
     explicit CGameListener(CGameFlow& flow) : m_flow(flow) {}
-    void OnLevelFinished() override { levelFinished = true; }
     void OnMulticolorArrived() override { m_flow.GiveMulticolorBall(); }
-    void OnReplayLevel() override { replay = true; }
-    void OnLifeLost() override { ++livesLost; }
     void OnRowBonus(int32_t points, float x, float y) override { m_flow.PayRowBonus(points, x, y); }
-    void OnGameOver() override { gameOver = true; }
-
-    bool levelFinished = false;
-    bool replay = false;
-    bool gameOver = false;
-    int32_t livesLost = 0;
 
 private:
     CGameFlow& m_flow;
