@@ -1,12 +1,10 @@
 #include "editor/Editor.h"
 
-#include "AtlasRegions.h"
 #include "core/Log.h"
 #include "editor/LevelStore.h"
 #include "engine/Engine.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Input.h"
-#include "platform/Textures.h"
 #include "resources/FileManager.h"
 
 namespace {
@@ -34,10 +32,6 @@ constexpr BrushKey kBrushKeys[] = {
     {DIK_1, BallColour::Multicolor},
     {DIK_2, BallColour::Obstacle},
 };
-
-// The launcher is sampled from half a texel inside its left and top edges, which keeps the
-// filter off the balls beside and above it in the atlas.
-constexpr float kLauncherInset = 0.5f;
 }  // namespace
 
 bool EditorCellAt(float x, float y, const Vec3& origin, CellPos& out) {
@@ -100,29 +94,16 @@ bool CEditor::Init() {
 }
 
 void CEditor::BuildSprites() {
-    const TextureHandle texture = CTextures::Get().Load("texpack_face");
-    m_balls.Clear();
-    for (int32_t code = 0; code < BallColour::CodeCount; ++code) {
-        const Atlas::Region& region = BallInSpecialsRegion(code) ? Atlas::kSpecials : Atlas::kBalls;
-        const Atlas::Uv uv = region.FrameUv(BallAtlasFrame(code));
-        m_balls.AddRegion(texture, static_cast<float>(region.textureWidth), static_cast<float>(region.textureHeight),
-                          static_cast<float>(region.width), static_cast<float>(region.height), uv.left, uv.top, uv.right,
-                          uv.bottom);
-        m_balls.Get(code).SetBlend(true);
-    }
-    const Atlas::Region& launcher = Atlas::kLauncher;
-    const Atlas::Uv launcherUv = launcher.FrameUv(0);
-    m_launcher.LoadRegion(texture, static_cast<float>(launcher.width), static_cast<float>(launcher.height),
-                          launcher.U(static_cast<float>(launcher.x) + kLauncherInset),
-                          launcher.V(static_cast<float>(launcher.y) + kLauncherInset), launcherUv.right, launcherUv.bottom);
-    m_launcher.SetCentered();
-    m_launcher.SetBlend(true);
-    m_sprites.balls = &m_balls;
-    m_sprites.launcher = &m_launcher;
+    // The game's sprites; the editor shows the field and the launcher only.
+    m_gameSprites.Build();
+    m_sprites = PlayfieldSprites();
+    m_sprites.balls = m_gameSprites.Sprites().balls;
+    m_sprites.launcher = m_gameSprites.Sprites().launcher;
 }
 
 void CEditor::Shutdown() {
-    m_balls.Clear();
+    m_gameSprites.Clear();
+    m_sprites = PlayfieldSprites();
 }
 
 // ---------------------------------------------------------------- levels
@@ -286,8 +267,8 @@ void CEditor::Render() {
     DrawPlayfield(m_playfield, m_sprites);
     const CMouseCursor& cursor = CMouseCursor::Get();
     CellPos cell;
-    if (EditorCellAt(cursor.GetX(), cursor.GetY(), m_playfield.Board().Origin(), cell)) {
+    if (m_sprites.balls != nullptr && EditorCellAt(cursor.GetX(), cursor.GetY(), m_playfield.Board().Origin(), cell)) {
         const Vec3 corner = m_playfield.Board().CellTopLeft(cell.column, cell.row);
-        DrawBall(m_balls, m_playfield.CurrentBall(), corner.x, corner.y);
+        DrawBall(*m_sprites.balls, m_playfield.CurrentBall(), corner.x, corner.y);
     }
 }

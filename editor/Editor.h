@@ -5,6 +5,7 @@
 // the level files: new, clear, load, save, try, reorder, leave.
 #include "engine/EngineState.h"
 #include "game/Playfield.h"
+#include "gui/GameSprites.h"
 #include "gui/MenuBackdrop.h"
 #include "platform/Sprite.h"
 #include "view/FieldView.h"
@@ -62,9 +63,8 @@ private:
 
     CPlayfield m_playfield;
     CPlayfieldScene m_scene;
+    CGameSprites m_gameSprites;
     PlayfieldSprites m_sprites;
-    CSpriteList m_balls;
-    CSprite m_launcher;
 
     int32_t m_freeLevel = 1;
     std::string m_levelName = "1.lvl";
