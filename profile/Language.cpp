@@ -38,7 +38,7 @@ CLanguage& CLanguage::Get() {
 
 void CLanguage::SetLanguage(uint32_t id) {
     m_language = id;
-    m_current = id == kLanguageSwedish ? static_cast<const CTextTable*>(&m_swedish) : &m_english;
+    UseStrings(id == kLanguageSwedish ? kSwedishStrings : kEnglishStrings);
     Save();
 }
 
@@ -54,7 +54,7 @@ bool CLanguage::Save() {
 
 bool CLanguage::Load() {
     m_language = kLanguageNone;
-    m_current = nullptr;
+    UseStrings(kEnglishStrings);
     std::vector<uint8_t> bytes;
     const EStoredRead result = ReadStoredFile(kLanguageFileName, kLanguageFileSize, bytes);
     if (result == EStoredRead::Missing) {
@@ -67,10 +67,6 @@ bool CLanguage::Load() {
     }
     SetLanguage(ReadLe32(bytes.data()));
     return true;
-}
-
-const CTextTable& CLanguage::Current() const {
-    return m_current != nullptr ? *m_current : m_english;
 }
 
 void InstallLanguageGameTexts() {

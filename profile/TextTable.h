@@ -3,216 +3,167 @@
 // Windows-1252 (the Swedish letters are single bytes; the fonts map each byte to the glyph
 // of that number). Texts a number or a name is appended to end in a space.
 //
-// English and Swedish are two stateless tables; CLanguage (profile/Language.h) hands out
-// the texts of the chosen one.
+// A table reads the words of one language; English and Swedish are two sets of words
+// (profile/TextTable.cpp), and CLanguage (profile/Language.h) is the table of the chosen one.
+
+// The words of one language, one field per text, in the getters' order.
+struct TextStrings {
+    const char* TxtGameWasSaved;
+    const char* TxtIfYouDontContinue;
+    const char* TxtItWillBeLost;
+    const char* TxtLostLine3;
+    const char* TxtDoYouWantToContinue;
+    const char* TxtContinue;
+    const char* TxtNewGame;
+    const char* TxtEnterPlayerName;
+    const char* TxtCancel;
+    const char* TxtOk;
+    const char* TxtHighscoreTitle;
+    const char* TxtClickLeftButton;
+    const char* TxtProductName;
+    const char* TxtLevel;
+    const char* TxtPauseGame;
+    const char* TxtGoToThe;
+    const char* TxtMainMenu;
+    const char* TxtExitGame;
+    const char* TxtExtraLife;
+    const char* TxtChooseDifficulty;
+    const char* TxtChildMode;
+    const char* TxtEasy;
+    const char* TxtNormal;
+    const char* TxtHard;
+    const char* TxtNormalMode;
+    const char* TxtChildModeInfo;
+    const char* TxtEasyInfo;
+    const char* TxtNormalInfo;
+    const char* TxtHardInfo;
+    const char* TxtNormalModeInfo;
+    const char* TxtAccuracy;
+    const char* TxtComboPlus;
+    const char* TxtCombos;
+    const char* TxtPaused;
+    const char* TxtPressToResume;
+    const char* TxtLoadGame;
+    const char* TxtLevelBanner;
+    const char* TxtWellDone;
+    const char* TxtPerfect;
+    const char* TxtPerfectBonus;
+    const char* TxtThatWasClose;
+    const char* TxtGameOver;
+    const char* TxtGameSaved;
+    const char* TxtAllLevelsDone;
+    const char* TxtPlay;
+    const char* TxtChangePlayer;
+    const char* TxtHighscore;
+    const char* TxtGameOptions;
+    const char* TxtExitGameMenu;
+    const char* TxtCurrentPlayer;
+    const char* TxtChildModeOn;
+    const char* TxtChildModeOff;
+    const char* TxtGoBack;
+    const char* TxtHostAServer;
+    const char* TxtJoinAServer;
+    const char* TxtHostAServerInfo;
+    const char* TxtJoinAServerInfo;
+    const char* TxtOptions;
+    const char* TxtSoundVolume;
+    const char* TxtMusicVolume;
+    const char* TxtSelectPlayer;
+    const char* TxtAddPlayer;
+    const char* TxtBonus;
+    const char* TxtNotice;
+    const char* TxtEditorNotice;
+};
+
+extern const TextStrings kEnglishStrings;
+extern const TextStrings kSwedishStrings;
 
 class CTextTable {
 public:
-    virtual ~CTextTable() = default;
-    virtual const char* TxtGameWasSaved() const = 0;
-    virtual const char* TxtIfYouDontContinue() const = 0;
-    virtual const char* TxtItWillBeLost() const = 0;
-    virtual const char* TxtLostLine3() const = 0;
-    virtual const char* TxtDoYouWantToContinue() const = 0;
-    virtual const char* TxtContinue() const = 0;
-    virtual const char* TxtNewGame() const = 0;
-    virtual const char* TxtEnterPlayerName() const = 0;
-    virtual const char* TxtCancel() const = 0;
-    virtual const char* TxtOk() const = 0;
-    virtual const char* TxtHighscoreTitle() const = 0;
-    virtual const char* TxtClickLeftButton() const = 0;
-    virtual const char* TxtProductName() const = 0;
-    virtual const char* TxtLevel() const = 0;
-    virtual const char* TxtPauseGame() const = 0;
-    virtual const char* TxtGoToThe() const = 0;
-    virtual const char* TxtMainMenu() const = 0;
-    virtual const char* TxtExitGame() const = 0;
-    virtual const char* TxtExtraLife() const = 0;
-    virtual const char* TxtChooseDifficulty() const = 0;
-    virtual const char* TxtChildMode() const = 0;
-    virtual const char* TxtEasy() const = 0;
-    virtual const char* TxtNormal() const = 0;
-    virtual const char* TxtHard() const = 0;
-    virtual const char* TxtNormalMode() const = 0;
-    virtual const char* TxtChildModeInfo() const = 0;
-    virtual const char* TxtEasyInfo() const = 0;
-    virtual const char* TxtNormalInfo() const = 0;
-    virtual const char* TxtHardInfo() const = 0;
-    virtual const char* TxtNormalModeInfo() const = 0;
-    virtual const char* TxtAccuracy() const = 0;
-    virtual const char* TxtComboPlus() const = 0;
-    virtual const char* TxtCombos() const = 0;
-    virtual const char* TxtPaused() const = 0;
-    virtual const char* TxtPressToResume() const = 0;
-    virtual const char* TxtLoadGame() const = 0;
-    virtual const char* TxtLevelBanner() const = 0;
-    virtual const char* TxtWellDone() const = 0;
-    virtual const char* TxtPerfect() const = 0;
-    virtual const char* TxtPerfectBonus() const = 0;
-    virtual const char* TxtThatWasClose() const = 0;
-    virtual const char* TxtGameOver() const = 0;
-    virtual const char* TxtGameSaved() const = 0;
-    virtual const char* TxtAllLevelsDone() const = 0;
-    virtual const char* TxtPlay() const = 0;
-    virtual const char* TxtChangePlayer() const = 0;
-    virtual const char* TxtHighscore() const = 0;
-    virtual const char* TxtGameOptions() const = 0;
-    virtual const char* TxtExitGameMenu() const = 0;
-    virtual const char* TxtCurrentPlayer() const = 0;
-    virtual const char* TxtChildModeOn() const = 0;
-    virtual const char* TxtChildModeOff() const = 0;
-    virtual const char* TxtGoBack() const = 0;
-    virtual const char* TxtHostAServer() const = 0;
-    virtual const char* TxtJoinAServer() const = 0;
-    virtual const char* TxtHostAServerInfo() const = 0;
-    virtual const char* TxtJoinAServerInfo() const = 0;
-    virtual const char* TxtOptions() const = 0;
-    virtual const char* TxtSoundVolume() const = 0;
-    virtual const char* TxtMusicVolume() const = 0;
-    virtual const char* TxtSelectPlayer() const = 0;
-    virtual const char* TxtAddPlayer() const = 0;
+    explicit CTextTable(const TextStrings& strings) : m_strings(&strings) {}
+
+    const char* TxtGameWasSaved() const { return m_strings->TxtGameWasSaved; }
+    const char* TxtIfYouDontContinue() const { return m_strings->TxtIfYouDontContinue; }
+    const char* TxtItWillBeLost() const { return m_strings->TxtItWillBeLost; }
+    const char* TxtLostLine3() const { return m_strings->TxtLostLine3; }
+    const char* TxtDoYouWantToContinue() const { return m_strings->TxtDoYouWantToContinue; }
+    const char* TxtContinue() const { return m_strings->TxtContinue; }
+    const char* TxtNewGame() const { return m_strings->TxtNewGame; }
+    const char* TxtEnterPlayerName() const { return m_strings->TxtEnterPlayerName; }
+    const char* TxtCancel() const { return m_strings->TxtCancel; }
+    const char* TxtOk() const { return m_strings->TxtOk; }
+    const char* TxtHighscoreTitle() const { return m_strings->TxtHighscoreTitle; }
+    const char* TxtClickLeftButton() const { return m_strings->TxtClickLeftButton; }
+    const char* TxtProductName() const { return m_strings->TxtProductName; }
+    const char* TxtLevel() const { return m_strings->TxtLevel; }
+    const char* TxtPauseGame() const { return m_strings->TxtPauseGame; }
+    const char* TxtGoToThe() const { return m_strings->TxtGoToThe; }
+    const char* TxtMainMenu() const { return m_strings->TxtMainMenu; }
+    const char* TxtExitGame() const { return m_strings->TxtExitGame; }
+    const char* TxtExtraLife() const { return m_strings->TxtExtraLife; }
+    const char* TxtChooseDifficulty() const { return m_strings->TxtChooseDifficulty; }
+    const char* TxtChildMode() const { return m_strings->TxtChildMode; }
+    const char* TxtEasy() const { return m_strings->TxtEasy; }
+    const char* TxtNormal() const { return m_strings->TxtNormal; }
+    const char* TxtHard() const { return m_strings->TxtHard; }
+    const char* TxtNormalMode() const { return m_strings->TxtNormalMode; }
+    const char* TxtChildModeInfo() const { return m_strings->TxtChildModeInfo; }
+    const char* TxtEasyInfo() const { return m_strings->TxtEasyInfo; }
+    const char* TxtNormalInfo() const { return m_strings->TxtNormalInfo; }
+    const char* TxtHardInfo() const { return m_strings->TxtHardInfo; }
+    const char* TxtNormalModeInfo() const { return m_strings->TxtNormalModeInfo; }
+    const char* TxtAccuracy() const { return m_strings->TxtAccuracy; }
+    const char* TxtComboPlus() const { return m_strings->TxtComboPlus; }
+    const char* TxtCombos() const { return m_strings->TxtCombos; }
+    const char* TxtPaused() const { return m_strings->TxtPaused; }
+    const char* TxtPressToResume() const { return m_strings->TxtPressToResume; }
+    const char* TxtLoadGame() const { return m_strings->TxtLoadGame; }
+    const char* TxtLevelBanner() const { return m_strings->TxtLevelBanner; }
+    const char* TxtWellDone() const { return m_strings->TxtWellDone; }
+    const char* TxtPerfect() const { return m_strings->TxtPerfect; }
+    const char* TxtPerfectBonus() const { return m_strings->TxtPerfectBonus; }
+    const char* TxtThatWasClose() const { return m_strings->TxtThatWasClose; }
+    const char* TxtGameOver() const { return m_strings->TxtGameOver; }
+    const char* TxtGameSaved() const { return m_strings->TxtGameSaved; }
+    const char* TxtAllLevelsDone() const { return m_strings->TxtAllLevelsDone; }
+    const char* TxtPlay() const { return m_strings->TxtPlay; }
+    const char* TxtChangePlayer() const { return m_strings->TxtChangePlayer; }
+    const char* TxtHighscore() const { return m_strings->TxtHighscore; }
+    const char* TxtGameOptions() const { return m_strings->TxtGameOptions; }
+    const char* TxtExitGameMenu() const { return m_strings->TxtExitGameMenu; }
+    const char* TxtCurrentPlayer() const { return m_strings->TxtCurrentPlayer; }
+    const char* TxtChildModeOn() const { return m_strings->TxtChildModeOn; }
+    const char* TxtChildModeOff() const { return m_strings->TxtChildModeOff; }
+    const char* TxtGoBack() const { return m_strings->TxtGoBack; }
+    const char* TxtHostAServer() const { return m_strings->TxtHostAServer; }
+    const char* TxtJoinAServer() const { return m_strings->TxtJoinAServer; }
+    const char* TxtHostAServerInfo() const { return m_strings->TxtHostAServerInfo; }
+    const char* TxtJoinAServerInfo() const { return m_strings->TxtJoinAServerInfo; }
+    const char* TxtOptions() const { return m_strings->TxtOptions; }
+    const char* TxtSoundVolume() const { return m_strings->TxtSoundVolume; }
+    const char* TxtMusicVolume() const { return m_strings->TxtMusicVolume; }
+    const char* TxtSelectPlayer() const { return m_strings->TxtSelectPlayer; }
+    const char* TxtAddPlayer() const { return m_strings->TxtAddPlayer; }
     // "Bonus " before the accuracy bonus in the level summary.
-    virtual const char* TxtBonus() const = 0;
+    const char* TxtBonus() const { return m_strings->TxtBonus; }
     // The one-line notice at the foot of the main menu.
-    virtual const char* TxtNotice() const = 0;
+    const char* TxtNotice() const { return m_strings->TxtNotice; }
     // The notice line of the main menu: how the level editor is opened.
-    virtual const char* TxtEditorNotice() const = 0;
+    const char* TxtEditorNotice() const { return m_strings->TxtEditorNotice; }
+
+protected:
+    void UseStrings(const TextStrings& strings) { m_strings = &strings; }
+
+private:
+    const TextStrings* m_strings;
 };
 
 class CEnglishTexts final : public CTextTable {
 public:
-    const char* TxtGameWasSaved() const override;
-    const char* TxtIfYouDontContinue() const override;
-    const char* TxtItWillBeLost() const override;
-    const char* TxtLostLine3() const override;
-    const char* TxtDoYouWantToContinue() const override;
-    const char* TxtContinue() const override;
-    const char* TxtNewGame() const override;
-    const char* TxtEnterPlayerName() const override;
-    const char* TxtCancel() const override;
-    const char* TxtOk() const override;
-    const char* TxtHighscoreTitle() const override;
-    const char* TxtClickLeftButton() const override;
-    const char* TxtProductName() const override;
-    const char* TxtLevel() const override;
-    const char* TxtPauseGame() const override;
-    const char* TxtGoToThe() const override;
-    const char* TxtMainMenu() const override;
-    const char* TxtExitGame() const override;
-    const char* TxtExtraLife() const override;
-    const char* TxtChooseDifficulty() const override;
-    const char* TxtChildMode() const override;
-    const char* TxtEasy() const override;
-    const char* TxtNormal() const override;
-    const char* TxtHard() const override;
-    const char* TxtNormalMode() const override;
-    const char* TxtChildModeInfo() const override;
-    const char* TxtEasyInfo() const override;
-    const char* TxtNormalInfo() const override;
-    const char* TxtHardInfo() const override;
-    const char* TxtNormalModeInfo() const override;
-    const char* TxtAccuracy() const override;
-    const char* TxtComboPlus() const override;
-    const char* TxtCombos() const override;
-    const char* TxtPaused() const override;
-    const char* TxtPressToResume() const override;
-    const char* TxtLoadGame() const override;
-    const char* TxtLevelBanner() const override;
-    const char* TxtWellDone() const override;
-    const char* TxtPerfect() const override;
-    const char* TxtPerfectBonus() const override;
-    const char* TxtThatWasClose() const override;
-    const char* TxtGameOver() const override;
-    const char* TxtGameSaved() const override;
-    const char* TxtAllLevelsDone() const override;
-    const char* TxtPlay() const override;
-    const char* TxtChangePlayer() const override;
-    const char* TxtHighscore() const override;
-    const char* TxtGameOptions() const override;
-    const char* TxtExitGameMenu() const override;
-    const char* TxtCurrentPlayer() const override;
-    const char* TxtChildModeOn() const override;
-    const char* TxtChildModeOff() const override;
-    const char* TxtGoBack() const override;
-    const char* TxtHostAServer() const override;
-    const char* TxtJoinAServer() const override;
-    const char* TxtHostAServerInfo() const override;
-    const char* TxtJoinAServerInfo() const override;
-    const char* TxtOptions() const override;
-    const char* TxtSoundVolume() const override;
-    const char* TxtMusicVolume() const override;
-    const char* TxtSelectPlayer() const override;
-    const char* TxtAddPlayer() const override;
-    const char* TxtBonus() const override;
-    const char* TxtNotice() const override;
-    const char* TxtEditorNotice() const override;
+    CEnglishTexts() : CTextTable(kEnglishStrings) {}
 };
 
 class CSwedishTexts final : public CTextTable {
 public:
-    const char* TxtGameWasSaved() const override;
-    const char* TxtIfYouDontContinue() const override;
-    const char* TxtItWillBeLost() const override;
-    const char* TxtLostLine3() const override;
-    const char* TxtDoYouWantToContinue() const override;
-    const char* TxtContinue() const override;
-    const char* TxtNewGame() const override;
-    const char* TxtEnterPlayerName() const override;
-    const char* TxtCancel() const override;
-    const char* TxtOk() const override;
-    const char* TxtHighscoreTitle() const override;
-    const char* TxtClickLeftButton() const override;
-    const char* TxtProductName() const override;
-    const char* TxtLevel() const override;
-    const char* TxtPauseGame() const override;
-    const char* TxtGoToThe() const override;
-    const char* TxtMainMenu() const override;
-    const char* TxtExitGame() const override;
-    const char* TxtExtraLife() const override;
-    const char* TxtChooseDifficulty() const override;
-    const char* TxtChildMode() const override;
-    const char* TxtEasy() const override;
-    const char* TxtNormal() const override;
-    const char* TxtHard() const override;
-    const char* TxtNormalMode() const override;
-    const char* TxtChildModeInfo() const override;
-    const char* TxtEasyInfo() const override;
-    const char* TxtNormalInfo() const override;
-    const char* TxtHardInfo() const override;
-    const char* TxtNormalModeInfo() const override;
-    const char* TxtAccuracy() const override;
-    const char* TxtComboPlus() const override;
-    const char* TxtCombos() const override;
-    const char* TxtPaused() const override;
-    const char* TxtPressToResume() const override;
-    const char* TxtLoadGame() const override;
-    const char* TxtLevelBanner() const override;
-    const char* TxtWellDone() const override;
-    const char* TxtPerfect() const override;
-    const char* TxtPerfectBonus() const override;
-    const char* TxtThatWasClose() const override;
-    const char* TxtGameOver() const override;
-    const char* TxtGameSaved() const override;
-    const char* TxtAllLevelsDone() const override;
-    const char* TxtPlay() const override;
-    const char* TxtChangePlayer() const override;
-    const char* TxtHighscore() const override;
-    const char* TxtGameOptions() const override;
-    const char* TxtExitGameMenu() const override;
-    const char* TxtCurrentPlayer() const override;
-    const char* TxtChildModeOn() const override;
-    const char* TxtChildModeOff() const override;
-    const char* TxtGoBack() const override;
-    const char* TxtHostAServer() const override;
-    const char* TxtJoinAServer() const override;
-    const char* TxtHostAServerInfo() const override;
-    const char* TxtJoinAServerInfo() const override;
-    const char* TxtOptions() const override;
-    const char* TxtSoundVolume() const override;
-    const char* TxtMusicVolume() const override;
-    const char* TxtSelectPlayer() const override;
-    const char* TxtAddPlayer() const override;
-    const char* TxtBonus() const override;
-    const char* TxtNotice() const override;
-    const char* TxtEditorNotice() const override;
+    CSwedishTexts() : CTextTable(kSwedishStrings) {}
 };
