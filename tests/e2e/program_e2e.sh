@@ -289,26 +289,24 @@ le32_at() {
   od -An -tu4 --endian=little -j "$2" -N4 "$1" | tr -d ' '
 }
 
-# choose_swedish: clicks "SVENSKA" (a click also shortens the intro) until language.dat is
-# written.
-choose_swedish() {
+# choose_language <x> <y>: clicks that language's button (a click also shortens the intro)
+# until language.dat is written.
+choose_language() {
   local language
   language="$(user_data)/language.dat"
   for attempt in $(seq 40); do
-    click_at "${LANGUAGE_SVENSKA[@]}"
+    click_at "$1" "$2"
     wait_for 1 file_exists "$language" && return 0
   done
   fail "language.dat was not written; output: $(cat "$work/out.log")"
 }
 
-# choose_english: clicks "ENGLISH" until language.dat is written.
+choose_swedish() {
+  choose_language "${LANGUAGE_SVENSKA[@]}"
+}
+
 choose_english() {
-  local language="$work/game/pellora_data/language.dat"
-  for attempt in $(seq 40); do
-    click_at "${LANGUAGE_ENGLISH[@]}"
-    wait_for 1 file_exists "$language" && return 0
-  done
-  fail "language.dat was not written; output: $(cat "$work/out.log")"
+  choose_language "${LANGUAGE_ENGLISH[@]}"
 }
 
 # enter_name <name>: types the name and Return until players.cfg is written; a try that did
