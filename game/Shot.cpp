@@ -25,10 +25,7 @@ void StartShot(ShotState& shot, const Vec3& launcher, float targetX, float targe
     }
 }
 
-bool StepShot(ShotState& shot, const CBoard& board, float dt) {
-    if (!shot.flying) {
-        return false;
-    }
+void MoveShot(ShotState& shot, float dt) {
     shot.position.x += shot.velocity.x * dt;
     shot.position.y += shot.velocity.y * dt;
     if (shot.position.x >= kRightWallX) {
@@ -37,20 +34,31 @@ bool StepShot(ShotState& shot, const CBoard& board, float dt) {
     if (shot.position.x <= kLeftWallX) {
         shot.velocity.x = -shot.velocity.x;
     }
+}
+
+bool RowTouchesShot(const CBoard& board, int32_t row, const Vec3& position) {
+    for (int32_t column = 0; column < kBoardColumns; ++column) {
+        if (board.CellAt(column, row).IsEmpty()) {
+            continue;
+        }
+        const Vec3 corner = board.CellTopLeft(column, row);
+        const float dx = position.x - corner.x;
+        const float dy = position.y - corner.y;
+        if (dx * dx + dy * dy <= CBoard::kStickDistanceSquared) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool StepShot(ShotState& shot, const CBoard& board, float dt) {
+    if (!shot.flying) {
+        return false;
+    }
+    MoveShot(shot, dt);
     bool rests = shot.position.y <= board.Origin().y;
     for (int32_t row = 0; row < kBoardRows && !rests; ++row) {
-        for (int32_t column = 0; column < kBoardColumns; ++column) {
-            if (board.CellAt(column, row).IsEmpty()) {
-                continue;
-            }
-            const Vec3 corner = board.CellTopLeft(column, row);
-            const float dx = shot.position.x - corner.x;
-            const float dy = shot.position.y - corner.y;
-            if (dx * dx + dy * dy <= CBoard::kStickDistanceSquared) {
-                rests = true;
-                break;
-            }
-        }
+        rests = RowTouchesShot(board, row, shot.position);
     }
     if (rests) {
         shot.flying = false;

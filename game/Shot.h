@@ -22,5 +22,9 @@ Vec3 ShotStartPosition(const Vec3& launcher);
 float LauncherAngle(const Vec3& launcher, float mouseX, float mouseY);
 // Starts a shot from the launcher towards target (the mouse position minus (16, 16)).
 void StartShot(ShotState& shot, const Vec3& launcher, float targetX, float targetY);
+// The shot's motion over dt, bouncing off the side walls.
+void MoveShot(ShotState& shot, float dt);
+// Whether a ball of the row lies close enough to a shot at position to stop it.
+bool RowTouchesShot(const CBoard& board, int32_t row, const Vec3& position);
 // One step of flight; true when the ball came to rest in this step (flying is then false).
 bool StepShot(ShotState& shot, const CBoard& board, float dt);

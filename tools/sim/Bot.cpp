@@ -71,14 +71,7 @@ namespace {
 // near the shot limited to the rows within its reach (a ball farther away in y can never
 // stop it, so the shot rests in the same step as in the game).
 bool StepTrialShot(ShotState& shot, const CBoard& board, const bool rowHoldsBall[kBoardRows], float dt) {
-    shot.position.x += shot.velocity.x * dt;
-    shot.position.y += shot.velocity.y * dt;
-    if (shot.position.x >= kRightWallX) {
-        shot.velocity.x = -shot.velocity.x;
-    }
-    if (shot.position.x <= kLeftWallX) {
-        shot.velocity.x = -shot.velocity.x;
-    }
+    MoveShot(shot, dt);
     if (shot.position.y <= board.Origin().y) {
         shot.flying = false;
         return true;
@@ -88,17 +81,9 @@ bool StepTrialShot(ShotState& shot, const CBoard& board, const bool rowHoldsBall
     const int32_t firstRow = std::max(0, static_cast<int32_t>(std::floor((relative - reach) / kRowSpacing)));
     const int32_t lastRow = std::min(kBoardRows - 1, static_cast<int32_t>(std::ceil((relative + reach) / kRowSpacing)));
     for (int32_t row = firstRow; row <= lastRow; ++row) {
-        for (int32_t column = 0; column < kBoardColumns && rowHoldsBall[row]; ++column) {
-            if (board.CellAt(column, row).IsEmpty()) {
-                continue;
-            }
-            const Vec3 corner = board.CellTopLeft(column, row);
-            const float dx = shot.position.x - corner.x;
-            const float dy = shot.position.y - corner.y;
-            if (dx * dx + dy * dy <= CBoard::kStickDistanceSquared) {
-                shot.flying = false;
-                return true;
-            }
+        if (rowHoldsBall[row] && RowTouchesShot(board, row, shot.position)) {
+            shot.flying = false;
+            return true;
         }
     }
     return false;
