@@ -57,6 +57,10 @@ public:
     int32_t GetLastStepCount() const { return m_lastStepCount; }
     bool IsStateLogging() const { return m_stateLogging; }
 
+    // Carries out the state changes requested so far, all exits of both layers before any
+    // entry (the end of every frame; screens tested without a frame loop call it too).
+    void ApplyStateRequests();
+
 private:
     CEngine();
     CEngine(const CEngine&) = delete;
@@ -65,7 +69,6 @@ private:
     void RunUpdateSteps();
     void RenderFrame();
     void PaceFrame();
-    void ApplyStateRequests();
 
     CWindow* m_window = nullptr;
     bool m_stateLogging = false;

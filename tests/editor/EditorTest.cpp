@@ -136,14 +136,7 @@ protected:
     // The shipped pack behind the (empty) level folder.
     static void MountShippedPack() { CFileManager::Get().MountFileSystem(PELLORA_DATA_DIR "/levels.nuf"); }
 
-    static void ApplyRequests() {
-        CStateManager& upper = CStateManager::Upper();
-        CStateManager& lower = CStateManager::Lower();
-        upper.ApplyPendingExit();
-        lower.ApplyPendingExit();
-        upper.ApplyPendingEnter();
-        lower.ApplyPendingEnter();
-    }
+    static void ApplyRequests() { CEngine::Get().ApplyStateRequests(); }
     // The editor as the main menu opens it: the editor, then its panel in the next frame.
     void OpenEditor(const std::string& levelFileName) {
         g_levelFileName = levelFileName;
