@@ -77,6 +77,9 @@ protected:
     void StepScreen(CProbeScreen& screen) {
         Step([&] { screen.Update(kStep); });
     }
+    // A screen with lower's widget in the lower layer and one with upper's in the upper
+    // layer; the button goes down at (x, y) for one step, then both layers are emptied.
+    static void PressInBothLayers(CGuiButton& lower, CGuiButton& upper, int32_t x, int32_t y);
 };
 
 TEST_F(WidgetHostTest, TheEarlierOfTwoOverlappingWidgetsTakesHoverAndClick) {
@@ -260,16 +263,12 @@ CEngineState* CreateLayerScreen(int32_t id) {
     return screen;
 }
 
-TEST_F(WidgetHostTest, AClickOverScreensInBothLayersReachesOnlyTheUpperOne) {
-    CProbeButton lowerButton("lower");
-    CProbeButton upperButton("upper");
-    MakeButton(lowerButton, "Both", 100, 100, EAlign::Left);
-    MakeButton(upperButton, "Both", 100, 100, EAlign::Left);
-    g_layerButtons = {&lowerButton, &upperButton};
+void WidgetHostTest::PressInBothLayers(CGuiButton& lower, CGuiButton& upper, int32_t x, int32_t y) {
+    g_layerButtons = {&lower, &upper};
     SetStateFactory(&CreateLayerScreen);
     CStateManager::Lower().SetState(0, true);
     CStateManager::Upper().SetState(1, true);
-    PointAt(110, 110);
+    PointAt(x, y);
     HoldButton(true);
     Step([] {
         CStateManager::Upper().Update(kStep);
@@ -278,6 +277,14 @@ TEST_F(WidgetHostTest, AClickOverScreensInBothLayersReachesOnlyTheUpperOne) {
     CStateManager::Upper().SetState(kStateNone, true);
     CStateManager::Lower().SetState(kStateNone, true);
     SetStateFactory(nullptr);
+}
+
+TEST_F(WidgetHostTest, AClickOverScreensInBothLayersReachesOnlyTheUpperOne) {
+    CProbeButton lowerButton("lower");
+    CProbeButton upperButton("upper");
+    MakeButton(lowerButton, "Both", 100, 100, EAlign::Left);
+    MakeButton(upperButton, "Both", 100, 100, EAlign::Left);
+    PressInBothLayers(lowerButton, upperButton, 110, 110);
     EXPECT_EQ(g_events, (std::vector<std::string>{"upper enter", "upper click", "lower enter"}));
     EXPECT_EQ(ExecuteSounds(), 1);
 }
@@ -288,19 +295,7 @@ TEST_F(WidgetHostTest, AClickBroadcastsItsCommandAndParameterToBothLayers) {
     button.SetCommandParam(3);
     CProbeButton other("other");
     MakeButton(other, "Other", 100, 300, EAlign::Left);
-    g_layerButtons = {&button, &other};
-    SetStateFactory(&CreateLayerScreen);
-    CStateManager::Lower().SetState(0, true);
-    CStateManager::Upper().SetState(1, true);
-    PointAt(110, 110);
-    HoldButton(true);
-    Step([] {
-        CStateManager::Upper().Update(kStep);
-        CStateManager::Lower().Update(kStep);
-    });
-    CStateManager::Upper().SetState(kStateNone, true);
-    CStateManager::Lower().SetState(kStateNone, true);
-    SetStateFactory(nullptr);
+    PressInBothLayers(button, other, 110, 110);
     const std::vector<std::pair<int32_t, int32_t>> expected = {{10009, 3}, {10009, 3}};
     EXPECT_EQ(g_messages, expected);
 }
