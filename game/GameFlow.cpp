@@ -22,9 +22,15 @@ void CGameFlow::ContinueGame(int32_t levelNumber, int32_t lastLevel, bool allLev
 
 bool CGameFlow::LoadLevel(bool advance) {
     if (advance) {
+        if (m_levelNumber >= kMaxLevelNumber) {
+            m_allLevelsDone = true;
+            m_gameOver = true;
+            return false;
+        }
         ++m_levelNumber;
     }
-    if (m_levelNumber <= m_lastLevel && m_source.LoadLevel(m_levelNumber, m_playfield)) {
+    if (m_levelNumber >= 1 && m_levelNumber <= m_lastLevel && m_levelNumber <= kMaxLevelNumber &&
+        m_source.LoadLevel(m_levelNumber, m_playfield)) {
         return true;
     }
     m_allLevelsDone = true;

@@ -19,6 +19,10 @@ public:
     virtual bool LoadLevel(int32_t number, CPlayfield& playfield) = 0;
 };
 
+// No game goes past this level number: a saved game with a higher one is refused, and
+// the level after it counts as the end of the pack.
+constexpr int32_t kMaxLevelNumber = 99999;
+
 // What follows once the panel in front of the field has gone.
 enum class EFlowNext {
     StartLevel,   // the loaded level starts
@@ -46,8 +50,9 @@ public:
         m_lastLevel = lastLevel;
     }
 
-    // Loads the current level, or with advance the one after it. Past the last level or
-    // when the level cannot be loaded, the pack is done and the game is over (false).
+    // Loads the current level, or with advance the one after it. Past the last level (or
+    // kMaxLevelNumber) or when the level cannot be loaded, the pack is done and the game
+    // is over (false).
     bool LoadLevel(bool advance);
     // The loaded level's start: the placement, the per-level flags, the first two balls.
     void StartLevel() { m_playfield.StartLevel(); }

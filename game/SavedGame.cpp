@@ -1,6 +1,7 @@
 #include "game/SavedGame.h"
 
 #include "core/Log.h"
+#include "game/GameFlow.h"
 #include "resources/Crc32.h"
 #include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
@@ -270,7 +271,11 @@ bool ChooserIsSound(const NextBallState& chooser) {
 }
 
 const char* CheckValues(const SavedGameValues& values) {
-    if (values.levelNumber < 1 || values.firstLevel < 1 || values.lastLevel < 0) {
+    // A new game's last level is "no limit" (the largest number); every other level value
+    // stays within what the game can reach, so adding one to it cannot overflow.
+    const bool lastLevelBounded = values.lastLevel == INT32_MAX || values.lastLevel <= kMaxLevelNumber;
+    if (values.levelNumber < 1 || values.levelNumber > kMaxLevelNumber || values.firstLevel < 1 ||
+        values.firstLevel > kMaxLevelNumber || values.lastLevel < 0 || !lastLevelBounded) {
         return "level number out of range";
     }
     if (values.difficulty < 1 || values.difficulty > 5) {
@@ -329,7 +334,7 @@ const char* CheckPlayfield(const PlayfieldSaveState& playfield) {
 }
 
 const char* CheckProgress(const PlayerProgress& progress, const LevelStatistics& stats) {
-    if (progress.lives < -1 || progress.lives > 1000 || progress.score < 0 || progress.extraLifeBase < 0) {
+    if (progress.lives < -1 || progress.lives > kMaxLives || progress.score < 0 || progress.extraLifeBase < 0) {
         return "lives or score out of range";
     }
     if (!IsCount(stats.shots) || !IsCount(stats.hits) || !IsCount(stats.matches) || !IsCount(stats.totalMatches) ||
@@ -347,6 +352,7 @@ SavedGame CaptureSavedGame(const SavedGameValues& values, const CPlayfield& play
     game.values = values;
     game.playfield = playfield.SaveState();
     game.progress = playfield.Progress();
+    BoundProgress(game.progress);
     game.stats = playfield.Stats();
     return game;
 }

@@ -2,6 +2,7 @@
 
 #include "game/GameTexts.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -79,9 +80,18 @@ bool CheckExtraLife(PlayerProgress& progress, int32_t difficulty) {
         return false;
     }
     progress.extraLifeBase += step;
+    if (progress.lives >= kMaxLives) {
+        return false;
+    }
     progress.lives += 1;
     progress.extraLifeWon = 1;
     return true;
+}
+
+void BoundProgress(PlayerProgress& progress) {
+    progress.lives = std::min(progress.lives, kMaxLives);
+    progress.score = std::max(progress.score, 0);
+    progress.extraLifeBase = std::max(progress.extraLifeBase, 0);
 }
 
 int32_t RowBonusForRow(int32_t row) {

@@ -50,8 +50,14 @@ void AddToScore(PlayerProgress& progress, int32_t points);
 // Turns the removed counter into ball and combo points, adds both to the score, zeroes
 // the counter and returns their sum.
 int32_t ScoreRemoval(PlayerProgress& progress);
-// At most one life per call: true when the score passed the next extra-life mark.
+// The most spare lives a player can hold; a saved game with more is refused.
+constexpr int32_t kMaxLives = 999;
+// At most one life per call: true when the score passed the next extra-life mark. At
+// kMaxLives the mark moves on without a life.
 bool CheckExtraLife(PlayerProgress& progress, int32_t difficulty);
+// Brings the running values into the ranges a saved game may hold: lives at most
+// kMaxLives, score and extra-life base not negative.
+void BoundProgress(PlayerProgress& progress);
 
 constexpr int32_t kPowerUpPoints = 250;
 constexpr int32_t kFirstRowBonus = 25;

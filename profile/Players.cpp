@@ -5,6 +5,7 @@
 #include "resources/LittleEndian.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -13,9 +14,17 @@ namespace {
 
 const char* const kPlayersFileName = "players.cfg";
 constexpr size_t kRecordSize = sizeof(PlayerRecord);
+// Everything of a record up to its two padding bytes.
+constexpr size_t kRecordWithoutPadding = offsetof(PlayerRecord, padding);
+static_assert(kRecordWithoutPadding == 106);
 
 std::vector<std::unique_ptr<PlayerRecord>> g_players;
 PlayerRecord* g_current = nullptr;
+// The bytes "players.cfg" held when it was last read or written: a list that did not
+// change is not written again, so a second copy of the game on the same folder does not
+// undo the other's changes without need.
+std::vector<uint8_t> g_storedBytes;
+bool g_storedKnown = false;
 
 // Reads the fields of a stored file one after the other.
 class CByteReader {
@@ -158,6 +167,16 @@ int32_t IndexOf(const PlayerRecord* record) {
 
 bool RepairPlayerRecord(PlayerRecord& record, int32_t position) {
     bool changed = CutText(record.name, kMaxPlayerNameLength);
+    // The running values of a game, bounded as the game bounds them.
+    const int32_t lives = std::clamp(record.lives, -1, kMaxLives);
+    const int32_t score = std::max(record.score, 0);
+    const int32_t extraLifeBase = std::max(record.extraLifeBase, 0);
+    if (lives != record.lives || score != record.score || extraLifeBase != record.extraLifeBase) {
+        record.lives = lives;
+        record.score = score;
+        record.extraLifeBase = extraLifeBase;
+        changed = true;
+    }
     CutText(record.saveFile, sizeof(record.saveFile) - 1);
     CutText(record.levelFile, sizeof(record.levelFile) - 1);
     const uint32_t length = static_cast<uint32_t>(std::strlen(record.name));
@@ -181,22 +200,35 @@ PlayersFile DecodePlayersFile(const uint8_t* bytes, size_t size) {
     if (size < PlayersFileSize(0)) {
         if (size != 0) {
             CLog::Get().Write("DecodePlayersFile FAILED, %zu bytes are no player list", size);
+            players.damaged = true;
         }
         return players;
     }
     const int32_t storedCount = static_cast<int32_t>(ReadLe32(bytes));
     const int32_t storedCurrent = static_cast<int32_t>(ReadLe32(bytes + 4));
-    const size_t wholeRecords = (size - PlayersFileSize(0)) / kRecordSize;
-    const size_t count = std::min({static_cast<size_t>(std::max(storedCount, 0)), wholeRecords,
-                                   static_cast<size_t>(kMaxPlayers)});
-    if (count != static_cast<size_t>(std::max(storedCount, 0))) {
-        CLog::Get().Write("DecodePlayersFile FAILED, the list claims %d players, %zu are read", storedCount, count);
+    // The records themselves count, not the number before them: a damaged count loses no
+    // player. A last record that lacks only its padding is whole enough to keep.
+    const size_t body = size - PlayersFileSize(0);
+    size_t records = body / kRecordSize;
+    const size_t tail = body % kRecordSize;
+    const bool paddingMissing = tail >= kRecordWithoutPadding;
+    if (paddingMissing) {
+        ++records;
+    }
+    const size_t count = std::min(records, static_cast<size_t>(kMaxPlayers));
+    if (storedCount < 0 || static_cast<size_t>(storedCount) != count || tail != 0 || records > count) {
+        CLog::Get().Write("DecodePlayersFile FAILED, the list claims %d players in %zu bytes, %zu are read",
+                          storedCount, size, count);
+        players.damaged = true;
     }
     players.records.reserve(count);
     size_t repaired = 0;
     size_t firstRepaired = 0;
     for (size_t i = 0; i < count; ++i) {
-        PlayerRecord record = DecodeRecord(bytes + PlayersFileSize(i));
+        uint8_t whole[kRecordSize] = {};
+        const size_t offset = PlayersFileSize(i);
+        std::memcpy(whole, bytes + offset, std::min(kRecordSize, size - offset));
+        PlayerRecord record = DecodeRecord(whole);
         if (RepairPlayerRecord(record, static_cast<int32_t>(i)) && repaired++ == 0) {
             firstRepaired = i + 1;
         }
@@ -205,12 +237,14 @@ PlayersFile DecodePlayersFile(const uint8_t* bytes, size_t size) {
     if (repaired != 0) {
         CLog::Get().Write("DecodePlayersFile FAILED, %zu damaged players repaired, the first is player %zu", repaired,
                           firstRepaired);
+        players.damaged = true;
     }
     if (count == 0) {
         players.current = -1;
     } else if (storedCurrent < 0 || static_cast<size_t>(storedCurrent) >= count) {
         CLog::Get().Write("DecodePlayersFile FAILED, current player %d is not in the list", storedCurrent);
         players.current = 0;
+        players.damaged = true;
     } else {
         players.current = storedCurrent;
     }
@@ -233,15 +267,23 @@ bool LoadPlayers() {
     std::vector<uint8_t> bytes;
     const EStoredRead result =
         ReadStoredFile(kPlayersFileName, static_cast<uint32_t>(PlayersFileSize(kMaxPlayers)), bytes);
+    g_storedBytes.clear();
+    g_storedKnown = result == EStoredRead::Missing;
     if (result == EStoredRead::Missing) {
         return true;
     }
     if (result == EStoredRead::Failed) {
+        // The file stays as it is (the file layer refuses to write over it).
         CLog::Get().Write("LoadPlayers FAILED, couldn't read %s", kPlayersFileName);
         return false;
     }
     const PlayersFile players = DecodePlayersFile(bytes.data(), bytes.size());
+    if (players.damaged) {
+        MarkStoredFileDamaged(kPlayersFileName);
+    }
     ClearPlayers();
+    g_storedBytes = bytes;
+    g_storedKnown = true;
     for (const PlayerRecord& record : players.records) {
         g_players.push_back(std::make_unique<PlayerRecord>(record));
     }
@@ -256,10 +298,16 @@ bool SavePlayers() {
         players.records.push_back(*record);
     }
     players.current = GetCurrentPlayerIndex();
-    if (!WriteStoredFile(kPlayersFileName, EncodePlayersFile(players))) {
+    std::vector<uint8_t> bytes = EncodePlayersFile(players);
+    if (g_storedKnown && bytes == g_storedBytes) {
+        return true;  // unchanged since it was read or written
+    }
+    if (!WriteStoredFile(kPlayersFileName, bytes)) {
         CLog::Get().Write("SavePlayers FAILED, couldn't write %s", kPlayersFileName);
         return false;
     }
+    g_storedBytes = std::move(bytes);
+    g_storedKnown = true;
     return true;
 }
 
@@ -292,6 +340,8 @@ bool SetCurrentPlayer(PlayerRecord* record) {
 void ClearPlayers() {
     g_current = nullptr;
     g_players.clear();
+    g_storedBytes.clear();
+    g_storedKnown = false;
 }
 
 int32_t GetPlayerCount() {

@@ -2,6 +2,8 @@
 // The player profiles: a list of records kept in "players.cfg" in the data folder, and
 // the current player. The game works directly on the current player's record, so the
 // record also carries the running values of the game in progress.
+#include "game/Scoring.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -30,18 +32,22 @@ struct PlayerRecord {
 };
 static_assert(sizeof(PlayerRecord) == 108, "PlayerRecord is the 108-byte record of players.cfg");
 
-// The bytes of "players.cfg" as the loader takes them: the whole records (at most
-// kMaxPlayers), each repaired, and the current position (first record when the stored one
-// is outside the list, -1 when there are no records).
+// The bytes of "players.cfg" as the loader takes them: every whole record whatever the
+// stored count says (at most kMaxPlayers; a last record lacking only its padding counts as
+// whole), each repaired, and the current position (first record when the stored one is
+// outside the list, -1 when there are no records).
 struct PlayersFile {
     std::vector<PlayerRecord> records;
     int32_t current = -1;
+    // Something had to be repaired or left out: the original is worth keeping.
+    bool damaged = false;
 };
 // Size of "players.cfg" holding count records.
 constexpr size_t PlayersFileSize(size_t count) { return 8 + 108 * count; }
 PlayersFile DecodePlayersFile(const uint8_t* bytes, size_t size);
 std::vector<uint8_t> EncodePlayersFile(const PlayersFile& players);
-// Makes a stored record safe to use: name cut to kMaxPlayerNameLength and terminated,
+// Makes a stored record safe to use: lives within -1 .. kMaxLives, score not negative,
+// the extra-life base not negative, name cut to kMaxPlayerNameLength and terminated,
 // nameLength its length, the saved-game names of the form "ply" + N + ".sav"/".lvl" (a
 // name of another form takes the number of its partner, or position + 1). True when
 // something had to change.
@@ -51,11 +57,12 @@ constexpr int32_t kDifficultyChild = 1;
 constexpr int32_t kDifficultyNormal = 5;
 
 // Reads "players.cfg" into the list (replacing what was there). A missing file leaves the
-// list empty and is no failure; false (and logged) when the file cannot be read. A damaged
-// file gives the whole records it holds, repaired (see Players.cpp).
+// list empty and is no failure; false (and logged) when the file cannot be read: the list
+// is then empty and the file is never written over. A damaged file gives the whole records
+// it holds, repaired, and its original is kept as "players.cfg.bad" before the first write.
 bool LoadPlayers();
-// Writes the list and the current player to "players.cfg"; false (and logged) when the
-// file cannot be written.
+// Writes the list and the current player to "players.cfg" when they differ from what the
+// file holds; false (and logged) when the file cannot be written.
 bool SavePlayers();
 // Appends a new record named name (cut to kMaxPlayerNameLength) with the files
 // "ply" + N + ".sav"/".lvl", N the new list size, and makes it current. Null (and logged)

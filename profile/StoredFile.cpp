@@ -12,6 +12,7 @@ EStoredRead ReadStoredFile(const std::string& name, uint32_t maxBytes, std::vect
     }
     CFile* file = files.OpenFile(name, kFileRead);
     if (!file) {
+        files.ProtectUnreadable(name);
         return EStoredRead::Failed;
     }
     out.resize(std::min(file->GetSize(), maxBytes));
@@ -19,9 +20,14 @@ EStoredRead ReadStoredFile(const std::string& name, uint32_t maxBytes, std::vect
     files.CloseFile(file);
     if (!read) {
         out.clear();
+        files.ProtectUnreadable(name);
         return EStoredRead::Failed;
     }
     return EStoredRead::Read;
+}
+
+void MarkStoredFileDamaged(const std::string& name) {
+    CFileManager::Get().MarkDamaged(name);
 }
 
 bool WriteStoredFile(const std::string& name, const std::vector<uint8_t>& bytes) {

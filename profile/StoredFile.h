@@ -12,6 +12,11 @@ enum class EStoredRead {
 };
 
 // Reads at most maxBytes from the start of name, never more, however large the file is.
+// A file that exists but cannot be read (no permission, not a regular file) is Failed and
+// is never written over afterwards.
 EStoredRead ReadStoredFile(const std::string& name, uint32_t maxBytes, std::vector<uint8_t>& out);
+// The file was read but had to be repaired: its original is kept as name + ".bad" before
+// it is first replaced.
+void MarkStoredFileDamaged(const std::string& name);
 // Creates or replaces name with bytes; false when any of it did not reach the disk.
 bool WriteStoredFile(const std::string& name, const std::vector<uint8_t>& bytes);

@@ -32,6 +32,34 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
+// Opens path for reading only when it is a regular file: a FIFO, a device or a folder of
+// that name would block the program or give no data. O_NONBLOCK keeps the open of a FIFO
+// from waiting for a writer; it is cleared again once the file is known to be regular.
+FILE* OpenRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        CLog::Get().Write("CFile::Open FAILED, not a regular file: %s", path.c_str());
+        errno = EINVAL;
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) {
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    }
+    FILE* stream = ::fdopen(fd, "rb");
+    if (stream == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return stream;
+}
+
 bool CopyStream(FILE* from, FILE* to) {
     std::vector<char> chunk(64 * 1024);
     for (;;) {
@@ -77,9 +105,10 @@ bool CFile::Open(const std::string& path, int32_t mode) {
     m_startOffset = 0;
     m_failed = false;
     m_eof = false;
+    m_error = 0;
     switch (mode) {
         case kFileRead:
-            m_stream = std::fopen(path.c_str(), "rb");
+            m_stream = OpenRegularFile(path);
             return m_stream != nullptr;
         case kFileWrite:
         case kFileWriteNew:
@@ -95,12 +124,14 @@ bool CFile::OpenForWriting(const std::string& path, bool keepContent) {
     std::string pattern = path + ".tmp-XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
+        m_error = errno;
         return false;
     }
     // mkstemp creates the file private to the user; give it the usual data file rights.
     ::fchmod(fd, 0644);
     m_stream = ::fdopen(fd, "w+b");
     if (!m_stream) {
+        m_error = errno;
         ::close(fd);
         ::unlink(pattern.c_str());
         return false;
@@ -108,8 +139,9 @@ bool CFile::OpenForWriting(const std::string& path, bool keepContent) {
     m_tempPath = pattern;
     m_targetPath = path;
     if (keepContent) {
-        FILE* old = std::fopen(path.c_str(), "rb");
+        FILE* old = OpenRegularFile(path);
         if (!old && errno != ENOENT) {
+            m_error = errno;
             DiscardWrite();
             return false;
         }
@@ -117,6 +149,7 @@ bool CFile::OpenForWriting(const std::string& path, bool keepContent) {
             const bool copied = CopyStream(old, m_stream);
             std::fclose(old);
             if (!copied) {
+                m_error = errno != 0 ? errno : EIO;
                 DiscardWrite();
                 return false;
             }
@@ -136,9 +169,16 @@ bool CFile::Close() {
     bool complete = !m_failed && m_stream != nullptr;
     if (complete) {
         complete = std::fflush(m_stream) == 0 && ::fsync(::fileno(m_stream)) == 0;
+        if (!complete) {
+            m_error = errno;
+        }
     }
     if (m_stream) {
-        complete = (std::fclose(m_stream) == 0) && complete;
+        const bool closed = std::fclose(m_stream) == 0;
+        if (!closed && complete) {
+            m_error = errno;
+        }
+        complete = closed && complete;
         m_stream = nullptr;
     }
     if (complete && std::rename(m_tempPath.c_str(), m_targetPath.c_str()) == 0) {
@@ -146,7 +186,13 @@ bool CFile::Close() {
         SyncFolder(FolderOf(m_targetPath));
         return true;
     }
-    CLog::Get().Write("CFile::Close FAILED, file not written: %s", m_targetPath.c_str());
+    if (complete) {
+        m_error = errno;
+    }
+    if (m_error == 0) {
+        m_error = EIO;
+    }
+    CLog::Get().Write("CFile::Close FAILED, file not written: %s (%s)", m_targetPath.c_str(), std::strerror(m_error));
     DiscardWrite();
     return false;
 }
@@ -258,6 +304,7 @@ bool CFile::Write(const void* buffer, uint32_t count) {
         return false;
     }
     if (std::fwrite(buffer, 1, count, m_stream) != count || std::ferror(m_stream)) {
+        m_error = errno != 0 ? errno : EIO;
         m_failed = true;
         return false;
     }

@@ -8,6 +8,7 @@
 // mode copies the old content into the temporary file first, so it follows the same rule.
 // A writing CFile destroyed without Close (a write interrupted before it was finished)
 // also discards its temporary file: only a complete Close replaces the target.
+// Only regular files are opened for reading: a FIFO, a device or a folder is refused.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -47,6 +48,10 @@ public:
     virtual bool Write(const void* buffer, uint32_t count);
 
     bool IsOpen() const { return m_stream != nullptr; }
+    // The system's error number of the last failed open, write or close; 0 when none.
+    int LastError() const { return m_error; }
+    // The path a writing file replaces on Close; empty for a file opened for reading.
+    const std::string& TargetName() const { return m_targetPath; }
     bool IsWriting() const { return !m_tempPath.empty(); }
 
 protected:
@@ -57,6 +62,7 @@ protected:
     FILE* m_stream = nullptr;
     bool m_failed = false;
     bool m_eof = false;
+    int m_error = 0;
     bool m_sizeKnown = false;
     uint32_t m_size = 0;
     uint32_t m_startOffset = 0;

@@ -3,6 +3,9 @@
 #include "core/Log.h"
 #include "resources/FileSystemZip.h"
 
+#include <cerrno>
+#include <cstring>
+
 CFileManager& CFileManager::Get() {
     static CFileManager manager;
     return manager;
@@ -39,6 +42,79 @@ void CFileManager::UnmountAll() {
         fileSystem.reset();
     }
     m_fileSystems.clear();
+    m_unreadable.clear();
+    m_damaged.clear();
+    m_writesRefused = false;
+}
+
+void CFileManager::ProtectUnreadable(const std::string& name) {
+    CLog::Get().Write("CFileManager: %s could not be read; it is kept as it is and not written", name.c_str());
+    m_unreadable.insert(name);
+}
+
+void CFileManager::MarkDamaged(const std::string& name) {
+    m_damaged.insert(name);
+}
+
+void CFileManager::ReportFailure(const std::string& name, int error) {
+    if (m_failureHandler != nullptr) {
+        m_failureHandler(name, error);
+    }
+}
+
+bool CFileManager::KeepDamagedCopy(const std::string& name) {
+    constexpr uint32_t kLargestCopy = 16u << 20;
+    for (const std::unique_ptr<CFileSystemBase>& fileSystem : m_fileSystems) {
+        if (!fileSystem->IsFolder() || !fileSystem->Exists(name)) {
+            continue;
+        }
+        // The copy goes into the folder that holds the damaged file.
+        std::vector<uint8_t> bytes;
+        CFile* in = fileSystem->OpenFile(name, kFileRead);
+        const uint32_t size = in != nullptr ? in->GetSize() : 0;
+        bool read = in != nullptr && size <= kLargestCopy;
+        if (read) {
+            bytes.resize(size);
+            read = size == 0 || in->Read(bytes.data(), size);
+        }
+        CloseFile(in);
+        const std::string copyName = name + ".bad";
+        CFile* out = read ? fileSystem->OpenFile(copyName, kFileWrite) : nullptr;
+        const int openError = errno;
+        const bool written = out != nullptr && (bytes.empty() || out->Write(bytes.data(), size));
+        const int writeError = out != nullptr ? out->LastError() : openError;
+        const bool closed = CloseFile(out) && written;
+        if (!closed) {
+            CLog::Get().Write("CFileManager::KeepDamagedCopy FAILED, %s not kept (%s)", name.c_str(),
+                              std::strerror(writeError != 0 ? writeError : EIO));
+            errno = writeError != 0 ? writeError : EIO;
+            return false;
+        }
+        CLog::Get().Write("CFileManager: the damaged %s is kept as %s", name.c_str(), copyName.c_str());
+        return true;
+    }
+    return true;  // nothing of ours to keep (an archive is never changed)
+}
+
+bool CFileManager::MayChange(const std::string& name) {
+    if (m_writesRefused) {
+        CLog::Get().Write("CFileManager FAILED, %s not written: another copy of the game uses the folder", name.c_str());
+        ReportFailure(name, kWriteRefusedByOtherCopy);
+        return false;
+    }
+    if (m_unreadable.count(name) != 0) {
+        CLog::Get().Write("CFileManager FAILED, %s not written: it could not be read and is kept", name.c_str());
+        ReportFailure(name, kWriteRefusedUnreadable);
+        return false;
+    }
+    if (m_damaged.count(name) != 0) {
+        if (!KeepDamagedCopy(name)) {
+            ReportFailure(name, errno);
+            return false;
+        }
+        m_damaged.erase(name);
+    }
+    return true;
 }
 
 CFile* CFileManager::OpenFile(const std::string& name, int32_t mode) {
@@ -46,6 +122,11 @@ CFile* CFileManager::OpenFile(const std::string& name, int32_t mode) {
 }
 
 CFile* CFileManager::OpenFile(const std::string& filter, const std::string& name, int32_t mode) {
+    const bool writing = mode != kFileRead;
+    if (writing && !MayChange(name)) {
+        return nullptr;
+    }
+    int folderError = 0;
     for (const std::unique_ptr<CFileSystemBase>& fileSystem : m_fileSystems) {
         if (!fileSystem->PathContains(filter)) {
             continue;
@@ -54,8 +135,14 @@ CFile* CFileManager::OpenFile(const std::string& filter, const std::string& name
         if (file) {
             return file;
         }
+        if (folderError == 0 && fileSystem->IsFolder()) {
+            folderError = errno;
+        }
     }
     CLog::Get().Write("CFileManager::OpenFile FAILED, file: %s", name.c_str());
+    if (writing) {
+        ReportFailure(name, folderError != 0 ? folderError : ENOENT);
+    }
     return nullptr;
 }
 
@@ -71,7 +158,16 @@ bool CFileManager::Exists(const std::string& name) {
 bool CFileManager::Delete(const std::string& name) {
     for (const std::unique_ptr<CFileSystemBase>& fileSystem : m_fileSystems) {
         if (fileSystem->Exists(name)) {
-            return fileSystem->Delete(name);
+            if (!MayChange(name)) {
+                return false;
+            }
+            if (fileSystem->Delete(name)) {
+                return true;
+            }
+            if (fileSystem->IsFolder() && errno != ENOENT) {
+                ReportFailure(name, errno);
+            }
+            return false;
         }
     }
     return false;
@@ -80,7 +176,16 @@ bool CFileManager::Delete(const std::string& name) {
 bool CFileManager::Rename(const std::string& oldName, const std::string& newName) {
     for (const std::unique_ptr<CFileSystemBase>& fileSystem : m_fileSystems) {
         if (fileSystem->Exists(oldName)) {
-            return fileSystem->Rename(oldName, newName);
+            if (!MayChange(oldName) || !MayChange(newName)) {
+                return false;
+            }
+            if (fileSystem->Rename(oldName, newName)) {
+                return true;
+            }
+            if (fileSystem->IsFolder()) {
+                ReportFailure(oldName, errno);
+            }
+            return false;
         }
     }
     return false;
@@ -90,7 +195,12 @@ bool CFileManager::CloseFile(CFile*& file) {
     if (!file) {
         return true;
     }
+    const bool writing = file->IsWriting();
     const bool closed = file->Close();
+    if (writing && !closed) {
+        // The file layer keeps the name only inside the file; the handler wants a name.
+        ReportFailure(file->TargetName(), file->LastError());
+    }
     delete file;
     file = nullptr;
     return closed;

@@ -5,8 +5,17 @@
 #include "resources/FileSystem.h"
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
+
+// Reasons of a refused write besides the system's error numbers (which are positive).
+constexpr int kWriteRefusedUnreadable = -1;   // the file could not be read and is kept as it is
+constexpr int kWriteRefusedByOtherCopy = -2;  // another copy of the program holds the folder
+
+// Told of every write, rename or removal that did not happen: the file's name and the
+// system's error number, or one of the reasons above.
+using WriteFailureHandler = void (*)(const std::string& name, int error);
 
 class CFileManager {
 public:
@@ -34,11 +43,35 @@ public:
     // Reads a whole file into out. False (and logged) when it cannot be opened or read.
     bool LoadWholeFile(const std::string& name, std::vector<uint8_t>& out);
 
+    // Guards of what the player owns; all of them end with UnmountAll.
+    //
+    // A file that exists but could not be read is never replaced, renamed or removed:
+    // writes of it fail with kWriteRefusedUnreadable.
+    void ProtectUnreadable(const std::string& name);
+    // A file that was read but found damaged: before it is first replaced, renamed or
+    // removed, its bytes are kept beside it as name + ".bad" (replacing an older copy),
+    // and the log names the copy. When the copy cannot be made, the change is refused.
+    void MarkDamaged(const std::string& name);
+    // Every write is refused (another copy of the program holds the write folder);
+    // reading goes on.
+    void RefuseWrites(bool refuse) { m_writesRefused = refuse; }
+    bool WritesRefused() const { return m_writesRefused; }
+    void SetWriteFailureHandler(WriteFailureHandler handler) { m_failureHandler = handler; }
+
 private:
+    // False (and reported) when name may not be changed now; keeps a damaged file first.
+    bool MayChange(const std::string& name);
+    bool KeepDamagedCopy(const std::string& name);
+    void ReportFailure(const std::string& name, int error);
+
     CFileManager() = default;
     ~CFileManager();
     CFileManager(const CFileManager&) = delete;
     CFileManager& operator=(const CFileManager&) = delete;
 
     std::vector<std::unique_ptr<CFileSystemBase>> m_fileSystems;
+    std::set<std::string> m_unreadable;
+    std::set<std::string> m_damaged;
+    bool m_writesRefused = false;
+    WriteFailureHandler m_failureHandler = nullptr;
 };

@@ -3,7 +3,10 @@
 #include "core/Log.h"
 #include "resources/File.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <ctime>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,7 +77,10 @@ CFile* CFileSystem::OpenFile(const std::string& name, int32_t mode) {
     if (file->Open(m_rootPath + name, mode)) {
         return file;
     }
+    // The caller may want to tell the player why.
+    const int error = file->LastError() != 0 ? file->LastError() : errno;
     delete file;
+    errno = error;
     return nullptr;
 }
 
@@ -91,7 +97,52 @@ bool CFileSystem::Mount(const std::string& path) {
         m_rootPath += '/';
     }
     CLog::Get().Write("CFileSystem Added, path: %s", m_rootPath.c_str());
+    RemoveStaleTemporaryFiles(static_cast<int64_t>(std::time(nullptr)));
     return true;
+}
+
+bool CFileSystem::IsTemporaryName(const std::string& name) {
+    const std::string mark = ".tmp-";
+    const size_t suffix = mark.size() + 6;
+    if (name.size() <= suffix || name.compare(name.size() - suffix, mark.size(), mark) != 0) {
+        return false;
+    }
+    for (size_t i = name.size() - 6; i < name.size(); ++i) {
+        const char c = name[i];
+        const bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!alnum) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int32_t CFileSystem::RemoveStaleTemporaryFiles(int64_t now) {
+    DIR* folder = ::opendir(m_rootPath.c_str());
+    if (folder == nullptr) {
+        return 0;
+    }
+    const uid_t self = ::getuid();
+    int32_t removed = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (!IsTemporaryName(name)) {
+            continue;
+        }
+        const std::string path = m_rootPath + name;
+        struct stat info {};
+        // Only our own plain files, and only ones no write can still be busy with.
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != self ||
+            now - static_cast<int64_t>(info.st_mtime) < kStaleTemporaryAge) {
+            continue;
+        }
+        if (::unlink(path.c_str()) == 0) {
+            ++removed;
+            CLog::Get().Write("CFileSystem removed the unfinished write %s", path.c_str());
+        }
+    }
+    ::closedir(folder);
+    return removed;
 }
 
 bool CFileSystem::Rename(const std::string& oldName, const std::string& newName) {
@@ -101,6 +152,7 @@ bool CFileSystem::Rename(const std::string& oldName, const std::string& newName)
     const std::string newPath = m_rootPath + newName;
     struct stat info {};
     if (::stat(newPath.c_str(), &info) == 0) {
+        errno = EEXIST;
         return false;
     }
     return std::rename((m_rootPath + oldName).c_str(), newPath.c_str()) == 0;

@@ -45,6 +45,15 @@ public:
     bool Rename(const std::string& oldName, const std::string& newName) override;
     void Unmount() override {}
 
+    // A write killed before its end leaves its temporary file ("<name>.tmp-" and six
+    // letters or digits). Mount removes those of the user that are older than
+    // kStaleTemporaryAge seconds: a second copy of the program writing into the same
+    // folder at that moment holds only fresh ones.
+    static constexpr int64_t kStaleTemporaryAge = 600;
+    static bool IsTemporaryName(const std::string& name);
+    // Removes the stale temporary files as of now (seconds since the epoch); their count.
+    int32_t RemoveStaleTemporaryFiles(int64_t now);
+
 private:
     bool CheckName(const char* operation, const std::string& name) const;
 };

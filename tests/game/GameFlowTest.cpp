@@ -86,6 +86,43 @@ TEST_F(GameFlowTest, ALevelThatCannotBeLoadedEndsThePack) {
     EXPECT_EQ(flow.Proceed(), EFlowNext::StartLevel);
 }
 
+// Any level number gives the first level, so that only the flow's own bound ends the pack.
+class CEndlessLevels : public ILevelSource {
+public:
+    bool LoadLevel(int32_t number, CPlayfield& playfield) override {
+        asked.push_back(number);
+        const std::vector<uint8_t> bytes = LevelBytesFromRows({"0000011111"});
+        return playfield.LoadLevelBytes(bytes.data(), bytes.size());
+    }
+    std::vector<int32_t> asked;
+};
+
+TEST(GameFlowLimits, TheLevelNumberStopsAtItsMostWithoutOverflow) {
+    const struct {
+        int32_t level;
+        bool packDone;   // after the level is finished
+    } cases[] = {
+        {kMaxLevelNumber - 1, false},
+        {kMaxLevelNumber, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.level);
+        CPlayfield playfield;
+        CEndlessLevels levels;
+        CGameFlow flow(playfield, levels);
+        flow.BeginGame(c.level, 0x7FFFFFFF);
+        flow.ResetProgress();
+        ASSERT_TRUE(flow.LoadLevel(false));
+        flow.StartLevel();
+        flow.FinishLevel();
+        EXPECT_EQ(flow.IsAllLevelsDone(), c.packDone);
+        EXPECT_LE(flow.LevelNumber(), kMaxLevelNumber);
+        for (const int32_t asked : levels.asked) {
+            EXPECT_LE(asked, kMaxLevelNumber);
+        }
+    }
+}
+
 TEST_F(GameFlowTest, TheLevelDonePaysTheAccuracyBonusAndFoldsTheLevelIntoTheGame) {
     struct Case {
         const char* what;

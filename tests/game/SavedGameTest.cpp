@@ -3,6 +3,7 @@
 #include "GameFixtures.h"
 
 #include "core/Random.h"
+#include "game/GameFlow.h"
 #include "game/SavedGame.h"
 #include "resources/Crc32.h"
 #include "resources/FileManager.h"
@@ -143,6 +144,11 @@ TEST(SavedGame, DamagedAndHostileFilesAreRefusedAndChangeNothing) {
         {"field file missing", [](Bytes&, Bytes& f) { f.clear(); }},
         {"field file of another save", [](Bytes&, Bytes& f) { f[0] ^= 1; }},
         {"level number 0", [&](Bytes& s, Bytes&) { setInt(s, 10, 0); }},
+        {"level number 2^31-1", [&](Bytes& s, Bytes&) { setInt(s, 10, 0x7FFFFFFF); }},
+        {"level number past the most", [&](Bytes& s, Bytes&) { setInt(s, 10, kMaxLevelNumber + 1); }},
+        {"first level 2^31-1", [&](Bytes& s, Bytes&) { setInt(s, 6, 0x7FFFFFFF); }},
+        {"last level just below no limit", [&](Bytes& s, Bytes&) { setInt(s, 14, 0x7FFFFFFE); }},
+        {"lives past the most", [&](Bytes& s, Bytes&) { setInt(s, 262, kMaxLives + 1); }},
         {"difficulty 6", [&](Bytes& s, Bytes&) { setInt(s, 22, 6); }},
         {"difficulty 0", [&](Bytes& s, Bytes&) { setInt(s, 22, 0); }},
         {"level name into another folder", [](Bytes& s, Bytes&) { std::memcpy(s.data() + 26, "../x.lvl", 9); }},
@@ -177,6 +183,47 @@ TEST(SavedGame, DamagedAndHostileFilesAreRefusedAndChangeNothing) {
     SavedGame game;
     std::string why;
     EXPECT_TRUE(DecodeSavedGame(goodSave, goodField, game, why)) << why;
+}
+
+TEST(SavedGame, WhatTheGameCanReachItLoadsAgain) {
+    const struct {
+        const char* what;
+        int32_t score;
+        int32_t lives;
+        int32_t extraLifeBase;
+        int32_t levelNumber;
+        int32_t lastLevel;
+    } cases[] = {
+        {"the top score with no life counted yet", INT32_MAX, 2, 0, 4, 32},
+        {"the most lives", INT32_MAX, kMaxLives, 0, 4, 32},
+        {"no life left", 0, -1, 0, 1, 1},
+        {"the last level a game reaches", 1000, 2, 0, kMaxLevelNumber, 0x7FFFFFFF},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CPlayfield playfield;
+        PlayIntoALevel(playfield);
+        PlayerProgress& progress = playfield.Progress();
+        progress.score = c.score;
+        progress.lives = c.lives;
+        progress.extraLifeBase = c.extraLifeBase;
+        // Far more steps than lives there are to win.
+        for (int32_t step = 0; step < 30000; ++step) {
+            CheckExtraLife(progress, 1);
+        }
+        EXPECT_LE(progress.lives, kMaxLives);
+        SavedGameValues values = SomeValues();
+        values.levelNumber = c.levelNumber;
+        values.lastLevel = c.lastLevel;
+        Bytes field;
+        const Bytes save = SaveBytes(CaptureSavedGame(values, playfield), &field);
+        SavedGame loaded;
+        std::string why;
+        ASSERT_TRUE(DecodeSavedGame(save, field, loaded, why)) << why;
+        EXPECT_EQ(loaded.progress.lives, progress.lives);
+        EXPECT_EQ(loaded.progress.score, c.score);
+        EXPECT_EQ(loaded.values.levelNumber, c.levelNumber);
+    }
 }
 
 // ---------------------------------------------------------------- the files

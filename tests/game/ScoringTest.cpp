@@ -72,6 +72,22 @@ TEST(Scoring, ExtraLivesAtDifficultyTwoEveryQuarterMillion) {
     EXPECT_EQ(jump.extraLifeBase, 250000);
 }
 
+TEST(Scoring, NoLifeIsWonPastTheMost) {
+    const struct {
+        int32_t lives;
+        bool won;
+    } cases[] = {{kMaxLives - 1, true}, {kMaxLives, false}};
+    for (const auto& c : cases) {
+        PlayerProgress progress;
+        progress.lives = c.lives;
+        progress.score = 300000;
+        EXPECT_EQ(CheckExtraLife(progress, 2), c.won) << c.lives;
+        EXPECT_EQ(progress.lives, c.won ? c.lives + 1 : c.lives);
+        EXPECT_EQ(progress.extraLifeWon, c.won ? 1 : 0);
+        EXPECT_EQ(progress.extraLifeBase, 250000) << "the mark moves on either way";
+    }
+}
+
 TEST(Scoring, DifficultyTable) {
     struct Case {
         int32_t difficulty;

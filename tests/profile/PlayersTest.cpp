@@ -6,6 +6,8 @@
 #include "resources/FileManager.h"
 
 #include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -205,7 +207,7 @@ std::vector<HostileCase> HostileCases() {
     return {
         {"count beyond the records", truncated, 2, 0, "Kim", "ply1.sav", "ply1.lvl"},
         {"huge count", PlayersBytes(0x7FFFFFFF, 0, {kim}), 1, 0, "Kim", "ply1.sav", "ply1.lvl"},
-        {"negative count", PlayersBytes(-3, 0, {kim}), 0, -1, nullptr, nullptr, nullptr},
+        {"negative count", PlayersBytes(-3, 0, {kim}), 1, 0, "Kim", "ply1.sav", "ply1.lvl"},
         {"more records than the limit", PlayersBytes(kMaxPlayers + 4, kMaxPlayers + 2, many), kMaxPlayers, 0,
          "Kim", "ply1.sav", "ply1.lvl"},
         {"current past the end", PlayersBytes(2, 7, {kim, kim}), 2, 0, "Kim", "ply1.sav", "ply1.lvl"},
@@ -250,6 +252,129 @@ TEST_F(CPlayersTest, DamagedFilesGiveRepairedWholeRecords) {
         EXPECT_EQ(Le32At(saved, 0), static_cast<uint32_t>(test.count));
         EXPECT_EQ(Le32At(saved, 4), static_cast<uint32_t>(test.current));
     }
+}
+
+// Three players as the game writes them; the bytes of each case are damaged from there.
+Bytes ThreePlayers() {
+    RawRecord anna;
+    anna.name = "Anna";
+    anna.nameLength = 4;
+    RawRecord bo;
+    bo.name = "Bo";
+    bo.nameLength = 2;
+    bo.saveFile = "ply2.sav";
+    bo.levelFile = "ply2.lvl";
+    RawRecord cleo;
+    cleo.name = "Cleo";
+    cleo.nameLength = 4;
+    cleo.saveFile = "ply3.sav";
+    cleo.levelFile = "ply3.lvl";
+    return PlayersBytes(3, 1, {anna, bo, cleo});
+}
+
+TEST_F(CPlayersTest, EveryWholeRecordIsRecoveredWhateverTheCountSays) {
+    const struct {
+        const char* what;
+        void (*damage)(Bytes& file);
+        int32_t current;
+    } cases[] = {
+        {"count ff ff ff ff", [](Bytes& f) { f[0] = f[1] = f[2] = f[3] = 0xFF; }, 1},
+        {"count 0", [](Bytes& f) { f[0] = 0; }, 1},
+        {"count 1", [](Bytes& f) { f[0] = 1; }, 1},
+        {"last padding byte missing", [](Bytes& f) { f.pop_back(); }, 1},
+        {"both padding bytes missing and the count 2", [](Bytes& f) { f.resize(f.size() - 2); f[0] = 2; }, 1},
+        {"current ff ff ff ff", [](Bytes& f) { f[4] = f[5] = f[6] = f[7] = 0xFF; }, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearPlayers();
+        Bytes file = ThreePlayers();
+        c.damage(file);
+        WriteData("players.cfg", file);
+        ASSERT_TRUE(LoadPlayers());
+        ASSERT_EQ(GetPlayerCount(), 3);
+        EXPECT_STREQ(GetPlayer(0)->name, "Anna");
+        EXPECT_STREQ(GetPlayer(1)->name, "Bo");
+        EXPECT_STREQ(GetPlayer(2)->name, "Cleo");
+        EXPECT_STREQ(GetPlayer(2)->saveFile, "ply3.sav");
+        EXPECT_EQ(GetCurrentPlayerIndex(), c.current);
+        // The next write is the repaired list, and the original is kept beside it.
+        ASSERT_TRUE(SavePlayers());
+        const Bytes saved = ReadData("players.cfg");
+        EXPECT_EQ(saved.size(), PlayersFileSize(3));
+        EXPECT_EQ(Le32At(saved, 0), 3u);
+        EXPECT_EQ(ReadData("players.cfg.bad"), file);
+        EXPECT_TRUE(LogHas("players.cfg is kept as players.cfg.bad"));
+    }
+}
+
+TEST_F(CPlayersTest, AFileThatCannotBeReadIsNeverWrittenOver) {
+    const struct {
+        const char* what;
+        bool (*make)(const std::string& path);
+        bool (*intact)(const std::string& path);
+    } cases[] = {
+        {"a FIFO", [](const std::string& p) { return ::mkfifo(p.c_str(), 0644) == 0; },
+         [](const std::string& p) {
+             struct stat info {};
+             return ::lstat(p.c_str(), &info) == 0 && S_ISFIFO(info.st_mode);
+         }},
+        {"a folder", [](const std::string& p) { return ::mkdir(p.c_str(), 0755) == 0; },
+         [](const std::string& p) {
+             struct stat info {};
+             return ::lstat(p.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Each case on a fresh mount: what is protected lasts until the folder is unmounted.
+        CFileManager::Get().UnmountAll();
+        std::filesystem::remove_all(DataPath("players.cfg"));
+        ASSERT_TRUE(c.make(DataPath("players.cfg")));
+        CFileManager::Get().MountFileSystem(m_temp.Path());
+        ClearPlayers();
+        m_log.clear();
+        EXPECT_FALSE(LoadPlayers());
+        EXPECT_EQ(GetPlayerCount(), 0);
+        EXPECT_TRUE(LogHas("LoadPlayers FAILED"));
+        ASSERT_NE(CreatePlayer("Anna"), nullptr);
+        EXPECT_FALSE(SavePlayers()) << "the list of this run is not written over the unread file";
+        EXPECT_TRUE(c.intact(DataPath("players.cfg")));
+        EXPECT_FALSE(PathExists(DataPath("players.cfg.bad")));
+    }
+}
+
+TEST_F(CPlayersTest, AnUnchangedListDoesNotUndoAnotherWrite) {
+    WriteData("players.cfg", ThreePlayers());
+    ASSERT_TRUE(LoadPlayers());
+    // Another copy of the game adds a player meanwhile.
+    Bytes other = ThreePlayers();
+    other[0] = 4;
+    RawRecord dan;
+    dan.name = "Dan";
+    dan.saveFile = "ply4.sav";
+    dan.levelFile = "ply4.lvl";
+    PutRecord(other, dan);
+    WriteData("players.cfg", other);
+    ASSERT_TRUE(SavePlayers());
+    EXPECT_EQ(ReadData("players.cfg"), other) << "nothing changed here, so nothing is written";
+    ToggleCurrentPlayerChildMode();
+    ASSERT_TRUE(SavePlayers());
+    EXPECT_EQ(ReadData("players.cfg").size(), PlayersFileSize(3)) << "a change is written";
+}
+
+TEST_F(CPlayersTest, RunningValuesAreBoundedOnLoad) {
+    RawRecord wild;
+    wild.lives = 0x7FFFFFFF;
+    wild.score = -5;
+    RawRecord low;
+    low.lives = -100000;
+    WriteData("players.cfg", PlayersBytes(2, 0, {wild, low}));
+    ASSERT_TRUE(LoadPlayers());
+    ASSERT_EQ(GetPlayerCount(), 2);
+    EXPECT_EQ(GetPlayer(0)->lives, kMaxLives);
+    EXPECT_EQ(GetPlayer(0)->score, 0);
+    EXPECT_EQ(GetPlayer(1)->lives, -1);
 }
 
 TEST(PlayersFileDecoding, ReadsNoMoreThanTheLimit) {

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -363,6 +364,33 @@ TEST_F(FileManagerTest, FailedWriteKeepsOldFileAndLeavesNoTemporary) {
         EXPECT_EQ(ListFolder(m_temp.Path()), std::vector<std::string>{"ply1.sav"}) << c.bytes;
         EXPECT_TRUE(LogHas("CFile::Close FAILED, file not written: " + (m_temp / "ply1.sav")));
     }
+}
+
+TEST_F(FileManagerTest, OnlyRegularFilesAreOpenedForReading) {
+    Files().MountFileSystem(m_temp.Path());
+    ASSERT_EQ(::mkfifo((m_temp / "players.cfg").c_str(), 0644), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(m_temp / "hs5.dat"));
+    ASSERT_TRUE(WriteFileBytes(m_temp / "real.cfg", BytesOf("real")));
+    std::filesystem::create_symlink(m_temp / "real.cfg", m_temp / "link.cfg");
+    const struct {
+        const char* name;
+        int32_t mode;
+        bool opens;
+    } cases[] = {
+        {"players.cfg", kFileRead, false},    // a FIFO would wait for a writer for ever
+        {"players.cfg", kFileAppend, false},  // appending reads the old content first
+        {"hs5.dat", kFileRead, false},
+        {"real.cfg", kFileRead, true},
+        {"link.cfg", kFileRead, true},        // a link to a regular file is that file
+    };
+    for (const auto& c : cases) {
+        CFile* file = Files().OpenFile(c.name, c.mode);
+        EXPECT_EQ(file != nullptr, c.opens) << c.name << " mode " << c.mode;
+        Files().CloseFile(file);
+    }
+    EXPECT_TRUE(LogHas("CFile::Open FAILED, not a regular file: " + (m_temp / "players.cfg")));
+    Bytes bytes;
+    EXPECT_FALSE(Files().LoadWholeFile("players.cfg", bytes));
 }
 
 TEST_F(FileManagerTest, MakeUniqueNameSkipsTakenNames) {
