@@ -505,8 +505,13 @@ bool WriteSavedGame(const SavedGame& game, const std::string& saveName, const st
 bool ReadSavedGame(const std::string& saveName, const std::string& fieldName, SavedGame& game) {
     CFileManager& files = CFileManager::Get();
     std::vector<uint8_t> saveBytes;
-    if (!files.Exists(saveName) || !files.LoadWholeFile(saveName, saveBytes)) {
+    if (!files.Exists(saveName)) {
         CLog::Get().Write("LoadSavedGame FAILED, no save: %s", saveName.c_str());
+        return false;
+    }
+    if (!files.LoadWholeFile(saveName, saveBytes)) {
+        CLog::Get().Write("LoadSavedGame FAILED, cannot read: %s", saveName.c_str());
+        files.ProtectUnreadable(saveName);
         return false;
     }
     const std::string oldName = OldFieldName(fieldName);
@@ -519,6 +524,9 @@ bool ReadSavedGame(const std::string& saveName, const std::string& fieldName, Sa
     std::string why;
     if (!DecodeSavedGame(saveBytes, fieldBytes, game, why)) {
         CLog::Get().Write("LoadSavedGame FAILED, %s: %s", why.c_str(), saveName.c_str());
+        // The refused pair is kept as ".bad" copies before anything replaces it.
+        files.MarkDamaged(saveName);
+        files.MarkDamaged(pairName);
         return false;
     }
     return true;

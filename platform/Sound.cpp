@@ -164,6 +164,9 @@ bool CSoundBass::File_LoadConfig() {
     CFile* file = CFileManager::Get().OpenFile(m_configFileName, kFileRead);
     if (file == nullptr) {
         CLog::Get().Write("CSoundBass::File_LoadConfig FAILED open file %s", m_configFileName.c_str());
+        if (CFileManager::Get().Exists(m_configFileName)) {
+            CFileManager::Get().ProtectUnreadable(m_configFileName);
+        }
         return false;
     }
     uint8_t bytes[kConfigSize] = {};
@@ -182,6 +185,7 @@ void CSoundBass::ApplyConfigBytes(const uint8_t* bytes, uint32_t count) {
     if (count < kConfigSize) {
         CLog::Get().Write("CSoundBass::File_LoadConfig FAILED short file %s, %u of %u bytes", m_configFileName.c_str(),
                           count, kConfigSize);
+        CFileManager::Get().MarkDamaged(m_configFileName);
     }
     m_sfxEnabled = (count >= 1) ? bytes[0] != 0 : true;
     m_musicEnabled = (count >= 2) ? bytes[1] != 0 : true;
@@ -189,6 +193,7 @@ void CSoundBass::ApplyConfigBytes(const uint8_t* bytes, uint32_t count) {
     const int32_t samples = (count >= 10) ? static_cast<int32_t>(ReadLe32(bytes + 6)) : kDefaultSampleVolume;
     if (music != ClampVolume(music) || samples != ClampVolume(samples)) {
         CLog::Get().Write("CSoundBass::File_LoadConfig volumes %d, %d out of range, clamped", music, samples);
+        CFileManager::Get().MarkDamaged(m_configFileName);
     }
     m_musicVolume = ClampVolume(music);
     m_sampleVolume = ClampVolume(samples);

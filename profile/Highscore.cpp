@@ -103,6 +103,7 @@ bool CHighscore::Load() {
         return false;
     }
     if (!DecodeHighscoreEntries(bytes.data(), bytes.size(), m_entries)) {
+        MarkStoredFileDamaged(m_fileName);
         CLog::Get().Write("CHighscore::File_Load FAILED, %s holds %zu of %zu bytes; the missing entries are empty",
                           m_fileName.c_str(), bytes.size(), kHighscoreFileSize);
     }

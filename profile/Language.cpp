@@ -60,6 +60,9 @@ bool CLanguage::Load() {
     if (result == EStoredRead::Missing) {
         return false;
     }
+    if (result == EStoredRead::Read && bytes.size() < kLanguageFileSize) {
+        MarkStoredFileDamaged(kLanguageFileName);
+    }
     if (result == EStoredRead::Failed || bytes.size() < kLanguageFileSize) {
         CLog::Get().Write("CLanguage::Load FAILED, %s is unreadable or short; no language is chosen",
                           kLanguageFileName);

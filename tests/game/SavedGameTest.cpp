@@ -264,6 +264,21 @@ TEST_F(SavedGameFiles, APairWrittenByTwoSavesIsRefused) {
     EXPECT_FALSE(ReadSavedGame("ply9.sav", "ply9.lvl", loaded)) << "no save at all";
 }
 
+TEST_F(SavedGameFiles, ARefusedPairIsKeptBeforeTheNextSaveReplacesIt) {
+    ASSERT_TRUE(WriteSavedGame(NumberedSave(1), "ply1.sav", "ply1.lvl"));
+    Bytes save = ReadFileBytes(m_folder / "ply1.sav");
+    WriteLe32(save.data() + 10, 0x7FFFFFFF);  // a level number no game reaches
+    ASSERT_TRUE(WriteFileBytes(m_folder / "ply1.sav", save));
+    const Bytes field = ReadFileBytes(m_folder / "ply1.lvl");
+    SavedGame loaded;
+    ASSERT_FALSE(ReadSavedGame("ply1.sav", "ply1.lvl", loaded));
+    ASSERT_TRUE(WriteSavedGame(NumberedSave(2), "ply1.sav", "ply1.lvl"));
+    EXPECT_EQ(ReadFileBytes(m_folder / "ply1.sav.bad"), save);
+    EXPECT_EQ(ReadFileBytes(m_folder / "ply1.lvl.bad"), field);
+    ASSERT_TRUE(ReadSavedGame("ply1.sav", "ply1.lvl", loaded));
+    EXPECT_EQ(loaded.values.levelNumber, 2);
+}
+
 TEST_F(SavedGameFiles, ASaveKilledAtAnyMomentLoadsWholeOrIsRefused) {
     ASSERT_TRUE(WriteSavedGame(NumberedSave(1), "ply1.sav", "ply1.lvl"));
     uint32_t seed = 12345;

@@ -4,6 +4,8 @@
 #include "resources/FileManager.h"
 
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -391,6 +393,103 @@ TEST_F(FileManagerTest, OnlyRegularFilesAreOpenedForReading) {
     EXPECT_TRUE(LogHas("CFile::Open FAILED, not a regular file: " + (m_temp / "players.cfg")));
     Bytes bytes;
     EXPECT_FALSE(Files().LoadWholeFile("players.cfg", bytes));
+}
+
+TEST_F(FileManagerTest, ADamagedFileIsKeptOnceBeforeItChanges) {
+    Files().MountFileSystem(m_temp.Path());
+    const struct {
+        const char* what;
+        bool (*change)(CFileManager& files);
+        bool gone;   // the file itself is gone afterwards
+    } cases[] = {
+        {"replaced", [](CFileManager& files) {
+             CFile* file = files.OpenFile("players.cfg", kFileWrite);
+             const bool written = file != nullptr && file->Write("new", 3);
+             return files.CloseFile(file) && written;
+         }, false},
+        {"appended to", [](CFileManager& files) {
+             CFile* file = files.OpenFile("players.cfg", kFileAppend);
+             const bool written = file != nullptr && file->Write("+", 1);
+             return files.CloseFile(file) && written;
+         }, false},
+        {"renamed", [](CFileManager& files) { return files.Rename("players.cfg", "players.old"); }, true},
+        {"deleted", [](CFileManager& files) { return files.Delete("players.cfg"); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(m_temp / "players.old");
+        ASSERT_TRUE(WriteFileBytes(m_temp / "players.cfg.bad", BytesOf("an older copy")));
+        ASSERT_TRUE(WriteFileBytes(m_temp / "players.cfg", BytesOf("damaged")));
+        Files().MarkDamaged("players.cfg");
+        m_log.clear();
+        EXPECT_TRUE(c.change(Files()));
+        EXPECT_EQ(ReadFileBytes(m_temp / "players.cfg.bad"), BytesOf("damaged"));
+        EXPECT_EQ(PathExists(m_temp / "players.cfg"), !c.gone);
+        EXPECT_TRUE(LogHas("the damaged players.cfg is kept as players.cfg.bad"));
+        // Once kept, later writes leave the copy alone.
+        ASSERT_TRUE(WriteAll("players.cfg", kFileWrite, "again"));
+        EXPECT_EQ(ReadFileBytes(m_temp / "players.cfg.bad"), BytesOf("damaged"));
+    }
+}
+
+TEST_F(FileManagerTest, ADamagedFileThatCannotBeKeptIsNotChanged) {
+    Files().MountFileSystem(m_temp.Path());
+    ASSERT_TRUE(WriteFileBytes(m_temp / "hs5.dat", BytesOf("damaged")));
+    ASSERT_TRUE(std::filesystem::create_directory(m_temp / "hs5.dat.bad"));  // the copy cannot be made
+    Files().MarkDamaged("hs5.dat");
+    EXPECT_FALSE(WriteAll("hs5.dat", kFileWrite, "repaired"));
+    EXPECT_FALSE(Files().Delete("hs5.dat"));
+    EXPECT_EQ(ReadFileBytes(m_temp / "hs5.dat"), BytesOf("damaged"));
+    EXPECT_TRUE(LogHas("CFileManager::KeepDamagedCopy FAILED, hs5.dat not kept"));
+}
+
+TEST_F(FileManagerTest, AnUnreadableFileIsNeitherReplacedNorMovedNorRemoved) {
+    Files().MountFileSystem(m_temp.Path());
+    ASSERT_TRUE(WriteFileBytes(m_temp / "sound.cfg", BytesOf("kept")));
+    Files().ProtectUnreadable("sound.cfg");
+    EXPECT_FALSE(WriteAll("sound.cfg", kFileWrite, "new"));
+    EXPECT_FALSE(Files().Rename("sound.cfg", "sound.old"));
+    EXPECT_FALSE(Files().Delete("sound.cfg"));
+    EXPECT_EQ(ReadFileBytes(m_temp / "sound.cfg"), BytesOf("kept"));
+    EXPECT_TRUE(WriteAll("other.cfg", kFileWrite, "other files are written")) << "only that file is guarded";
+    Files().UnmountAll();
+    Files().MountFileSystem(m_temp.Path());
+    EXPECT_TRUE(WriteAll("sound.cfg", kFileWrite, "new")) << "the guard ends with the mount";
+}
+
+TEST_F(FileManagerTest, MountRemovesOnlyOurOwnStaleTemporaryFiles) {
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    const int64_t old = now - CFileSystem::kStaleTemporaryAge - 60;
+    const struct {
+        const char* name;
+        int64_t mtime;
+        bool folder;
+        bool removed;
+    } cases[] = {
+        {"sound.cfg.tmp-Ab3x9Z", old, false, true},
+        {"ply1.sav.tmp-000000", old, false, true},
+        {"players.cfg.tmp-abcdef", now - 5, false, false},     // a write of a second copy now
+        {"notes.tmp-12345", old, false, false},                // not six letters after the mark
+        {"notes.tmp-1234567", old, false, false},
+        {"ply1.sav.tmp-ab_123", old, false, false},
+        {"hs5.dat.tmp-QWERTY", old, true, false},              // a folder is not ours
+        {"levels.tmp", old, false, false},
+    };
+    for (const auto& c : cases) {
+        const std::string path = m_temp / c.name;
+        if (c.folder) {
+            ASSERT_TRUE(std::filesystem::create_directory(path));
+        } else {
+            ASSERT_TRUE(WriteFileBytes(path, BytesOf("x")));
+        }
+        const timespec times[2] = {{static_cast<time_t>(c.mtime), 0}, {static_cast<time_t>(c.mtime), 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    }
+    Files().MountFileSystem(m_temp.Path());
+    for (const auto& c : cases) {
+        EXPECT_EQ(PathExists(m_temp / c.name), !c.removed) << c.name;
+    }
+    EXPECT_TRUE(LogHas("CFileSystem removed the unfinished write " + (m_temp / "sound.cfg.tmp-Ab3x9Z")));
 }
 
 TEST_F(FileManagerTest, MakeUniqueNameSkipsTakenNames) {
