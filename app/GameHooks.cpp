@@ -5,14 +5,31 @@
 #include "platform/Font.h"
 #include "platform/Textures.h"
 #include "profile/Language.h"
+#include "profile/Notices.h"
 #include "profile/Players.h"
+
+namespace {
+// Told once at start, after the language is known.
+void ReportWriteFolder() {
+    if (g_otherCopyHoldsFolder) {
+        ReportOtherCopy();
+    } else if (g_writeFolderError != 0) {
+        ReportWriteFolderProblem(g_writeFolderError);
+    }
+}
+}  // namespace
 
 bool GameStartup() {
     CLanguage::Get().Load();
+    // The language file's rewrite at load is covered by the folder's own notice.
+    InstallWriteFailureNotices();
+    ReportWriteFolder();
     InstallLanguageGameTexts();
     g_texpackFace = CTextures::Get().Load("texpack_face");
     CFont::InitProgramFonts();
-    LoadPlayers();
+    if (!LoadPlayers()) {
+        ReportUnreadable(&CTextTable::TxtPlayersUnreadable, &CTextTable::TxtPlayersKept, "players.cfg");
+    }
     LoadSoundEvents();
     InstallSoundEventHandler();
     return true;

@@ -10,9 +10,11 @@
 #include "app/Globals.h"
 #include "core/Log.h"
 #include "app/StateFactory.h"
+#include "gui/NoticeBar.h"
 #include "engine/StateManager.h"
 #include "editor/LevelStore.h"
 #include "resources/FileManager.h"
+#include "resources/FolderLock.h"
 #include "resources/UserFolders.h"
 
 #include <unistd.h>
@@ -90,6 +92,18 @@ void MountData(const PelloraFolders& folders) {
     files.MountFileSystem(folders.archiveFolder + "/levels.nuf");
 }
 
+// One copy at a time writes into the folder; a second one runs without writing. A folder
+// that refuses a trial write is noted too. Both are told on screen once the texts are up.
+void ClaimWriteFolder(const PelloraFolders& folders) {
+    static CFolderLock lock;
+    if (lock.Acquire(folders.writeFolder) == EFolderLock::HeldByOther) {
+        g_otherCopyHoldsFolder = true;
+        CFileManager::Get().RefuseWrites(true);
+        return;
+    }
+    g_writeFolderError = ProbeWriteFolder(folders.writeFolder);
+}
+
 // Help, version or a bad option: the exit status, or -1 to play.
 int AnswerCommandLine(const StartOptions& options) {
     switch (options.action) {
@@ -123,10 +137,12 @@ int main(int argc, char** argv) {
         return kExitArchiveCheckFailed;
     }
     MountData(folders);
+    ClaimWriteFolder(folders);
     SetStateFactory(&CreateState);
     CEngine& engine = CEngine::Get();
     engine.SetStartupHook(&GameStartup);
     engine.SetShutdownHook(&GameShutdown);
+    engine.SetOverlay(&UpdateNoticeBar, &RenderNoticeBar);
     engine.SetScreenshotFolder(folders.screenshotFolder);
     g_levelFileName = "1.lvl";
     engine.SetStateLogging(true);

@@ -5,6 +5,7 @@
 #include "engine/Engine.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Input.h"
+#include "profile/Notices.h"
 #include "resources/FileManager.h"
 
 namespace {
@@ -120,22 +121,38 @@ void CEditor::FindFreeLevel() {
 }
 
 void CEditor::LoadLevel(const std::string& name) {
-    LoadEditorLevel(m_playfield.Board(), name);
+    m_levelUnreadable = LoadEditorLevel(m_playfield.Board(), name) == ELevelLoad::Refused;
+    m_replaceAsked = false;
+    if (m_levelUnreadable) {
+        ReportUnreadable(&CTextTable::TxtEditorLevelUnreadable, nullptr, name);
+    }
 }
 
 void CEditor::EmptyField() {
     m_playfield.Board().ClearGrids();
 }
 
-void CEditor::Save() {
-    if (CFileManager::Get().Exists(m_levelName)) {
+bool CEditor::Save() {
+    CFileManager& files = CFileManager::Get();
+    if (m_levelUnreadable && files.Exists(m_levelName)) {
+        // The first Save (or Play) is refused with a word on screen; the next one is the
+        // player's consent, and the unread file is kept beside the new one.
+        if (!m_replaceAsked) {
+            ReportUnreadable(&CTextTable::TxtEditorLevelUnreadable, &CTextTable::TxtEditorSaveAgain, m_levelName);
+            m_replaceAsked = true;
+            return false;
+        }
+        files.MarkDamaged(m_levelName);
+        m_levelUnreadable = false;
+    }
+    if (files.Exists(m_levelName)) {
         SaveEditorLevel(m_playfield.Board(), m_levelName);
-        return;
+        return true;
     }
     // A new level: its button comes only once its file is there.
     g_levelFileName = m_levelName;
     if (!SaveEditorLevel(m_playfield.Board(), m_levelName)) {
-        return;
+        return true;
     }
     const int32_t number = LevelNumberOf(m_levelName);
     if (number >= m_freeLevel) {
@@ -143,10 +160,14 @@ void CEditor::Save() {
     }
     CEngine::Get().BroadcastMessage(kCommandLevelAdded, 0);
     CEngine::Get().BroadcastMessage(kCommandShowLevel, 0);
+    return true;
 }
 
 void CEditor::Play(bool testOnly) {
-    Save();
+    // An unread level file is not played over without the player's word.
+    if (!Save()) {
+        return;
+    }
     g_levelFileName = m_levelName;
     const int32_t number = LevelNumberOf(m_levelName);
     g_levelNumber = number;

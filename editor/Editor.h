@@ -54,7 +54,9 @@ private:
     void FindFreeLevel();
     void LoadLevel(const std::string& name);
     void EmptyField();
-    void Save();
+    // False when nothing was written because the level file on disk could not be read and
+    // the player has not yet been told (the next Save replaces it, keeping it as ".bad").
+    bool Save();
     void Play(bool testOnly);
     void Move(int32_t step);
     void ShowLevel();
@@ -68,4 +70,7 @@ private:
 
     int32_t m_freeLevel = 1;
     std::string m_levelName = "1.lvl";
+    // The level's file exists but could not be read; the player was told when asked is set.
+    bool m_levelUnreadable = false;
+    bool m_replaceAsked = false;
 };

@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "resources/FileManager.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -23,31 +24,14 @@ bool ReadLevelBytes(const std::string& name, std::vector<uint8_t>& bytes) {
     if (file == nullptr) {
         return false;
     }
-    const uint32_t size = file->GetSize();
+    // Nothing longer than a level is of use; a huge file is not read whole.
+    const uint32_t size = std::min(file->GetSize(), 2 * kLevelFileSize);
     bytes.resize(size);
     const bool read = size == 0 || file->Read(bytes.data(), size);
     files.CloseFile(file);
     return read;
 }
 
-// Empties what no level may hold: codes outside -1..13, balls in column 9 of a short row,
-// empty cells with a frame. Returns the cells it changed.
-int32_t CleanField(CBoard& board) {
-    int32_t cleaned = 0;
-    for (int32_t row = 0; row < kBoardRows; ++row) {
-        for (int32_t column = 0; column < kBoardColumns; ++column) {
-            const BallCell cell = board.CellAt(column, row);
-            const bool unknown = !BallColour::IsKnown(cell.colour);
-            const bool offField = !cell.IsEmpty() && !IsFieldCell(column, row);
-            const bool framedEmpty = cell.IsEmpty() && cell.frame != 0;
-            if (unknown || offField || framedEmpty) {
-                board.SetCell(BallColour::Empty, 0, column, row);
-                ++cleaned;
-            }
-        }
-    }
-    return cleaned;
-}
 }  // namespace
 
 bool MountLevelFolder(const std::string& dataFolder) {
@@ -78,6 +62,10 @@ bool CopyLevelIntoFolder(const std::string& name) {
         return true;
     }
     std::vector<uint8_t> bytes;
+    if (CFileManager::Get().WritesRefused()) {
+        CLog::Get().Write("CopyLevelIntoFolder FAILED, writing is refused: %s", name.c_str());
+        return false;
+    }
     if (Folder() == nullptr || !ReadLevelBytes(name, bytes)) {
         CLog::Get().Write("CopyLevelIntoFolder FAILED, file: %s", name.c_str());
         return false;
@@ -128,17 +116,23 @@ ELevelLoad LoadEditorLevel(CBoard& board, const std::string& name) {
     if (!CFileManager::Get().Exists(name)) {
         return ELevelLoad::Missing;
     }
+    // The same judgement as the game's, of the copy the editor would write over.
     std::vector<uint8_t> bytes;
-    if (!ReadLevelBytes(name, bytes) || bytes.size() != kLevelFileSize) {
+    int32_t cleaned = 0;
+    const bool read = ReadLevelBytes(name, bytes);
+    const CBoard::ELevelRead result =
+        read ? board.LoadJudgedBytes(bytes.data(), bytes.size(), cleaned) : CBoard::ELevelRead::Refused;
+    if (result == CBoard::ELevelRead::Refused) {
         board.ClearGrids();
         CLog::Get().Write("CEditor::LoadLevel FAILED, %zu bytes instead of %u: %s", bytes.size(), kLevelFileSize,
                           name.c_str());
         return ELevelLoad::Refused;
     }
-    board.LoadFromBytes(bytes.data(), bytes.size());
-    const int32_t cleaned = CleanField(board);
-    if (cleaned > 0) {
-        CLog::Get().Write("CEditor::LoadLevel cleaned %d cells out of range: %s", cleaned, name.c_str());
+    if (result == CBoard::ELevelRead::Cleaned) {
+        // Saving the repaired level keeps the file as it was beside it.
+        CFileManager::Get().MarkDamaged(name);
+        CLog::Get().Write("CEditor::LoadLevel cleaned %d cells out of range, %zu bytes: %s", cleaned, bytes.size(),
+                          name.c_str());
         return ELevelLoad::Cleaned;
     }
     return ELevelLoad::Loaded;

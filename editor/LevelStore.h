@@ -41,11 +41,13 @@ bool CanAddLevel(int32_t levelCount);
 
 enum class ELevelLoad {
     Loaded,    // the file as it is
-    Cleaned,   // loaded; balls with codes out of range or outside the field were emptied
+    Cleaned,   // loaded; balls with codes out of range or outside the field were emptied,
+               // or bytes past the level ignored; the original is kept as ".bad" on saving
     Missing,   // no such file: the field keeps what it holds
-    Refused,   // not 1040 bytes or unreadable: the field is empty
+    Refused,   // shorter than a level or unreadable: the field is empty
 };
-// Reads a level for editing, refusing or cleaning a damaged file with a log line.
+// Reads a level for editing as the game reads it (CBoard::LoadJudgedBytes), refusing or
+// cleaning a damaged file with a log line.
 ELevelLoad LoadEditorLevel(CBoard& board, const std::string& name);
 // Writes the field into the level folder (1040 bytes); false (logged) when it could not.
 bool SaveEditorLevel(const CBoard& board, const std::string& name);

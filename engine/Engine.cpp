@@ -130,6 +130,9 @@ void CEngine::RunUpdateSteps() {
         CInput::Get().Update();
         CStateManager::Upper().Update(m_fixedStep);
         CStateManager::Lower().Update(m_fixedStep);
+        if (m_overlayUpdate != nullptr) {
+            m_overlayUpdate(m_fixedStep);
+        }
         CMouseCursor::Get().Update(m_fixedStep);
         m_accumulator -= m_fixedStep;
         ++m_lastStepCount;
@@ -143,6 +146,9 @@ void CEngine::RenderFrame() {
     gfx.LoadIdentity();
     CStateManager::Lower().Render();
     CStateManager::Upper().Render();
+    if (m_overlayRender != nullptr) {
+        m_overlayRender();
+    }
     CMouseCursor::Get().Draw();
     gfx.EndScene();
     gfx.Present();

@@ -11,6 +11,8 @@ public:
     using StartupHook = bool (*)();
     using ShutdownHook = void (*)();
     using SleepFunction = void (*)(int32_t milliseconds);
+    using OverlayUpdate = void (*)(float dt);
+    using OverlayRender = void (*)();
 
     static constexpr int32_t kFrameBudgetMs = 10;
     // A picture unchanged for this many frames in a row is still: the loop then stops pacing
@@ -45,6 +47,12 @@ public:
 
     void SetStartupHook(StartupHook hook) { m_startupHook = hook; }
     void SetShutdownHook(ShutdownHook hook) { m_shutdownHook = hook; }
+    // What the program shows over both layers whatever screen is up (its notices): updated
+    // after the layers in every step, drawn after them before the cursor.
+    void SetOverlay(OverlayUpdate update, OverlayRender render) {
+        m_overlayUpdate = update;
+        m_overlayRender = render;
+    }
     // The frame pacing's sleep; tests install their own.
     void SetSleepFunction(SleepFunction sleep);
 
@@ -76,6 +84,8 @@ private:
     const float m_fixedStep = 1.0f / 150.0f;
     StartupHook m_startupHook = nullptr;
     ShutdownHook m_shutdownHook = nullptr;
+    OverlayUpdate m_overlayUpdate = nullptr;
+    OverlayRender m_overlayRender = nullptr;
     SleepFunction m_sleep = nullptr;
 
     float m_accumulator = 0.0f;

@@ -102,6 +102,22 @@ public:
     // --- the field
     // Empties the field, the removal grid and the anchor grid; clears the removal flag.
     void ClearGrids();
+    // How a level file was taken (the game and the editor judge a file the same way).
+    enum class ELevelRead {
+        Loaded,    // the file as it is
+        Cleaned,   // loaded; what no level may hold was emptied, or bytes past the level ignored
+        FellBack,  // the first copy (an edited level) could not be read; the next one (the
+                   // shipped level) was loaded
+        Refused,   // no copy could be read: the field is empty
+    };
+    // Reads the level file through the level pack (filter "levels"): the first copy found,
+    // and when that one is shorter than a level or unreadable, the next copy of that name.
+    ELevelRead ReadLevel(const std::string& fileName);
+    // Judges level bytes: fewer than kLevelFileSize are refused (the field emptied), bytes
+    // past them are ignored, and cells no level may hold (codes out of range, balls off
+    // the field, empty cells with a frame) are emptied; cleaned counts them.
+    ELevelRead LoadJudgedBytes(const uint8_t* bytes, size_t size, int32_t& cleaned);
+    // ReadLevel, true unless refused.
     bool LoadLevel(const std::string& fileName);
     bool SaveLevel(const std::string& fileName) const;
     // The level file layout: 130 records of {int32 colour, uint32 frame}, little-endian.

@@ -11,7 +11,9 @@
 #include "platform/Input.h"
 #include "profile/Highscore.h"
 #include "profile/Language.h"
+#include "profile/Notices.h"
 #include "profile/Players.h"
+#include "resources/FileManager.h"
 
 #include <algorithm>
 #include <string>
@@ -86,7 +88,15 @@ void CGame::Shutdown() {
 bool CGame::LoadLevel(int32_t number, CPlayfield& playfield) {
     RandomSeedWithTime();
     g_levelFileName = std::to_string(number) + ".lvl";
-    return playfield.LoadLevelFile(g_levelFileName);
+    // An edited level that cannot be read gives way to the shipped one, and the player
+    // hears of it.
+    const CBoard::ELevelRead read = playfield.Board().ReadLevel(g_levelFileName);
+    if (read == CBoard::ELevelRead::FellBack) {
+        ReportUnreadable(&CTextTable::TxtEditedLevelUnreadable, &CTextTable::TxtShippedLevelPlayed, g_levelFileName);
+    } else if (read == CBoard::ELevelRead::Refused && CFileManager::Get().Exists(g_levelFileName)) {
+        ReportUnreadable(&CTextTable::TxtEditedLevelUnreadable, nullptr, g_levelFileName);
+    }
+    return read != CBoard::ELevelRead::Refused;
 }
 
 // The program's current and last level may have been moved since the flow last looked
@@ -301,6 +311,10 @@ bool CGame::SaveGame(bool showPanel, bool quitAfterwards) {
 bool CGame::LoadSavedGame() {
     SavedGame game;
     if (!ReadSavedGame(CurrentPlayerSaveFile(), CurrentPlayerLevelFile(), game)) {
+        if (CFileManager::Get().Exists(CurrentPlayerSaveFile())) {
+            ReportUnreadable(&CTextTable::TxtSavedGameUnreadable, &CTextTable::TxtNewGameStarts,
+                             CurrentPlayerSaveFile());
+        }
         g_continueSavedGame = false;
         m_flow.ResetProgress();
         Proceed();

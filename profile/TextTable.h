@@ -73,6 +73,30 @@ struct TextStrings {
     const char* TxtBonus;
     const char* TxtNotice;
     const char* TxtEditorNotice;
+    const char* TxtSaveFailedGame;
+    const char* TxtSaveFailedHighscore;
+    const char* TxtSaveFailedPlayers;
+    const char* TxtSaveFailedSound;
+    const char* TxtSaveFailedLanguage;
+    const char* TxtSaveFailedLevel;
+    const char* TxtSaveFailedFile;
+    const char* TxtReasonNoSpace;
+    const char* TxtReasonNoPermission;
+    const char* TxtReasonReadOnly;
+    const char* TxtReasonUnreadable;
+    const char* TxtReasonOtherCopy;
+    const char* TxtReasonOther;
+    const char* TxtSavedGameUnreadable;
+    const char* TxtNewGameStarts;
+    const char* TxtEditedLevelUnreadable;
+    const char* TxtShippedLevelPlayed;
+    const char* TxtEditorLevelUnreadable;
+    const char* TxtEditorSaveAgain;
+    const char* TxtFolderNotWritable;
+    const char* TxtNothingIsKept;
+    const char* TxtOtherCopyRunning;
+    const char* TxtPlayersUnreadable;
+    const char* TxtPlayersKept;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -150,6 +174,32 @@ public:
     const char* TxtNotice() const { return m_strings->TxtNotice; }
     // The notice line of the main menu: how the level editor is opened.
     const char* TxtEditorNotice() const { return m_strings->TxtEditorNotice; }
+    // What the player is told about files: a first line saying what happened, a second
+    // one the reason or what follows (profile/Notices.h).
+    const char* TxtSaveFailedGame() const { return m_strings->TxtSaveFailedGame; }
+    const char* TxtSaveFailedHighscore() const { return m_strings->TxtSaveFailedHighscore; }
+    const char* TxtSaveFailedPlayers() const { return m_strings->TxtSaveFailedPlayers; }
+    const char* TxtSaveFailedSound() const { return m_strings->TxtSaveFailedSound; }
+    const char* TxtSaveFailedLanguage() const { return m_strings->TxtSaveFailedLanguage; }
+    const char* TxtSaveFailedLevel() const { return m_strings->TxtSaveFailedLevel; }
+    const char* TxtSaveFailedFile() const { return m_strings->TxtSaveFailedFile; }
+    const char* TxtReasonNoSpace() const { return m_strings->TxtReasonNoSpace; }
+    const char* TxtReasonNoPermission() const { return m_strings->TxtReasonNoPermission; }
+    const char* TxtReasonReadOnly() const { return m_strings->TxtReasonReadOnly; }
+    const char* TxtReasonUnreadable() const { return m_strings->TxtReasonUnreadable; }
+    const char* TxtReasonOtherCopy() const { return m_strings->TxtReasonOtherCopy; }
+    const char* TxtReasonOther() const { return m_strings->TxtReasonOther; }
+    const char* TxtSavedGameUnreadable() const { return m_strings->TxtSavedGameUnreadable; }
+    const char* TxtNewGameStarts() const { return m_strings->TxtNewGameStarts; }
+    const char* TxtEditedLevelUnreadable() const { return m_strings->TxtEditedLevelUnreadable; }
+    const char* TxtShippedLevelPlayed() const { return m_strings->TxtShippedLevelPlayed; }
+    const char* TxtEditorLevelUnreadable() const { return m_strings->TxtEditorLevelUnreadable; }
+    const char* TxtEditorSaveAgain() const { return m_strings->TxtEditorSaveAgain; }
+    const char* TxtFolderNotWritable() const { return m_strings->TxtFolderNotWritable; }
+    const char* TxtNothingIsKept() const { return m_strings->TxtNothingIsKept; }
+    const char* TxtOtherCopyRunning() const { return m_strings->TxtOtherCopyRunning; }
+    const char* TxtPlayersUnreadable() const { return m_strings->TxtPlayersUnreadable; }
+    const char* TxtPlayersKept() const { return m_strings->TxtPlayersKept; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

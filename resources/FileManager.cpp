@@ -146,6 +146,29 @@ CFile* CFileManager::OpenFile(const std::string& filter, const std::string& name
     return nullptr;
 }
 
+CFile* CFileManager::OpenFileAfter(const std::string& filter, const std::string& name, int32_t skip) {
+    for (const std::unique_ptr<CFileSystemBase>& fileSystem : m_fileSystems) {
+        if (!fileSystem->PathContains(filter) || !fileSystem->Exists(name)) {
+            continue;
+        }
+        if (skip-- > 0) {
+            continue;
+        }
+        return fileSystem->OpenFile(name, kFileRead);
+    }
+    return nullptr;
+}
+
+int32_t CFileManager::CountCopies(const std::string& filter, const std::string& name) {
+    int32_t copies = 0;
+    for (const std::unique_ptr<CFileSystemBase>& fileSystem : m_fileSystems) {
+        if (fileSystem->PathContains(filter) && fileSystem->Exists(name)) {
+            ++copies;
+        }
+    }
+    return copies;
+}
+
 bool CFileManager::Exists(const std::string& name) {
     for (const std::unique_ptr<CFileSystemBase>& fileSystem : m_fileSystems) {
         if (fileSystem->Exists(name)) {

@@ -33,6 +33,12 @@ public:
     CFile* OpenFile(const std::string& name, int32_t mode);
     // Only file systems whose root path contains filter are asked.
     CFile* OpenFile(const std::string& filter, const std::string& name, int32_t mode);
+    // For reading, the copy of name after the first skip copies found (an edited file
+    // hides a shipped one of its name); null, without a log line, when there is none or
+    // it cannot be opened.
+    CFile* OpenFileAfter(const std::string& filter, const std::string& name, int32_t skip);
+    // How many of the file systems whose root path contains filter hold name.
+    int32_t CountCopies(const std::string& filter, const std::string& name);
     bool Exists(const std::string& name);
     bool Delete(const std::string& name);
     bool Rename(const std::string& oldName, const std::string& newName);

@@ -13,6 +13,7 @@
 #include "platform/Gfx.h"
 #include "platform/Window.h"
 #include "profile/Language.h"
+#include "profile/Notices.h"
 #include "profile/Players.h"
 #include "resources/FileManager.h"
 #include "tests/support/TestFiles.h"
@@ -589,13 +590,15 @@ TEST_F(EditorTest, DamagedLevelFilesAreRefusedOrCleanedAndTheEditorRunsOn) {
     outOfRange[8] = 99;                     // colour 99 in cell (1, 0)
     Bytes offField = LevelBytes(2);
     offField[(1 * 10 + 9) * 8] = 3;         // a ball in column 9 of row 1
+    Bytes longer = LevelBytes(2);
+    longer.resize(2000, 0x55);
     Bytes negative = LevelBytes(2);
     for (int i = 16; i < 20; ++i) {
         negative[i] = 0x80;                 // a huge negative colour in cell (2, 0)
     }
     const Case cases[] = {
         {"short", Bytes(100, 0), ELevelLoad::Refused, 0},
-        {"long", Bytes(2000, 0), ELevelLoad::Refused, 0},
+        {"long", longer, ELevelLoad::Cleaned, 1},   // what follows the level is left out
         {"empty", Bytes(), ELevelLoad::Refused, 0},
         {"out of range", outOfRange, ELevelLoad::Cleaned, 1},
         {"off the field", offField, ELevelLoad::Cleaned, 1},
@@ -632,7 +635,92 @@ TEST_F(EditorTest, DamagedLevelFilesAreRefusedOrCleanedAndTheEditorRunsOn) {
     EXPECT_EQ(Editor()->Board().BallCount(), 0);
     Click(Point{240, 100});
     Click(kSave);
+    Click(kSave);
     EXPECT_EQ(ReadFileBytes(m_folder + "/2.lvl").size(), kLevelFileSize);
+}
+
+TEST_F(EditorTest, TheGameAndTheEditorJudgeALevelFileAlike) {
+    Bytes oneMore = LevelBytes(2);
+    oneMore.push_back(0x0A);   // a level of 1041 bytes
+    Bytes oneLess = LevelBytes(2);
+    oneLess.pop_back();
+    Bytes outOfRange = LevelBytes(2);
+    outOfRange[8] = 99;
+    Bytes offField = LevelBytes(2);
+    offField[(1 * 10 + 9) * 8] = 3;
+    const struct {
+        const char* what;
+        Bytes bytes;
+    } cases[] = {
+        {"a level", LevelBytes(2)},
+        {"one byte more", oneMore},
+        {"one byte less", oneLess},
+        {"a colour out of range", outOfRange},
+        {"a ball off the field", offField},
+        {"empty", Bytes()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(WriteFileBytes(m_folder + "/2.lvl", c.bytes));
+        CBoard game;
+        const CBoard::ELevelRead read = game.ReadLevel("2.lvl");
+        CBoard editor;
+        const ELevelLoad load = LoadEditorLevel(editor, "2.lvl");
+        EXPECT_EQ(read == CBoard::ELevelRead::Refused, load == ELevelLoad::Refused);
+        EXPECT_EQ(read == CBoard::ELevelRead::Cleaned, load == ELevelLoad::Cleaned);
+        for (int32_t row = 0; row < kBoardRows; ++row) {
+            for (int32_t column = 0; column < kBoardColumns; ++column) {
+                EXPECT_EQ(game.CellAt(column, row).colour, editor.CellAt(column, row).colour) << column << "," << row;
+            }
+        }
+    }
+}
+
+TEST_F(EditorTest, AnUnreadableLevelIsSavedOverOnlyOnThePlayersWord) {
+    ClearNotices();
+    WriteLevels(1, 1);
+    const Bytes unreadable(10, 0xFF);
+    ASSERT_TRUE(WriteFileBytes(m_folder + "/2.lvl", unreadable));
+    OpenEditor("2.lvl");
+    ASSERT_NE(CurrentNotice(), nullptr) << "opening it says the file could not be read";
+    EXPECT_EQ(CurrentNotice()->first, CLanguage::Get().TxtEditorLevelUnreadable());
+    ClearNotices();
+    // Play and Save each save first: the first of them is refused with a word.
+    Click(kPlay);
+    EXPECT_EQ(g_gameStart.starts, 0);
+    EXPECT_EQ(ReadFileBytes(m_folder + "/2.lvl"), unreadable);
+    ASSERT_NE(CurrentNotice(), nullptr);
+    EXPECT_EQ(CurrentNotice()->second, CLanguage::Get().TxtEditorSaveAgain());
+    // The next one is the player's word: the level is written, the unread file kept.
+    Click(kSave);
+    EXPECT_EQ(ReadFileBytes(m_folder + "/2.lvl").size(), kLevelFileSize);
+    EXPECT_EQ(ReadFileBytes(m_folder + "/2.lvl.bad"), unreadable);
+}
+
+TEST_F(EditorTest, ADamagedEditedLevelGivesWayToTheShippedOne) {
+    MountShippedPack();
+    ClearNotices();
+    ClearPlayers();
+    ASSERT_NE(CreatePlayer("Ann"), nullptr);
+    SelectDifficulty(3);
+    g_realGame = true;
+    CBoard shipped;
+    ASSERT_EQ(shipped.ReadLevel("1.lvl"), CBoard::ELevelRead::Loaded);
+    ASSERT_GT(shipped.BallCount(), 0);
+    ASSERT_TRUE(WriteFileBytes(m_folder + "/1.lvl", Bytes(100, 0x33)));
+
+    StartNewGame();
+    g_editorTestPlay = false;
+    ApplyRequests();
+    CGame* game = dynamic_cast<CGame*>(CStateManager::Lower().GetState(0));
+    ASSERT_NE(game, nullptr);
+    EXPECT_FALSE(game->IsGameOver()) << "the game plays the shipped level";
+    EXPECT_EQ(g_levelNumber, 1);
+    EXPECT_EQ(game->Playfield().Board().BallCount(), shipped.BallCount());
+    ASSERT_NE(CurrentNotice(), nullptr);
+    EXPECT_EQ(CurrentNotice()->first, CLanguage::Get().TxtEditedLevelUnreadable());
+    EXPECT_EQ(CurrentNotice()->second, CLanguage::Get().TxtShippedLevelPlayed());
+    EXPECT_EQ(ReadFileBytes(m_folder + "/1.lvl"), Bytes(100, 0x33)) << "the edited file stays as it is";
 }
 
 TEST_F(EditorTest, ASpareNameLeftByAnInterruptedExchangeBecomesTheMissingLevel) {

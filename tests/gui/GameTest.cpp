@@ -11,11 +11,13 @@
 #include "platform/Font.h"
 #include "profile/Highscore.h"
 #include "profile/Language.h"
+#include "profile/Notices.h"
 #include "profile/Players.h"
 #include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
 #include "tests/support/TestFiles.h"
 
+#include <filesystem>
 #include <sys/stat.h>
 
 #include <string>
@@ -359,10 +361,16 @@ TEST_F(GameTest, RefusedSavesStartTheLevelNormally) {
         {"version 4", 0, 4},
         {"short", SIZE_MAX, 0},
         {"level 0", 10, 0},
+        {"level 2^31-1", 10, 0x7FFFFFFF},
         {"difficulty 9", 22, 9},
     };
+    uint32_t language = kLanguageEnglish;
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.name);
+        // Told in either language.
+        language = language == kLanguageEnglish ? kLanguageSwedish : kLanguageEnglish;
+        CLanguage::Get().SetLanguage(language);
+        ClearNotices();
         Bytes bad = good;
         if (damage.offset == SIZE_MAX) {
             bad.resize(100);
@@ -377,7 +385,16 @@ TEST_F(GameTest, RefusedSavesStartTheLevelNormally) {
         EXPECT_EQ(game.Playfield().Progress().lives, 2);
         EXPECT_EQ(game.Playfield().Board().BottomRow(), 12);
         EXPECT_TRUE(game.Playfield().IsReady());
+        ASSERT_NE(CurrentNotice(), nullptr) << "the player hears that the save could not be read";
+        EXPECT_EQ(CurrentNotice()->first, CLanguage::Get().TxtSavedGameUnreadable());
+        EXPECT_EQ(CurrentNotice()->second, CLanguage::Get().TxtNewGameStarts());
     }
+    CLanguage::Get().SetLanguage(kLanguageEnglish);
+    // A game that was never saved starts without a word.
+    ClearNotices();
+    std::filesystem::remove(m_folder / "ply1.sav");
+    StartGame(true);
+    EXPECT_EQ(CurrentNotice(), nullptr);
 }
 
 // ---------------------------------------------------------------- the end of a game

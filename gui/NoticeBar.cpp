@@ -1,0 +1,54 @@
+#include "gui/NoticeBar.h"
+
+#include "platform/Font.h"
+#include "platform/Gfx.h"
+#include "profile/Notices.h"
+
+namespace {
+float g_shownFor = 0.0f;
+
+// Centred at x = 320, shrunk to kNoticeWidth when it is wider, with a dark shadow so it
+// reads over any picture.
+void PrintLine(CFont& font, const std::string& text, float y) {
+    if (text.empty()) {
+        return;
+    }
+    const int32_t width = font.Measure(text.c_str());
+    if (width > kNoticeWidth) {
+        font.SetCharSize(font.GetCharWidth() * kNoticeWidth / width, font.GetCharHeight() * kNoticeWidth / width);
+    }
+    CGfxOGL& gfx = CGfxOGL::Get();
+    gfx.Color(0.0f, 0.0f, 0.0f, 0.8f);
+    font.PrintCentered(text.c_str(), 322.0f, y + 2.0f);
+    gfx.Color(1.0f, 0.92f, 0.45f, 1.0f);
+    font.PrintCentered(text.c_str(), 320.0f, y);
+    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
+    font.ResetCharSize();
+}
+}  // namespace
+
+void UpdateNoticeBar(float dt) {
+    if (CurrentNotice() == nullptr) {
+        g_shownFor = 0.0f;
+        return;
+    }
+    g_shownFor += dt;
+    if (g_shownFor >= kNoticeSeconds) {
+        DropCurrentNotice();
+        g_shownFor = 0.0f;
+    }
+}
+
+void RenderNoticeBar() {
+    const Notice* notice = CurrentNotice();
+    if (notice == nullptr) {
+        return;
+    }
+    CFont& font = CFont::Small();
+    PrintLine(font, notice->first, kNoticeFirstLineY);
+    PrintLine(font, notice->second, kNoticeSecondLineY);
+}
+
+bool NoticeBarShown() {
+    return CurrentNotice() != nullptr;
+}
