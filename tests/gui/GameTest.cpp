@@ -397,6 +397,43 @@ TEST_F(GameTest, RefusedSavesStartTheLevelNormally) {
     EXPECT_EQ(CurrentNotice(), nullptr);
 }
 
+TEST_F(GameTest, ASaveThatCannotBeWrittenIsToldAndTheOldOneStillLoads) {
+    {
+        CGame& game = StartGame();
+        FireAndSettle(game, 5);
+        game.Playfield().Progress().score = 777;
+        ASSERT_TRUE(game.SaveGame(false, false));
+    }
+    const Bytes saved = ReadFileBytes(m_folder / "ply1.sav");
+    InstallWriteFailureNotices();
+    for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
+        SCOPED_TRACE(language);
+        CLanguage::Get().SetLanguage(language);
+        ClearNotices();
+        CGame& game = StartGame();
+        FireAndSettle(game, 5);
+        game.Playfield().Progress().score = 999;
+        {
+            CFileSizeLimit limit(1000);   // the field file is 3221 bytes
+            ASSERT_TRUE(limit.Applied());
+            EXPECT_FALSE(game.SaveGame(true, false));
+            EXPECT_TRUE(game.OnEscape());
+        }
+        EXPECT_FALSE(game.SidePanel().IsShown()) << "no \"GAME SAVED\" for a game that was not saved";
+        EXPECT_EQ(PendingUpper(), kStateMainMenu) << "the way back to the menu is as before";
+        ASSERT_NE(CurrentNotice(), nullptr);
+        EXPECT_EQ(CurrentNotice()->first, CLanguage::Get().TxtSaveFailedGame());
+        EXPECT_EQ(CurrentNotice()->second, CLanguage::Get().TxtReasonNoSpace());
+        EXPECT_EQ(ReadFileBytes(m_folder / "ply1.sav"), saved);
+        SavedGame loaded;
+        ASSERT_TRUE(ReadSavedGame("ply1.sav", "ply1.lvl", loaded)) << "the previous save still loads";
+        EXPECT_EQ(loaded.progress.score, 777);
+    }
+    CFileManager::Get().SetWriteFailureHandler(nullptr);
+    CLanguage::Get().SetLanguage(kLanguageEnglish);
+    ClearNotices();
+}
+
 // ---------------------------------------------------------------- the end of a game
 
 TEST_F(GameTest, AGameLostToTheEndEntersItsScoreAndShowsTheHighScores) {

@@ -313,28 +313,6 @@ TEST_F(FileManagerTest, WriteInterruptedBeforeCloseKeepsOldFile) {
     }
 }
 
-// A real write failure: the process may write at most limit bytes into any one file.
-class CFileSizeLimit {
-public:
-    explicit CFileSizeLimit(rlim_t limit) {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = limit;
-        m_applied = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~CFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool Applied() const { return m_applied; }
-
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_applied = false;
-};
-
 TEST_F(FileManagerTest, FailedWriteKeepsOldFileAndLeavesNoTemporary) {
     const std::string old(500, 'o');
     Files().MountFileSystem(m_temp.Path());

@@ -1,6 +1,13 @@
 #include "tests/support/TestFiles.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,6 +53,69 @@ CTempFolder::CTempFolder() {
 CTempFolder::~CTempFolder() {
     if (!m_path.empty()) {
         std::error_code ignored;
+        // A test may have made parts of it read-only.
+        ::chmod(m_path.c_str(), 0700);
+        for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);
+             !ignored && it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+            if (it->is_directory(ignored)) {
+                ::chmod(it->path().c_str(), 0700);
+            }
+        }
         std::filesystem::remove_all(m_path, ignored);
     }
+}
+
+CFileSizeLimit::CFileSizeLimit(rlim_t limit) {
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    rlimit lowered = m_old;
+    lowered.rlim_cur = limit;
+    m_applied = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+}
+
+CFileSizeLimit::~CFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_oldHandler);
+}
+
+int RunAsPlainUser(const std::function<int()>& body) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return -1;
+    }
+    if (child == 0) {
+        if (::geteuid() == 0) {
+            constexpr uid_t kNobody = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+                ::_exit(255);
+            }
+        }
+        const int result = body();
+        ::_exit(result & 0xFF);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
+        return -1;
+    }
+    const int code = WEXITSTATUS(status);
+    return code == 255 ? -1 : code;
+}
+
+bool MakeReadOnlyForAll(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    // The folders above it must let the plain user through.
+    for (fs::path up = fs::path(path).parent_path(); !up.empty() && up != up.root_path(); up = up.parent_path()) {
+        struct stat info {};
+        if (::stat(up.c_str(), &info) == 0 && (info.st_mode & S_IXOTH) == 0) {
+            ::chmod(up.c_str(), info.st_mode | S_IXOTH | S_IROTH);
+        }
+    }
+    for (auto it = fs::recursive_directory_iterator(path, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error)) {
+        ::chmod(it->path().c_str(), it->is_directory() ? 0555 : 0444);
+    }
+    return !error && ::chmod(path.c_str(), 0555) == 0;
 }

@@ -2,7 +2,10 @@
 // Files for the tests and the fuzz seed maker: a temporary folder that takes everything
 // in it away again, and whole files as bytes. Plain C++, no test framework, so a failed
 // write or a missing file is a result for the caller to check.
+#include <sys/resource.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,3 +36,27 @@ public:
 private:
     std::string m_path;
 };
+
+// A real write failure: the process may write at most limit bytes into any one file (the
+// system then answers "file too large" as a full disk would answer "no space").
+class CFileSizeLimit {
+public:
+    explicit CFileSizeLimit(rlim_t limit);
+    ~CFileSizeLimit();
+    CFileSizeLimit(const CFileSizeLimit&) = delete;
+    CFileSizeLimit& operator=(const CFileSizeLimit&) = delete;
+    bool Applied() const { return m_applied; }
+
+private:
+    rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_applied = false;
+};
+
+// Runs body in a child process as a user without the rights of root (the user "nobody"
+// when the tests run as root), so that folder permissions hold; the child's exit status
+// is body's result, or -1 when the child could not be started or changed.
+int RunAsPlainUser(const std::function<int()>& body);
+// Gives path and everything in it to the plain user's view: readable and enterable by
+// all, writable by none (mode 0555 for folders, 0444 for files).
+bool MakeReadOnlyForAll(const std::string& path);
