@@ -8,22 +8,23 @@
 #include "profile/Notices.h"
 #include "profile/Players.h"
 
-namespace {
-// Told once at start, after the language is known.
 void ReportWriteFolder() {
+    static bool reported = false;
+    if (reported) {
+        return;
+    }
+    reported = true;
     if (g_otherCopyHoldsFolder) {
         ReportOtherCopy();
     } else if (g_writeFolderError != 0) {
         ReportWriteFolderProblem(g_writeFolderError);
     }
 }
-}  // namespace
 
 bool GameStartup() {
     CLanguage::Get().Load();
     // The language file's rewrite at load is covered by the folder's own notice.
     InstallWriteFailureNotices();
-    ReportWriteFolder();
     InstallLanguageGameTexts();
     g_texpackFace = CTextures::Get().Load("texpack_face");
     CFont::InitProgramFonts();

@@ -1,5 +1,6 @@
 #include "app/StateFactory.h"
 
+#include "app/GameHooks.h"
 #include "editor/Editor.h"
 #include "editor/GuiEditor.h"
 #include "gui/Game.h"
@@ -17,6 +18,7 @@ namespace {
 // The start screen: the language choice until a language is chosen, then the name entry
 // while there is no player, then the main menu with the current difficulty's high scores.
 CEngineState* CreateStartScreen() {
+    ReportWriteFolder();
     if (CLanguage::Get().GetLanguage() == kLanguageNone) {
         return new (std::nothrow) CGuiLanguage();
     }

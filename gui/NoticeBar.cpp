@@ -7,8 +7,8 @@
 namespace {
 float g_shownFor = 0.0f;
 
-// Centred at x = 320, shrunk to kNoticeWidth when it is wider, with a dark shadow so it
-// reads over any picture.
+// Centred at x = 320, shrunk to kNoticeWidth when it is wider, white inside a dark outline
+// so that it reads over any picture (the title logo, a bright field).
 void PrintLine(CFont& font, const std::string& text, float y) {
     if (text.empty()) {
         return;
@@ -18,9 +18,13 @@ void PrintLine(CFont& font, const std::string& text, float y) {
         font.SetCharSize(font.GetCharWidth() * kNoticeWidth / width, font.GetCharHeight() * kNoticeWidth / width);
     }
     CGfxOGL& gfx = CGfxOGL::Get();
-    gfx.Color(0.0f, 0.0f, 0.0f, 0.8f);
-    font.PrintCentered(text.c_str(), 322.0f, y + 2.0f);
-    gfx.Color(1.0f, 0.92f, 0.45f, 1.0f);
+    gfx.Color(0.0f, 0.0f, 0.0f, 1.0f);
+    constexpr float kOutline[][2] = {{-1.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, -1.0f}, {0.0f, 1.0f},
+                                     {-1.0f, -1.0f}, {1.0f, 1.0f}, {-1.0f, 1.0f}, {1.0f, -1.0f}, {2.0f, 2.0f}};
+    for (const auto& offset : kOutline) {
+        font.PrintCentered(text.c_str(), 320.0f + offset[0], y + offset[1]);
+    }
+    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
     font.PrintCentered(text.c_str(), 320.0f, y);
     gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
     font.ResetCharSize();

@@ -43,6 +43,13 @@
 #                          straight up lose the game: the high-score screen in new-entry mode
 #                          follows, "hs5.dat" holds the player's entry with more than the saved
 #                          score, the saved game is gone, and a click leads to the main menu.
+#   read-only-folder       a game saved on Escape; then the data folder is made read-only and
+#                          the program started as a user without root's rights (the user
+#                          "nobody" under root): stderr and the top of the screen say the folder
+#                          cannot be written; "Continue", a shot and Escape say the game could
+#                          not be saved and lead back to the main menu; the saved game is
+#                          byte-identical; a next start with the folder writable again still
+#                          asks to continue it.
 # A missing Xvfb or xdotool is a failure, never a skip. With PELLORA_E2E_SHOTS
 # set to a folder, the cases that look at screens leave their screenshots there.
 set -u
@@ -146,7 +153,7 @@ user_data() { echo "${user_folder:-$work/game/pellora_data}"; }
 shot_folder() { echo "${screenshot_folder:-$work/game}"; }
 
 start_program() {
-  env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy "$(program_path)" "$@" >"$work/out.log" 2>&1 &
+  env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy ${run_as:-} "$(program_path)" "$@" >"$work/out.log" 2>&1 &
   program_pid=$!
   wait_for 30 has_window || fail "no window named Pellora appeared; output: $(cat "$work/out.log")"
   wait_for 30 focus_program_window || fail "the window did not get the keyboard focus"
@@ -516,6 +523,106 @@ case "$test_case" in
     xdotool key Escape
     move_pointer_to_picture "${MENU_PLAY[@]}"
     wait_for_picture "$work/menu.tga" 20 || fail "Escape in the new game did not lead to the main menu"
+    quit_with_escape
+    ;;
+  read-only-folder)
+    start_display 640x480x24
+    install_copy "$work/game"
+    start_program
+    walk_to_main_menu "$work/menu.tga"
+    saves="$work/game/pellora_data"
+    click_at "${MENU_PLAY[@]}"
+    move_pointer_to_picture 320 220
+    sleep 3
+    click_left
+    sleep 1.5
+    settled_screenshot "$work/played.tga" || fail "the field did not settle after the shot"
+    xdotool key Escape
+    wait_for 10 file_exists "$saves/ply1.sav" || fail "Escape saved no game; output: $(cat "$work/out.log")"
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "the game did not go back to the main menu after GAME SAVED"
+    quit_with_escape
+    cp "$saves/ply1.sav" "$work/first.sav"
+    cp "$saves/ply1.lvl" "$work/first.lvl"
+    # The folder as a user without root's rights sees it: readable, not writable. The
+    # program's own folder stays writable for the screenshots.
+    chmod 755 "$work"
+    chmod 777 "$work/game"
+    find "$saves" -type d -exec chmod 555 {} +
+    find "$saves" -type f -exec chmod 444 {} +
+    if (($(id -u) == 0)); then
+      command -v setpriv >/dev/null || fail "setpriv is not installed"
+      run_as="setpriv --reuid=65534 --regid=65534 --clear-groups"
+    fi
+    start_program
+    wait_for 30 grep -q "cannot write into its folder" "$work/out.log" ||
+      fail "the read-only folder was not told; output: $(cat "$work/out.log")"
+    # The notice takes the top of the main menu; below it the menu is as before.
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    deadline=$((SECONDS + 30))
+    told=""
+    while ((SECONDS < deadline)); do
+      take_screenshot "$work/told.tga" || fail "F8 wrote no screenshot as a plain user"
+      if region_same "$work/menu.tga" "$work/told.tga" 0 60 640 420; then
+        region_same "$work/menu.tga" "$work/told.tga" 0 0 640 44 || told=yes
+        break
+      fi
+      sleep 0.3
+    done
+    [[ -n "$told" ]] || fail "the main menu did not show the notice at its top"
+    keep_shot "$work/told.tga"
+    open_from_menu "${MENU_PLAY[@]}" "$work/question.tga" || fail "Play did not show the continue question"
+    click_at 240 296
+    move_pointer_to_picture 320 220
+    sleep 3
+    click_left
+    sleep 1.5
+    xdotool key Escape
+    wait_for 10 grep -q "The game could not be saved: no permission to write there." "$work/out.log" ||
+      fail "the failed save was not told; output: $(cat "$work/out.log")"
+    grep -q "ply1" "$work/out.log" || fail "the failed save's line does not name the file"
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    deadline=$((SECONDS + 20))
+    back=""
+    while ((SECONDS < deadline)); do
+      take_screenshot "$work/unsaved.tga" || fail "F8 wrote no screenshot after Escape"
+      if region_same "$work/menu.tga" "$work/unsaved.tga" 0 60 640 420; then
+        back=yes
+        break
+      fi
+      sleep 0.3
+    done
+    [[ -n "$back" ]] || fail "Escape did not lead back to the main menu"
+    keep_shot "$work/unsaved.tga"
+    cmp -s "$work/first.sav" "$saves/ply1.sav" || fail "the saved game changed in a read-only folder"
+    cmp -s "$work/first.lvl" "$saves/ply1.lvl" || fail "the saved field changed in a read-only folder"
+    quit_with_escape
+    # Writable again: the old game is still there to continue.
+    run_as=""
+    find "$saves" -type d -exec chmod 755 {} +
+    find "$saves" -type f -exec chmod 644 {} +
+    start_program
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/menu.tga" 30 || fail "the next start did not reach the main menu"
+    open_from_menu "${MENU_PLAY[@]}" "$work/question2.tga" || fail "the next start does not ask to continue"
+    region_same "$work/question.tga" "$work/question2.tga" 0 60 640 420 ||
+      fail "the next start shows another screen than the continue question"
+    click_at 240 296
+    move_pointer_to_picture 320 220
+    sleep 3
+    same=""
+    for attempt in $(seq 8); do
+      settled_screenshot "$work/continued.tga" || fail "the continued field did not settle"
+      if ! field_differs "$work/played.tga" "$work/continued.tga" 50; then
+        same=yes
+        break
+      fi
+      sleep 0.5
+    done
+    [[ -n "$same" ]] || fail "the continued game shows another field than the saved one"
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "Escape did not lead back to the main menu"
     quit_with_escape
     ;;
   fire-a-ball)
