@@ -189,6 +189,9 @@ void CSoundBass::ApplyConfigBytes(const uint8_t* bytes, uint32_t count) {
     }
     m_sfxEnabled = (count >= 1) ? bytes[0] != 0 : true;
     m_musicEnabled = (count >= 2) ? bytes[1] != 0 : true;
+    if ((count >= 1 && bytes[0] > 1) || (count >= 2 && bytes[1] > 1)) {
+        CFileManager::Get().MarkDamaged(m_configFileName);
+    }
     const int32_t music = (count >= 6) ? static_cast<int32_t>(ReadLe32(bytes + 2)) : kDefaultMusicVolume;
     const int32_t samples = (count >= 10) ? static_cast<int32_t>(ReadLe32(bytes + 6)) : kDefaultSampleVolume;
     if (music != ClampVolume(music) || samples != ClampVolume(samples)) {

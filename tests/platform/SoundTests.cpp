@@ -201,16 +201,18 @@ TEST_F(SoundTest, SettingsFileIsReadFieldByFieldAndRepaired) {
         Bytes file;
         bool sfx, music;
         int32_t musicVolume, sampleVolume;
+        bool repaired;   // the original is kept as "sound.cfg.bad"
     };
     const Case cases[] = {
-        {"valid", ConfigBytes(0, 1, 30, 80), false, true, 30, 80},
-        {"out of range", ConfigBytes(1, 0, -5, 300), true, false, 0, 100},
-        {"odd switches", ConfigBytes(7, 255, 100, 0), true, true, 100, 0},
-        {"3 bytes", Bytes{0, 1, 0x20}, false, true, 50, 70},
-        {"6 bytes", Bytes{1, 0, 20, 0, 0, 0}, true, false, 20, 70},
-        {"empty", Bytes{}, true, true, 50, 70},
+        {"valid", ConfigBytes(0, 1, 30, 80), false, true, 30, 80, false},
+        {"out of range", ConfigBytes(1, 0, -5, 300), true, false, 0, 100, true},
+        {"odd switches", ConfigBytes(7, 255, 100, 0), true, true, 100, 0, true},
+        {"3 bytes", Bytes{0, 1, 0x20}, false, true, 50, 70, true},
+        {"6 bytes", Bytes{1, 0, 20, 0, 0, 0}, true, false, 20, 70, true},
+        {"empty", Bytes{}, true, true, 50, 70, true},
     };
     for (const Case& c : cases) {
+        std::remove((m_temp / "sound.cfg.bad").c_str());
         WriteFile("sound.cfg", c.file);
         ASSERT_TRUE(sound.Init()) << c.name;
         EXPECT_EQ(sound.IsSfxEnabled(), c.sfx) << c.name;
@@ -222,6 +224,10 @@ TEST_F(SoundTest, SettingsFileIsReadFieldByFieldAndRepaired) {
         EXPECT_EQ(ReadFile("sound.cfg"),
                   ConfigBytes(c.sfx ? 1 : 0, c.music ? 1 : 0, c.musicVolume, c.sampleVolume))
             << c.name;
+        EXPECT_EQ(PathExists(m_temp / "sound.cfg.bad"), c.repaired) << c.name;
+        if (c.repaired) {
+            EXPECT_EQ(ReadFileBytes(m_temp / "sound.cfg.bad"), c.file) << c.name;
+        }
     }
     EXPECT_TRUE(LogHas("CSoundBass::File_LoadConfig FAILED short file sound.cfg, 3 of 10 bytes"));
 }

@@ -11,6 +11,9 @@
 #include "resources/FileManager.h"
 #include "resources/FolderLock.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cerrno>
 
 namespace {
@@ -146,6 +149,39 @@ TEST_F(CNoticesTest, ASecondCopyOnTheFolderWritesNothingAndSaysWhy) {
     first.Release();
     CFolderLock third;
     EXPECT_EQ(third.Acquire(m_temp.Path()), EFolderLock::Held);
+}
+
+TEST(FolderLock, AnotherProcessHoldingTheFolderIsSeenUntilItEnds) {
+    CTempFolder folder;
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Copy A: holds the folder until told to end.
+        CFolderLock lock;
+        const char state = lock.Acquire(folder.Path()) == EFolderLock::Held ? 'H' : 'x';
+        (void)!::write(ready[1], &state, 1);
+        char go = 0;
+        (void)!::read(release[0], &go, 1);
+        ::_exit(0);
+    }
+    char state = 0;
+    ASSERT_EQ(::read(ready[0], &state, 1), 1);
+    EXPECT_EQ(state, 'H');
+    CFolderLock second;
+    EXPECT_EQ(second.Acquire(folder.Path()), EFolderLock::HeldByOther);
+    EXPECT_FALSE(second.IsHeld());
+    const char go = 'g';
+    ASSERT_EQ(::write(release[1], &go, 1), 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(second.Acquire(folder.Path()), EFolderLock::Held) << "the lock ends with its process";
+    for (const int fd : {ready[0], ready[1], release[0], release[1]}) {
+        ::close(fd);
+    }
 }
 
 TEST(FolderProbe, AWritableFolderTakesTheProbeAndKeepsNothingOfIt) {
