@@ -344,6 +344,27 @@ TEST_F(CPlayersTest, AFileThatCannotBeReadIsNeverWrittenOver) {
     }
 }
 
+TEST_F(CPlayersTest, AFileWithoutReadRightsIsNeverWrittenOverByAPlainUser) {
+    const Bytes three = ThreePlayers();
+    WriteData("players.cfg", three);
+    ASSERT_EQ(::chmod(DataPath("players.cfg").c_str(), 0), 0);
+    ASSERT_EQ(::chmod(m_temp.Path().c_str(), 0777), 0);   // the folder itself takes files
+    const std::string folder = m_temp.Path();
+    const int result = RunAsPlainUser([&folder] {
+        CFileManager::Get().UnmountAll();
+        CFileManager::Get().MountFileSystem(folder);
+        ClearPlayers();
+        if (LoadPlayers() || GetPlayerCount() != 0) {
+            return 1;
+        }
+        CreatePlayer("Anna");
+        return SavePlayers() ? 2 : 0;
+    });
+    EXPECT_EQ(result, 0) << "1: read, 2: written over, -1: no plain user";
+    ASSERT_EQ(::chmod(DataPath("players.cfg").c_str(), 0644), 0);
+    EXPECT_EQ(ReadData("players.cfg"), three);
+}
+
 TEST_F(CPlayersTest, AnUnchangedListDoesNotUndoAnotherWrite) {
     WriteData("players.cfg", ThreePlayers());
     ASSERT_TRUE(LoadPlayers());
