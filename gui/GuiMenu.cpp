@@ -6,6 +6,7 @@
 #include "platform/Font.h"
 #include "platform/Input.h"
 #include "profile/Language.h"
+#include "profile/Notices.h"
 #include "profile/Players.h"
 #include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
@@ -78,9 +79,17 @@ bool CGuiMenu::InitScreen() {
 
 void CGuiMenu::Play() {
     SelectDifficulty(CurrentPlayerDifficulty());
-    if (HasSavedGame(CurrentPlayerSaveFile())) {
+    const char* saveFile = CurrentPlayerSaveFile();
+    if (HasSavedGame(saveFile)) {
         GoToScreen(kStateContinue);
         return;
+    }
+    if (saveFile[0] != '\0' && CFileManager::Get().Exists(saveFile)) {
+        // Not a save this game can read: the player hears of it, and the file is kept
+        // beside the new game's first save.
+        ReportUnreadable(&CTextTable::TxtSavedGameUnreadable, &CTextTable::TxtNewGameStarts, saveFile);
+        CFileManager::Get().MarkDamaged(saveFile);
+        CFileManager::Get().MarkDamaged(CurrentPlayerLevelFile());
     }
     StartNewGame();
 }

@@ -7,7 +7,7 @@
 namespace {
 float g_shownFor = 0.0f;
 
-// Centred at x = 320, shrunk to kNoticeWidth when it is wider, white inside a dark outline
+// Centred at x = 320, narrowed to kNoticeWidth when it is wider, white inside a dark outline
 // so that it reads over any picture (the title logo, a bright field).
 void PrintLine(CFont& font, const std::string& text, float y) {
     if (text.empty()) {

@@ -7,7 +7,8 @@
 constexpr float kNoticeSeconds = 5.0f;
 constexpr float kNoticeFirstLineY = 6.0f;
 constexpr float kNoticeSecondLineY = 26.0f;
-constexpr int32_t kNoticeWidth = 600;
+// Narrow enough to stay between the game's lives counter and its corner buttons.
+constexpr int32_t kNoticeWidth = 420;
 
 void UpdateNoticeBar(float dt);
 void RenderNoticeBar();

@@ -7,6 +7,7 @@
 #include "engine/StateManager.h"
 #include "game/SavedGame.h"
 #include "gui/Game.h"
+#include "gui/GuiMenu.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
 #include "profile/Highscore.h"
@@ -431,6 +432,28 @@ TEST_F(GameTest, ASaveThatCannotBeWrittenIsToldAndTheOldOneStillLoads) {
     }
     CFileManager::Get().SetWriteFailureHandler(nullptr);
     CLanguage::Get().SetLanguage(kLanguageEnglish);
+    ClearNotices();
+}
+
+TEST_F(GameTest, PlayOnASaveOfAnotherKindSaysSoAndKeepsTheFile) {
+    const Bytes foreign(291, 0x44);   // not a save of this game's version
+    ASSERT_TRUE(WriteFileBytes(m_folder / "ply1.sav", foreign));
+    ClearNotices();
+    {
+        CGuiMenu menu;
+        ASSERT_TRUE(menu.Init());
+        menu.OnMessage(kStateGame, 0);   // "Play"
+        menu.Shutdown();
+    }
+    EXPECT_EQ(PendingLower(), kStateGame) << "a new game starts";
+    ASSERT_NE(CurrentNotice(), nullptr);
+    EXPECT_EQ(CurrentNotice()->first, CLanguage::Get().TxtSavedGameUnreadable());
+    // The new game's first save keeps the file beside it.
+    CGame& game = StartGame();
+    FireAndSettle(game, 5);
+    ASSERT_TRUE(game.SaveGame(false, false));
+    EXPECT_EQ(ReadFileBytes(m_folder / "ply1.sav.bad"), foreign);
+    EXPECT_EQ(ReadFileBytes(m_folder / "ply1.sav").size(), kSaveFileBytes);
     ClearNotices();
 }
 
