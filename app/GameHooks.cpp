@@ -8,6 +8,11 @@
 #include "profile/Notices.h"
 #include "profile/Players.h"
 
+namespace {
+// The player list could not be read at start; told with the folder's notices.
+bool g_playersUnreadable = false;
+}  // namespace
+
 void ReportWriteFolder() {
     static bool reported = false;
     if (reported) {
@@ -19,6 +24,9 @@ void ReportWriteFolder() {
     } else if (g_writeFolderError != 0) {
         ReportWriteFolderProblem(g_writeFolderError);
     }
+    if (g_playersUnreadable) {
+        ReportUnreadable(&CTextTable::TxtPlayersUnreadable, &CTextTable::TxtPlayersKept, "players.cfg");
+    }
 }
 
 bool GameStartup() {
@@ -28,9 +36,7 @@ bool GameStartup() {
     InstallLanguageGameTexts();
     g_texpackFace = CTextures::Get().Load("texpack_face");
     CFont::InitProgramFonts();
-    if (!LoadPlayers()) {
-        ReportUnreadable(&CTextTable::TxtPlayersUnreadable, &CTextTable::TxtPlayersKept, "players.cfg");
-    }
+    g_playersUnreadable = !LoadPlayers();
     LoadSoundEvents();
     InstallSoundEventHandler();
     return true;

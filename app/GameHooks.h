@@ -7,7 +7,7 @@
 bool GameStartup();
 // Saves the players and frees what GameStartup made.
 void GameShutdown();
-// Tells the player, the first time it is called, what the start found of the write folder
-// (another copy holds it, or it refuses writes); called when the first screen after the
-// intro is built, so the notice is not spent while the intro runs.
+// Tells the player, the first time it is called, what the start found: another copy holds
+// the write folder, or it refuses writes, or the player list could not be read. Called when
+// the first screen after the intro is built, so the notices are not spent on the intro.
 void ReportWriteFolder();

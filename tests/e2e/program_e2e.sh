@@ -50,6 +50,10 @@
 #                          not be saved and lead back to the main menu; the saved game is
 #                          byte-identical; a next start with the folder writable again still
 #                          asks to continue it.
+#   fifo-players           a FIFO named players.cfg: the program does not hang on it; stderr
+#                          says the player list could not be read, the language screen answers
+#                          and Escape on the name entry ends the program with status 0; the
+#                          FIFO is still there, no player file was written over it.
 # A missing Xvfb or xdotool is a failure, never a skip. With PELLORA_E2E_SHOTS
 # set to a folder, the cases that look at screens leave their screenshots there.
 set -u
@@ -524,6 +528,19 @@ case "$test_case" in
     move_pointer_to_picture "${MENU_PLAY[@]}"
     wait_for_picture "$work/menu.tga" 20 || fail "Escape in the new game did not lead to the main menu"
     quit_with_escape
+    ;;
+  fifo-players)
+    start_display 640x480x24
+    install_copy "$work/game"
+    mkfifo "$work/game/pellora_data/players.cfg" || fail "cannot make a FIFO"
+    start_program
+    choose_english
+    wait_for 30 grep -q "The player list could not be read." "$work/out.log" ||
+      fail "the unreadable player list was not told; output: $(cat "$work/out.log")"
+    screenshot_settled "$work/name.tga" || fail "the name entry did not settle"
+    quit_with_escape
+    [[ -p "$work/game/pellora_data/players.cfg" ]] || fail "players.cfg is no longer the FIFO"
+    [[ ! -e "$work/game/pellora_data/players.cfg.bad" ]] || fail "a FIFO was copied"
     ;;
   read-only-folder)
     start_display 640x480x24
