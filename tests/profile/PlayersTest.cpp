@@ -134,6 +134,44 @@ TEST_F(CPlayersTest, RecordSurvivesSaveAndLoadWhole) {
     EXPECT_EQ(CurrentPlayerDifficulty(), kDifficultyNormal);
 }
 
+// The extra-life flag is byte 104 of a record and the child-mode flag byte 105, in both
+// directions: a round trip alone could not tell them apart.
+TEST_F(CPlayersTest, TheTwoFlagsHaveABytePlaceEachWhenWrittenAndRead) {
+    const struct {
+        uint8_t extraLifeWon;
+        uint8_t childMode;
+    } cases[] = {{1, 0}, {0, 1}, {1, 1}, {0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "extra life " << int(c.extraLifeWon) << ", child mode " << int(c.childMode));
+        ClearPlayers();
+        CreatePlayer("Anna");
+        PlayerRecord* bo = CreatePlayer("Bo");
+        bo->extraLifeWon = c.extraLifeWon;
+        bo->childMode = c.childMode;
+        ASSERT_TRUE(SavePlayers());
+        Bytes file = ReadData("players.cfg");
+        ASSERT_EQ(file.size(), PlayersFileSize(2));
+        const size_t second = PlayersFileSize(1);
+        EXPECT_EQ(file[second + 104], c.extraLifeWon);
+        EXPECT_EQ(file[second + 105], c.childMode);
+        EXPECT_EQ(file[second + 106], 0);
+        EXPECT_EQ(file[second + 107], 0);
+
+        // Read back from bytes written by hand into the first record.
+        file[8 + 104] = c.extraLifeWon;
+        file[8 + 105] = c.childMode;
+        WriteData("players.cfg", file);
+        ClearPlayers();
+        ASSERT_TRUE(LoadPlayers());
+        ASSERT_EQ(GetPlayerCount(), 2);
+        EXPECT_EQ(GetPlayer(0)->extraLifeWon, c.extraLifeWon);
+        EXPECT_EQ(GetPlayer(0)->childMode, c.childMode);
+        ASSERT_TRUE(SetCurrentPlayer(GetPlayer(0)));
+        EXPECT_EQ(CurrentPlayerChildMode(), c.childMode != 0);
+        EXPECT_EQ(CurrentPlayerExtraLifeWon(), c.extraLifeWon != 0);
+    }
+}
+
 TEST_F(CPlayersTest, NamesAreCutAndForeignRecordsRefused) {
     PlayerRecord* record = CreatePlayer("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
     ASSERT_NE(record, nullptr);
@@ -209,6 +247,8 @@ std::vector<HostileCase> HostileCases() {
         {"more records than the limit", PlayersBytes(kMaxPlayers + 4, kMaxPlayers + 2, many), kMaxPlayers, 0,
          "Kim", "ply1.sav", "ply1.lvl"},
         {"current past the end", PlayersBytes(2, 7, {kim, kim}), 2, 0, "Kim", "ply1.sav", "ply1.lvl"},
+        {"cut before the current player's record", PlayersBytes(3, 2, {kim, kim}), 2, 0, "Kim", "ply1.sav",
+         "ply1.lvl"},
         {"negative current", PlayersBytes(1, -1, {kim}), 1, 0, "Kim", "ply1.sav", "ply1.lvl"},
         {"count 0", PlayersBytes(0, 0, {}), 0, -1, nullptr, nullptr, nullptr},
         {"shorter than the header", Bytes{1, 0, 0}, 0, -1, nullptr, nullptr, nullptr},
@@ -225,6 +265,9 @@ TEST_F(CPlayersTest, DamagedFilesGiveRepairedWholeRecords) {
     for (const HostileCase& test : HostileCases()) {
         SCOPED_TRACE(test.what);
         ClearPlayers();
+        const PlayersFile decoded = DecodePlayersFile(test.file.data(), test.file.size());
+        EXPECT_EQ(decoded.records.size(), static_cast<size_t>(test.count));
+        EXPECT_EQ(decoded.current, test.current) << "the current player is one of the records read";
         WriteData("players.cfg", test.file);
         ASSERT_TRUE(LoadPlayers());
         ASSERT_EQ(GetPlayerCount(), test.count);
