@@ -48,8 +48,11 @@ protected:
 private:
     void FindHovered();
     void DispatchClick();
+    // The widget pressed last follows the mouse while the left button stays down.
+    void FollowDrag();
 
     std::vector<CGuiWidget*> m_widgets;
+    CGuiWidget* m_dragged = nullptr;
     int32_t m_hovered = -1;
     int32_t m_previousHovered = -1;
     bool m_entering = false;
