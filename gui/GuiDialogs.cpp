@@ -220,31 +220,69 @@ bool CGuiOptions::InitScreen() {
     g_levelFileName = "1.lvl";
     LimitCursor();
     PrepareBackdrop();
-    const CLanguage& texts = CLanguage::Get();
     const CSoundBass& sound = CSoundBass::Get();
-    StyleItem(m_title, texts.TxtOptions(), kCentreX, 50);
-    NextItem(m_soundCaption, m_title, texts.TxtSoundVolume(), 60);
+    StyleItem(m_title, "", kCentreX, 50);
+    NextItem(m_soundCaption, m_title, "", 60);
     m_soundSlider.CopyStyle(m_soundCaption);
     m_soundSlider.LoadPieces();
     m_soundSlider.Move(0, 40);
     m_soundSlider.SetCommand(kCommandSoundVolume);
     m_soundSlider.SetValue(static_cast<float>(sound.GetSampleVolume()));
-    NextItem(m_musicCaption, m_soundSlider, texts.TxtMusicVolume(), 40);
+    NextItem(m_musicCaption, m_soundSlider, "", 40);
     m_musicSlider.CopyStyle(m_musicCaption);
     m_musicSlider.LoadPieces();
     m_musicSlider.Move(0, 40);
     m_musicSlider.SetCommand(kCommandMusicVolume);
     m_musicSlider.SetValue(static_cast<float>(sound.GetMusicVolume()));
-    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 395);
+    // The language: its caption, and each language by its own name side by side.
+    StyleItem(m_languageCaption, "", kCentreX, 280);
+    StyleItem(m_english, "", 240, 320);
+    m_english.SetCommand(kCommandLanguageEnglish);
+    StyleItem(m_swedish, "", 400, 320);
+    m_swedish.SetCommand(kCommandLanguageSwedish);
+    StyleItem(m_back, "", kCentreX, 395);
     m_back.SetCommand(kStateMainMenu);
+    SetTexts();
+    MarkLanguage();
 
     AddWidget(&m_title)->SlideIn(0.0f, -500.0f, 0.6f);
     AddWidget(&m_soundCaption)->SlideIn(-400.0f, 0.0f, 0.4f);
     AddWidget(&m_soundSlider)->SlideIn(-400.0f, 0.0f, 0.4f);
     AddWidget(&m_musicCaption)->SlideIn(400.0f, 0.0f, 0.4f);
     AddWidget(&m_musicSlider)->SlideIn(400.0f, 0.0f, 0.4f);
+    AddWidget(&m_languageCaption)->SlideIn(-400.0f, 0.0f, 0.4f);
+    AddWidget(&m_english)->SlideIn(-400.0f, 0.0f, 0.4f);
+    AddWidget(&m_swedish)->SlideIn(400.0f, 0.0f, 0.4f);
     AddWidget(&m_back)->SlideIn(0.0f, 500.0f, 0.6f);
     return true;
+}
+
+void CGuiOptions::SetTexts() {
+    const CLanguage& texts = CLanguage::Get();
+    m_title.SetText(texts.TxtOptions());
+    m_soundCaption.SetText(texts.TxtSoundVolume());
+    m_musicCaption.SetText(texts.TxtMusicVolume());
+    m_languageCaption.SetText(texts.TxtLanguage());
+    m_english.SetText(texts.TxtEnglish());
+    m_swedish.SetText(texts.TxtSwedish());
+    m_back.SetText(texts.TxtGoBack());
+}
+
+void CGuiOptions::MarkLanguage() {
+    const bool swedish = CLanguage::Get().GetLanguage() == kLanguageSwedish;
+    const GuiColour plain;
+    const GuiColour& english = swedish ? plain : kChosenItemColour;
+    const GuiColour& svenska = swedish ? kChosenItemColour : plain;
+    m_english.SetColour(english.r, english.g, english.b, english.a);
+    m_swedish.SetColour(svenska.r, svenska.g, svenska.b, svenska.a);
+}
+
+// The choice is written to "language.dat" and this screen speaks it at once; every screen
+// built afterwards does too.
+void CGuiOptions::ChooseLanguage(uint32_t language) {
+    CLanguage::Get().SetLanguage(language);
+    SetTexts();
+    MarkLanguage();
 }
 
 void CGuiOptions::OnMessage(int32_t messageId, int32_t parameter) {
@@ -254,6 +292,12 @@ void CGuiOptions::OnMessage(int32_t messageId, int32_t parameter) {
             break;
         case kCommandMusicVolume:
             CSoundBass::Get().SetMusicVolume(SliderVolume(m_musicSlider.Value()));
+            break;
+        case kCommandLanguageEnglish:
+            ChooseLanguage(kLanguageEnglish);
+            break;
+        case kCommandLanguageSwedish:
+            ChooseLanguage(kLanguageSwedish);
             break;
         case kStateMainMenu:
             BackToMainMenu();

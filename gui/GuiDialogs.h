@@ -81,15 +81,31 @@ public:
 
     const CGuiSlider& SoundSlider() const { return m_soundSlider; }
     const CGuiSlider& MusicSlider() const { return m_musicSlider; }
+    const CGuiLabel& Title() const { return m_title; }
+    const CGuiButton& EnglishButton() const { return m_english; }
+    const CGuiButton& SwedishButton() const { return m_swedish; }
+    const CGuiButton& BackButton() const { return m_back; }
 
 private:
+    // The captions in the current language.
+    void SetTexts();
+    // The button of the current language in the chosen colour, the other one plain.
+    void MarkLanguage();
+    void ChooseLanguage(uint32_t language);
+
     CGuiLabel m_title;
     CGuiLabel m_soundCaption;
     CGuiSlider m_soundSlider;
     CGuiLabel m_musicCaption;
     CGuiSlider m_musicSlider;
+    CGuiLabel m_languageCaption;
+    CGuiButton m_english;
+    CGuiButton m_swedish;
     CGuiButton m_back;
 };
+
+// The colour of the chosen item of a list (the current language, the current player).
+constexpr GuiColour kChosenItemColour{1.0f, 0.8f, 0.2f, 1.0f};
 
 // A slider's value as a volume: to the nearest whole number, halves away from zero.
 int32_t SliderVolume(float value);

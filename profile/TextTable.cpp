@@ -66,6 +66,14 @@ const TextStrings kEnglishStrings = {
     .TxtBonus = "Bonus ",
     .TxtNotice = "Aim, match three, clear the field!",
     .TxtEditorNotice = "Press E to open the level editor",
+    .TxtLanguage = "Language",
+    .TxtEnglish = "English",
+    .TxtSwedish = "Svenska",
+    .TxtPlayersFull = "Nine players: the list is full",
+    .TxtDeletePlayerQuestion = "Delete this player?",
+    .TxtDeletePlayerSaves = "Their saved game is deleted too.",
+    .TxtYes = "Yes",
+    .TxtNo = "No",
 };
 
 const TextStrings kSwedishStrings = {
@@ -134,4 +142,12 @@ const TextStrings kSwedishStrings = {
     .TxtBonus = "Bonus ",
     .TxtNotice = "Sikta, matcha tre, rensa planen!",
     .TxtEditorNotice = "Tryck E f\xF6r att \xF6ppna baneditorn",
+    .TxtLanguage = "Spr\xE5k",
+    .TxtEnglish = "English",
+    .TxtSwedish = "Svenska",
+    .TxtPlayersFull = "Nio spelare: listan \xE4r full",
+    .TxtDeletePlayerQuestion = "Ta bort den h\xE4r spelaren?",
+    .TxtDeletePlayerSaves = "Spelarens sparade spel tas ocks\xE5 bort.",
+    .TxtYes = "Ja",
+    .TxtNo = "Nej",
 };

@@ -73,6 +73,14 @@ struct TextStrings {
     const char* TxtBonus;
     const char* TxtNotice;
     const char* TxtEditorNotice;
+    const char* TxtLanguage;
+    const char* TxtEnglish;
+    const char* TxtSwedish;
+    const char* TxtPlayersFull;
+    const char* TxtDeletePlayerQuestion;
+    const char* TxtDeletePlayerSaves;
+    const char* TxtYes;
+    const char* TxtNo;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -150,6 +158,18 @@ public:
     const char* TxtNotice() const { return m_strings->TxtNotice; }
     // The notice line of the main menu: how the level editor is opened.
     const char* TxtEditorNotice() const { return m_strings->TxtEditorNotice; }
+    // The caption of the language choice on the options screen.
+    const char* TxtLanguage() const { return m_strings->TxtLanguage; }
+    // The languages by their own names, the same in both tables.
+    const char* TxtEnglish() const { return m_strings->TxtEnglish; }
+    const char* TxtSwedish() const { return m_strings->TxtSwedish; }
+    // The player selection when no further player can be added.
+    const char* TxtPlayersFull() const { return m_strings->TxtPlayersFull; }
+    // The question before a player is deleted, with the name below it.
+    const char* TxtDeletePlayerQuestion() const { return m_strings->TxtDeletePlayerQuestion; }
+    const char* TxtDeletePlayerSaves() const { return m_strings->TxtDeletePlayerSaves; }
+    const char* TxtYes() const { return m_strings->TxtYes; }
+    const char* TxtNo() const { return m_strings->TxtNo; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

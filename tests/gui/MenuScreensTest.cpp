@@ -3,6 +3,11 @@
 #include "GuiFixtures.h"
 
 #include "engine/StateManager.h"
+#include "platform/Gfx.h"
+#include "platform/Sound.h"
+#include "platform/Window.h"
+#include "profile/TextTable.h"
+#include "gui/GuiDialogs.h"
 #include "gui/GuiScores.h"
 #include "gui/ScreenFlow.h"
 #include "profile/Language.h"
@@ -10,10 +15,20 @@
 #include "resources/FileManager.h"
 #include "tests/support/TestFiles.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
+
+CEngineState* CreateMenuScreen(int32_t stateId) {
+    switch (stateId) {
+        case kStateOptions: return new CGuiOptions();
+        case kStatePlayer: return new CGuiPlayer();
+        default: return nullptr;
+    }
+}
 
 class MenuScreensTest : public CGuiTest {
 protected:
@@ -24,14 +39,19 @@ protected:
         files.UnmountAll();
         files.MountFileSystem(m_folder.Path());
         files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
+        files.MountFileSystem(PELLORA_DATA_DIR "/levels.nuf");
         CLanguage::Get().SetLanguage(kLanguageEnglish);
         ClearPlayers();
         g_highscoreNewEntry = false;
         g_highscoreFromMenu = false;
         g_continueSavedGame = false;
         SelectDifficulty(kDifficultyNormal);
+        SetStateFactory(&CreateMenuScreen);
     }
     void TearDown() override {
+        CStateManager::Upper().SetState(kStateNone, true);
+        CStateManager::Lower().SetState(kStateNone, true);
+        SetStateFactory(nullptr);
         CStateManager::Upper().RequestState(kStateNone);
         CStateManager::Lower().RequestState(kStateNone);
         ClearPlayers();
@@ -52,8 +72,39 @@ protected:
         WriteSave("ply2.sav", "ply2.lvl");
     }
 
+    // The screen in the upper layer, its entry slide over.
+    template <typename Screen>
+    static Screen& Show(int32_t stateId) {
+        EXPECT_TRUE(CStateManager::Upper().SetState(stateId, true));
+        Screen& screen = *static_cast<Screen*>(CStateManager::Upper().GetState(0));
+        for (int32_t i = 0; i < 150; ++i) {
+            StepLayers();
+        }
+        return screen;
+    }
+    static void StepLayers() {
+        Step([] {
+            CStateManager::Upper().Update(kStep);
+            CStateManager::Lower().Update(kStep);
+        });
+    }
+    static void ClickAt(int32_t x, int32_t y) {
+        PointAt(x, y);
+        StepLayers();
+        HoldButton(true);
+        StepLayers();
+        HoldButton(false);
+        StepLayers();
+    }
+    // The middle of a centred button's caption.
+    static void ClickOn(const CGuiWidget& button) { ClickAt(button.X(), button.Y() + button.H() / 2); }
+
     CTempFolder m_folder;
 };
+
+bool SameColour(const GuiColour& a, const GuiColour& b) {
+    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
 
 // "New game" throws the current player's save away; "Continue" and "Go back" keep it; no
 // other player's save is touched.
@@ -103,6 +154,154 @@ TEST_F(MenuScreensTest, TheHighScoresAfterAGamesEndDeleteItsSave) {
         EXPECT_FALSE(g_highscoreNewEntry) << "the screen takes the flag";
         screen.Shutdown();
     }
+}
+
+// ---------------------------------------------------------------- options
+
+// Each language button takes its language at once: the screen's own texts change, the
+// choice is marked and written to "language.dat".
+TEST_F(MenuScreensTest, TheOptionsChangeTheLanguageAtOnceAndStoreIt) {
+    const struct {
+        uint32_t from;
+        uint32_t to;
+    } cases[] = {{kLanguageEnglish, kLanguageSwedish}, {kLanguageSwedish, kLanguageEnglish},
+                 {kLanguageSwedish, kLanguageSwedish}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << " to " << c.to);
+        CLanguage::Get().SetLanguage(c.from);
+        CGuiOptions& screen = Show<CGuiOptions>(kStateOptions);
+        const TextStrings& before = c.from == kLanguageSwedish ? kSwedishStrings : kEnglishStrings;
+        const TextStrings& after = c.to == kLanguageSwedish ? kSwedishStrings : kEnglishStrings;
+        EXPECT_STREQ(screen.Title().Text(), before.TxtOptions);
+        ClickOn(c.to == kLanguageSwedish ? screen.SwedishButton() : screen.EnglishButton());
+        EXPECT_EQ(CLanguage::Get().GetLanguage(), c.to);
+        EXPECT_EQ(ReadFileBytes(m_folder / "language.dat"), (Bytes{static_cast<uint8_t>(c.to), 0, 0, 0}));
+        EXPECT_STREQ(screen.Title().Text(), after.TxtOptions);
+        EXPECT_STREQ(screen.BackButton().Text(), after.TxtGoBack);
+        EXPECT_EQ(screen.BackButton().W(), screen.BackButton().TextWidth()) << "measured again";
+        const GuiColour& english = screen.EnglishButton().Colour();
+        const GuiColour& swedish = screen.SwedishButton().Colour();
+        EXPECT_EQ(SameColour(english, kChosenItemColour), c.to == kLanguageEnglish);
+        EXPECT_EQ(SameColour(swedish, kChosenItemColour), c.to == kLanguageSwedish);
+        EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateNone) << "the options stay";
+    }
+    CLanguage::Get().SetLanguage(kLanguageEnglish);
+}
+
+// A drag along a slider changes its volume step by step while the button is held.
+TEST_F(MenuScreensTest, TheVolumesFollowADragOfTheirSliders) {
+    CSoundBass& sound = CSoundBass::Get();
+    sound.SetSampleVolume(50);
+    sound.SetMusicVolume(50);
+    CGuiOptions& screen = Show<CGuiOptions>(kStateOptions);
+    const struct {
+        const char* what;
+        const CGuiSlider& slider;
+        int32_t (CSoundBass::*volume)() const;
+    } cases[] = {{"sound", screen.SoundSlider(), &CSoundBass::GetSampleVolume},
+                 {"music", screen.MusicSlider(), &CSoundBass::GetMusicVolume}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int32_t y = c.slider.Y() + 16;
+        const int32_t left = static_cast<int32_t>(c.slider.MiddleLeft());
+        PointAt(left + 115, y);   // the knob at 50
+        StepLayers();
+        HoldButton(true);
+        StepLayers();
+        EXPECT_EQ((sound.*c.volume)(), 50);
+        for (const int32_t percent : {60, 80, 100, 20, 0}) {
+            PointAt(left + 230 * percent / 100, y + 20);
+            StepLayers();
+            EXPECT_EQ((sound.*c.volume)(), percent);
+        }
+        HoldButton(false);
+        StepLayers();
+        PointAt(left + 115, y);
+        StepLayers();
+        EXPECT_EQ((sound.*c.volume)(), 0) << "released";
+    }
+}
+
+// ---------------------------------------------------------------- drawing
+
+// The screens drawn by a real renderer (software, on SDL's dummy video driver).
+class MenuDrawingTest : public MenuScreensTest {
+protected:
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 480;
+
+    static void SetUpTestSuite() {
+        setenv("SDL_RENDER_DRIVER", "software", 1);
+        CWindow& window = CWindow::Get();
+        ASSERT_TRUE(window.InitVideo());
+        ASSERT_TRUE(window.Create("Pellora test", kWidth, kHeight, false));
+        ASSERT_TRUE(CGfxOGL::Get().Create(window.GetSdlWindow(), kWidth, kHeight, 32, 32, 0, false));
+    }
+    static void TearDownTestSuite() {
+        CGfxOGL::Get().Destroy();
+        CWindow::Get().Destroy();
+        CWindow::Get().ShutdownVideo();
+    }
+    // Both layers as the engine draws them (without the cursor); rows from the bottom. With
+    // PELLORA_E2E_SHOTS set to a folder, the picture is kept there as a TGA file.
+    static Bytes Draw(const std::string& keepAs) {
+        CGfxOGL& gfx = CGfxOGL::Get();
+        gfx.Clear();
+        gfx.BeginScene();
+        gfx.LoadIdentity();
+        CStateManager::Lower().Render();
+        CStateManager::Upper().Render();
+        gfx.EndScene();
+        Bytes pixels(static_cast<size_t>(kWidth) * kHeight * 3);
+        EXPECT_TRUE(gfx.ReadPixels(pixels.data()));
+        if (const char* folder = std::getenv("PELLORA_E2E_SHOTS")) {
+            Bytes tga(18, 0);
+            tga[2] = 2;
+            tga[12] = kWidth & 0xFF;
+            tga[13] = kWidth >> 8;
+            tga[14] = kHeight & 0xFF;
+            tga[15] = kHeight >> 8;
+            tga[16] = 24;
+            for (size_t i = 0; i < pixels.size(); i += 3) {
+                tga.insert(tga.end(), {pixels[i + 2], pixels[i + 1], pixels[i]});
+            }
+            EXPECT_TRUE(WriteFileBytes(std::string(folder) + "/" + keepAs, tga));
+        }
+        return pixels;
+    }
+    // Pixels of a widget's caption drawn in the chosen colour: clearly more red than blue.
+    static int32_t ChosenPixels(const Bytes& pixels, const CGuiWidget& widget) {
+        const int left = widget.X() - widget.TextWidth() / 2;
+        int32_t count = 0;
+        for (int y = widget.Y(); y < widget.Y() + widget.H() && y < kHeight; ++y) {
+            for (int x = std::max(left, 0); x < left + widget.TextWidth() && x < kWidth; ++x) {
+                const size_t i = (static_cast<size_t>(kHeight - 1 - y) * kWidth + x) * 3;
+                count += pixels[i] > 150 && pixels[i] - pixels[i + 2] > 90 ? 1 : 0;
+            }
+        }
+        return count;
+    }
+};
+
+TEST_F(MenuDrawingTest, TheOptionsShowTheChosenLanguageInItsColour) {
+    for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
+        SCOPED_TRACE(language);
+        CLanguage::Get().SetLanguage(language);
+        CGuiOptions& screen = Show<CGuiOptions>(kStateOptions);
+        PointAt(10, 470);
+        StepLayers();
+        const Bytes pixels = Draw(language == kLanguageSwedish ? "options-sv.tga" : "options-en.tga");
+        const int32_t english = ChosenPixels(pixels, screen.EnglishButton());
+        const int32_t swedish = ChosenPixels(pixels, screen.SwedishButton());
+        if (language == kLanguageEnglish) {
+            EXPECT_GT(english, 50);
+            EXPECT_LT(swedish, english / 10);
+        } else {
+            EXPECT_GT(swedish, 50);
+            EXPECT_LT(english, swedish / 10);
+        }
+    }
+    CLanguage::Get().SetLanguage(kLanguageEnglish);
 }
 
 }  // namespace
