@@ -51,6 +51,16 @@ void CGuiState::RemoveWidget(CGuiWidget* widget) {
     }
 }
 
+void CGuiState::ClearWidgets() {
+    if (CGuiWidget* hovered = HoveredWidget()) {
+        hovered->OnMessage(EWidgetEvent::MouseLeave);
+    }
+    m_hovered = -1;
+    m_previousHovered = -1;
+    m_dragged = nullptr;
+    m_widgets.clear();
+}
+
 CGuiWidget* CGuiState::HoveredWidget() const {
     if (m_hovered < 0 || m_hovered >= WidgetCount()) {
         return nullptr;

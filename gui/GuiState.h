@@ -43,6 +43,9 @@ public:
 protected:
     // The widgets' entry slides run again from where each widget's slide stands.
     void StartEntrySlide() { m_entering = true; }
+    // Empties the widget list (the hovered widget is left first), so a screen can show
+    // another set of its widgets.
+    void ClearWidgets();
     void StepEntrySlide(float dt);
 
 private:

@@ -15,7 +15,11 @@
 #include "resources/FileManager.h"
 #include "tests/support/TestFiles.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -222,6 +226,156 @@ TEST_F(MenuScreensTest, TheVolumesFollowADragOfTheirSliders) {
     }
 }
 
+// ---------------------------------------------------------------- player selection
+
+class PlayerSelectionTest : public MenuScreensTest {
+protected:
+    // Three players, each with a saved game whose bytes name its owner; Bo is current.
+    void ThreePlayersWithSaves() {
+        for (const char* name : {"Anna", "Bo", "Cecilia"}) {
+            PlayerRecord* player = CreatePlayer(name);
+            ASSERT_NE(player, nullptr);
+            ASSERT_TRUE(WriteFileBytes(m_folder / player->saveFile, BytesOf(std::string("save of ") + name)));
+            ASSERT_TRUE(WriteFileBytes(m_folder / player->levelFile, BytesOf(std::string("field of ") + name)));
+        }
+        ASSERT_TRUE(SetCurrentPlayer(GetPlayer(1)));
+        ASSERT_TRUE(SavePlayers());
+    }
+    // The owner named by a saved game's bytes, "" when the file is missing.
+    std::string SaveOwner(const std::string& fileName) const {
+        const Bytes bytes = ReadFileBytes(m_folder / fileName);
+        const std::string text(bytes.begin(), bytes.end());
+        const size_t of = text.find(" of ");
+        return of == std::string::npos ? "" : text.substr(of + 4);
+    }
+};
+
+// The delete mark of Bo, then Yes: Bo's saved game goes, Anna and Cecilia keep theirs
+// under their own names, also after a new player has been added in Bo's place.
+TEST_F(PlayerSelectionTest, DeletingAPlayerInTheMiddleTakesOnlyThatPlayersSave) {
+    ThreePlayersWithSaves();
+    CGuiPlayer& screen = Show<CGuiPlayer>(kStatePlayer);
+    ClickOn(screen.DeleteButton(1));
+    ASSERT_EQ(screen.AskedPlayer(), 1);
+    EXPECT_STREQ(screen.QuestionName().Text(), "Bo");
+    EXPECT_FALSE(screen.NameButton(0).IsHovered());
+    ClickOn(screen.YesButton());
+    EXPECT_EQ(screen.AskedPlayer(), -1);
+    EXPECT_EQ(ListFolder(m_folder.Path()),
+              (std::vector<std::string>{"language.dat", "players.cfg", "ply1.lvl", "ply1.sav", "ply3.lvl", "ply3.sav"}));
+    EXPECT_EQ(SaveOwner("ply1.sav"), "Anna");
+    EXPECT_EQ(SaveOwner("ply3.lvl"), "Cecilia");
+    // The list on the screen and in "players.cfg".
+    EXPECT_STREQ(screen.NameButton(0).Text(), "Anna");
+    EXPECT_STREQ(screen.NameButton(1).Text(), "Cecilia");
+    EXPECT_STREQ(CurrentPlayerName(), "Cecilia") << "the player in Bo's place";
+    ClearPlayers();
+    ASSERT_TRUE(LoadPlayers());
+    ASSERT_EQ(GetPlayerCount(), 2);
+    EXPECT_STREQ(GetPlayer(0)->saveFile, "ply1.sav");
+    EXPECT_STREQ(GetPlayer(1)->saveFile, "ply3.sav");
+    EXPECT_STREQ(CurrentPlayerName(), "Cecilia");
+    // A new player gets files nobody owns; Cecilia's save is still hers.
+    const PlayerRecord* dan = CreatePlayer("Dan");
+    ASSERT_NE(dan, nullptr);
+    EXPECT_STREQ(dan->saveFile, "ply2.sav");
+    EXPECT_FALSE(HasFile("ply2.sav"));
+    EXPECT_EQ(SaveOwner(GetPlayer(1)->saveFile), "Cecilia");
+    EXPECT_EQ(SaveOwner(GetPlayer(0)->saveFile), "Anna");
+}
+
+// No, or Escape, answers the question without deleting anything.
+TEST_F(PlayerSelectionTest, NoOrEscapeKeepsThePlayerAndTheSave) {
+    ThreePlayersWithSaves();
+    const Bytes list = ReadFileBytes(m_folder / "players.cfg");
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Escape" : "No");
+        CGuiPlayer& screen = Show<CGuiPlayer>(kStatePlayer);
+        ClickOn(screen.DeleteButton(2));
+        ASSERT_EQ(screen.AskedPlayer(), 2);
+        if (escape) {
+            EXPECT_TRUE(screen.OnEscape());
+        } else {
+            ClickOn(screen.NoButton());
+        }
+        EXPECT_EQ(screen.AskedPlayer(), -1);
+        EXPECT_EQ(GetPlayerCount(), 3);
+        EXPECT_STREQ(screen.NameButton(2).Text(), "Cecilia");
+        EXPECT_EQ(SaveOwner("ply3.sav"), "Cecilia");
+        EXPECT_EQ(ReadFileBytes(m_folder / "players.cfg"), list);
+        EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateNone) << "the selection stays";
+        EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateNone) << "the selection stays";
+    }
+}
+
+// The last player deleted: the start screen follows, which asks for a name.
+TEST_F(PlayerSelectionTest, DeletingTheOnlyPlayerLeadsToTheStart) {
+    ASSERT_NE(CreatePlayer("Anna"), nullptr);
+    WriteSave("ply1.sav", "ply1.lvl");
+    CGuiPlayer& screen = Show<CGuiPlayer>(kStatePlayer);
+    ClickOn(screen.DeleteButton(0));
+    ClickOn(screen.YesButton());
+    EXPECT_EQ(GetPlayerCount(), 0);
+    EXPECT_EQ(GetCurrentPlayer(), nullptr);
+    EXPECT_FALSE(HasFile("ply1.sav"));
+    EXPECT_FALSE(HasFile("ply1.lvl"));
+    EXPECT_EQ(ReadFileBytes(m_folder / "players.cfg").size(), PlayersFileSize(0));
+    EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateStart);
+}
+
+// Files another record names too stay for that record.
+TEST_F(PlayerSelectionTest, ASaveNamedByAnotherPlayerTooIsKept) {
+    ThreePlayersWithSaves();
+    std::strcpy(GetPlayer(2)->saveFile, "ply2.sav");
+    std::strcpy(GetPlayer(2)->levelFile, "ply2.lvl");
+    ASSERT_TRUE(DeletePlayerWithSavedGame(1));
+    EXPECT_EQ(SaveOwner("ply2.sav"), "Bo");
+    EXPECT_EQ(SaveOwner("ply1.sav"), "Anna");
+    ASSERT_EQ(GetPlayerCount(), 2);
+    EXPECT_STREQ(GetPlayer(1)->saveFile, "ply2.sav");
+}
+
+// A saved game that cannot be deleted keeps its player in the list.
+TEST_F(PlayerSelectionTest, APlayerWhoseSaveCannotBeDeletedStays) {
+    ThreePlayersWithSaves();
+    // A folder in the place of the field file cannot be deleted as a file.
+    ASSERT_EQ(std::remove((m_folder / "ply2.lvl").c_str()), 0);
+    ASSERT_EQ(mkdir((m_folder / "ply2.lvl").c_str(), 0700), 0);
+    ASSERT_TRUE(WriteFileBytes(m_folder / "ply2.lvl/keep", BytesOf("x")));
+    EXPECT_FALSE(DeletePlayerWithSavedGame(1));
+    EXPECT_EQ(GetPlayerCount(), 3);
+    EXPECT_STREQ(GetPlayer(1)->name, "Bo");
+}
+
+// With nine players the selection says that the list is full instead of offering a tenth;
+// the current player is marked in the chosen colour, no other.
+TEST_F(PlayerSelectionTest, TheListSaysWhenItIsFullAndMarksTheCurrentPlayer) {
+    for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
+        CLanguage::Get().SetLanguage(language);
+        for (const int32_t count : {8, 9}) {
+            SCOPED_TRACE(testing::Message() << language << ", " << count << " players");
+            ClearPlayers();
+            const char* const names[] = {"P0", "P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8"};
+            for (int32_t i = 0; i < count; ++i) {
+                ASSERT_NE(CreatePlayer(names[i]), nullptr);
+            }
+            ASSERT_TRUE(SetCurrentPlayer(GetPlayer(3)));
+            CGuiPlayer& screen = Show<CGuiPlayer>(kStatePlayer);
+            EXPECT_EQ(screen.HasAddPlayer(), count < 9);
+            EXPECT_EQ(screen.IsListFull(), count == 9);
+            if (count == 9) {
+                EXPECT_STREQ(screen.FullNotice().Text(), CLanguage::Get().TxtPlayersFull());
+                EXPECT_LT(screen.FullNotice().Y() + screen.FullNotice().H(), screen.BackButton().Y());
+                EXPECT_GT(screen.FullNotice().Y(), screen.NameButton(8).Y() + screen.NameButton(8).H() - 8);
+            }
+            for (int32_t i = 0; i < count; ++i) {
+                EXPECT_EQ(SameColour(screen.NameButton(i).Colour(), kChosenItemColour), i == 3) << i;
+            }
+        }
+    }
+    CLanguage::Get().SetLanguage(kLanguageEnglish);
+}
+
 // ---------------------------------------------------------------- drawing
 
 // The screens drawn by a real renderer (software, on SDL's dummy video driver).
@@ -299,6 +453,45 @@ TEST_F(MenuDrawingTest, TheOptionsShowTheChosenLanguageInItsColour) {
         } else {
             EXPECT_GT(swedish, 50);
             EXPECT_LT(english, swedish / 10);
+        }
+    }
+    CLanguage::Get().SetLanguage(kLanguageEnglish);
+}
+
+// The current player's name is drawn in the chosen colour, the others not; the list, the
+// full list and the question, in both languages.
+TEST_F(MenuDrawingTest, ThePlayerSelectionMarksTheCurrentPlayer) {
+    const char* const names[] = {"Anna", "Bo", "Cecilia", "Dan", "Eva", "Fredrik", "Gun", "Hans", "\xC5sa"};
+    for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
+        const std::string suffix = language == kLanguageSwedish ? "-sv.tga" : "-en.tga";
+        for (const int32_t count : {3, 9}) {
+            SCOPED_TRACE(testing::Message() << language << ", " << count << " players");
+            CLanguage::Get().SetLanguage(language);
+            ClearPlayers();
+            for (int32_t i = 0; i < count; ++i) {
+                ASSERT_NE(CreatePlayer(names[i]), nullptr);
+            }
+            ASSERT_TRUE(SetCurrentPlayer(GetPlayer(1)));
+            CGuiPlayer& screen = Show<CGuiPlayer>(kStatePlayer);
+            PointAt(10, 470);
+            StepLayers();
+            const Bytes pixels = Draw("players" + std::to_string(count) + suffix);
+            for (int32_t i = 0; i < count; ++i) {
+                if (i == 1) {
+                    EXPECT_GT(ChosenPixels(pixels, screen.NameButton(i)), 50) << names[i];
+                } else {
+                    EXPECT_LT(ChosenPixels(pixels, screen.NameButton(i)), 10) << names[i];
+                }
+            }
+            if (count == 3) {
+                ClickOn(screen.DeleteButton(2));
+                PointAt(10, 470);
+                for (int32_t i = 0; i < 150; ++i) {
+                    StepLayers();
+                }
+                ASSERT_EQ(screen.AskedPlayer(), 2);
+                Draw("players-question" + suffix);
+            }
         }
     }
     CLanguage::Get().SetLanguage(kLanguageEnglish);

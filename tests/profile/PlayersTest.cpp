@@ -6,6 +6,8 @@
 #include "resources/FileManager.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -170,6 +172,97 @@ TEST_F(CPlayersTest, TheTwoFlagsHaveABytePlaceEachWhenWrittenAndRead) {
         EXPECT_EQ(CurrentPlayerChildMode(), c.childMode != 0);
         EXPECT_EQ(CurrentPlayerExtraLifeWon(), c.extraLifeWon != 0);
     }
+}
+
+// Deleting takes one record out; the others keep their order and their own files; a
+// deleted current player hands the mark to the one that takes its place.
+TEST_F(CPlayersTest, DeletingAPlayerKeepsTheOthersWithTheirFiles) {
+    const struct {
+        const char* what;
+        int32_t current;
+        int32_t deleted;
+        bool done;
+        std::vector<std::string> names;
+        const char* currentName;   // null: none
+    } cases[] = {
+        {"the current in the middle", 1, 1, true, {"Anna", "Cecilia"}, "Cecilia"},
+        {"the current at the end", 2, 2, true, {"Anna", "Bo"}, "Bo"},
+        {"another than the current", 0, 1, true, {"Anna", "Cecilia"}, "Anna"},
+        {"one before the current", 2, 0, true, {"Bo", "Cecilia"}, "Cecilia"},
+        {"past the end", 1, 3, false, {"Anna", "Bo", "Cecilia"}, "Bo"},
+        {"a negative position", 1, -1, false, {"Anna", "Bo", "Cecilia"}, "Bo"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearPlayers();
+        for (const char* name : {"Anna", "Bo", "Cecilia"}) {
+            ASSERT_NE(CreatePlayer(name), nullptr);
+        }
+        ASSERT_TRUE(SetCurrentPlayer(GetPlayer(c.current)));
+        EXPECT_EQ(DeletePlayer(c.deleted), c.done);
+        ASSERT_EQ(GetPlayerCount(), static_cast<int32_t>(c.names.size()));
+        for (int32_t i = 0; i < GetPlayerCount(); ++i) {
+            const std::string name = c.names[static_cast<size_t>(i)];
+            EXPECT_EQ(GetPlayer(i)->name, name);
+            // Each keeps the files it was created with: Anna 1, Bo 2, Cecilia 3.
+            const int32_t number = name == "Anna" ? 1 : name == "Bo" ? 2 : 3;
+            EXPECT_EQ(GetPlayer(i)->saveFile, "ply" + std::to_string(number) + ".sav");
+            EXPECT_EQ(GetPlayer(i)->levelFile, "ply" + std::to_string(number) + ".lvl");
+        }
+        EXPECT_STREQ(CurrentPlayerName(), c.currentName);
+    }
+    EXPECT_TRUE(LogHas("DeletePlayer FAILED"));
+    // The last player deleted: nobody is current.
+    ClearPlayers();
+    CreatePlayer("Anna");
+    EXPECT_TRUE(DeletePlayer(0));
+    EXPECT_EQ(GetPlayerCount(), 0);
+    EXPECT_EQ(GetCurrentPlayer(), nullptr);
+}
+
+// A player made after a deletion never takes files another player names: the list size
+// when that number is free, else the smallest free number.
+TEST_F(CPlayersTest, ANewPlayerAfterADeletionTakesAFreeSaveNumber) {
+    const struct {
+        int32_t deleted;
+        const char* saveFile;
+    } cases[] = {{0, "ply1.sav"}, {1, "ply2.sav"}, {2, "ply3.sav"}, {3, "ply4.sav"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.deleted);
+        ClearPlayers();
+        for (const char* name : {"Anna", "Bo", "Cecilia", "Dan"}) {
+            ASSERT_NE(CreatePlayer(name), nullptr);
+        }
+        ASSERT_TRUE(DeletePlayer(c.deleted));
+        const PlayerRecord* created = CreatePlayer("Eva");
+        ASSERT_NE(created, nullptr);
+        EXPECT_STREQ(created->saveFile, c.saveFile);
+        EXPECT_EQ(std::string(created->levelFile), std::string(c.saveFile).replace(std::strlen(c.saveFile) - 3, 3, "lvl"));
+        for (int32_t i = 0; i < GetPlayerCount(); ++i) {
+            for (int32_t j = i + 1; j < GetPlayerCount(); ++j) {
+                EXPECT_STRNE(GetPlayer(i)->saveFile, GetPlayer(j)->saveFile) << i << " and " << j;
+                EXPECT_STRNE(GetPlayer(i)->levelFile, GetPlayer(j)->levelFile) << i << " and " << j;
+            }
+        }
+    }
+    // Without a deletion the numbering is the list size, as ever.
+    ClearPlayers();
+    CreatePlayer("Anna");
+    EXPECT_STREQ(CreatePlayer("Bo")->saveFile, "ply2.sav");
+}
+
+// Records naming the same files (a damaged list can hold them) know it of each other.
+TEST_F(CPlayersTest, PlayersSharingASavedGameAreFound) {
+    CreatePlayer("Anna");
+    PlayerRecord* bo = CreatePlayer("Bo");
+    CreatePlayer("Cecilia");
+    EXPECT_FALSE(SharesSavedGame(0));
+    EXPECT_FALSE(SharesSavedGame(1));
+    std::strcpy(bo->levelFile, "ply3.lvl");
+    EXPECT_TRUE(SharesSavedGame(1));
+    EXPECT_TRUE(SharesSavedGame(2));
+    EXPECT_FALSE(SharesSavedGame(0));
+    EXPECT_FALSE(SharesSavedGame(3));
 }
 
 TEST_F(CPlayersTest, NamesAreCutAndForeignRecordsRefused) {

@@ -88,7 +88,7 @@ const TextRow kTexts[] = {
     {"TxtEnglish", &CTextTable::TxtEnglish, "English", "English"},
     {"TxtSwedish", &CTextTable::TxtSwedish, "Svenska", "Svenska"},
     {"TxtPlayersFull", &CTextTable::TxtPlayersFull, "Nine players: the list is full", "Nio spelare: listan \xE4r full"},
-    {"TxtDeletePlayerQuestion", &CTextTable::TxtDeletePlayerQuestion, "Delete this player?", "Ta bort den h\xE4r spelaren?"},
+    {"TxtDeletePlayerQuestion", &CTextTable::TxtDeletePlayerQuestion, "Delete this player?", "Ta bort spelaren?"},
     {"TxtDeletePlayerSaves", &CTextTable::TxtDeletePlayerSaves, "Their saved game is deleted too.", "Spelarens sparade spel tas ocks\xE5 bort."},
     {"TxtYes", &CTextTable::TxtYes, "Yes", "Ja"},
     {"TxtNo", &CTextTable::TxtNo, "No", "Nej"},
