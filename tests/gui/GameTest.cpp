@@ -486,6 +486,26 @@ TEST_F(GameTest, TheExitButtonOverAPanelSavesAndThenLeavesTheProgram) {
         EXPECT_NE(PendingUpper(), kStateMainMenu) << "not the main menu";
         PointAt(320, 100);
     }
+    // Over the first level's start panel, before any shot: nothing to save, the program ends.
+    std::remove((m_folder / "ply1.sav").c_str());
+    std::remove((m_folder / "ply1.lvl").c_str());
+    CStateManager::Lower().SetState(kStateNone, true);
+    CStateManager::Upper().RequestState(kStateNone);
+    g_levelNumber = 1;
+    g_firstLevel = 1;
+    g_lastLevel = kNoLastLevel;
+    g_continueSavedGame = false;
+    ASSERT_TRUE(CStateManager::Lower().SetState(kStateGame, true));
+    const CGame& fresh = *static_cast<CGame*>(CStateManager::Lower().GetState(0));
+    ASSERT_TRUE(fresh.MainPanel().IsShown() && fresh.MainPanel().IsLevelStart());
+    PointAt(600 + 16, 5 + 16);
+    StepGame();
+    Click();
+    StepFor(0.1f);
+    EXPECT_FALSE(fresh.SidePanel().IsShown());
+    EXPECT_FALSE(HasFile("ply1.sav"));
+    EXPECT_TRUE(CEngine::Get().TakeQuitRequest()) << "the program ends";
+    EXPECT_NE(PendingUpper(), kStateMainMenu);
 }
 
 // The won life plays its sound once and shows "EXTRA LIFE" for its time, then both rest.

@@ -254,6 +254,12 @@ protected:
 // under their own names, also after a new player has been added in Bo's place.
 TEST_F(PlayerSelectionTest, DeletingAPlayerInTheMiddleTakesOnlyThatPlayersSave) {
     ThreePlayersWithSaves();
+    // What else the player owns: an edited level, a high-score list, the sound settings.
+    ASSERT_EQ(mkdir((m_folder / "levels").c_str(), 0700), 0);
+    const Bytes other = BytesOf("kept");
+    for (const char* name : {"levels/1.lvl", "hs5.dat", "sound.cfg"}) {
+        ASSERT_TRUE(WriteFileBytes(m_folder / name, other));
+    }
     CGuiPlayer& screen = Show<CGuiPlayer>(kStatePlayer);
     ClickOn(screen.DeleteButton(1));
     ASSERT_EQ(screen.AskedPlayer(), 1);
@@ -262,7 +268,11 @@ TEST_F(PlayerSelectionTest, DeletingAPlayerInTheMiddleTakesOnlyThatPlayersSave) 
     ClickOn(screen.YesButton());
     EXPECT_EQ(screen.AskedPlayer(), -1);
     EXPECT_EQ(ListFolder(m_folder.Path()),
-              (std::vector<std::string>{"language.dat", "players.cfg", "ply1.lvl", "ply1.sav", "ply3.lvl", "ply3.sav"}));
+              (std::vector<std::string>{"hs5.dat", "language.dat", "levels", "players.cfg", "ply1.lvl", "ply1.sav",
+                                        "ply3.lvl", "ply3.sav", "sound.cfg"}));
+    for (const char* name : {"levels/1.lvl", "hs5.dat", "sound.cfg"}) {
+        EXPECT_EQ(ReadFileBytes(m_folder / name), other) << name;
+    }
     EXPECT_EQ(SaveOwner("ply1.sav"), "Anna");
     EXPECT_EQ(SaveOwner("ply3.lvl"), "Cecilia");
     // The list on the screen and in "players.cfg".
