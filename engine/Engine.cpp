@@ -270,7 +270,14 @@ void CEngine::Minimize() {
     }
 }
 
+bool CEngine::TakeQuitRequest() {
+    const bool requested = m_quitRequested;
+    m_quitRequested = false;
+    return requested;
+}
+
 void CEngine::Quit() {
+    m_quitRequested = true;
     if (m_window != nullptr) {
         m_window->PostQuit();
     }

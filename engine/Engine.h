@@ -43,7 +43,10 @@ public:
     // Empty (the default): the working directory.
     void SetScreenshotFolder(const std::string& folder) { m_screenshotFolder = folder; }
     void Minimize();
+    // Asks the window's event pump to end the program.
     void Quit();
+    // True once after Quit was asked (so that screens tested without a window can see it).
+    bool TakeQuitRequest();
 
     void SetStartupHook(StartupHook hook) { m_startupHook = hook; }
     void SetShutdownHook(ShutdownHook hook) { m_shutdownHook = hook; }
@@ -93,4 +96,5 @@ private:
     float m_lastFrameMs = 0.0f;
     int32_t m_lastSleepMs = 0;
     int32_t m_lastStepCount = 0;
+    bool m_quitRequested = false;
 };

@@ -246,28 +246,32 @@ bool IsPlainFileName(const std::string& name) {
     return true;
 }
 
-// The chooser's colours index its tables: every colour it may read must be ordinary.
-bool ChooserIsSound(const NextBallState& chooser) {
+// The chooser's colours index its tables: its counts are checked before any colour is read
+// through them, and every colour it may read must be ordinary.
+const char* CheckChooser(const NextBallState& chooser) {
     if (chooser.presentCount < 0 || chooser.presentCount > BallColour::ColourCount || chooser.candidateCount < 0 ||
         chooser.candidateCount > BallColour::ColourCount || !IsCode(chooser.lastColour)) {
-        return false;
+        return "colour counts out of range";
+    }
+    for (const int32_t given : chooser.givenCounts) {
+        if (!IsCount(given)) {
+            return "colour counts out of range";
+        }
+    }
+    if (!IsCount(chooser.runLength)) {
+        return "colour counts out of range";
     }
     for (int32_t i = 0; i < chooser.presentCount; ++i) {
         if (!BallColour::IsOrdinary(chooser.presentColours[i])) {
-            return false;
+            return "a present colour out of range";
         }
     }
     for (int32_t i = 0; i < chooser.candidateCount; ++i) {
         if (!BallColour::IsOrdinary(chooser.candidates[i])) {
-            return false;
+            return "a candidate colour out of range";
         }
     }
-    for (const int32_t given : chooser.givenCounts) {
-        if (!IsCount(given)) {
-            return false;
-        }
-    }
-    return IsCount(chooser.runLength);
+    return nullptr;
 }
 
 const char* CheckValues(const SavedGameValues& values) {
@@ -313,8 +317,8 @@ const char* CheckPlayfield(const PlayfieldSaveState& playfield) {
     if (!IsCode(playfield.current.colour) || !IsCode(playfield.next.colour)) {
         return "a ball colour out of range";
     }
-    if (!ChooserIsSound(playfield.chooser)) {
-        return "colour counts out of range";
+    if (const char* why = CheckChooser(playfield.chooser)) {
+        return why;
     }
     if (!IsOnScreen(playfield.shot.position) || !IsFinite(playfield.shot.velocity)) {
         return "shot out of range";

@@ -1,14 +1,19 @@
 #include "gui/GuiDialogs.h"
 
+#include "core/Log.h"
 #include "engine/Engine.h"
+#include "game/SavedGame.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
 #include "platform/Sound.h"
 #include "profile/Highscore.h"
 #include "profile/Language.h"
 #include "profile/Players.h"
+#include "resources/FileManager.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 // ---------------------------------------------------------------- language
 
@@ -153,27 +158,86 @@ void CGuiEnterName::RenderForeground() {
 
 // ---------------------------------------------------------------- player selection
 
+namespace {
+constexpr int32_t kNoticeSize = 20;
+// The delete mark of a very wide name stays inside the frame.
+constexpr int32_t kDeleteMarkRight = 462;
+constexpr GuiColour kDeleteMarkColour{1.0f, 0.45f, 0.4f, 1.0f};
+constexpr GuiColour kNoticeColour{0.8f, 0.87f, 0.95f, 1.0f};
+constexpr GuiColour kPlainColour{1.0f, 1.0f, 1.0f, 1.0f};
+
+void Paint(CGuiWidget& widget, const GuiColour& colour) {
+    widget.SetColour(colour.r, colour.g, colour.b, colour.a);
+}
+}  // namespace
+
+bool DeletePlayerWithSavedGame(int32_t index) {
+    const PlayerRecord* player = GetPlayer(index);
+    if (player == nullptr) {
+        CLog::Get().Write("DeletePlayerWithSavedGame FAILED, no player %d", index);
+        return false;
+    }
+    // A damaged list may give two records the same files: they stay for the other one.
+    if (!SharesSavedGame(index)) {
+        const std::string saveName = player->saveFile;
+        const std::string fieldName = player->levelFile;
+        DeleteSavedGame(saveName, fieldName);
+        CFileManager& files = CFileManager::Get();
+        if (files.Exists(saveName) || files.Exists(fieldName)) {
+            CLog::Get().Write("DeletePlayerWithSavedGame FAILED, couldn't delete %s", saveName.c_str());
+            return false;
+        }
+    }
+    DeletePlayer(index);
+    SavePlayers();
+    return true;
+}
+
 bool CGuiPlayer::InitScreen() {
     g_levelFileName = "1.lvl";
     LimitCursor();
     PrepareBackdrop();
+    m_asking = -1;
+    ShowList();
+    return true;
+}
+
+void CGuiPlayer::ClearScreen() {
+    ClearWidgets();
+    StartEntrySlide();
     const CLanguage& texts = CLanguage::Get();
     StyleItem(m_title, texts.TxtSelectPlayer(), kCentreX, 40);
     AddWidget(&m_title)->SlideIn(0.0f, -100.0f, 0.2f);
+}
 
+void CGuiPlayer::ShowList() {
+    ClearScreen();
+    const CLanguage& texts = CLanguage::Get();
     const int32_t shown = std::min(GetPlayerCount(), kMaxShownPlayers);
+    const int32_t current = GetCurrentPlayerIndex();
     const CGuiWidget* above = &m_title;
     for (int32_t i = 0; i < shown; ++i) {
+        const float dx = i % 2 == 0 ? -400.0f : 400.0f;
+        const float seconds = 0.2f + 0.05f * static_cast<float>(i);
         NextItem(m_names[i], *above, GetPlayer(i)->name, 32);
+        Paint(m_names[i], i == current ? kChosenItemColour : kPlainColour);
         m_names[i].SetCommand(i);
-        AddWidget(&m_names[i])->SlideIn(i % 2 == 0 ? -400.0f : 400.0f, 0.0f, 0.2f + 0.05f * static_cast<float>(i));
+        AddWidget(&m_names[i])->SlideIn(dx, 0.0f, seconds);
+        // The delete mark a little right of the name.
+        StyleItem(m_deletes[i], "x", std::min(kCentreX + m_names[i].TextWidth() / 2 + 28, kDeleteMarkRight),
+                  m_names[i].Y());
+        Paint(m_deletes[i], kDeleteMarkColour);
+        m_deletes[i].SetCommand(kCommandDeletePlayer + i);
+        AddWidget(&m_deletes[i])->SlideIn(dx, 0.0f, seconds);
         above = &m_names[i];
     }
     // The duration the next name would have had.
     const float seconds = 0.2f + 0.05f * static_cast<float>(shown);
     m_back.CopyStyle(*above);
+    Paint(m_back, kPlainColour);
     m_back.SetCommand(g_returnScreen);
     m_hasAddPlayer = shown < kMaxShownPlayers && GetPlayerCount() < kMaxShownPlayers;
+    m_full.SetText("");
     if (m_hasAddPlayer) {
         m_back.SetPos(240, 395);
         m_back.SetText(texts.TxtGoBack());
@@ -187,16 +251,66 @@ bool CGuiPlayer::InitScreen() {
         m_back.SetPos(kCentreX, 395);
         m_back.SetText(texts.TxtGoBack());
         AddWidget(&m_back)->SlideIn(-400.0f, 0.0f, seconds);
+        // Why there is no "Add player": the list is full.
+        StyleItem(m_full, "", kCentreX, 360);
+        m_full.SetFontSize(kNoticeSize, kNoticeSize);
+        Paint(m_full, kNoticeColour);
+        m_full.SetText(texts.TxtPlayersFull());
+        AddWidget(&m_full)->SlideIn(400.0f, 0.0f, seconds);
     }
-    return true;
+}
+
+void CGuiPlayer::ShowQuestion(int32_t index) {
+    m_asking = index;
+    ClearScreen();
+    const CLanguage& texts = CLanguage::Get();
+    StyleItem(m_question, texts.TxtDeletePlayerQuestion(), kCentreX, 140);
+    StyleItem(m_questionName, GetPlayer(index)->name, kCentreX, 190);
+    Paint(m_questionName, kDeleteMarkColour);
+    StyleItem(m_questionSaves, "", kCentreX, 250);
+    m_questionSaves.SetFontSize(kNoticeSize, kNoticeSize);
+    Paint(m_questionSaves, kNoticeColour);
+    m_questionSaves.SetText(texts.TxtDeletePlayerSaves());
+    StyleItem(m_yes, texts.TxtYes(), 240, 320);
+    m_yes.SetCommand(kCommandDeleteYes);
+    StyleItem(m_no, texts.TxtNo(), 400, 320);
+    m_no.SetCommand(kCommandDeleteNo);
+    AddWidget(&m_question)->SlideIn(-400.0f, 0.0f, 0.2f);
+    AddWidget(&m_questionName)->SlideIn(400.0f, 0.0f, 0.25f);
+    AddWidget(&m_questionSaves)->SlideIn(-400.0f, 0.0f, 0.3f);
+    AddWidget(&m_yes)->SlideIn(-400.0f, 0.0f, 0.35f);
+    AddWidget(&m_no)->SlideIn(400.0f, 0.0f, 0.35f);
 }
 
 void CGuiPlayer::OnMessage(int32_t messageId, int32_t parameter) {
+    if (m_asking >= 0) {
+        if (messageId == kCommandDeleteYes) {
+            const int32_t index = m_asking;
+            m_asking = -1;
+            DeletePlayerWithSavedGame(index);
+            if (GetPlayerCount() == 0) {
+                // The first start again: a name must be entered.
+                GoToLowerScreen(kStateStart);
+                return;
+            }
+            ShowList();
+        } else if (messageId == kCommandDeleteNo) {
+            m_asking = -1;
+            ShowList();
+        }
+        return;
+    }
     if (messageId >= 0 && messageId < kMaxShownPlayers) {
         PlayerRecord* const player = GetPlayer(messageId);
         if (player != nullptr) {
             SetCurrentPlayer(player);
             GoToLowerScreen(g_returnScreen);
+        }
+        return;
+    }
+    if (messageId >= kCommandDeletePlayer && messageId < kCommandDeletePlayer + kMaxShownPlayers) {
+        if (GetPlayer(messageId - kCommandDeletePlayer) != nullptr) {
+            ShowQuestion(messageId - kCommandDeletePlayer);
         }
         return;
     }
@@ -206,6 +320,12 @@ void CGuiPlayer::OnMessage(int32_t messageId, int32_t parameter) {
 }
 
 bool CGuiPlayer::OnEscape() {
+    if (m_asking >= 0) {
+        // Escape answers the question with No.
+        m_asking = -1;
+        ShowList();
+        return true;
+    }
     GoToLowerScreen(g_returnScreen);
     return true;
 }
@@ -220,31 +340,69 @@ bool CGuiOptions::InitScreen() {
     g_levelFileName = "1.lvl";
     LimitCursor();
     PrepareBackdrop();
-    const CLanguage& texts = CLanguage::Get();
     const CSoundBass& sound = CSoundBass::Get();
-    StyleItem(m_title, texts.TxtOptions(), kCentreX, 50);
-    NextItem(m_soundCaption, m_title, texts.TxtSoundVolume(), 60);
+    StyleItem(m_title, "", kCentreX, 50);
+    NextItem(m_soundCaption, m_title, "", 60);
     m_soundSlider.CopyStyle(m_soundCaption);
     m_soundSlider.LoadPieces();
     m_soundSlider.Move(0, 40);
     m_soundSlider.SetCommand(kCommandSoundVolume);
     m_soundSlider.SetValue(static_cast<float>(sound.GetSampleVolume()));
-    NextItem(m_musicCaption, m_soundSlider, texts.TxtMusicVolume(), 40);
+    NextItem(m_musicCaption, m_soundSlider, "", 40);
     m_musicSlider.CopyStyle(m_musicCaption);
     m_musicSlider.LoadPieces();
     m_musicSlider.Move(0, 40);
     m_musicSlider.SetCommand(kCommandMusicVolume);
     m_musicSlider.SetValue(static_cast<float>(sound.GetMusicVolume()));
-    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 395);
+    // The language: its caption, and each language by its own name side by side.
+    StyleItem(m_languageCaption, "", kCentreX, 280);
+    StyleItem(m_english, "", 240, 320);
+    m_english.SetCommand(kCommandLanguageEnglish);
+    StyleItem(m_swedish, "", 400, 320);
+    m_swedish.SetCommand(kCommandLanguageSwedish);
+    StyleItem(m_back, "", kCentreX, 395);
     m_back.SetCommand(kStateMainMenu);
+    SetTexts();
+    MarkLanguage();
 
     AddWidget(&m_title)->SlideIn(0.0f, -500.0f, 0.6f);
     AddWidget(&m_soundCaption)->SlideIn(-400.0f, 0.0f, 0.4f);
     AddWidget(&m_soundSlider)->SlideIn(-400.0f, 0.0f, 0.4f);
     AddWidget(&m_musicCaption)->SlideIn(400.0f, 0.0f, 0.4f);
     AddWidget(&m_musicSlider)->SlideIn(400.0f, 0.0f, 0.4f);
+    AddWidget(&m_languageCaption)->SlideIn(-400.0f, 0.0f, 0.4f);
+    AddWidget(&m_english)->SlideIn(-400.0f, 0.0f, 0.4f);
+    AddWidget(&m_swedish)->SlideIn(400.0f, 0.0f, 0.4f);
     AddWidget(&m_back)->SlideIn(0.0f, 500.0f, 0.6f);
     return true;
+}
+
+void CGuiOptions::SetTexts() {
+    const CLanguage& texts = CLanguage::Get();
+    m_title.SetText(texts.TxtOptions());
+    m_soundCaption.SetText(texts.TxtSoundVolume());
+    m_musicCaption.SetText(texts.TxtMusicVolume());
+    m_languageCaption.SetText(texts.TxtLanguage());
+    m_english.SetText(texts.TxtEnglish());
+    m_swedish.SetText(texts.TxtSwedish());
+    m_back.SetText(texts.TxtGoBack());
+}
+
+void CGuiOptions::MarkLanguage() {
+    const bool swedish = CLanguage::Get().GetLanguage() == kLanguageSwedish;
+    const GuiColour plain;
+    const GuiColour& english = swedish ? plain : kChosenItemColour;
+    const GuiColour& svenska = swedish ? kChosenItemColour : plain;
+    m_english.SetColour(english.r, english.g, english.b, english.a);
+    m_swedish.SetColour(svenska.r, svenska.g, svenska.b, svenska.a);
+}
+
+// The choice is written to "language.dat" and this screen speaks it at once; every screen
+// built afterwards does too.
+void CGuiOptions::ChooseLanguage(uint32_t language) {
+    CLanguage::Get().SetLanguage(language);
+    SetTexts();
+    MarkLanguage();
 }
 
 void CGuiOptions::OnMessage(int32_t messageId, int32_t parameter) {
@@ -254,6 +412,12 @@ void CGuiOptions::OnMessage(int32_t messageId, int32_t parameter) {
             break;
         case kCommandMusicVolume:
             CSoundBass::Get().SetMusicVolume(SliderVolume(m_musicSlider.Value()));
+            break;
+        case kCommandLanguageEnglish:
+            ChooseLanguage(kLanguageEnglish);
+            break;
+        case kCommandLanguageSwedish:
+            ChooseLanguage(kLanguageSwedish);
             break;
         case kStateMainMenu:
             BackToMainMenu();

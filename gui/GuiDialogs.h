@@ -52,6 +52,10 @@ private:
 class CGuiPlayer final : public CGuiScreen {
 public:
     static constexpr int32_t kMaxShownPlayers = 9;
+    // The delete mark beside the i-th name sends kCommandDeletePlayer + i.
+    static constexpr int32_t kCommandDeletePlayer = 2010;
+    static constexpr int32_t kCommandDeleteYes = 2020;
+    static constexpr int32_t kCommandDeleteNo = 2021;
 
     const char* GetName() const override { return "CGuiPlayer"; }
     void OnMessage(int32_t messageId, int32_t parameter) override;
@@ -60,16 +64,44 @@ public:
     void ShutdownScreen() override {}
 
     bool HasAddPlayer() const { return m_hasAddPlayer; }
+    bool IsListFull() const { return m_full.IsVisible() && m_full.Text()[0] != '\0'; }
     const CGuiButton& NameButton(int32_t index) const { return m_names[index]; }
+    const CGuiButton& DeleteButton(int32_t index) const { return m_deletes[index]; }
     const CGuiButton& BackButton() const { return m_back; }
+    const CGuiLabel& FullNotice() const { return m_full; }
+    // The player the delete question is about; -1 while the list shows.
+    int32_t AskedPlayer() const { return m_asking; }
+    const CGuiLabel& QuestionName() const { return m_questionName; }
+    const CGuiButton& YesButton() const { return m_yes; }
+    const CGuiButton& NoButton() const { return m_no; }
 
 private:
+    // The names (the current one marked), a delete mark beside each, "Go back" and "Add
+    // player", or the notice that the list is full.
+    void ShowList();
+    // Whether the player at index shall be deleted, with Yes and No.
+    void ShowQuestion(int32_t index);
+    void ClearScreen();
+
     CGuiLabel m_title;
     CGuiButton m_names[kMaxShownPlayers];
+    CGuiButton m_deletes[kMaxShownPlayers];
     CGuiButton m_back;
     CGuiButton m_addPlayer;
+    CGuiLabel m_full;
+    CGuiLabel m_question;
+    CGuiLabel m_questionName;
+    CGuiLabel m_questionSaves;
+    CGuiButton m_yes;
+    CGuiButton m_no;
     bool m_hasAddPlayer = false;
+    int32_t m_asking = -1;
 };
+
+// Deletes the player at index from the list together with the player's saved game (unless
+// another record names the same files), and writes "players.cfg". Refused (false, logged)
+// when a file of the saved game cannot be deleted: the player then stays.
+bool DeletePlayerWithSavedGame(int32_t index);
 
 class CGuiOptions final : public CGuiScreen {
 public:
@@ -81,15 +113,31 @@ public:
 
     const CGuiSlider& SoundSlider() const { return m_soundSlider; }
     const CGuiSlider& MusicSlider() const { return m_musicSlider; }
+    const CGuiLabel& Title() const { return m_title; }
+    const CGuiButton& EnglishButton() const { return m_english; }
+    const CGuiButton& SwedishButton() const { return m_swedish; }
+    const CGuiButton& BackButton() const { return m_back; }
 
 private:
+    // The captions in the current language.
+    void SetTexts();
+    // The button of the current language in the chosen colour, the other one plain.
+    void MarkLanguage();
+    void ChooseLanguage(uint32_t language);
+
     CGuiLabel m_title;
     CGuiLabel m_soundCaption;
     CGuiSlider m_soundSlider;
     CGuiLabel m_musicCaption;
     CGuiSlider m_musicSlider;
+    CGuiLabel m_languageCaption;
+    CGuiButton m_english;
+    CGuiButton m_swedish;
     CGuiButton m_back;
 };
+
+// The colour of the chosen item of a list (the current language, the current player).
+constexpr GuiColour kChosenItemColour{1.0f, 0.8f, 0.2f, 1.0f};
 
 // A slider's value as a volume: to the nearest whole number, halves away from zero.
 int32_t SliderVolume(float value);

@@ -38,5 +38,7 @@ protected:
 constexpr int32_t kCommandToggleChildMode = 2001;
 constexpr int32_t kCommandSoundVolume = 2002;
 constexpr int32_t kCommandMusicVolume = 2003;
+constexpr int32_t kCommandLanguageEnglish = 2004;
+constexpr int32_t kCommandLanguageSwedish = 2005;
 constexpr int32_t kCommandLeave = 4001;
 constexpr int32_t kCommandOk = 4003;

@@ -30,6 +30,7 @@ bool CGuiState::Init() {
 
 void CGuiState::Shutdown() {
     ShutdownScreen();
+    m_dragged = nullptr;
     m_widgets.clear();
 }
 
@@ -41,10 +42,23 @@ CGuiWidget* CGuiState::AddWidget(CGuiWidget* widget) {
 void CGuiState::RemoveWidget(CGuiWidget* widget) {
     for (auto it = m_widgets.begin(); it != m_widgets.end(); ++it) {
         if (*it == widget) {
+            if (m_dragged == widget) {
+                m_dragged = nullptr;
+            }
             m_widgets.erase(it);
             return;
         }
     }
+}
+
+void CGuiState::ClearWidgets() {
+    if (CGuiWidget* hovered = HoveredWidget()) {
+        hovered->OnMessage(EWidgetEvent::MouseLeave);
+    }
+    m_hovered = -1;
+    m_previousHovered = -1;
+    m_dragged = nullptr;
+    m_widgets.clear();
 }
 
 CGuiWidget* CGuiState::HoveredWidget() const {
@@ -69,11 +83,13 @@ void CGuiState::Render() {
 
 void CGuiState::Update(float dt) {
     if (!m_active) {
+        m_dragged = nullptr;
         return;
     }
     if (m_entering) {
         StepEntrySlide(dt);
     }
+    FollowDrag();
     FindHovered();
     DispatchClick();
     UpdateScreen(dt);
@@ -131,4 +147,18 @@ void CGuiState::DispatchClick() {
     }
     widget->OnMessage(EWidgetEvent::Click);
     input.SetConsumed();
+    if (widget->FollowsDrag()) {
+        m_dragged = widget;
+    }
+}
+
+void CGuiState::FollowDrag() {
+    if (m_dragged == nullptr) {
+        return;
+    }
+    if (!CInput::Get().MouseButtonDown(kMouseLeft)) {
+        m_dragged = nullptr;
+        return;
+    }
+    m_dragged->OnMessage(EWidgetEvent::Drag);
 }

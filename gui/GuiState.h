@@ -43,13 +43,19 @@ public:
 protected:
     // The widgets' entry slides run again from where each widget's slide stands.
     void StartEntrySlide() { m_entering = true; }
+    // Empties the widget list (the hovered widget is left first), so a screen can show
+    // another set of its widgets.
+    void ClearWidgets();
     void StepEntrySlide(float dt);
 
 private:
     void FindHovered();
     void DispatchClick();
+    // The widget pressed last follows the mouse while the left button stays down.
+    void FollowDrag();
 
     std::vector<CGuiWidget*> m_widgets;
+    CGuiWidget* m_dragged = nullptr;
     int32_t m_hovered = -1;
     int32_t m_previousHovered = -1;
     bool m_entering = false;

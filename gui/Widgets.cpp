@@ -464,15 +464,23 @@ void CGuiSlider::OnMessage(EWidgetEvent event) {
         case EWidgetEvent::AlignmentChanged:
             LayOut();
             break;
-        case EWidgetEvent::Click: {
-            const float middleLeft = m_middle.GetX();
-            const float middleWidth = static_cast<float>(kTrackWidth - 2 * kEndWidth);
-            SetValue((CMouseCursor::Get().GetX() - middleLeft) / middleWidth * 100.0f);
-            BroadcastCommand();
+        case EWidgetEvent::Click:
+            FollowMouse(true);
             break;
-        }
+        case EWidgetEvent::Drag:
+            FollowMouse(false);
+            break;
         default:
             break;
+    }
+}
+
+void CGuiSlider::FollowMouse(bool always) {
+    const float middleWidth = static_cast<float>(kTrackWidth - 2 * kEndWidth);
+    const float before = m_value;
+    SetValue((CMouseCursor::Get().GetX() - m_middle.GetX()) / middleWidth * 100.0f);
+    if (always || m_value != before) {
+        BroadcastCommand();
     }
 }
 

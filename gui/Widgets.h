@@ -17,6 +17,8 @@ enum class EWidgetEvent : int32_t {
     SizeChanged = 5,
     AlignmentChanged = 6,
     ToggleableChanged = 7,
+    // The left button, pressed on a widget that follows drags, is still held this step.
+    Drag = 8,
 };
 
 struct GuiColour {
@@ -35,6 +37,8 @@ public:
 
     // Whether the widget can be hovered and clicked.
     virtual bool IsSelectable() const = 0;
+    // Whether a press on the widget is followed (Drag events) until the button is released.
+    virtual bool FollowsDrag() const { return false; }
     virtual void Render() {}
     virtual bool HitTest(int32_t px, int32_t py) const { return false; }
     virtual void OnMessage(EWidgetEvent event);
@@ -188,6 +192,7 @@ public:
     static constexpr int32_t kKnobSize = 24;
 
     bool IsSelectable() const override { return true; }
+    bool FollowsDrag() const override { return true; }
     void Render() override;
     bool HitTest(int32_t px, int32_t py) const override;
     void OnMessage(EWidgetEvent event) override;
@@ -205,6 +210,8 @@ public:
 private:
     void PlaceKnob();
     void SetFrames(int32_t frame);
+    // Moves the knob under the mouse; the command is sent when the value changed (or always).
+    void FollowMouse(bool always);
 
     float m_value = 50.0f;
     float m_knobDrop = 4.0f;

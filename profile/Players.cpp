@@ -154,6 +154,30 @@ void SetSavedGameName(char (&text)[N], int32_t number, const char* extension) {
     std::snprintf(text, N, "ply%d%s", static_cast<int>(number), extension);
 }
 
+// Whether a record other than skip names the saved-game number.
+bool SavedGameNumberUsed(int32_t number, const PlayerRecord* skip) {
+    for (const std::unique_ptr<PlayerRecord>& record : g_players) {
+        if (record.get() != skip && (SavedGameNumber(record->saveFile, ".sav") == number ||
+                                     SavedGameNumber(record->levelFile, ".lvl") == number)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The list size, or the smallest number no other record names when that one is taken.
+int32_t FreeSavedGameNumber(const PlayerRecord* created) {
+    const int32_t size = static_cast<int32_t>(g_players.size());
+    if (!SavedGameNumberUsed(size, created)) {
+        return size;
+    }
+    int32_t number = 1;
+    while (SavedGameNumberUsed(number, created)) {
+        ++number;
+    }
+    return number;
+}
+
 int32_t IndexOf(const PlayerRecord* record) {
     for (size_t i = 0; i < g_players.size(); ++i) {
         if (g_players[i].get() == record) {
@@ -320,8 +344,8 @@ PlayerRecord* CreatePlayer(const char* name) {
     std::strncpy(record->name, name != nullptr ? name : "", kMaxPlayerNameLength);
     record->nameLength = static_cast<uint32_t>(std::strlen(record->name));
     g_players.push_back(std::move(record));
-    const int32_t number = static_cast<int32_t>(g_players.size());
     PlayerRecord* created = g_players.back().get();
+    const int32_t number = FreeSavedGameNumber(created);
     SetSavedGameName(created->saveFile, number, ".sav");
     SetSavedGameName(created->levelFile, number, ".lvl");
     g_current = created;
@@ -335,6 +359,35 @@ bool SetCurrentPlayer(PlayerRecord* record) {
     }
     g_current = record;
     return true;
+}
+
+bool DeletePlayer(int32_t index) {
+    if (index < 0 || static_cast<size_t>(index) >= g_players.size()) {
+        CLog::Get().Write("DeletePlayer FAILED, no player %d in a list of %zu", index, g_players.size());
+        return false;
+    }
+    const bool wasCurrent = g_players[static_cast<size_t>(index)].get() == g_current;
+    g_players.erase(g_players.begin() + index);
+    if (wasCurrent && g_players.empty()) {
+        g_current = nullptr;
+    } else if (wasCurrent) {
+        g_current = g_players[std::min(static_cast<size_t>(index), g_players.size() - 1)].get();
+    }
+    return true;
+}
+
+bool SharesSavedGame(int32_t index) {
+    const PlayerRecord* record = GetPlayer(index);
+    if (record == nullptr) {
+        return false;
+    }
+    for (const std::unique_ptr<PlayerRecord>& other : g_players) {
+        if (other.get() != record && (std::strcmp(other->saveFile, record->saveFile) == 0 ||
+                                      std::strcmp(other->levelFile, record->levelFile) == 0)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void ClearPlayers() {

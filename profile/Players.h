@@ -65,9 +65,18 @@ bool LoadPlayers();
 // file holds; false (and logged) when the file cannot be written.
 bool SavePlayers();
 // Appends a new record named name (cut to kMaxPlayerNameLength) with the files
-// "ply" + N + ".sav"/".lvl", N the new list size, and makes it current. Null (and logged)
-// when the list is full.
+// "ply" + N + ".sav"/".lvl", N the new list size, and makes it current. When another
+// record already names that number (a player was deleted before), N is the smallest number
+// no record names, so no two players ever share a saved game. Null (and logged) when the
+// list is full.
 PlayerRecord* CreatePlayer(const char* name);
+// Takes the record at index out of the list; the others keep their order and their files.
+// When it was current, the record that takes its place (or the new last one) becomes
+// current; none when the list is now empty. False (logged) outside the list. The saved
+// game's files are the caller's to delete.
+bool DeletePlayer(int32_t index);
+// Whether another record than the one at index names the same saved-game or level file.
+bool SharesSavedGame(int32_t index);
 // Makes record current; a record that is not in the list is refused (false, logged).
 bool SetCurrentPlayer(PlayerRecord* record);
 // Frees every record; the list is empty and no player is current.

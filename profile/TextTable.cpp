@@ -90,6 +90,14 @@ const TextStrings kEnglishStrings = {
     .TxtOtherCopyRunning = "Another Pellora uses the same folder:",
     .TxtPlayersUnreadable = "The player list could not be read.",
     .TxtPlayersKept = "It is kept as it is; new players are not saved.",
+    .TxtLanguage = "Language",
+    .TxtEnglish = "English",
+    .TxtSwedish = "Svenska",
+    .TxtPlayersFull = "Nine players: the list is full",
+    .TxtDeletePlayerQuestion = "Delete this player?",
+    .TxtDeletePlayerSaves = "Their saved game is deleted too.",
+    .TxtYes = "Yes",
+    .TxtNo = "No",
 };
 
 const TextStrings kSwedishStrings = {
@@ -182,4 +190,12 @@ const TextStrings kSwedishStrings = {
     .TxtOtherCopyRunning = "Ett annat Pellora anv\xE4nder samma mapp:",
     .TxtPlayersUnreadable = "Spelarlistan kunde inte l\xE4sas.",
     .TxtPlayersKept = "Den beh\xE5lls som den \xE4r; nya spelare sparas inte.",
+    .TxtLanguage = "Spr\xE5k",
+    .TxtEnglish = "English",
+    .TxtSwedish = "Svenska",
+    .TxtPlayersFull = "Nio spelare: listan \xE4r full",
+    .TxtDeletePlayerQuestion = "Ta bort spelaren?",
+    .TxtDeletePlayerSaves = "Spelarens sparade spel tas ocks\xE5 bort.",
+    .TxtYes = "Ja",
+    .TxtNo = "Nej",
 };

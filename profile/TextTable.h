@@ -97,6 +97,14 @@ struct TextStrings {
     const char* TxtOtherCopyRunning;
     const char* TxtPlayersUnreadable;
     const char* TxtPlayersKept;
+    const char* TxtLanguage;
+    const char* TxtEnglish;
+    const char* TxtSwedish;
+    const char* TxtPlayersFull;
+    const char* TxtDeletePlayerQuestion;
+    const char* TxtDeletePlayerSaves;
+    const char* TxtYes;
+    const char* TxtNo;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -200,6 +208,18 @@ public:
     const char* TxtOtherCopyRunning() const { return m_strings->TxtOtherCopyRunning; }
     const char* TxtPlayersUnreadable() const { return m_strings->TxtPlayersUnreadable; }
     const char* TxtPlayersKept() const { return m_strings->TxtPlayersKept; }
+    // The caption of the language choice on the options screen.
+    const char* TxtLanguage() const { return m_strings->TxtLanguage; }
+    // The languages by their own names, the same in both tables.
+    const char* TxtEnglish() const { return m_strings->TxtEnglish; }
+    const char* TxtSwedish() const { return m_strings->TxtSwedish; }
+    // The player selection when no further player can be added.
+    const char* TxtPlayersFull() const { return m_strings->TxtPlayersFull; }
+    // The question before a player is deleted, with the name below it.
+    const char* TxtDeletePlayerQuestion() const { return m_strings->TxtDeletePlayerQuestion; }
+    const char* TxtDeletePlayerSaves() const { return m_strings->TxtDeletePlayerSaves; }
+    const char* TxtYes() const { return m_strings->TxtYes; }
+    const char* TxtNo() const { return m_strings->TxtNo; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

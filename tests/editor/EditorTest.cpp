@@ -16,6 +16,7 @@
 #include "profile/Notices.h"
 #include "profile/Players.h"
 #include "resources/FileManager.h"
+#include "resources/LittleEndian.h"
 #include "tests/support/TestFiles.h"
 
 #include <cstdio>
@@ -588,8 +589,12 @@ TEST_F(EditorTest, DamagedLevelFilesAreRefusedOrCleanedAndTheEditorRunsOn) {
     };
     Bytes outOfRange = LevelBytes(2);
     outOfRange[8] = 99;                     // colour 99 in cell (1, 0)
+    // A ball of colour 3 (the whole colour word, frame 0) in column 9 of row 1, a short row:
+    // a known colour in a cell that is not on the field.
     Bytes offField = LevelBytes(2);
-    offField[(1 * 10 + 9) * 8] = 3;         // a ball in column 9 of row 1
+    WriteLe32(&offField[(1 * 10 + 9) * 8], 3);
+    WriteLe32(&offField[(1 * 10 + 9) * 8 + 4], 0);
+    ASSERT_FALSE(IsFieldCell(9, 1));
     Bytes longer = LevelBytes(2);
     longer.resize(2000, 0x55);
     Bytes negative = LevelBytes(2);

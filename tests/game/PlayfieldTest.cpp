@@ -260,6 +260,55 @@ TEST(MoveDown, IdlingStartsTheCountdownAndThenMovesTheField) {
     EXPECT_EQ(sounds.Count(EGameSound::Countdown), 5);
 }
 
+TEST(MoveDown, FiringStartsTheIdleTimeAgain) {
+    CPlayfield playfield;
+    playfield.SetDifficulty(3);
+    StartWith(playfield, {"0101010101"});
+    StepUntil(playfield, [] { return false; }, static_cast<int32_t>(9.5f / CPlayfield::kStepLength));
+    ASSERT_FALSE(playfield.IsCountdownRunning());
+    playfield.SetBalls(BallCell{5, 0}, BallCell{5, 0});
+    playfield.Update(CPlayfield::kStepLength, FireAt(20.0f, 300.0f));
+    const int32_t toCountdown = StepUntil(playfield, [&] { return playfield.IsCountdownRunning(); });
+    EXPECT_NEAR(toCountdown * CPlayfield::kStepLength, 10.0f, 0.05f) << "the whole idle time after the shot";
+}
+
+// However the field moved down (the shots of a move-down used up, or the countdown run
+// out), the shots for the next move-down are counted from none again.
+TEST(MoveDown, TheShotCountStartsAgainAfterAMoveDown) {
+    for (const bool byShots : {true, false}) {
+        SCOPED_TRACE(byShots ? "moved by shots" : "moved by the countdown");
+        CPlayfield playfield;
+        playfield.SetDifficulty(3);
+        StartWith(playfield, {"0123012301", " 230123012"});
+        const int32_t perMoveDown = RulesForDifficulty(3).shotsPerMoveDown;
+        if (byShots) {
+            ASSERT_EQ(FireMissesUntilMoveDown(playfield, 10), perMoveDown);
+        } else {
+            ASSERT_EQ(FireMissesUntilMoveDown(playfield, 2), 0);
+            ASSERT_EQ(playfield.ShotsBeforeMoveDown(), perMoveDown - 2);
+            StepUntil(playfield, [&] { return playfield.IsMovingDown(); });
+            ASSERT_TRUE(playfield.IsMovingDown());
+        }
+        StepUntil(playfield, [&] { return !playfield.IsMovingDown() && playfield.CanFire(); });
+        EXPECT_EQ(playfield.ShotsBeforeMoveDown(), perMoveDown);
+        EXPECT_FALSE(playfield.IsShakeWarningOn());
+        EXPECT_EQ(FireMissesUntilMoveDown(playfield, 10), perMoveDown) << "the next move-down";
+    }
+}
+
+// A warning left on by the last level is not carried into the next one.
+TEST(MoveDown, ANewLevelStartsWithoutTheShakeWarning) {
+    CPlayfield playfield;
+    playfield.SetDifficulty(3);
+    StartWith(playfield, {"0123012301", " 230123012"});
+    const int32_t perMoveDown = RulesForDifficulty(3).shotsPerMoveDown;
+    ASSERT_EQ(FireMissesUntilMoveDown(playfield, perMoveDown - 1), 0);
+    ASSERT_TRUE(playfield.IsShakeWarningOn());
+    StartWith(playfield, {"0123012301"});
+    EXPECT_FALSE(playfield.IsShakeWarningOn());
+    EXPECT_EQ(playfield.ShotsBeforeMoveDown(), perMoveDown);
+}
+
 // ---------------------------------------------------------------- lives
 
 TEST(Lives, ABallLeftInTheBottomRowCostsALifeAndTheLevelIsReplayed) {

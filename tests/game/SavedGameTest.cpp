@@ -226,6 +226,42 @@ TEST(SavedGame, WhatTheGameCanReachItLoadsAgain) {
     }
 }
 
+// The chooser's counts are judged before any colour is read through them: a count of 9
+// is refused for itself, never by whatever lies after the eight entries of its table.
+TEST(SavedGame, ChooserCountsAreRefusedBeforeAnyColourIsReadThroughThem) {
+    CPlayfield playfield;
+    PlayIntoALevel(playfield);
+    Bytes field;
+    const Bytes goodSave = SaveBytes(CaptureSavedGame(SomeValues(), playfield), &field);
+    constexpr size_t kPresentColours = 108, kPresentCount = 140, kCandidates = 176, kCandidateCount = 208;
+    const struct {
+        const char* what;
+        size_t offset;
+        int32_t value;
+        const char* why;
+    } cases[] = {
+        {"present colour count 9", kPresentCount, 9, "colour counts out of range"},
+        {"present colour count -1", kPresentCount, -1, "colour counts out of range"},
+        {"candidate count 9", kCandidateCount, 9, "colour counts out of range"},
+        {"a present colour 8", kPresentColours, 8, "a present colour out of range"},
+        {"a candidate colour -1", kCandidates, -1, "a candidate colour out of range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes save = goodSave;
+        WriteLe32(save.data() + c.offset, static_cast<uint32_t>(c.value));
+        if (c.offset == kPresentColours) {
+            WriteLe32(save.data() + kPresentCount, 1);
+        } else if (c.offset == kCandidates) {
+            WriteLe32(save.data() + kCandidateCount, 1);
+        }
+        SavedGame game;
+        std::string why;
+        EXPECT_FALSE(DecodeSavedGame(save, field, game, why));
+        EXPECT_EQ(why, c.why);
+    }
+}
+
 // ---------------------------------------------------------------- the files
 
 class SavedGameFiles : public testing::Test {

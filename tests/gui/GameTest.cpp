@@ -21,6 +21,8 @@
 #include <filesystem>
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include <string>
 #include <vector>
 
@@ -530,6 +532,78 @@ TEST_F(GameTest, TheHudButtonsPauseAndLeave) {
     EXPECT_EQ(PendingUpper(), kStateMainMenu) << "nothing to save: the menu at once";
 }
 
+// The exit button pressed while the level-start or the level-done panel shows: the panel
+// ends, the game is saved with its panel, and then the program ends (not the menu).
+TEST_F(GameTest, TheExitButtonOverAPanelSavesAndThenLeavesTheProgram) {
+    const struct {
+        const char* what;
+        EPanelMode panel;
+    } cases[] = {{"level done", EPanelMode::LevelDone}, {"level start", EPanelMode::LevelStart}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::remove((m_folder / "ply1.sav").c_str());
+        std::remove((m_folder / "ply1.lvl").c_str());
+        CEngine::Get().TakeQuitRequest();
+        CGame& game = StartGame();
+        FireAndSettle(game, 0);   // the whole top row goes: the level is done
+        ASSERT_TRUE(StepUntil([&] { return game.MainPanel().IsShown() && game.MainPanel().Mode() == c.panel; },
+                              150 * 12));
+        if (c.panel == EPanelMode::LevelDone) {
+            ASSERT_FALSE(HasFile("ply1.sav")) << "nothing saved before the button";
+        }
+        PointAt(600 + 16, 5 + 16);
+        StepGame();
+        Click();
+        ASSERT_TRUE(StepUntil([&] { return game.SidePanel().IsShown(); }, 10));
+        EXPECT_TRUE(game.SidePanel().IsGameSaved());
+        EXPECT_TRUE(HasFile("ply1.sav"));
+        EXPECT_TRUE(HasFile("ply1.lvl"));
+        ASSERT_TRUE(StepUntil([&] { return !game.SidePanel().IsShown(); }, 150 * 2));
+        EXPECT_TRUE(CEngine::Get().TakeQuitRequest()) << "the program ends";
+        EXPECT_NE(PendingUpper(), kStateMainMenu) << "not the main menu";
+        PointAt(320, 100);
+    }
+    // Over the first level's start panel, before any shot: nothing to save, the program ends.
+    std::remove((m_folder / "ply1.sav").c_str());
+    std::remove((m_folder / "ply1.lvl").c_str());
+    CStateManager::Lower().SetState(kStateNone, true);
+    CStateManager::Upper().RequestState(kStateNone);
+    g_levelNumber = 1;
+    g_firstLevel = 1;
+    g_lastLevel = kNoLastLevel;
+    g_continueSavedGame = false;
+    ASSERT_TRUE(CStateManager::Lower().SetState(kStateGame, true));
+    const CGame& fresh = *static_cast<CGame*>(CStateManager::Lower().GetState(0));
+    ASSERT_TRUE(fresh.MainPanel().IsShown() && fresh.MainPanel().IsLevelStart());
+    PointAt(600 + 16, 5 + 16);
+    StepGame();
+    Click();
+    StepFor(0.1f);
+    EXPECT_FALSE(fresh.SidePanel().IsShown());
+    EXPECT_FALSE(HasFile("ply1.sav"));
+    EXPECT_TRUE(CEngine::Get().TakeQuitRequest()) << "the program ends";
+    EXPECT_NE(PendingUpper(), kStateMainMenu);
+}
+
+// The won life plays its sound once and shows "EXTRA LIFE" for its time, then both rest.
+TEST_F(GameTest, AnExtraLifeSoundsOnceAndItsBannerGoesAway) {
+    CGame& game = StartGame();
+    PlayerProgress& progress = game.Playfield().Progress();
+    const int32_t lives = progress.lives;
+    progress.score = progress.extraLifeBase + RulesForDifficulty(game.Playfield().Difficulty()).extraLifeStep;
+    StepGame();   // the life is counted at the end of the step, the HUD shows it in the next
+    StepGame();
+    EXPECT_EQ(progress.lives, lives + 1);
+    EXPECT_EQ(SoundCount(EGameSound::ExtraLife), 1);
+    EXPECT_GT(game.Hud().BannerTime(), 2.5f);
+    EXPECT_EQ(game.Hud().LivesLabel().Text(), std::to_string(lives + 1));
+    StepFor(3.2f);
+    EXPECT_EQ(SoundCount(EGameSound::ExtraLife), 1) << "heard once";
+    EXPECT_LE(game.Hud().BannerTime(), 0.0f) << "the banner has gone";
+    EXPECT_EQ(progress.extraLifeWon, 0);
+    EXPECT_EQ(progress.lives, lives + 1);
+}
+
 // ---------------------------------------------------------------- the panels
 
 TEST_F(GameTest, PanelsEndByTimeClickOrAtOnceOnASaveRequest) {
@@ -560,13 +634,16 @@ TEST_F(GameTest, PanelsEndByTimeClickOrAtOnceOnASaveRequest) {
         } else {
             EXPECT_NEAR(static_cast<float>(steps + 1) * kStep, c.seconds, 2.0f * kStep);
         }
-        // A click ends every panel; a save request ends it at once.
-        panel.Show(c.mode);
-        HoldButton(true);
-        Step([&] { ended = panel.Step(kStep, save, false); });
-        HoldButton(false);
-        EXPECT_TRUE(ended);
-        EXPECT_FALSE(panel.IsShown());
+        // A click of any of the three buttons ends every panel; a save request ends it at once.
+        for (const int button : {kMouseLeft, kMouseRight, kMouseMiddle}) {
+            panel.Show(c.mode);
+            CInput::Get().SetButtonHeld(button, true);
+            Step([&] { ended = panel.Step(kStep, save, false); });
+            CInput::Get().SetButtonHeld(button, false);
+            Step([] {});
+            EXPECT_TRUE(ended) << "button " << button;
+            EXPECT_FALSE(panel.IsShown()) << "button " << button;
+        }
         panel.Show(c.mode);
         save = true;
         EXPECT_TRUE(panel.Step(kStep, save, false));

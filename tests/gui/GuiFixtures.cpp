@@ -9,6 +9,7 @@ int32_t g_pointerX = 0;
 int32_t g_pointerY = 0;
 int32_t g_hoverSounds = 0;
 int32_t g_executeSounds = 0;
+int32_t g_soundCounts[kGameSoundCount] = {};
 
 void ReadPointer(int32_t& x, int32_t& y) {
     x = g_pointerX;
@@ -21,6 +22,9 @@ void MovePointer(float x, float y) {
 }
 
 void CountSound(EGameSound sound, void*) {
+    if (sound >= EGameSound{} && sound < EGameSound::Count) {
+        ++g_soundCounts[static_cast<int32_t>(sound)];
+    }
     if (sound == EGameSound::MenuMouseOverItem) {
         ++g_hoverSounds;
     } else if (sound == EGameSound::MenuExecuteItem) {
@@ -45,6 +49,9 @@ void CGuiTest::SetUp() {
     cursor.Update(kStep);
     g_hoverSounds = 0;
     g_executeSounds = 0;
+    for (int32_t& count : g_soundCounts) {
+        count = 0;
+    }
     SetGameSoundHandler(&CountSound, nullptr);
 }
 
@@ -75,4 +82,8 @@ int32_t CGuiTest::HoverSounds() {
 
 int32_t CGuiTest::ExecuteSounds() {
     return g_executeSounds;
+}
+
+int32_t CGuiTest::SoundCount(EGameSound sound) {
+    return g_soundCounts[static_cast<int32_t>(sound)];
 }

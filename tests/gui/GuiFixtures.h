@@ -1,6 +1,7 @@
 #pragma once
 // Fixtures of the screen tests: the baked archives mounted, the program's fonts made, the
 // mouse and keys injected step by step, and the menu sounds counted.
+#include "game/GameSounds.h"
 #include "platform/Input.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,8 @@ protected:
     }
     static int32_t HoverSounds();
     static int32_t ExecuteSounds();
+    // Plays of any sound event since the test began.
+    static int32_t SoundCount(EGameSound sound);
 
     static constexpr float kStep = 1.0f / 150.0f;
 };

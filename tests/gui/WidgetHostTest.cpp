@@ -207,18 +207,75 @@ TEST_F(WidgetHostTest, ASliderClickedBesideItsMiddleSetsZeroOrHundredAndInsideIt
         EXPECT_FLOAT_EQ(slider.Value(), test.value) << test.x;
         EXPECT_FLOAT_EQ(slider.KnobLeft(), 205.0f + 230.0f * test.value / 100.0f - 12.0f) << test.x;
     }
-    // Holding the button and dragging does not move it further.
-    PointAt(300, 160);
-    HoldButton(true);
-    StepScreen(screen);
-    const float pressed = slider.Value();
-    PointAt(420, 160);
-    StepScreen(screen);
-    EXPECT_FLOAT_EQ(slider.Value(), pressed);
     // Beyond the track's ends the slider is not hit at all.
     EXPECT_FALSE(slider.HitTest(194, 160));
     EXPECT_FALSE(slider.HitTest(446, 160));
     EXPECT_FALSE(slider.HitTest(320, 183));
+}
+
+// A press on the track or the knob is followed while the button stays down, wherever the
+// mouse goes (beyond the ends the knob stays at 0 or 100); after the release, or for a
+// press that began elsewhere, moving the mouse changes nothing.
+TEST_F(WidgetHostTest, ASliderFollowsADragThatBeganOnItUntilTheButtonIsReleased) {
+    CGuiSlider slider;
+    slider.AlignCentre();
+    slider.SetPos(320, 150);
+    slider.LoadPieces();
+    CGuiButton below;
+    MakeButton(below, "Below", 320, 250, EAlign::Centre);
+    CProbeScreen screen;
+    screen.widgets = {&slider, &below};
+    Start(screen);
+    // The middle piece runs from 205 to 435: value = (x - 205) / 230 * 100.
+    const auto valueAt = [](int32_t x) { return static_cast<float>(x - 205) / 230.0f * 100.0f; };
+    struct Point {
+        int32_t x, y;
+    };
+    const struct {
+        const char* what;
+        Point press;
+        std::vector<Point> moves;   // with the button held; the value follows each
+        std::vector<float> values;
+    } cases[] = {
+        {"from the knob to the right", {320, 166}, {{350, 166}, {400, 166}}, {valueAt(350), valueAt(400)}},
+        {"from the track to the left", {400, 155}, {{300, 155}, {230, 155}}, {valueAt(300), valueAt(230)}},
+        {"off the track above and below", {320, 160}, {{260, 100}, {380, 300}}, {valueAt(260), valueAt(380)}},
+        {"beyond the ends", {320, 160}, {{100, 160}, {600, 160}, {420, 160}}, {0.0f, 100.0f, valueAt(420)}},
+        {"over another widget", {320, 160}, {{330, 255}}, {valueAt(330)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        slider.SetValue(50.0f);
+        PointAt(c.press.x, c.press.y);
+        HoldButton(true);
+        StepScreen(screen);
+        EXPECT_FLOAT_EQ(slider.Value(), c.press.x < 205 ? 0.0f : valueAt(c.press.x));
+        for (size_t i = 0; i < c.moves.size(); ++i) {
+            PointAt(c.moves[i].x, c.moves[i].y);
+            StepScreen(screen);
+            EXPECT_NEAR(slider.Value(), c.values[i], 0.001f) << "move " << i;
+            EXPECT_NEAR(slider.KnobLeft(), 205.0f + 230.0f * c.values[i] / 100.0f - 12.0f, 0.01f) << "move " << i;
+        }
+        // Released: the knob stays where the drag left it.
+        HoldButton(false);
+        StepScreen(screen);
+        const float left = slider.Value();
+        PointAt(250, 160);
+        StepScreen(screen);
+        EXPECT_FLOAT_EQ(slider.Value(), left) << "after the release";
+    }
+    // A press that began beside the slider is no drag of it.
+    slider.SetValue(50.0f);
+    PointAt(320, 300);
+    HoldButton(true);
+    StepScreen(screen);
+    PointAt(400, 160);
+    StepScreen(screen);
+    PointAt(250, 160);
+    StepScreen(screen);
+    HoldButton(false);
+    StepScreen(screen);
+    EXPECT_FLOAT_EQ(slider.Value(), 50.0f);
 }
 
 TEST_F(WidgetHostTest, DuringTheEntrySlideItemsAreHitAtTheirFinalPlaceWithoutTheHoverSound) {

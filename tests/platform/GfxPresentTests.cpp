@@ -217,6 +217,9 @@ TEST_F(GfxScreenTest, UnchangedFramePresentsNothingAndEachChangePresentsOnce) {
         gfx.Present();
     };
 
+    CSprite other;
+    ASSERT_TRUE(other.Load("face"));
+    ASSERT_NE(other.GetTexture().id, scene.region.GetTexture().id);
     // A new window is drawn for a few frames whatever they show, then only on change.
     for (int i = 0; i < CGfxOGL::kForcedPresents + 10; ++i) {
         frame();
@@ -232,6 +235,11 @@ TEST_F(GfxScreenTest, UnchangedFramePresentsNothingAndEachChangePresentsOnce) {
         {"a moved cursor", [] { pointerX += 3; }},
         {"a changed text", [&] { text = "ABA"; }},
         {"a changed colour", [&] { scene.blended.SetBlendFunc(GL_SRC_ALPHA, GL_ONE); }},
+        {"another texture alone", [&] {
+             // The same region of another picture at the same place and size.
+             ASSERT_TRUE(scene.region.LoadRegion(other.GetTexture(), 16.0f, 16.0f, 0.25f, 0.25f, 0.75f, 0.75f));
+             scene.region.SetPos(240, 40);
+         }},
         {"the window's contents lost", [&] { gfx.Invalidate(); }},
     };
     for (const Change& change : changes) {

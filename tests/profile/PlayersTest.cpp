@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -136,6 +138,135 @@ TEST_F(CPlayersTest, RecordSurvivesSaveAndLoadWhole) {
     EXPECT_EQ(CurrentPlayerDifficulty(), kDifficultyNormal);
 }
 
+// The extra-life flag is byte 104 of a record and the child-mode flag byte 105, in both
+// directions: a round trip alone could not tell them apart.
+TEST_F(CPlayersTest, TheTwoFlagsHaveABytePlaceEachWhenWrittenAndRead) {
+    const struct {
+        uint8_t extraLifeWon;
+        uint8_t childMode;
+    } cases[] = {{1, 0}, {0, 1}, {1, 1}, {0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "extra life " << int(c.extraLifeWon) << ", child mode " << int(c.childMode));
+        ClearPlayers();
+        CreatePlayer("Anna");
+        PlayerRecord* bo = CreatePlayer("Bo");
+        bo->extraLifeWon = c.extraLifeWon;
+        bo->childMode = c.childMode;
+        ASSERT_TRUE(SavePlayers());
+        Bytes file = ReadData("players.cfg");
+        ASSERT_EQ(file.size(), PlayersFileSize(2));
+        const size_t second = PlayersFileSize(1);
+        EXPECT_EQ(file[second + 104], c.extraLifeWon);
+        EXPECT_EQ(file[second + 105], c.childMode);
+        EXPECT_EQ(file[second + 106], 0);
+        EXPECT_EQ(file[second + 107], 0);
+
+        // Read back from bytes written by hand into the first record.
+        file[8 + 104] = c.extraLifeWon;
+        file[8 + 105] = c.childMode;
+        WriteData("players.cfg", file);
+        ClearPlayers();
+        ASSERT_TRUE(LoadPlayers());
+        ASSERT_EQ(GetPlayerCount(), 2);
+        EXPECT_EQ(GetPlayer(0)->extraLifeWon, c.extraLifeWon);
+        EXPECT_EQ(GetPlayer(0)->childMode, c.childMode);
+        ASSERT_TRUE(SetCurrentPlayer(GetPlayer(0)));
+        EXPECT_EQ(CurrentPlayerChildMode(), c.childMode != 0);
+        EXPECT_EQ(CurrentPlayerExtraLifeWon(), c.extraLifeWon != 0);
+    }
+}
+
+// Deleting takes one record out; the others keep their order and their own files; a
+// deleted current player hands the mark to the one that takes its place.
+TEST_F(CPlayersTest, DeletingAPlayerKeepsTheOthersWithTheirFiles) {
+    const struct {
+        const char* what;
+        int32_t current;
+        int32_t deleted;
+        bool done;
+        std::vector<std::string> names;
+        const char* currentName;   // null: none
+    } cases[] = {
+        {"the current in the middle", 1, 1, true, {"Anna", "Cecilia"}, "Cecilia"},
+        {"the current at the end", 2, 2, true, {"Anna", "Bo"}, "Bo"},
+        {"another than the current", 0, 1, true, {"Anna", "Cecilia"}, "Anna"},
+        {"one before the current", 2, 0, true, {"Bo", "Cecilia"}, "Cecilia"},
+        {"past the end", 1, 3, false, {"Anna", "Bo", "Cecilia"}, "Bo"},
+        {"a negative position", 1, -1, false, {"Anna", "Bo", "Cecilia"}, "Bo"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearPlayers();
+        for (const char* name : {"Anna", "Bo", "Cecilia"}) {
+            ASSERT_NE(CreatePlayer(name), nullptr);
+        }
+        ASSERT_TRUE(SetCurrentPlayer(GetPlayer(c.current)));
+        EXPECT_EQ(DeletePlayer(c.deleted), c.done);
+        ASSERT_EQ(GetPlayerCount(), static_cast<int32_t>(c.names.size()));
+        for (int32_t i = 0; i < GetPlayerCount(); ++i) {
+            const std::string name = c.names[static_cast<size_t>(i)];
+            EXPECT_EQ(GetPlayer(i)->name, name);
+            // Each keeps the files it was created with: Anna 1, Bo 2, Cecilia 3.
+            const int32_t number = name == "Anna" ? 1 : name == "Bo" ? 2 : 3;
+            EXPECT_EQ(GetPlayer(i)->saveFile, "ply" + std::to_string(number) + ".sav");
+            EXPECT_EQ(GetPlayer(i)->levelFile, "ply" + std::to_string(number) + ".lvl");
+        }
+        EXPECT_STREQ(CurrentPlayerName(), c.currentName);
+    }
+    EXPECT_TRUE(LogHas("DeletePlayer FAILED"));
+    // The last player deleted: nobody is current.
+    ClearPlayers();
+    CreatePlayer("Anna");
+    EXPECT_TRUE(DeletePlayer(0));
+    EXPECT_EQ(GetPlayerCount(), 0);
+    EXPECT_EQ(GetCurrentPlayer(), nullptr);
+}
+
+// A player made after a deletion never takes files another player names: the list size
+// when that number is free, else the smallest free number.
+TEST_F(CPlayersTest, ANewPlayerAfterADeletionTakesAFreeSaveNumber) {
+    const struct {
+        int32_t deleted;
+        const char* saveFile;
+    } cases[] = {{0, "ply1.sav"}, {1, "ply2.sav"}, {2, "ply3.sav"}, {3, "ply4.sav"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.deleted);
+        ClearPlayers();
+        for (const char* name : {"Anna", "Bo", "Cecilia", "Dan"}) {
+            ASSERT_NE(CreatePlayer(name), nullptr);
+        }
+        ASSERT_TRUE(DeletePlayer(c.deleted));
+        const PlayerRecord* created = CreatePlayer("Eva");
+        ASSERT_NE(created, nullptr);
+        EXPECT_STREQ(created->saveFile, c.saveFile);
+        EXPECT_EQ(std::string(created->levelFile), std::string(c.saveFile).replace(std::strlen(c.saveFile) - 3, 3, "lvl"));
+        for (int32_t i = 0; i < GetPlayerCount(); ++i) {
+            for (int32_t j = i + 1; j < GetPlayerCount(); ++j) {
+                EXPECT_STRNE(GetPlayer(i)->saveFile, GetPlayer(j)->saveFile) << i << " and " << j;
+                EXPECT_STRNE(GetPlayer(i)->levelFile, GetPlayer(j)->levelFile) << i << " and " << j;
+            }
+        }
+    }
+    // Without a deletion the numbering is the list size, as ever.
+    ClearPlayers();
+    CreatePlayer("Anna");
+    EXPECT_STREQ(CreatePlayer("Bo")->saveFile, "ply2.sav");
+}
+
+// Records naming the same files (a damaged list can hold them) know it of each other.
+TEST_F(CPlayersTest, PlayersSharingASavedGameAreFound) {
+    CreatePlayer("Anna");
+    PlayerRecord* bo = CreatePlayer("Bo");
+    CreatePlayer("Cecilia");
+    EXPECT_FALSE(SharesSavedGame(0));
+    EXPECT_FALSE(SharesSavedGame(1));
+    std::strcpy(bo->levelFile, "ply3.lvl");
+    EXPECT_TRUE(SharesSavedGame(1));
+    EXPECT_TRUE(SharesSavedGame(2));
+    EXPECT_FALSE(SharesSavedGame(0));
+    EXPECT_FALSE(SharesSavedGame(3));
+}
+
 TEST_F(CPlayersTest, NamesAreCutAndForeignRecordsRefused) {
     PlayerRecord* record = CreatePlayer("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
     ASSERT_NE(record, nullptr);
@@ -211,6 +342,8 @@ std::vector<HostileCase> HostileCases() {
         {"more records than the limit", PlayersBytes(kMaxPlayers + 4, kMaxPlayers + 2, many), kMaxPlayers, 0,
          "Kim", "ply1.sav", "ply1.lvl"},
         {"current past the end", PlayersBytes(2, 7, {kim, kim}), 2, 0, "Kim", "ply1.sav", "ply1.lvl"},
+        {"cut before the current player's record", PlayersBytes(3, 2, {kim, kim}), 2, 0, "Kim", "ply1.sav",
+         "ply1.lvl"},
         {"negative current", PlayersBytes(1, -1, {kim}), 1, 0, "Kim", "ply1.sav", "ply1.lvl"},
         {"count 0", PlayersBytes(0, 0, {}), 0, -1, nullptr, nullptr, nullptr},
         {"shorter than the header", Bytes{1, 0, 0}, 0, -1, nullptr, nullptr, nullptr},
@@ -227,6 +360,9 @@ TEST_F(CPlayersTest, DamagedFilesGiveRepairedWholeRecords) {
     for (const HostileCase& test : HostileCases()) {
         SCOPED_TRACE(test.what);
         ClearPlayers();
+        const PlayersFile decoded = DecodePlayersFile(test.file.data(), test.file.size());
+        EXPECT_EQ(decoded.records.size(), static_cast<size_t>(test.count));
+        EXPECT_EQ(decoded.current, test.current) << "the current player is one of the records read";
         WriteData("players.cfg", test.file);
         ASSERT_TRUE(LoadPlayers());
         ASSERT_EQ(GetPlayerCount(), test.count);

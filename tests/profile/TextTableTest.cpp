@@ -84,6 +84,14 @@ const TextRow kTexts[] = {
     {"TxtBonus", &CTextTable::TxtBonus, "Bonus ", "Bonus "},
     {"TxtNotice", &CTextTable::TxtNotice, "Aim, match three, clear the field!", "Sikta, matcha tre, rensa planen!"},
     {"TxtEditorNotice", &CTextTable::TxtEditorNotice, "Press E to open the level editor", "Tryck E f\xF6r att \xF6ppna baneditorn"},
+    {"TxtLanguage", &CTextTable::TxtLanguage, "Language", "Spr\xE5k"},
+    {"TxtEnglish", &CTextTable::TxtEnglish, "English", "English"},
+    {"TxtSwedish", &CTextTable::TxtSwedish, "Svenska", "Svenska"},
+    {"TxtPlayersFull", &CTextTable::TxtPlayersFull, "Nine players: the list is full", "Nio spelare: listan \xE4r full"},
+    {"TxtDeletePlayerQuestion", &CTextTable::TxtDeletePlayerQuestion, "Delete this player?", "Ta bort spelaren?"},
+    {"TxtDeletePlayerSaves", &CTextTable::TxtDeletePlayerSaves, "Their saved game is deleted too.", "Spelarens sparade spel tas ocks\xE5 bort."},
+    {"TxtYes", &CTextTable::TxtYes, "Yes", "Ja"},
+    {"TxtNo", &CTextTable::TxtNo, "No", "Nej"},
 };
 
 TEST_F(CTextTableTest, EveryTextInBothLanguages) {
