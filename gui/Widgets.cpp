@@ -40,6 +40,16 @@ bool CGuiWidget::SetText(const char* text) {
     return true;
 }
 
+void FitCaption(CGuiWidget& widget, const char* text, int32_t size, int32_t maxWidth) {
+    for (int32_t s = size; s >= kMinFitCharSize; --s) {
+        widget.SetFontSize(s, s);
+        widget.SetText(text);
+        if (widget.TextWidth() <= maxWidth) {
+            return;
+        }
+    }
+}
+
 void CGuiWidget::SetNumber(int32_t number) {
     char digits[16];
     std::snprintf(digits, sizeof(digits), "%d", number);

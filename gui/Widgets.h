@@ -129,6 +129,12 @@ protected:
     bool m_visible = true;
 };
 
+// The smallest character size FitCaption goes down to.
+constexpr int32_t kMinFitCharSize = 10;
+// Sets the caption at the largest square character size from `size` down (to
+// kMinFitCharSize) at which it is at most maxWidth pixels wide.
+void FitCaption(CGuiWidget& widget, const char* text, int32_t size, int32_t maxWidth);
+
 class CGuiLabel : public CGuiWidget {
 public:
     bool IsSelectable() const override { return false; }

@@ -253,9 +253,9 @@ MENU_HIGHSCORE=(320 234)
 MENU_OPTIONS=(320 270)
 OPTIONS_SOUND_FAR_LEFT=(198 166)
 NOWHERE=(600 300)   # on the frame beside the field, where no item lies
-EDITOR_CLEAR=(190 422)
-EDITOR_SAVE=(440 392)
-EDITOR_PLAY=(440 422)
+EDITOR_CLEAR=(530 92)
+EDITOR_SAVE=(530 216)
+EDITOR_PLAY=(530 244)
 # Cells of the editor's field as (column row picture-x picture-y).
 EDITOR_CELLS=("4 0 304 46" "5 0 336 46")
 EDITOR_BRUSH_KEY=r   # colour 3
