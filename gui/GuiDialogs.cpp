@@ -53,6 +53,20 @@ void CGuiLanguage::ShutdownScreen() {
 
 // ---------------------------------------------------------------- name entry
 
+namespace {
+// The hint keeps clear of the frame's pillars.
+constexpr int32_t kHintWidth = 300;
+}  // namespace
+
+std::string TrimmedName(const std::string& name) {
+    const size_t first = name.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    const size_t last = name.find_last_not_of(' ');
+    return name.substr(first, last - first + 1);
+}
+
 bool CGuiEnterName::InitScreen() {
     m_name.clear();
     m_caretTimer = 0.0f;
@@ -67,6 +81,11 @@ bool CGuiEnterName::InitScreen() {
     m_nameLabel.Move(0, 80);
     m_nameLabel.SetText("");
     AddWidget(&m_nameLabel);
+    StyleItem(m_hint, "", kCentreX, 220);
+    m_hint.SetColour(1.0f, 0.6f, 0.2f, 1.0f);
+    FitCaption(m_hint, texts.TxtNameHint(), 24, kHintWidth);
+    m_hint.SetVisible(false);
+    AddWidget(&m_hint);
     m_hasCancel = GetPlayerCount() > 0;
     if (m_hasCancel) {
         StyleItem(m_cancel, texts.TxtCancel(), 240, 395);
@@ -89,13 +108,11 @@ void CGuiEnterName::OnChar(int32_t code) {
     }
     if (code >= 32 && code <= 255 && static_cast<int32_t>(m_name.size()) < kMaxNameLength) {
         m_name.push_back(static_cast<char>(code));
+        m_hint.SetVisible(false);
     }
-    if (m_name.empty()) {
-        RefreshName();
-        return;
-    }
-    if (code == 8) {
+    if (code == 8 && !m_name.empty()) {
         m_name.pop_back();
+        m_hint.SetVisible(false);
     } else if (code == 13) {
         OnMessage(kCommandOk, 0);
     }
@@ -114,12 +131,17 @@ void CGuiEnterName::OnMessage(int32_t messageId, int32_t parameter) {
         case kCommandLeave:
             BackToMainMenu();
             break;
-        case kCommandOk:
-            if (!m_name.empty() && CreatePlayer(m_name.c_str()) != nullptr) {
+        case kCommandOk: {
+            // A name of spaces alone is no name: the player is told instead.
+            const std::string name = TrimmedName(m_name);
+            if (name.empty()) {
+                m_hint.SetVisible(true);
+            } else if (CreatePlayer(name.c_str()) != nullptr) {
                 SavePlayers();
                 BackToMainMenu();
             }
             break;
+        }
         default:
             CGuiState::OnMessage(messageId, parameter);
             break;

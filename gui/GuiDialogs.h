@@ -34,6 +34,8 @@ public:
 
     const std::string& TypedName() const { return m_name; }
     bool HasCancel() const { return m_hasCancel; }
+    // The hint shown when OK or Return finds no name (spaces alone are none).
+    const CGuiLabel& Hint() const { return m_hint; }
     bool IsCaretShown() const { return m_caretTimer < 0.5f; }
 
 private:
@@ -43,6 +45,7 @@ private:
     CGuiButton m_cancel;
     CGuiLabel m_title;
     CGuiLabel m_nameLabel;
+    CGuiLabel m_hint;
     std::string m_name;
     int32_t m_nameWidth = 0;
     float m_caretTimer = 0.0f;
@@ -90,6 +93,9 @@ private:
     CGuiSlider m_musicSlider;
     CGuiButton m_back;
 };
+
+// The name without its leading and trailing spaces.
+std::string TrimmedName(const std::string& name);
 
 // A slider's value as a volume: to the nearest whole number, halves away from zero.
 int32_t SliderVolume(float value);
