@@ -41,10 +41,10 @@ bool CGuiWidget::SetText(const char* text) {
 }
 
 void FitCaption(CGuiWidget& widget, const char* text, int32_t size, int32_t maxWidth) {
-    for (int32_t s = size; s >= kMinFitCharSize; --s) {
+    for (int32_t s = size; s >= kMinFitCharSize; s -= kFitCharSizeStep) {
         widget.SetFontSize(s, s);
         widget.SetText(text);
-        if (widget.TextWidth() <= maxWidth) {
+        if (widget.TextWidth() <= maxWidth || s - kFitCharSizeStep < kMinFitCharSize) {
             return;
         }
     }

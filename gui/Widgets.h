@@ -129,8 +129,10 @@ protected:
     bool m_visible = true;
 };
 
-// The smallest character size FitCaption goes down to.
-constexpr int32_t kMinFitCharSize = 10;
+// The smallest character size FitCaption goes down to; it steps by two, through the sizes
+// the fonts are baked to print well at (data/art/fonts.txt).
+constexpr int32_t kMinFitCharSize = 16;
+constexpr int32_t kFitCharSizeStep = 2;
 // Sets the caption at the largest square character size from `size` down (to
 // kMinFitCharSize) at which it is at most maxWidth pixels wide.
 void FitCaption(CGuiWidget& widget, const char* text, int32_t size, int32_t maxWidth);
