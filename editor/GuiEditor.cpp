@@ -72,13 +72,14 @@ constexpr int32_t kQuestionCharSize = 22;
 constexpr int32_t kAnswerY = 250;
 constexpr int32_t kAnswerSpacing = 105;
 constexpr int32_t kAnswerTextWidth = 95;
-constexpr float kShadeLeft = 170.0f, kShadeTop = 150.0f, kShadeWidth = 300.0f, kShadeHeight = 140.0f;
+constexpr float kShadeLeft = 161.0f, kShadeTop = 150.0f, kShadeWidth = 318.0f, kShadeHeight = 144.0f;
 
 // The level column: level buttons 22 pixels apart from the top left corner, the pager below.
 constexpr int32_t kLevelColumnX = 5;
 constexpr int32_t kLevelSpacing = 22;
 constexpr int32_t kLevelCharWidth = 32, kLevelCharHeight = 30;
-constexpr int32_t kPagerY = kLevelsPerPage * kLevelSpacing + 12;
+constexpr int32_t kLevelColumnTop = 4;
+constexpr int32_t kPagerY = kLevelColumnTop + kLevelsPerPage * kLevelSpacing + 12;
 // The pager stays left of the frame: the two arrows side by side, the page below them.
 constexpr int32_t kNextPageX = 38;
 constexpr int32_t kPageLabelX = 32;
@@ -267,7 +268,7 @@ void CGuiEditor::BuildLevelColumn() {
         button.SetFont(&CFont::Main());
         button.SetFontSize(kLevelCharWidth, kLevelCharHeight);
         StyleHover(button);
-        button.SetPos(kLevelColumnX, kLevelSpacing * slot);
+        button.SetPos(kLevelColumnX, kLevelColumnTop + kLevelSpacing * slot);
         button.SetCommand(kCommandLoadLevel);
         button.SetPlaysSounds(false);
         button.SetToggleable(true);

@@ -20,8 +20,7 @@ bool CGuiLanguage::InitScreen() {
     StyleItem(m_title, "", kCentreX, 150);
     m_english.CopyStyle(m_title);
     m_swedish.CopyStyle(m_title);
-    m_title.SetFontSize(24, 24);
-    m_title.SetText("CHOOSE LANGUAGE / V\xC4LJ SPR\xC5K");
+    FitCaption(m_title, "CHOOSE LANGUAGE / V\xC4LJ SPR\xC5K", 24, kFieldTextWidth);
     m_english.SetPos(240, 230);
     m_english.SetText("ENGLISH");
     m_english.SetCommand(kLanguageEnglish);
@@ -53,11 +52,6 @@ void CGuiLanguage::ShutdownScreen() {
 
 // ---------------------------------------------------------------- name entry
 
-namespace {
-// The hint keeps clear of the frame's pillars.
-constexpr int32_t kHintWidth = 300;
-}  // namespace
-
 std::string TrimmedName(const std::string& name) {
     const size_t first = name.find_first_not_of(' ');
     if (first == std::string::npos) {
@@ -74,26 +68,22 @@ bool CGuiEnterName::InitScreen() {
     LimitCursor();
     PrepareBackdrop();
     const CLanguage& texts = CLanguage::Get();
-    StyleItem(m_title, texts.TxtEnterPlayerName(), kCentreX, 80);
+    StyleFittedItem(m_title, texts.TxtEnterPlayerName(), kCentreX, 80);
     AddWidget(&m_title)->SlideIn(0.0f, -150.0f, 0.3f);
-    m_nameLabel.CopyStyle(m_title);
-    m_nameLabel.StopSlide();
-    m_nameLabel.Move(0, 80);
-    m_nameLabel.SetText("");
+    StyleItem(m_nameLabel, "", kCentreX, 160);
     AddWidget(&m_nameLabel);
-    StyleItem(m_hint, "", kCentreX, 220);
+    StyleFittedItem(m_hint, texts.TxtNameHint(), kCentreX, 220, kFieldTextWidth, 24);
     m_hint.SetColour(1.0f, 0.6f, 0.2f, 1.0f);
-    FitCaption(m_hint, texts.TxtNameHint(), 24, kHintWidth);
     m_hint.SetVisible(false);
     AddWidget(&m_hint);
     m_hasCancel = GetPlayerCount() > 0;
     if (m_hasCancel) {
-        StyleItem(m_cancel, texts.TxtCancel(), 240, 395);
+        StyleFittedItem(m_cancel, texts.TxtCancel(), kLeftItemX, kBottomItemY, kPairItemWidth);
         m_cancel.SetCommand(kCommandLeave);
         AddWidget(&m_cancel)->SlideIn(0.0f, 200.0f, 0.4f);
-        StyleItem(m_ok, texts.TxtOk(), 400, 395);
+        StyleFittedItem(m_ok, texts.TxtOk(), kRightItemX, kBottomItemY, kPairItemWidth);
     } else {
-        StyleItem(m_ok, texts.TxtOk(), kCentreX, 395);
+        StyleFittedItem(m_ok, texts.TxtOk(), kCentreX, kBottomItemY);
     }
     m_ok.SetCommand(kCommandOk);
     AddWidget(&m_ok)->SlideIn(0.0f, 200.0f, 0.6f);
@@ -120,10 +110,9 @@ void CGuiEnterName::OnChar(int32_t code) {
 }
 
 void CGuiEnterName::RefreshName() {
-    CFont& font = CFont::Main();
-    font.ResetCharSize();
-    m_nameWidth = font.Measure(m_name.c_str());
-    m_nameLabel.SetText(m_name.c_str());
+    // A long name of wide letters is shown smaller rather than over the pillars.
+    FitCaption(m_nameLabel, m_name.c_str(), kItemCharSize, kFieldTextWidth - kCaretSpace);
+    m_nameWidth = m_nameLabel.TextWidth();
 }
 
 void CGuiEnterName::OnMessage(int32_t messageId, int32_t parameter) {
@@ -170,7 +159,7 @@ void CGuiEnterName::RenderForeground() {
     }
     CFont& font = CFont::Main();
     font.ResetCharSize();
-    font.Print("|", static_cast<float>(kCentreX + m_nameWidth / 2), 160.0f);
+    font.Print("|", static_cast<float>(kCentreX + m_nameWidth / 2), static_cast<float>(m_nameLabel.Y()));
 }
 
 // ---------------------------------------------------------------- player selection
@@ -180,36 +169,30 @@ bool CGuiPlayer::InitScreen() {
     LimitCursor();
     PrepareBackdrop();
     const CLanguage& texts = CLanguage::Get();
-    StyleItem(m_title, texts.TxtSelectPlayer(), kCentreX, 40);
+    StyleFittedItem(m_title, texts.TxtSelectPlayer(), kCentreX, 40);
     AddWidget(&m_title)->SlideIn(0.0f, -100.0f, 0.2f);
 
+    // Nine names fit between the title and the bottom row.
     const int32_t shown = std::min(GetPlayerCount(), kMaxShownPlayers);
-    const CGuiWidget* above = &m_title;
     for (int32_t i = 0; i < shown; ++i) {
-        NextItem(m_names[i], *above, GetPlayer(i)->name, 32);
+        StyleFittedItem(m_names[i], GetPlayer(i)->name, kCentreX, kFirstNameY + kNameSpacing * i);
         m_names[i].SetCommand(i);
         AddWidget(&m_names[i])->SlideIn(i % 2 == 0 ? -400.0f : 400.0f, 0.0f, 0.2f + 0.05f * static_cast<float>(i));
-        above = &m_names[i];
     }
     // The duration the next name would have had.
     const float seconds = 0.2f + 0.05f * static_cast<float>(shown);
-    m_back.CopyStyle(*above);
-    m_back.SetCommand(g_returnScreen);
     m_hasAddPlayer = shown < kMaxShownPlayers && GetPlayerCount() < kMaxShownPlayers;
     if (m_hasAddPlayer) {
-        m_back.SetPos(240, 395);
-        m_back.SetText(texts.TxtGoBack());
+        StyleFittedItem(m_back, texts.TxtGoBack(), kLeftItemX, kBottomItemY, kPairItemWidth);
         AddWidget(&m_back)->SlideIn(-400.0f, 0.0f, seconds);
-        m_addPlayer.CopyStyle(m_back);
-        m_addPlayer.SetPos(400, 395);
-        m_addPlayer.SetText(texts.TxtAddPlayer());
+        StyleFittedItem(m_addPlayer, texts.TxtAddPlayer(), kRightItemX, kBottomItemY, kPairItemWidth);
         m_addPlayer.SetCommand(kStateEnterName);
         AddWidget(&m_addPlayer)->SlideIn(400.0f, 0.0f, seconds + 0.1f);
     } else {
-        m_back.SetPos(kCentreX, 395);
-        m_back.SetText(texts.TxtGoBack());
+        StyleFittedItem(m_back, texts.TxtGoBack(), kCentreX, kBottomItemY);
         AddWidget(&m_back)->SlideIn(-400.0f, 0.0f, seconds);
     }
+    m_back.SetCommand(g_returnScreen);
     return true;
 }
 
@@ -257,7 +240,7 @@ bool CGuiOptions::InitScreen() {
     m_musicSlider.Move(0, 40);
     m_musicSlider.SetCommand(kCommandMusicVolume);
     m_musicSlider.SetValue(static_cast<float>(sound.GetMusicVolume()));
-    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 395);
+    StyleFittedItem(m_back, texts.TxtGoBack(), kCentreX, kBottomItemY);
     m_back.SetCommand(kStateMainMenu);
 
     AddWidget(&m_title)->SlideIn(0.0f, -500.0f, 0.6f);

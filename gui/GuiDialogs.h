@@ -22,6 +22,8 @@ private:
 class CGuiEnterName final : public CGuiScreen {
 public:
     static constexpr int32_t kMaxNameLength = 12;
+    // Room kept beside the typed name for the caret.
+    static constexpr int32_t kCaretSpace = 16;
 
     const char* GetName() const override { return "CGuiEnterName"; }
     void OnMessage(int32_t messageId, int32_t parameter) override;
@@ -55,6 +57,8 @@ private:
 class CGuiPlayer final : public CGuiScreen {
 public:
     static constexpr int32_t kMaxShownPlayers = 9;
+    static constexpr int32_t kFirstNameY = 74;
+    static constexpr int32_t kNameSpacing = 31;
 
     const char* GetName() const override { return "CGuiPlayer"; }
     void OnMessage(int32_t messageId, int32_t parameter) override;

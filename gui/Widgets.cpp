@@ -182,6 +182,25 @@ void CGuiWidget::CopyStyle(const CGuiWidget& source) {
     m_visible = source.m_visible;
 }
 
+GuiBox CGuiWidget::CaptionBox() const {
+    GuiBox box;
+    if (m_font == nullptr || m_text[0] == '\0') {
+        return box;
+    }
+    ApplyFontSize();
+    if (m_left) {
+        box.left = m_x + m_textOffsetX;
+    } else if (m_right) {
+        box.left = m_x + m_w - m_textOffsetX - m_textWidth;
+    } else {
+        box.left = (m_toggleable ? m_x + m_textOffsetX : m_x) - m_textWidth / 2;
+    }
+    box.right = box.left + m_textWidth;
+    box.top = m_y + m_textOffsetY;
+    box.bottom = box.top + m_font->GetCharHeight();
+    return box;
+}
+
 void CGuiWidget::ApplyFontSize() const {
     if (m_font == nullptr) {
         return;

@@ -19,6 +19,11 @@ enum class EWidgetEvent : int32_t {
     ToggleableChanged = 7,
 };
 
+// A rectangle of screen pixels, right and bottom exclusive.
+struct GuiBox {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
 struct GuiColour {
     float r = 1.0f, g = 1.0f, b = 1.0f, a = 1.0f;
 };
@@ -93,6 +98,9 @@ public:
     const GuiColour& Colour() const { return m_colour; }
     const GuiColour& HoverColour() const { return m_hoverColour; }
     bool HasColour() const { return m_hasColour; }
+    // Where the caption is drawn at rest (without the entry slide): its measured width and
+    // the character height it is printed at; empty without a font or caption.
+    GuiBox CaptionBox() const;
 
 protected:
     void MeasureText();

@@ -111,7 +111,7 @@ enum ECommandButton : int32_t {
 };
 // The middle of a centred caption.
 Point CentreOf(const CGuiWidget& widget) { return Point{widget.X(), widget.Y() + widget.H() / 2}; }
-Point LevelSlot(int32_t slot) { return Point{12, 22 * slot + 12}; }
+Point LevelSlot(int32_t slot) { return Point{12, 22 * slot + 16}; }
 
 class EditorTest : public CGuiTest {
 protected:
@@ -248,9 +248,10 @@ TEST_F(EditorTest, ThreeLevelsStartOnTheFreeFourthWithButtonsOneToThreeAndNew) {
     EXPECT_FALSE(Panel()->PreviousPageButton().IsVisible());
     EXPECT_FALSE(Panel()->NextPageButton().IsVisible());
     EXPECT_TRUE(g_editorTestPlay);
-    // The level column sits at the left edge, 22 pixels apart.
+    // The level column sits at the left edge, 22 pixels apart, clear of the screen's top.
     EXPECT_EQ(Panel()->LevelButton(2).X(), 5);
-    EXPECT_EQ(Panel()->LevelButton(2).Y(), 44);
+    EXPECT_EQ(Panel()->LevelButton(0).Y(), 4);
+    EXPECT_EQ(Panel()->LevelButton(2).Y(), 48);
 }
 
 TEST_F(EditorTest, SavingTheNewLevelWritesItAndAddsAndMarksItsButton) {
