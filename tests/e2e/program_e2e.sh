@@ -37,6 +37,9 @@
 #                          list from the menu shows the child list, a click the normal list, a
 #                          click the menu again; Escape ends with status 0, and a second start
 #                          goes from the intro straight to the main menu.
+#   alt-enter              on a 1280x720 display without a window manager, a game started with
+#                          --window in 640x480 takes the whole display at Alt+Enter and is a
+#                          640x480 window again at a second Alt+Enter.
 #   game-lost-to-the-end   a first start in English with one player, whose saved game (written
 #                          by pellora_e2e_files) holds the field of tests/e2e/quick_loss.txt,
 #                          50000 points and no spare life; "Play", "Continue", and a few shots
@@ -771,6 +774,28 @@ case "$test_case" in
     quit_with_escape
     start_program --window --fullscreen
     resizable_window && fail "--fullscreen started in a window: $(xprop -id "$(program_window)" WM_NORMAL_HINTS)"
+    quit_with_escape
+    ;;
+  alt-enter)
+    start_display 1280x720x24
+    install_copy "$work/game"
+    start_program --window
+    walk_to_main_menu "$work/menu-play.tga"
+    window_is() { read_window_size && ((WIDTH == $1 && HEIGHT == $2)); }
+    wait_for 10 window_is 640 480 || fail "--window gave a ${WIDTH:-?}x${HEIGHT:-?} window"
+    # A key that went unseen is pressed again.
+    for attempt in $(seq 5); do
+      focus_program_window
+      xdotool key alt+Return
+      wait_for 4 window_is 1280 720 && break
+    done
+    window_is 1280 720 || fail "Alt+Enter left the window at ${WIDTH:-?}x${HEIGHT:-?}, not the display's 1280x720"
+    for attempt in $(seq 5); do
+      focus_program_window
+      xdotool key alt+Return
+      wait_for 4 window_is 640 480 && break
+    done
+    window_is 640 480 || fail "a second Alt+Enter left the window at ${WIDTH:-?}x${HEIGHT:-?}, not 640x480"
     quit_with_escape
     ;;
   installed)
