@@ -38,7 +38,8 @@
 #                          click the menu again; Escape ends with status 0, and a second start
 #                          goes from the intro straight to the main menu.
 #   alt-enter              on a 1280x720 display without a window manager, a game started with
-#                          --window in 640x480 takes the whole display at Alt+Enter and is a
+#                          --window in 640x480 takes the whole display at Alt+Enter (a click
+#                          where the scaled picture shows "Game Options" opens them) and is a
 #                          640x480 window again at a second Alt+Enter.
 #   game-lost-to-the-end   a first start in English with one player, whose saved game (written
 #                          by pellora_e2e_files) holds the field of tests/e2e/quick_loss.txt,
@@ -790,6 +791,14 @@ case "$test_case" in
       wait_for 4 window_is 1280 720 && break
     done
     window_is 1280 720 || fail "Alt+Enter left the window at ${WIDTH:-?}x${HEIGHT:-?}, not the display's 1280x720"
+    # The picture is scaled to the whole display: an item is hit where the scaled picture
+    # shows it.
+    move_pointer_to_picture "${NOWHERE[@]}"
+    screenshot_settled "$work/menu.tga" || fail "the main menu did not settle in full screen"
+    open_from_menu "${MENU_OPTIONS[@]}" "$work/options.tga" || fail "the options item was not hit in full screen"
+    xdotool key Escape
+    move_pointer_to_picture "${NOWHERE[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "Escape on the options did not lead back to the main menu"
     for attempt in $(seq 5); do
       focus_program_window
       xdotool key alt+Return
