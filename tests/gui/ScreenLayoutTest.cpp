@@ -175,6 +175,8 @@ struct ScreenCase {
     const char* name;
     std::function<std::unique_ptr<CGuiState>()> make;
     std::vector<Area> areas;
+    // What the player does once the screen is there; may be empty.
+    std::function<void(CGuiState&)> then;
 };
 
 // The widgets of a screen, read through its widget list: whatever the screen added.
@@ -190,21 +192,41 @@ const std::vector<Area> kMenuAreas = {kField, kDeck};
 
 TEST_F(ScreenLayoutTest, EveryCaptionOfTheMenuScreensStaysInsideTheFrameInBothLanguages) {
     const std::vector<ScreenCase> screens = {
-        {"language", [] { return std::make_unique<CGuiLanguage>(); }, kMenuAreas},
-        {"enter-name", [] { return std::make_unique<CGuiEnterName>(); }, kMenuAreas},
-        {"player", [] { return std::make_unique<CGuiPlayer>(); }, kMenuAreas},
-        {"options", [] { return std::make_unique<CGuiOptions>(); }, kMenuAreas},
-        {"menu", [] { return std::make_unique<CGuiMenu>(); }, kMenuAreas},
-        {"continue", [] { return std::make_unique<CGuiContinue>(); }, kMenuAreas},
+        {"language", [] { return std::make_unique<CGuiLanguage>(); }, kMenuAreas, nullptr},
+        {"enter-name", [] { return std::make_unique<CGuiEnterName>(); }, kMenuAreas, nullptr},
+        // The longest name of wide letters as it is typed.
+        {"enter-name-long", [] { return std::make_unique<CGuiEnterName>(); }, kMenuAreas,
+         [](CGuiState& screen) {
+             for (int32_t i = 0; i < CGuiEnterName::kMaxNameLength; ++i) {
+                 screen.OnChar('W');
+             }
+         }},
+        // Return without a name: the hint.
+        {"enter-name-hint", [] { return std::make_unique<CGuiEnterName>(); }, kMenuAreas,
+         [](CGuiState& screen) {
+             screen.OnChar(13);
+             EXPECT_TRUE(static_cast<CGuiEnterName&>(screen).Hint().IsVisible());
+         }},
+        {"player", [] { return std::make_unique<CGuiPlayer>(); }, kMenuAreas, nullptr},
+        // Nine players: the whole list and "Go back" alone below it.
+        {"player-nine", [] {
+             while (GetPlayerCount() < CGuiPlayer::kMaxShownPlayers) {
+                 CreatePlayer("Bo");
+             }
+             return std::make_unique<CGuiPlayer>();
+         }, kMenuAreas, nullptr},
+        {"options", [] { return std::make_unique<CGuiOptions>(); }, kMenuAreas, nullptr},
+        {"menu", [] { return std::make_unique<CGuiMenu>(); }, kMenuAreas, nullptr},
+        {"continue", [] { return std::make_unique<CGuiContinue>(); }, kMenuAreas, nullptr},
         {"highscore-child", [] {
              g_highscoreFromMenu = true;
              return std::make_unique<CGuiHighscore>();
-         }, kMenuAreas},
+         }, kMenuAreas, nullptr},
         {"highscore-normal", [] {
              g_highscoreFromMenu = false;
              SelectDifficulty(kDifficultyNormal);
              return std::make_unique<CGuiHighscore>();
-         }, kMenuAreas},
+         }, kMenuAreas, nullptr},
     };
     for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
         CLanguage::Get().SetLanguage(language);
@@ -214,6 +236,9 @@ TEST_F(ScreenLayoutTest, EveryCaptionOfTheMenuScreensStaysInsideTheFrameInBothLa
             std::unique_ptr<CGuiState> state = screen.make();
             ASSERT_TRUE(state->Init());
             Settle(*state);
+            if (screen.then) {
+                screen.then(*state);
+            }
             Keep(*state, std::string("layout-") + screen.name + suffix);
             ExpectCaptionsInside(WidgetsOf(*state), screen.areas);
             state->Shutdown();
