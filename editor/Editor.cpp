@@ -6,6 +6,7 @@
 #include "gui/ScreenFlow.h"
 #include "platform/Input.h"
 #include "profile/Notices.h"
+#include "profile/Players.h"
 #include "resources/FileManager.h"
 
 namespace {
@@ -34,6 +35,11 @@ constexpr BrushKey kBrushKeys[] = {
     {DIK_2, BallColour::Obstacle},
 };
 }  // namespace
+
+bool PlayerHasSavedGame() {
+    const char* const name = CurrentPlayerSaveFile();
+    return name != nullptr && name[0] != '\0' && CFileManager::Get().Exists(name);
+}
 
 bool EditorCellAt(float x, float y, const Vec3& origin, CellPos& out) {
     // Truncation towards zero: a point a little above or left of the field still picks
@@ -90,6 +96,10 @@ bool CEditor::Init() {
     }
     // The panel marks the level being edited, whichever way it was chosen.
     g_levelFileName = m_levelName;
+    m_question = EEditorQuestion::None;
+    m_leave = ELeave::None;
+    m_changesMarked = false;
+    KeepStoredState();
     CLog::Get().Write("CEditor::Init level %s, free level %d", m_levelName.c_str(), m_freeLevel);
     return true;
 }
@@ -126,10 +136,20 @@ void CEditor::LoadLevel(const std::string& name) {
     if (m_levelUnreadable) {
         ReportUnreadable(&CTextTable::TxtEditorLevelUnreadable, nullptr, name);
     }
+    KeepStoredState();
 }
 
 void CEditor::EmptyField() {
     m_playfield.Board().ClearGrids();
+}
+
+void CEditor::KeepStoredState() {
+    m_playfield.Board().StoreToBytes(m_storedState.data());
+}
+
+bool CEditor::HasUnsavedChanges() const {
+    m_playfield.Board().StoreToBytes(m_fieldState.data());
+    return m_fieldState != m_storedState;
 }
 
 bool CEditor::Save() {
@@ -146,14 +166,18 @@ bool CEditor::Save() {
         m_levelUnreadable = false;
     }
     if (files.Exists(m_levelName)) {
-        SaveEditorLevel(m_playfield.Board(), m_levelName);
+        if (!SaveEditorLevel(m_playfield.Board(), m_levelName)) {
+            return false;
+        }
+        KeepStoredState();
         return true;
     }
     // A new level: its button comes only once its file is there.
     g_levelFileName = m_levelName;
     if (!SaveEditorLevel(m_playfield.Board(), m_levelName)) {
-        return true;
+        return false;
     }
+    KeepStoredState();
     const int32_t number = LevelNumberOf(m_levelName);
     if (number >= m_freeLevel) {
         m_freeLevel = number + 1;
@@ -189,36 +213,125 @@ void CEditor::Move(int32_t step) {
     ShowLevel();
 }
 
+// ---------------------------------------------------------------- leaving a level
+
+// A changed level asks Save / Discard / Cancel before it is left; a game played on asks
+// before it would replace the player's saved game. A test play never saves a game.
+void CEditor::Leave(ELeave leave, int32_t level) {
+    m_leave = leave;
+    m_leaveLevel = level;
+    m_changesDiscarded = false;
+    if (HasUnsavedChanges()) {
+        Ask(EEditorQuestion::UnsavedChanges);
+        return;
+    }
+    LeaveUnlessGameReplaced();
+}
+
+void CEditor::LeaveUnlessGameReplaced() {
+    if (m_leave == ELeave::PlayOn && PlayerHasSavedGame()) {
+        Ask(EEditorQuestion::ReplaceSavedGame);
+        return;
+    }
+    CarryOutLeave();
+}
+
+void CEditor::CarryOutLeave() {
+    const ELeave leave = m_leave;
+    m_leave = ELeave::None;
+    switch (leave) {
+        case ELeave::OtherLevel:
+            m_levelName = LevelFileName(m_leaveLevel);
+            LoadLevel(m_levelName);
+            ShowLevel();
+            break;
+        case ELeave::NewLevel:
+            EmptyField();
+            FindFreeLevel();
+            KeepStoredState();
+            ShowLevel();
+            break;
+        case ELeave::MainMenu:
+            BackToMainMenu();
+            break;
+        case ELeave::TryLevel:
+        case ELeave::PlayOn:
+            // A new level whose changes were discarded has nothing to play.
+            if (!m_changesDiscarded || CFileManager::Get().Exists(m_levelName)) {
+                Play(leave == ELeave::TryLevel);
+            }
+            break;
+        case ELeave::None:
+            break;
+    }
+}
+
+void CEditor::Ask(EEditorQuestion question) {
+    m_question = question;
+    CEngine::Get().BroadcastMessage(kCommandAskQuestion, static_cast<int32_t>(question));
+}
+
+void CEditor::OnAnswer(EEditorAnswer answer) {
+    const EEditorQuestion question = m_question;
+    m_question = EEditorQuestion::None;
+    if (question == EEditorQuestion::UnsavedChanges && answer == EEditorAnswer::Save) {
+        // A level that could not be written stays open with its changes.
+        if (Save()) {
+            LeaveUnlessGameReplaced();
+        } else {
+            m_leave = ELeave::None;
+        }
+    } else if (question == EEditorQuestion::UnsavedChanges && answer == EEditorAnswer::Discard) {
+        m_playfield.Board().LoadFromBytes(m_storedState.data(), m_storedState.size());
+        m_changesDiscarded = true;
+        LeaveUnlessGameReplaced();
+    } else if (question == EEditorQuestion::ReplaceSavedGame && answer == EEditorAnswer::Yes) {
+        CarryOutLeave();
+    } else {
+        m_leave = ELeave::None;
+    }
+    if (m_question == EEditorQuestion::None) {
+        // Answered without a further question: the panel closes it.
+        CEngine::Get().BroadcastMessage(kCommandAskQuestion, static_cast<int32_t>(EEditorQuestion::None));
+    }
+}
+
 void CEditor::ShowLevel() {
     g_levelFileName = m_levelName;
     CEngine::Get().BroadcastMessage(kCommandShowLevel, 0);
 }
 
 void CEditor::OnMessage(int32_t messageId, int32_t parameter) {
+    if (messageId == kCommandAnswer) {
+        if (m_question != EEditorQuestion::None) {
+            OnAnswer(static_cast<EEditorAnswer>(parameter));
+        }
+        return;
+    }
+    if (m_question != EEditorQuestion::None) {
+        // The panel offers only the answers while it asks.
+        return;
+    }
     switch (messageId) {
         case kCommandNewLevel:
-            EmptyField();
-            FindFreeLevel();
-            ShowLevel();
+            Leave(ELeave::NewLevel, 0);
             break;
         case kCommandClearLevel:
             EmptyField();
             break;
         case kCommandLoadLevel:
             if (parameter >= 1 && parameter <= kMaxEditorLevels) {
-                m_levelName = LevelFileName(parameter);
-                LoadLevel(m_levelName);
-                ShowLevel();
+                Leave(ELeave::OtherLevel, parameter);
             }
             break;
         case kCommandSaveLevel:
             Save();
             break;
         case kCommandPlayLevel:
-            Play(true);
+            Leave(ELeave::TryLevel, 0);
             break;
         case kCommandPlayFromLevel:
-            Play(false);
+            Leave(ELeave::PlayOn, 0);
             break;
         case kCommandMoveLevelUp:
             Move(-1);
@@ -227,23 +340,41 @@ void CEditor::OnMessage(int32_t messageId, int32_t parameter) {
             Move(1);
             break;
         case kStateMainMenu:
-            BackToMainMenu();
+            Leave(ELeave::MainMenu, 0);
             break;
         default:
             break;
     }
 }
 
+// Escape answers an open question as "No" / "Cancel"; otherwise it is "Main Menu".
 bool CEditor::OnEscape() {
-    BackToMainMenu();
+    if (m_question == EEditorQuestion::ReplaceSavedGame) {
+        CEngine::Get().BroadcastMessage(kCommandAnswer, static_cast<int32_t>(EEditorAnswer::No));
+    } else if (m_question == EEditorQuestion::UnsavedChanges) {
+        CEngine::Get().BroadcastMessage(kCommandAnswer, static_cast<int32_t>(EEditorAnswer::Cancel));
+    } else {
+        Leave(ELeave::MainMenu, 0);
+    }
     return true;
 }
 
 // ---------------------------------------------------------------- update
 
 void CEditor::Update(float dt) {
-    UpdateBrush();
-    UpdateClicks();
+    if (m_question == EEditorQuestion::None) {
+        UpdateBrush();
+        UpdateClicks();
+    }
+    UpdateChangeMark();
+}
+
+void CEditor::UpdateChangeMark() {
+    const bool changed = HasUnsavedChanges();
+    if (changed != m_changesMarked) {
+        m_changesMarked = changed;
+        CEngine::Get().BroadcastMessage(kCommandMarkChanges, changed ? 1 : 0);
+    }
 }
 
 void CEditor::UpdateBrush() {

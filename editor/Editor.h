@@ -10,6 +10,7 @@
 #include "platform/Sprite.h"
 #include "view/FieldView.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -24,6 +25,25 @@ constexpr int32_t kCommandMoveLevelDown = 1007;
 constexpr int32_t kCommandLevelAdded = 1011;
 constexpr int32_t kCommandPlayFromLevel = 1013;
 constexpr int32_t kCommandShowLevel = 1014;
+// CEditor asks the panel a question (parameter: EEditorQuestion; None closes it); the
+// panel's answer buttons send kCommandAnswer (parameter: EEditorAnswer).
+constexpr int32_t kCommandAskQuestion = 1031;
+constexpr int32_t kCommandAnswer = 1032;
+// CEditor tells the panel whether the level has unsaved changes (parameter 1) or not (0).
+constexpr int32_t kCommandMarkChanges = 1033;
+
+enum class EEditorQuestion : int32_t {
+    None = 0,
+    ReplaceSavedGame = 1,   // Yes / No: a game played on would replace the player's saved game
+    UnsavedChanges = 2,     // Save / Discard / Cancel: the changed level is about to be left
+};
+enum class EEditorAnswer : int32_t {
+    Yes = 1,
+    No = 2,
+    Save = 3,
+    Discard = 4,
+    Cancel = 5,
+};
 
 // The rows the editor paints: the bottom row of the field cannot be edited.
 constexpr int32_t kEditableRows = kBoardRows - 1;
@@ -48,20 +68,35 @@ public:
     const BallCell& Brush() const { return m_playfield.CurrentBall(); }
     const std::string& LevelName() const { return m_levelName; }
     int32_t FreeLevel() const { return m_freeLevel; }
+    // The field differs from the level as it was loaded or last saved.
+    bool HasUnsavedChanges() const;
+    EEditorQuestion Question() const { return m_question; }
 
 private:
+    // What leaves the level being edited; a changed level asks first.
+    enum class ELeave : int32_t { None, OtherLevel, NewLevel, MainMenu, TryLevel, PlayOn };
+
     void BuildSprites();
     void FindFreeLevel();
     void LoadLevel(const std::string& name);
     void EmptyField();
-    // False when nothing was written because the level file on disk could not be read and
-    // the player has not yet been told (the next Save replaces it, keeping it as ".bad").
+    // False when nothing was written: the write failed, or the level file on disk could not
+    // be read and the player has not yet been told (the next Save replaces it, keeping it
+    // as ".bad").
     bool Save();
     void Play(bool testOnly);
     void Move(int32_t step);
     void ShowLevel();
     void UpdateBrush();
     void UpdateClicks();
+    void UpdateChangeMark();
+    // The field as it is now is the level's stored state.
+    void KeepStoredState();
+    void Leave(ELeave leave, int32_t level);
+    void LeaveUnlessGameReplaced();
+    void CarryOutLeave();
+    void Ask(EEditorQuestion question);
+    void OnAnswer(EEditorAnswer answer);
 
     CPlayfield m_playfield;
     CPlayfieldScene m_scene;
@@ -73,4 +108,15 @@ private:
     // The level's file exists but could not be read; the player was told when asked is set.
     bool m_levelUnreadable = false;
     bool m_replaceAsked = false;
+
+    std::array<uint8_t, kLevelFileSize> m_storedState = {};
+    mutable std::array<uint8_t, kLevelFileSize> m_fieldState = {};
+    bool m_changesMarked = false;
+    EEditorQuestion m_question = EEditorQuestion::None;
+    ELeave m_leave = ELeave::None;
+    int32_t m_leaveLevel = 0;
+    bool m_changesDiscarded = false;
 };
+
+// Whether the current player has a saved game that a game played on would replace.
+bool PlayerHasSavedGame();

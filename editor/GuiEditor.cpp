@@ -6,46 +6,93 @@
 #include "engine/Engine.h"
 #include "gui/GuiScreen.h"
 #include "gui/ScreenFlow.h"
+#include "gui/GuiArt.h"
 #include "platform/Font.h"
 #include "platform/Input.h"
+#include "profile/Language.h"
 #include "resources/FileManager.h"
+#include "view/FieldView.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace {
 struct CommandEntry {
-    const char* caption;
-    int32_t x, y;
+    const char* (CTextTable::*caption)() const;
+    int32_t y;
     int32_t command;
 };
-// In the order they are added to the screen.
+// In the order they are added to the screen, one column on the frame's right pillar: the
+// level's content, its place in the pack, trying it, and leaving.
 constexpr CommandEntry kCommandButtons[CGuiEditor::kCommandButtonCount] = {
-    {"New", 190, 380, kCommandNewLevel},
-    {"Clear", 190, 410, kCommandClearLevel},
-    {"Move up", 300, 380, kCommandMoveLevelUp},
-    {"Move down", 300, 410, kCommandMoveLevelDown},
-    {"Main Menu", 300, 440, kStateMainMenu},
-    {"Save", 440, 380, kCommandSaveLevel},
-    {"Play", 440, 410, kCommandPlayLevel},
-    {"Play Cont.", 440, 440, kCommandPlayFromLevel},
+    {&CTextTable::TxtEditorNew, 56, kCommandNewLevel},
+    {&CTextTable::TxtEditorClear, 84, kCommandClearLevel},
+    {&CTextTable::TxtEditorMoveUp, 132, kCommandMoveLevelUp},
+    {&CTextTable::TxtEditorMoveDown, 160, kCommandMoveLevelDown},
+    {&CTextTable::TxtEditorMainMenu, 344, kStateMainMenu},
+    {&CTextTable::TxtSave, 208, kCommandSaveLevel},
+    {&CTextTable::TxtEditorPlay, 236, kCommandPlayLevel},
+    {&CTextTable::TxtEditorPlayCont, 264, kCommandPlayFromLevel},
 };
 
-// The level column: level buttons 22 pixels apart from the top left corner, the pager below.
-// The command captions are smaller than the main font's own size, so that the captions of
-// neighbouring buttons do not run into each other.
+// The frame's pillars: the command column on the right one, the legend on the left one.
+// Captions are centred on a pillar and made smaller until they keep clear of its edges.
+constexpr int32_t kRightPillarX = 530;
+constexpr int32_t kLeftPillarX = 110;
+constexpr int32_t kPillarTextWidth = 78;
 constexpr int32_t kCommandCharSize = 20;
 
+// The legend: the brush keys in two columns of seven, each key beside its ball.
+struct LegendEntry {
+    const char* key;
+    int32_t colour;
+};
+constexpr LegendEntry kLegend[CGuiEditor::kLegendKeys] = {
+    {"Q", 0}, {"W", 1}, {"E", 2}, {"R", 3}, {"A", 4}, {"S", 5}, {"D", 6},
+    {"F", 7}, {"Z", BallColour::Explosion}, {"X", BallColour::ChangeColor}, {"C", BallColour::ArrowLeft},
+    {"V", BallColour::ArrowRight}, {"1", BallColour::Multicolor}, {"2", BallColour::Obstacle},
+};
+constexpr int32_t kLegendTitleY = 56;
+constexpr int32_t kLegendTop = 86;
+constexpr int32_t kLegendSpacing = 24;
+constexpr int32_t kLegendRowsPerColumn = 7;
+constexpr int32_t kLegendKeyX[2] = {84, 120};
+constexpr int32_t kLegendBallOffsetX = 12;
+constexpr int32_t kLegendBallSize = 18;
+constexpr int32_t kLegendKeySize = 16;
+constexpr int32_t kLegendArrowsY = kLegendTop + kLegendRowsPerColumn * kLegendSpacing + 6;
+constexpr int32_t kChangesMarkY = 300;
+
+// The question: two lines and its answers over the field, on a shaded box.
+constexpr int32_t kFieldCentreX = 320;
+constexpr int32_t kQuestionTop = 168;
+constexpr int32_t kQuestionLineSpacing = 30;
+constexpr int32_t kQuestionTextWidth = 290;
+constexpr int32_t kQuestionCharSize = 22;
+constexpr int32_t kAnswerY = 250;
+constexpr int32_t kAnswerSpacing = 105;
+constexpr int32_t kAnswerTextWidth = 95;
+constexpr float kShadeLeft = 161.0f, kShadeTop = 150.0f, kShadeWidth = 318.0f, kShadeHeight = 144.0f;
+
+// The level column: level buttons 22 pixels apart from the top left corner, the pager below.
 constexpr int32_t kLevelColumnX = 5;
 constexpr int32_t kLevelSpacing = 22;
 constexpr int32_t kLevelCharWidth = 32, kLevelCharHeight = 30;
-constexpr int32_t kPagerY = kLevelsPerPage * kLevelSpacing + 12;
-constexpr int32_t kNextPageX = 110;
-constexpr int32_t kPageLabelX = 72;
+constexpr int32_t kLevelColumnTop = 4;
+constexpr int32_t kPagerY = kLevelColumnTop + kLevelsPerPage * kLevelSpacing + 12;
+// The pager stays left of the frame: the two arrows side by side, the page below them.
+constexpr int32_t kNextPageX = 38;
+constexpr int32_t kPageLabelX = 32;
 constexpr int32_t kPageLabelSize = 16;
 
 void StyleHover(CGuiWidget& widget) {
     widget.SetHoverColour(1.0f, 1.0f, 0.0f, 1.0f);
+}
+
+void StyleCentred(CGuiWidget& widget, int32_t x, int32_t y) {
+    widget.SetFont(&CFont::Main());
+    widget.AlignCentre();
+    widget.SetPos(x, y);
 }
 }  // namespace
 
@@ -54,28 +101,164 @@ bool CGuiEditor::InitScreen() {
     BuildCommandButtons();
     m_levelCount = CountLevels();
     BuildLevelColumn();
+    BuildLegend();
+    BuildQuestion();
     LayOut();
     CEngine::Get().BroadcastMessage(kCommandShowLevel, 0);
     return true;
 }
 
 void CGuiEditor::BuildCommandButtons() {
+    // One character size for the whole column: the one at which every caption fits.
+    const CLanguage& texts = CLanguage::Get();
+    int32_t size = kCommandCharSize;
+    for (int32_t i = 0; i < kCommandButtonCount; ++i) {
+        CGuiButton& button = m_commands[i];
+        StyleCentred(button, kRightPillarX, kCommandButtons[i].y);
+        FitCaption(button, (texts.*kCommandButtons[i].caption)(), size, kPillarTextWidth);
+        size = std::min(size, std::max(kMinFitCharSize, button.H()));
+    }
     for (int32_t i = 0; i < kCommandButtonCount; ++i) {
         CGuiButton& button = m_commands[i];
         const CommandEntry& entry = kCommandButtons[i];
-        if (i == 0) {
-            button.SetFont(&CFont::Main());
-            button.SetFontSize(kCommandCharSize, kCommandCharSize);
-            StyleHover(button);
-            button.AlignCentre();
-        } else {
-            button.CopyStyle(m_commands[i - 1]);
-            StyleHover(button);
-        }
-        button.SetPos(entry.x, entry.y);
-        button.SetText(entry.caption);
+        button.SetFontSize(size, size);
+        StyleHover(button);
+        button.SetText((texts.*entry.caption)());
         button.SetCommand(entry.command);
         AddWidget(&button);
+    }
+}
+
+void CGuiEditor::BuildLegend() {
+    const CLanguage& texts = CLanguage::Get();
+    StyleCentred(m_legendTitle, kLeftPillarX, kLegendTitleY);
+    FitCaption(m_legendTitle, texts.TxtEditorKeys(), 18, kPillarTextWidth);
+    AddWidget(&m_legendTitle);
+    for (int32_t i = 0; i < kLegendKeys; ++i) {
+        CGuiLabel& key = m_legendKeys[i];
+        key.SetFont(&CFont::Main());
+        key.SetFontSize(kLegendKeySize, kLegendKeySize);
+        key.SetPos(kLegendKeyX[i / kLegendRowsPerColumn], kLegendTop + (i % kLegendRowsPerColumn) * kLegendSpacing);
+        key.SetText(kLegend[i].key);
+        AddWidget(&key);
+    }
+    char arrows[64];
+    std::snprintf(arrows, sizeof(arrows), "< > %s", texts.TxtEditorRows());
+    StyleCentred(m_legendRows, kLeftPillarX, kLegendArrowsY);
+    FitCaption(m_legendRows, arrows, kLegendKeySize, kPillarTextWidth);
+    AddWidget(&m_legendRows);
+    StyleCentred(m_changesMark, kLeftPillarX, kChangesMarkY);
+    m_changesMark.SetColour(1.0f, 0.6f, 0.2f, 1.0f);
+    FitCaption(m_changesMark, texts.TxtUnsavedMark(), kLegendKeySize, kPillarTextWidth);
+    m_changesMark.SetVisible(false);
+    AddWidget(&m_changesMark);
+    m_sprites.Build();
+    if (CSpriteList* balls = m_sprites.Sprites().balls) {
+        balls->SetSize(static_cast<float>(kLegendBallSize), static_cast<float>(kLegendBallSize));
+    }
+}
+
+void CGuiEditor::BuildQuestion() {
+    for (int32_t i = 0; i < kQuestionLines; ++i) {
+        StyleCentred(m_questionLines[i], kFieldCentreX, kQuestionTop + i * kQuestionLineSpacing);
+        m_questionLines[i].SetVisible(false);
+        AddWidget(&m_questionLines[i]);
+    }
+    for (CGuiButton& answer : m_answers) {
+        StyleCentred(answer, kFieldCentreX, kAnswerY);
+        StyleHover(answer);
+        answer.SetCommand(kCommandAnswer);
+        answer.SetVisible(false);
+        AddWidget(&answer);
+    }
+    if (m_shade.Load(kShadingPicture.name)) {
+        m_shade.SetBlend(true);
+        m_shade.SetSize(kShadeWidth, kShadeHeight);
+        m_shade.SetPos(kShadeLeft, kShadeTop);
+    }
+    m_questionShown = false;
+}
+
+void CGuiEditor::ShowQuestion(int32_t question) {
+    const CLanguage& texts = CLanguage::Get();
+    struct Answer {
+        const char* caption;
+        EEditorAnswer answer;
+    };
+    const char* lines[kQuestionLines] = {};
+    Answer answers[kMaxAnswers] = {};
+    int32_t answerCount = 0;
+    if (question == static_cast<int32_t>(EEditorQuestion::ReplaceSavedGame)) {
+        lines[0] = texts.TxtReplaceSavedGame();
+        lines[1] = texts.TxtPlayOnQuestion();
+        answers[0] = {texts.TxtYes(), EEditorAnswer::Yes};
+        answers[1] = {texts.TxtNo(), EEditorAnswer::No};
+        answerCount = 2;
+    } else if (question == static_cast<int32_t>(EEditorQuestion::UnsavedChanges)) {
+        lines[0] = texts.TxtUnsavedChanges();
+        lines[1] = texts.TxtSaveThem();
+        answers[0] = {texts.TxtSave(), EEditorAnswer::Save};
+        answers[1] = {texts.TxtDiscard(), EEditorAnswer::Discard};
+        answers[2] = {texts.TxtCancel(), EEditorAnswer::Cancel};
+        answerCount = 3;
+    } else {
+        return;
+    }
+    for (int32_t i = 0; i < kQuestionLines; ++i) {
+        FitCaption(m_questionLines[i], lines[i], kQuestionCharSize, kQuestionTextWidth);
+        m_questionLines[i].SetVisible(true);
+    }
+    // The answers side by side, centred on the field.
+    const int32_t firstX = kFieldCentreX - (answerCount - 1) * kAnswerSpacing / 2;
+    for (int32_t i = 0; i < kMaxAnswers; ++i) {
+        CGuiButton& button = m_answers[i];
+        const bool used = i < answerCount;
+        button.SetVisible(used);
+        if (used) {
+            button.SetPos(firstX + i * kAnswerSpacing, kAnswerY);
+            FitCaption(button, answers[i].caption, kQuestionCharSize, kAnswerTextWidth);
+            button.SetCommandParam(static_cast<int32_t>(answers[i].answer));
+        }
+    }
+    // Only the answers can be clicked while the question shows.
+    for (CGuiButton& button : m_commands) {
+        button.SetVisible(false);
+    }
+    for (CGuiButton& button : m_levels) {
+        button.SetVisible(false);
+    }
+    m_previousPage.SetVisible(false);
+    m_nextPage.SetVisible(false);
+    m_questionShown = true;
+}
+
+void CGuiEditor::HideQuestion() {
+    m_questionShown = false;
+    for (CGuiLabel& line : m_questionLines) {
+        line.SetVisible(false);
+    }
+    for (CGuiButton& answer : m_answers) {
+        answer.SetVisible(false);
+    }
+    LayOut();
+}
+
+void CGuiEditor::ShutdownScreen() {
+    m_sprites.Clear();
+}
+
+void CGuiEditor::RenderBackground() {
+    CSpriteList* balls = m_sprites.Sprites().balls;
+    if (balls != nullptr) {
+        for (int32_t i = 0; i < kLegendKeys; ++i) {
+            const CGuiLabel& key = m_legendKeys[i];
+            DrawBall(*balls, BallCell{kLegend[i].colour, 0}, static_cast<float>(key.X() + kLegendBallOffsetX),
+                     static_cast<float>(key.Y() - 1));
+        }
+    }
+    if (m_questionShown && m_shade.GetWidth() > 0.0f) {
+        m_shade.Draw();
+        m_shade.Draw();
     }
 }
 
@@ -85,7 +268,7 @@ void CGuiEditor::BuildLevelColumn() {
         button.SetFont(&CFont::Main());
         button.SetFontSize(kLevelCharWidth, kLevelCharHeight);
         StyleHover(button);
-        button.SetPos(kLevelColumnX, kLevelSpacing * slot);
+        button.SetPos(kLevelColumnX, kLevelColumnTop + kLevelSpacing * slot);
         button.SetCommand(kCommandLoadLevel);
         button.SetPlaysSounds(false);
         button.SetToggleable(true);
@@ -111,7 +294,7 @@ void CGuiEditor::BuildLevelColumn() {
     m_pageLabel.SetFont(&CFont::Main());
     m_pageLabel.SetFontSize(kPageLabelSize, kPageLabelSize);
     m_pageLabel.AlignCentre();
-    m_pageLabel.SetPos(kPageLabelX, kPagerY + (kLevelCharHeight - kPageLabelSize) / 2);
+    m_pageLabel.SetPos(kPageLabelX, kPagerY + kLevelCharHeight + 2);
     AddWidget(&m_pageLabel);
 }
 
@@ -125,7 +308,13 @@ int32_t CGuiEditor::LevelOnSlot(int32_t slot) const {
 }
 
 void CGuiEditor::LayOut() {
+    if (m_questionShown) {
+        return;
+    }
     m_page = std::clamp(m_page, 0, PageCount() - 1);
+    for (CGuiButton& button : m_commands) {
+        button.SetVisible(true);
+    }
     for (int32_t slot = 0; slot < kLevelsPerPage; ++slot) {
         CGuiButton& button = m_levels[slot];
         const int32_t level = LevelOnSlot(slot);
@@ -181,6 +370,16 @@ void CGuiEditor::OnMessage(int32_t messageId, int32_t parameter) {
             break;
         case kCommandNextLevelPage:
             TurnPage(1);
+            break;
+        case kCommandAskQuestion:
+            if (parameter == static_cast<int32_t>(EEditorQuestion::None)) {
+                HideQuestion();
+            } else {
+                ShowQuestion(parameter);
+            }
+            break;
+        case kCommandMarkChanges:
+            m_changesMark.SetVisible(parameter != 0);
             break;
         case kCommandLeave:
             LeaveProgram();

@@ -1,8 +1,12 @@
 #pragma once
 // CGuiEditor (state 20001): the editor's panel in the upper layer. The command buttons
-// below the field and the column of level buttons at the left edge, eight at a time; with
-// more than eight levels two arrow buttons page through them. The panel only sends
-// commands; CEditor answers with 1011 (a level was added) and 1014 (show the current level).
+// on the right pillar of the frame, the legend of the brush keys and the mark of unsaved
+// changes on the left one, and the column of level buttons at the left edge, eight at a
+// time; with more than eight levels two arrow buttons page through them. The panel only
+// sends commands; CEditor answers with 1011 (a level was added), 1014 (show the current
+// level), 1031 (ask a question, answered by the panel's answer buttons) and 1033 (mark or
+// unmark unsaved changes).
+#include "gui/GameSprites.h"
 #include "gui/GuiState.h"
 
 #include <cstdint>
@@ -18,7 +22,8 @@ public:
     const char* GetName() const override { return "CGuiEditor"; }
     void OnMessage(int32_t messageId, int32_t parameter) override;
     bool InitScreen() override;
-    void ShutdownScreen() override {}
+    void ShutdownScreen() override;
+    void RenderBackground() override;
 
     // For the tests: the buttons as the player sees them.
     const CGuiButton& LevelButton(int32_t slot) const { return m_levels[slot]; }
@@ -31,9 +36,22 @@ public:
     int32_t LevelCount() const { return m_levelCount; }
     // The levels on the page shown, from the first slot; 0 for a slot without a level.
     int32_t LevelOnSlot(int32_t slot) const;
+    bool IsQuestionShown() const { return m_questionShown; }
+    static constexpr int32_t kMaxAnswers = 3;
+    static constexpr int32_t kQuestionLines = 2;
+    // The answer buttons of the question shown (hidden ones beyond its answers).
+    const CGuiButton& AnswerButton(int32_t index) const { return m_answers[index]; }
+    const CGuiLabel& QuestionLine(int32_t index) const { return m_questionLines[index]; }
+    const CGuiLabel& ChangesMark() const { return m_changesMark; }
+    static constexpr int32_t kLegendKeys = 14;
+    const CGuiLabel& LegendKey(int32_t index) const { return m_legendKeys[index]; }
 
 private:
     void BuildCommandButtons();
+    void BuildLegend();
+    void BuildQuestion();
+    void ShowQuestion(int32_t question);
+    void HideQuestion();
     void BuildLevelColumn();
     void ShowCurrentLevel();
     void TurnPage(int32_t step);
@@ -45,6 +63,15 @@ private:
     CGuiButton m_previousPage;
     CGuiButton m_nextPage;
     CGuiLabel m_pageLabel;
+    CGuiLabel m_legendTitle;
+    CGuiLabel m_legendKeys[kLegendKeys];
+    CGuiLabel m_legendRows;
+    CGuiLabel m_changesMark;
+    CGuiLabel m_questionLines[kQuestionLines];
+    CGuiButton m_answers[kMaxAnswers];
+    CGameSprites m_sprites;
+    CSprite m_shade;
+    bool m_questionShown = false;
 
     int32_t m_levelCount = 0;
     int32_t m_page = 0;

@@ -25,8 +25,7 @@ bool CGuiLanguage::InitScreen() {
     StyleItem(m_title, "", kCentreX, 150);
     m_english.CopyStyle(m_title);
     m_swedish.CopyStyle(m_title);
-    m_title.SetFontSize(24, 24);
-    m_title.SetText("CHOOSE LANGUAGE / V\xC4LJ SPR\xC5K");
+    FitCaption(m_title, "CHOOSE LANGUAGE / V\xC4LJ SPR\xC5K", 24, kFieldTextWidth);
     m_english.SetPos(240, 230);
     m_english.SetText("ENGLISH");
     m_english.SetCommand(kLanguageEnglish);
@@ -58,6 +57,15 @@ void CGuiLanguage::ShutdownScreen() {
 
 // ---------------------------------------------------------------- name entry
 
+std::string TrimmedName(const std::string& name) {
+    const size_t first = name.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    const size_t last = name.find_last_not_of(' ');
+    return name.substr(first, last - first + 1);
+}
+
 bool CGuiEnterName::InitScreen() {
     m_name.clear();
     m_caretTimer = 0.0f;
@@ -65,21 +73,22 @@ bool CGuiEnterName::InitScreen() {
     LimitCursor();
     PrepareBackdrop();
     const CLanguage& texts = CLanguage::Get();
-    StyleItem(m_title, texts.TxtEnterPlayerName(), kCentreX, 80);
+    StyleFittedItem(m_title, texts.TxtEnterPlayerName(), kCentreX, 80);
     AddWidget(&m_title)->SlideIn(0.0f, -150.0f, 0.3f);
-    m_nameLabel.CopyStyle(m_title);
-    m_nameLabel.StopSlide();
-    m_nameLabel.Move(0, 80);
-    m_nameLabel.SetText("");
+    StyleItem(m_nameLabel, "", kCentreX, 160);
     AddWidget(&m_nameLabel);
+    StyleFittedItem(m_hint, texts.TxtNameHint(), kCentreX, 220, kFieldTextWidth, 24);
+    m_hint.SetColour(1.0f, 0.6f, 0.2f, 1.0f);
+    m_hint.SetVisible(false);
+    AddWidget(&m_hint);
     m_hasCancel = GetPlayerCount() > 0;
     if (m_hasCancel) {
-        StyleItem(m_cancel, texts.TxtCancel(), 240, 395);
+        StyleFittedItem(m_cancel, texts.TxtCancel(), kLeftItemX, kBottomItemY, kPairItemWidth);
         m_cancel.SetCommand(kCommandLeave);
         AddWidget(&m_cancel)->SlideIn(0.0f, 200.0f, 0.4f);
-        StyleItem(m_ok, texts.TxtOk(), 400, 395);
+        StyleFittedItem(m_ok, texts.TxtOk(), kRightItemX, kBottomItemY, kPairItemWidth);
     } else {
-        StyleItem(m_ok, texts.TxtOk(), kCentreX, 395);
+        StyleFittedItem(m_ok, texts.TxtOk(), kCentreX, kBottomItemY);
     }
     m_ok.SetCommand(kCommandOk);
     AddWidget(&m_ok)->SlideIn(0.0f, 200.0f, 0.6f);
@@ -94,13 +103,11 @@ void CGuiEnterName::OnChar(int32_t code) {
     }
     if (code >= 32 && code <= 255 && static_cast<int32_t>(m_name.size()) < kMaxNameLength) {
         m_name.push_back(static_cast<char>(code));
+        m_hint.SetVisible(false);
     }
-    if (m_name.empty()) {
-        RefreshName();
-        return;
-    }
-    if (code == 8) {
+    if (code == 8 && !m_name.empty()) {
         m_name.pop_back();
+        m_hint.SetVisible(false);
     } else if (code == 13) {
         OnMessage(kCommandOk, 0);
     }
@@ -108,10 +115,9 @@ void CGuiEnterName::OnChar(int32_t code) {
 }
 
 void CGuiEnterName::RefreshName() {
-    CFont& font = CFont::Main();
-    font.ResetCharSize();
-    m_nameWidth = font.Measure(m_name.c_str());
-    m_nameLabel.SetText(m_name.c_str());
+    // A long name of wide letters is shown smaller rather than over the pillars.
+    FitCaption(m_nameLabel, m_name.c_str(), kItemCharSize, kFieldTextWidth - kCaretSpace);
+    m_nameWidth = m_nameLabel.TextWidth();
 }
 
 void CGuiEnterName::OnMessage(int32_t messageId, int32_t parameter) {
@@ -119,12 +125,17 @@ void CGuiEnterName::OnMessage(int32_t messageId, int32_t parameter) {
         case kCommandLeave:
             BackToMainMenu();
             break;
-        case kCommandOk:
-            if (!m_name.empty() && CreatePlayer(m_name.c_str()) != nullptr) {
+        case kCommandOk: {
+            // A name of spaces alone is no name: the player is told instead.
+            const std::string name = TrimmedName(m_name);
+            if (name.empty()) {
+                m_hint.SetVisible(true);
+            } else if (CreatePlayer(name.c_str()) != nullptr) {
                 SavePlayers();
                 BackToMainMenu();
             }
             break;
+        }
         default:
             CGuiState::OnMessage(messageId, parameter);
             break;
@@ -153,7 +164,7 @@ void CGuiEnterName::RenderForeground() {
     }
     CFont& font = CFont::Main();
     font.ResetCharSize();
-    font.Print("|", static_cast<float>(kCentreX + m_nameWidth / 2), 160.0f);
+    font.Print("|", static_cast<float>(kCentreX + m_nameWidth / 2), static_cast<float>(m_nameLabel.Y()));
 }
 
 // ---------------------------------------------------------------- player selection
@@ -206,50 +217,42 @@ void CGuiPlayer::ClearScreen() {
     ClearWidgets();
     StartEntrySlide();
     const CLanguage& texts = CLanguage::Get();
-    StyleItem(m_title, texts.TxtSelectPlayer(), kCentreX, 40);
+    StyleFittedItem(m_title, texts.TxtSelectPlayer(), kCentreX, 40);
     AddWidget(&m_title)->SlideIn(0.0f, -100.0f, 0.2f);
 }
 
 void CGuiPlayer::ShowList() {
     ClearScreen();
     const CLanguage& texts = CLanguage::Get();
+    // Nine names fit between the title and the bottom row.
     const int32_t shown = std::min(GetPlayerCount(), kMaxShownPlayers);
     const int32_t current = GetCurrentPlayerIndex();
-    const CGuiWidget* above = &m_title;
     for (int32_t i = 0; i < shown; ++i) {
         const float dx = i % 2 == 0 ? -400.0f : 400.0f;
         const float seconds = 0.2f + 0.05f * static_cast<float>(i);
-        NextItem(m_names[i], *above, GetPlayer(i)->name, 32);
+        const int32_t y = kFirstNameY + kNameSpacing * i;
+        StyleFittedItem(m_names[i], GetPlayer(i)->name, kCentreX, y);
         Paint(m_names[i], i == current ? kChosenItemColour : kPlainColour);
         m_names[i].SetCommand(i);
         AddWidget(&m_names[i])->SlideIn(dx, 0.0f, seconds);
         // The delete mark a little right of the name.
-        StyleItem(m_deletes[i], "x", std::min(kCentreX + m_names[i].TextWidth() / 2 + 28, kDeleteMarkRight),
-                  m_names[i].Y());
+        StyleItem(m_deletes[i], "x", std::min(kCentreX + m_names[i].TextWidth() / 2 + 28, kDeleteMarkRight), y);
         Paint(m_deletes[i], kDeleteMarkColour);
         m_deletes[i].SetCommand(kCommandDeletePlayer + i);
         AddWidget(&m_deletes[i])->SlideIn(dx, 0.0f, seconds);
-        above = &m_names[i];
     }
     // The duration the next name would have had.
     const float seconds = 0.2f + 0.05f * static_cast<float>(shown);
-    m_back.CopyStyle(*above);
-    Paint(m_back, kPlainColour);
-    m_back.SetCommand(g_returnScreen);
     m_hasAddPlayer = shown < kMaxShownPlayers && GetPlayerCount() < kMaxShownPlayers;
     m_full.SetText("");
     if (m_hasAddPlayer) {
-        m_back.SetPos(240, 395);
-        m_back.SetText(texts.TxtGoBack());
+        StyleFittedItem(m_back, texts.TxtGoBack(), kLeftItemX, kBottomItemY, kPairItemWidth);
         AddWidget(&m_back)->SlideIn(-400.0f, 0.0f, seconds);
-        m_addPlayer.CopyStyle(m_back);
-        m_addPlayer.SetPos(400, 395);
-        m_addPlayer.SetText(texts.TxtAddPlayer());
+        StyleFittedItem(m_addPlayer, texts.TxtAddPlayer(), kRightItemX, kBottomItemY, kPairItemWidth);
         m_addPlayer.SetCommand(kStateEnterName);
         AddWidget(&m_addPlayer)->SlideIn(400.0f, 0.0f, seconds + 0.1f);
     } else {
-        m_back.SetPos(kCentreX, 395);
-        m_back.SetText(texts.TxtGoBack());
+        StyleFittedItem(m_back, texts.TxtGoBack(), kCentreX, kBottomItemY);
         AddWidget(&m_back)->SlideIn(-400.0f, 0.0f, seconds);
         // Why there is no "Add player": the list is full.
         StyleItem(m_full, "", kCentreX, 360);
@@ -258,22 +261,23 @@ void CGuiPlayer::ShowList() {
         m_full.SetText(texts.TxtPlayersFull());
         AddWidget(&m_full)->SlideIn(400.0f, 0.0f, seconds);
     }
+    m_back.SetCommand(g_returnScreen);
 }
 
 void CGuiPlayer::ShowQuestion(int32_t index) {
     m_asking = index;
     ClearScreen();
     const CLanguage& texts = CLanguage::Get();
-    StyleItem(m_question, texts.TxtDeletePlayerQuestion(), kCentreX, 140);
-    StyleItem(m_questionName, GetPlayer(index)->name, kCentreX, 190);
+    StyleFittedItem(m_question, texts.TxtDeletePlayerQuestion(), kCentreX, 140);
+    StyleFittedItem(m_questionName, GetPlayer(index)->name, kCentreX, 190);
     Paint(m_questionName, kDeleteMarkColour);
     StyleItem(m_questionSaves, "", kCentreX, 250);
     m_questionSaves.SetFontSize(kNoticeSize, kNoticeSize);
     Paint(m_questionSaves, kNoticeColour);
     m_questionSaves.SetText(texts.TxtDeletePlayerSaves());
-    StyleItem(m_yes, texts.TxtYes(), 240, 320);
+    StyleFittedItem(m_yes, texts.TxtYes(), kLeftItemX, 320, kPairItemWidth);
     m_yes.SetCommand(kCommandDeleteYes);
-    StyleItem(m_no, texts.TxtNo(), 400, 320);
+    StyleFittedItem(m_no, texts.TxtNo(), kRightItemX, 320, kPairItemWidth);
     m_no.SetCommand(kCommandDeleteNo);
     AddWidget(&m_question)->SlideIn(-400.0f, 0.0f, 0.2f);
     AddWidget(&m_questionName)->SlideIn(400.0f, 0.0f, 0.25f);
@@ -355,12 +359,12 @@ bool CGuiOptions::InitScreen() {
     m_musicSlider.SetCommand(kCommandMusicVolume);
     m_musicSlider.SetValue(static_cast<float>(sound.GetMusicVolume()));
     // The language: its caption, and each language by its own name side by side.
-    StyleItem(m_languageCaption, "", kCentreX, 280);
-    StyleItem(m_english, "", 240, 320);
+    StyleItem(m_languageCaption, "", kCentreX, 276);
+    StyleItem(m_english, "", kLeftItemX, 314);
     m_english.SetCommand(kCommandLanguageEnglish);
-    StyleItem(m_swedish, "", 400, 320);
+    StyleItem(m_swedish, "", kRightItemX, 314);
     m_swedish.SetCommand(kCommandLanguageSwedish);
-    StyleItem(m_back, "", kCentreX, 395);
+    StyleItem(m_back, "", kCentreX, kBottomItemY);
     m_back.SetCommand(kStateMainMenu);
     SetTexts();
     MarkLanguage();
@@ -379,13 +383,13 @@ bool CGuiOptions::InitScreen() {
 
 void CGuiOptions::SetTexts() {
     const CLanguage& texts = CLanguage::Get();
-    m_title.SetText(texts.TxtOptions());
-    m_soundCaption.SetText(texts.TxtSoundVolume());
-    m_musicCaption.SetText(texts.TxtMusicVolume());
-    m_languageCaption.SetText(texts.TxtLanguage());
-    m_english.SetText(texts.TxtEnglish());
-    m_swedish.SetText(texts.TxtSwedish());
-    m_back.SetText(texts.TxtGoBack());
+    FitCaption(m_title, texts.TxtOptions(), kItemCharSize, kFieldTextWidth);
+    FitCaption(m_soundCaption, texts.TxtSoundVolume(), kItemCharSize, kFieldTextWidth);
+    FitCaption(m_musicCaption, texts.TxtMusicVolume(), kItemCharSize, kFieldTextWidth);
+    FitCaption(m_languageCaption, texts.TxtLanguage(), kItemCharSize, kFieldTextWidth);
+    FitCaption(m_english, texts.TxtEnglish(), kItemCharSize, kPairItemWidth);
+    FitCaption(m_swedish, texts.TxtSwedish(), kItemCharSize, kPairItemWidth);
+    FitCaption(m_back, texts.TxtGoBack(), kItemCharSize, kFieldTextWidth);
 }
 
 void CGuiOptions::MarkLanguage() {

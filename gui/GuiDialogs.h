@@ -22,6 +22,8 @@ private:
 class CGuiEnterName final : public CGuiScreen {
 public:
     static constexpr int32_t kMaxNameLength = 12;
+    // Room kept beside the typed name for the caret.
+    static constexpr int32_t kCaretSpace = 16;
 
     const char* GetName() const override { return "CGuiEnterName"; }
     void OnMessage(int32_t messageId, int32_t parameter) override;
@@ -34,6 +36,8 @@ public:
 
     const std::string& TypedName() const { return m_name; }
     bool HasCancel() const { return m_hasCancel; }
+    // The hint shown when OK or Return finds no name (spaces alone are none).
+    const CGuiLabel& Hint() const { return m_hint; }
     bool IsCaretShown() const { return m_caretTimer < 0.5f; }
 
 private:
@@ -43,6 +47,7 @@ private:
     CGuiButton m_cancel;
     CGuiLabel m_title;
     CGuiLabel m_nameLabel;
+    CGuiLabel m_hint;
     std::string m_name;
     int32_t m_nameWidth = 0;
     float m_caretTimer = 0.0f;
@@ -56,6 +61,8 @@ public:
     static constexpr int32_t kCommandDeletePlayer = 2010;
     static constexpr int32_t kCommandDeleteYes = 2020;
     static constexpr int32_t kCommandDeleteNo = 2021;
+    static constexpr int32_t kFirstNameY = 74;
+    static constexpr int32_t kNameSpacing = 31;
 
     const char* GetName() const override { return "CGuiPlayer"; }
     void OnMessage(int32_t messageId, int32_t parameter) override;
@@ -138,6 +145,8 @@ private:
 
 // The colour of the chosen item of a list (the current language, the current player).
 constexpr GuiColour kChosenItemColour{1.0f, 0.8f, 0.2f, 1.0f};
+// The name without its leading and trailing spaces.
+std::string TrimmedName(const std::string& name);
 
 // A slider's value as a volume: to the nearest whole number, halves away from zero.
 int32_t SliderVolume(float value);

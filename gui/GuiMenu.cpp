@@ -14,6 +14,7 @@
 #include <vector>
 
 namespace {
+constexpr int32_t kNoticeY = 418;
 // A saved game whose first word is this version can be continued.
 constexpr uint32_t kSavedGameVersion = 5;
 
@@ -64,14 +65,11 @@ bool CGuiMenu::InitScreen() {
         seconds += 0.1f;
     }
 
-    StyleItem(m_noticeShadow, "", kCentreX + 2, 460);
-    m_noticeShadow.SetFontSize(16, 16);
+    // The notice on the deck under the field.
+    StyleFittedItem(m_noticeShadow, texts.TxtEditorNotice(), kCentreX + 2, kNoticeY + 2, kFieldTextWidth, 16);
     m_noticeShadow.SetColour(0.0f, 0.0f, 0.0f, 1.0f);
-    m_noticeShadow.SetText(texts.TxtEditorNotice());
-    StyleItem(m_notice, "", kCentreX, 458);
-    m_notice.SetFontSize(16, 16);
+    StyleFittedItem(m_notice, texts.TxtEditorNotice(), kCentreX, kNoticeY, kFieldTextWidth, 16);
     m_notice.SetColour(1.0f, 1.0f, 1.0f, 1.0f);
-    m_notice.SetText(texts.TxtEditorNotice());
     AddWidget(&m_noticeShadow)->SlideIn(0.0f, 100.0f, 1.1f);
     AddWidget(&m_notice)->SlideIn(0.0f, 100.0f, 1.1f);
     return true;

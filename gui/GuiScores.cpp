@@ -10,6 +10,7 @@
 #include "profile/Players.h"
 #include "resources/FileManager.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -30,16 +31,21 @@ bool CGuiContinue::InitScreen() {
     const CLanguage& texts = CLanguage::Get();
     const char* const lines[5] = {texts.TxtGameWasSaved(), texts.TxtIfYouDontContinue(), texts.TxtItWillBeLost(),
                                   texts.TxtLostLine3(), texts.TxtDoYouWantToContinue()};
-    const int32_t steps[5] = {0, 32, 32, 32, 64};
-    StyleItem(m_lines[0], lines[0], kCentreX, 40);
-    for (int32_t i = 1; i < 5; ++i) {
-        NextItem(m_lines[i], m_lines[i - 1], lines[i], steps[i]);
+    const int32_t ys[5] = {40, 72, 104, 136, 200};
+    // One size for the whole message: the largest at which every line fits the field.
+    int32_t size = kItemCharSize;
+    for (int32_t i = 0; i < 5; ++i) {
+        StyleFittedItem(m_lines[i], lines[i], kCentreX, ys[i], kFieldTextWidth, size);
+        size = std::min(size, m_lines[i].Font()->GetCharHeight());
     }
-    StyleItem(m_continue, texts.TxtContinue(), 240, 280);
+    for (int32_t i = 0; i < 5; ++i) {
+        StyleFittedItem(m_lines[i], lines[i], kCentreX, ys[i], kFieldTextWidth, size);
+    }
+    StyleFittedItem(m_continue, texts.TxtContinue(), kLeftItemX, 280, kPairItemWidth);
     m_continue.SetCommand(kCommandContinue);
-    StyleItem(m_newGame, texts.TxtNewGame(), 400, 280);
+    StyleFittedItem(m_newGame, texts.TxtNewGame(), kRightItemX, 280, kPairItemWidth);
     m_newGame.SetCommand(kCommandNewGame);
-    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 395);
+    StyleFittedItem(m_back, texts.TxtGoBack(), kCentreX, kBottomItemY);
     m_back.SetCommand(g_returnScreen);
     for (int32_t i = 0; i < 5; ++i) {
         AddWidget(&m_lines[i])->SlideIn(0.0f, -200.0f - 100.0f * static_cast<float>(i), 0.4f);
@@ -110,9 +116,7 @@ bool CGuiHighscore::InitScreen() {
         }
         above = &m_positions[row];
     }
-    StyleItem(m_bottom, "", kCentreX, 395);
-    m_bottom.SetFontSize(24, 24);
-    m_bottom.SetText(CLanguage::Get().TxtClickLeftButton());
+    StyleFittedItem(m_bottom, CLanguage::Get().TxtClickLeftButton(), kCentreX, 370, kFieldTextWidth, 24);
     FillTexts(highlighted);
     if (m_newEntryMode) {
         DeletePlayerSavedGame();
@@ -141,7 +145,7 @@ void CGuiHighscore::FillTexts(int32_t highlightedRow) {
     } else {
         title += " ";
     }
-    m_title.SetText(title.c_str());
+    FitCaption(m_title, title.c_str(), kItemCharSize, kFieldTextWidth);
     const CHighscore& highscore = CHighscore::Get();
     for (int32_t row = 0; row < kRows; ++row) {
         const HighscoreEntry& entry = highscore.Entry(row);

@@ -41,6 +41,12 @@ void CGuiScreen::NextItem(CGuiWidget& widget, const CGuiWidget& above, const cha
     widget.SetText(text);
 }
 
+void CGuiScreen::StyleFittedItem(CGuiWidget& widget, const char* text, int32_t x, int32_t y, int32_t maxWidth,
+                                 int32_t size) {
+    StyleItem(widget, "", x, y);
+    FitCaption(widget, text, size, maxWidth);
+}
+
 void CGuiScreen::BuildLogo(CGuiImage& logo) {
     logo.AlignCentre();
     logo.LoadPicture(kLogoPicture.name, true);
@@ -49,10 +55,8 @@ void CGuiScreen::BuildLogo(CGuiImage& logo) {
 }
 
 void CGuiScreen::BuildFooter(CGuiLabel& caption, CGuiButton& name) {
-    StyleItem(caption, "", kCentreX, 380);
-    caption.SetFontSize(16, 16);
-    caption.SetText(CLanguage::Get().TxtCurrentPlayer());
-    StyleItem(name, CurrentPlayerName(), kCentreX, 400);
+    StyleFittedItem(caption, CLanguage::Get().TxtCurrentPlayer(), kCentreX, 348, kFieldTextWidth, 16);
+    StyleFittedItem(name, CurrentPlayerName(), kCentreX, 366);
     name.SetColour(1.0f, 1.0f, 0.5f, 1.0f);
     name.SetCommand(kStatePlayer);
 }

@@ -11,6 +11,18 @@ public:
 
 protected:
     static constexpr int32_t kCentreX = 320;
+    // The captions of a screen stay on the open field between the frame's pillars, clear
+    // of their edges, and above the deck under it.
+    static constexpr int32_t kFieldTextWidth = 310;
+    // The row of the items that leave a screen (OK, Cancel, Go back), above the deck.
+    static constexpr int32_t kBottomItemY = 362;
+    // Two items side by side on that row, centred here, each at most this wide, so that
+    // they read as two.
+    static constexpr int32_t kLeftItemX = 240;
+    static constexpr int32_t kRightItemX = 400;
+    static constexpr int32_t kPairItemWidth = 136;
+    // The main font's own character size.
+    static constexpr int32_t kItemCharSize = 32;
 
     void RenderBackground() override { m_backdrop.Render(); }
 
@@ -25,10 +37,14 @@ protected:
     static void StyleItem(CGuiWidget& widget, const char* text, int32_t x, int32_t y);
     // The next item of a column: the style of the one above, moved down by dy.
     static void NextItem(CGuiWidget& widget, const CGuiWidget& above, const char* text, int32_t dy);
+    // The common item style with the caption made smaller, from `size` down, until it is
+    // at most maxWidth wide.
+    static void StyleFittedItem(CGuiWidget& widget, const char* text, int32_t x, int32_t y,
+                                int32_t maxWidth = kFieldTextWidth, int32_t size = kItemCharSize);
     // The title logo centred at (320, 40).
     static void BuildLogo(CGuiImage& logo);
-    // "Current Player" at (320, 380) and the player's name (a button to the player
-    // selection) at (320, 400).
+    // "Current Player" and below it the player's name (a button to the player selection),
+    // above the deck, and the deck left free.
     static void BuildFooter(CGuiLabel& caption, CGuiButton& name);
 
     CMenuBackdrop m_backdrop;

@@ -37,6 +37,7 @@ public:
     // The widget under the mouse, or null.
     CGuiWidget* HoveredWidget() const;
     int32_t WidgetCount() const { return static_cast<int32_t>(m_widgets.size()); }
+    const CGuiWidget& WidgetAt(int32_t index) const { return *m_widgets[static_cast<size_t>(index)]; }
     bool IsEntering() const { return m_entering; }
     bool IsActive() const { return m_active; }
 

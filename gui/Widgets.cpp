@@ -40,6 +40,16 @@ bool CGuiWidget::SetText(const char* text) {
     return true;
 }
 
+void FitCaption(CGuiWidget& widget, const char* text, int32_t size, int32_t maxWidth) {
+    for (int32_t s = size; s >= kMinFitCharSize; s -= kFitCharSizeStep) {
+        widget.SetFontSize(s, s);
+        widget.SetText(text);
+        if (widget.TextWidth() <= maxWidth || s - kFitCharSizeStep < kMinFitCharSize) {
+            return;
+        }
+    }
+}
+
 void CGuiWidget::SetNumber(int32_t number) {
     char digits[16];
     std::snprintf(digits, sizeof(digits), "%d", number);
@@ -170,6 +180,25 @@ void CGuiWidget::CopyStyle(const CGuiWidget& source) {
     m_velocityY = source.m_velocityY;
     m_remaining = source.m_remaining;
     m_visible = source.m_visible;
+}
+
+GuiBox CGuiWidget::CaptionBox() const {
+    GuiBox box;
+    if (m_font == nullptr || m_text[0] == '\0') {
+        return box;
+    }
+    ApplyFontSize();
+    if (m_left) {
+        box.left = m_x + m_textOffsetX;
+    } else if (m_right) {
+        box.left = m_x + m_w - m_textOffsetX - m_textWidth;
+    } else {
+        box.left = (m_toggleable ? m_x + m_textOffsetX : m_x) - m_textWidth / 2;
+    }
+    box.right = box.left + m_textWidth;
+    box.top = m_y + m_textOffsetY;
+    box.bottom = box.top + m_font->GetCharHeight();
+    return box;
 }
 
 void CGuiWidget::ApplyFontSize() const {

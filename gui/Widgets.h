@@ -21,6 +21,11 @@ enum class EWidgetEvent : int32_t {
     Drag = 8,
 };
 
+// A rectangle of screen pixels, right and bottom exclusive.
+struct GuiBox {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
 struct GuiColour {
     float r = 1.0f, g = 1.0f, b = 1.0f, a = 1.0f;
 };
@@ -97,6 +102,9 @@ public:
     const GuiColour& Colour() const { return m_colour; }
     const GuiColour& HoverColour() const { return m_hoverColour; }
     bool HasColour() const { return m_hasColour; }
+    // Where the caption is drawn at rest (without the entry slide): its measured width and
+    // the character height it is printed at; empty without a font or caption.
+    GuiBox CaptionBox() const;
 
 protected:
     void MeasureText();
@@ -132,6 +140,14 @@ protected:
     char m_text[kTextCapacity] = {};
     bool m_visible = true;
 };
+
+// The smallest character size FitCaption goes down to; it steps by two, through the sizes
+// the fonts are baked to print well at (data/art/fonts.txt).
+constexpr int32_t kMinFitCharSize = 16;
+constexpr int32_t kFitCharSizeStep = 2;
+// Sets the caption at the largest square character size from `size` down (to
+// kMinFitCharSize) at which it is at most maxWidth pixels wide.
+void FitCaption(CGuiWidget& widget, const char* text, int32_t size, int32_t maxWidth);
 
 class CGuiLabel : public CGuiWidget {
 public:

@@ -274,6 +274,9 @@ void CWindow::ToggleFullscreen() {
         return;
     }
     const bool fullscreen = !m_fullscreen;
+    if (fullscreen) {
+        CoverDisplay();
+    }
     if (SDL_SetWindowFullscreen(m_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
         CLog::Get().Write("CWindow::ToggleFullscreen FAILED %s", SDL_GetError());
         return;
@@ -286,6 +289,21 @@ void CWindow::ToggleFullscreen() {
         SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
     ConfinePointer(m_pointerConfined);
+}
+
+// Without a window manager nobody stretches a full-screen window over the display, so the
+// window is made borderless and given the display's place and size itself, as at a start in
+// full screen; with one, the full-screen state has the last word anyway.
+void CWindow::CoverDisplay() {
+    SDL_Rect bounds{};
+    const int display = SDL_GetWindowDisplayIndex(m_window);
+    if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) {
+        CLog::Get().Write("CWindow::CoverDisplay FAILED %s", SDL_GetError());
+        return;
+    }
+    SDL_SetWindowBordered(m_window, SDL_FALSE);
+    SDL_SetWindowPosition(m_window, bounds.x, bounds.y);
+    SDL_SetWindowSize(m_window, bounds.w, bounds.h);
 }
 
 void CWindow::PostQuit() {

@@ -70,6 +70,8 @@ public:
     static void ShowMessageBox(const char* caption, const char* text);
 
 private:
+    // The window borderless over its whole display.
+    void CoverDisplay();
     CWindow() = default;
     void HandleEvent(const SDL_Event& event, IWindowEvents& events);
     void HandleKey(uint32_t scancode, bool down, bool repeat, uint16_t modifiers, IWindowEvents& events);

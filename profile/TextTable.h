@@ -105,6 +105,23 @@ struct TextStrings {
     const char* TxtDeletePlayerSaves;
     const char* TxtYes;
     const char* TxtNo;
+    const char* TxtReplaceSavedGame;
+    const char* TxtPlayOnQuestion;
+    const char* TxtUnsavedChanges;
+    const char* TxtSaveThem;
+    const char* TxtSave;
+    const char* TxtDiscard;
+    const char* TxtUnsavedMark;
+    const char* TxtEditorNew;
+    const char* TxtEditorClear;
+    const char* TxtEditorMoveUp;
+    const char* TxtEditorMoveDown;
+    const char* TxtEditorMainMenu;
+    const char* TxtEditorPlay;
+    const char* TxtEditorPlayCont;
+    const char* TxtEditorKeys;
+    const char* TxtEditorRows;
+    const char* TxtNameHint;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -220,6 +237,29 @@ public:
     const char* TxtDeletePlayerSaves() const { return m_strings->TxtDeletePlayerSaves; }
     const char* TxtYes() const { return m_strings->TxtYes; }
     const char* TxtNo() const { return m_strings->TxtNo; }
+    // A yes/no question's answers.
+    // The editor's question before its game would replace the player's saved game.
+    const char* TxtReplaceSavedGame() const { return m_strings->TxtReplaceSavedGame; }
+    const char* TxtPlayOnQuestion() const { return m_strings->TxtPlayOnQuestion; }
+    // The editor's question before a changed level is left, its answers and its mark.
+    const char* TxtUnsavedChanges() const { return m_strings->TxtUnsavedChanges; }
+    const char* TxtSaveThem() const { return m_strings->TxtSaveThem; }
+    const char* TxtSave() const { return m_strings->TxtSave; }
+    const char* TxtDiscard() const { return m_strings->TxtDiscard; }
+    const char* TxtUnsavedMark() const { return m_strings->TxtUnsavedMark; }
+    // The editor's buttons.
+    const char* TxtEditorNew() const { return m_strings->TxtEditorNew; }
+    const char* TxtEditorClear() const { return m_strings->TxtEditorClear; }
+    const char* TxtEditorMoveUp() const { return m_strings->TxtEditorMoveUp; }
+    const char* TxtEditorMoveDown() const { return m_strings->TxtEditorMoveDown; }
+    const char* TxtEditorMainMenu() const { return m_strings->TxtEditorMainMenu; }
+    const char* TxtEditorPlay() const { return m_strings->TxtEditorPlay; }
+    const char* TxtEditorPlayCont() const { return m_strings->TxtEditorPlayCont; }
+    // The legend of the editor's brush keys: its title and the line for the arrow keys.
+    const char* TxtEditorKeys() const { return m_strings->TxtEditorKeys; }
+    const char* TxtEditorRows() const { return m_strings->TxtEditorRows; }
+    // The hint of the name entry when Return finds no name.
+    const char* TxtNameHint() const { return m_strings->TxtNameHint; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

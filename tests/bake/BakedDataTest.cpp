@@ -329,6 +329,44 @@ TEST_F(BakedData, GlyphsShareOneBaselineInTheirCells) {
     }
 }
 
+// The game scales each spacing value of a glyph and truncates it on its own. Neighbouring
+// letters overlap by their outlines; a glyph whose outline reaches two pixels or more past
+// its advance must keep at least one pixel of that at every size the game prints at, or a
+// gap opens after it ("Pause Gam e" at the HUD's 22 pixels).
+TEST_F(BakedData, OutlinesOfNeighbouringGlyphsStillOverlapAtEveryPrintSize) {
+    struct PrintSizes {
+        const char* infoFile;
+        int cell;
+        std::vector<int> sizes;
+    };
+    const std::vector<int> large = {16, 18, 20, 22, 24, 26, 28, 30, 32, 34, 36};
+    const PrintSizes fonts[] = {{"fontdata.dat", 32, large}, {"fontdata2.dat", 16, {16}}, {"fontdata3.dat", 32, large}};
+    for (const PrintSizes& font : fonts) {
+        SCOPED_TRACE(font.infoFile);
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(CFileManager::Get().LoadWholeFile(font.infoFile, bytes));
+        std::vector<FontGlyphInfo> table;
+        ASSERT_TRUE(DecodeFontInfo(bytes, table));
+        int checked = 0;
+        for (int code = 33; code < 256; ++code) {
+            const FontGlyphInfo& entry = table[static_cast<size_t>(code)];
+            if (entry.glyphWidth == 0 || -entry.rightSpace < 2) {
+                continue;
+            }
+            ++checked;
+            const int advance = entry.leftSpace + entry.glyphWidth + entry.rightSpace;
+            for (const int size : font.sizes) {
+                const float scale = static_cast<float>(size) / static_cast<float>(font.cell);
+                const int inkEnd = static_cast<int>(static_cast<float>(entry.leftSpace) * scale) +
+                                   static_cast<int>(static_cast<float>(entry.glyphWidth) * scale);
+                const int pen = static_cast<int>(static_cast<float>(advance) * scale);
+                EXPECT_GE(inkEnd - pen, 1) << "glyph " << code << " ('" << static_cast<char>(code) << "') at size " << size;
+            }
+        }
+        EXPECT_GT(checked, 50);
+    }
+}
+
 TEST(BakedArchives, CrcHeaderMatchesTheArchives) {
     const struct {
         const char* name;

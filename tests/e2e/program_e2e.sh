@@ -37,6 +37,15 @@
 #                          list from the menu shows the child list, a click the normal list, a
 #                          click the menu again; Escape ends with status 0, and a second start
 #                          goes from the intro straight to the main menu.
+#   alt-enter              on a 1280x720 display without a window manager, a game started with
+#                          --window in 640x480 takes the whole display at Alt+Enter (a click
+#                          where the scaled picture shows "Game Options" opens them) and is a
+#                          640x480 window again at a second Alt+Enter.
+#   editor-keeps-saved-game a first start in English with one player whose saved game was
+#                          written by pellora_e2e_files; E opens the editor; "Play Cont." asks
+#                          before it would replace the saved game and "No" keeps the editor;
+#                          "Play" tries the level, a few shots and Escape lead to the main
+#                          menu; the saved game is byte for byte the same throughout.
 #   game-lost-to-the-end   a first start in English with one player, whose saved game (written
 #                          by pellora_e2e_files) holds the field of tests/e2e/quick_loss.txt,
 #                          50000 points and no spare life; "Play", "Continue", and a few shots
@@ -264,9 +273,11 @@ MENU_HIGHSCORE=(320 234)
 MENU_OPTIONS=(320 270)
 OPTIONS_SOUND_FAR_LEFT=(198 166)
 NOWHERE=(600 300)   # on the frame beside the field, where no item lies
-EDITOR_CLEAR=(190 422)
-EDITOR_SAVE=(440 392)
-EDITOR_PLAY=(440 422)
+EDITOR_CLEAR=(530 92)
+EDITOR_SAVE=(530 216)
+EDITOR_PLAY=(530 244)
+EDITOR_PLAY_CONT=(530 272)
+EDITOR_ANSWER_NO=(372 262)
 # Cells of the editor's field as (column row picture-x picture-y).
 EDITOR_CELLS=("4 0 304 46" "5 0 336 46")
 EDITOR_BRUSH_KEY=r   # colour 3
@@ -895,6 +906,99 @@ case "$test_case" in
     quit_with_escape
     start_program --window --fullscreen
     resizable_window && fail "--fullscreen started in a window: $(xprop -id "$(program_window)" WM_NORMAL_HINTS)"
+    quit_with_escape
+    ;;
+  editor-keeps-saved-game)
+    start_display 640x480x24
+    install_copy "$work/game"
+    saves="$work/game/pellora_data"
+    rm -f "$saves"/*.dat "$saves"/*.cfg
+    [[ -x "$files_tool" ]] || fail "no pellora_e2e_files given"
+    start_program
+    choose_english
+    enter_name "Pella"
+    move_pointer_to_picture "${NOWHERE[@]}"
+    screenshot_settled "$work/menu.tga" || fail "the main menu did not settle"
+    "$files_tool" saved-game "$(dirname "$0")/quick_loss.txt" 2 183575 "$saves/ply1.sav" "$saves/ply1.lvl" ||
+      fail "cannot write the saved game"
+    cp "$saves/ply1.sav" "$work/ply1.sav.before" && cp "$saves/ply1.lvl" "$work/ply1.lvl.before" ||
+      fail "cannot copy the saved game"
+    save_kept() {
+      cmp -s "$work/ply1.sav.before" "$saves/ply1.sav" && cmp -s "$work/ply1.lvl.before" "$saves/ply1.lvl"
+    }
+    opened=""
+    for attempt in $(seq 5); do
+      xdotool key e
+      screenshot_settled "$work/editor.tga" || fail "the editor did not settle"
+      if ! region_same "$work/menu.tga" "$work/editor.tga" 0 0 640 480; then
+        opened=yes
+        break
+      fi
+    done
+    [[ -n "$opened" ]] || fail "E on the main menu did not open the editor"
+    # "Play Cont." asks first; "No" leaves the editor as it was.
+    asked=""
+    for attempt in $(seq 4); do
+      click_at "${EDITOR_PLAY_CONT[@]}"
+      move_pointer_to_picture "${NOWHERE[@]}"
+      screenshot_settled "$work/question.tga" || fail "the question did not settle"
+      if ! region_same "$work/editor.tga" "$work/question.tga" 160 150 480 300; then
+        asked=yes
+        break
+      fi
+    done
+    [[ -n "$asked" ]] || fail "\"Play Cont.\" did not ask before replacing the saved game"
+    keep_shot "$work/question.tga"
+    for attempt in $(seq 4); do
+      click_at "${EDITOR_ANSWER_NO[@]}"
+      move_pointer_to_picture "${NOWHERE[@]}"
+      wait_for_picture "$work/editor.tga" 5 && break
+    done
+    wait_for_picture "$work/editor.tga" 5 || fail "\"No\" did not lead back to the editor as it was"
+    save_kept || fail "the question changed the saved game"
+    # "Play" tries the level without touching the saved game, even when left after shots.
+    click_at "${EDITOR_PLAY[@]}"
+    move_pointer_to_picture 320 220
+    for shot in $(seq 6); do
+      sleep 0.5
+      click_left
+    done
+    sleep 2
+    xdotool key Escape
+    move_pointer_to_picture "${NOWHERE[@]}"
+    wait_for_picture "$work/menu.tga" 30 || fail "Escape in the tried level did not lead to the main menu"
+    save_kept || fail "the tried level changed the saved game"
+    quit_with_escape
+    save_kept || fail "the saved game changed at the end of the program"
+    ;;
+  alt-enter)
+    start_display 1280x720x24
+    install_copy "$work/game"
+    start_program --window
+    walk_to_main_menu "$work/menu-play.tga"
+    window_is() { read_window_size && ((WIDTH == $1 && HEIGHT == $2)); }
+    wait_for 10 window_is 640 480 || fail "--window gave a ${WIDTH:-?}x${HEIGHT:-?} window"
+    # A key that went unseen is pressed again.
+    for attempt in $(seq 5); do
+      focus_program_window
+      xdotool key alt+Return
+      wait_for 4 window_is 1280 720 && break
+    done
+    window_is 1280 720 || fail "Alt+Enter left the window at ${WIDTH:-?}x${HEIGHT:-?}, not the display's 1280x720"
+    # The picture is scaled to the whole display: an item is hit where the scaled picture
+    # shows it.
+    move_pointer_to_picture "${NOWHERE[@]}"
+    screenshot_settled "$work/menu.tga" || fail "the main menu did not settle in full screen"
+    open_from_menu "${MENU_OPTIONS[@]}" "$work/options.tga" || fail "the options item was not hit in full screen"
+    xdotool key Escape
+    move_pointer_to_picture "${NOWHERE[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "Escape on the options did not lead back to the main menu"
+    for attempt in $(seq 5); do
+      focus_program_window
+      xdotool key alt+Return
+      wait_for 4 window_is 640 480 && break
+    done
+    window_is 640 480 || fail "a second Alt+Enter left the window at ${WIDTH:-?}x${HEIGHT:-?}, not 640x480"
     quit_with_escape
     ;;
   installed)

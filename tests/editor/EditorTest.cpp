@@ -99,14 +99,21 @@ int32_t MarkerOf(const Bytes& bytes) {
 struct Point {
     int32_t x, y;
 };
-constexpr Point kNew{190, 392};
-constexpr Point kClear{190, 422};
-constexpr Point kMoveUp{300, 392};
-constexpr Point kMoveDown{300, 422};
-constexpr Point kSave{440, 392};
-constexpr Point kPlay{440, 422};
-constexpr Point kPlayCont{440, 452};
-Point LevelSlot(int32_t slot) { return Point{12, 22 * slot + 12}; }
+// The panel's command buttons, by their place in its list; a click goes to the middle of
+// the caption wherever the panel put it.
+enum ECommandButton : int32_t {
+    kNew = 0,
+    kClear = 1,
+    kMoveUp = 2,
+    kMoveDown = 3,
+    kMainMenu = 4,
+    kSave = 5,
+    kPlay = 6,
+    kPlayCont = 7,
+};
+// The middle of a centred caption.
+Point CentreOf(const CGuiWidget& widget) { return Point{widget.X(), widget.Y() + widget.H() / 2}; }
+Point LevelSlot(int32_t slot) { return Point{12, 22 * slot + 16}; }
 
 class EditorTest : public CGuiTest {
 protected:
@@ -168,6 +175,10 @@ protected:
         CInput::Get().SetButtonHeld(button, false);
         Frame();
     }
+    static void Click(ECommandButton button) {
+        ASSERT_TRUE(Panel()->CommandButton(button).IsVisible()) << "button " << button;
+        Click(CentreOf(Panel()->CommandButton(button)));
+    }
     static void Press(uint8_t key) {
         HoldKey(key, true);
         Frame();
@@ -194,6 +205,32 @@ protected:
         }
         return marked;
     }
+    // Clicks the shown answer button that gives this answer.
+    static void Answer(EEditorAnswer answer) {
+        for (int32_t i = 0; i < CGuiEditor::kMaxAnswers; ++i) {
+            const CGuiButton& button = Panel()->AnswerButton(i);
+            if (button.IsVisible() && button.CommandParam() == static_cast<int32_t>(answer)) {
+                Click(CentreOf(button));
+                return;
+            }
+        }
+        ADD_FAILURE() << "no answer button " << static_cast<int32_t>(answer);
+    }
+    // The temporary folder as the data folder the player's files are written into, with the
+    // level folder and the pictures behind it.
+    void MountDataFolder() {
+        CFileManager& files = CFileManager::Get();
+        files.UnmountAll();
+        files.MountFileSystem(m_temp.Path());
+        ASSERT_TRUE(MountLevelFolder(m_temp.Path()));
+        files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
+    }
+    // Stands for the player's saved game: the editor never reads it, only keeps it.
+    static Bytes SaveBytes() { return Bytes(291, 0x5A); }
+    void WritePlayerSave() {
+        ASSERT_TRUE(WriteFileBytes(m_temp / "ply1.sav", SaveBytes()));
+        ASSERT_TRUE(WriteFileBytes(m_temp / "ply1.lvl", Bytes(3221, 0x3C)));
+    }
     int32_t MarkerOnDisk(int32_t number) const { return MarkerOf(ReadFileBytes(m_folder + "/" + LevelFileName(number))); }
 
     CTempFolder m_temp;
@@ -213,9 +250,10 @@ TEST_F(EditorTest, ThreeLevelsStartOnTheFreeFourthWithButtonsOneToThreeAndNew) {
     EXPECT_FALSE(Panel()->PreviousPageButton().IsVisible());
     EXPECT_FALSE(Panel()->NextPageButton().IsVisible());
     EXPECT_TRUE(g_editorTestPlay);
-    // The level column sits at the left edge, 22 pixels apart.
+    // The level column sits at the left edge, 22 pixels apart, clear of the screen's top.
     EXPECT_EQ(Panel()->LevelButton(2).X(), 5);
-    EXPECT_EQ(Panel()->LevelButton(2).Y(), 44);
+    EXPECT_EQ(Panel()->LevelButton(0).Y(), 4);
+    EXPECT_EQ(Panel()->LevelButton(2).Y(), 48);
 }
 
 TEST_F(EditorTest, SavingTheNewLevelWritesItAndAddsAndMarksItsButton) {
@@ -292,7 +330,7 @@ TEST_F(EditorTest, MoveUpOnLevelThreeExchangesTwoAndThreeAndStaysWithTheSameFiel
 TEST_F(EditorTest, MovesPastEitherEndChangeNothing) {
     struct Case {
         const char* level;
-        Point button;
+        ECommandButton button;
     };
     const Case cases[] = {{"1.lvl", kMoveUp}, {"5.lvl", kMoveDown}};
     WriteLevels(1, 5);
@@ -481,26 +519,272 @@ TEST_F(EditorTest, PlayContinuedRunsANormalGameFromTheLevel) {
     EXPECT_FALSE(g_gameStart.editorTest);
 }
 
-TEST_F(EditorTest, PlayOnANewLevelSavesItFirst) {
+TEST_F(EditorTest, PlayOnAChangedNewLevelAsksAndSaveWritesItBeforeTheGame) {
     WriteLevels(1, 2);
     OpenEditor("no-such-level.lvl");
     Press(DIK_S);
     Click(Point{300, 48});
     Click(kPlay);
+    EXPECT_EQ(Editor()->Question(), EEditorQuestion::UnsavedChanges);
+    Answer(EEditorAnswer::Save);
     ApplyRequests();
     EXPECT_EQ(g_gameStart.levelFileName, "3.lvl");
     const Bytes saved = ReadFileBytes(m_folder + "/3.lvl");
     ASSERT_EQ(saved.size(), kLevelFileSize);
 }
 
-TEST_F(EditorTest, EscapeLeavesForTheMainMenuWithoutSaving) {
+TEST_F(EditorTest, EscapeOnAnUnchangedLevelLeavesForTheMainMenuAtOnce) {
     WriteLevels(1, 2);
     OpenEditor("2.lvl");
-    Click(Point{300, 48});
     EXPECT_TRUE(CEngine::Get().OnEscape());
+    EXPECT_EQ(Editor()->Question(), EEditorQuestion::None);
     EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateEmpty);
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateMainMenu);
     EXPECT_EQ(ReadFileBytes(m_folder + "/2.lvl"), LevelBytes(2));
+}
+
+// Every way out of a changed level asks first; the answer decides what becomes of the
+// changes and whether the way out is taken.
+TEST_F(EditorTest, LeavingAChangedLevelAsksSaveDiscardOrCancel) {
+    enum class EWay { Escape, MainMenu, OtherLevel, NewLevel, Play };
+    struct Case {
+        const char* name;
+        EWay way;
+        EEditorAnswer answer;
+        bool fileHasChange;   // level 2's file holds the painted ball afterwards
+        bool left;            // the way out was taken
+    };
+    const Case cases[] = {
+        {"Escape, save", EWay::Escape, EEditorAnswer::Save, true, true},
+        {"Escape, discard", EWay::Escape, EEditorAnswer::Discard, false, true},
+        {"Escape, cancel", EWay::Escape, EEditorAnswer::Cancel, false, false},
+        {"Main Menu, save", EWay::MainMenu, EEditorAnswer::Save, true, true},
+        {"Main Menu, discard", EWay::MainMenu, EEditorAnswer::Discard, false, true},
+        {"Main Menu, cancel", EWay::MainMenu, EEditorAnswer::Cancel, false, false},
+        {"level 1, save", EWay::OtherLevel, EEditorAnswer::Save, true, true},
+        {"level 1, discard", EWay::OtherLevel, EEditorAnswer::Discard, false, true},
+        {"level 1, cancel", EWay::OtherLevel, EEditorAnswer::Cancel, false, false},
+        {"New, discard", EWay::NewLevel, EEditorAnswer::Discard, false, true},
+        {"New, cancel", EWay::NewLevel, EEditorAnswer::Cancel, false, false},
+        {"Play, save", EWay::Play, EEditorAnswer::Save, true, true},
+        {"Play, discard", EWay::Play, EEditorAnswer::Discard, false, true},
+        {"Play, cancel", EWay::Play, EEditorAnswer::Cancel, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteLevels(1, 3);
+        g_gameStart = GameStart{};
+        OpenEditor("2.lvl");
+        Click(Point{240, 100});   // a ball in cell (2, 2)
+        ASSERT_TRUE(Editor()->HasUnsavedChanges());
+        switch (c.way) {
+            case EWay::Escape: EXPECT_TRUE(CEngine::Get().OnEscape()); break;
+            case EWay::MainMenu: Click(kMainMenu); break;
+            case EWay::OtherLevel: Click(LevelSlot(0)); break;
+            case EWay::NewLevel: Click(kNew); break;
+            case EWay::Play: Click(kPlay); break;
+        }
+        // Nothing happens before the answer, and only the answers can be clicked.
+        EXPECT_EQ(Editor()->Question(), EEditorQuestion::UnsavedChanges);
+        EXPECT_TRUE(Panel()->IsQuestionShown());
+        EXPECT_EQ(Editor()->LevelName(), "2.lvl");
+        EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateNone);
+        EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateNone);
+        EXPECT_FALSE(Panel()->CommandButton(kSave).IsVisible());
+        EXPECT_FALSE(Panel()->LevelButton(0).IsVisible());
+        Answer(c.answer);
+        EXPECT_FALSE(Panel()->IsQuestionShown());
+        EXPECT_EQ(Editor()->Question(), EEditorQuestion::None);
+        EXPECT_EQ(MarkerOnDisk(2), 2);
+        CBoard onDisk;
+        ASSERT_TRUE(onDisk.LoadFromBytes(ReadFileBytes(m_folder + "/2.lvl").data(), kLevelFileSize));
+        EXPECT_EQ(!onDisk.CellAt(2, 2).IsEmpty(), c.fileHasChange);
+        const bool leftForMenu = CStateManager::Upper().GetPendingId() == kStateMainMenu;
+        const bool leftForGame = g_gameStart.starts > 0 || CStateManager::Lower().GetPendingId() == kStateGame;
+        const bool leftLevel = Editor()->LevelName() != "2.lvl";
+        switch (c.way) {
+            case EWay::Escape:
+            case EWay::MainMenu: EXPECT_EQ(leftForMenu, c.left); break;
+            case EWay::OtherLevel:
+            case EWay::NewLevel: EXPECT_EQ(leftLevel, c.left); break;
+            case EWay::Play: EXPECT_EQ(leftForGame, c.left); break;
+        }
+        if (!c.left) {
+            // Cancel keeps the changes in the field, still marked.
+            EXPECT_TRUE(Editor()->HasUnsavedChanges());
+            EXPECT_FALSE(Editor()->Board().CellAt(2, 2).IsEmpty());
+            EXPECT_TRUE(Panel()->CommandButton(kSave).IsVisible());
+        }
+        CStateManager::Upper().SetState(kStateNone, true);
+        CStateManager::Lower().SetState(kStateNone, true);
+        CStateManager::Upper().RequestState(kStateNone);
+        CStateManager::Lower().RequestState(kStateNone);
+    }
+}
+
+TEST_F(EditorTest, EscapeAnswersAnOpenQuestionAsCancelAndTheFieldTakesNoClicksMeanwhile) {
+    WriteLevels(1, 2);
+    OpenEditor("2.lvl");
+    Click(Point{240, 100});
+    EXPECT_TRUE(CEngine::Get().OnEscape());
+    ASSERT_EQ(Editor()->Question(), EEditorQuestion::UnsavedChanges);
+    const int32_t balls = Editor()->Board().BallCount();
+    Click(Point{300, 48});    // under the question the field is not painted
+    EXPECT_EQ(Editor()->Board().BallCount(), balls);
+    EXPECT_TRUE(CEngine::Get().OnEscape());
+    EXPECT_EQ(Editor()->Question(), EEditorQuestion::None);
+    EXPECT_FALSE(Panel()->IsQuestionShown());
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateNone);
+    EXPECT_TRUE(Editor()->HasUnsavedChanges());
+}
+
+TEST_F(EditorTest, TheMarkOfUnsavedChangesFollowsTheFieldAgainstTheStoredLevel) {
+    WriteLevels(1, 2);
+    OpenEditor("2.lvl");
+    EXPECT_FALSE(Panel()->ChangesMark().IsVisible());
+    Click(Point{240, 100});
+    EXPECT_TRUE(Panel()->ChangesMark().IsVisible());
+    // Taking the ball out again gives the stored level back: nothing is unsaved.
+    Click(Point{240, 100}, kMouseRight);
+    EXPECT_FALSE(Panel()->ChangesMark().IsVisible());
+    Press(DIK_LEFT);
+    EXPECT_TRUE(Panel()->ChangesMark().IsVisible());
+    Click(kSave);
+    EXPECT_FALSE(Panel()->ChangesMark().IsVisible());
+    Click(kClear);
+    EXPECT_TRUE(Panel()->ChangesMark().IsVisible());
+    // Another level (after discarding) starts unchanged.
+    Click(LevelSlot(0));
+    Answer(EEditorAnswer::Discard);
+    EXPECT_EQ(Editor()->LevelName(), "1.lvl");
+    EXPECT_FALSE(Panel()->ChangesMark().IsVisible());
+}
+
+// ---------------------------------------------------------------- the player's saved game
+
+// "Play Cont." would replace the current player's saved game: it asks first, and "No"
+// keeps the save and the editor as they are.
+TEST_F(EditorTest, PlayContinuedAsksBeforeItWouldReplaceTheSavedGame) {
+    struct Case {
+        const char* name;
+        bool hasSave;
+        EEditorAnswer answer;
+        bool asked;
+        bool played;
+    };
+    const Case cases[] = {
+        {"no saved game", false, EEditorAnswer::Yes, false, true},
+        {"saved game, yes", true, EEditorAnswer::Yes, true, true},
+        {"saved game, no", true, EEditorAnswer::No, true, false},
+    };
+    WriteLevels(1, 4);
+    MountDataFolder();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearPlayers();
+        ASSERT_NE(CreatePlayer("Ann"), nullptr);
+        std::remove((m_temp / "ply1.sav").c_str());
+        if (c.hasSave) {
+            WritePlayerSave();
+        }
+        g_gameStart = GameStart{};
+        OpenEditor("3.lvl");
+        Click(kPlayCont);
+        EXPECT_EQ(Editor()->Question() == EEditorQuestion::ReplaceSavedGame, c.asked);
+        EXPECT_EQ(Panel()->IsQuestionShown(), c.asked);
+        if (c.asked) {
+            EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateNone);
+            Answer(c.answer);
+        }
+        ApplyRequests();
+        EXPECT_EQ(g_gameStart.starts, c.played ? 1 : 0);
+        if (c.played) {
+            EXPECT_FALSE(g_gameStart.editorTest);
+            EXPECT_EQ(g_gameStart.levelNumber, 3);
+        } else {
+            ASSERT_NE(Editor(), nullptr);
+            EXPECT_EQ(Editor()->LevelName(), "3.lvl");
+            EXPECT_FALSE(Panel()->IsQuestionShown());
+            EXPECT_TRUE(Panel()->CommandButton(kPlayCont).IsVisible());
+        }
+        if (c.hasSave) {
+            EXPECT_EQ(ReadFileBytes(m_temp / "ply1.sav"), SaveBytes());
+        }
+        CStateManager::Upper().SetState(kStateNone, true);
+        CStateManager::Lower().SetState(kStateNone, true);
+    }
+    ClearPlayers();
+}
+
+// A changed level and a saved game: both questions, one after the other.
+TEST_F(EditorTest, PlayContinuedOnAChangedLevelAsksAboutTheChangesThenAboutTheSave) {
+    WriteLevels(1, 4);
+    MountDataFolder();
+    ClearPlayers();
+    ASSERT_NE(CreatePlayer("Ann"), nullptr);
+    WritePlayerSave();
+    OpenEditor("3.lvl");
+    Click(Point{240, 100});
+    Click(kPlayCont);
+    EXPECT_EQ(Editor()->Question(), EEditorQuestion::UnsavedChanges);
+    Answer(EEditorAnswer::Save);
+    EXPECT_EQ(Editor()->Question(), EEditorQuestion::ReplaceSavedGame);
+    EXPECT_TRUE(Panel()->IsQuestionShown());
+    Answer(EEditorAnswer::No);
+    ApplyRequests();
+    EXPECT_EQ(g_gameStart.starts, 0);
+    EXPECT_EQ(ReadFileBytes(m_temp / "ply1.sav"), SaveBytes());
+    // The changes were saved all the same.
+    EXPECT_FALSE(Editor()->HasUnsavedChanges());
+    ClearPlayers();
+}
+
+// A test play never writes the player's saved game, not even when it is left after a shot
+// (which saves a normal game).
+TEST_F(EditorTest, ATestPlayLeftAfterAShotKeepsThePlayersSavedGame) {
+    WriteLevels(1, 7);
+    MountDataFolder();
+    MountShippedPack();
+    CLanguage::Get().SetLanguage(kLanguageEnglish);
+    ClearPlayers();
+    ASSERT_NE(CreatePlayer("Ann"), nullptr);
+    SelectDifficulty(3);
+    WritePlayerSave();
+    // Level 5: a full top row of colour 0; a shot of colour 1 sticks without clearing.
+    CBoard full;
+    full.ClearGrids();
+    for (int32_t column = 0; column < 10; ++column) {
+        full.SetCell(0, 0, column, 0);
+    }
+    Bytes bytes(kLevelFileSize);
+    full.StoreToBytes(bytes.data());
+    ASSERT_TRUE(WriteFileBytes(m_folder + "/5.lvl", bytes));
+    g_realGame = true;
+
+    OpenEditor("5.lvl");
+    Click(kPlay);
+    ApplyRequests();
+    CGame* game = dynamic_cast<CGame*>(CStateManager::Lower().GetState(0));
+    ASSERT_NE(game, nullptr);
+    PointAt(320, 100);
+    for (int32_t i = 0; i < 1000 && game->MainPanel().IsShown(); ++i) {
+        Frame();
+    }
+    ASSERT_FALSE(game->MainPanel().IsShown());
+    game->Playfield().SetBalls(BallCell{1, 0}, BallCell{1, 0});
+    Click(Point{320, 100});
+    for (int32_t i = 0; i < 1000 && !game->Playfield().IsReady(); ++i) {
+        Frame();
+    }
+    ASSERT_TRUE(game->Playfield().HasSeenShot());
+    EXPECT_TRUE(CEngine::Get().OnEscape());
+    for (int32_t i = 0; i < 1000 && CStateManager::Upper().GetPendingId() != kStateMainMenu; ++i) {
+        Frame();
+    }
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateMainMenu);
+    EXPECT_EQ(ReadFileBytes(m_temp / "ply1.sav"), SaveBytes());
+    EXPECT_EQ(ReadFileBytes(m_temp / "ply1.lvl"), Bytes(3221, 0x3C));
+    ClearPlayers();
 }
 
 // ---------------------------------------------------------------- more than eight levels
@@ -842,8 +1126,12 @@ TEST_F(EditorDrawingTest, APackOfTwentyShowsThePagerWhereAShortPackShowsNone) {
     Keep(fullPack, "editor-twenty.tga");
     // Levels 4 to 8 and the pager below the column; the field and the commands are the same
     // but for "New", which the first page of twenty does not offer.
-    EXPECT_GT(Differing(shortPack, fullPack, 0, 66, 150, 220), 300);
-    EXPECT_GT(Differing(shortPack, fullPack, 160, 380, 220, 400), 50);
-    EXPECT_EQ(Differing(shortPack, fullPack, 150, 0, 640, 370), 0);
+    EXPECT_GT(Differing(shortPack, fullPack, 0, 66, 64, 220), 300);
+    const CGuiButton& newButton = Panel()->NewButton();
+    const int newLeft = newButton.X() - newButton.TextWidth() / 2;
+    EXPECT_GT(Differing(shortPack, fullPack, newLeft, newButton.Y(), newLeft + newButton.TextWidth(),
+                        newButton.Y() + newButton.H()),
+              50);
+    EXPECT_EQ(Differing(shortPack, fullPack, 64, 0, newLeft - 2, 480), 0);
 }
 }  // namespace

@@ -60,8 +60,10 @@ TEST_F(NameEntryTest, EnterMakesThePlayerOnlyWhenANameIsTyped) {
     CGuiEnterName screen;
     ASSERT_TRUE(screen.Init());
     EXPECT_FALSE(screen.HasCancel()) << "the first player cannot be cancelled";
+    EXPECT_FALSE(screen.Hint().IsVisible());
     screen.OnChar(13);
-    EXPECT_EQ(GetPlayerCount(), 0) << "Enter with an empty name does nothing";
+    EXPECT_EQ(GetPlayerCount(), 0) << "Enter with an empty name makes no player";
+    EXPECT_TRUE(screen.Hint().IsVisible()) << "and says why";
     EXPECT_FALSE(PathExists(m_folder / "players.cfg"));
     for (const char c : std::string("Bo")) {
         screen.OnChar(c);
@@ -77,6 +79,44 @@ TEST_F(NameEntryTest, EnterMakesThePlayerOnlyWhenANameIsTyped) {
     ASSERT_TRUE(second.Init());
     EXPECT_TRUE(second.HasCancel()) << "with a player, Cancel is there";
     second.Shutdown();
+}
+
+// Spaces around a name are not part of it, and spaces alone are no name at all.
+TEST_F(NameEntryTest, SpacesAroundTheNameAreTrimmedAndSpacesAloneGetTheHint) {
+    const struct {
+        const char* what;
+        std::string typed;
+        const char* player;   // null: no player is made and the hint shows
+    } cases[] = {
+        {"one space", " ", nullptr},
+        {"twelve spaces", std::string(12, ' '), nullptr},
+        {"spaces around", "  Bo Ek  ", "Bo Ek"},
+        {"leading spaces", "   Siv", "Siv"},
+        {"trailing spaces", "\xC5sa   ", "\xC5sa"},
+        {"a plain name", "Li", "Li"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearPlayers();
+        CGuiEnterName screen;
+        ASSERT_TRUE(screen.Init());
+        for (const char ch : c.typed) {
+            screen.OnChar(static_cast<uint8_t>(ch));
+        }
+        screen.OnChar(13);
+        if (c.player == nullptr) {
+            EXPECT_EQ(GetPlayerCount(), 0);
+            EXPECT_TRUE(screen.Hint().IsVisible());
+            // Changing the name takes the hint away.
+            screen.OnChar(8);
+            EXPECT_FALSE(screen.Hint().IsVisible());
+        } else {
+            ASSERT_EQ(GetPlayerCount(), 1);
+            EXPECT_STREQ(CurrentPlayerName(), c.player);
+            EXPECT_FALSE(screen.Hint().IsVisible());
+        }
+        screen.Shutdown();
+    }
 }
 
 TEST_F(NameEntryTest, TheCaretBlinksHalfASecondOnHalfASecondOff) {

@@ -84,7 +84,7 @@ TEST_F(CLanguageTest, RulesTextsFollowTheLanguage) {
         const char* english;
         const char* swedish;
     } cases[] = {
-        {EGameText::ComboPlus, "Combo +", "Combo +"},
+        {EGameText::ComboPlus, "Combo +", "Kedja +"},
         {EGameText::Level, "LEVEL ", "BANA "},
         {EGameText::GameOver, "GAME OVER", "GAME OVER"},
         {EGameText::Perfect, "PERFECT", "PERFEKT SIKTAT"},
@@ -93,7 +93,7 @@ TEST_F(CLanguageTest, RulesTextsFollowTheLanguage) {
         {EGameText::WellDone, "WELL DONE", "DU KLARADE BANAN"},
         {EGameText::Accuracy, "Accuracy ", "Tr\xE4" "ffs\xE4kerhet "},
         {EGameText::Bonus, "Bonus ", "Bonus "},
-        {EGameText::Combos, "Combos ", "Combos "},
+        {EGameText::Combos, "Combos ", "Kedjor "},
         {EGameText::AllLevelsDone, "YOU'VE COMPLETED ALL THE LEVELS", "DU KLARADE ALLA BANORNA!"},
     };
     static_assert(std::size(cases) == static_cast<size_t>(EGameText::Count));

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace {
 constexpr int kSupersample = 4;
@@ -20,7 +22,56 @@ struct FontSpec {
     float pixelSize = 24.0f;
     float outline = 2.0f;
     int extraAdvance = 0;
+    std::vector<int> printSizes;   // the character sizes the game prints the font at
 };
+
+// The outline overlap a glyph keeps with the next pen position at its own size, and the
+// least it keeps at any print size (each spacing value scaled and truncated on its own,
+// as the game draws).
+constexpr int kKeptOverlap = 1;
+constexpr int kOverlapToKeep = 2;
+constexpr int kMostNarrowing = 3;
+
+int ScaledOverlap(const FontGlyphInfo& entry, int cell, int size) {
+    const float scale = static_cast<float>(size) / static_cast<float>(cell);
+    const int advance = entry.leftSpace + entry.glyphWidth + entry.rightSpace;
+    return static_cast<int>(static_cast<float>(entry.leftSpace) * scale) +
+           static_cast<int>(static_cast<float>(entry.glyphWidth) * scale) -
+           static_cast<int>(static_cast<float>(advance) * scale);
+}
+
+bool KeepsOverlap(const FontGlyphInfo& entry, int cell, const std::vector<int>& sizes) {
+    for (int size : sizes) {
+        if (ScaledOverlap(entry, cell, size) < kKeptOverlap) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Narrows the advance of a glyph whose outline overlaps the next glyph's until the overlap
+// survives every print size.
+void KeepOverlapAtPrintSizes(FontGlyphInfo& entry, int cell, const std::vector<int>& sizes) {
+    if (entry.glyphWidth == 0 || -entry.rightSpace < kOverlapToKeep) {
+        return;
+    }
+    for (int step = 0; step < kMostNarrowing && !KeepsOverlap(entry, cell, sizes); ++step) {
+        entry.rightSpace = static_cast<int16_t>(entry.rightSpace - 1);
+    }
+}
+
+std::vector<int> ReadPrintSizes(const CArtConfig& config, const std::string& texture) {
+    std::vector<int> sizes;
+    const ArtRecord* record = config.Find("sizes", texture);
+    if (record == nullptr) {
+        return sizes;
+    }
+    const std::string where = config.Path() + ":" + std::to_string(record->line);
+    for (size_t i = 1; i < record->values.size(); ++i) {
+        sizes.push_back(static_cast<int>(ParseNumber(record->values[i], where)));
+    }
+    return sizes;
+}
 
 FontSpec ReadSpec(const CArtConfig& config, const ArtRecord& record) {
     const std::string where = config.Path() + ":" + std::to_string(record.line);
@@ -38,6 +89,7 @@ FontSpec ReadSpec(const CArtConfig& config, const ArtRecord& record) {
     if (spec.cell != 16 && spec.cell != 32) {
         BakeFail(where + ": cells are 16 or 32 pixels");
     }
+    spec.printSizes = ReadPrintSizes(config, spec.texture);
     return spec;
 }
 
@@ -117,6 +169,7 @@ bool RenderCell(const CGlyphFace& face, const FontSpec& spec, uint32_t codePoint
     out.entry.glyphWidth = static_cast<int16_t>(x1 - x0 + 1);
     const int penAdvance = static_cast<int>(std::lround(advance)) + spec.extraAdvance;
     out.entry.rightSpace = static_cast<int16_t>(penAdvance - out.entry.leftSpace - out.entry.glyphWidth);
+    KeepOverlapAtPrintSizes(out.entry, cell, spec.printSizes);
     return true;
 }
 
