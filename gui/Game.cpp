@@ -392,12 +392,12 @@ void CGame::UpdatePlayfield(float dt) {
     const EPlayPhase phase = m_playfield.Phase();
     const bool inTurn = phase == EPlayPhase::Aiming || phase == EPlayPhase::Landed || phase == EPlayPhase::TurnEnding ||
                         phase == EPlayPhase::FieldCleared;
-    const CInput& input = CInput::Get();
-    if (!AnyPanelShown() && inTurn && (input.KeyHit(DIK_P) || input.MouseButtonHit(kMouseMiddle))) {
+    if (PauseAsked() && !AnyPanelShown() && inTurn) {
+        m_pauseForUnplug = false;
         ShowPause();
         return;
     }
-    m_playfield.Update(dt, ReadPlayInput());
+    m_playfield.Update(dt, ReadPlayInput(dt));
     UpdatePanels(dt);
 }
 
@@ -452,16 +452,37 @@ void CGame::LaunchFirework() {
     PlayGameSound(EGameSound::PowerupExplosionSmall);
 }
 
-PlayInput CGame::ReadPlayInput() const {
+bool CGame::PauseAsked() {
+    const CInput& input = CInput::Get();
+    if (input.PadUnplugged() && !IsGameOver()) {
+        m_pauseForUnplug = true;
+    }
+    return m_pauseForUnplug || input.KeyHit(DIK_P) || input.KeyHit(DIK_PAUSE) || input.PadHit(EPadButton::Start) ||
+           input.MouseButtonHit(kMouseMiddle);
+}
+
+PlayInput CGame::ReadPlayInput(float dt) {
     const CInput& input = CInput::Get();
     const CMouseCursor& cursor = CMouseCursor::Get();
     PlayInput play;
-    play.mouseX = cursor.GetX();
-    play.mouseY = cursor.GetY();
-    play.mouseMoved = cursor.HasMoved();
-    play.fireHit = input.MouseButtonHit(kMouseLeft);
-    play.swapHit = input.MouseButtonHit(kMouseRight);
-    play.skipHit = play.fireHit || input.MouseButtonHit(kMouseMiddle) || input.KeyHit(DIK_D);
+    if (cursor.HasMoved()) {
+        m_aimByKeys = false;
+    }
+    float angle = m_playfield.LauncherRotation();
+    if (m_steering.Step(angle, input.AimKeys(), input.AimStick(), input.AimSlow(), dt)) {
+        m_aimByKeys = true;
+        AimPoint(m_playfield.LauncherPosition(), angle, m_keyAimX, m_keyAimY);
+        play.mouseMoved = true;
+    } else {
+        play.mouseMoved = cursor.HasMoved();
+    }
+    play.mouseX = m_aimByKeys ? m_keyAimX : cursor.GetX();
+    play.mouseY = m_aimByKeys ? m_keyAimY : cursor.GetY();
+    const bool fireKey = input.KeyHit(DIK_UP) || input.KeyHit(DIK_SPACE) || input.PadHit(EPadButton::A);
+    play.fireHit = input.MouseButtonHit(kMouseLeft) || fireKey;
+    play.swapHit = input.MouseButtonHit(kMouseRight) || input.KeyHit(DIK_DOWN) || input.PadHit(EPadButton::X);
+    play.skipHit = play.fireHit || input.MouseButtonHit(kMouseMiddle) || input.KeyHit(DIK_D) ||
+                   input.KeyHit(DIK_RETURN);
     return play;
 }
 
