@@ -126,6 +126,51 @@ protected:
         StepGame();
     }
 
+    // A virtual game controller, plugged in and opened by the program's pump.
+    SDL_Joystick* PlugPad() {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "Pellora test pad";
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        EXPECT_GE(index, 0) << SDL_GetError();
+        SDL_Joystick* const joystick = SDL_JoystickOpen(index);
+        EXPECT_NE(joystick, nullptr) << SDL_GetError();
+        const int32_t before = CInput::Get().PadCount();
+        StepUntil([&] { return CInput::Get().PadCount() > before; }, 10);
+        EXPECT_EQ(CInput::Get().PadCount(), before + 1);
+        return joystick;
+    }
+    void UnplugPad(SDL_Joystick* joystick) {
+        const SDL_JoystickID id = SDL_JoystickInstanceID(joystick);
+        int index = -1;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+            if (SDL_JoystickGetDeviceInstanceID(i) == id) {
+                index = i;
+            }
+        }
+        SDL_JoystickClose(joystick);
+        ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0) << SDL_GetError();
+    }
+    // Sets a button and lets the pump see it in the next step.
+    void PadButton(SDL_Joystick* joystick, SDL_GameControllerButton button, bool down) {
+        ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick, button, down ? 1 : 0), 0) << SDL_GetError();
+        SDL_JoystickUpdate();
+    }
+    void PadAxis(SDL_Joystick* joystick, SDL_GameControllerAxis axis, float value) {
+        const auto raw = static_cast<Sint16>(std::lround(value * 32767.0f));
+        ASSERT_EQ(SDL_JoystickSetVirtualAxis(joystick, axis, raw), 0) << SDL_GetError();
+        SDL_JoystickUpdate();
+    }
+    void TapPad(SDL_Joystick* joystick, SDL_GameControllerButton button) {
+        PadButton(joystick, button, true);
+        StepGame();
+        PadButton(joystick, button, false);
+        StepGame();
+    }
+
     CTempFolder m_folder;
     CEventSink m_sink;
 };
@@ -224,6 +269,114 @@ TEST_F(KeyPadPlayTest, TheMouseAimsAgainOnceItMoves) {
     PushKey(SDL_SCANCODE_RIGHT, false);
     StepGame();
     EXPECT_NEAR(field.LauncherRotation(), 55.0f, 0.3f);
+}
+
+// The stick turns the launcher in proportion to its deflection past the dead zone (a
+// quarter of its way); a shoulder button held slows it to the slow keys' speed.
+struct StickTurnCase {
+    const char* name;
+    float deflection;
+    bool shoulder;
+    int32_t steps;
+    float expectedTurn;
+};
+
+TEST_F(KeyPadPlayTest, TheStickTurnsTheLauncherInProportionToItsDeflection) {
+    const StickTurnCase cases[] = {
+        {"full right 0.5 s", 1.0f, false, 75, 75.0f},
+        {"half way past the dead zone 0.4 s", -0.625f, false, 60, -30.0f},
+        {"inside the dead zone", 0.2f, false, 150, 0.0f},
+        {"full left with a shoulder 1 s", -1.0f, true, 150, -12.0f},
+    };
+    SDL_Joystick* const pad = PlugPad();
+    ASSERT_NE(pad, nullptr);
+    for (const StickTurnCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CGame& game = StartGame();
+        const float start = game.Playfield().LauncherRotation();
+        ASSERT_NEAR(start, 0.0f, 0.01f);
+        if (c.shoulder) {
+            PadButton(pad, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, true);
+        }
+        PadAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, c.deflection);
+        for (int32_t i = 0; i < c.steps; ++i) {
+            StepGame();
+        }
+        PadAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 0.0f);
+        PadButton(pad, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, false);
+        StepGame();
+        EXPECT_NEAR(game.Playfield().LauncherRotation() - start, c.expectedTurn, 0.5f);
+    }
+    UnplugPad(pad);
+}
+
+TEST_F(KeyPadPlayTest, PadAFiresXSwapsAndTheDpadTurns) {
+    SDL_Joystick* const pad = PlugPad();
+    ASSERT_NE(pad, nullptr);
+    CGame& game = StartGame();
+    CPlayfield& field = game.Playfield();
+    field.SetBalls(BallCell{5, 0}, BallCell{6, 0});
+    TapPad(pad, SDL_CONTROLLER_BUTTON_X);
+    EXPECT_EQ(field.CurrentBall().colour, 6);
+    EXPECT_EQ(CInput::Get().LastDevice(), EInputDevice::Pad);
+    PadButton(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+    for (int32_t i = 0; i < 30; ++i) {
+        StepGame();
+    }
+    PadButton(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
+    StepGame();
+    EXPECT_NEAR(field.LauncherRotation(), -10.0f, 0.3f);
+    TapPad(pad, SDL_CONTROLLER_BUTTON_A);
+    EXPECT_TRUE(field.IsFlying());
+    UnplugPad(pad);
+}
+
+TEST_F(KeyPadPlayTest, APadPulledOutInFlightPausesTheGameAndLeavesNothingHeld) {
+    SDL_Joystick* const pad = PlugPad();
+    ASSERT_NE(pad, nullptr);
+    CGame& game = StartGame();
+    CPlayfield& field = game.Playfield();
+    // The stick held right and A down when the cable goes.
+    PadAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 1.0f);
+    PadButton(pad, SDL_CONTROLLER_BUTTON_A, true);
+    StepGame();
+    ASSERT_TRUE(field.IsFlying());
+    UnplugPad(pad);
+    ASSERT_TRUE(StepUntil([&] { return game.IsPaused(); }, 5));
+    EXPECT_EQ(CInput::Get().PadCount(), 0);
+    EXPECT_FALSE(CInput::Get().PadDown(EPadButton::A));
+    EXPECT_EQ(CInput::Get().StickX(), 0.0f);
+    // Paused, the ball stays where it is and the launcher does not turn on its own.
+    const Vec3 position = field.Shot().position;
+    const float angle = field.LauncherRotation();
+    for (int32_t i = 0; i < 30; ++i) {
+        StepGame();
+    }
+    EXPECT_TRUE(game.IsPaused());
+    EXPECT_EQ(field.Shot().position.y, position.y);
+    EXPECT_EQ(field.LauncherRotation(), angle);
+    // P resumes, and the stick pulled out with the pad turns nothing.
+    TapKey(SDL_SCANCODE_P);
+    EXPECT_FALSE(game.IsPaused());
+    for (int32_t i = 0; i < 30; ++i) {
+        StepGame();
+    }
+    EXPECT_EQ(field.LauncherRotation(), angle);
+}
+
+TEST_F(KeyPadPlayTest, PadBackIsEscapeAndAPadPluggedInAgainWorks) {
+    SDL_Joystick* pad = PlugPad();
+    ASSERT_NE(pad, nullptr);
+    TapPad(pad, SDL_CONTROLLER_BUTTON_BACK);
+    EXPECT_EQ(m_sink.escapes, 1) << "on its release, as Escape";
+    UnplugPad(pad);
+    StepGame();
+    pad = PlugPad();
+    ASSERT_NE(pad, nullptr);
+    CGame& game = StartGame();
+    TapPad(pad, SDL_CONTROLLER_BUTTON_START);
+    EXPECT_TRUE(game.IsPaused());
+    UnplugPad(pad);
 }
 
 }  // namespace
