@@ -32,6 +32,10 @@ public:
     // The levels on the page shown, from the first slot; 0 for a slot without a level.
     int32_t LevelOnSlot(int32_t slot) const;
 
+protected:
+    // Left and Right shift the field's rows in the editor.
+    bool FocusMovesSideways() const override { return false; }
+
 private:
     void BuildCommandButtons();
     void BuildLevelColumn();

@@ -162,7 +162,9 @@ void CGame::EnterHighscore() {
 void CGame::OnMessage(int32_t messageId, int32_t parameter) {
     switch (messageId) {
         case kCommandPauseGame:
-            if (!IsGameOver()) {
+            if (IsPaused()) {
+                m_sidePanel.Clear();   // the pause button chosen by keys while paused resumes
+            } else if (!IsGameOver()) {
                 ShowPause();
             }
             break;
@@ -371,7 +373,10 @@ void CGame::ShowGameOver() {
 // ---------------------------------------------------------------- the step
 
 void CGame::Update(float dt) {
+    m_hud.SetKeyFocus(IsPaused());
     if (IsPaused()) {
+        // Paused, the keys and the pad reach the HUD's buttons.
+        m_hud.UpdateKeyFocus();
         m_hud.UpdateScreen(dt);
     } else {
         if (!AnyPanelShown() && m_saveRequested) {

@@ -165,7 +165,7 @@ void CGuiHighscore::FillTexts(int32_t highlightedRow) {
 bool CGuiHighscore::ContinuePressed() const {
     const CInput& input = CInput::Get();
     return input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) || input.KeyHit(DIK_SPACE) ||
-           input.KeyHit(DIK_RETURN);
+           input.KeyHit(DIK_RETURN) || input.NavHit(ENavAction::Activate);
 }
 
 void CGuiHighscore::UpdateScreen(float dt) {

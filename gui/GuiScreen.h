@@ -12,6 +12,12 @@ public:
 protected:
     static constexpr int32_t kCentreX = 320;
 
+    // The pad's B does what Escape does on the screen.
+    bool OnBackButton() override {
+        OnEscape();
+        return true;
+    }
+
     void RenderBackground() override { m_backdrop.Render(); }
 
     // The backdrop in backdrop mode.

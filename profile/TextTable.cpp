@@ -66,6 +66,10 @@ const TextStrings kEnglishStrings = {
     .TxtBonus = "Bonus ",
     .TxtNotice = "Aim, match three, clear the field!",
     .TxtEditorNotice = "Press E to open the level editor",
+    .TxtKeysContinue = "Press A or Return to continue",
+    .TxtKeysResume = "PRESS P OR START TO RESUME GAME",
+    .TxtGridSpace = "Space",
+    .TxtGridDelete = "Delete",
 };
 
 const TextStrings kSwedishStrings = {
@@ -134,4 +138,8 @@ const TextStrings kSwedishStrings = {
     .TxtBonus = "Bonus ",
     .TxtNotice = "Sikta, matcha tre, rensa planen!",
     .TxtEditorNotice = "Tryck E f\xF6r att \xF6ppna baneditorn",
+    .TxtKeysContinue = "Tryck A eller Retur f\xF6r att forts\xE4tta",
+    .TxtKeysResume = "TRYCK P ELLER START F\xD6R ATT FORTS\xC4TTA",
+    .TxtGridSpace = "Mellanslag",
+    .TxtGridDelete = "Radera",
 };

@@ -73,6 +73,10 @@ struct TextStrings {
     const char* TxtBonus;
     const char* TxtNotice;
     const char* TxtEditorNotice;
+    const char* TxtKeysContinue;
+    const char* TxtKeysResume;
+    const char* TxtGridSpace;
+    const char* TxtGridDelete;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -150,6 +154,12 @@ public:
     const char* TxtNotice() const { return m_strings->TxtNotice; }
     // The notice line of the main menu: how the level editor is opened.
     const char* TxtEditorNotice() const { return m_strings->TxtEditorNotice; }
+    // Where a screen says to click, for players on keys or a pad.
+    const char* TxtKeysContinue() const { return m_strings->TxtKeysContinue; }
+    const char* TxtKeysResume() const { return m_strings->TxtKeysResume; }
+    // The space and delete keys of the name entry's letter grid.
+    const char* TxtGridSpace() const { return m_strings->TxtGridSpace; }
+    const char* TxtGridDelete() const { return m_strings->TxtGridDelete; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

@@ -1,0 +1,226 @@
+// The screens by keys and pad: a focus drawn as the hover, moved by the arrows in reading
+// order, Return (or the pad's A) choosing, Left and Right stepping a slider, and the name
+// entry's letter grid. The screens run in the upper layer so their commands reach them.
+#include "GuiFixtures.h"
+
+#include "engine/StateManager.h"
+#include "gui/GuiDialogs.h"
+#include "gui/GuiMenu.h"
+#include "gui/ScreenFlow.h"
+#include "platform/Sound.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
+#include "resources/FileManager.h"
+#include "tests/support/TestFiles.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+CEngineState* CreateScreen(int32_t stateId) {
+    switch (stateId) {
+        case kStateMainMenu: return new CGuiMenu();
+        case kStateOptions: return new CGuiOptions();
+        case kStateEnterName: return new CGuiEnterName();
+        default: return nullptr;
+    }
+}
+
+class KeyFocusTest : public CGuiTest {
+protected:
+    void SetUp() override {
+        CGuiTest::SetUp();
+        ASSERT_FALSE(m_folder.Path().empty());
+        CFileManager& files = CFileManager::Get();
+        files.UnmountAll();
+        files.MountFileSystem(m_folder.Path());
+        files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
+        CLanguage::Get().SetLanguage(kLanguageEnglish);
+        ClearPlayers();
+        SetStateFactory(&CreateScreen);
+    }
+    void TearDown() override {
+        CStateManager::Upper().SetState(kStateNone, true);
+        CStateManager::Upper().RequestState(kStateNone);
+        CStateManager::Lower().RequestState(kStateNone);
+        SetStateFactory(nullptr);
+        ClearPlayers();
+        CGuiTest::TearDown();
+    }
+    template <typename Screen>
+    static Screen& Open(int32_t stateId) {
+        EXPECT_TRUE(CStateManager::Upper().SetState(stateId, true));
+        auto& screen = *static_cast<Screen*>(CStateManager::Upper().GetState(0));
+        StepScreens();
+        return screen;
+    }
+    static void StepScreens() {
+        Step([] { CStateManager::Upper().Update(kStep); });
+    }
+    static void Press(uint8_t key) {
+        HoldKey(key, true);
+        StepScreens();
+        HoldKey(key, false);
+        StepScreens();
+    }
+    static void PressPad(EPadButton button) {
+        CInput::Get().SetPadButtonHeld(button, true);
+        StepScreens();
+        CInput::Get().SetPadButtonHeld(button, false);
+        StepScreens();
+    }
+    static std::string Focused(const CGuiState& screen) {
+        const CGuiWidget* widget = screen.HoveredWidget();
+        return widget != nullptr ? widget->Text() : "(none)";
+    }
+    static int32_t PendingUpper() { return CStateManager::Upper().GetPendingId(); }
+
+    CTempFolder m_folder;
+};
+
+TEST_F(KeyFocusTest, TheMainMenuFocusFollowsTheArrowsInReadingOrderAndReturnChooses) {
+    ASSERT_NE(CreatePlayer("Ann"), nullptr);
+    Press(DIK_LSHIFT);   // keys in use before the menu opens
+    CGuiMenu& menu = Open<CGuiMenu>(kStateMainMenu);
+    EXPECT_EQ(Focused(menu), "Play") << "the focus starts on the first item";
+    EXPECT_TRUE(menu.HoveredWidget()->IsHovered()) << "drawn in the hover colour";
+    const struct {
+        uint8_t key;
+        const char* focused;
+    } presses[] = {
+        {DIK_DOWN, "Change player"}, {DIK_DOWN, "Child mode OFF"}, {DIK_DOWN, "Highscore"},
+        {DIK_DOWN, "Game Options"},  {DIK_DOWN, "Exit game"},       {DIK_DOWN, "Ann"},
+        {DIK_DOWN, "Play"},          {DIK_UP, "Ann"},               {DIK_RIGHT, "Play"},
+        {DIK_LEFT, "Ann"},           {DIK_UP, "Exit game"},         {DIK_UP, "Game Options"},
+    };
+    for (const auto& press : presses) {
+        Press(press.key);
+        EXPECT_EQ(Focused(menu), press.focused) << "after key " << static_cast<int>(press.key);
+    }
+    EXPECT_EQ(PendingUpper(), kStateNone);
+    Press(DIK_RETURN);
+    EXPECT_EQ(PendingUpper(), kStateOptions);
+}
+
+TEST_F(KeyFocusTest, ThePadsAToggleAndTheMouseTakesOverWithoutAFocus) {
+    ASSERT_NE(CreatePlayer("Ann"), nullptr);
+    CGuiMenu& menu = Open<CGuiMenu>(kStateMainMenu);
+    EXPECT_EQ(Focused(menu), "(none)") << "a mouse player sees no focus";
+    PressPad(EPadButton::DpadDown);
+    EXPECT_EQ(Focused(menu), "Play") << "the first press shows the focus and moves nothing";
+    PressPad(EPadButton::DpadDown);
+    PressPad(EPadButton::DpadDown);
+    ASSERT_EQ(Focused(menu), "Child mode OFF");
+    PressPad(EPadButton::A);
+    EXPECT_TRUE(CurrentPlayerChildMode());
+    EXPECT_EQ(Focused(menu), "Child mode ON");
+    // The mouse moves onto "Play": the hover is the mouse's again.
+    PointAt(320, 120);
+    StepScreens();
+    EXPECT_EQ(CInput::Get().LastDevice(), EInputDevice::Mouse);
+    EXPECT_EQ(Focused(menu), "Play");
+    PointAt(20, 20);
+    StepScreens();
+    EXPECT_EQ(Focused(menu), "(none)");
+}
+
+TEST_F(KeyFocusTest, ArrowsStepTheVolumeSlidersAndReturnLeavesThemAlone) {
+    CSoundBass::Get().SetSampleVolume(50);
+    CSoundBass::Get().SetMusicVolume(50);
+    Press(DIK_LSHIFT);
+    CGuiOptions& options = Open<CGuiOptions>(kStateOptions);
+    ASSERT_EQ(options.HoveredWidget(), &options.SoundSlider());
+    const struct {
+        uint8_t key;
+        float sound, music;
+    } presses[] = {
+        {DIK_RIGHT, 55.0f, 50.0f}, {DIK_RIGHT, 60.0f, 50.0f}, {DIK_RETURN, 60.0f, 50.0f},
+        {DIK_DOWN, 60.0f, 50.0f},  {DIK_LEFT, 60.0f, 45.0f},  {DIK_UP, 60.0f, 45.0f},
+        {DIK_LEFT, 55.0f, 45.0f},
+    };
+    for (const auto& press : presses) {
+        Press(press.key);
+        EXPECT_EQ(options.SoundSlider().Value(), press.sound) << "after key " << static_cast<int>(press.key);
+        EXPECT_EQ(options.MusicSlider().Value(), press.music) << "after key " << static_cast<int>(press.key);
+    }
+    EXPECT_EQ(CSoundBass::Get().GetSampleVolume(), 55);
+    EXPECT_EQ(CSoundBass::Get().GetMusicVolume(), 45);
+    // Held, a step repeats after a moment.
+    HoldKey(DIK_LEFT, true);
+    for (int32_t i = 0; i < kNavRepeatDelaySteps + 2 * kNavRepeatSteps; ++i) {
+        StepScreens();
+    }
+    HoldKey(DIK_LEFT, false);
+    StepScreens();
+    EXPECT_EQ(options.SoundSlider().Value(), 40.0f);
+}
+
+TEST_F(KeyFocusTest, ThePadsLetterGridWritesAsaIntoPlayersCfgInWindows1252) {
+    PressPad(EPadButton::A);   // the pad in use before the name entry opens
+    CGuiEnterName& entry = Open<CGuiEnterName>(kStateEnterName);
+    ASSERT_TRUE(entry.IsGridShown());
+    EXPECT_EQ(Focused(entry), "A");
+    const struct {
+        std::vector<EPadButton> moves;
+        const char* focused;
+        std::string name;   // after A on it
+    } letters[] = {
+        {{EPadButton::DpadDown, EPadButton::DpadDown, EPadButton::DpadRight, EPadButton::DpadRight,
+          EPadButton::DpadRight, EPadButton::DpadRight, EPadButton::DpadRight, EPadButton::DpadRight},
+         "\xC5", "\xC5"},
+        {{EPadButton::DpadUp, EPadButton::DpadRight, EPadButton::DpadRight}, "s", "\xC5s"},
+        {{EPadButton::DpadUp, EPadButton::DpadLeft, EPadButton::DpadLeft, EPadButton::DpadLeft, EPadButton::DpadLeft,
+          EPadButton::DpadLeft, EPadButton::DpadLeft, EPadButton::DpadLeft, EPadButton::DpadLeft},
+         "a", "\xC5sa"},
+    };
+    for (const auto& letter : letters) {
+        for (EPadButton move : letter.moves) {
+            PressPad(move);
+        }
+        EXPECT_EQ(Focused(entry), letter.focused);
+        PressPad(EPadButton::A);
+        EXPECT_EQ(entry.TypedName(), letter.name);
+    }
+    // Down through the grid to the space key and on to OK.
+    for (int32_t i = 0; i < 3; ++i) {
+        PressPad(EPadButton::DpadDown);
+    }
+    EXPECT_EQ(Focused(entry), CLanguage::Get().TxtGridSpace());
+    PressPad(EPadButton::DpadDown);
+    ASSERT_EQ(Focused(entry), "OK");
+    PressPad(EPadButton::A);
+    ASSERT_EQ(GetPlayerCount(), 1);
+    const Bytes cfg = ReadFileBytes(m_folder / "players.cfg");
+    const std::string written(cfg.begin(), cfg.end());
+    EXPECT_NE(written.find(std::string("\xC5sa\0", 4)), std::string::npos);
+    EXPECT_EQ(PendingUpper(), kStateMainMenu);
+}
+
+TEST_F(KeyFocusTest, TheGridsDeleteAndSpaceAndTheKeyboardStillTypes) {
+    PressPad(EPadButton::A);
+    CGuiEnterName& entry = Open<CGuiEnterName>(kStateEnterName);
+    PressPad(EPadButton::A);   // "A"
+    for (int32_t i = 0; i < 3; ++i) {
+        PressPad(EPadButton::DpadDown);
+    }
+    ASSERT_EQ(Focused(entry), CLanguage::Get().TxtGridSpace());
+    PressPad(EPadButton::A);
+    EXPECT_EQ(entry.TypedName(), "A ");
+    PressPad(EPadButton::DpadRight);
+    ASSERT_EQ(Focused(entry), CLanguage::Get().TxtGridDelete());
+    PressPad(EPadButton::A);
+    PressPad(EPadButton::A);
+    EXPECT_EQ(entry.TypedName(), "");
+    // Typing on a keyboard goes on as ever, and takes the focus away.
+    HoldKey(DIK_B, true);
+    entry.OnChar('B');
+    StepScreens();
+    HoldKey(DIK_B, false);
+    StepScreens();
+    EXPECT_EQ(entry.TypedName(), "B");
+    EXPECT_EQ(entry.HoveredWidget(), nullptr);
+    EXPECT_TRUE(CInput::Get().IsTextEntryOn());
+}
+
+}  // namespace
