@@ -334,7 +334,9 @@ void CGame::ShowPause() {
     const CLanguage& texts = CLanguage::Get();
     m_sidePanel.Clear();
     m_sidePanel.AddLine(texts.TxtPaused(), kPausedLineY, kTitleSize, false);
-    m_sidePanel.AddLine(texts.TxtPressToResume(), kResumeLineY, kHintSize, true);
+    // Keys and pad players are told their own way back.
+    const bool byMouse = CInput::Get().UsesMouse();
+    m_sidePanel.AddLine(byMouse ? texts.TxtPressToResume() : texts.TxtKeysResume(), kResumeLineY, kHintSize, true);
     m_sidePanel.SlideLine(0, -500.0f, 0.0f, kPanelSlideTime);
     m_sidePanel.SlideLine(1, 700.0f, 0.0f, kPanelSlideTime);
     m_sidePanel.Show(EPanelMode::Pause);

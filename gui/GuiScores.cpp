@@ -112,7 +112,8 @@ bool CGuiHighscore::InitScreen() {
     }
     StyleItem(m_bottom, "", kCentreX, 395);
     m_bottom.SetFontSize(24, 24);
-    m_bottom.SetText(CLanguage::Get().TxtClickLeftButton());
+    m_hintForKeys = !CInput::Get().UsesMouse();
+    m_bottom.SetText(m_hintForKeys ? CLanguage::Get().TxtKeysContinue() : CLanguage::Get().TxtClickLeftButton());
     FillTexts(highlighted);
     if (m_newEntryMode) {
         DeletePlayerSavedGame();
@@ -169,6 +170,12 @@ bool CGuiHighscore::ContinuePressed() const {
 }
 
 void CGuiHighscore::UpdateScreen(float dt) {
+    // The line at the foot says how to go on with the device in use.
+    const bool forKeys = !CInput::Get().UsesMouse();
+    if (forKeys != m_hintForKeys) {
+        m_hintForKeys = forKeys;
+        m_bottom.SetText(forKeys ? CLanguage::Get().TxtKeysContinue() : CLanguage::Get().TxtClickLeftButton());
+    }
     if (!ContinuePressed()) {
         return;
     }

@@ -6,6 +6,7 @@
 #include "engine/StateManager.h"
 #include "gui/GuiDialogs.h"
 #include "gui/GuiMenu.h"
+#include "gui/GuiScores.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Sound.h"
 #include "profile/Language.h"
@@ -23,6 +24,7 @@ CEngineState* CreateScreen(int32_t stateId) {
         case kStateMainMenu: return new CGuiMenu();
         case kStateOptions: return new CGuiOptions();
         case kStateEnterName: return new CGuiEnterName();
+        case kStateHighscore: return new CGuiHighscore();
         default: return nullptr;
     }
 }
@@ -221,6 +223,42 @@ TEST_F(KeyFocusTest, TheGridsDeleteAndSpaceAndTheKeyboardStillTypes) {
     EXPECT_EQ(entry.TypedName(), "B");
     EXPECT_EQ(entry.HoveredWidget(), nullptr);
     EXPECT_TRUE(CInput::Get().IsTextEntryOn());
+}
+
+// The high-score screen's foot line tells a mouse player to click and a keys or pad player
+// to press, in either language, and changes as the player changes device.
+TEST_F(KeyFocusTest, TheHighscoreFootLineNamesTheDeviceInUse) {
+    const struct {
+        uint32_t language;
+        const char* mouse;
+        const char* keys;
+    } cases[] = {
+        {kLanguageEnglish, "Click the left mouse button", "Press A or Return to continue"},
+        {kLanguageSwedish, "Tryck p\xE5 v\xE4nster musknapp", "Tryck A eller Retur f\xF6r att forts\xE4tta"},
+    };
+    for (const auto& c : cases) {
+        CLanguage::Get().SetLanguage(c.language);
+        g_highscoreFromMenu = true;
+        PointAt(300, 300);
+        StepScreens();
+        ASSERT_EQ(CInput::Get().LastDevice(), EInputDevice::Mouse);
+        CGuiHighscore& scores = Open<CGuiHighscore>(kStateHighscore);
+        EXPECT_STREQ(scores.BottomLine().Text(), c.mouse);
+        HoldKey(DIK_LSHIFT, true);
+        StepScreens();
+        HoldKey(DIK_LSHIFT, false);
+        EXPECT_STREQ(scores.BottomLine().Text(), c.keys);
+        PointAt(310, 300);
+        StepScreens();
+        EXPECT_STREQ(scores.BottomLine().Text(), c.mouse);
+        // Reached by pad, the screen opens with the pad's words.
+        CInput::Get().SetPadButtonHeld(EPadButton::LeftShoulder, true);
+        StepScreens();
+        CInput::Get().SetPadButtonHeld(EPadButton::LeftShoulder, false);
+        CGuiHighscore& again = Open<CGuiHighscore>(kStateHighscore);
+        EXPECT_STREQ(again.BottomLine().Text(), c.keys);
+    }
+    g_highscoreFromMenu = false;
 }
 
 }  // namespace
