@@ -149,6 +149,29 @@ bool CInput::AimSlow() const {
            PadDown(EPadButton::RightShoulder);
 }
 
+namespace {
+// The keys that aim and move the screens' focus. Letters, digits, Escape, P and the function
+// keys are pressed by mouse players too (names, the editor's brushes, leaving, pausing, F8),
+// so they leave the device in use as it is.
+bool IsSteeringKey(uint8_t code) {
+    switch (code) {
+        case DIK_UP:
+        case DIK_DOWN:
+        case DIK_LEFT:
+        case DIK_RIGHT:
+        case DIK_RETURN:
+        case DIK_NUMPADENTER:
+        case DIK_SPACE:
+        case DIK_TAB:
+        case DIK_LSHIFT:
+        case DIK_RSHIFT:
+            return true;
+        default:
+            return false;
+    }
+}
+}  // namespace
+
 void CInput::SetKeyHeld(uint8_t code, bool held) {
     if (code == 0) {
         return;   // a key without a number
@@ -156,7 +179,9 @@ void CInput::SetKeyHeld(uint8_t code, bool held) {
     m_heldKeys[code] = held ? 0x80 : 0x00;
     if (held) {
         m_pressedKeys[code] = 0x80;
-        m_lastDevice = EInputDevice::Keyboard;
+        if (IsSteeringKey(code)) {
+            m_lastDevice = EInputDevice::Keyboard;
+        }
     }
 }
 

@@ -217,15 +217,19 @@ TEST_F(KeyFocusTest, TheGridsDeleteAndSpaceAndTheKeyboardStillTypes) {
     PressPad(EPadButton::A);
     PressPad(EPadButton::A);
     EXPECT_EQ(entry.TypedName(), "");
-    // Typing on a keyboard goes on as ever, and takes the focus away.
+    // Typing on a keyboard goes on as ever; a letter leaves the grid's focus where it is.
     HoldKey(DIK_B, true);
     entry.OnChar('B');
     StepScreens();
     HoldKey(DIK_B, false);
     StepScreens();
     EXPECT_EQ(entry.TypedName(), "B");
-    EXPECT_EQ(entry.HoveredWidget(), nullptr);
+    EXPECT_EQ(Focused(entry), CLanguage::Get().TxtGridDelete());
     EXPECT_TRUE(CInput::Get().IsTextEntryOn());
+    // The arrows are the keyboard's: the focus leaves the grid, typing goes on.
+    Press(DIK_DOWN);
+    EXPECT_EQ(CInput::Get().LastDevice(), EInputDevice::Keyboard);
+    EXPECT_EQ(entry.HoveredWidget(), nullptr);
 }
 
 // The high-score screen's foot line tells a mouse player to click and a keys or pad player
