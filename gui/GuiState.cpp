@@ -244,7 +244,10 @@ void CGuiState::UpdateKeyFocus() {
         if (sideways && !FocusMovesSideways()) {
             continue;
         }
-        SetHovered(FocusNeighbour(m_hovered, direction), true);
+        // Without the sideways moves, Up and Down go through every item in reading order.
+        const int32_t next = FocusMovesSideways() ? FocusNeighbour(m_hovered, direction)
+                                                  : ReadingNeighbour(m_hovered, direction == ENavAction::Down);
+        SetHovered(next, true);
         input.ConsumeNav();
         return;
     }

@@ -47,7 +47,8 @@ public:
 protected:
     // Whether the keys and the pad move a focus over the widgets now.
     virtual bool TakesKeyFocus() const { return true; }
-    // Whether Left and Right move the focus too (a screen whose own work takes them says no).
+    // Whether Left and Right move the focus too (a screen whose own work takes them says no;
+    // Up and Down then step through the items in reading order).
     virtual bool FocusMovesSideways() const { return true; }
     // The pad's B button; true when the screen did something with it.
     virtual bool OnBackButton() { return false; }
