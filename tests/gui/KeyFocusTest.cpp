@@ -28,6 +28,7 @@ CEngineState* CreateScreen(int32_t stateId) {
         case kStateOptions: return new CGuiOptions();
         case kStateEnterName: return new CGuiEnterName();
         case kStateHighscore: return new CGuiHighscore();
+        case kStatePlayer: return new CGuiPlayer();
         default: return nullptr;
     }
 }
@@ -230,6 +231,36 @@ TEST_F(KeyFocusTest, TheGridsDeleteAndSpaceAndTheKeyboardStillTypes) {
     Press(DIK_DOWN);
     EXPECT_EQ(CInput::Get().LastDevice(), EInputDevice::Keyboard);
     EXPECT_EQ(entry.HoveredWidget(), nullptr);
+}
+
+// The player selection by pad: the names in their column, A picks one and goes back to the
+// menu the selection came from; B on a screen does what Escape does there.
+TEST_F(KeyFocusTest, ThePlayerSelectionByPadAndBGoesBack) {
+    ASSERT_NE(CreatePlayer("Ann"), nullptr);
+    ASSERT_NE(CreatePlayer("Bo"), nullptr);
+    ASSERT_NE(CreatePlayer("Cy"), nullptr);
+    SetCurrentPlayer(GetPlayer(0));
+    g_returnScreen = kStateMainMenu;
+    PressPad(EPadButton::DpadDown);
+    CGuiPlayer& players = Open<CGuiPlayer>(kStatePlayer);
+    EXPECT_EQ(Focused(players), "Ann");
+    PressPad(EPadButton::DpadDown);
+    PressPad(EPadButton::DpadDown);
+    EXPECT_EQ(Focused(players), "Cy");
+    PressPad(EPadButton::DpadDown);
+    EXPECT_EQ(Focused(players), CLanguage::Get().TxtGoBack());
+    PressPad(EPadButton::DpadRight);
+    EXPECT_EQ(Focused(players), CLanguage::Get().TxtAddPlayer());
+    PressPad(EPadButton::DpadUp);
+    EXPECT_EQ(Focused(players), "Cy");
+    PressPad(EPadButton::A);
+    EXPECT_STREQ(CurrentPlayerName(), "Cy");
+    EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateMainMenu);
+    // B on the options is Escape there: back to the main menu, the volumes kept.
+    CStateManager::Lower().RequestState(kStateNone);
+    Open<CGuiOptions>(kStateOptions);
+    PressPad(EPadButton::B);
+    EXPECT_EQ(PendingUpper(), kStateMainMenu);
 }
 
 // The high-score screen's foot line tells a mouse player to click and a keys or pad player
