@@ -475,8 +475,9 @@ PlayInput CGame::ReadPlayInput(float dt) {
     if (cursor.HasMoved()) {
         m_aimByKeys = false;
     }
+    // Paused, the arrows move the HUD's focus instead.
     float angle = m_playfield.LauncherRotation();
-    if (m_steering.Step(angle, input.AimKeys(), input.AimStick(), input.AimSlow(), dt)) {
+    if (!IsPaused() && m_steering.Step(angle, input.AimKeys(), input.AimStick(), input.AimSlow(), dt)) {
         m_aimByKeys = true;
         AimPoint(m_playfield.LauncherPosition(), angle, m_keyAimX, m_keyAimY);
         play.mouseMoved = true;

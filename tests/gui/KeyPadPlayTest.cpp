@@ -355,6 +355,16 @@ TEST_F(KeyPadPlayTest, APadPulledOutInFlightPausesTheGameAndLeavesNothingHeld) {
     EXPECT_TRUE(game.IsPaused());
     EXPECT_EQ(field.Shot().position.y, position.y);
     EXPECT_EQ(field.LauncherRotation(), angle);
+    // The arrows move the HUD's focus while paused, not the launcher.
+    TapKey(SDL_SCANCODE_RIGHT);
+    PushKey(SDL_SCANCODE_RIGHT, true);
+    for (int32_t i = 0; i < 30; ++i) {
+        StepGame();
+    }
+    PushKey(SDL_SCANCODE_RIGHT, false);
+    StepGame();
+    EXPECT_EQ(field.LauncherRotation(), angle);
+    EXPECT_NE(game.Hud().HoveredWidget(), nullptr);
     // P resumes, and the stick pulled out with the pad turns nothing.
     TapKey(SDL_SCANCODE_P);
     EXPECT_FALSE(game.IsPaused());
