@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -386,6 +387,46 @@ TEST_F(KeyPadPlayTest, PadBackIsEscapeAndAPadPluggedInAgainWorks) {
     CGame& game = StartGame();
     TapPad(pad, SDL_CONTROLLER_BUTTON_START);
     EXPECT_TRUE(game.IsPaused());
+    UnplugPad(pad);
+}
+
+// A pad SDL has no mapping for becomes a controller through SDL_GAMECONTROLLERCONFIG: its
+// third button is named "a" there, and pressing it fires.
+TEST_F(KeyPadPlayTest, AnUnknownPadIsMappedThroughTheEnvironment) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
+    desc.naxes = 2;
+    desc.nbuttons = 4;
+    desc.vendor_id = 0x1234;
+    desc.product_id = 0x5678;
+    desc.name = "Pellora odd pad";
+    // Its GUID, as SDL names it.
+    int index = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    char guid[64] = {};
+    SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(index), guid, sizeof(guid));
+    EXPECT_FALSE(SDL_IsGameController(index)) << "SDL knows no mapping of its own";
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
+    StepGame();
+    CWindow::Get().ShutdownVideo();
+
+    const std::string mapping = std::string(guid) + ",Pellora odd pad,a:b2,b:b3,x:b0,y:b1,leftx:a0,lefty:a1,";
+    SDL_setenv("SDL_GAMECONTROLLERCONFIG", mapping.c_str(), 1);
+    ASSERT_TRUE(CWindow::Get().InitVideo());
+    unsetenv("SDL_GAMECONTROLLERCONFIG");
+    index = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    EXPECT_TRUE(SDL_IsGameController(index));
+    SDL_Joystick* const pad = SDL_JoystickOpen(index);
+    ASSERT_NE(pad, nullptr);
+    ASSERT_TRUE(StepUntil([] { return CInput::Get().PadCount() == 1; }, 10));
+    CGame& game = StartGame();
+    PadButton(pad, static_cast<SDL_GameControllerButton>(2), true);
+    StepGame();
+    EXPECT_TRUE(game.Playfield().IsFlying());
+    EXPECT_TRUE(CInput::Get().PadDown(EPadButton::A));
+    PadButton(pad, static_cast<SDL_GameControllerButton>(2), false);
     UnplugPad(pad);
 }
 
