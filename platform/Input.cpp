@@ -25,6 +25,7 @@ bool CInput::Create() {
     m_stickY = 0.0f;
     m_unplugPending = false;
     m_padUnplugged = false;
+    m_padCount = 0;   // the pads present are announced by the event pump afterwards
     m_lastDevice = EInputDevice::Mouse;
     m_consumed = false;
     m_created = true;
