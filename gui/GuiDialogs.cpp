@@ -94,7 +94,7 @@ namespace {
 constexpr char kGridCapitals[CGuiEnterName::kGridLetters + 1] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ\xC5\xC4\xD6";
 constexpr int32_t kGridTop = 205;
 constexpr int32_t kGridRowStep = 36;
-constexpr int32_t kGridColumnStep = 40;
+constexpr int32_t kGridColumnStep = 34;
 constexpr int32_t kGridLetterSize = 26;
 }  // namespace
 
