@@ -486,9 +486,12 @@ PlayInput CGame::ReadPlayInput(float dt) {
     }
     play.mouseX = m_aimByKeys ? m_keyAimX : cursor.GetX();
     play.mouseY = m_aimByKeys ? m_keyAimY : cursor.GetY();
-    const bool fireKey = input.KeyHit(DIK_UP) || input.KeyHit(DIK_SPACE) || input.PadHit(EPadButton::A);
+    // A press a focused HUD button took (resuming from the pause) fires nothing.
+    const bool keysFree = !input.IsNavConsumed();
+    const bool fireKey = keysFree && (input.KeyHit(DIK_UP) || input.KeyHit(DIK_SPACE) || input.PadHit(EPadButton::A));
+    const bool swapKey = keysFree && (input.KeyHit(DIK_DOWN) || input.PadHit(EPadButton::X));
     play.fireHit = input.MouseButtonHit(kMouseLeft) || fireKey;
-    play.swapHit = input.MouseButtonHit(kMouseRight) || input.KeyHit(DIK_DOWN) || input.PadHit(EPadButton::X);
+    play.swapHit = input.MouseButtonHit(kMouseRight) || swapKey;
     play.skipHit = play.fireHit || input.MouseButtonHit(kMouseMiddle) || input.KeyHit(DIK_D) ||
                    input.KeyHit(DIK_RETURN);
     return play;

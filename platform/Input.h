@@ -125,6 +125,7 @@ public:
     // the step's navigation was taken (ConsumeNav), so a lower screen does not act on it too.
     bool NavHit(ENavAction action) const;
     void ConsumeNav() { m_navConsumed = true; }
+    bool IsNavConsumed() const { return m_navConsumed; }
 
     // Aiming: -1, 0 or 1 from the arrow keys and the pad's d-pad; the stick's deflection past
     // the dead zone, scaled back to -1 to 1; the slow turn (Shift or a shoulder button).

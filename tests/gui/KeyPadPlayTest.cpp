@@ -375,6 +375,22 @@ TEST_F(KeyPadPlayTest, APadPulledOutInFlightPausesTheGameAndLeavesNothingHeld) {
     EXPECT_EQ(field.LauncherRotation(), angle);
 }
 
+// Paused by keys, the focus starts on the HUD's pause button: Space on it resumes the game
+// and fires nothing; the next Space fires.
+TEST_F(KeyPadPlayTest, SpaceOnThePauseButtonResumesWithoutFiring) {
+    CGame& game = StartGame();
+    TapKey(SDL_SCANCODE_LSHIFT);
+    TapKey(SDL_SCANCODE_P);
+    ASSERT_TRUE(game.IsPaused());
+    StepGame();
+    ASSERT_NE(game.Hud().HoveredWidget(), nullptr);
+    TapKey(SDL_SCANCODE_SPACE);
+    EXPECT_FALSE(game.IsPaused());
+    EXPECT_FALSE(game.Playfield().IsFlying());
+    TapKey(SDL_SCANCODE_SPACE);
+    EXPECT_TRUE(game.Playfield().IsFlying());
+}
+
 TEST_F(KeyPadPlayTest, PadBackIsEscapeAndAPadPluggedInAgainWorks) {
     SDL_Joystick* pad = PlugPad();
     ASSERT_NE(pad, nullptr);
