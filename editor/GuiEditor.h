@@ -46,6 +46,10 @@ public:
     static constexpr int32_t kLegendKeys = 14;
     const CGuiLabel& LegendKey(int32_t index) const { return m_legendKeys[index]; }
 
+protected:
+    // Left and Right shift the field's rows in the editor.
+    bool FocusMovesSideways() const override { return false; }
+
 private:
     void BuildCommandButtons();
     void BuildLegend();

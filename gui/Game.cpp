@@ -172,7 +172,9 @@ void CGame::EnterHighscore() {
 void CGame::OnMessage(int32_t messageId, int32_t parameter) {
     switch (messageId) {
         case kCommandPauseGame:
-            if (!IsGameOver()) {
+            if (IsPaused()) {
+                m_sidePanel.Clear();   // the pause button chosen by keys while paused resumes
+            } else if (!IsGameOver()) {
                 ShowPause();
             }
             break;
@@ -346,7 +348,9 @@ void CGame::ShowPause() {
     const CLanguage& texts = CLanguage::Get();
     m_sidePanel.Clear();
     m_sidePanel.AddLine(texts.TxtPaused(), kPausedLineY, kTitleSize, false);
-    m_sidePanel.AddLine(texts.TxtPressToResume(), kResumeLineY, kHintSize, true);
+    // Keys and pad players are told their own way back.
+    const bool byMouse = CInput::Get().UsesMouse();
+    m_sidePanel.AddLine(byMouse ? texts.TxtPressToResume() : texts.TxtKeysResume(), kResumeLineY, kHintSize, true);
     m_sidePanel.SlideLine(0, -500.0f, 0.0f, kPanelSlideTime);
     m_sidePanel.SlideLine(1, 700.0f, 0.0f, kPanelSlideTime);
     m_sidePanel.Show(EPanelMode::Pause);
@@ -385,7 +389,10 @@ void CGame::ShowGameOver() {
 // ---------------------------------------------------------------- the step
 
 void CGame::Update(float dt) {
+    m_hud.SetKeyFocus(IsPaused());
     if (IsPaused()) {
+        // Paused, the keys and the pad reach the HUD's buttons.
+        m_hud.UpdateKeyFocus();
         m_hud.UpdateScreen(dt);
     } else {
         if (!AnyPanelShown() && m_saveRequested) {
@@ -406,12 +413,12 @@ void CGame::UpdatePlayfield(float dt) {
     const EPlayPhase phase = m_playfield.Phase();
     const bool inTurn = phase == EPlayPhase::Aiming || phase == EPlayPhase::Landed || phase == EPlayPhase::TurnEnding ||
                         phase == EPlayPhase::FieldCleared;
-    const CInput& input = CInput::Get();
-    if (!AnyPanelShown() && inTurn && (input.KeyHit(DIK_P) || input.MouseButtonHit(kMouseMiddle))) {
+    if (PauseAsked() && !AnyPanelShown() && inTurn) {
+        m_pauseForUnplug = false;
         ShowPause();
         return;
     }
-    m_playfield.Update(dt, ReadPlayInput());
+    m_playfield.Update(dt, ReadPlayInput(dt));
     UpdatePanels(dt);
 }
 
@@ -466,16 +473,41 @@ void CGame::LaunchFirework() {
     PlayGameSound(EGameSound::PowerupExplosionSmall);
 }
 
-PlayInput CGame::ReadPlayInput() const {
+bool CGame::PauseAsked() {
+    const CInput& input = CInput::Get();
+    if (input.PadUnplugged() && !IsGameOver()) {
+        m_pauseForUnplug = true;
+    }
+    return m_pauseForUnplug || input.KeyHit(DIK_P) || input.KeyHit(DIK_PAUSE) || input.PadHit(EPadButton::Start) ||
+           input.MouseButtonHit(kMouseMiddle);
+}
+
+PlayInput CGame::ReadPlayInput(float dt) {
     const CInput& input = CInput::Get();
     const CMouseCursor& cursor = CMouseCursor::Get();
     PlayInput play;
-    play.mouseX = cursor.GetX();
-    play.mouseY = cursor.GetY();
-    play.mouseMoved = cursor.HasMoved();
-    play.fireHit = input.MouseButtonHit(kMouseLeft);
-    play.swapHit = input.MouseButtonHit(kMouseRight);
-    play.skipHit = play.fireHit || input.MouseButtonHit(kMouseMiddle) || input.KeyHit(DIK_D);
+    if (cursor.HasMoved()) {
+        m_aimByKeys = false;
+    }
+    // Paused, the arrows move the HUD's focus instead.
+    float angle = m_playfield.LauncherRotation();
+    if (!IsPaused() && m_steering.Step(angle, input.AimKeys(), input.AimStick(), input.AimSlow(), dt)) {
+        m_aimByKeys = true;
+        AimPoint(m_playfield.LauncherPosition(), angle, m_keyAimX, m_keyAimY);
+        play.mouseMoved = true;
+    } else {
+        play.mouseMoved = cursor.HasMoved();
+    }
+    play.mouseX = m_aimByKeys ? m_keyAimX : cursor.GetX();
+    play.mouseY = m_aimByKeys ? m_keyAimY : cursor.GetY();
+    // A press a focused HUD button took (resuming from the pause) fires nothing.
+    const bool keysFree = !input.IsNavConsumed();
+    const bool fireKey = keysFree && (input.KeyHit(DIK_UP) || input.KeyHit(DIK_SPACE) || input.PadHit(EPadButton::A));
+    const bool swapKey = keysFree && (input.KeyHit(DIK_DOWN) || input.PadHit(EPadButton::X));
+    play.fireHit = input.MouseButtonHit(kMouseLeft) || fireKey;
+    play.swapHit = input.MouseButtonHit(kMouseRight) || swapKey;
+    play.skipHit = play.fireHit || input.MouseButtonHit(kMouseMiddle) || input.KeyHit(DIK_D) ||
+                   input.KeyHit(DIK_RETURN);
     return play;
 }
 

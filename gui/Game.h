@@ -11,6 +11,7 @@
 #include "gui/GameSprites.h"
 #include "gui/GuiCutscene.h"
 #include "gui/GuiHud.h"
+#include "gui/LauncherSteering.h"
 #include "gui/MenuBackdrop.h"
 
 // Messages of the game's flow.
@@ -89,7 +90,11 @@ private:
     // Escape, the menu button and the exit button: a save with its panel, or leaving at
     // once when nothing is saved; deferred while a panel shows.
     void RequestLeave(bool quit);
-    PlayInput ReadPlayInput() const;
+    // The step's input for the rules: the mouse, or the keys and the pad, whichever moved
+    // last, aim; the fire and swap buttons of all three.
+    PlayInput ReadPlayInput(float dt);
+    // P, Pause, the pad's Start, the middle button, or a pad pulled out in this game.
+    bool PauseAsked();
     void SyncPlayerRecord() const;
     void RenderPlayfield();
     void RenderScore() const;
@@ -105,6 +110,12 @@ private:
     bool m_saveRequested = false;
     bool m_quitAfterSave = false;
     bool m_leaving = false;
+    // Keys and pad turn the launcher; while they aimed last, they also give the fire's aim.
+    CLauncherSteering m_steering;
+    bool m_aimByKeys = false;
+    float m_keyAimX = 0.0f, m_keyAimY = 0.0f;
+    // A pad pulled out pauses the game as soon as a pause can be shown.
+    bool m_pauseForUnplug = false;
     // The row bonus waiting for its message (3006 carries the points).
     float m_rowBonusX = 0.0f, m_rowBonusY = 0.0f;
 };

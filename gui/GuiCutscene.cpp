@@ -103,7 +103,11 @@ bool CGuiCutscene::Dismissed() const {
     if (input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) || input.MouseButtonHit(kMouseMiddle)) {
         return true;
     }
-    return m_mode == EPanelMode::Pause && input.KeyHit(DIK_P);
+    if (m_mode == EPanelMode::Pause) {
+        return input.KeyHit(DIK_P) || input.KeyHit(DIK_PAUSE) || input.PadHit(EPadButton::Start) ||
+               input.NavHit(ENavAction::Activate);
+    }
+    return input.NavHit(ENavAction::Activate);
 }
 
 bool CGuiCutscene::Step(float dt, bool& saveRequested, bool allLevelsDone) {

@@ -24,24 +24,41 @@ public:
     static constexpr int32_t kMaxNameLength = 12;
     // Room kept beside the typed name for the caret.
     static constexpr int32_t kCaretSpace = 16;
+    // The letter grid for players without a keyboard: A to Z, the three Swedish capitals
+    // (Windows-1252), then the space and delete keys; OK is the screen's own.
+    static constexpr int32_t kGridLetters = 29;
+    static constexpr int32_t kGridColumns = 10;
+    static constexpr int32_t kGridKeys = kGridLetters + 2;
+    static constexpr int32_t kCommandGridKey = 4100;   // + the key's number
 
     const char* GetName() const override { return "CGuiEnterName"; }
     void OnMessage(int32_t messageId, int32_t parameter) override;
     bool OnEscape() override;
     void OnChar(int32_t code) override;
     bool InitScreen() override;
-    void ShutdownScreen() override {}
+    void ShutdownScreen() override;
     void UpdateScreen(float dt) override;
     void RenderForeground() override;
 
     const std::string& TypedName() const { return m_name; }
+    bool IsGridShown() const { return m_gridShown; }
+    const CGuiButton& GridKey(int32_t index) const { return m_grid[index]; }
     bool HasCancel() const { return m_hasCancel; }
     // The hint shown when OK or Return finds no name (spaces alone are none).
     const CGuiLabel& Hint() const { return m_hint; }
     bool IsCaretShown() const { return m_caretTimer < 0.5f; }
 
+protected:
+    // Typing on a keyboard needs no focus; the grid takes the pad's.
+    bool TakesKeyFocus() const override { return CInput::Get().LastDevice() == EInputDevice::Pad; }
+
 private:
     void RefreshName();
+    void BuildGrid();
+    void ShowGrid();
+    void PressGridKey(int32_t index);
+    // The grid's letters as they would be typed next: a capital to begin a word.
+    void RefreshGridCase();
 
     CGuiButton m_ok;
     CGuiButton m_cancel;
@@ -52,6 +69,8 @@ private:
     int32_t m_nameWidth = 0;
     float m_caretTimer = 0.0f;
     bool m_hasCancel = false;
+    CGuiButton m_grid[kGridKeys];
+    bool m_gridShown = false;
 };
 
 class CGuiPlayer final : public CGuiScreen {

@@ -27,12 +27,18 @@ public:
     // The life icon, the banner and the hovered button's tooltip; after Render.
     void RenderHud();
 
+    // The buttons take the keys' and the pad's focus only while the game lets them (paused).
+    void SetKeyFocus(bool on) { m_keyFocus = on; }
+
     bool IsBlinking() const { return m_blinking; }
     bool LivesShown() const { return m_livesLabel.IsVisible(); }
     float BannerTime() const { return m_bannerTime; }
     const CGuiLabel& LevelLabel() const { return m_levelLabel; }
     const CGuiLabel& NameLabel() const { return m_nameLabel; }
     const CGuiLabel& LivesLabel() const { return m_livesLabel; }
+
+protected:
+    bool TakesKeyFocus() const override { return m_keyFocus; }
 
 private:
     void ShowLives();
@@ -52,4 +58,5 @@ private:
     float m_blinkTime = 0.0f;
     int32_t m_blinkCount = 0;
     float m_bannerTime = -1.0f;
+    bool m_keyFocus = false;
 };

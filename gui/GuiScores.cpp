@@ -116,7 +116,10 @@ bool CGuiHighscore::InitScreen() {
         }
         above = &m_positions[row];
     }
-    StyleFittedItem(m_bottom, CLanguage::Get().TxtClickLeftButton(), kCentreX, 370, kFieldTextWidth, 24);
+    m_hintForKeys = !CInput::Get().UsesMouse();
+    const CLanguage& texts = CLanguage::Get();
+    StyleFittedItem(m_bottom, m_hintForKeys ? texts.TxtKeysContinue() : texts.TxtClickLeftButton(), kCentreX, 370,
+                    kFieldTextWidth, 24);
     FillTexts(highlighted);
     if (m_newEntryMode) {
         DeletePlayerSavedGame();
@@ -169,10 +172,17 @@ void CGuiHighscore::FillTexts(int32_t highlightedRow) {
 bool CGuiHighscore::ContinuePressed() const {
     const CInput& input = CInput::Get();
     return input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) || input.KeyHit(DIK_SPACE) ||
-           input.KeyHit(DIK_RETURN);
+           input.KeyHit(DIK_RETURN) || input.NavHit(ENavAction::Activate);
 }
 
 void CGuiHighscore::UpdateScreen(float dt) {
+    // The line at the foot says how to go on with the device in use.
+    const bool forKeys = !CInput::Get().UsesMouse();
+    if (forKeys != m_hintForKeys) {
+        m_hintForKeys = forKeys;
+        const CLanguage& texts = CLanguage::Get();
+        FitCaption(m_bottom, forKeys ? texts.TxtKeysContinue() : texts.TxtClickLeftButton(), 24, kFieldTextWidth);
+    }
     if (!ContinuePressed()) {
         return;
     }

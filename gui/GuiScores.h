@@ -35,6 +35,7 @@ public:
     const CGuiLabel& Title() const { return m_title; }
     const CGuiLabel& NameCell(int32_t row) const { return m_names[row]; }
     const CGuiLabel& ScoreCell(int32_t row) const { return m_scores[row]; }
+    const CGuiLabel& BottomLine() const { return m_bottom; }
 
 private:
     void FillTexts(int32_t highlightedRow);
@@ -47,6 +48,7 @@ private:
     CGuiLabel m_levels[kRows];
     CGuiLabel m_bottom;
     bool m_newEntryMode = false;
+    bool m_hintForKeys = false;
 };
 
 class CGuiLod final : public CGuiScreen {

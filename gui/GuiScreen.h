@@ -24,6 +24,12 @@ protected:
     // The main font's own character size.
     static constexpr int32_t kItemCharSize = 32;
 
+    // The pad's B does what Escape does on the screen.
+    bool OnBackButton() override {
+        OnEscape();
+        return true;
+    }
+
     void RenderBackground() override { m_backdrop.Render(); }
 
     // The backdrop in backdrop mode.

@@ -3,6 +3,8 @@
 #include "game/GameSounds.h"
 #include "platform/Input.h"
 
+#include <cstdlib>
+
 namespace {
 constexpr int32_t kWidgetListReserve = 64;
 }  // namespace
@@ -89,10 +91,194 @@ void CGuiState::Update(float dt) {
     if (m_entering) {
         StepEntrySlide(dt);
     }
-    FollowDrag();
-    FindHovered();
-    DispatchClick();
+    if (CInput::Get().UsesMouse()) {
+        FollowDrag();
+        FindHovered();
+        DispatchClick();
+    } else {
+        m_dragged = nullptr;
+        UpdateKeyFocus();
+    }
     UpdateScreen(dt);
+}
+
+// ---------------------------------------------------------------- the keys' focus
+
+namespace {
+struct WidgetCentre {
+    int32_t x, y;
+};
+
+WidgetCentre CentreOf(const CGuiWidget& widget) {
+    int32_t x = widget.X() + widget.W() / 2;
+    if (widget.IsCentred()) {
+        x = widget.X();
+    } else if (widget.IsRight()) {
+        x = widget.X() - widget.W() / 2;
+    }
+    return WidgetCentre{x, widget.Y() + widget.H() / 2};
+}
+
+// Reading order: top to bottom, then left to right, then the list's order.
+bool ReadsBefore(const CGuiWidget& a, int32_t aIndex, const CGuiWidget& b, int32_t bIndex) {
+    if (a.Y() != b.Y()) {
+        return a.Y() < b.Y();
+    }
+    const int32_t ax = CentreOf(a).x;
+    const int32_t bx = CentreOf(b).x;
+    if (ax != bx) {
+        return ax < bx;
+    }
+    return aIndex < bIndex;
+}
+}  // namespace
+
+bool CGuiState::IsFocusable(int32_t index) const {
+    if (index < 0 || index >= WidgetCount()) {
+        return false;
+    }
+    const CGuiWidget* widget = m_widgets[static_cast<size_t>(index)];
+    return widget->IsSelectable() && widget->IsVisible();
+}
+
+int32_t CGuiState::FirstFocusable() const {
+    int32_t first = -1;
+    for (int32_t i = 0; i < WidgetCount(); ++i) {
+        if (IsFocusable(i) && (first < 0 || ReadsBefore(*m_widgets[static_cast<size_t>(i)], i,
+                                                         *m_widgets[static_cast<size_t>(first)], first))) {
+            first = i;
+        }
+    }
+    return first;
+}
+
+int32_t CGuiState::ReadingNeighbour(int32_t index, bool forward) const {
+    const CGuiWidget& from = *m_widgets[static_cast<size_t>(index)];
+    int32_t best = -1;
+    int32_t wrap = -1;   // the first (or last) of all, where the order comes round
+    for (int32_t i = 0; i < WidgetCount(); ++i) {
+        if (i == index || !IsFocusable(i)) {
+            continue;
+        }
+        const CGuiWidget& widget = *m_widgets[static_cast<size_t>(i)];
+        const bool after = ReadsBefore(from, index, widget, i);
+        if (after == forward) {
+            const CGuiWidget* current = best < 0 ? nullptr : m_widgets[static_cast<size_t>(best)];
+            if (current == nullptr || (forward ? ReadsBefore(widget, i, *current, best) : ReadsBefore(*current, best, widget, i))) {
+                best = i;
+            }
+        }
+        const CGuiWidget* end = wrap < 0 ? nullptr : m_widgets[static_cast<size_t>(wrap)];
+        if (end == nullptr || (forward ? ReadsBefore(widget, i, *end, wrap) : ReadsBefore(*end, wrap, widget, i))) {
+            wrap = i;
+        }
+    }
+    return best >= 0 ? best : (wrap >= 0 ? wrap : index);
+}
+
+int32_t CGuiState::FocusNeighbour(int32_t index, ENavAction direction) const {
+    const WidgetCentre from = CentreOf(*m_widgets[static_cast<size_t>(index)]);
+    const bool vertical = direction == ENavAction::Up || direction == ENavAction::Down;
+    const int32_t sign = (direction == ENavAction::Down || direction == ENavAction::Right) ? 1 : -1;
+    int32_t best = -1;
+    int32_t bestScore = 0;
+    for (int32_t i = 0; i < WidgetCount(); ++i) {
+        if (i == index || !IsFocusable(i)) {
+            continue;
+        }
+        const WidgetCentre to = CentreOf(*m_widgets[static_cast<size_t>(i)]);
+        const int32_t along = (vertical ? to.y - from.y : to.x - from.x) * sign;
+        const int32_t across = std::abs(vertical ? to.x - from.x : to.y - from.y);
+        // Only what lies that way: up and down reach across a row's width, left and right stay
+        // on their row or near it. The nearest in line wins.
+        const int32_t reach = vertical ? along * 2 + 8 : along;
+        if (along <= 0 || across > reach) {
+            continue;
+        }
+        const int32_t score = along + (vertical ? 2 : 4) * across;
+        if (best < 0 || score < bestScore) {
+            best = i;
+            bestScore = score;
+        }
+    }
+    if (best >= 0) {
+        return best;
+    }
+    return ReadingNeighbour(index, sign > 0);
+}
+
+void CGuiState::SetHovered(int32_t index, bool withSound) {
+    const int32_t previous = m_hovered;
+    m_previousHovered = previous;
+    m_hovered = index;
+    if (index == previous) {
+        return;
+    }
+    if (index >= 0) {
+        CGuiWidget* entered = m_widgets[static_cast<size_t>(index)];
+        if (withSound && entered->PlaysSounds() && !m_entering) {
+            PlayGameSound(EGameSound::MenuMouseOverItem);
+        }
+        entered->OnMessage(EWidgetEvent::MouseEnter);
+    }
+    if (previous >= 0 && previous < WidgetCount()) {
+        m_widgets[static_cast<size_t>(previous)]->OnMessage(EWidgetEvent::MouseLeave);
+    }
+}
+
+void CGuiState::UpdateKeyFocus() {
+    CInput& input = CInput::Get();
+    if (input.UsesMouse() || !m_active) {
+        return;
+    }
+    if (!TakesKeyFocus()) {
+        SetHovered(-1, false);
+        return;
+    }
+    if (input.NavHit(ENavAction::Back) && OnBackButton()) {
+        input.ConsumeNav();
+        return;
+    }
+    if (!IsFocusable(m_hovered)) {
+        // The focus appears on the first item; the press that brought it moves nothing.
+        SetHovered(FirstFocusable(), false);
+        if (m_hovered >= 0) {
+            input.ConsumeNav();
+        }
+        return;
+    }
+    CGuiWidget* focused = m_widgets[static_cast<size_t>(m_hovered)];
+    const ENavAction directions[] = {ENavAction::Up, ENavAction::Down, ENavAction::Left, ENavAction::Right};
+    for (ENavAction direction : directions) {
+        if (!input.NavHit(direction)) {
+            continue;
+        }
+        const bool sideways = direction == ENavAction::Left || direction == ENavAction::Right;
+        if (sideways && focused->StepValue(direction == ENavAction::Right ? 1 : -1)) {
+            input.ConsumeNav();
+            return;
+        }
+        if (sideways && !FocusMovesSideways()) {
+            continue;
+        }
+        // Without the sideways moves, Up and Down go through every item in reading order.
+        const int32_t next = FocusMovesSideways() ? FocusNeighbour(m_hovered, direction)
+                                                  : ReadingNeighbour(m_hovered, direction == ENavAction::Down);
+        SetHovered(next, true);
+        input.ConsumeNav();
+        return;
+    }
+    if (input.NavHit(ENavAction::Activate)) {
+        input.ConsumeNav();
+        input.SetConsumed();
+        if (focused->IsStepped()) {
+            return;   // a slider moves by Left and Right
+        }
+        if (focused->PlaysSounds()) {
+            PlayGameSound(EGameSound::MenuExecuteItem);
+        }
+        focused->OnMessage(EWidgetEvent::Click);
+    }
 }
 
 void CGuiState::StepEntrySlide(float dt) {

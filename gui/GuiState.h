@@ -7,6 +7,7 @@
 // heard once the program installs its sound event handler.
 #include "engine/EngineState.h"
 #include "gui/Widgets.h"
+#include "platform/Input.h"
 
 #include <vector>
 
@@ -34,14 +35,24 @@ public:
 
     CGuiWidget* AddWidget(CGuiWidget* widget);
     void RemoveWidget(CGuiWidget* widget);
-    // The widget under the mouse, or null.
+    // The widget under the mouse, or the one the keys or the pad focus; null when none.
     CGuiWidget* HoveredWidget() const;
+    // The keys' and the pad's part of Update alone: the focus moves, activates, steps a
+    // slider. Nothing while the mouse is in use.
+    void UpdateKeyFocus();
     int32_t WidgetCount() const { return static_cast<int32_t>(m_widgets.size()); }
     const CGuiWidget& WidgetAt(int32_t index) const { return *m_widgets[static_cast<size_t>(index)]; }
     bool IsEntering() const { return m_entering; }
     bool IsActive() const { return m_active; }
 
 protected:
+    // Whether the keys and the pad move a focus over the widgets now.
+    virtual bool TakesKeyFocus() const { return true; }
+    // Whether Left and Right move the focus too (a screen whose own work takes them says no;
+    // Up and Down then step through the items in reading order).
+    virtual bool FocusMovesSideways() const { return true; }
+    // The pad's B button; true when the screen did something with it.
+    virtual bool OnBackButton() { return false; }
     // The widgets' entry slides run again from where each widget's slide stands.
     void StartEntrySlide() { m_entering = true; }
     // Empties the widget list (the hovered widget is left first), so a screen can show
@@ -54,6 +65,15 @@ private:
     void DispatchClick();
     // The widget pressed last follows the mouse while the left button stays down.
     void FollowDrag();
+    bool IsFocusable(int32_t index) const;
+    // The focusable widget first in reading order (top to bottom, left to right); -1: none.
+    int32_t FirstFocusable() const;
+    // The focusable widget the direction leads to from index: the nearest one that way, or
+    // else the one before or after it in reading order, round at the ends.
+    int32_t FocusNeighbour(int32_t index, ENavAction direction) const;
+    int32_t ReadingNeighbour(int32_t index, bool forward) const;
+    // Hovers index (-1: none) as the mouse would: the new one entered, then the old one left.
+    void SetHovered(int32_t index, bool withSound);
 
     std::vector<CGuiWidget*> m_widgets;
     CGuiWidget* m_dragged = nullptr;

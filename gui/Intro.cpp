@@ -28,7 +28,7 @@ void CIntro::ShutdownScreen() {
 bool CIntro::SkipPressed() const {
     const CInput& input = CInput::Get();
     return input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) || input.KeyHit(DIK_SPACE) ||
-           input.KeyHit(DIK_RETURN) || input.KeyHit(DIK_NUMPADENTER);
+           input.KeyHit(DIK_RETURN) || input.KeyHit(DIK_NUMPADENTER) || input.NavHit(ENavAction::Activate);
 }
 
 void CIntro::UpdateScreen(float dt) {

@@ -523,3 +523,9 @@ void CGuiSlider::Render() {
         piece->Move(-slideX, -slideY);
     }
 }
+
+bool CGuiSlider::StepValue(int32_t direction) {
+    SetValue(m_value + kKeyStep * static_cast<float>(direction));
+    BroadcastCommand();
+    return true;
+}

@@ -47,6 +47,9 @@ public:
     virtual void Render() {}
     virtual bool HitTest(int32_t px, int32_t py) const { return false; }
     virtual void OnMessage(EWidgetEvent event);
+    // Left and Right on a focused widget that has a value (a slider); false when it has none.
+    virtual bool StepValue(int32_t direction) { return false; }
+    virtual bool IsStepped() const { return false; }
 
     // Refused (the old caption stays) when longer than 127 characters.
     bool SetText(const char* text);
@@ -212,6 +215,10 @@ public:
     void Render() override;
     bool HitTest(int32_t px, int32_t py) const override;
     void OnMessage(EWidgetEvent event) override;
+    // Moves the knob kKeyStep towards 0 (direction -1) or 100 (1) and sends the command.
+    bool StepValue(int32_t direction) override;
+    bool IsStepped() const override { return true; }
+    static constexpr float kKeyStep = 5.0f;
     // Loads the four pieces and lays the 250 x 32 track out at the widget's alignment.
     void LoadPieces();
     // Lays the pieces out at the position and alignment (after a move or a CopyStyle).

@@ -3,7 +3,9 @@
 #include "core/Log.h"
 #include "platform/Gfx.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 CInput& CInput::Get() {
@@ -16,6 +18,15 @@ bool CInput::Create() {
     ReleaseAll();
     m_keyboard = CInputKeyboard();
     m_mouse = CInputMouse();
+    std::memset(m_padCurrent, 0, sizeof(m_padCurrent));
+    std::memset(m_padPrevious, 0, sizeof(m_padPrevious));
+    std::memset(m_navHeldSteps, 0, sizeof(m_navHeldSteps));
+    m_stickX = 0.0f;
+    m_stickY = 0.0f;
+    m_unplugPending = false;
+    m_padUnplugged = false;
+    m_padCount = 0;   // the pads present are announced by the event pump afterwards
+    m_lastDevice = EInputDevice::Mouse;
     m_consumed = false;
     m_created = true;
     return true;
@@ -56,7 +67,111 @@ void CInput::Update() {
     }
     std::memset(m_pressedKeys, 0, sizeof(m_pressedKeys));
     std::memset(m_pressedButtons, 0, sizeof(m_pressedButtons));
+    UpdatePad();
+    UpdateNav();
 }
+
+void CInput::UpdatePad() {
+    std::memcpy(m_padPrevious, m_padCurrent, sizeof(m_padCurrent));
+    for (size_t button = 0; button < kPadButtons; ++button) {
+        m_padCurrent[button] = m_heldPad[button] | m_pressedPad[button];
+    }
+    std::memset(m_pressedPad, 0, sizeof(m_pressedPad));
+    m_stickX = m_heldStickX;
+    m_stickY = m_heldStickY;
+    m_padUnplugged = m_unplugPending;
+    m_unplugPending = false;
+}
+
+bool CInput::NavHeld(ENavAction action) const {
+    const CInputKeyboard& keys = m_keyboard;
+    switch (action) {
+        case ENavAction::Up:
+            return keys.KeyDown(DIK_UP) || PadDown(EPadButton::DpadUp) || m_stickY < -kStickNavThreshold;
+        case ENavAction::Down:
+            return keys.KeyDown(DIK_DOWN) || PadDown(EPadButton::DpadDown) || m_stickY > kStickNavThreshold;
+        case ENavAction::Left:
+            return keys.KeyDown(DIK_LEFT) || PadDown(EPadButton::DpadLeft) || m_stickX < -kStickNavThreshold;
+        case ENavAction::Right:
+            return keys.KeyDown(DIK_RIGHT) || PadDown(EPadButton::DpadRight) || m_stickX > kStickNavThreshold;
+        case ENavAction::Activate:
+            return keys.KeyDown(DIK_RETURN) || keys.KeyDown(DIK_NUMPADENTER) || keys.KeyDown(DIK_SPACE) ||
+                   PadDown(EPadButton::A);
+        case ENavAction::Back:
+            return PadDown(EPadButton::B);
+        default:
+            return false;
+    }
+}
+
+void CInput::UpdateNav() {
+    m_navConsumed = false;
+    for (size_t action = 0; action < kNavActions; ++action) {
+        if (NavHeld(static_cast<ENavAction>(action))) {
+            ++m_navHeldSteps[action];
+        } else {
+            m_navHeldSteps[action] = 0;
+        }
+    }
+}
+
+bool CInput::NavHit(ENavAction action) const {
+    if (m_navConsumed) {
+        return false;
+    }
+    const int32_t held = m_navHeldSteps[static_cast<size_t>(action)];
+    if (held == 1) {
+        return true;
+    }
+    // Choices never repeat; directions do while held.
+    if (action == ENavAction::Activate || action == ENavAction::Back || held <= kNavRepeatDelaySteps) {
+        return false;
+    }
+    return (held - kNavRepeatDelaySteps) % kNavRepeatSteps == 0;
+}
+
+int32_t CInput::AimKeys() const {
+    const bool left = m_keyboard.KeyDown(DIK_LEFT) || PadDown(EPadButton::DpadLeft);
+    const bool right = m_keyboard.KeyDown(DIK_RIGHT) || PadDown(EPadButton::DpadRight);
+    return (right ? 1 : 0) - (left ? 1 : 0);
+}
+
+float CInput::AimStick() const {
+    const float magnitude = std::fabs(m_stickX);
+    if (magnitude <= kStickDeadZone) {
+        return 0.0f;
+    }
+    const float scaled = std::min((magnitude - kStickDeadZone) / (1.0f - kStickDeadZone), 1.0f);
+    return m_stickX < 0.0f ? -scaled : scaled;
+}
+
+bool CInput::AimSlow() const {
+    return m_keyboard.KeyDown(DIK_LSHIFT) || m_keyboard.KeyDown(DIK_RSHIFT) || PadDown(EPadButton::LeftShoulder) ||
+           PadDown(EPadButton::RightShoulder);
+}
+
+namespace {
+// The keys that aim and move the screens' focus. Letters, digits, Escape, P and the function
+// keys are pressed by mouse players too (names, the editor's brushes, leaving, pausing, F8),
+// so they leave the device in use as it is.
+bool IsSteeringKey(uint8_t code) {
+    switch (code) {
+        case DIK_UP:
+        case DIK_DOWN:
+        case DIK_LEFT:
+        case DIK_RIGHT:
+        case DIK_RETURN:
+        case DIK_NUMPADENTER:
+        case DIK_SPACE:
+        case DIK_TAB:
+        case DIK_LSHIFT:
+        case DIK_RSHIFT:
+            return true;
+        default:
+            return false;
+    }
+}
+}  // namespace
 
 void CInput::SetKeyHeld(uint8_t code, bool held) {
     if (code == 0) {
@@ -65,6 +180,9 @@ void CInput::SetKeyHeld(uint8_t code, bool held) {
     m_heldKeys[code] = held ? 0x80 : 0x00;
     if (held) {
         m_pressedKeys[code] = 0x80;
+        if (IsSteeringKey(code)) {
+            m_lastDevice = EInputDevice::Keyboard;
+        }
     }
 }
 
@@ -75,6 +193,46 @@ void CInput::SetButtonHeld(int button, bool held) {
     m_heldButtons[button] = held ? 0x80 : 0x00;
     if (held) {
         m_pressedButtons[button] = 0x80;
+        m_lastDevice = EInputDevice::Mouse;
+    }
+}
+
+void CInput::SetPadButtonHeld(EPadButton button, bool held) {
+    if (button >= EPadButton::Count) {
+        return;
+    }
+    m_heldPad[Index(button)] = held ? 0x80 : 0x00;
+    if (held) {
+        m_pressedPad[Index(button)] = 0x80;
+        m_lastDevice = EInputDevice::Pad;
+    }
+}
+
+void CInput::SetPadStick(float x, float y) {
+    m_heldStickX = std::clamp(x, -1.0f, 1.0f);
+    m_heldStickY = std::clamp(y, -1.0f, 1.0f);
+    if (std::fabs(m_heldStickX) > kStickDeadZone || std::fabs(m_heldStickY) > kStickDeadZone) {
+        m_lastDevice = EInputDevice::Pad;
+    }
+}
+
+void CInput::PadConnected() {
+    ++m_padCount;
+}
+
+void CInput::PadDisconnected() {
+    m_padCount = std::max(m_padCount - 1, 0);
+    std::memset(m_heldPad, 0, sizeof(m_heldPad));
+    std::memset(m_pressedPad, 0, sizeof(m_pressedPad));
+    m_heldStickX = 0.0f;
+    m_heldStickY = 0.0f;
+    m_unplugPending = true;
+}
+
+void CInput::SetTextEntry(bool on) {
+    m_textEntry = on;
+    if (m_textEntrySwitch != nullptr) {
+        m_textEntrySwitch(on);
     }
 }
 
@@ -83,6 +241,10 @@ void CInput::ReleaseAll() {
     std::memset(m_heldButtons, 0, sizeof(m_heldButtons));
     std::memset(m_pressedKeys, 0, sizeof(m_pressedKeys));
     std::memset(m_pressedButtons, 0, sizeof(m_pressedButtons));
+    std::memset(m_heldPad, 0, sizeof(m_heldPad));
+    std::memset(m_pressedPad, 0, sizeof(m_pressedPad));
+    m_heldStickX = 0.0f;
+    m_heldStickY = 0.0f;
 }
 
 CMouseCursor& CMouseCursor::Get() {
@@ -142,6 +304,14 @@ void CMouseCursor::Update(float dt) {
         m_y = static_cast<float>(m_curY);
         clamped = ClampIntoRange(m_y, m_minY, m_maxY) || clamped;
     }
+    if (m_moved) {
+        // The pointer read back where the program put it was not moved by the player.
+        const bool ours = m_warpPending && std::abs(m_curX - m_warpX) <= 1 && std::abs(m_curY - m_warpY) <= 1;
+        if (!ours) {
+            CInput::Get().NoteMouseMoved();
+        }
+        m_warpPending = false;
+    }
     if (clamped) {
         MoveSystemPointer();
     }
@@ -164,15 +334,18 @@ void CMouseCursor::SetClip(float minX, float minY, float maxX, float maxY) {
     }
 }
 
-void CMouseCursor::MoveSystemPointer() const {
+void CMouseCursor::MoveSystemPointer() {
     if (m_movePointer != nullptr) {
         // Rounded half away from zero, as the system pointer takes whole pixels.
         m_movePointer(std::round(m_x), std::round(m_y));
+        m_warpPending = true;
+        m_warpX = static_cast<int32_t>(std::round(m_x));
+        m_warpY = static_cast<int32_t>(std::round(m_y));
     }
 }
 
 void CMouseCursor::Draw() const {
-    if (!m_visible) {
+    if (!m_visible || !CInput::Get().UsesMouse()) {
         return;
     }
     CGfxOGL& gfx = CGfxOGL::Get();

@@ -3,6 +3,7 @@
 // Keys are numbered by the DIK_ scan codes; the platform maps SDL scancodes onto them.
 #include "platform/Textures.h"
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr uint8_t DIK_ESCAPE = 0x01, DIK_1 = 0x02, DIK_2 = 0x03, DIK_3 = 0x04, DIK_4 = 0x05, DIK_5 = 0x06,
@@ -29,6 +30,38 @@ constexpr uint8_t DIK_OEM_102 = 0x56, DIK_F13 = 0x64, DIK_F14 = 0x65, DIK_F15 = 
 
 // Mouse buttons as CInput numbers them.
 constexpr int kMouseLeft = 0, kMouseRight = 1, kMouseMiddle = 2, kMouseFourth = 3;
+
+// The device the player used last. It aims the launcher, and while it is not the mouse the
+// screens show a focus and the pointer is hidden.
+enum class EInputDevice : uint8_t { Mouse, Keyboard, Pad };
+
+// The buttons of a game controller, by their place on a common pad.
+enum class EPadButton : uint8_t {
+    A,
+    B,
+    X,
+    Y,
+    Back,
+    Start,
+    LeftShoulder,
+    RightShoulder,
+    DpadUp,
+    DpadDown,
+    DpadLeft,
+    DpadRight,
+    Count
+};
+
+// What the screens read: the keys, the pad's buttons and its stick in one.
+enum class ENavAction : uint8_t { Up, Down, Left, Right, Activate, Back, Count };
+
+// A stick deflection (-1 to 1) inside this is no deflection at all.
+constexpr float kStickDeadZone = 0.25f;
+// The deflection past which the stick counts as a pressed direction on the screens.
+constexpr float kStickNavThreshold = 0.5f;
+// A held direction repeats after this many steps, then every kNavRepeatSteps steps.
+constexpr int32_t kNavRepeatDelaySteps = 60;
+constexpr int32_t kNavRepeatSteps = 15;
 
 class CInputKeyboard {
 public:
@@ -75,13 +108,63 @@ public:
     const CInputKeyboard& Keyboard() const { return m_keyboard; }
     const CInputMouse& Mouse() const { return m_mouse; }
 
+    // The pad: any connected controller's buttons and left stick, merged.
+    bool PadDown(EPadButton button) const { return (m_padCurrent[Index(button)] & 0x80) != 0; }
+    bool PadHit(EPadButton button) const {
+        return (m_padCurrent[Index(button)] & 0x80) && !(m_padPrevious[Index(button)] & 0x80);
+    }
+    // The stick's deflection in this step, -1 to 1 on each axis (x right, y down).
+    float StickX() const { return m_stickX; }
+    float StickY() const { return m_stickY; }
+    int32_t PadCount() const { return m_padCount; }
+    // True in the one step after a controller was pulled out.
+    bool PadUnplugged() const { return m_padUnplugged; }
+
+    // The screens' directions and choices: a hit in the first step of a press, again while
+    // a direction is held (after kNavRepeatDelaySteps, every kNavRepeatSteps). False once
+    // the step's navigation was taken (ConsumeNav), so a lower screen does not act on it too.
+    bool NavHit(ENavAction action) const;
+    void ConsumeNav() { m_navConsumed = true; }
+    bool IsNavConsumed() const { return m_navConsumed; }
+
+    // Aiming: -1, 0 or 1 from the arrow keys and the pad's d-pad; the stick's deflection past
+    // the dead zone, scaled back to -1 to 1; the slow turn (Shift or a shoulder button).
+    int32_t AimKeys() const;
+    float AimStick() const;
+    bool AimSlow() const;
+
+    EInputDevice LastDevice() const { return m_lastDevice; }
+    bool UsesMouse() const { return m_lastDevice == EInputDevice::Mouse; }
+
     // Fed by the platform's event pump (and by tests): held state between snapshots.
     void SetKeyHeld(uint8_t code, bool held);
     void SetButtonHeld(int button, bool held);
+    void SetPadButtonHeld(EPadButton button, bool held);
+    // The left stick, -1 to 1 on each axis.
+    void SetPadStick(float x, float y);
+    void PadConnected();
+    // Every pad button and the stick let go; the next step reports PadUnplugged.
+    void PadDisconnected();
+    // The player moved the mouse.
+    void NoteMouseMoved() { m_lastDevice = EInputDevice::Mouse; }
+
+    // Typed text is asked for while a screen takes a name: systems with an on-screen
+    // keyboard show theirs then. The platform installs the switch.
+    using TextEntrySwitch = void (*)(bool on);
+    void SetTextEntrySwitch(TextEntrySwitch textEntrySwitch) { m_textEntrySwitch = textEntrySwitch; }
+    void SetTextEntry(bool on);
+    bool IsTextEntryOn() const { return m_textEntry; }
     void ReleaseAll();
 
 private:
     CInput() = default;
+    static size_t Index(EPadButton button) { return static_cast<size_t>(button); }
+    static constexpr size_t kPadButtons = static_cast<size_t>(EPadButton::Count);
+    static constexpr size_t kNavActions = static_cast<size_t>(ENavAction::Count);
+    void UpdatePad();
+    void UpdateNav();
+    bool NavHeld(ENavAction action) const;
+
     bool m_consumed = false;
     bool m_created = false;
     CInputKeyboard m_keyboard;
@@ -92,6 +175,23 @@ private:
     // as down in that one step, so a quick tap is never lost.
     uint8_t m_pressedKeys[256] = {};
     uint8_t m_pressedButtons[4] = {};
+
+    uint8_t m_heldPad[kPadButtons] = {};
+    uint8_t m_pressedPad[kPadButtons] = {};
+    uint8_t m_padCurrent[kPadButtons] = {};
+    uint8_t m_padPrevious[kPadButtons] = {};
+    float m_heldStickX = 0.0f, m_heldStickY = 0.0f;
+    float m_stickX = 0.0f, m_stickY = 0.0f;
+    int32_t m_padCount = 0;
+    bool m_unplugPending = false;
+    bool m_padUnplugged = false;
+
+    // Steps each navigation action has been held (0: not held).
+    int32_t m_navHeldSteps[kNavActions] = {};
+    bool m_navConsumed = false;
+    TextEntrySwitch m_textEntrySwitch = nullptr;
+    bool m_textEntry = false;
+    EInputDevice m_lastDevice = EInputDevice::Mouse;
 };
 
 class CMouseCursor {
@@ -100,6 +200,7 @@ public:
 
     bool Init();
     void Update(float dt);
+    // Draws the pointer while it is visible and the mouse is the device in use.
     void Draw() const;
     void SetClip(float minX, float minY, float maxX, float maxY);
     float GetMinX() const { return m_minX; }
@@ -127,7 +228,7 @@ public:
 
 private:
     CMouseCursor() = default;
-    void MoveSystemPointer() const;
+    void MoveSystemPointer();
 
     float m_x = 400.0f, m_y = 300.0f, m_z = 0.0f;
     float m_minX = 0.0f, m_minY = 0.0f, m_maxX = 640.0f, m_maxY = 480.0f;
@@ -139,4 +240,8 @@ private:
     ReadPointer m_readPointer = nullptr;
     MovePointer m_movePointer = nullptr;
     ConfinePointer m_confinePointer = nullptr;
+    // Where the pointer was last moved to by the program: reading it back there is no move
+    // of the player's.
+    bool m_warpPending = false;
+    int32_t m_warpX = 0, m_warpY = 0;
 };

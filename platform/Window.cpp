@@ -38,9 +38,41 @@ void ConfineSystemPointer(float minX, float minY, float maxX, float maxY) {
     CWindow::Get().RefreshPointerConfinement();
 }
 
+void SwitchTextInput(bool on) {
+    if (on) {
+        SDL_StartTextInput();
+    } else {
+        SDL_StopTextInput();
+    }
+}
+
 bool IsHeadlessDriver(const char* driver) {
     return SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0 ||
            SDL_strcmp(driver, "evdev") == 0;
+}
+
+// Pellora's number of a controller button; Count for buttons the game does not use.
+EPadButton PadButtonOf(uint8_t sdlButton) {
+    switch (sdlButton) {
+        case SDL_CONTROLLER_BUTTON_A: return EPadButton::A;
+        case SDL_CONTROLLER_BUTTON_B: return EPadButton::B;
+        case SDL_CONTROLLER_BUTTON_X: return EPadButton::X;
+        case SDL_CONTROLLER_BUTTON_Y: return EPadButton::Y;
+        case SDL_CONTROLLER_BUTTON_BACK: return EPadButton::Back;
+        case SDL_CONTROLLER_BUTTON_START: return EPadButton::Start;
+        case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: return EPadButton::LeftShoulder;
+        case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: return EPadButton::RightShoulder;
+        case SDL_CONTROLLER_BUTTON_DPAD_UP: return EPadButton::DpadUp;
+        case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return EPadButton::DpadDown;
+        case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return EPadButton::DpadLeft;
+        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return EPadButton::DpadRight;
+        default: return EPadButton::Count;
+    }
+}
+
+// An axis value as -1 to 1.
+float AxisUnit(int16_t value) {
+    return value < 0 ? static_cast<float>(value) / 32768.0f : static_cast<float>(value) / 32767.0f;
 }
 
 int MouseButtonNumber(uint8_t sdlButton) {
@@ -80,6 +112,12 @@ bool CWindow::InitVideo() {
         SDL_Quit();
         return false;
     }
+    // Controllers are optional: without them the game is played by mouse and keys. SDL reads
+    // SDL_GAMECONTROLLERCONFIG for pads its own table does not know, and announces every pad,
+    // those present at start too, as an added device.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+        CLog::Get().Write("CWindow::InitVideo FAILED no game controllers, %s", SDL_GetError());
+    }
     m_videoStarted = true;
     return true;
 }
@@ -116,7 +154,9 @@ bool CWindow::Create(const char* title, int width, int height, bool fullscreen) 
     SDL_SetWindowMinimumSize(m_window, 320, 240);
     SDL_DisableScreenSaver();
     SDL_ShowCursor(SDL_DISABLE);
-    SDL_StartTextInput();
+    // Typed text only while a screen asks for a name (CInput::SetTextEntry).
+    SwitchTextInput(CInput::Get().IsTextEntryOn());
+    CInput::Get().SetTextEntrySwitch(&SwitchTextInput);
     CMouseCursor::Get().SetPointerFunctions(&ReadSystemPointer, &MoveSystemPointer);
     CMouseCursor::Get().SetConfineFunction(&ConfineSystemPointer);
     return true;
@@ -135,6 +175,7 @@ void CWindow::EnterFullscreen() {
 void CWindow::Destroy() {
     CMouseCursor::Get().SetPointerFunctions(nullptr, nullptr);
     CMouseCursor::Get().SetConfineFunction(nullptr);
+    CInput::Get().SetTextEntrySwitch(nullptr);
     if (m_window != nullptr) {
         SDL_StopTextInput();
         SDL_DestroyWindow(m_window);
@@ -143,6 +184,7 @@ void CWindow::Destroy() {
 }
 
 void CWindow::ShutdownVideo() {
+    CloseAllPads();
     if (m_videoStarted) {
         SDL_Quit();
         m_videoStarted = false;
@@ -199,21 +241,113 @@ void CWindow::HandleEvent(const SDL_Event& event, IWindowEvents& events) {
         case SDL_MOUSEBUTTONUP:
             CInput::Get().SetButtonHeld(MouseButtonNumber(event.button.button), event.type == SDL_MOUSEBUTTONDOWN);
             break;
+        case SDL_CONTROLLERDEVICEADDED:
+            OpenPad(event.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            ClosePad(event.cdevice.which);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            HandlePadButton(event.cbutton.button, event.type == SDL_CONTROLLERBUTTONDOWN, events);
+            break;
+        case SDL_CONTROLLERAXISMOTION:
+            HandlePadAxis(event.caxis.axis, event.caxis.value);
+            break;
         default:
             break;
     }
 }
 
-void CWindow::HandleKey(uint32_t scancode, bool down, bool repeat, uint16_t modifiers, IWindowEvents& events) {
-    CInput::Get().SetKeyHeld(DikFromScancode(static_cast<int32_t>(scancode)), down);
-    const bool isReturn = scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
-    if (down) {
-        if (isReturn && (modifiers & KMOD_ALT) != 0) {
-            if (!repeat) {
-                ToggleFullscreen();
-            }
+void CWindow::OpenPad(int deviceIndex) {
+    SDL_GameController* const pad = SDL_GameControllerOpen(deviceIndex);
+    if (pad == nullptr) {
+        CLog::Get().Write("CWindow::OpenPad FAILED %s", SDL_GetError());
+        return;
+    }
+    for (SDL_GameController*& slot : m_pads) {
+        if (slot == pad) {
+            SDL_GameControllerClose(pad);   // announced twice: it is open already
             return;
         }
+    }
+    for (SDL_GameController*& slot : m_pads) {
+        if (slot == nullptr) {
+            slot = pad;
+            CInput::Get().PadConnected();
+            CLog::Get().Write("CWindow::OpenPad %s", SDL_GameControllerName(pad) != nullptr ? SDL_GameControllerName(pad) : "");
+            return;
+        }
+    }
+    CLog::Get().Write("CWindow::OpenPad FAILED more than %d controllers", kMaxPads);
+    SDL_GameControllerClose(pad);
+}
+
+void CWindow::ClosePad(int32_t instanceId) {
+    for (SDL_GameController*& slot : m_pads) {
+        if (slot != nullptr && SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(slot)) == instanceId) {
+            SDL_GameControllerClose(slot);
+            slot = nullptr;
+            m_stickX = 0.0f;
+            m_stickY = 0.0f;
+            CInput::Get().PadDisconnected();
+            return;
+        }
+    }
+}
+
+void CWindow::CloseAllPads() {
+    for (SDL_GameController*& slot : m_pads) {
+        if (slot != nullptr) {
+            SDL_GameControllerClose(slot);
+            slot = nullptr;
+        }
+    }
+}
+
+int CWindow::OpenPadCount() const {
+    int count = 0;
+    for (const SDL_GameController* slot : m_pads) {
+        count += slot != nullptr ? 1 : 0;
+    }
+    return count;
+}
+
+void CWindow::HandlePadButton(uint8_t button, bool down, IWindowEvents& events) {
+    const EPadButton padButton = PadButtonOf(button);
+    if (padButton == EPadButton::Count) {
+        return;
+    }
+    CInput::Get().SetPadButtonHeld(padButton, down);
+    // Back does what Escape does, on its release as Escape.
+    if (padButton == EPadButton::Back && !down) {
+        events.OnEscapeReleased();
+    }
+}
+
+void CWindow::HandlePadAxis(uint8_t axis, int16_t value) {
+    if (axis == SDL_CONTROLLER_AXIS_LEFTX) {
+        m_stickX = AxisUnit(value);
+    } else if (axis == SDL_CONTROLLER_AXIS_LEFTY) {
+        m_stickY = AxisUnit(value);
+    } else {
+        return;
+    }
+    CInput::Get().SetPadStick(m_stickX, m_stickY);
+}
+
+void CWindow::HandleKey(uint32_t scancode, bool down, bool repeat, uint16_t modifiers, IWindowEvents& events) {
+    const bool isReturn = scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
+    if (down && isReturn && (modifiers & KMOD_ALT) != 0) {
+        // Alt+Enter switches the screen and nothing else: its Return neither chooses the
+        // focused item nor types.
+        if (!repeat) {
+            ToggleFullscreen();
+        }
+        return;
+    }
+    CInput::Get().SetKeyHeld(DikFromScancode(static_cast<int32_t>(scancode)), down);
+    if (down) {
         // Backspace and Return type a character of their own, repeating while held.
         if (scancode == SDL_SCANCODE_BACKSPACE) {
             events.OnCharacter(8);

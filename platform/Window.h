@@ -1,11 +1,12 @@
 #pragma once
 // The one application window on SDL2: creation, the event pump, message boxes, minimise,
-// full screen toggling. The rest of the program sees no SDL: the pump reports what happened
+// full screen toggling, the game controllers plugged in and out. The rest of the program sees no SDL: the pump reports what happened
 // through IWindowEvents, and key and button states go straight into CInput.
 #include <cstdint>
 
 struct SDL_Window;
 union SDL_Event;
+struct _SDL_GameController;
 
 // What the event pump reports to the application.
 class IWindowEvents {
@@ -41,6 +42,8 @@ public:
     void Destroy();
     // Ends SDL (after the services are gone).
     void ShutdownVideo();
+    // Controllers open now.
+    int OpenPadCount() const;
 
     // Handles one waiting event; false when none was waiting.
     bool PollEvent(IWindowEvents& events);
@@ -69,10 +72,17 @@ public:
     // A message box with the same text on stderr (works without a window too).
     static void ShowMessageBox(const char* caption, const char* text);
 
+    static constexpr int kMaxPads = 8;
+
 private:
     // The window borderless over its whole display.
     void CoverDisplay();
     CWindow() = default;
+    void OpenPad(int deviceIndex);
+    void ClosePad(int32_t instanceId);
+    void CloseAllPads();
+    void HandlePadButton(uint8_t button, bool down, IWindowEvents& events);
+    void HandlePadAxis(uint8_t axis, int16_t value);
     void HandleEvent(const SDL_Event& event, IWindowEvents& events);
     void HandleKey(uint32_t scancode, bool down, bool repeat, uint16_t modifiers, IWindowEvents& events);
     void HandleWindowEvent(uint8_t windowEvent, int32_t data1, int32_t data2, IWindowEvents& events);
@@ -84,4 +94,6 @@ private:
     bool m_fullscreenPending = false;   // borderless over the desktop until EnterFullscreen
     int m_width = 640;
     int m_height = 480;
+    _SDL_GameController* m_pads[kMaxPads] = {};
+    float m_stickX = 0.0f, m_stickY = 0.0f;
 };

@@ -115,6 +115,10 @@ const TextStrings kEnglishStrings = {
     .TxtEditorKeys = "Keys",
     .TxtEditorRows = "rows",
     .TxtNameHint = "Type a name first",
+    .TxtKeysContinue = "Press A or Return to continue",
+    .TxtKeysResume = "PRESS P OR START TO RESUME GAME",
+    .TxtGridSpace = "Space",
+    .TxtGridDelete = "Delete",
 };
 
 const TextStrings kSwedishStrings = {
@@ -232,4 +236,8 @@ const TextStrings kSwedishStrings = {
     .TxtEditorKeys = "Tangenter",
     .TxtEditorRows = "rader",
     .TxtNameHint = "Skriv ett namn f\xF6rst",
+    .TxtKeysContinue = "Tryck A eller Retur f\xF6r att forts\xE4tta",
+    .TxtKeysResume = "TRYCK P ELLER START F\xD6R ATT FORTS\xC4TTA",
+    .TxtGridSpace = "Mellanslag",
+    .TxtGridDelete = "Radera",
 };

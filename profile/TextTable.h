@@ -122,6 +122,10 @@ struct TextStrings {
     const char* TxtEditorKeys;
     const char* TxtEditorRows;
     const char* TxtNameHint;
+    const char* TxtKeysContinue;
+    const char* TxtKeysResume;
+    const char* TxtGridSpace;
+    const char* TxtGridDelete;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -260,6 +264,12 @@ public:
     const char* TxtEditorRows() const { return m_strings->TxtEditorRows; }
     // The hint of the name entry when Return finds no name.
     const char* TxtNameHint() const { return m_strings->TxtNameHint; }
+    // Where a screen says to click, for players on keys or a pad.
+    const char* TxtKeysContinue() const { return m_strings->TxtKeysContinue; }
+    const char* TxtKeysResume() const { return m_strings->TxtKeysResume; }
+    // The space and delete keys of the name entry's letter grid.
+    const char* TxtGridSpace() const { return m_strings->TxtGridSpace; }
+    const char* TxtGridDelete() const { return m_strings->TxtGridDelete; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

@@ -46,6 +46,12 @@
 #                          before it would replace the saved game and "No" keeps the editor;
 #                          "Play" tries the level, a few shots and Escape lead to the main
 #                          menu; the saved game is byte for byte the same throughout.
+#   keys-only              the whole way by keys, with no mouse event at all: Return past the
+#                          intro and on "ENGLISH", a typed name, Return on "Play", the launcher
+#                          turned by the arrows and three shots fired by Up; Escape saves the
+#                          game (ply1.sav of 291 bytes), Return on "Play" and on "Continue" shows
+#                          the same field again; Escape to the menu, Down to "Exit game" and
+#                          Return end the program with status 0.
 #   game-lost-to-the-end   a first start in English with one player, whose saved game (written
 #                          by pellora_e2e_files) holds the field of tests/e2e/quick_loss.txt,
 #                          50000 points and no spare life; "Play", "Continue", and a few shots
@@ -652,6 +658,75 @@ case "$test_case" in
     move_pointer_to_picture "${MENU_PLAY[@]}"
     wait_for_picture "$work/menu.tga" 20 || fail "Escape did not lead back to the main menu"
     quit_with_escape
+    ;;
+  keys-only)
+    start_display 640x480x24
+    install_copy "$work/game"
+    start_program
+    saves="$work/game/pellora_data"
+    # Return shortens the intro; on the language screen the focus starts on "ENGLISH".
+    for attempt in $(seq 40); do
+      xdotool key Return
+      wait_for 1 file_exists "$saves/language.dat" && break
+    done
+    [[ "$(le32_at "$saves/language.dat" 0)" == 1 ]] || fail "Return did not choose English; output: $(cat "$work/out.log")"
+    enter_name "Kim"
+    screenshot_settled "$work/keys-menu.tga" || fail "the main menu did not settle"
+    keep_shot "$work/keys-menu.tga"
+    # The focus is on "Play".
+    xdotool key Return
+    # The level-start panel goes by itself; Return hurries it.
+    sleep 1
+    xdotool key Return
+    xdotool keydown Left
+    sleep 0.3
+    xdotool keyup Left
+    for shot in 1 2 3; do
+      xdotool key Up
+      sleep 1.5
+    done
+    settled_screenshot "$work/keys-played.tga" || fail "the field did not settle after the shots"
+    keep_shot "$work/keys-played.tga"
+    region_same "$work/keys-menu.tga" "$work/keys-played.tga" 0 0 640 480 && fail "Return on Play started no game"
+    xdotool key p
+    screenshot_settled "$work/keys-paused.tga" || fail "the pause did not settle"
+    keep_shot "$work/keys-paused.tga"
+    xdotool key p
+    xdotool key Escape
+    wait_for 10 file_exists "$saves/ply1.sav" || fail "Escape saved no game; output: $(cat "$work/out.log")"
+    (($(stat -c %s "$saves/ply1.sav") == 291)) || fail "ply1.sav is $(stat -c %s "$saves/ply1.sav") bytes, not 291"
+    wait_for_picture "$work/keys-menu.tga" 20 || fail "the game did not go back to the main menu after GAME SAVED"
+    cp "$saves/ply1.sav" "$work/first.sav"
+    # Play again: the continue question, its focus on "Continue".
+    xdotool key Return
+    screenshot_settled "$work/keys-question.tga" || fail "the continue question did not settle"
+    keep_shot "$work/keys-question.tga"
+    region_same "$work/keys-menu.tga" "$work/keys-question.tga" 0 0 640 480 && fail "Return on Play showed no question"
+    xdotool key Return
+    sleep 3
+    same=""
+    for attempt in $(seq 8); do
+      settled_screenshot "$work/keys-continued.tga" || fail "the continued field did not settle"
+      if ! field_differs "$work/keys-played.tga" "$work/keys-continued.tga" 50; then
+        same=yes
+        break
+      fi
+      sleep 0.5
+    done
+    [[ -n "$same" ]] || fail "Continue by keys shows another field"
+    xdotool key Escape
+    wait_for_picture "$work/keys-menu.tga" 20 || fail "Escape before a shot did not lead to the main menu"
+    cmp -s "$work/first.sav" "$saves/ply1.sav" || fail "leaving a continued game before a shot changed the save"
+    # Down to "Exit game" (Play, Change player, Child mode, Highscore, Options, Exit game).
+    for step in 1 2 3 4 5; do
+      xdotool key Down
+    done
+    xdotool key Return
+    wait_for 30 program_ended || fail "Exit game by keys did not end the program"
+    wait "$program_pid"
+    status=$?
+    program_pid=""
+    ((status == 0)) || fail "Exit game ended the program with status $status"
     ;;
   fire-a-ball)
     # A screen of the picture's size: the full-screen window then shows the picture 1:1.

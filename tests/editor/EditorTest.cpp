@@ -19,6 +19,7 @@
 #include "resources/LittleEndian.h"
 #include "tests/support/TestFiles.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -1135,3 +1136,28 @@ TEST_F(EditorDrawingTest, APackOfTwentyShowsThePagerWhereAShortPackShowsNone) {
     EXPECT_EQ(Differing(shortPack, fullPack, 64, 0, newLeft - 2, 480), 0);
 }
 }  // namespace
+
+// ---------------------------------------------------------------- by keys
+
+// With the keys in use the panel's buttons take a focus that Up and Down step through in
+// reading order, Return chooses; Left and Right stay the rows' shift.
+TEST_F(EditorTest, ThePanelsButtonsByKeysWhileLeftAndRightStillShiftTheRows) {
+    WriteLevels(1, 3);
+    OpenEditor("2.lvl");
+    ASSERT_FALSE(Editor()->Board().CellAt(0, 0).IsEmpty());
+    Press(DIK_DOWN);
+    ASSERT_NE(Panel()->HoveredWidget(), nullptr) << "the first Down shows the focus";
+    std::vector<std::string> visited;
+    for (int32_t i = 0; i < 30 && std::string(Panel()->HoveredWidget()->Text()) != "Clear"; ++i) {
+        visited.emplace_back(Panel()->HoveredWidget()->Text());
+        Press(DIK_DOWN);
+    }
+    ASSERT_STREQ(Panel()->HoveredWidget()->Text(), "Clear");
+    EXPECT_EQ(std::count(visited.begin(), visited.end(), std::string("Clear")), 0);
+    Press(DIK_LEFT);
+    EXPECT_STREQ(Panel()->HoveredWidget()->Text(), "Clear") << "Left moves no focus";
+    EXPECT_TRUE(Editor()->Board().CellAt(0, 0).IsEmpty());
+    EXPECT_FALSE(Editor()->Board().CellAt(9, 0).IsEmpty()) << "Left shifted the rows";
+    Press(DIK_RETURN);
+    EXPECT_EQ(Editor()->Board().BallCount(), 0);
+}

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 class InputTest : public testing::Test {
@@ -215,6 +216,29 @@ TEST_F(CursorTest, UnmovedPointerLeavesMovedFalseAndIsNotClampedAgain) {
     EXPECT_TRUE(g_warps.empty());
 }
 
+// A pointer put back into the confinement by the program is no move of the player's: keys
+// stay in use; a move of the player's own brings the mouse back.
+TEST_F(CursorTest, OnlyThePlayersOwnMovesBringTheMouseBack) {
+    CInput& input = CInput::Get();
+    input.Create();
+    input.SetKeyHeld(DIK_RIGHT, true);
+    ASSERT_EQ(input.LastDevice(), EInputDevice::Keyboard);
+    CMouseCursor& cursor = CMouseCursor::Get();
+    g_pointerY = 420;
+    cursor.SetClip(0.0f, 0.0f, 640.0f, 480.0f);
+    cursor.Update(1.0f / 150.0f);   // the player moved it to y = 420
+    EXPECT_EQ(input.LastDevice(), EInputDevice::Mouse);
+    input.SetKeyHeld(DIK_RIGHT, true);
+    cursor.SetClip(0.0f, 0.0f, 640.0f, 370.0f);   // warped to y = 370
+    cursor.Update(1.0f / 150.0f);
+    EXPECT_TRUE(cursor.HasMoved());
+    EXPECT_EQ(input.LastDevice(), EInputDevice::Keyboard);
+    g_pointerX = 380;
+    cursor.Update(1.0f / 150.0f);
+    EXPECT_EQ(input.LastDevice(), EInputDevice::Mouse);
+    input.Destroy();
+}
+
 TEST_F(CursorTest, SetClipClampsAtOnceRoundsTheWarpAndConfinesInWholePixels) {
     CMouseCursor& cursor = CMouseCursor::Get();
     g_pointerX = 320;
@@ -228,5 +252,78 @@ TEST_F(CursorTest, SetClipClampsAtOnceRoundsTheWarpAndConfinesInWholePixels) {
     EXPECT_EQ(g_warps[0], std::make_pair(320.0f, 371.0f));   // half away from zero
     ASSERT_EQ(g_confinements.size(), 1u);
     EXPECT_EQ(g_confinements[0], (std::vector<float>{0.0f, 0.0f, 640.0f, 370.0f}));
+}
+}  // namespace
+
+namespace {
+// The device in use after one press, starting from the mouse: the keys that aim and move the
+// screens' focus take over, the keys mouse players press too (letters, Escape, P, F8) do not.
+TEST_F(InputTest, TheDeviceInUseFollowsTheKeysThatSteerAndThePad) {
+    const struct {
+        const char* what;
+        uint8_t key;               // 0: none
+        int button;                // -1: none
+        EPadButton pad;            // Count: none
+        float stickX;
+        EInputDevice expected;
+    } cases[] = {
+        {"an arrow", DIK_LEFT, -1, EPadButton::Count, 0.0f, EInputDevice::Keyboard},
+        {"Return", DIK_RETURN, -1, EPadButton::Count, 0.0f, EInputDevice::Keyboard},
+        {"Shift", DIK_RSHIFT, -1, EPadButton::Count, 0.0f, EInputDevice::Keyboard},
+        {"a letter", DIK_Q, -1, EPadButton::Count, 0.0f, EInputDevice::Mouse},
+        {"Escape", DIK_ESCAPE, -1, EPadButton::Count, 0.0f, EInputDevice::Mouse},
+        {"P", DIK_P, -1, EPadButton::Count, 0.0f, EInputDevice::Mouse},
+        {"F8", DIK_F8, -1, EPadButton::Count, 0.0f, EInputDevice::Mouse},
+        {"pad A", 0, -1, EPadButton::A, 0.0f, EInputDevice::Pad},
+        {"the stick past the dead zone", 0, -1, EPadButton::Count, 0.3f, EInputDevice::Pad},
+        {"the stick inside the dead zone", 0, -1, EPadButton::Count, 0.2f, EInputDevice::Mouse},
+    };
+    CInput& input = CInput::Get();
+    for (const auto& c : cases) {
+        input.Create();
+        ASSERT_EQ(input.LastDevice(), EInputDevice::Mouse);
+        if (c.key != 0) {
+            input.SetKeyHeld(c.key, true);
+        }
+        if (c.pad != EPadButton::Count) {
+            input.SetPadButtonHeld(c.pad, true);
+        }
+        input.SetPadStick(c.stickX, 0.0f);
+        input.Update();
+        EXPECT_EQ(input.LastDevice(), c.expected) << c.what;
+        // A mouse button brings the mouse back.
+        input.SetButtonHeld(kMouseLeft, true);
+        EXPECT_EQ(input.LastDevice(), EInputDevice::Mouse) << c.what;
+        input.ReleaseAll();
+    }
+}
+
+TEST_F(InputTest, AHeldDirectionRepeatsAfterAMomentAndAChoiceNever) {
+    CInput& input = CInput::Get();
+    input.SetKeyHeld(DIK_DOWN, true);
+    input.SetKeyHeld(DIK_RETURN, true);
+    std::vector<int32_t> downHits;
+    int32_t returnHits = 0;
+    const int32_t steps = kNavRepeatDelaySteps + 3 * kNavRepeatSteps;
+    for (int32_t step = 1; step <= steps; ++step) {
+        input.Update();
+        if (input.NavHit(ENavAction::Down)) {
+            downHits.push_back(step);
+        }
+        returnHits += input.NavHit(ENavAction::Activate) ? 1 : 0;
+    }
+    const std::vector<int32_t> expected = {1, kNavRepeatDelaySteps + kNavRepeatSteps,
+                                           kNavRepeatDelaySteps + 2 * kNavRepeatSteps,
+                                           kNavRepeatDelaySteps + 3 * kNavRepeatSteps};
+    EXPECT_EQ(downHits, expected);
+    EXPECT_EQ(returnHits, 1);
+    // Taken by one screen, the step's navigation is gone for the next.
+    input.SetKeyHeld(DIK_DOWN, false);
+    input.Update();
+    input.SetKeyHeld(DIK_UP, true);
+    input.Update();
+    EXPECT_TRUE(input.NavHit(ENavAction::Up));
+    input.ConsumeNav();
+    EXPECT_FALSE(input.NavHit(ENavAction::Up));
 }
 }  // namespace
