@@ -251,6 +251,10 @@ namespace {
 constexpr int32_t kNoticeSize = 20;
 // The delete mark of a very wide name stays inside the frame.
 constexpr int32_t kDeleteMarkRight = 462;
+// The widest a name is drawn: its delete mark then fits between it and the pillar.
+constexpr int32_t kNameWidth = 2 * (kDeleteMarkRight - 28 - 8 - 320);
+// The line that says the list is full, on the deck.
+constexpr int32_t kFullNoticeY = 418;
 constexpr GuiColour kDeleteMarkColour{1.0f, 0.45f, 0.4f, 1.0f};
 constexpr GuiColour kNoticeColour{0.8f, 0.87f, 0.95f, 1.0f};
 constexpr GuiColour kPlainColour{1.0f, 1.0f, 1.0f, 1.0f};
@@ -309,7 +313,8 @@ void CGuiPlayer::ShowList() {
         const float dx = i % 2 == 0 ? -400.0f : 400.0f;
         const float seconds = 0.2f + 0.05f * static_cast<float>(i);
         const int32_t y = kFirstNameY + kNameSpacing * i;
-        StyleFittedItem(m_names[i], GetPlayer(i)->name, kCentreX, y);
+        // A long name is shown smaller so that its delete mark stays clear of it.
+        StyleFittedItem(m_names[i], GetPlayer(i)->name, kCentreX, y, kNameWidth);
         Paint(m_names[i], i == current ? kChosenItemColour : kPlainColour);
         m_names[i].SetCommand(i);
         AddWidget(&m_names[i])->SlideIn(dx, 0.0f, seconds);
@@ -333,10 +338,9 @@ void CGuiPlayer::ShowList() {
         StyleFittedItem(m_back, texts.TxtGoBack(), kCentreX, kBottomItemY);
         AddWidget(&m_back)->SlideIn(-400.0f, 0.0f, seconds);
         // Why there is no "Add player": the list is full.
-        StyleItem(m_full, "", kCentreX, 360);
-        m_full.SetFontSize(kNoticeSize, kNoticeSize);
+        // On the deck below the frame, where the main menu has its notice line.
+        StyleFittedItem(m_full, texts.TxtPlayersFull(), kCentreX, kFullNoticeY, kFieldTextWidth, 16);
         Paint(m_full, kNoticeColour);
-        m_full.SetText(texts.TxtPlayersFull());
         AddWidget(&m_full)->SlideIn(400.0f, 0.0f, seconds);
     }
     m_back.SetCommand(g_returnScreen);
