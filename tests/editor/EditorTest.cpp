@@ -17,6 +17,7 @@
 #include "profile/Players.h"
 #include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
+#include "tests/support/SoftwareScreen.h"
 #include "tests/support/TestFiles.h"
 
 #include <algorithm>
@@ -1027,63 +1028,11 @@ TEST_F(EditorTest, ASpareNameLeftByAnInterruptedExchangeBecomesTheMissingLevel) 
 // The editor drawn by a real renderer (software, on SDL's dummy video driver).
 class EditorDrawingTest : public EditorTest {
 protected:
-    static constexpr int kWidth = 640;
-    static constexpr int kHeight = 480;
-
-    static void SetUpTestSuite() {
-        setenv("SDL_RENDER_DRIVER", "software", 1);
-        CWindow& window = CWindow::Get();
-        ASSERT_TRUE(window.InitVideo());
-        ASSERT_TRUE(window.Create("Pellora test", kWidth, kHeight, false));
-        ASSERT_TRUE(CGfxOGL::Get().Create(window.GetSdlWindow(), kWidth, kHeight, 32, 32, 0, false));
-    }
-    static void TearDownTestSuite() {
-        CGfxOGL::Get().Destroy();
-        CWindow::Get().Destroy();
-        CWindow::Get().ShutdownVideo();
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(OpenSoftwareScreen()); }
+    static void TearDownTestSuite() { CloseSoftwareScreen(); }
     // Both layers drawn as the engine draws them (without the cursor); rows from the bottom.
-    static Bytes Draw() {
-        CGfxOGL& gfx = CGfxOGL::Get();
-        gfx.Clear();
-        gfx.BeginScene();
-        gfx.LoadIdentity();
-        CStateManager::Lower().Render();
-        CStateManager::Upper().Render();
-        gfx.EndScene();
-        Bytes pixels(static_cast<size_t>(kWidth) * kHeight * 3);
-        EXPECT_TRUE(gfx.ReadPixels(pixels.data()));
-        return pixels;
-    }
-    // Pixels that differ inside (left, top)-(right, bottom).
-    static int32_t Differing(const Bytes& a, const Bytes& b, int left, int top, int right, int bottom) {
-        int32_t count = 0;
-        for (int y = top; y < bottom; ++y) {
-            for (int x = left; x < right; ++x) {
-                const size_t i = (static_cast<size_t>(kHeight - 1 - y) * kWidth + x) * 3;
-                count += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2] ? 1 : 0;
-            }
-        }
-        return count;
-    }
-    // With PELLORA_E2E_SHOTS set to a folder, the picture is kept there as a TGA file.
-    static void Keep(const Bytes& pixels, const std::string& name) {
-        const char* folder = std::getenv("PELLORA_E2E_SHOTS");
-        if (folder == nullptr) {
-            return;
-        }
-        Bytes tga(18, 0);
-        tga[2] = 2;
-        tga[12] = kWidth & 0xFF;
-        tga[13] = kWidth >> 8;
-        tga[14] = kHeight & 0xFF;
-        tga[15] = kHeight >> 8;
-        tga[16] = 24;
-        for (size_t i = 0; i < pixels.size(); i += 3) {
-            tga.insert(tga.end(), {pixels[i + 2], pixels[i + 1], pixels[i]});
-        }
-        EXPECT_TRUE(WriteFileBytes(std::string(folder) + "/" + name, tga));
-    }
+    static Bytes Draw() { return DrawScreen(EDrawnLayers::Both, false); }
+    static void Keep(const Bytes& pixels, const std::string& name) { EXPECT_TRUE(KeepPicture(pixels, name)); }
 };
 
 TEST_F(EditorDrawingTest, TheBrushShowsOverTheCellUnderTheCursorAndNowhereElse) {
@@ -1094,7 +1043,7 @@ TEST_F(EditorDrawingTest, TheBrushShowsOverTheCellUnderTheCursorAndNowhereElse) 
     Frame();
     const Bytes plain = Draw();
     Keep(plain, "editor-short.tga");
-    EXPECT_GT(Differing(plain, Bytes(plain.size(), 0), 0, 0, 640, 480), 100000);
+    EXPECT_GT(DifferingPixels(plain, Bytes(plain.size(), 0), 0, 0, 640, 480), 100000);
     // Over cell (4, 6): the brush ball is drawn there, nothing changes elsewhere.
     PointAt(300, 32 + 28 * 6 + 10);
     Frame();
@@ -1102,13 +1051,13 @@ TEST_F(EditorDrawingTest, TheBrushShowsOverTheCellUnderTheCursorAndNowhereElse) 
     Keep(preview, "editor-preview.tga");
     const int cellLeft = 160 + 4 * 32;
     const int cellTop = 32 + 6 * 28;
-    EXPECT_GT(Differing(plain, preview, cellLeft, cellTop, cellLeft + 32, cellTop + 32), 200);
-    EXPECT_EQ(Differing(plain, preview, 0, 0, 640, cellTop), 0);
-    EXPECT_EQ(Differing(plain, preview, 0, cellTop + 32, 640, 480), 0);
+    EXPECT_GT(DifferingPixels(plain, preview, cellLeft, cellTop, cellLeft + 32, cellTop + 32), 200);
+    EXPECT_EQ(DifferingPixels(plain, preview, 0, 0, 640, cellTop), 0);
+    EXPECT_EQ(DifferingPixels(plain, preview, 0, cellTop + 32, 640, 480), 0);
     // Over row 12, which cannot be edited, no brush is drawn.
     PointAt(300, 32 + 28 * 12 + 10);
     Frame();
-    EXPECT_EQ(Differing(plain, Draw(), 0, 0, 640, 480), 0);
+    EXPECT_EQ(DifferingPixels(plain, Draw(), 0, 0, 640, 480), 0);
 }
 
 TEST_F(EditorDrawingTest, APackOfTwentyShowsThePagerWhereAShortPackShowsNone) {
@@ -1127,13 +1076,13 @@ TEST_F(EditorDrawingTest, APackOfTwentyShowsThePagerWhereAShortPackShowsNone) {
     Keep(fullPack, "editor-twenty.tga");
     // Levels 4 to 8 and the pager below the column; the field and the commands are the same
     // but for "New", which the first page of twenty does not offer.
-    EXPECT_GT(Differing(shortPack, fullPack, 0, 66, 64, 220), 300);
+    EXPECT_GT(DifferingPixels(shortPack, fullPack, 0, 66, 64, 220), 300);
     const CGuiButton& newButton = Panel()->NewButton();
     const int newLeft = newButton.X() - newButton.TextWidth() / 2;
-    EXPECT_GT(Differing(shortPack, fullPack, newLeft, newButton.Y(), newLeft + newButton.TextWidth(),
+    EXPECT_GT(DifferingPixels(shortPack, fullPack, newLeft, newButton.Y(), newLeft + newButton.TextWidth(),
                         newButton.Y() + newButton.H()),
               50);
-    EXPECT_EQ(Differing(shortPack, fullPack, 64, 0, newLeft - 2, 480), 0);
+    EXPECT_EQ(DifferingPixels(shortPack, fullPack, 64, 0, newLeft - 2, 480), 0);
 }
 }  // namespace
 

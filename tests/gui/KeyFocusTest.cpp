@@ -14,6 +14,7 @@
 #include "profile/Language.h"
 #include "profile/Players.h"
 #include "resources/FileManager.h"
+#include "tests/support/SoftwareScreen.h"
 #include "tests/support/TestFiles.h"
 
 #include <algorithm>
@@ -308,68 +309,16 @@ TEST_F(KeyFocusTest, TheHighscoreFootLineNamesTheDeviceInUse) {
 // The screens drawn by the software renderer on SDL's dummy video driver.
 class KeyFocusDrawingTest : public KeyFocusTest {
 protected:
-    static constexpr int kWidth = 640;
-    static constexpr int kHeight = 480;
-
-    static void SetUpTestSuite() {
-        setenv("SDL_RENDER_DRIVER", "software", 1);
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-        CWindow& window = CWindow::Get();
-        ASSERT_TRUE(window.InitVideo());
-        ASSERT_TRUE(window.Create("Pellora test", kWidth, kHeight, false));
-        ASSERT_TRUE(CGfxOGL::Get().Create(window.GetSdlWindow(), kWidth, kHeight, 32, 32, 0, false));
-    }
-    static void TearDownTestSuite() {
-        CGfxOGL::Get().Destroy();
-        CWindow::Get().Destroy();
-        CWindow::Get().ShutdownVideo();
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(OpenSoftwareScreen()); }
+    static void TearDownTestSuite() { CloseSoftwareScreen(); }
     static void Settle() {
         for (int32_t i = 0; i < 250; ++i) {
             StepScreens();
         }
     }
     // The upper layer and the cursor as the engine draws them; rows from the bottom.
-    static Bytes Draw() {
-        CGfxOGL& gfx = CGfxOGL::Get();
-        gfx.Clear();
-        gfx.BeginScene();
-        gfx.LoadIdentity();
-        CStateManager::Upper().Render();
-        CMouseCursor::Get().Draw();
-        gfx.EndScene();
-        Bytes pixels(static_cast<size_t>(kWidth) * kHeight * 3);
-        EXPECT_TRUE(gfx.ReadPixels(pixels.data()));
-        return pixels;
-    }
-    static int32_t Differing(const Bytes& a, const Bytes& b, int left, int top, int right, int bottom) {
-        int32_t count = 0;
-        for (int y = top; y < bottom; ++y) {
-            for (int x = left; x < right; ++x) {
-                const size_t i = (static_cast<size_t>(kHeight - 1 - y) * kWidth + x) * 3;
-                count += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2] ? 1 : 0;
-            }
-        }
-        return count;
-    }
-    // With PELLORA_E2E_SHOTS set to a folder, the picture is kept there as a TGA file.
-    static void Keep(const Bytes& pixels, const std::string& name) {
-        const char* folder = std::getenv("PELLORA_E2E_SHOTS");
-        if (folder == nullptr) {
-            return;
-        }
-        Bytes tga(18, 0);
-        tga[2] = 2;
-        tga[12] = kWidth & 0xFF;
-        tga[13] = kWidth >> 8;
-        tga[14] = kHeight & 0xFF;
-        tga[15] = kHeight >> 8;
-        tga[16] = 24;
-        for (size_t i = 0; i < pixels.size(); i += 3) {
-            tga.insert(tga.end(), {pixels[i + 2], pixels[i + 1], pixels[i]});
-        }
-        EXPECT_TRUE(WriteFileBytes(std::string(folder) + "/" + name, tga));
-    }
+    static Bytes Draw() { return DrawScreen(EDrawnLayers::UpperOnly, true); }
+    static void Keep(const Bytes& pixels, const std::string& name) { EXPECT_TRUE(KeepPicture(pixels, name)); }
 };
 
 // A mouse player with the pointer off every item sees the menu without any highlight; the
@@ -387,14 +336,14 @@ TEST_F(KeyFocusDrawingTest, TheFocusIsDrawnOnlyOnItsItemAndOnlyForKeysAndPad) {
     const Bytes byKeys = Draw();
     Keep(byKeys, "focus-menu-keys.tga");
     // "Play" is centred at 320 from y = 110; the pointer sat at (600, 300).
-    EXPECT_GT(Differing(byMouse, byKeys, 260, 108, 380, 140), 100);
-    EXPECT_EQ(Differing(byMouse, byKeys, 0, 0, 640, 106), 0);
-    EXPECT_EQ(Differing(byMouse, byKeys, 0, 142, 580, 480), 0);
-    EXPECT_GT(Differing(byMouse, byKeys, 598, 298, 630, 330), 20) << "the pointer is hidden";
+    EXPECT_GT(DifferingPixels(byMouse, byKeys, 260, 108, 380, 140), 100);
+    EXPECT_EQ(DifferingPixels(byMouse, byKeys, 0, 0, 640, 106), 0);
+    EXPECT_EQ(DifferingPixels(byMouse, byKeys, 0, 142, 580, 480), 0);
+    EXPECT_GT(DifferingPixels(byMouse, byKeys, 598, 298, 630, 330), 20) << "the pointer is hidden";
     // The mouse moves again: the pointer is back and the focus gone.
     PointAt(601, 300);
     StepScreens();
-    EXPECT_EQ(Differing(byMouse, Draw(), 0, 0, 600, 480), 0);
+    EXPECT_EQ(DifferingPixels(byMouse, Draw(), 0, 0, 600, 480), 0);
 }
 
 TEST_F(KeyFocusDrawingTest, TheLetterGridInBothLanguages) {
@@ -413,7 +362,7 @@ TEST_F(KeyFocusDrawingTest, TheLetterGridInBothLanguages) {
         for (int32_t i = 0; i < CGuiEnterName::kGridKeys; ++i) {
             const CGuiButton& key = entry.GridKey(i);
             EXPECT_GE(key.X() - key.W() / 2, 0) << i;
-            EXPECT_LE(key.X() + key.W() / 2, kWidth) << i;
+            EXPECT_LE(key.X() + key.W() / 2, kScreenWidth) << i;
             EXPECT_GT(key.Y(), 190) << i;
             EXPECT_LT(key.Y() + key.H(), 395) << i;
         }

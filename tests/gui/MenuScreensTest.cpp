@@ -13,6 +13,7 @@
 #include "profile/Language.h"
 #include "profile/Players.h"
 #include "resources/FileManager.h"
+#include "tests/support/SoftwareScreen.h"
 #include "tests/support/TestFiles.h"
 
 #include <sys/stat.h>
@@ -391,46 +392,17 @@ TEST_F(PlayerSelectionTest, TheListSaysWhenItIsFullAndMarksTheCurrentPlayer) {
 // The screens drawn by a real renderer (software, on SDL's dummy video driver).
 class MenuDrawingTest : public MenuScreensTest {
 protected:
-    static constexpr int kWidth = 640;
-    static constexpr int kHeight = 480;
+    static constexpr int kWidth = kScreenWidth;
+    static constexpr int kHeight = kScreenHeight;
 
-    static void SetUpTestSuite() {
-        setenv("SDL_RENDER_DRIVER", "software", 1);
-        CWindow& window = CWindow::Get();
-        ASSERT_TRUE(window.InitVideo());
-        ASSERT_TRUE(window.Create("Pellora test", kWidth, kHeight, false));
-        ASSERT_TRUE(CGfxOGL::Get().Create(window.GetSdlWindow(), kWidth, kHeight, 32, 32, 0, false));
-    }
-    static void TearDownTestSuite() {
-        CGfxOGL::Get().Destroy();
-        CWindow::Get().Destroy();
-        CWindow::Get().ShutdownVideo();
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(OpenSoftwareScreen()); }
+    static void TearDownTestSuite() { CloseSoftwareScreen(); }
     // Both layers as the engine draws them (without the cursor); rows from the bottom. With
     // PELLORA_E2E_SHOTS set to a folder, the picture is kept there as a TGA file.
     static Bytes Draw(const std::string& keepAs) {
-        CGfxOGL& gfx = CGfxOGL::Get();
-        gfx.Clear();
-        gfx.BeginScene();
-        gfx.LoadIdentity();
-        CStateManager::Lower().Render();
-        CStateManager::Upper().Render();
-        gfx.EndScene();
-        Bytes pixels(static_cast<size_t>(kWidth) * kHeight * 3);
-        EXPECT_TRUE(gfx.ReadPixels(pixels.data()));
-        if (const char* folder = std::getenv("PELLORA_E2E_SHOTS")) {
-            Bytes tga(18, 0);
-            tga[2] = 2;
-            tga[12] = kWidth & 0xFF;
-            tga[13] = kWidth >> 8;
-            tga[14] = kHeight & 0xFF;
-            tga[15] = kHeight >> 8;
-            tga[16] = 24;
-            for (size_t i = 0; i < pixels.size(); i += 3) {
-                tga.insert(tga.end(), {pixels[i + 2], pixels[i + 1], pixels[i]});
-            }
-            EXPECT_TRUE(WriteFileBytes(std::string(folder) + "/" + keepAs, tga));
-        }
+        Bytes pixels = DrawScreen(EDrawnLayers::Both, false);
+        EXPECT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight * 3);
+        EXPECT_TRUE(KeepPicture(pixels, keepAs));
         return pixels;
     }
     // Pixels of a widget's caption drawn in the chosen colour: clearly more red than blue.

@@ -21,6 +21,7 @@
 #include "profile/Language.h"
 #include "profile/Players.h"
 #include "resources/FileManager.h"
+#include "tests/support/SoftwareScreen.h"
 #include "tests/support/TestFiles.h"
 
 #include <cstdlib>
@@ -32,8 +33,6 @@
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
 // Pixels every caption keeps from the edges of its area.
 constexpr int32_t kClearSpace = 3;
 
@@ -63,18 +62,8 @@ std::string Describe(const GuiBox& box) {
 
 class ScreenLayoutTest : public CGuiTest {
 protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_RENDER_DRIVER", "software", 1);
-        CWindow& window = CWindow::Get();
-        ASSERT_TRUE(window.InitVideo());
-        ASSERT_TRUE(window.Create("Pellora test", kWidth, kHeight, false));
-        ASSERT_TRUE(CGfxOGL::Get().Create(window.GetSdlWindow(), kWidth, kHeight, 32, 32, 0, false));
-    }
-    static void TearDownTestSuite() {
-        CGfxOGL::Get().Destroy();
-        CWindow::Get().Destroy();
-        CWindow::Get().ShutdownVideo();
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(OpenSoftwareScreen()); }
+    static void TearDownTestSuite() { CloseSoftwareScreen(); }
     void SetUp() override {
         CGuiTest::SetUp();
         ASSERT_FALSE(m_folder.Path().empty());
@@ -139,8 +128,7 @@ protected:
     }
 
     static void Keep(CGuiState& screen, const std::string& name, CEngineState* below = nullptr) {
-        const char* folder = std::getenv("PELLORA_E2E_SHOTS");
-        if (folder == nullptr) {
+        if (std::getenv("PELLORA_E2E_SHOTS") == nullptr) {
             return;
         }
         CGfxOGL& gfx = CGfxOGL::Get();
@@ -152,19 +140,9 @@ protected:
         }
         screen.Render();
         gfx.EndScene();
-        Bytes pixels(static_cast<size_t>(kWidth) * kHeight * 3);
+        Bytes pixels(static_cast<size_t>(kScreenWidth) * kScreenHeight * 3);
         ASSERT_TRUE(gfx.ReadPixels(pixels.data()));
-        Bytes tga(18, 0);
-        tga[2] = 2;
-        tga[12] = kWidth & 0xFF;
-        tga[13] = kWidth >> 8;
-        tga[14] = kHeight & 0xFF;
-        tga[15] = kHeight >> 8;
-        tga[16] = 24;
-        for (size_t i = 0; i < pixels.size(); i += 3) {
-            tga.insert(tga.end(), {pixels[i + 2], pixels[i + 1], pixels[i]});
-        }
-        EXPECT_TRUE(WriteFileBytes(std::string(folder) + "/" + name + ".tga", tga));
+        EXPECT_TRUE(KeepPicture(pixels, name + ".tga"));
     }
 
     CTempFolder m_folder;
