@@ -27,7 +27,9 @@ bool IsSafe(const PlayerRecord& record, int32_t position) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const PlayersFile players = DecodePlayersFile(data, size);
     const size_t count = players.records.size();
-    if (count > static_cast<size_t>(kMaxPlayers) || (size >= 8 && count > (size - 8) / sizeof(PlayerRecord))) {
+    // No more records than the bytes hold; the last one may lack its two padding bytes.
+    constexpr size_t kPadding = sizeof(PlayerRecord::padding);
+    if (count > static_cast<size_t>(kMaxPlayers) || (size >= 8 && count > (size - 8 + kPadding) / sizeof(PlayerRecord))) {
         __builtin_trap();
     }
     if (count == 0 ? players.current != -1 : (players.current < 0 || static_cast<size_t>(players.current) >= count)) {

@@ -376,7 +376,9 @@ TEST_F(PlayerSelectionTest, TheListSaysWhenItIsFullAndMarksTheCurrentPlayer) {
             EXPECT_EQ(screen.IsListFull(), count == 9);
             if (count == 9) {
                 EXPECT_STREQ(screen.FullNotice().Text(), CLanguage::Get().TxtPlayersFull());
-                EXPECT_LT(screen.FullNotice().Y() + screen.FullNotice().H(), screen.BackButton().Y());
+                // On the deck under the frame: below "Go back", on the screen.
+                EXPECT_GT(screen.FullNotice().Y(), screen.BackButton().Y() + screen.BackButton().H());
+                EXPECT_LE(screen.FullNotice().Y() + screen.FullNotice().H(), kScreenHeight);
                 EXPECT_GT(screen.FullNotice().Y(), screen.NameButton(8).Y() + screen.NameButton(8).H() - 8);
             }
             for (int32_t i = 0; i < count; ++i) {
