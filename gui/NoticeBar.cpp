@@ -26,7 +26,6 @@ void PrintLine(CFont& font, const std::string& text, float y) {
     }
     gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
     font.PrintCentered(text.c_str(), 320.0f, y);
-    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
     font.ResetCharSize();
 }
 }  // namespace

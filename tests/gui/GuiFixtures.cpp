@@ -2,6 +2,7 @@
 
 #include "game/GameSounds.h"
 #include "platform/Font.h"
+#include "profile/Players.h"
 #include "resources/FileManager.h"
 
 namespace {
@@ -86,4 +87,19 @@ int32_t CGuiTest::ExecuteSounds() {
 
 int32_t CGuiTest::SoundCount(EGameSound sound) {
     return g_soundCounts[static_cast<int32_t>(sound)];
+}
+
+void CScreenTest::SetUp() {
+    CGuiTest::SetUp();
+    ASSERT_FALSE(m_folder.Path().empty());
+    CFileManager& files = CFileManager::Get();
+    files.UnmountAll();
+    files.MountFileSystem(m_folder.Path());
+    files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
+    ClearPlayers();
+}
+
+void CScreenTest::TearDown() {
+    ClearPlayers();
+    CGuiTest::TearDown();
 }

@@ -3,6 +3,7 @@
 // mouse and keys injected step by step, and the menu sounds counted.
 #include "game/GameSounds.h"
 #include "platform/Input.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -31,4 +32,14 @@ protected:
     static int32_t SoundCount(EGameSound sound);
 
     static constexpr float kStep = 1.0f / 150.0f;
+};
+
+// A screen test with a scratch write folder of its own, mounted before the baked pictures
+// and fonts, and no players.
+class CScreenTest : public CGuiTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    CTempFolder m_folder;
 };

@@ -34,17 +34,11 @@ CEngineState* CreateScreen(int32_t stateId) {
     }
 }
 
-class KeyFocusTest : public CGuiTest {
+class KeyFocusTest : public CScreenTest {
 protected:
     void SetUp() override {
-        CGuiTest::SetUp();
-        ASSERT_FALSE(m_folder.Path().empty());
-        CFileManager& files = CFileManager::Get();
-        files.UnmountAll();
-        files.MountFileSystem(m_folder.Path());
-        files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
+        CScreenTest::SetUp();
         CLanguage::Get().SetLanguage(kLanguageEnglish);
-        ClearPlayers();
         SetStateFactory(&CreateScreen);
     }
     void TearDown() override {
@@ -52,8 +46,7 @@ protected:
         CStateManager::Upper().RequestState(kStateNone);
         CStateManager::Lower().RequestState(kStateNone);
         SetStateFactory(nullptr);
-        ClearPlayers();
-        CGuiTest::TearDown();
+        CScreenTest::TearDown();
     }
     template <typename Screen>
     static Screen& Open(int32_t stateId) {
@@ -82,8 +75,6 @@ protected:
         return widget != nullptr ? widget->Text() : "(none)";
     }
     static int32_t PendingUpper() { return CStateManager::Upper().GetPendingId(); }
-
-    CTempFolder m_folder;
 };
 
 TEST_F(KeyFocusTest, TheMainMenuFocusFollowsTheArrowsInReadingOrderAndReturnChooses) {

@@ -35,18 +35,12 @@ CEngineState* CreateMenuScreen(int32_t stateId) {
     }
 }
 
-class MenuScreensTest : public CGuiTest {
+class MenuScreensTest : public CScreenTest {
 protected:
     void SetUp() override {
-        CGuiTest::SetUp();
-        ASSERT_FALSE(m_folder.Path().empty());
-        CFileManager& files = CFileManager::Get();
-        files.UnmountAll();
-        files.MountFileSystem(m_folder.Path());
-        files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
-        files.MountFileSystem(PELLORA_DATA_DIR "/levels.nuf");
+        CScreenTest::SetUp();
+        CFileManager::Get().MountFileSystem(PELLORA_DATA_DIR "/levels.nuf");
         CLanguage::Get().SetLanguage(kLanguageEnglish);
-        ClearPlayers();
         g_highscoreNewEntry = false;
         g_highscoreFromMenu = false;
         g_continueSavedGame = false;
@@ -59,8 +53,7 @@ protected:
         SetStateFactory(nullptr);
         CStateManager::Upper().RequestState(kStateNone);
         CStateManager::Lower().RequestState(kStateNone);
-        ClearPlayers();
-        CGuiTest::TearDown();
+        CScreenTest::TearDown();
     }
 
     // Stands for a saved game: the pair of files with a few bytes each.
@@ -103,8 +96,6 @@ protected:
     }
     // The middle of a centred button's caption.
     static void ClickOn(const CGuiWidget& button) { ClickAt(button.X(), button.Y() + button.H() / 2); }
-
-    CTempFolder m_folder;
 };
 
 bool SameColour(const GuiColour& a, const GuiColour& b) {

@@ -13,23 +13,7 @@
 
 namespace {
 
-class NameEntryTest : public CGuiTest {
-protected:
-    void SetUp() override {
-        CGuiTest::SetUp();
-        ASSERT_FALSE(m_folder.Path().empty());
-        CFileManager& files = CFileManager::Get();
-        files.UnmountAll();
-        files.MountFileSystem(m_folder.Path());
-        files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
-        ClearPlayers();
-    }
-    void TearDown() override {
-        ClearPlayers();
-        CGuiTest::TearDown();
-    }
-    CTempFolder m_folder;
-};
+class NameEntryTest : public CScreenTest {};
 
 TEST_F(NameEntryTest, TypingKeepsTwelvePlainCharactersAndBackspaceTakesTheLast) {
     const struct {
