@@ -1,9 +1,12 @@
 #include "GuiFixtures.h"
 
+#include "game/Board.h"
 #include "game/GameSounds.h"
+#include "gui/Game.h"
 #include "platform/Font.h"
 #include "profile/Players.h"
 #include "resources/FileManager.h"
+#include "resources/LittleEndian.h"
 
 namespace {
 int32_t g_pointerX = 0;
@@ -102,4 +105,17 @@ void CScreenTest::SetUp() {
 void CScreenTest::TearDown() {
     ClearPlayers();
     CGuiTest::TearDown();
+}
+
+Bytes TopRowLevel() {
+    Bytes bytes(1040, 0xFF);
+    for (int32_t column = 0; column < kBoardColumns; ++column) {
+        WriteLe32(&bytes[static_cast<size_t>(column) * 8], 0);
+        WriteLe32(&bytes[static_cast<size_t>(column) * 8 + 4], 0);
+    }
+    return bytes;
+}
+
+CEngineState* CreateGameOnly(int32_t stateId) {
+    return stateId == kStateGame ? new CGame() : nullptr;
 }

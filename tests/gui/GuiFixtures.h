@@ -43,3 +43,9 @@ protected:
 
     CTempFolder m_folder;
 };
+
+class CEngineState;
+// A level file whose top row holds ten balls of colour 0 and nothing else.
+Bytes TopRowLevel();
+// The state factory of the game tests: it makes the game screen alone.
+CEngineState* CreateGameOnly(int32_t stateId);

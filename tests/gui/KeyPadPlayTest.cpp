@@ -23,20 +23,6 @@
 #include <vector>
 
 namespace {
-CEngineState* CreateGameOnly(int32_t stateId) {
-    return stateId == kStateGame ? new CGame() : nullptr;
-}
-
-// A level whose top row holds ten balls of colour 0.
-Bytes TopRowLevel() {
-    Bytes bytes(1040, 0xFF);
-    for (int32_t column = 0; column < kBoardColumns; ++column) {
-        WriteLe32(&bytes[static_cast<size_t>(column) * 8], 0);
-        WriteLe32(&bytes[static_cast<size_t>(column) * 8 + 4], 0);
-    }
-    return bytes;
-}
-
 // Takes what the pump reports besides input: Escape and the other window events.
 class CEventSink final : public IWindowEvents {
 public:
