@@ -25,7 +25,7 @@ const LevelBytes& BusyLevel() {
 
 void BM_UpdateStepsOfABusyLevel(benchmark::State& state) {
     CPlayfield playfield;
-    RandomSeed(5);
+    playfield.Random().Seed(5);
     int64_t steps = 0;
     const LevelBytes& level = BusyLevel();
     for (auto _ : state) {
@@ -67,7 +67,7 @@ BENCHMARK(BM_WholeBotGameOfOneLevel)->Unit(benchmark::kMillisecond);
 
 void BM_BotChoosesOneShot(benchmark::State& state) {
     CPlayfield playfield;
-    RandomSeed(9);
+    playfield.Random().Seed(9);
     playfield.LoadLevelBytes(BusyLevel().bytes.data(), BusyLevel().bytes.size());
     playfield.StartLevel();
     CBot bot;

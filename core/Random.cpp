@@ -3,22 +3,25 @@
 #include <ctime>
 
 namespace {
-uint32_t g_randomState = 1;
+CRandom g_effectsRandom;
+}
+
+uint32_t TimeSeed() {
+    return static_cast<uint32_t>(std::time(nullptr));
 }
 
 void RandomSeed(uint32_t seed) {
-    g_randomState = seed;
+    g_effectsRandom.Seed(seed);
 }
 
 int32_t RandomNext() {
-    g_randomState = g_randomState * 214013u + 2531011u;
-    return static_cast<int32_t>((g_randomState >> 16) & 0x7FFF);
+    return g_effectsRandom.Next();
 }
 
 uint32_t RandomState() {
-    return g_randomState;
+    return g_effectsRandom.State();
 }
 
 void RandomSeedWithTime() {
-    RandomSeed(static_cast<uint32_t>(std::time(nullptr)));
+    RandomSeed(TimeSeed());
 }

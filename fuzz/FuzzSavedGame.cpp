@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CPlayfield playfield;
     playfield.SetDifficulty(game.values.difficulty);
     ApplySavedGame(game, playfield);
-    RandomSeed(1);
+    playfield.Random().Seed(1);
     PlayInput input;
     for (int32_t step = 0; step < 600; ++step) {
         input.fireHit = step % 50 == 0;

@@ -10,12 +10,12 @@ constexpr int32_t kGivenCountStart = 1000;
 constexpr int32_t kCandidateSpread = 3;
 
 // A random index below count, from one draw (one draw even when there is one choice).
-int32_t PickIndex(int32_t count) {
+int32_t PickIndex(int32_t count, CRandom& random) {
     if (count <= 1) {
-        RandomNext();
+        random.Next();
         return 0;
     }
-    const double value = static_cast<double>(RandomNext());
+    const double value = static_cast<double>(random.Next());
     const int32_t index = static_cast<int32_t>(std::floor(value / (32767.0 / (count - 0.01))));
     return index >= count ? count - 1 : index;
 }
@@ -102,7 +102,7 @@ void CNextBallChooser::ApplyRepeatRule(int32_t pickedIndex, BallCell& next) {
     m_state.lastColour = next.colour;
 }
 
-void CNextBallChooser::Choose(BallCell& current, BallCell& next) {
+void CNextBallChooser::Choose(BallCell& current, BallCell& next, CRandom& random) {
     if (m_state.presentCount == 0) {
         current = BallCell{BallColour::FirstColour, 0};
         next = BallCell{BallColour::FirstColour, 0};
@@ -110,7 +110,7 @@ void CNextBallChooser::Choose(BallCell& current, BallCell& next) {
         return;
     }
     if (next.colour == BallColour::Empty) {
-        next = BallCell{m_state.presentColours[PickIndex(m_state.presentCount)], 0};
+        next = BallCell{m_state.presentColours[PickIndex(m_state.presentCount, random)], 0};
         m_state.runLength = 1;
         m_state.lastColour = next.colour;
         m_state.givenCounts[next.colour] += 1;
@@ -119,12 +119,12 @@ void CNextBallChooser::Choose(BallCell& current, BallCell& next) {
     if (next.colour == BallColour::Multicolor || IsPresent(next.colour)) {
         current = next;
     } else {
-        current = BallCell{m_state.candidates[PickIndex(m_state.candidateCount)], 0};
+        current = BallCell{m_state.candidates[PickIndex(m_state.candidateCount, random)], 0};
         m_state.runLength = 1;
         m_state.lastColour = next.colour;
     }
 
-    const int32_t picked = PickIndex(m_state.candidateCount);
+    const int32_t picked = PickIndex(m_state.candidateCount, random);
     next = BallCell{m_state.candidates[picked], 0};
     ApplyRepeatRule(picked, next);
     if (BallColour::IsOrdinary(next.colour)) {

@@ -4,6 +4,7 @@
 #include "game/BallTypes.h"
 
 class CBoard;
+class CRandom;
 
 // The chooser's memory, as a saved game keeps it.
 struct NextBallState {
@@ -23,7 +24,8 @@ public:
     void Survey(const CBoard& board, bool levelStart);
     // The ball in hand and the next ball after a turn. The next ball moves into the hand when
     // its colour is still in the field (or it is the multicolour ball), else a candidate does.
-    void Choose(BallCell& current, BallCell& next);
+    // The picks draw from the game's generator.
+    void Choose(BallCell& current, BallCell& next, CRandom& random);
 
     int32_t PresentColourCount() const { return m_state.presentCount; }
     int32_t CandidateCount() const { return m_state.candidateCount; }

@@ -294,7 +294,7 @@ void CPlayfield::NextBall() {
         m_current = BallCell{BallColour::Multicolor, 0};
         return;
     }
-    m_chooser.Choose(m_current, m_next);
+    m_chooser.Choose(m_current, m_next, m_random);
 }
 
 // ---------------------------------------------------------------- points

@@ -4,6 +4,7 @@
 // pop-ups, the field moving down, lost lives and the row bonus of a finished level.
 // Update runs one fixed step; everything it reads from the player comes in a PlayInput,
 // and everything it tells its owner goes through an IPlayfieldListener.
+#include "core/Random.h"
 #include "game/Board.h"
 #include "game/Effects.h"
 #include "game/NextBall.h"
@@ -104,8 +105,11 @@ public:
     bool LoadLevelFile(const std::string& fileName);
     bool LoadLevelBytes(const uint8_t* bytes, size_t size);
     // After a level is loaded: the placement of a level start, the per-level flags, and
-    // the first two balls. The caller seeds the random generator first.
+    // the first two balls. The caller seeds the game's generator first.
     void StartLevel();
+    // The generator of the rules, seeded by whoever loads a level.
+    CRandom& Random() { return m_random; }
+    const CRandom& Random() const { return m_random; }
 
     // --- one step of play
     void Update(float dt, const PlayInput& input);
@@ -226,6 +230,8 @@ private:
     BallCell m_next;
 
     CNextBallChooser m_chooser;
+    // The game's own generator: every draw of the rules comes from it.
+    CRandom m_random;
 
     // Turn flow.
     EPlayPhase m_phase = EPlayPhase::NotStarted;

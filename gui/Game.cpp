@@ -86,7 +86,7 @@ void CGame::Shutdown() {
 // ---------------------------------------------------------------- levels
 
 bool CGame::LoadLevel(int32_t number, CPlayfield& playfield) {
-    RandomSeedWithTime();
+    playfield.Random().Seed(TimeSeed());
     g_levelFileName = std::to_string(number) + ".lvl";
     // An edited level that cannot be read gives way to the shipped one, and the player
     // hears of it.

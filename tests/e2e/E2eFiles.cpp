@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pellora_e2e_files: the level of %s does not load\n", argv[2]);
         return 1;
     }
-    RandomSeed(1);
+    playfield.Random().Seed(1);
     playfield.SetDifficulty(kNormalDifficulty);
     playfield.StartLevel();
     playfield.Progress().lives = std::atoi(argv[3]);

@@ -23,7 +23,7 @@ class CLevelsInMemory : public ILevelSource {
 public:
     bool LoadLevel(int32_t number, CPlayfield& playfield) override {
         asked.push_back(number);
-        RandomSeed(static_cast<uint32_t>(number));
+        playfield.Random().Seed(static_cast<uint32_t>(number));
         if (number < 1 || static_cast<size_t>(number) > files.size()) {
             return false;
         }

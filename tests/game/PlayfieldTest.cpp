@@ -22,7 +22,7 @@ public:
 
 void StartWith(CPlayfield& playfield, const std::vector<const char*>& rows, uint32_t seed = 7) {
     FillBoard(playfield.Board(), rows);
-    RandomSeed(seed);
+    playfield.Random().Seed(seed);
     playfield.StartLevel();
 }
 
@@ -123,7 +123,7 @@ TEST(PlayfieldShot, ColourCodesOutsideTheTableNeverReachThePlayer) {
         }
     }
     ASSERT_TRUE(playfield.LoadLevelBytes(bytes.data(), bytes.size()));
-    RandomSeed(3);
+    playfield.Random().Seed(3);
     playfield.StartLevel();
     for (int32_t i = 0; i < 50; ++i) {
         EXPECT_EQ(playfield.CurrentBall().colour, 2);

@@ -34,7 +34,7 @@ SavedGameValues SomeValues() {
 // A playfield in the middle of a level: two shots stuck, a combo, the field moving down.
 void PlayIntoALevel(CPlayfield& playfield) {
     FillBoard(playfield.Board(), {"0011223344", " 55667700.", "0.1.2.3.4."});
-    RandomSeed(11);
+    playfield.Random().Seed(11);
     playfield.SetDifficulty(3);
     playfield.StartLevel();
     playfield.Progress().score = 12345;
@@ -59,9 +59,9 @@ Bytes SaveBytes(const SavedGame& game, Bytes* field = nullptr) {
 
 // Runs the same idle steps on both playfields and compares their saves afterwards.
 void ExpectSamePlay(CPlayfield& a, CPlayfield& b, int32_t steps) {
-    RandomSeed(99);
+    a.Random().Seed(99);
     StepUntil(a, [] { return false; }, steps);
-    RandomSeed(99);
+    b.Random().Seed(99);
     StepUntil(b, [] { return false; }, steps);
     Bytes fieldA, fieldB;
     const Bytes saveA = SaveBytes(CaptureSavedGame(SomeValues(), a), &fieldA);

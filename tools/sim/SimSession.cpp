@@ -131,7 +131,7 @@ private:
 };
 
 void StartAttempt(CPlayfield& playfield, const LevelBytes& level, uint32_t seed, InvariantState& state) {
-    RandomSeed(seed);
+    playfield.Random().Seed(seed);
     playfield.LoadLevelBytes(level.bytes.data(), level.bytes.size());
     playfield.Stats().ZeroLevel();
     playfield.StartLevel();
@@ -245,7 +245,7 @@ public:
         if (number < 1 || static_cast<size_t>(number) > m_levels.size()) {
             return false;
         }
-        RandomSeed(m_seed + m_loads * 7919u);
+        playfield.Random().Seed(m_seed + m_loads * 7919u);
         ++m_loads;
         const LevelBytes& level = m_levels[static_cast<size_t>(number) - 1];
         return playfield.LoadLevelBytes(level.bytes.data(), level.bytes.size());
