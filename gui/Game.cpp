@@ -13,9 +13,12 @@
 #include "profile/Language.h"
 #include "profile/Notices.h"
 #include "profile/Players.h"
+#include "profile/ReplayStore.h"
+#include "resources/Crc32.h"
 #include "resources/FileManager.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -37,17 +40,37 @@ constexpr int32_t kFireworkParticles = 20;
 void Broadcast(int32_t messageId, int32_t parameter = 0) {
     CEngine::Get().BroadcastMessage(messageId, parameter);
 }
+
+// The replay the next game state plays back.
+ReplayData g_replayToWatch;
+bool g_replayWaiting = false;
+
+// The CRC by which a replay knows the saved game it was kept with.
+uint32_t SavedBytesCrc(const SavedGame& game, std::vector<uint8_t>& save, std::vector<uint8_t>& field) {
+    EncodeSavedGame(game, save, field);
+    const uint32_t reg = Crc32Register(save.data(), save.size());
+    return ~Crc32Update(reg, field.data(), field.size());
+}
 }  // namespace
+
+void WatchReplayNext(ReplayData&& replay) {
+    g_replayToWatch = std::move(replay);
+    g_replayWaiting = true;
+}
 
 CGame::CGame() : m_flow(m_playfield, *this), m_hud(m_playfield.Progress()) {}
 
 // ---------------------------------------------------------------- set-up
 
 bool CGame::Init() {
+    m_watching = BeginWatching();
     m_flow.BeginGame(g_levelNumber, g_lastLevel);
     m_saveRequested = false;
     m_quitAfterSave = false;
     m_leaving = false;
+    m_stepInput = ReplayStep();
+    m_panelNoted = false;
+    m_keepReplayAfterStep = false;
     RandomSeedWithTime();
     m_hud.Init();
     m_mainPanel.Init();
@@ -60,11 +83,21 @@ bool CGame::Init() {
     SetPopUpFont(m_playfield, &CFont::Third());
     m_playfield.PopUps().SetColour(1.0f, 0.92f, 0.45f);
 
-    LoadFlowLevel(false);
-    if (!g_continueSavedGame) {
+    if (m_watching && m_watched.header.fromSave) {
+        const ReplayEvent* event = m_reader.TakeEvent(EReplayEvent::Continue);
+        if (event != nullptr) {
+            ContinueWatchedSave(*event);
+        } else {
+            WatchDiverged("the replay does not begin with its saved game");
+        }
+    } else if (!g_continueSavedGame) {
+        BeginRecording(false);
+        LoadFlowLevel(false);
         m_flow.ResetProgress();
+        m_recorder.SetStartProgress(m_playfield.Progress().lives, m_playfield.Progress().score);
         Proceed();
     } else {
+        LoadFlowLevel(false);
         LoadSavedGame();
     }
     m_hud.RefreshLevel(g_levelNumber);
@@ -74,6 +107,16 @@ bool CGame::Init() {
 }
 
 void CGame::Shutdown() {
+    if (m_watching) {
+        m_watching = false;
+        g_difficulty = m_borrowed.difficulty;
+        g_levelNumber = m_borrowed.levelNumber;
+        g_firstLevel = m_borrowed.firstLevel;
+        g_lastLevel = m_borrowed.lastLevel;
+        g_levelFileName = m_borrowed.levelFileName;
+    } else {
+        KeepLastReplay();
+    }
     m_hud.Shutdown();
     m_mainPanel.Shutdown();
     m_sidePanel.Shutdown();
@@ -86,7 +129,6 @@ void CGame::Shutdown() {
 // ---------------------------------------------------------------- levels
 
 bool CGame::LoadLevel(int32_t number, CPlayfield& playfield) {
-    playfield.Random().Seed(TimeSeed());
     g_levelFileName = std::to_string(number) + ".lvl";
     // An edited level that cannot be read gives way to the shipped one, and the player
     // hears of it.
@@ -96,12 +138,35 @@ bool CGame::LoadLevel(int32_t number, CPlayfield& playfield) {
     } else if (read == CBoard::ELevelRead::Refused && CFileManager::Get().Exists(g_levelFileName)) {
         ReportUnreadable(&CTextTable::TxtEditedLevelUnreadable, nullptr, g_levelFileName);
     }
-    return read != CBoard::ELevelRead::Refused;
+    const bool loaded = read != CBoard::ELevelRead::Refused;
+    playfield.Random().Seed(LevelSeed(number, loaded ? LevelCellsCrc(playfield.Board()) : kRefusedLevelCrc));
+    return loaded;
+}
+
+// A new seed from the clock, kept in the recording with the level's cells; while
+// watching, the recorded seed of the same level.
+uint32_t CGame::LevelSeed(int32_t number, uint32_t cellsCrc) {
+    if (!m_watching) {
+        const uint32_t seed = TimeSeed();
+        m_lastLoad = LevelLoad{number, seed, cellsCrc};
+        m_recorder.Event(EReplayEvent::Seed, number, seed, cellsCrc);
+        return seed;
+    }
+    const ReplayEvent* recorded = m_reader.TakeEvent(EReplayEvent::Seed);
+    if (recorded == nullptr || recorded->number != number) {
+        WatchDiverged("the replay loads another level here");
+        return 0;
+    }
+    if (recorded->extra != cellsCrc) {
+        WatchDiverged("a level differs from the one recorded");
+    }
+    return recorded->value;
 }
 
 // The program's current and last level may have been moved since the flow last looked
 // (a continued game, the editor's test play), so the flow takes them before each load.
 bool CGame::LoadFlowLevel(bool advance) {
+    Note(EReplayEvent::LoadLevel, advance ? 1 : 0);
     m_flow.SetLevels(g_levelNumber, g_lastLevel);
     const bool loaded = m_flow.LoadLevel(advance);
     g_levelNumber = m_flow.LevelNumber();
@@ -109,6 +174,7 @@ bool CGame::LoadFlowLevel(bool advance) {
 }
 
 bool CGame::ReloadFlowLevel() {
+    Note(EReplayEvent::ReloadLevel);
     m_flow.SetLevels(g_levelNumber, g_lastLevel);
     const bool loaded = m_flow.ReloadLevel();
     g_levelNumber = m_flow.LevelNumber();
@@ -119,6 +185,7 @@ bool CGame::ReloadFlowLevel() {
 // shot counter and the balls it was saved with.
 void CGame::StartLevel(bool continuing) {
     if (!continuing) {
+        Note(EReplayEvent::StartLevel);
         m_flow.StartLevel();
     }
     m_mainPanel.Clear();
@@ -152,6 +219,15 @@ void CGame::Proceed() {
         Broadcast(kMessageBackToEditor);
         return;
     }
+    if (m_watching) {
+        // The watched game ends here; its score was entered when it was played.
+        const ReplayEvent* end = m_reader.TakeEvent(EReplayEvent::End);
+        if (end == nullptr || end->value != m_flow.FinalScore() || end->number != m_flow.LevelsFinished()) {
+            WatchDiverged("the final score differs from the recording");
+        }
+        m_watchEnded = true;
+        return;
+    }
     EnterHighscore();
     g_highscoreNewEntry = true;
     m_leaving = true;
@@ -162,9 +238,10 @@ void CGame::EnterHighscore() {
     CHighscore& highscore = CHighscore::Get();
     m_flow.SetLevels(g_levelNumber, g_lastLevel);
     const uint32_t score = m_flow.FinalScore();
-    if (highscore.FindRank(score) >= 0) {
-        highscore.AddEntry(score, m_flow.LevelsFinished(), CurrentPlayerName());
-    }
+    m_enteredList = highscore.FindRank(score) >= 0 &&
+                    highscore.AddEntry(score, m_flow.LevelsFinished(), CurrentPlayerName());
+    m_recorder.Ended(score, m_flow.LevelsFinished());
+    m_keepReplayAfterStep = true;
 }
 
 // ---------------------------------------------------------------- messages
@@ -172,10 +249,10 @@ void CGame::EnterHighscore() {
 void CGame::OnMessage(int32_t messageId, int32_t parameter) {
     switch (messageId) {
         case kCommandPauseGame:
-            if (IsPaused()) {
-                m_sidePanel.Clear();   // the pause button chosen by keys while paused resumes
-            } else if (!IsGameOver()) {
-                ShowPause();
+            // While watching, the replay says when its player pressed the button.
+            if (!m_watching) {
+                m_stepInput.input |= ReplayInput::HudPause;
+                TogglePauseByHud();
             }
             break;
         case kMessageLevelFinished:
@@ -199,7 +276,9 @@ void CGame::OnMessage(int32_t messageId, int32_t parameter) {
             m_flow.PayRowBonus(parameter, m_rowBonusX, m_rowBonusY);
             break;
         case kCommandExitGame:
-            if (AnyPanelShown()) {
+            if (m_watching) {
+                LeaveProgram();
+            } else if (AnyPanelShown()) {
                 m_saveRequested = true;
                 m_quitAfterSave = true;
             } else {
@@ -207,7 +286,9 @@ void CGame::OnMessage(int32_t messageId, int32_t parameter) {
             }
             break;
         case kStateMainMenu:
-            if (AnyPanelShown()) {
+            if (m_watching) {
+                EndWatching();
+            } else if (AnyPanelShown()) {
                 m_saveRequested = true;
             } else {
                 RequestLeave(false);
@@ -217,6 +298,14 @@ void CGame::OnMessage(int32_t messageId, int32_t parameter) {
             break;
     }
     m_hud.OnMessage(messageId, parameter);
+}
+
+void CGame::TogglePauseByHud() {
+    if (IsPaused()) {
+        m_sidePanel.Clear();   // the pause button chosen by keys while paused resumes
+    } else if (!IsGameOver()) {
+        ShowPause();
+    }
 }
 
 void CGame::OnLevelFinished() {
@@ -247,13 +336,17 @@ void CGame::OnGameOver() {
 }
 
 void CGame::Deactivate() {
-    if (!IsGameOver() && !m_sidePanel.IsShown()) {
+    if (m_watching) {
+        m_watchPaused = true;
+    } else if (!IsGameOver() && !m_sidePanel.IsShown()) {
         ShowPause();
     }
 }
 
 bool CGame::OnEscape() {
-    if (AnyPanelShown()) {
+    if (m_watching) {
+        EndWatching();
+    } else if (AnyPanelShown()) {
         m_saveRequested = true;
     } else {
         RequestLeave(false);
@@ -282,7 +375,7 @@ void CGame::LeaveGame(bool quit) {
 // ---------------------------------------------------------------- saved games
 
 bool CGame::SaveGame(bool showPanel, bool quitAfterwards) {
-    if (g_editorTestPlay || g_continueSavedGame || !m_playfield.HasSeenShot() || IsGameOver()) {
+    if (m_watching || g_editorTestPlay || g_continueSavedGame || !m_playfield.HasSeenShot() || IsGameOver()) {
         return false;
     }
     const std::string saveName = CurrentPlayerSaveFile();
@@ -298,9 +391,11 @@ bool CGame::SaveGame(bool showPanel, bool quitAfterwards) {
     values.lastLevel = g_lastLevel;
     values.difficulty = m_playfield.Difficulty();
     values.levelFileName = g_levelFileName.substr(0, kSavedLevelNameBytes - 1);
-    if (!WriteSavedGame(CaptureSavedGame(values, m_playfield), saveName, fieldName)) {
+    const SavedGame game = CaptureSavedGame(values, m_playfield);
+    if (!WriteSavedGame(game, saveName, fieldName)) {
         return false;
     }
+    RecordSave(game);
     if (showPanel) {
         m_sidePanel.Clear();
         m_sidePanel.AddLine(CLanguage::Get().TxtGameSaved(), kSavedLineY, kTitleSize, false);
@@ -318,23 +413,36 @@ bool CGame::LoadSavedGame() {
                              CurrentPlayerSaveFile());
         }
         g_continueSavedGame = false;
+        // A new game from the level loaded: the recording begins with that load.
+        BeginRecording(false);
+        Note(EReplayEvent::LoadLevel, 0);
+        m_recorder.Event(EReplayEvent::Seed, m_lastLoad.number, m_lastLoad.seed, m_lastLoad.cellsCrc);
         m_flow.ResetProgress();
+        m_recorder.SetStartProgress(m_playfield.Progress().lives, m_playfield.Progress().score);
         Proceed();
         return false;
     }
+    ContinueGame(game);
+    g_continueSavedGame = false;
+    RecordContinue(game);
+    return true;
+}
+
+// What a continued game takes from its save, whether it is played or watched.
+void CGame::ContinueGame(const SavedGame& game) {
     const SavedGameValues& values = game.values;
     g_firstLevel = values.firstLevel;
     g_levelNumber = values.levelNumber;
     g_lastLevel = values.lastLevel;
     g_levelFileName = values.levelFileName;
     m_flow.ContinueGame(values.levelNumber, values.lastLevel, values.allLevelsDone);
-    SelectDifficulty(values.difficulty);
+    if (!m_watching) {
+        SelectDifficulty(values.difficulty);
+    }
     m_playfield.SetDifficulty(values.difficulty);
     ApplySavedGame(game, m_playfield);
     m_playfield.SetSeenShot(false);
     StartLevel(true);
-    g_continueSavedGame = false;
-    return true;
 }
 
 // ---------------------------------------------------------------- panels
@@ -358,6 +466,7 @@ void CGame::ShowPause() {
 
 // The level's results; the next level is loaded behind the panel.
 void CGame::ShowLevelDone() {
+    Note(EReplayEvent::FinishLevel);
     m_flow.SetLevels(g_levelNumber, g_lastLevel);
     const LevelDoneSummary summary = m_flow.FinishLevel();
     g_levelNumber = m_flow.LevelNumber();
@@ -389,11 +498,30 @@ void CGame::ShowGameOver() {
 // ---------------------------------------------------------------- the step
 
 void CGame::Update(float dt) {
-    m_hud.SetKeyFocus(IsPaused());
+    if (m_watching) {
+        UpdateWatching(dt);
+        return;
+    }
+    m_stepInput = ReplayStep();
+    StepGame(dt);
+    m_recorder.Step(m_stepInput, m_playfield);
+    if (m_keepReplayAfterStep) {
+        m_keepReplayAfterStep = false;
+        KeepFinishedReplay();
+    }
+}
+
+void CGame::StepGame(float dt) {
+    m_hud.SetKeyFocus(IsPaused() && !m_watching);
     if (IsPaused()) {
         // Paused, the keys and the pad reach the HUD's buttons.
-        m_hud.UpdateKeyFocus();
+        if (!m_watching) {
+            m_hud.UpdateKeyFocus();
+        }
         m_hud.UpdateScreen(dt);
+        if (m_watching && m_stepInput.Has(ReplayInput::HudPause)) {
+            TogglePauseByHud();
+        }
     } else {
         if (!AnyPanelShown() && m_saveRequested) {
             m_saveRequested = false;
@@ -402,19 +530,30 @@ void CGame::Update(float dt) {
         if (!BlockingPanelShown()) {
             m_hud.Update(dt);
         }
+        if (m_watching && m_stepInput.Has(ReplayInput::HudPause)) {
+            TogglePauseByHud();
+        }
     }
     UpdatePlayfield(dt);
     m_flow.CheckExtraLife();
-    SyncPlayerRecord();
+    if (!m_watching) {
+        SyncPlayerRecord();
+    }
 }
 
 void CGame::UpdatePlayfield(float dt) {
-    m_playfield.SetPanelShown(AnyPanelShown());
+    const bool panelShown = AnyPanelShown();
+    if (panelShown != m_panelNoted) {
+        m_panelNoted = panelShown;
+        Note(EReplayEvent::Panel, panelShown ? 1 : 0);
+    }
+    m_playfield.SetPanelShown(panelShown);
     const EPlayPhase phase = m_playfield.Phase();
     const bool inTurn = phase == EPlayPhase::Aiming || phase == EPlayPhase::Landed || phase == EPlayPhase::TurnEnding ||
                         phase == EPlayPhase::FieldCleared;
     if (PauseAsked() && !AnyPanelShown() && inTurn) {
         m_pauseForUnplug = false;
+        m_stepInput.input |= ReplayInput::Held;
         ShowPause();
         return;
     }
@@ -425,7 +564,8 @@ void CGame::UpdatePlayfield(float dt) {
 void CGame::UpdatePanels(float dt) {
     if (m_sidePanel.IsShown()) {
         const bool saved = m_sidePanel.IsGameSaved();
-        if (m_sidePanel.Step(dt, m_saveRequested, m_flow.IsAllLevelsDone())) {
+        if (m_sidePanel.Step(dt, m_saveRequested, m_flow.IsAllLevelsDone(), DismissHit(),
+                             m_stepInput.Has(ReplayInput::PauseKey))) {
             m_sidePanel.Clear();
             if (saved) {
                 LeaveGame(m_quitAfterSave);
@@ -440,7 +580,8 @@ void CGame::UpdatePanels(float dt) {
         LaunchFirework();
     }
     const EPanelMode mode = m_mainPanel.Mode();
-    if (!m_mainPanel.Step(dt, m_saveRequested, m_flow.IsAllLevelsDone())) {
+    if (!m_mainPanel.Step(dt, m_saveRequested, m_flow.IsAllLevelsDone(), DismissHit(),
+                          m_stepInput.Has(ReplayInput::PauseKey))) {
         return;
     }
     switch (mode) {
@@ -474,15 +615,39 @@ void CGame::LaunchFirework() {
 }
 
 bool CGame::PauseAsked() {
-    const CInput& input = CInput::Get();
-    if (input.PadUnplugged() && !IsGameOver()) {
-        m_pauseForUnplug = true;
+    if (!m_watching) {
+        const CInput& input = CInput::Get();
+        if (input.PadUnplugged() && !IsGameOver()) {
+            m_pauseForUnplug = true;
+        }
+        if (input.KeyHit(DIK_P) || input.KeyHit(DIK_PAUSE) || input.PadHit(EPadButton::Start)) {
+            m_stepInput.input |= ReplayInput::PauseKey;
+        }
+        if (m_pauseForUnplug || input.MouseButtonHit(kMouseMiddle)) {
+            m_stepInput.input |= ReplayInput::PauseAsk;
+        }
     }
-    return m_pauseForUnplug || input.KeyHit(DIK_P) || input.KeyHit(DIK_PAUSE) || input.PadHit(EPadButton::Start) ||
-           input.MouseButtonHit(kMouseMiddle);
+    return m_stepInput.Has(ReplayInput::PauseKey) || m_stepInput.Has(ReplayInput::PauseAsk);
+}
+
+bool CGame::DismissHit() {
+    if (!m_watching && CGuiCutscene::DismissInput()) {
+        m_stepInput.input |= ReplayInput::Dismiss;
+    }
+    return m_stepInput.Has(ReplayInput::Dismiss);
 }
 
 PlayInput CGame::ReadPlayInput(float dt) {
+    if (m_watching) {
+        PlayInput play;
+        play.mouseX = m_stepInput.aimX;
+        play.mouseY = m_stepInput.aimY;
+        play.mouseMoved = m_stepInput.Has(ReplayInput::Moved);
+        play.fireHit = m_stepInput.Has(ReplayInput::Fire);
+        play.swapHit = m_stepInput.Has(ReplayInput::Swap);
+        play.skipHit = m_stepInput.Has(ReplayInput::Skip);
+        return play;
+    }
     const CInput& input = CInput::Get();
     const CMouseCursor& cursor = CMouseCursor::Get();
     PlayInput play;
@@ -508,6 +673,10 @@ PlayInput CGame::ReadPlayInput(float dt) {
     play.swapHit = input.MouseButtonHit(kMouseRight) || swapKey;
     play.skipHit = play.fireHit || input.MouseButtonHit(kMouseMiddle) || input.KeyHit(DIK_D) ||
                    input.KeyHit(DIK_RETURN);
+    m_stepInput.aimX = play.mouseX;
+    m_stepInput.aimY = play.mouseY;
+    m_stepInput.input |= (play.mouseMoved ? ReplayInput::Moved : 0) | (play.fireHit ? ReplayInput::Fire : 0) |
+                         (play.swapHit ? ReplayInput::Swap : 0) | (play.skipHit ? ReplayInput::Skip : 0);
     return play;
 }
 
@@ -523,6 +692,221 @@ void CGame::SyncPlayerRecord() const {
     player->extraLifeBase = progress.extraLifeBase;
 }
 
+// ---------------------------------------------------------------- recording
+
+void CGame::BeginRecording(bool fromSave) {
+    if (g_editorTestPlay) {
+        m_recorder.Stop();
+        return;
+    }
+    ReplayHeader header;
+    header.difficulty = m_playfield.Difficulty();
+    header.firstLevel = g_firstLevel;
+    header.lastLevel = g_lastLevel;
+    header.levelNumber = g_levelNumber;
+    header.fromSave = fromSave;
+    header.playerName = CurrentPlayerName();
+    m_recorder.Begin(header);
+}
+
+void CGame::Note(EReplayEvent kind, int32_t number, uint32_t value, uint32_t extra) {
+    if (!m_watching) {
+        m_recorder.Event(kind, number, value, extra);
+        return;
+    }
+    const ReplayEvent* recorded = m_reader.TakeEvent(kind);
+    if (recorded == nullptr || recorded->number != number) {
+        WatchDiverged("the game went another way than recorded");
+    }
+}
+
+// Each save marks the recording, and the recording up to it is kept beside the save, so
+// that continuing the save goes on recording the same game.
+void CGame::RecordSave(const SavedGame& game) {
+    if (!m_recorder.IsRecording()) {
+        return;
+    }
+    std::vector<uint8_t> save, field, bytes;
+    m_recorder.Event(EReplayEvent::Saved, 0, SavedBytesCrc(game, save, field));
+    EncodeReplay(m_recorder.Data(), bytes);
+    WriteReplayFile(SavedGameReplayName(CurrentPlayerSaveFile()), bytes);
+}
+
+void CGame::RecordContinue(const SavedGame& game) {
+    if (g_editorTestPlay) {
+        return;
+    }
+    std::vector<uint8_t> save, field, bytes, packed;
+    const uint32_t crc = SavedBytesCrc(game, save, field);
+    ReplayData kept;
+    std::string why;
+    const std::string keptName = SavedGameReplayName(CurrentPlayerSaveFile());
+    const bool resumable = ReadReplayFile(keptName, bytes) && DecodeReplay(bytes, kept, why) && !kept.header.finished &&
+                           !kept.events.empty() && kept.events.back().kind == EReplayEvent::Saved &&
+                           kept.events.back().value == crc;
+    if (resumable) {
+        m_recorder.Resume(std::move(kept));
+    } else {
+        if (!why.empty()) {
+            CLog::Get().Write("CGame::RecordContinue FAILED, %s: %s", keptName.c_str(), why.c_str());
+        }
+        // The game goes on recording from its save, which the replay carries.
+        BeginRecording(true);
+        m_recorder.SetStartProgress(game.progress.lives, game.progress.score);
+    }
+    PackSaveBytes(save, field, packed);
+    m_recorder.Continued(packed, m_playfield.Random().State());
+}
+
+// The end of a game: the last game, and the replay of its high-score entry.
+void CGame::KeepFinishedReplay() {
+    std::vector<uint8_t> bytes;
+    EncodeReplay(m_recorder.Data(), bytes);
+    WriteReplayFile(kLastReplayName, bytes);
+    DeleteReplayFile(SavedGameReplayName(CurrentPlayerSaveFile()));
+    if (!m_enteredList) {
+        return;
+    }
+    const CHighscore& highscore = CHighscore::Get();
+    std::vector<ReplayIndexEntry> listEntries;
+    for (int32_t rank = 0; rank < kHighscoreEntries; ++rank) {
+        const HighscoreEntry& entry = highscore.Entry(rank);
+        ReplayIndexEntry listed;
+        listed.listFile = highscore.GetFileName();
+        listed.playerName.assign(entry.name, strnlen(entry.name, sizeof entry.name));
+        listed.score = entry.score;
+        listed.levels = entry.levels;
+        listEntries.push_back(listed);
+    }
+    ReplayIndexEntry kept;
+    kept.listFile = highscore.GetFileName();
+    kept.playerName = CurrentPlayerName();
+    kept.score = m_recorder.Data().header.finalScore;
+    kept.levels = m_recorder.Data().header.levelsFinished;
+    CReplayIndex index;
+    index.Load();
+    index.Keep(kept, bytes, listEntries);
+}
+
+// A game left unfinished is still the last game.
+void CGame::KeepLastReplay() {
+    if (m_recorder.Steps() == 0 || m_recorder.Data().header.finished) {
+        return;
+    }
+    std::vector<uint8_t> bytes;
+    EncodeReplay(m_recorder.Data(), bytes);
+    WriteReplayFile(kLastReplayName, bytes);
+}
+
+// ---------------------------------------------------------------- watching
+
+bool CGame::BeginWatching() {
+    m_watchPaused = false;
+    m_watchEnded = false;
+    m_watchDiverged = false;
+    m_watchSpeed = 1;
+    if (!g_replayWaiting) {
+        return false;
+    }
+    g_replayWaiting = false;
+    m_watched = std::move(g_replayToWatch);
+    g_replayToWatch = ReplayData();
+    m_borrowed = BorrowedValues{g_difficulty, g_levelNumber, g_firstLevel, g_lastLevel, g_levelFileName};
+    const ReplayHeader& header = m_watched.header;
+    g_difficulty = header.difficulty;
+    g_levelNumber = header.levelNumber;
+    g_firstLevel = header.firstLevel;
+    g_lastLevel = header.lastLevel;
+    g_continueSavedGame = false;
+    m_reader.Start(&m_watched);
+    m_recorder.Stop();
+    CLog::Get().Write("CGame::BeginWatching, %u steps", header.steps);
+    return true;
+}
+
+void CGame::UpdateWatching(float dt) {
+    const CInput& input = CInput::Get();
+    if (input.KeyHit(DIK_P) || input.KeyHit(DIK_SPACE) || input.KeyHit(DIK_PAUSE) || input.PadHit(EPadButton::Start) ||
+        input.PadHit(EPadButton::A)) {
+        m_watchPaused = !m_watchPaused;
+    }
+    if ((input.KeyHit(DIK_RIGHT) || input.PadHit(EPadButton::DpadRight)) && m_watchSpeed < 4) {
+        m_watchSpeed *= 2;
+    }
+    if ((input.KeyHit(DIK_LEFT) || input.PadHit(EPadButton::DpadLeft)) && m_watchSpeed > 1) {
+        m_watchSpeed /= 2;
+    }
+    if ((input.KeyHit(DIK_RETURN) || input.MouseButtonHit(kMouseLeft)) && (m_watchEnded || m_watchDiverged)) {
+        EndWatching();
+        return;
+    }
+    const bool stopped = m_watchPaused || m_watchEnded || m_watchDiverged;
+    const int32_t steps = stopped ? 0 : m_watchSpeed;
+    for (int32_t i = 0; i < steps && !m_watchEnded && !m_watchDiverged; ++i) {
+        if (m_reader.AtEnd()) {
+            m_watchEnded = true;
+            break;
+        }
+        // A game left and continued later goes on from its save.
+        if (const ReplayEvent* event = m_reader.TakeEvent(EReplayEvent::Continue)) {
+            ContinueWatchedSave(*event);
+        }
+        m_stepInput = m_reader.NextStep();
+        StepGame(dt);
+        uint32_t expected = 0, actual = 0;
+        if (!m_reader.CheckField(m_playfield, expected, actual)) {
+            CLog::Get().Write("CGame::UpdateWatching FAILED, field %08x, recorded %08x at step %u", actual, expected,
+                              m_reader.StepNumber());
+            WatchDiverged("the field differs from the recording");
+        }
+    }
+    if (stopped) {
+        // The picture stays as it is; pop-ups and effects hold still too.
+        m_hud.UpdateScreen(0.0f);
+    }
+}
+
+void CGame::ContinueWatchedSave(const ReplayEvent& event) {
+    std::vector<uint8_t> save, field;
+    SavedGame game;
+    std::string why;
+    if (!UnpackSaveBytes(event.save, save, field) || !DecodeSavedGame(save, field, game, why)) {
+        WatchDiverged("the replay's saved game is damaged");
+        return;
+    }
+    // As a game state that has just been made continues it.
+    m_mainPanel.Clear();
+    m_sidePanel.Clear();
+    m_panelNoted = false;
+    m_playfield.SetPanelShown(false);
+    m_playfield.Progress() = PlayerProgress();
+    m_flow.BeginGame(game.values.levelNumber, game.values.lastLevel);
+    ContinueGame(game);
+    m_playfield.Random().Seed(event.extra);
+}
+
+void CGame::WatchDiverged(const char* why) {
+    if (m_watchDiverged) {
+        return;
+    }
+    m_watchDiverged = true;
+    CLog::Get().Write("CGame::WatchDiverged, step %u: %s", m_reader.StepNumber(), why);
+}
+
+void CGame::EndWatching() {
+    if (m_leaving) {
+        return;
+    }
+    m_leaving = true;
+    // Back to the list the replay was opened from.
+    if (m_borrowed.difficulty == kDifficultyNormal) {
+        g_highscoreFromMenu = false;
+    }
+    g_highscoreNewEntry = false;
+    Broadcast(kMessageGuiOff);
+    GoToScreen(kStateHighscore);
+}
+
 // ---------------------------------------------------------------- drawing
 
 void CGame::Render() {
@@ -536,6 +920,40 @@ void CGame::Render() {
         m_hud.Render();
         m_hud.RenderHud();
     }
+    if (m_watching) {
+        RenderWatchBanner();
+    }
+}
+
+// "REPLAY x2" at the top of the field, the keys below it; the end or a difference when
+// there is one.
+void CGame::RenderWatchBanner() const {
+    CGfxOGL& gfx = CGfxOGL::Get();
+    const CLanguage& texts = CLanguage::Get();
+    CFont& font = CFont::Main();
+    CFont& small = CFont::Small();
+    std::string banner = texts.TxtReplayBanner();
+    if (m_watchDiverged) {
+        banner = texts.TxtReplayDiverged();
+    } else if (m_watchEnded) {
+        banner = texts.TxtReplayEnded();
+    } else if (m_watchPaused) {
+        banner += std::string("   ") + texts.TxtPaused();
+    } else {
+        banner += "   x" + std::to_string(m_watchSpeed);
+    }
+    const int32_t size = m_watchDiverged ? 18 : 24;
+    font.SetCharSize(size, size);
+    gfx.Color(0.0f, 0.0f, 0.0f, 0.6f);
+    font.PrintCentered(banner.c_str(), 322.0f, 14.0f);
+    gfx.Color(1.0f, 0.85f, 0.3f, 1.0f);
+    font.PrintCentered(banner.c_str(), 320.0f, 12.0f);
+    font.ResetCharSize();
+    small.SetCharSize(14, 14);
+    gfx.Color(1.0f, 1.0f, 1.0f, 0.85f);
+    small.PrintCentered(texts.TxtReplayKeys(), 320.0f, 40.0f);
+    small.ResetCharSize();
+    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 void CGame::RenderPlayfield() {

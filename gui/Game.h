@@ -4,15 +4,20 @@
 // level's results, game over and a completed game; the side panel for the pause and
 // "GAME SAVED"), turns the playfield's events into engine messages, saves the game at
 // every level start and on the way out, continues a saved game, and enters the score in
-// the high-score list at the end.
+// the high-score list at the end. Every game is recorded as it is played (game/Replay.h),
+// and a recorded game can be watched again: the same state then takes its inputs from
+// the replay, saves and enters nothing, and checks the field as it goes.
 #include "engine/EngineState.h"
 #include "game/GameFlow.h"
 #include "game/Playfield.h"
+#include "game/Replay.h"
 #include "gui/GameSprites.h"
 #include "gui/GuiCutscene.h"
 #include "gui/GuiHud.h"
 #include "gui/LauncherSteering.h"
 #include "gui/MenuBackdrop.h"
+
+struct SavedGame;
 
 // Messages of the game's flow.
 constexpr int32_t kMessageLevelFinished = 3001;
@@ -22,6 +27,10 @@ constexpr int32_t kMessageReplayLevel = 3004;
 constexpr int32_t kMessageLifeLost = 3005;
 constexpr int32_t kMessageRowBonus = 3006;
 constexpr int32_t kMessageBackToEditor = 10006;
+
+// The next game state created plays this replay back instead of a game; false (nothing
+// kept) when it cannot be played.
+void WatchReplayNext(ReplayData&& replay);
 
 class CGame final : public CEngineState, private IPlayfieldListener, private ILevelSource {
 public:
@@ -55,6 +64,14 @@ public:
     bool IsGameOver() const { return m_flow.IsGameOver(); }
     bool IsAllLevelsDone() const { return m_flow.IsAllLevelsDone(); }
     bool IsSaveRequested() const { return m_saveRequested; }
+    // Watching a replay: its speed (1, 2 or 4 steps per step), the viewer's pause, the end
+    // reached, and a difference from the recording found.
+    bool IsWatching() const { return m_watching; }
+    int32_t WatchSpeed() const { return m_watchSpeed; }
+    bool IsWatchPaused() const { return m_watchPaused; }
+    bool IsWatchEnded() const { return m_watchEnded; }
+    bool HasWatchDiverged() const { return m_watchDiverged; }
+    const CReplayRecorder& Recorder() const { return m_recorder; }
     // Where the score ends on the right (it grows to the left) and its baseline's top.
     static constexpr float kScoreRight = 474.0f;
     static constexpr float kScoreTop = 417.0f;
@@ -99,6 +116,30 @@ private:
     void RenderPlayfield();
     void RenderScore() const;
 
+    // One fixed step of the game, from what m_stepInput holds or gathers.
+    void StepGame(float dt);
+    // The HUD's pause button: pauses, or resumes a pause.
+    void TogglePauseByHud();
+    // Recording: each move of the game's flow as it happens; while watching, the same
+    // move must come next in the replay.
+    void Note(EReplayEvent kind, int32_t number = 0, uint32_t value = 0, uint32_t extra = 0);
+    uint32_t LevelSeed(int32_t number, uint32_t cellsCrc);
+    void BeginRecording(bool fromSave);
+    // A click or Return that ends a panel, as the step took it.
+    bool DismissHit();
+    void RecordSave(const SavedGame& game);
+    void RecordContinue(const SavedGame& game);
+    void ContinueGame(const SavedGame& game);
+    void KeepFinishedReplay();
+    void KeepLastReplay();
+    // Watching.
+    bool BeginWatching();
+    void UpdateWatching(float dt);
+    void ContinueWatchedSave(const ReplayEvent& event);
+    void WatchDiverged(const char* why);
+    void EndWatching();
+    void RenderWatchBanner() const;
+
     CPlayfield m_playfield;
     CGameFlow m_flow;
     CGuiHud m_hud;
@@ -118,4 +159,28 @@ private:
     bool m_pauseForUnplug = false;
     // The row bonus waiting for its message (3006 carries the points).
     float m_rowBonusX = 0.0f, m_rowBonusY = 0.0f;
+
+    // The step's input as the game took it (live) or as the replay gives it (watching).
+    ReplayStep m_stepInput;
+    bool m_panelNoted = false;
+    // The last level read, for a recording that begins after it (a refused save).
+    struct LevelLoad {
+        int32_t number;
+        uint32_t seed, cellsCrc;
+    } m_lastLoad{};
+    CReplayRecorder m_recorder;
+    bool m_keepReplayAfterStep = false;
+    bool m_enteredList = false;
+    ReplayData m_watched;
+    CReplayReader m_reader;
+    bool m_watching = false;
+    bool m_watchPaused = false;
+    bool m_watchEnded = false;
+    bool m_watchDiverged = false;
+    int32_t m_watchSpeed = 1;
+    // The process-wide values a replay borrows while it plays.
+    struct BorrowedValues {
+        int32_t difficulty, levelNumber, firstLevel, lastLevel;
+        std::string levelFileName;
+    } m_borrowed{};
 };

@@ -98,19 +98,13 @@ bool CGuiCutscene::TakeEffect() {
     return due;
 }
 
-bool CGuiCutscene::Dismissed() const {
+bool CGuiCutscene::DismissInput() {
     const CInput& input = CInput::Get();
-    if (input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) || input.MouseButtonHit(kMouseMiddle)) {
-        return true;
-    }
-    if (m_mode == EPanelMode::Pause) {
-        return input.KeyHit(DIK_P) || input.KeyHit(DIK_PAUSE) || input.PadHit(EPadButton::Start) ||
-               input.NavHit(ENavAction::Activate);
-    }
-    return input.NavHit(ENavAction::Activate);
+    return input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) ||
+           input.MouseButtonHit(kMouseMiddle) || input.NavHit(ENavAction::Activate);
 }
 
-bool CGuiCutscene::Step(float dt, bool& saveRequested, bool allLevelsDone) {
+bool CGuiCutscene::Step(float dt, bool& saveRequested, bool allLevelsDone, bool dismissHit, bool pauseKeyHit) {
     if (m_mode == EPanelMode::None) {
         return true;
     }
@@ -132,7 +126,7 @@ bool CGuiCutscene::Step(float dt, bool& saveRequested, bool allLevelsDone) {
             m_effectDelay = 0.1f + 0.1f * RandomUnit(3.99f);
         }
     }
-    if (Dismissed()) {
+    if (dismissHit || (m_mode == EPanelMode::Pause && pauseKeyHit)) {
         m_timer = -1.0f;
         return true;
     }

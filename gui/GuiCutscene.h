@@ -36,8 +36,12 @@ public:
     void Show(EPanelMode mode);
     // One step of a shown panel; true when it has nothing (more) to show. saveRequested is
     // the game's: it ends the panel at once, and is dropped when a completed game (or the
-    // game-done panel) is ended that way, since nothing is saved then.
-    bool Step(float dt, bool& saveRequested, bool allLevelsDone);
+    // game-done panel) is ended that way, since nothing is saved then. The player ends a
+    // panel early with a click or Return (dismissHit), a pause also with its own keys
+    // (pauseKeyHit).
+    bool Step(float dt, bool& saveRequested, bool allLevelsDone, bool dismissHit, bool pauseKeyHit);
+    // A mouse button, Return, Space or the pad's A went down in this step.
+    static bool DismissInput();
     // Reads and clears the due flag of the game-done panel's celebration effects.
     bool TakeEffect();
 
@@ -54,7 +58,6 @@ public:
     float TimeLeft() const { return m_timer; }
 
 private:
-    bool Dismissed() const;
 
     CGuiLabel m_lines[kMaxLines];
     int32_t m_lineCount = 0;

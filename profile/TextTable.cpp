@@ -119,6 +119,11 @@ const TextStrings kEnglishStrings = {
     .TxtKeysResume = "PRESS P OR START TO RESUME GAME",
     .TxtGridSpace = "Space",
     .TxtGridDelete = "Delete",
+    .TxtReplayBanner = "REPLAY",
+    .TxtReplayEnded = "END OF REPLAY",
+    .TxtReplayKeys = "P pause   Left/Right speed   Esc back",
+    .TxtReplayDiverged = "This replay no longer plays the same",
+    .TxtReplayUnreadable = "This replay cannot be played",
 };
 
 const TextStrings kSwedishStrings = {
@@ -240,4 +245,9 @@ const TextStrings kSwedishStrings = {
     .TxtKeysResume = "TRYCK P ELLER START F\xD6R ATT FORTS\xC4TTA",
     .TxtGridSpace = "Mellanslag",
     .TxtGridDelete = "Radera",
+    .TxtReplayBanner = "REPRIS",
+    .TxtReplayEnded = "REPRISEN \xC4R SLUT",
+    .TxtReplayKeys = "P paus   V\xE4nster/H\xF6ger fart   Esc tillbaka",
+    .TxtReplayDiverged = "Reprisen spelas inte l\xE4ngre likadant",
+    .TxtReplayUnreadable = "Reprisen kan inte spelas",
 };

@@ -126,6 +126,11 @@ struct TextStrings {
     const char* TxtKeysResume;
     const char* TxtGridSpace;
     const char* TxtGridDelete;
+    const char* TxtReplayBanner;
+    const char* TxtReplayEnded;
+    const char* TxtReplayKeys;
+    const char* TxtReplayDiverged;
+    const char* TxtReplayUnreadable;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -270,6 +275,11 @@ public:
     // The space and delete keys of the name entry's letter grid.
     const char* TxtGridSpace() const { return m_strings->TxtGridSpace; }
     const char* TxtGridDelete() const { return m_strings->TxtGridDelete; }
+    const char* TxtReplayBanner() const { return m_strings->TxtReplayBanner; }
+    const char* TxtReplayEnded() const { return m_strings->TxtReplayEnded; }
+    const char* TxtReplayKeys() const { return m_strings->TxtReplayKeys; }
+    const char* TxtReplayDiverged() const { return m_strings->TxtReplayDiverged; }
+    const char* TxtReplayUnreadable() const { return m_strings->TxtReplayUnreadable; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

@@ -178,6 +178,22 @@ bool CFileManager::Exists(const std::string& name) {
     return false;
 }
 
+bool CFileManager::MakeFolder(const std::string& name) {
+    for (const std::unique_ptr<CFileSystemBase>& fileSystem : m_fileSystems) {
+        if (fileSystem->IsFolder()) {
+            if (m_writesRefused) {
+                return false;
+            }
+            if (fileSystem->MakeFolder(name)) {
+                return true;
+            }
+            CLog::Get().Write("CFileManager::MakeFolder FAILED, folder: %s", name.c_str());
+            return false;
+        }
+    }
+    return false;
+}
+
 bool CFileManager::Delete(const std::string& name) {
     for (const std::unique_ptr<CFileSystemBase>& fileSystem : m_fileSystems) {
         if (fileSystem->Exists(name)) {

@@ -41,6 +41,8 @@ public:
     int32_t CountCopies(const std::string& filter, const std::string& name);
     bool Exists(const std::string& name);
     bool Delete(const std::string& name);
+    // Creates a folder in the first folder mounted (where files are written).
+    bool MakeFolder(const std::string& name);
     bool Rename(const std::string& oldName, const std::string& newName);
     // Closes and deletes the file; the pointer becomes null. For a written file, false
     // when the data did not all reach the disk (the old file is kept then).

@@ -50,6 +50,18 @@ bool CFileSystem::Delete(const std::string& name) {
     return ::unlink((m_rootPath + name).c_str()) == 0;
 }
 
+bool CFileSystem::MakeFolder(const std::string& name) {
+    if (!CheckName("MakeFolder", name)) {
+        return false;
+    }
+    const std::string path = m_rootPath + name;
+    if (::mkdir(path.c_str(), 0755) == 0) {
+        return true;
+    }
+    struct stat info {};
+    return errno == EEXIST && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool CFileSystem::Exists(const std::string& name) {
     if (!CheckName("Exists", name)) {
         return false;

@@ -12,6 +12,9 @@ public:
     virtual bool Exists(const std::string& name) = 0;
     virtual bool MakeUniqueName(const std::string& prefix, const std::string& suffix, std::string& out) = 0;
     virtual bool IsFolder() const = 0;
+    // Creates the folder name inside this file system (true when it is there afterwards);
+    // archives have none.
+    virtual bool MakeFolder(const std::string& /*name*/) { return false; }
     virtual CFile* OpenFile(const std::string& name, int32_t mode) = 0;
     virtual bool Mount(const std::string& path) = 0;
     // True if text occurs anywhere in the root path (an empty text always does).
@@ -39,6 +42,7 @@ public:
     bool Exists(const std::string& name) override;
     bool MakeUniqueName(const std::string& prefix, const std::string& suffix, std::string& out) override;
     bool IsFolder() const override { return true; }
+    bool MakeFolder(const std::string& name) override;
     CFile* OpenFile(const std::string& name, int32_t mode) override;
     bool Mount(const std::string& path) override;
     // Fails when newName already exists (an existing file is never replaced by a rename).

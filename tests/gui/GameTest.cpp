@@ -611,9 +611,9 @@ TEST_F(GameTest, PanelsEndByTimeClickOrAtOnceOnASaveRequest) {
         panel.Show(c.mode);
         int32_t steps = 0;
         bool ended = false;
-        Step([&] { ended = panel.Step(kStep, save, false); });
+        Step([&] { ended = panel.Step(kStep, save, false, CGuiCutscene::DismissInput(), false); });
         for (; !ended && steps < 150 * 25; ++steps) {
-            Step([&] { ended = panel.Step(kStep, save, false); });
+            Step([&] { ended = panel.Step(kStep, save, false, CGuiCutscene::DismissInput(), false); });
         }
         if (c.seconds < 0.0f) {
             EXPECT_FALSE(ended);
@@ -624,7 +624,7 @@ TEST_F(GameTest, PanelsEndByTimeClickOrAtOnceOnASaveRequest) {
         for (const int button : {kMouseLeft, kMouseRight, kMouseMiddle}) {
             panel.Show(c.mode);
             CInput::Get().SetButtonHeld(button, true);
-            Step([&] { ended = panel.Step(kStep, save, false); });
+            Step([&] { ended = panel.Step(kStep, save, false, CGuiCutscene::DismissInput(), false); });
             CInput::Get().SetButtonHeld(button, false);
             Step([] {});
             EXPECT_TRUE(ended) << "button " << button;
@@ -632,7 +632,7 @@ TEST_F(GameTest, PanelsEndByTimeClickOrAtOnceOnASaveRequest) {
         }
         panel.Show(c.mode);
         save = true;
-        EXPECT_TRUE(panel.Step(kStep, save, false));
+        EXPECT_TRUE(panel.Step(kStep, save, false, CGuiCutscene::DismissInput(), false));
         EXPECT_EQ(save, c.mode != EPanelMode::GameDone) << "nothing is saved after a completed game";
     }
     panel.Shutdown();
@@ -645,7 +645,7 @@ TEST_F(GameTest, TheGameDonePanelLaunchesEffectsDuringItsFirstFiveSecondsOnly) {
     bool save = false;
     std::vector<float> times;
     for (int32_t step = 1; step <= 150 * 10; ++step) {
-        Step([&] { panel.Step(kStep, save, false); });
+        Step([&] { panel.Step(kStep, save, false, CGuiCutscene::DismissInput(), false); });
         if (panel.TakeEffect()) {
             times.push_back(static_cast<float>(step) * kStep);
         }

@@ -1,0 +1,197 @@
+#include "profile/ReplayStore.h"
+
+#include "core/Log.h"
+#include "profile/StoredFile.h"
+#include "resources/Crc32.h"
+#include "resources/FileManager.h"
+#include "resources/LittleEndian.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+constexpr const char* kFolder = "replays";
+constexpr const char* kIndexName = "replays/index.dat";
+constexpr uint32_t kIndexVersion = 1;
+constexpr size_t kIndexHeader = 16;
+constexpr size_t kTextBytes = 16;
+constexpr size_t kEntryBytes = 4 + kTextBytes + kTextBytes + 4 + 4;
+constexpr uint32_t kMaxReplayRead = 1024u * 1024u;
+
+std::string PathOf(const std::string& name) {
+    return std::string(kFolder) + "/" + name;
+}
+
+void PutText(uint8_t* out, const std::string& text) {
+    std::memset(out, 0, kTextBytes);
+    std::memcpy(out, text.data(), std::min(text.size(), kTextBytes - 1));
+}
+
+bool GetText(const uint8_t* in, std::string& text) {
+    const size_t length = strnlen(reinterpret_cast<const char*>(in), kTextBytes);
+    if (length == kTextBytes) {
+        return false;
+    }
+    text.assign(reinterpret_cast<const char*>(in), length);
+    return true;
+}
+
+bool SameEntry(const ReplayIndexEntry& a, const ReplayIndexEntry& b) {
+    return a.listFile == b.listFile && a.playerName == b.playerName && a.score == b.score && a.levels == b.levels;
+}
+}  // namespace
+
+bool WriteReplayFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    CFileManager::Get().MakeFolder(kFolder);
+    if (!WriteStoredFile(PathOf(name), bytes)) {
+        CLog::Get().Write("WriteReplayFile FAILED, file: %s", PathOf(name).c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ReadReplayFile(const std::string& name, std::vector<uint8_t>& out) {
+    const EStoredRead read = ReadStoredFile(PathOf(name), kMaxReplayRead + 1, out);
+    if (read == EStoredRead::Failed) {
+        CLog::Get().Write("ReadReplayFile FAILED, file: %s", PathOf(name).c_str());
+    }
+    return read == EStoredRead::Read;
+}
+
+void DeleteReplayFile(const std::string& name) {
+    CFileManager& files = CFileManager::Get();
+    if (files.Exists(PathOf(name))) {
+        files.Delete(PathOf(name));
+    }
+}
+
+std::string SavedGameReplayName(const std::string& saveFile) {
+    const size_t dot = saveFile.rfind('.');
+    return saveFile.substr(0, dot) + ".rpl";
+}
+
+std::string CReplayIndex::FileFor(uint32_t sequence) {
+    char name[24];
+    std::snprintf(name, sizeof name, "r%u.rpl", sequence);
+    return name;
+}
+
+void CReplayIndex::Load() {
+    m_entries.clear();
+    m_nextSequence = 1;
+    std::vector<uint8_t> bytes;
+    if (ReadStoredFile(kIndexName, kIndexHeader + kEntryBytes * kMaxKeptReplays + 4, bytes) != EStoredRead::Read) {
+        return;
+    }
+    const char* why = nullptr;
+    const uint32_t count = bytes.size() >= kIndexHeader ? ReadLe32(&bytes[8]) : 0;
+    if (bytes.size() < kIndexHeader + 4 || std::memcmp(bytes.data(), "PRIX", 4) != 0) {
+        why = "not a replay index";
+    } else if (ReadLe32(&bytes[4]) != kIndexVersion) {
+        why = "unknown version";
+    } else if (count > static_cast<uint32_t>(kMaxKeptReplays) || bytes.size() != kIndexHeader + count * kEntryBytes + 4) {
+        why = "wrong size";
+    } else if (Crc32(bytes.data(), bytes.size() - 4) != ReadLe32(&bytes[bytes.size() - 4])) {
+        why = "damaged (CRC)";
+    }
+    std::vector<ReplayIndexEntry> entries;
+    for (uint32_t i = 0; why == nullptr && i < count; ++i) {
+        const uint8_t* in = &bytes[kIndexHeader + i * kEntryBytes];
+        ReplayIndexEntry entry;
+        entry.sequence = ReadLe32(in);
+        entry.score = ReadLe32(in + 4 + 2 * kTextBytes);
+        entry.levels = static_cast<int32_t>(ReadLe32(in + 8 + 2 * kTextBytes));
+        if (!GetText(in + 4, entry.listFile) || !GetText(in + 4 + kTextBytes, entry.playerName) ||
+            entry.sequence == 0 || entry.sequence >= ReadLe32(&bytes[12])) {
+            why = "entry out of range";
+        }
+        entries.push_back(entry);
+    }
+    if (why != nullptr) {
+        CLog::Get().Write("CReplayIndex::Load FAILED, %s: %s", kIndexName, why);
+        MarkStoredFileDamaged(kIndexName);
+        return;
+    }
+    m_entries = std::move(entries);
+    m_nextSequence = ReadLe32(&bytes[12]);
+}
+
+bool CReplayIndex::Save() const {
+    std::vector<uint8_t> bytes(kIndexHeader + m_entries.size() * kEntryBytes, 0);
+    std::memcpy(bytes.data(), "PRIX", 4);
+    WriteLe32(&bytes[4], kIndexVersion);
+    WriteLe32(&bytes[8], static_cast<uint32_t>(m_entries.size()));
+    WriteLe32(&bytes[12], m_nextSequence);
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        uint8_t* out = &bytes[kIndexHeader + i * kEntryBytes];
+        const ReplayIndexEntry& entry = m_entries[i];
+        WriteLe32(out, entry.sequence);
+        PutText(out + 4, entry.listFile);
+        PutText(out + 4 + kTextBytes, entry.playerName);
+        WriteLe32(out + 4 + 2 * kTextBytes, entry.score);
+        WriteLe32(out + 8 + 2 * kTextBytes, static_cast<uint32_t>(entry.levels));
+    }
+    const uint32_t crc = Crc32(bytes.data(), bytes.size());
+    bytes.resize(bytes.size() + 4);
+    WriteLe32(&bytes[bytes.size() - 4], crc);
+    CFileManager::Get().MakeFolder(kFolder);
+    return WriteStoredFile(kIndexName, bytes);
+}
+
+bool CReplayIndex::Keep(const ReplayIndexEntry& entry, const std::vector<uint8_t>& bytes,
+                        const std::vector<ReplayIndexEntry>& listEntries) {
+    ReplayIndexEntry kept = entry;
+    kept.sequence = m_nextSequence;
+    if (!WriteReplayFile(FileFor(kept.sequence), bytes)) {
+        return false;
+    }
+    ++m_nextSequence;
+    m_entries.push_back(kept);
+    DropLeftEntries(entry.listFile, listEntries);
+    // Besides the kept ones: the last game and a few saved games.
+    DropOldest(static_cast<size_t>(kMaxKeptReplays) - 10);
+    return Save();
+}
+
+// An entry keeps its replay while the list holds as many equal entries as the index.
+void CReplayIndex::DropLeftEntries(const std::string& listFile, const std::vector<ReplayIndexEntry>& listEntries) {
+    for (size_t i = m_entries.size(); i-- > 0;) {
+        const ReplayIndexEntry& entry = m_entries[i];
+        if (entry.listFile != listFile) {
+            continue;
+        }
+        const auto inList = std::count_if(listEntries.begin(), listEntries.end(),
+                                          [&](const ReplayIndexEntry& other) { return SameEntry(entry, other); });
+        const auto newerKept = std::count_if(m_entries.begin() + static_cast<std::ptrdiff_t>(i) + 1, m_entries.end(),
+                                             [&](const ReplayIndexEntry& other) { return SameEntry(entry, other); });
+        if (newerKept >= inList) {
+            DeleteReplayFile(FileFor(entry.sequence));
+            m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
+}
+
+void CReplayIndex::DropOldest(size_t keep) {
+    while (m_entries.size() > keep) {
+        DeleteReplayFile(FileFor(m_entries.front().sequence));
+        m_entries.erase(m_entries.begin());
+    }
+}
+
+std::string CReplayIndex::Find(const std::string& listFile, const std::string& playerName, uint32_t score,
+                               int32_t levels, int32_t sameBefore) const {
+    ReplayIndexEntry wanted;
+    wanted.listFile = listFile;
+    wanted.playerName = playerName;
+    wanted.score = score;
+    wanted.levels = levels;
+    // Equal entries in a list: the older ranks first, as the list orders them.
+    int32_t seen = 0;
+    for (const ReplayIndexEntry& entry : m_entries) {
+        if (SameEntry(entry, wanted) && seen++ == sameBefore) {
+            return FileFor(entry.sequence);
+        }
+    }
+    return std::string();
+}
