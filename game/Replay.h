@@ -17,7 +17,7 @@
 #include <vector>
 
 constexpr uint32_t kReplayVersion = 1;
-constexpr size_t kReplayHeaderBytes = 64;
+constexpr size_t kReplayHeaderBytes = 80;
 // Nothing larger is read: an hour of play takes well under this.
 constexpr size_t kReplayMaxBytes = 4u * 1024u * 1024u;
 // At most this many steps (about 37 hours of play); more is refused as hostile.

@@ -19,8 +19,12 @@ private:
     void OnLevelFinished() override { ApplyIfNext(EReplayEvent::FinishLevel); }
     void OnMulticolorArrived() override { m_flow.GiveMulticolorBall(); }
     void OnReplayLevel() override {
+        // The level starts again unless it could not be read (the game is then over).
         if (ApplyIfNext(EReplayEvent::ReloadLevel)) {
-            ApplyIfNext(EReplayEvent::StartLevel);
+            const ReplayEvent* start = m_reader.PeekEvent();
+            if (start != nullptr && start->kind == EReplayEvent::StartLevel) {
+                ApplyIfNext(EReplayEvent::StartLevel);
+            }
         }
     }
     void OnRowBonus(int32_t points, float x, float y) override { m_flow.PayRowBonus(points, x, y); }
@@ -56,6 +60,9 @@ bool CHeadlessReplay::LoadLevel(int32_t number, CPlayfield& playfield) {
     if (seed == nullptr || seed->number != number) {
         Diverge("a level was loaded that the recording did not load");
         return false;
+    }
+    if (seed->extra == kRefusedLevelCrc) {
+        return false;   // it could not be read when the game was played either
     }
     std::vector<uint8_t> bytes;
     if (!m_levels.LevelBytes(number, bytes) || !playfield.LoadLevelBytes(bytes.data(), bytes.size())) {
@@ -135,6 +142,10 @@ void CHeadlessReplay::ApplyContinue(const ReplayEvent& event) {
         Diverge("the continued saved game is damaged");
         return;
     }
+    // As a game state that has just been made continues it.
+    m_playfield.SetPanelShown(false);
+    m_playfield.Progress() = PlayerProgress();
+    m_flow.BeginGame(game.values.levelNumber, game.values.lastLevel);
     m_flow.ContinueGame(game.values.levelNumber, game.values.lastLevel, game.values.allLevelsDone);
     m_playfield.SetDifficulty(game.values.difficulty);
     ApplySavedGame(game, m_playfield);
@@ -151,10 +162,11 @@ ReplayVerdict CHeadlessReplay::Run() {
     while (!m_diverged) {
         // What happened before the step: the start of the game, a continued save, the
         // panel coming or going.
+        const bool beforeFirstStep = m_reader.StepNumber() == 0;
         while (const ReplayEvent* event = m_reader.PeekEvent()) {
-            if (event->kind == EReplayEvent::Check || event->kind == EReplayEvent::Seed ||
-                (m_started && event->kind != EReplayEvent::Panel && event->kind != EReplayEvent::Saved &&
-                 event->kind != EReplayEvent::Continue && event->kind != EReplayEvent::LoadLevel)) {
+            const bool before = beforeFirstStep || event->kind == EReplayEvent::Panel ||
+                                event->kind == EReplayEvent::Continue || event->kind == EReplayEvent::LoadLevel;
+            if (event->kind == EReplayEvent::Check || event->kind == EReplayEvent::Seed || !before) {
                 break;
             }
             m_reader.SkipEvent();

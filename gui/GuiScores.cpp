@@ -1,19 +1,31 @@
 #include "gui/GuiScores.h"
 
+#include "core/Log.h"
 #include "engine/Engine.h"
 #include "game/SavedGame.h"
+#include "game/Replay.h"
+#include "gui/Game.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
 #include "platform/Input.h"
 #include "profile/Highscore.h"
 #include "profile/Language.h"
+#include "profile/Notices.h"
 #include "profile/Players.h"
+#include "profile/ReplayStore.h"
 #include "resources/FileManager.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace {
+constexpr int32_t kFirstRowY = 95;
+constexpr int32_t kRowPitch = 24;
+constexpr int32_t kRowLeft = 160;
+constexpr int32_t kRowRight = 500;
+constexpr int32_t kMarkX = 488;
+
 // The current player's saved game is gone (and a field file kept by an interrupted save).
 void DeletePlayerSavedGame() {
     if (CurrentPlayerSaveFile()[0] != '\0' && CurrentPlayerLevelFile()[0] != '\0') {
@@ -91,6 +103,8 @@ bool CGuiHighscore::InitScreen() {
         SelectDifficulty(kDifficultyChild);
     }
     const int32_t highlighted = CHighscore::Get().GetLastRank();
+    m_highlightedRow = highlighted;
+    m_selectedRow = -1;
 
     StyleItem(m_title, "", kCentreX, 50);
     const CGuiWidget* above = &m_title;
@@ -115,6 +129,13 @@ bool CGuiHighscore::InitScreen() {
             cell.SetPos(xs[column], y);
         }
         above = &m_positions[row];
+        // A row with a replay is marked at its end.
+        m_marks[row].CopyStyle(m_levels[row]);
+        m_marks[row].StopSlide();
+        m_marks[row].SetFont(&CFont::Main());
+        m_marks[row].SetFontSize(20, 20);
+        m_marks[row].AlignLeft();
+        m_marks[row].SetPos(kMarkX, y);
     }
     m_hintForKeys = !CInput::Get().UsesMouse();
     const CLanguage& texts = CLanguage::Get();
@@ -132,6 +153,7 @@ bool CGuiHighscore::InitScreen() {
         AddWidget(&m_names[row])->SlideIn(400.0f, 0.0f, 0.3f + rowDelay);
         AddWidget(&m_scores[row])->SlideIn(400.0f, 0.0f, 0.4f + rowDelay);
         AddWidget(&m_levels[row])->SlideIn(400.0f, 0.0f, 0.5f + rowDelay);
+        AddWidget(&m_marks[row])->SlideIn(400.0f, 0.0f, 0.5f + rowDelay);
     }
     AddWidget(&m_bottom)->SlideIn(0.0f, 200.0f, 0.3f);
     ForgetHighscoreRank();
@@ -167,6 +189,99 @@ void CGuiHighscore::FillTexts(int32_t highlightedRow) {
         m_scores[row].SetSize(0, 20);
         m_levels[row].SetNumber(entry.levels);
     }
+    FindReplays();
+    ColourRows();
+}
+
+void CGuiHighscore::FindReplays() {
+    CReplayIndex index;
+    index.Load();
+    const CHighscore& highscore = CHighscore::Get();
+    for (int32_t row = 0; row < kRows; ++row) {
+        const HighscoreEntry& entry = highscore.Entry(row);
+        const std::string name(entry.name, strnlen(entry.name, sizeof entry.name));
+        int32_t sameBefore = 0;
+        for (int32_t above = 0; above < row; ++above) {
+            const HighscoreEntry& other = highscore.Entry(above);
+            sameBefore += other.score == entry.score && other.levels == entry.levels &&
+                          std::strncmp(other.name, entry.name, sizeof entry.name) == 0;
+        }
+        m_replays[row] = entry.score == 0 ? std::string()
+                                          : index.Find(highscore.GetFileName(), name, entry.score, entry.levels,
+                                                       sameBefore);
+        m_marks[row].SetText(m_replays[row].empty() ? "" : "\xBB");
+    }
+    if (m_selectedRow >= 0 && m_replays[m_selectedRow].empty()) {
+        m_selectedRow = -1;
+    }
+}
+
+// The new entry is yellow, the row chosen for its replay pale blue, the rest white.
+void CGuiHighscore::ColourRows() {
+    for (int32_t row = 0; row < kRows; ++row) {
+        float r = 1.0f, g = 1.0f, b = 1.0f;
+        if (row == m_selectedRow) {
+            r = 0.55f;
+            g = 0.85f;
+        } else if (row == m_highlightedRow) {
+            b = 0.0f;
+        }
+        CGuiLabel* const cells[5] = {&m_positions[row], &m_names[row], &m_scores[row], &m_levels[row], &m_marks[row]};
+        for (CGuiLabel* cell : cells) {
+            cell->SetColour(r, g, b, 1.0f);
+        }
+    }
+}
+
+int32_t CGuiHighscore::RowAt(int32_t x, int32_t y) {
+    if (x < kRowLeft || x > kRowRight || y < kFirstRowY - 2) {
+        return -1;
+    }
+    const int32_t row = (y - (kFirstRowY - 2)) / kRowPitch;
+    return row < kRows ? row : -1;
+}
+
+void CGuiHighscore::UpdateSelection() {
+    const CInput& input = CInput::Get();
+    int32_t selected = m_selectedRow;
+    const CMouseCursor& cursor = CMouseCursor::Get();
+    if (cursor.HasMoved()) {
+        const int32_t row = RowAt(static_cast<int32_t>(cursor.GetX()), static_cast<int32_t>(cursor.GetY()));
+        selected = row >= 0 && !m_replays[row].empty() ? row : -1;
+    }
+    for (const ENavAction direction : {ENavAction::Up, ENavAction::Down}) {
+        if (!input.NavHit(direction)) {
+            continue;
+        }
+        const int32_t stepBy = direction == ENavAction::Down ? 1 : kRows - 1;
+        int32_t row = selected;
+        for (int32_t tries = 0; tries < kRows; ++tries) {
+            row = row < 0 ? (direction == ENavAction::Down ? 0 : kRows - 1) : (row + stepBy) % kRows;
+            if (!m_replays[row].empty()) {
+                selected = row;
+                break;
+            }
+        }
+    }
+    if (selected != m_selectedRow) {
+        m_selectedRow = selected;
+        ColourRows();
+    }
+}
+
+bool CGuiHighscore::WatchRow(int32_t row) {
+    std::vector<uint8_t> bytes;
+    ReplayData replay;
+    std::string why = "cannot be read";
+    if (!ReadReplayFile(m_replays[row], bytes) || !DecodeReplay(bytes, replay, why)) {
+        CLog::Get().Write("CGuiHighscore::WatchRow FAILED, replays/%s: %s", m_replays[row].c_str(), why.c_str());
+        PostNotice(CLanguage::Get().TxtReplayUnreadable(), "replays/" + m_replays[row]);
+        return false;
+    }
+    WatchReplayNext(std::move(replay));
+    StopMenuMusic();
+    GoToLowerScreen(kStateGame);
+    return true;
 }
 
 bool CGuiHighscore::ContinuePressed() const {
@@ -183,7 +298,18 @@ void CGuiHighscore::UpdateScreen(float dt) {
         const CLanguage& texts = CLanguage::Get();
         FitCaption(m_bottom, forKeys ? texts.TxtKeysContinue() : texts.TxtClickLeftButton(), 24, kFieldTextWidth);
     }
+    UpdateSelection();
     if (!ContinuePressed()) {
+        return;
+    }
+    // A click on a row with a replay, or Return on the row chosen, plays it.
+    const CMouseCursor& cursor = CMouseCursor::Get();
+    const CInput& input = CInput::Get();
+    const int32_t clicked = input.MouseButtonHit(kMouseLeft)
+                                ? RowAt(static_cast<int32_t>(cursor.GetX()), static_cast<int32_t>(cursor.GetY()))
+                                : m_selectedRow;
+    if (clicked >= 0 && !m_replays[clicked].empty()) {
+        WatchRow(clicked);
         return;
     }
     if (g_highscoreFromMenu && g_difficulty < kDifficultyNormal) {

@@ -37,9 +37,21 @@ public:
     const CGuiLabel& ScoreCell(int32_t row) const { return m_scores[row]; }
     const CGuiLabel& BottomLine() const { return m_bottom; }
 
+    // The file of the replay kept for a row ("" when it has none) and the row chosen.
+    const std::string& RowReplay(int32_t row) const { return m_replays[row]; }
+    int32_t SelectedRow() const { return m_selectedRow; }
+
 private:
     void FillTexts(int32_t highlightedRow);
+    void FindReplays();
+    void ColourRows();
     bool ContinuePressed() const;
+    // The row under the pointer, -1 when none.
+    static int32_t RowAt(int32_t x, int32_t y);
+    // Up and Down step through the rows that have a replay; the pointer chooses too.
+    void UpdateSelection();
+    // Plays the replay of row; false (with a notice) when it cannot be played.
+    bool WatchRow(int32_t row);
 
     CGuiLabel m_title;
     CGuiLabel m_positions[kRows];
@@ -47,6 +59,10 @@ private:
     CGuiLabel m_scores[kRows];
     CGuiLabel m_levels[kRows];
     CGuiLabel m_bottom;
+    CGuiLabel m_marks[kRows];
+    std::string m_replays[kRows];
+    int32_t m_highlightedRow = -1;
+    int32_t m_selectedRow = -1;
     bool m_newEntryMode = false;
     bool m_hintForKeys = false;
 };

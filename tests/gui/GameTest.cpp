@@ -6,6 +6,8 @@
 #include "engine/Engine.h"
 #include "engine/StateManager.h"
 #include "game/SavedGame.h"
+#include "game/Replay.h"
+#include "game/ReplayPlayback.h"
 #include "gui/Game.h"
 #include "gui/GuiMenu.h"
 #include "gui/ScreenFlow.h"
@@ -18,6 +20,7 @@
 #include "resources/LittleEndian.h"
 #include "tests/support/TestFiles.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -660,5 +663,198 @@ TEST_F(GameTest, TheGameDonePanelLaunchesEffectsDuringItsFirstFiveSecondsOnly) {
     }
     EXPECT_LE(times.back(), 5.0f + kStep);
     panel.Shutdown();
+}
+
+// ---------------------------------------------------------------- replays
+
+// The levels of a replay as the game reads them.
+class CMountedLevels final : public IReplayLevels {
+public:
+    bool LevelBytes(int32_t number, std::vector<uint8_t>& bytes) override {
+        return CFileManager::Get().LoadWholeFile(std::to_string(number) + ".lvl", bytes);
+    }
+};
+
+class ReplayTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        // The shipped pack: colours, power-ups and lost lives.
+        CFileManager& files = CFileManager::Get();
+        files.UnmountAll();
+        files.MountFileSystem(m_folder.Path());
+        files.MountFileSystem(PELLORA_DATA_DIR "/levels.nuf");
+        files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
+    }
+
+    // A player of the test's own, the same for a seed: the pointer drifts to a target in
+    // small moves, the shot goes when it gets there; now and then a swap, a pause with P
+    // and a click on a panel. Stops after maxShots shots or when the game has ended.
+    void PlayLikeAPerson(CGame& game, uint32_t seed, int32_t maxShots) {
+        CRandom random(seed);
+        int32_t shots = 0;
+        float x = 320.0f, y = 200.0f;
+        for (int32_t step = 0; step < 150 * 900 && shots < maxShots && !game.IsGameOver(); ++step) {
+            const float targetX = 40.0f + static_cast<float>(random.Next() % 560);
+            const float targetY = 40.0f + static_cast<float>(random.Next() % 260);
+            for (int32_t move = 0; move < 12; ++move) {
+                x += (targetX - x) * 0.3f;
+                y += (targetY - y) * 0.3f;
+                PointAt(static_cast<int32_t>(x), static_cast<int32_t>(y));
+                StepGame();
+            }
+            const int32_t what = random.Next() % 20;
+            if (what == 0) {
+                HoldButton(true);   // a click, which also ends a panel
+            } else if (what == 1) {
+                PressKey(DIK_P);
+                StepFor(0.3f);
+                PressKey(DIK_P);
+                continue;
+            } else if (what == 2) {
+                PressKey(DIK_DOWN);   // swap
+                continue;
+            }
+            if (game.Playfield().CanFire()) {
+                Click();
+                ++shots;
+            } else {
+                HoldButton(false);
+                StepGame();
+            }
+        }
+        HoldButton(false);
+    }
+    // Steps the game until its recording has its end, at most seconds long.
+    bool PlayToTheEnd(CGame& game, int32_t seconds) {
+        return StepUntil([&] {
+            if (game.Playfield().CanFire() && !game.MainPanel().IsShown()) {
+                PointAt(30 + (static_cast<int32_t>(game.Recorder().Steps()) * 37) % 580, 120);
+                Click();
+            }
+            return game.Recorder().Data().header.finished;
+        }, 150 * seconds);
+    }
+    // Watches replay in a new game state to its end; false when it differs.
+    bool WatchToTheEnd(const ReplayData& replay) {
+        ReplayData copy = replay;
+        WatchReplayNext(std::move(copy));
+        CStateManager::Lower().SetState(kStateNone, true);
+        EXPECT_TRUE(CStateManager::Lower().SetState(kStateGame, true));
+        CGame& watched = *static_cast<CGame*>(CStateManager::Lower().GetState(0));
+        EXPECT_TRUE(watched.IsWatching());
+        // The viewer's pointer and buttons change nothing.
+        PointAt(600, 50);
+        StepUntil([&] { return watched.IsWatchEnded() || watched.HasWatchDiverged(); },
+                  static_cast<int32_t>(replay.header.steps) + 1000);
+        EXPECT_TRUE(watched.IsWatchEnded() || watched.HasWatchDiverged());
+        return watched.IsWatchEnded() && !watched.HasWatchDiverged();
+    }
+    static uint32_t FireStep(const ReplayData& replay, int32_t nth, size_t& runIndex) {
+        uint32_t step = 0;
+        for (size_t i = 0; i < replay.runs.size(); ++i) {
+            if (replay.runs[i].step.Has(ReplayInput::Fire) && nth-- == 0) {
+                runIndex = i;
+                return step;
+            }
+            step += replay.runs[i].count;
+        }
+        return 0;
+    }
+};
+
+TEST_F(ReplayTest, AGamePlayedToItsEndReplaysTheSameInTheGameAndHeadless) {
+    CGame& game = StartGame();
+    PlayLikeAPerson(game, 11, 400);
+    ASSERT_TRUE(PlayToTheEnd(game, 900));
+    const ReplayData recorded = game.Recorder().Data();
+    ASSERT_GT(recorded.header.steps, 150u * 30);
+    const auto count = [&](EReplayEvent kind) {
+        return std::count_if(recorded.events.begin(), recorded.events.end(),
+                             [&](const ReplayEvent& event) { return event.kind == kind; });
+    };
+    const auto held = std::count_if(recorded.runs.begin(), recorded.runs.end(),
+                                    [](const ReplayRun& run) { return run.step.Has(ReplayInput::Held); });
+    EXPECT_GE(count(EReplayEvent::ReloadLevel), 2) << "lives were lost";
+    EXPECT_GE(count(EReplayEvent::Panel), 4);
+    EXPECT_GE(held, 1) << "the game was paused";
+
+    // Through the file: the same replay comes back.
+    std::vector<uint8_t> bytes;
+    EncodeReplay(recorded, bytes);
+    ReplayData decoded;
+    std::string why;
+    ASSERT_TRUE(DecodeReplay(bytes, decoded, why)) << why;
+    std::vector<uint8_t> again;
+    EncodeReplay(decoded, again);
+    EXPECT_EQ(again, bytes);
+
+    // The end kept the last game and the entry's replay; watching writes nothing.
+    EXPECT_TRUE(HasFile("replays/last.rpl"));
+    EXPECT_TRUE(HasFile("replays/index.dat"));
+    const Bytes scoresBefore = ReadFileBytes(m_folder / "hs3.dat");
+    const Bytes saveBefore = ReadFileBytes(m_folder / "ply1.sav");
+    const int32_t livesBefore = CurrentPlayerLives();
+
+    CMountedLevels levels;
+    const ReplayVerdict verdict = VerifyReplay(decoded, levels);
+    EXPECT_TRUE(verdict.agrees) << verdict.why << " at step " << verdict.divergedAt;
+    EXPECT_EQ(verdict.finalScore, recorded.header.finalScore);
+    EXPECT_GE(verdict.checksAgreed, recorded.header.steps / kReplayCheckSteps);
+    EXPECT_TRUE(WatchToTheEnd(decoded));
+
+    EXPECT_EQ(ReadFileBytes(m_folder / "hs3.dat"), scoresBefore);
+    EXPECT_EQ(CurrentPlayerLives(), livesBefore);
+    EXPECT_EQ(ReadFileBytes(m_folder / "ply1.sav"), saveBefore);
+}
+
+TEST_F(ReplayTest, OneAlteredAimDivergesWithinASecondOfIt) {
+    CGame& game = StartGame();
+    PlayLikeAPerson(game, 5, 12);
+    ReplayData altered = game.Recorder().Data();
+    size_t run = 0;
+    const uint32_t fireStep = FireStep(altered, 6, run);
+    ASSERT_GT(fireStep, 0u);
+    altered.runs[run].step.aimX = altered.runs[run].step.aimX > 320.0f ? 60.0f : 580.0f;
+    CMountedLevels levels;
+    const ReplayVerdict verdict = VerifyReplay(altered, levels);
+    EXPECT_FALSE(verdict.agrees);
+    EXPECT_GT(verdict.divergedAt, fireStep);
+    EXPECT_LE(verdict.divergedAt, fireStep + kReplayCheckSteps);
+    EXPECT_FALSE(WatchToTheEnd(altered));
+}
+
+TEST_F(ReplayTest, AGameLeftAndContinuedReplaysWhole) {
+    CGame& first = StartGame();
+    PlayLikeAPerson(first, 23, 15);
+    ASSERT_TRUE(first.OnEscape());
+    ASSERT_TRUE(StepUntil([&] { return !first.SidePanel().IsShown(); }, 600));
+    ASSERT_TRUE(HasFile("ply1.sav"));
+    ASSERT_TRUE(HasFile("replays/ply1.rpl"));
+    const uint32_t stepsBefore = first.Recorder().Steps();
+
+    CGame& game = StartGame(true);
+    PlayLikeAPerson(game, 24, 15);
+    const ReplayData recorded = game.Recorder().Data();
+    EXPECT_FALSE(recorded.header.fromSave) << "the recording goes on from the one kept at the save";
+    EXPECT_GT(recorded.header.steps, stepsBefore);
+    const auto continued = std::count_if(recorded.events.begin(), recorded.events.end(),
+                                         [](const ReplayEvent& event) { return event.kind == EReplayEvent::Continue; });
+    EXPECT_EQ(continued, 1);
+
+    CMountedLevels levels;
+    const ReplayVerdict verdict = VerifyReplay(recorded, levels);
+    EXPECT_TRUE(verdict.agrees) << verdict.why << " at step " << verdict.divergedAt;
+    EXPECT_GT(verdict.stepsPlayed, stepsBefore);
+    EXPECT_TRUE(WatchToTheEnd(recorded));
+
+    // Without the kept replay the continued game records from its save.
+    ASSERT_EQ(std::remove((m_folder / "replays/ply1.rpl").c_str()), 0);
+    CGame& fresh = StartGame(true);
+    PlayLikeAPerson(fresh, 25, 5);
+    const ReplayData fromSave = fresh.Recorder().Data();
+    EXPECT_TRUE(fromSave.header.fromSave);
+    EXPECT_TRUE(VerifyReplay(fromSave, levels).agrees);
+    EXPECT_TRUE(WatchToTheEnd(fromSave));
 }
 }  // namespace
