@@ -4,10 +4,15 @@
 
 namespace {
 CRandom g_effectsRandom;
-}
+std::optional<uint32_t> g_fixedSeed;
+}  // namespace
 
 uint32_t TimeSeed() {
-    return static_cast<uint32_t>(std::time(nullptr));
+    return g_fixedSeed ? *g_fixedSeed : static_cast<uint32_t>(std::time(nullptr));
+}
+
+void FixTimeSeed(std::optional<uint32_t> seed) {
+    g_fixedSeed = seed;
 }
 
 void RandomSeed(uint32_t seed) {

@@ -8,6 +8,7 @@
 // draws (particles, fireworks, the shake of the field, panel effects) uses the one
 // process-wide generator below and so can never change play.
 #include <cstdint>
+#include <optional>
 
 constexpr int32_t kRandomMax = 32767;
 
@@ -28,8 +29,10 @@ private:
     uint32_t m_state = 1;
 };
 
-// A seed from the current time in seconds.
+// A seed from the current time in seconds, or the one fixed by FixTimeSeed (tests that
+// want the same game every run); FixTimeSeed(std::nullopt) gives the clock back.
 uint32_t TimeSeed();
+void FixTimeSeed(std::optional<uint32_t> seed);
 
 // The process-wide generator of the effects (seeded with the time at engine creation).
 void RandomSeed(uint32_t seed);

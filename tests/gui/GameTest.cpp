@@ -685,6 +685,12 @@ protected:
         files.MountFileSystem(m_folder.Path());
         files.MountFileSystem(PELLORA_DATA_DIR "/levels.nuf");
         files.MountFileSystem(PELLORA_DATA_DIR "/gfx.nuf");
+        // The same game every run.
+        FixTimeSeed(1234567u);
+    }
+    void TearDown() override {
+        FixTimeSeed(std::nullopt);
+        GameTest::TearDown();
     }
 
     // A player of the test's own, the same for a seed: the pointer drifts to a target in
@@ -716,7 +722,12 @@ protected:
                 continue;
             }
             if (game.Playfield().CanFire()) {
+                const uint32_t pressStep = game.Recorder().Steps();
+                const int32_t shotsBefore = game.Playfield().Progress().shotsFired;
                 Click();
+                if (game.Playfield().Progress().shotsFired > shotsBefore) {
+                    m_shotSteps.push_back(pressStep);
+                }
                 ++shots;
             } else {
                 HoldButton(false);
@@ -750,17 +761,19 @@ protected:
         EXPECT_TRUE(watched.IsWatchEnded() || watched.HasWatchDiverged());
         return watched.IsWatchEnded() && !watched.HasWatchDiverged();
     }
-    static uint32_t FireStep(const ReplayData& replay, int32_t nth, size_t& runIndex) {
+    // The run of the step in which a shot went.
+    static size_t RunOfStep(const ReplayData& replay, uint32_t wanted) {
         uint32_t step = 0;
         for (size_t i = 0; i < replay.runs.size(); ++i) {
-            if (replay.runs[i].step.Has(ReplayInput::Fire) && nth-- == 0) {
-                runIndex = i;
-                return step;
+            if (wanted < step + replay.runs[i].count) {
+                return i;
             }
             step += replay.runs[i].count;
         }
-        return 0;
+        return replay.runs.size();
     }
+
+    std::vector<uint32_t> m_shotSteps;   // the steps in which the player's shots went
 };
 
 TEST_F(ReplayTest, AGamePlayedToItsEndReplaysTheSameInTheGameAndHeadless) {
@@ -812,9 +825,11 @@ TEST_F(ReplayTest, OneAlteredAimDivergesWithinASecondOfIt) {
     CGame& game = StartGame();
     PlayLikeAPerson(game, 5, 12);
     ReplayData altered = game.Recorder().Data();
-    size_t run = 0;
-    const uint32_t fireStep = FireStep(altered, 6, run);
-    ASSERT_GT(fireStep, 0u);
+    ASSERT_GE(m_shotSteps.size(), 7u);
+    const uint32_t fireStep = m_shotSteps[6];
+    const size_t run = RunOfStep(altered, fireStep);
+    ASSERT_LT(run, altered.runs.size());
+    ASSERT_TRUE(altered.runs[run].step.Has(ReplayInput::Fire));
     altered.runs[run].step.aimX = altered.runs[run].step.aimX > 320.0f ? 60.0f : 580.0f;
     CMountedLevels levels;
     const ReplayVerdict verdict = VerifyReplay(altered, levels);
