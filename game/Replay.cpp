@@ -488,22 +488,31 @@ uint32_t LevelCellsCrc(const CBoard& board) {
     return Crc32(cells, sizeof cells);
 }
 
-// A zero byte is followed by how many zeros it stands for (1..255).
+namespace {
+// The bytes a saved game is mostly made of (empty cells, unused fields): one of them is
+// followed by how many of it it stands for (1..255).
+bool IsPackedByte(uint8_t byte) {
+    return byte == 0x00 || byte == 0xFF;
+}
+
+}  // namespace
+
 void PackSaveBytes(const std::vector<uint8_t>& save, const std::vector<uint8_t>& field, std::vector<uint8_t>& out) {
     std::vector<uint8_t> both(save);
     both.insert(both.end(), field.begin(), field.end());
     out.clear();
     for (size_t i = 0; i < both.size();) {
-        if (both[i] != 0) {
+        const uint8_t byte = both[i];
+        if (!IsPackedByte(byte)) {
             out.push_back(both[i++]);
             continue;
         }
         size_t run = 0;
-        while (i < both.size() && both[i] == 0 && run < 255) {
+        while (i < both.size() && both[i] == byte && run < 255) {
             ++i;
             ++run;
         }
-        out.push_back(0);
+        out.push_back(byte);
         out.push_back(static_cast<uint8_t>(run));
     }
 }
@@ -512,10 +521,11 @@ bool UnpackSaveBytes(const std::vector<uint8_t>& packed, std::vector<uint8_t>& s
     std::vector<uint8_t> both;
     const size_t total = kSaveFileBytes + kFieldFileBytes;
     for (size_t i = 0; i < packed.size(); ++i) {
-        if (packed[i] != 0) {
+        if (!IsPackedByte(packed[i])) {
             both.push_back(packed[i]);
-        } else if (i + 1 < packed.size() && packed[i + 1] != 0) {
-            both.insert(both.end(), packed[++i], 0);
+        } else if (i + 1 < packed.size() && packed[i + 1] != 0 && packed[i + 1] <= total - both.size()) {
+            both.insert(both.end(), packed[i + 1], packed[i]);
+            ++i;
         } else {
             return false;
         }
