@@ -1,6 +1,9 @@
 // Writes the small valid seed files of the fuzz corpus:
 //   fuzz_make_seeds <folder>   (makes <folder>/fuzz_zip, fuzz_tga, fuzz_jpeg, fuzz_players,
 //                               fuzz_highscore, fuzz_language)
+#include "fuzz/FuzzLevels.h"
+#include "game/GameFlow.h"
+#include "game/Replay.h"
 #include "game/SavedGame.h"
 #include "profile/Highscore.h"
 #include "profile/Players.h"
@@ -116,6 +119,85 @@ bool WriteSeed(const std::filesystem::path& folder, const std::string& name, con
 
 }  // namespace
 
+// The levels of the fuzz target, seeded alike, each load kept in the recording.
+class CRecordedLevels final : public ILevelSource {
+public:
+    explicit CRecordedLevels(CReplayRecorder& recorder) : m_recorder(recorder) {}
+    bool LoadLevel(int32_t number, CPlayfield& playfield) override {
+        std::vector<uint8_t> bytes;
+        if (!m_levels.LevelBytes(number, bytes) || !playfield.LoadLevelBytes(bytes.data(), bytes.size())) {
+            return false;
+        }
+        playfield.Random().Seed(7);
+        m_recorder.Event(EReplayEvent::Seed, number, 7, LevelCellsCrc(playfield.Board()));
+        return true;
+    }
+
+private:
+    CReplayRecorder& m_recorder;
+    CFuzzLevels m_levels;
+};
+
+// A short game on the fuzz levels, recorded the way the game records one: glances at the
+// aim, a swap, a pause, a panel; no shot, so that it stays on its level.
+Bytes SeedPlayedReplay() {
+    CPlayfield playfield;
+    CReplayRecorder recorder;
+    CRecordedLevels levels(recorder);
+    CGameFlow flow(playfield, levels);
+    ReplayHeader header;
+    header.levelNumber = 1;
+    header.lastLevel = 2;
+    header.playerName = "Seed";
+    recorder.Begin(header);
+    playfield.SetDifficulty(header.difficulty);
+    flow.BeginGame(1, 2);
+    recorder.Event(EReplayEvent::LoadLevel, 0);
+    flow.LoadLevel(false);
+    flow.ResetProgress();
+    recorder.SetStartProgress(playfield.Progress().lives, playfield.Progress().score);
+    recorder.Event(EReplayEvent::StartLevel);
+    flow.StartLevel();
+    for (int32_t step = 0; step < 450; ++step) {
+        ReplayStep input;
+        if (step % 10 == 0) {
+            input.input |= ReplayInput::Moved;
+            input.aimX = 100.0f + static_cast<float>(step);
+            input.aimY = 120.0f;
+        }
+        if (step == 200) {
+            input.input |= ReplayInput::Swap;
+        }
+        if (step >= 300 && step < 320) {
+            input.input |= ReplayInput::Held;
+        }
+        if (step == 330 || step == 360) {
+            playfield.SetPanelShown(step == 330);
+            recorder.Event(EReplayEvent::Panel, step == 330 ? 1 : 0);
+        }
+        if (!input.Has(ReplayInput::Held)) {
+            PlayInput play;
+            play.mouseX = input.aimX;
+            play.mouseY = input.aimY;
+            play.mouseMoved = input.Has(ReplayInput::Moved);
+            play.swapHit = input.Has(ReplayInput::Swap);
+            playfield.Update(1.0f / 150.0f, play);
+        }
+        flow.CheckExtraLife();
+        recorder.Step(input, playfield);
+    }
+    Bytes bytes;
+    EncodeReplay(recorder.Data(), bytes);
+    CFuzzLevels check;
+    const ReplayVerdict verdict = VerifyReplay(recorder.Data(), check);
+    if (!verdict.agrees) {
+        std::fprintf(stderr, "the played replay seed does not play back: %s at %u\n", verdict.why.c_str(),
+                     verdict.divergedAt);
+        return Bytes();
+    }
+    return bytes;
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
@@ -129,6 +211,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path highscore = root / "fuzz_highscore";
     const std::filesystem::path language = root / "fuzz_language";
     const std::filesystem::path savedGame = root / "fuzz_saved_game";
+    const std::filesystem::path replay = root / "fuzz_replay";
     bool ok = true;
 
     ok &= WriteSeed(zip, "stored.zip", MakeZip({SeedEntry("1.lvl", "level one"), SeedEntry("a/b.txt", "abc\r\n")}));
@@ -154,5 +237,7 @@ int main(int argc, char** argv) {
     ok &= WriteSeed(language, "english.dat", Le32Bytes(1));
     ok &= WriteSeed(language, "swedish.dat", Le32Bytes(2));
     ok &= WriteSeed(savedGame, "level-start.sav", SeedSavedGame());
+    const Bytes played = SeedPlayedReplay();
+    ok &= !played.empty() && WriteSeed(replay, "played.rpl", played);
     return ok ? 0 : 1;
 }

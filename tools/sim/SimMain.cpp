@@ -12,7 +12,11 @@
 // writes the table and the SVG chart of the curve (or, with --check, fails when the
 // files differ from what it measured), and fails when a level was never cleared or the
 // pack's order does not follow the curve.
+//   pellora-sim --replay FILE (--pack ... | --sources ...)
+// Replay mode plays a recorded game through the rules alone and checks every field
+// checksum and the final score against the recording; a difference names its step.
 #include "core/Log.h"
+#include "game/ReplayPlayback.h"
 #include "tools/sim/Report.h"
 #include "tools/sim/SimSession.h"
 
@@ -30,6 +34,7 @@ int Usage() {
                  "usage: pellora-sim [--difficulty N] [--seed S] [--soak GAMES] [--first N] [--last N]\n"
                  "                   [--one-game] [--check-field]\n"
                  "                   [--report [--seeds N] [--table FILE] [--chart FILE] [--check]]\n"
+                 "                   [--replay FILE]\n"
                  "                   (--pack <levels.nuf|folder> | --sources <folder>)\n");
     return 2;
 }
@@ -89,6 +94,59 @@ int RunSoak(const std::vector<LevelBytes>& levels, SimOptions options, int32_t g
     std::printf("soak: %d games, %lld steps, every invariant held\n", games, static_cast<long long>(steps));
     return 0;
 }
+using PackLevel = LevelBytes;
+
+class CPackLevels final : public IReplayLevels {
+public:
+    explicit CPackLevels(const std::vector<PackLevel>& levels) : m_levels(levels) {}
+    bool LevelBytes(int32_t number, std::vector<uint8_t>& bytes) override {
+        if (number < 1 || static_cast<size_t>(number) > m_levels.size()) {
+            return false;
+        }
+        bytes = m_levels[static_cast<size_t>(number) - 1].bytes;
+        return true;
+    }
+
+private:
+    const std::vector<PackLevel>& m_levels;
+};
+
+int RunReplay(const std::vector<LevelBytes>& levels, const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> bytes;
+    if (in) {
+        bytes.resize(kReplayMaxBytes + 1);
+        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<size_t>(in.gcount()));
+    }
+    ReplayData replay;
+    std::string why = "cannot be read";
+    if (!in.bad() && !bytes.empty() && DecodeReplay(bytes, replay, why)) {
+        why.clear();
+    }
+    if (!why.empty()) {
+        std::fprintf(stderr, "pellora-sim: %s: %s\n", path.c_str(), why.c_str());
+        return 2;
+    }
+    const ReplayHeader& header = replay.header;
+    std::printf("replay: %s, difficulty %d, level %d, %u steps (%.1f s)%s\n", header.playerName.c_str(),
+                header.difficulty, header.levelNumber, header.steps, header.steps / 150.0,
+                header.fromSave ? ", begins with a saved game" : "");
+    CPackLevels pack(levels);
+    const ReplayVerdict verdict = VerifyReplay(replay, pack);
+    if (!verdict.agrees) {
+        std::printf("DIVERGED at step %u (%.2f s): %s\n", verdict.divergedAt, verdict.divergedAt / 150.0,
+                    verdict.why.c_str());
+        return 1;
+    }
+    std::printf("agrees: %u steps, %u field checksums equal", verdict.stepsPlayed, verdict.checksAgreed);
+    if (header.finished) {
+        std::printf(", final score %u, %d levels finished", verdict.finalScore, verdict.levelsFinished);
+    }
+    std::printf("\n");
+    return 0;
+}
+
 struct ReportFiles {
     std::string table;
     std::string chart;
@@ -144,7 +202,7 @@ int RunReport(const std::vector<LevelBytes>& levels, const ReportOptions& option
 int main(int argc, char** argv) {
     CLog::Get().SetEnabled(false);
     SimOptions options;
-    std::string pack, sources;
+    std::string pack, sources, replayFile;
     int32_t soakGames = 0;
     bool report = false;
     ReportOptions reportOptions;
@@ -179,6 +237,8 @@ int main(int argc, char** argv) {
             game.last = static_cast<size_t>(std::max(1, std::atoi(argv[++i])) - 1);
         } else if (std::strcmp(argv[i], "--one-game") == 0) {
             game.packCheck = false;
+        } else if (std::strcmp(argv[i], "--replay") == 0 && hasValue) {
+            replayFile = argv[++i];
         } else if (std::strcmp(argv[i], "--check-field") == 0) {
             options.checkInvariants = true;
         } else {
@@ -192,6 +252,9 @@ int main(int argc, char** argv) {
     if (!loaded) {
         std::fprintf(stderr, "pellora-sim: %s\n", error.empty() ? "no levels given" : error.c_str());
         return error.empty() ? Usage() : 2;
+    }
+    if (!replayFile.empty()) {
+        return RunReplay(levels, replayFile);
     }
     if (report) {
         reportOptions.difficulty = options.difficulty;
