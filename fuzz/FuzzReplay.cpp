@@ -1,9 +1,12 @@
-// Reads the input as a replay file. A replay that is taken must write back to the same
-// bytes, and a short one is played through the rules on two levels of the target's own,
-// whatever its events claim.
+// Reads the input as a replay file, as it is and once more with its length and CRC put
+// right (so that the records behind the CRC are reached too). A replay that is taken must
+// read back the same after writing, and a short one is played through the rules on two
+// levels of the target's own, whatever its events claim.
 #include "core/Log.h"
 #include "fuzz/FuzzLevels.h"
 #include "game/ReplayPlayback.h"
+#include "resources/Crc32.h"
+#include "resources/LittleEndian.h"
 
 #include <cstdint>
 #include <vector>
@@ -13,15 +16,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::vector<uint8_t> bytes(data, data + size);
+namespace {
+void ReadReplay(const std::vector<uint8_t>& bytes) {
     ReplayData replay;
     std::string why;
     if (!DecodeReplay(bytes, replay, why)) {
         if (why.empty()) {
             __builtin_trap();
         }
-        return 0;
+        return;
     }
     std::vector<uint8_t> again;
     EncodeReplay(replay, again);
@@ -33,6 +36,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (replay.header.steps <= 3000) {
         CFuzzLevels levels;
         VerifyReplay(replay, levels);
+    }
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::vector<uint8_t> bytes(data, data + size);
+    ReadReplay(bytes);
+    if (bytes.size() >= kReplayHeaderBytes + 4) {
+        WriteLe32(&bytes[kReplayStreamLengthOffset], static_cast<uint32_t>(bytes.size() - 4 - kReplayHeaderBytes));
+        WriteLe32(&bytes[bytes.size() - 4], Crc32(bytes.data(), bytes.size() - 4));
+        ReadReplay(bytes);
     }
     return 0;
 }

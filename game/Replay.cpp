@@ -14,7 +14,6 @@ constexpr uint32_t kFlagFinished = 1;
 constexpr uint32_t kFlagFromSave = 2;
 constexpr uint32_t kKnownFlags = kFlagFinished | kFlagFromSave;
 constexpr size_t kNameOffset = 56;
-constexpr size_t kStreamLengthOffset = 72;
 // A continued save's packed bytes are never larger than this.
 constexpr size_t kMaxPackedSave = 2 * (kSaveFileBytes + kFieldFileBytes);
 // Events per replay at most: a level's events are a handful, checksums one a second.
@@ -396,7 +395,7 @@ void EncodeReplay(const ReplayData& replay, std::vector<uint8_t>& out) {
     while (event < replay.events.size()) {
         EncodeEvent(writer, replay.events[event++]);
     }
-    WriteLe32(&out[kStreamLengthOffset], static_cast<uint32_t>(out.size() - kReplayHeaderBytes));
+    WriteLe32(&out[kReplayStreamLengthOffset], static_cast<uint32_t>(out.size() - kReplayHeaderBytes));
     const uint32_t crc = Crc32(out.data(), out.size());
     out.resize(out.size() + 4);
     WriteLe32(&out[out.size() - 4], crc);
@@ -421,7 +420,7 @@ bool DecodeReplay(const std::vector<uint8_t>& bytes, ReplayData& out, std::strin
         why = "damaged (CRC)";
         return false;
     }
-    if (ReadLe32(&bytes[kStreamLengthOffset]) != crcOffset - kReplayHeaderBytes) {
+    if (ReadLe32(&bytes[kReplayStreamLengthOffset]) != crcOffset - kReplayHeaderBytes) {
         why = "length does not match";
         return false;
     }

@@ -18,6 +18,8 @@
 
 constexpr uint32_t kReplayVersion = 1;
 constexpr size_t kReplayHeaderBytes = 80;
+// Where the header keeps the length of the record stream that follows it.
+constexpr size_t kReplayStreamLengthOffset = 72;
 // Nothing larger is read: an hour of play takes well under this.
 constexpr size_t kReplayMaxBytes = 4u * 1024u * 1024u;
 // At most this many steps (about 37 hours of play); more is refused as hostile.

@@ -70,7 +70,7 @@ ReplayData EveryRecord() {
 
 // Puts the stream length and the CRC right again after a change to the bytes.
 void Reseal(Bytes& bytes) {
-    WriteLe32(&bytes[72], static_cast<uint32_t>(bytes.size() - 4 - kReplayHeaderBytes));
+    WriteLe32(&bytes[kReplayStreamLengthOffset], static_cast<uint32_t>(bytes.size() - 4 - kReplayHeaderBytes));
     WriteLe32(&bytes[bytes.size() - 4], Crc32(bytes.data(), bytes.size() - 4));
 }
 
@@ -110,7 +110,6 @@ TEST(ReplayFileTest, EveryRecordComesBackAsItWentIn) {
 
 TEST(ReplayFileTest, DamagedAndHostileFilesAreRefusedWithAReason) {
     const Bytes good = Encoded(EveryRecord());
-    const size_t stream = kReplayHeaderBytes;
     struct Case {
         const char* name;
         void (*damage)(Bytes& bytes);
@@ -171,7 +170,6 @@ TEST(ReplayFileTest, DamagedAndHostileFilesAreRefusedWithAReason) {
         EXPECT_NE(why.find(c.reason), std::string::npos) << why;
         EXPECT_EQ(out.header.playerName, "untouched") << "a refused file changes nothing";
     }
-    (void)stream;
 }
 
 // Between shots only a glance at the aim now and then, in whole pixels; a fired shot's aim
