@@ -20,11 +20,16 @@ constexpr size_t kMaxPackedSave = 2 * (kSaveFileBytes + kFieldFileBytes);
 constexpr size_t kMaxEvents = kReplayMaxSteps / kReplayCheckSteps + 200000;
 
 // The record stream. A quiet step (no input, the aim where it was) is the common case.
-constexpr uint8_t kTagQuietMax = 0x7F;    // 0x00..0x7F: tag + 1 quiet steps
+constexpr uint8_t kTagQuietMax = 0x3F;    // 0x00..0x3F: tag + 1 quiet steps
+constexpr uint8_t kTagGlance = 0x40;      // 0x40..0x7F: one step, the aim moved by int8 dx, dy
+                                          // whole pixels, then tag - 0x40 quiet steps
+constexpr uint8_t kTagGlanceLast = 0x7F;
 constexpr uint8_t kTagQuietLong = 0x80;   // varint: that many quiet steps
-constexpr uint8_t kTagGlance = 0x81;      // one step, the aim moved: int8 dx, dy whole pixels
 constexpr uint8_t kTagGlanceFar = 0x82;   // the same with int16 x, y
-constexpr uint8_t kTagInput = 0x83;       // u16 input, [f32 x, f32 y], varint count
+// 0x83..0x86: an input, varint count after it. Bit 0 of (tag - 0x83): a new aim (f32 x, f32 y)
+// follows the input; bit 1: the input is one byte instead of two.
+constexpr uint8_t kTagInput = 0x83;
+constexpr uint8_t kTagInputLast = 0x86;
 constexpr uint8_t kTagEvent = 0xC0;       // 0xC0 + event kind
 
 bool IsQuiet(const ReplayStep& step, const ReplayStep& previous) {
@@ -125,6 +130,20 @@ private:
     bool m_failed = false;
 };
 
+// A glance near the last aim, and the quiet steps after it when they fit into its tag.
+bool EncodeGlance(CWriter& writer, const ReplayRun& run, const ReplayStep& previous, uint32_t quietAfter) {
+    const float dx = run.step.aimX - std::round(previous.aimX);
+    const float dy = run.step.aimY - std::round(previous.aimY);
+    if (run.count != 1 || !IsGlance(run.step) || std::fabs(dx) > 127.0f || std::fabs(dy) > 127.0f ||
+        quietAfter > static_cast<uint32_t>(kTagGlanceLast - kTagGlance)) {
+        return false;
+    }
+    writer.Byte(kTagGlance + quietAfter);
+    writer.Byte(static_cast<uint32_t>(static_cast<int32_t>(dx)) & 0xFF);
+    writer.Byte(static_cast<uint32_t>(static_cast<int32_t>(dy)) & 0xFF);
+    return true;
+}
+
 void EncodeRun(CWriter& writer, const ReplayRun& run, const ReplayStep& previous) {
     if (IsQuiet(run.step, previous)) {
         if (run.count <= kTagQuietMax + 1u) {
@@ -135,24 +154,23 @@ void EncodeRun(CWriter& writer, const ReplayRun& run, const ReplayStep& previous
         }
         return;
     }
-    if (run.count == 1 && IsGlance(run.step)) {
-        const float dx = run.step.aimX - std::round(previous.aimX);
-        const float dy = run.step.aimY - std::round(previous.aimY);
-        if (std::fabs(dx) <= 127.0f && std::fabs(dy) <= 127.0f) {
-            writer.Byte(kTagGlance);
-            writer.Byte(static_cast<uint32_t>(static_cast<int32_t>(dx)) & 0xFF);
-            writer.Byte(static_cast<uint32_t>(static_cast<int32_t>(dy)) & 0xFF);
-        } else {
-            writer.Byte(kTagGlanceFar);
-            writer.U16(static_cast<uint32_t>(static_cast<int32_t>(run.step.aimX)) & 0xFFFF);
-            writer.U16(static_cast<uint32_t>(static_cast<int32_t>(run.step.aimY)) & 0xFFFF);
-        }
+    if (EncodeGlance(writer, run, previous, 0)) {
         return;
     }
-    writer.Byte(kTagInput);
-    writer.U16(run.step.input);
+    if (run.count == 1 && IsGlance(run.step)) {
+        writer.Byte(kTagGlanceFar);
+        writer.U16(static_cast<uint32_t>(static_cast<int32_t>(run.step.aimX)) & 0xFFFF);
+        writer.U16(static_cast<uint32_t>(static_cast<int32_t>(run.step.aimY)) & 0xFFFF);
+        return;
+    }
     const bool aimChanged = run.step.aimX != previous.aimX || run.step.aimY != previous.aimY;
-    writer.Byte(aimChanged ? 1 : 0);
+    const bool shortInput = run.step.input <= 0xFF;
+    writer.Byte(kTagInput + (aimChanged ? 1u : 0u) + (shortInput ? 2u : 0u));
+    if (shortInput) {
+        writer.Byte(run.step.input);
+    } else {
+        writer.U16(run.step.input);
+    }
     if (aimChanged) {
         writer.Float(run.step.aimX);
         writer.Float(run.step.aimY);
@@ -250,36 +268,36 @@ bool DecodeEvent(CReader& reader, uint32_t tag, uint32_t step, ReplayEvent& even
     return true;
 }
 
-bool DecodeRun(CReader& reader, uint32_t tag, const ReplayStep& previous, ReplayRun& run, std::string& why) {
+// Decodes one run; a glance with quiet steps after it gives those in quietAfter.
+bool DecodeRun(CReader& reader, uint32_t tag, const ReplayStep& previous, ReplayRun& run, uint32_t& quietAfter,
+               std::string& why) {
     run.step = previous;
     run.step.input = 0;
     run.count = 1;
+    quietAfter = 0;
     if (tag <= kTagQuietMax) {
         run.count = tag + 1;
     } else if (tag == kTagQuietLong) {
         run.count = reader.Varint();
-    } else if (tag == kTagGlance) {
+    } else if (tag >= kTagGlance && tag <= kTagGlanceLast) {
         const auto dx = static_cast<int8_t>(reader.Byte());
         const auto dy = static_cast<int8_t>(reader.Byte());
         run.step.input = ReplayInput::Moved;
         run.step.aimX = std::round(previous.aimX) + static_cast<float>(dx);
         run.step.aimY = std::round(previous.aimY) + static_cast<float>(dy);
+        quietAfter = tag - kTagGlance;
     } else if (tag == kTagGlanceFar) {
         run.step.input = ReplayInput::Moved;
         run.step.aimX = static_cast<float>(static_cast<int16_t>(reader.U16()));
         run.step.aimY = static_cast<float>(static_cast<int16_t>(reader.U16()));
-    } else if (tag == kTagInput) {
-        run.step.input = static_cast<uint16_t>(reader.U16());
+    } else if (tag >= kTagInput && tag <= kTagInputLast) {
+        const uint32_t form = tag - kTagInput;
+        run.step.input = static_cast<uint16_t>((form & 2) != 0 ? reader.Byte() : reader.U16());
         if ((run.step.input & ~ReplayInput::All) != 0) {
             why = "unknown input";
             return false;
         }
-        const uint32_t aimChanged = reader.Byte();
-        if (aimChanged > 1) {
-            why = "aim flag out of range";
-            return false;
-        }
-        if (aimChanged == 1) {
+        if ((form & 1) != 0) {
             run.step.aimX = reader.Float();
             run.step.aimY = reader.Float();
             if (!std::isfinite(run.step.aimX) || !std::isfinite(run.step.aimY) || std::fabs(run.step.aimX) > 1.0e6f ||
@@ -318,16 +336,23 @@ bool DecodeStream(const uint8_t* data, size_t size, ReplayData& out, std::string
             out.events.push_back(std::move(event));
         } else {
             ReplayRun run;
-            if (!DecodeRun(reader, tag, previous, run, why)) {
+            uint32_t quietAfter = 0;
+            if (!DecodeRun(reader, tag, previous, run, quietAfter, why)) {
                 return false;
             }
-            if (run.count > kReplayMaxSteps - steps) {
+            if (run.count > kReplayMaxSteps - steps - quietAfter) {
                 why = "too many steps";
                 return false;
             }
-            steps += run.count;
+            steps += run.count + quietAfter;
             previous = run.step;
             out.runs.push_back(run);
+            if (quietAfter > 0) {
+                ReplayRun quiet{run.step, quietAfter};
+                quiet.step.input = 0;
+                out.runs.push_back(quiet);
+                previous = quiet.step;
+            }
         }
         if (reader.Failed()) {
             why = "cut short";
@@ -384,9 +409,21 @@ void EncodeReplay(const ReplayData& replay, std::vector<uint8_t>& out) {
     ReplayStep previous;
     uint32_t step = 0;
     size_t event = 0;
-    for (const ReplayRun& run : replay.runs) {
+    const std::vector<ReplayRun>& runs = replay.runs;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const ReplayRun& run = runs[i];
         while (event < replay.events.size() && replay.events[event].step <= step) {
             EncodeEvent(writer, replay.events[event++]);
+        }
+        // A glance takes the quiet steps after it into its own record, unless an event
+        // falls between them.
+        const bool quietNext = i + 1 < runs.size() && IsQuiet(runs[i + 1].step, run.step) &&
+                               (event >= replay.events.size() || replay.events[event].step > step + 1);
+        if (quietNext && EncodeGlance(writer, run, previous, runs[i + 1].count)) {
+            previous = runs[i + 1].step;
+            step += run.count + runs[i + 1].count;
+            ++i;
+            continue;
         }
         EncodeRun(writer, run, previous);
         previous = run.step;
@@ -657,6 +694,8 @@ void CReplayReader::Start(const ReplayData* replay) {
     m_inRun = 0;
     m_event = 0;
     m_step = 0;
+    m_aimX = 320.0f;
+    m_aimY = 200.0f;
 }
 
 bool CReplayReader::AtEnd() const {
@@ -668,12 +707,42 @@ ReplayStep CReplayReader::NextStep() {
         return ReplayStep();
     }
     const ReplayRun& run = m_replay->runs[m_run];
-    const ReplayStep step = run.step;
+    ReplayStep step = run.step;
     if (++m_inRun >= run.count) {
         ++m_run;
         m_inRun = 0;
     }
+    if (!step.Has(ReplayInput::Moved) && !step.Has(ReplayInput::Fire)) {
+        GlideTowardsGlance(step);
+    }
+    if (step.Has(ReplayInput::Moved) || step.Has(ReplayInput::Fire)) {
+        m_aimX = step.aimX;
+        m_aimY = step.aimY;
+    }
     return step;
+}
+
+// Between two glances the launcher turns a step at a time, as it did for the player.
+void CReplayReader::GlideTowardsGlance(ReplayStep& step) const {
+    uint32_t distance = 0;
+    size_t run = m_run;
+    uint32_t inRun = m_inRun;
+    while (run < m_replay->runs.size() && distance < kReplayAimGlanceSteps) {
+        const ReplayRun& ahead = m_replay->runs[run];
+        if (ahead.step.Has(ReplayInput::Moved) || ahead.step.Has(ReplayInput::Fire)) {
+            if (ahead.step.input != ReplayInput::Moved) {
+                return;   // the next aim is a shot's: it is taken as it comes
+            }
+            const float share = 1.0f / static_cast<float>(distance + 2);
+            step.aimX = m_aimX + (ahead.step.aimX - m_aimX) * share;
+            step.aimY = m_aimY + (ahead.step.aimY - m_aimY) * share;
+            step.input |= ReplayInput::Moved;
+            return;
+        }
+        distance += ahead.count - inRun;
+        inRun = 0;
+        ++run;
+    }
 }
 
 const ReplayEvent* CReplayReader::PeekEvent() {

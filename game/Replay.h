@@ -28,7 +28,7 @@ constexpr uint32_t kReplayMaxSteps = 20000000u;
 constexpr uint32_t kReplayCheckSteps = 150;
 // Between shots the aim is kept for the picture only, at most every this many steps; the
 // aim of a fired shot is kept exactly.
-constexpr uint32_t kReplayAimGlanceSteps = 8;
+constexpr uint32_t kReplayAimGlanceSteps = 16;
 constexpr size_t kReplayNameBytes = 16;
 // The cells' CRC a Seed event carries when the level could not be read at all.
 constexpr uint32_t kRefusedLevelCrc = 0;
@@ -166,7 +166,8 @@ public:
     bool AtEnd() const;
     uint32_t StepNumber() const { return m_step; }
 
-    // The input of the next step; the steps count on.
+    // The input of the next step. Between glances at the aim it glides towards the next
+    // one, so that the launcher turns smoothly on the screen.
     ReplayStep NextStep();
     // The next event at the current step when it is of this kind; null otherwise (the
     // game did something the recording did not, or not then).
@@ -185,5 +186,7 @@ private:
     uint32_t m_inRun = 0;
     size_t m_event = 0;
     uint32_t m_step = 0;
-    ReplayStep m_lastAim;
+    float m_aimX = 320.0f, m_aimY = 200.0f;   // the aim given last
+
+    void GlideTowardsGlance(ReplayStep& step) const;
 };

@@ -138,7 +138,7 @@ TEST(ReplayFileTest, DamagedAndHostileFilesAreRefusedWithAReason) {
          [](Bytes& b) { b.insert(b.begin() + kReplayHeaderBytes, uint8_t{0xB0}); }, true, "unknown record"},
         {"an input of unknown buttons",
          [](Bytes& b) {
-             const uint8_t input[] = {0x83, 0x00, 0x80, 0x00, 0x01};
+             const uint8_t input[] = {0x83, 0x00, 0x80, 0x01};
              b.insert(b.begin() + kReplayHeaderBytes, std::begin(input), std::end(input));
          },
          true, "unknown input"},
