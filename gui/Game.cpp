@@ -5,6 +5,7 @@
 #include "engine/Engine.h"
 #include "game/GameSounds.h"
 #include "game/SavedGame.h"
+#include "gui/GuiArt.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
 #include "platform/Gfx.h"
@@ -36,6 +37,10 @@ constexpr int32_t kTitleSize = 36;
 constexpr int32_t kLineSize = 28;
 constexpr int32_t kHintSize = 20;
 constexpr int32_t kFireworkParticles = 20;
+// The banner of a replay being watched: a shaded box at the top of the field.
+constexpr float kWatchBannerTop = 6.0f;
+constexpr float kWatchBannerWidth = 310.0f;
+constexpr float kWatchBannerHeight = 52.0f;
 
 void Broadcast(int32_t messageId, int32_t parameter = 0) {
     CEngine::Get().BroadcastMessage(messageId, parameter);
@@ -820,6 +825,11 @@ bool CGame::BeginWatching() {
     g_continueSavedGame = false;
     m_reader.Start(&m_watched);
     m_recorder.Stop();
+    if (m_watchShade.Load(kShadingPicture.name)) {
+        m_watchShade.SetBlend(true);
+        m_watchShade.SetSize(kWatchBannerWidth, kWatchBannerHeight);
+        m_watchShade.SetPos(320.0f - kWatchBannerWidth / 2.0f, kWatchBannerTop);
+    }
     CLog::Get().Write("CGame::BeginWatching, %u steps", header.steps);
     return true;
 }
@@ -942,16 +952,19 @@ void CGame::RenderWatchBanner() const {
     } else {
         banner += "   x" + std::to_string(m_watchSpeed);
     }
+    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
+    m_watchShade.Draw();
+    m_watchShade.Draw();
     const int32_t size = m_watchDiverged ? 18 : 24;
     font.SetCharSize(size, size);
     gfx.Color(0.0f, 0.0f, 0.0f, 0.6f);
-    font.PrintCentered(banner.c_str(), 322.0f, 14.0f);
+    font.PrintCentered(banner.c_str(), 322.0f, kWatchBannerTop + 6.0f);
     gfx.Color(1.0f, 0.85f, 0.3f, 1.0f);
-    font.PrintCentered(banner.c_str(), 320.0f, 12.0f);
+    font.PrintCentered(banner.c_str(), 320.0f, kWatchBannerTop + 4.0f);
     font.ResetCharSize();
-    small.SetCharSize(14, 14);
-    gfx.Color(1.0f, 1.0f, 1.0f, 0.85f);
-    small.PrintCentered(texts.TxtReplayKeys(), 320.0f, 40.0f);
+    small.SetCharSize(16, 16);
+    gfx.Color(1.0f, 1.0f, 1.0f, 0.9f);
+    small.PrintCentered(texts.TxtReplayKeys(), 320.0f, kWatchBannerTop + 32.0f);
     small.ResetCharSize();
     gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
 }

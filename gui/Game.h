@@ -178,6 +178,7 @@ private:
     bool m_watchEnded = false;
     bool m_watchDiverged = false;
     int32_t m_watchSpeed = 1;
+    CSprite m_watchShade;   // behind the banner
     // The process-wide values a replay borrows while it plays.
     struct BorrowedValues {
         int32_t difficulty, levelNumber, firstLevel, lastLevel;

@@ -23,8 +23,10 @@ namespace {
 constexpr int32_t kFirstRowY = 95;
 constexpr int32_t kRowPitch = 24;
 constexpr int32_t kRowLeft = 160;
-constexpr int32_t kRowRight = 500;
-constexpr int32_t kMarkX = 488;
+constexpr int32_t kRowRight = 480;
+constexpr int32_t kReplayHintY = 396;
+// The mark after the name of an entry that has a replay.
+constexpr const char* kReplayMark = " \xBB";
 
 // The current player's saved game is gone (and a field file kept by an interrupted save).
 void DeletePlayerSavedGame() {
@@ -129,18 +131,12 @@ bool CGuiHighscore::InitScreen() {
             cell.SetPos(xs[column], y);
         }
         above = &m_positions[row];
-        // A row with a replay is marked at its end.
-        m_marks[row].CopyStyle(m_levels[row]);
-        m_marks[row].StopSlide();
-        m_marks[row].SetFont(&CFont::Main());
-        m_marks[row].SetFontSize(20, 20);
-        m_marks[row].AlignLeft();
-        m_marks[row].SetPos(kMarkX, y);
     }
     m_hintForKeys = !CInput::Get().UsesMouse();
     const CLanguage& texts = CLanguage::Get();
     StyleFittedItem(m_bottom, m_hintForKeys ? texts.TxtKeysContinue() : texts.TxtClickLeftButton(), kCentreX, 370,
                     kFieldTextWidth, 24);
+    StyleFittedItem(m_replayHint, "", kCentreX, kReplayHintY, kFieldTextWidth, 16);
     FillTexts(highlighted);
     if (m_newEntryMode) {
         DeletePlayerSavedGame();
@@ -153,9 +149,9 @@ bool CGuiHighscore::InitScreen() {
         AddWidget(&m_names[row])->SlideIn(400.0f, 0.0f, 0.3f + rowDelay);
         AddWidget(&m_scores[row])->SlideIn(400.0f, 0.0f, 0.4f + rowDelay);
         AddWidget(&m_levels[row])->SlideIn(400.0f, 0.0f, 0.5f + rowDelay);
-        AddWidget(&m_marks[row])->SlideIn(400.0f, 0.0f, 0.5f + rowDelay);
     }
     AddWidget(&m_bottom)->SlideIn(0.0f, 200.0f, 0.3f);
+    AddWidget(&m_replayHint)->SlideIn(0.0f, 200.0f, 0.35f);
     ForgetHighscoreRank();
     return true;
 }
@@ -209,11 +205,17 @@ void CGuiHighscore::FindReplays() {
         m_replays[row] = entry.score == 0 ? std::string()
                                           : index.Find(highscore.GetFileName(), name, entry.score, entry.levels,
                                                        sameBefore);
-        m_marks[row].SetText(m_replays[row].empty() ? "" : "\xBB");
+        // An entry with a replay is marked after its name.
+        if (!m_replays[row].empty()) {
+            m_names[row].SetText((name + kReplayMark).c_str());
+        }
     }
     if (m_selectedRow >= 0 && m_replays[m_selectedRow].empty()) {
         m_selectedRow = -1;
     }
+    const bool anyReplay = std::any_of(std::begin(m_replays), std::end(m_replays),
+                                       [](const std::string& file) { return !file.empty(); });
+    FitCaption(m_replayHint, anyReplay ? CLanguage::Get().TxtReplayHint() : "", 16, kFieldTextWidth);
 }
 
 // The new entry is yellow, the row chosen for its replay pale blue, the rest white.
@@ -226,7 +228,7 @@ void CGuiHighscore::ColourRows() {
         } else if (row == m_highlightedRow) {
             b = 0.0f;
         }
-        CGuiLabel* const cells[5] = {&m_positions[row], &m_names[row], &m_scores[row], &m_levels[row], &m_marks[row]};
+        CGuiLabel* const cells[4] = {&m_positions[row], &m_names[row], &m_scores[row], &m_levels[row]};
         for (CGuiLabel* cell : cells) {
             cell->SetColour(r, g, b, 1.0f);
         }

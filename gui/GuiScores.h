@@ -59,7 +59,7 @@ private:
     CGuiLabel m_scores[kRows];
     CGuiLabel m_levels[kRows];
     CGuiLabel m_bottom;
-    CGuiLabel m_marks[kRows];
+    CGuiLabel m_replayHint;
     std::string m_replays[kRows];
     int32_t m_highlightedRow = -1;
     int32_t m_selectedRow = -1;

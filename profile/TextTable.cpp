@@ -124,6 +124,7 @@ const TextStrings kEnglishStrings = {
     .TxtReplayKeys = "P pause   Left/Right speed   Esc back",
     .TxtReplayDiverged = "This replay no longer plays the same",
     .TxtReplayUnreadable = "This replay cannot be played",
+    .TxtReplayHint = "\xBB  plays that game again",
 };
 
 const TextStrings kSwedishStrings = {
@@ -250,4 +251,5 @@ const TextStrings kSwedishStrings = {
     .TxtReplayKeys = "P paus   V\xE4nster/H\xF6ger fart   Esc tillbaka",
     .TxtReplayDiverged = "Reprisen spelas inte l\xE4ngre likadant",
     .TxtReplayUnreadable = "Reprisen kan inte spelas",
+    .TxtReplayHint = "\xBB  spelar upp spelet igen",
 };

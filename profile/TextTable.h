@@ -131,6 +131,7 @@ struct TextStrings {
     const char* TxtReplayKeys;
     const char* TxtReplayDiverged;
     const char* TxtReplayUnreadable;
+    const char* TxtReplayHint;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -280,6 +281,7 @@ public:
     const char* TxtReplayKeys() const { return m_strings->TxtReplayKeys; }
     const char* TxtReplayDiverged() const { return m_strings->TxtReplayDiverged; }
     const char* TxtReplayUnreadable() const { return m_strings->TxtReplayUnreadable; }
+    const char* TxtReplayHint() const { return m_strings->TxtReplayHint; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

@@ -58,6 +58,11 @@
 #                          straight up lose the game: the high-score screen in new-entry mode
 #                          follows, "hs5.dat" holds the player's entry with more than the saved
 #                          score, the saved game is gone, and a click leads to the main menu.
+#   watch-a-replay         the game of game-lost-to-the-end played to its end; the player's row
+#                          on the high-score screen is marked, a click on it plays the game
+#                          again (Right twice for speed x4) until it stands still at its end;
+#                          Escape leads back to the high scores; the lists are untouched, and
+#                          pellora-sim --replay finds the kept replay agreeing with the entry.
 #   read-only-folder       a game saved on Escape; then the data folder is made read-only and
 #                          the program started as a user without root's rights (the user
 #                          "nobody" under root): stderr and the top of the screen say the folder
@@ -79,6 +84,7 @@ data=$3
 tga_check=$4
 version=${5:-}
 files_tool=${6:-}
+sim_tool=${7:-}
 
 fail() {
   echo "FAIL ($test_case): $*" >&2
@@ -401,17 +407,24 @@ walk_to_main_menu() {
   screenshot_settled "$1" || fail "the main menu did not settle"
 }
 
-# highscore_entry_of <file> <name>: the score of the name's entry in a high-score list,
-# nothing when no entry has that name.
-highscore_entry_of() {
+# highscore_rank_of <file> <name>: the position (0 best) of the name's entry in a
+# high-score list, nothing when no entry has that name.
+highscore_rank_of() {
   local entry name
   for entry in $(seq 0 9); do
     name=$(dd if="$1" bs=1 skip=$((entry * 44)) count=28 status=none | tr '\0' '\n' | head -n1)
     if [[ "$name" == "$2" ]]; then
-      le32_at "$1" $((entry * 44 + 32))
+      echo "$entry"
       return 0
     fi
   done
+}
+
+# highscore_entry_of <file> <name>: the score of the name's entry, nothing when none.
+highscore_entry_of() {
+  local rank
+  rank=$(highscore_rank_of "$1" "$2")
+  [[ -n "$rank" ]] && le32_at "$1" $((rank * 44 + 32))
 }
 
 case "$test_case" in
@@ -488,6 +501,80 @@ case "$test_case" in
       fi
     done
     [[ -n "$back" ]] || fail "a click on the high scores did not lead to the main menu"
+    quit_with_escape
+    ;;
+  watch-a-replay)
+    start_display 640x480x24
+    install_copy "$work/game"
+    saves="$work/game/pellora_data"
+    rm -f "$saves"/*.dat "$saves"/*.cfg
+    [[ -x "$files_tool" && -x "$sim_tool" ]] || fail "no pellora_e2e_files or pellora-sim given"
+    start_program
+    choose_english
+    enter_name "Pella"
+    move_pointer_to_picture "${NOWHERE[@]}"
+    screenshot_settled "$work/menu.tga" || fail "the main menu did not settle"
+    "$files_tool" saved-game "$(dirname "$0")/quick_loss.txt" 0 50000 "$saves/ply1.sav" "$saves/ply1.lvl" ||
+      fail "cannot write the saved game"
+    open_from_menu "${MENU_PLAY[@]}" "$work/question.tga" || fail "Play did not show the continue question"
+    click_at 240 296
+    move_pointer_to_picture 320 220
+    deadline=$((SECONDS + 100))
+    until file_exists "$saves/hs5.dat"; do
+      ((SECONDS < deadline)) || fail "no high-score list after 100 s of shots"
+      click_left
+      wait_for 1 file_exists "$saves/hs5.dat"
+    done
+    wait_for 10 file_exists "$saves/replays/index.dat" || fail "no replay was kept for the entry"
+    kept=$(ls "$saves"/replays/r*.rpl 2>/dev/null | head -n1)
+    [[ -n "$kept" ]] || fail "no kept replay in $saves/replays: $(ls "$saves/replays")"
+    score=$(highscore_entry_of "$saves/hs5.dat" "Pella")
+    [[ -n "$score" ]] || fail "hs5.dat holds no entry of Pella"
+    # The simulator plays the kept replay through the rules alone and ends on the same score.
+    "$sim_tool" --replay "$kept" --pack "$saves/levels.nuf" > "$work/sim.txt" 2>&1 ||
+      fail "pellora-sim does not agree with the replay: $(cat "$work/sim.txt")"
+    grep -q "agrees: .*final score $score," "$work/sim.txt" || fail "pellora-sim: $(cat "$work/sim.txt"), entry $score"
+    lists_before=$(md5sum "$saves/hs5.dat" | cut -d' ' -f1)
+    move_pointer_to_picture "${NOWHERE[@]}"
+    screenshot_settled "$work/highscores.tga" || fail "the high-score screen did not settle"
+    # The player's row: its name begins at x 190, rows are 24 pixels apart from y 95.
+    row=$(highscore_rank_of "$saves/hs5.dat" "Pella")
+    click_at 300 $((95 + 24 * row + 10))
+    take_screenshot "$work/watching.tga" || fail "no screenshot while watching"
+    region_same "$work/highscores.tga" "$work/watching.tga" 0 0 640 480 && fail "a click on the row did not open its replay"
+    xdotool key Right
+    xdotool key Right
+    take_screenshot "$work/fast.tga" || fail "no screenshot while watching"
+    # At its end the banner says so, and the replay stands still (a minute at most at x4).
+    ended=""
+    deadline=$((SECONDS + 90))
+    while ((SECONDS < deadline)); do
+      take_screenshot "$work/end.tga" || fail "no screenshot while watching"
+      if ! region_same "$work/fast.tga" "$work/end.tga" 170 6 300 30; then
+        ended=yes
+        break
+      fi
+      sleep 1
+    done
+    [[ -n "$ended" ]] || fail "the replay did not come to its end"
+    screenshot_settled "$work/end.tga" || fail "the replay did not stand still at its end"
+    keep_shot "$work/end.tga"
+    xdotool key Escape
+    # Back on the high scores: the title and the rows are where they were.
+    back=""
+    for attempt in $(seq 20); do
+      take_screenshot "$work/back.tga" || fail "no screenshot after Escape"
+      if region_same "$work/highscores.tga" "$work/back.tga" 100 30 440 40; then
+        back=yes
+        break
+      fi
+      sleep 0.3
+    done
+    [[ -n "$back" ]] || fail "Escape did not lead back to the high scores"
+    [[ "$(md5sum "$saves/hs5.dat" | cut -d' ' -f1)" == "$lists_before" ]] || fail "watching changed hs5.dat"
+    move_pointer_to_picture "${NOWHERE[@]}"
+    xdotool key Escape
+    wait_for_picture "$work/menu.tga" 10 || fail "Escape on the high scores did not lead to the main menu"
     quit_with_escape
     ;;
   save-and-continue)

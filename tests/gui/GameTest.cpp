@@ -10,6 +10,7 @@
 #include "game/ReplayPlayback.h"
 #include "gui/Game.h"
 #include "gui/GuiMenu.h"
+#include "gui/GuiScores.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
 #include "profile/Highscore.h"
@@ -871,5 +872,52 @@ TEST_F(ReplayTest, AGameLeftAndContinuedReplaysWhole) {
     EXPECT_TRUE(fromSave.header.fromSave);
     EXPECT_TRUE(VerifyReplay(fromSave, levels).agrees);
     EXPECT_TRUE(WatchToTheEnd(fromSave));
+}
+
+TEST_F(ReplayTest, TheHighScoresMarkAnEntrysReplayAndAClickPlaysIt) {
+    CGame& game = StartGame();
+    PlayLikeAPerson(game, 11, 400);
+    ASSERT_TRUE(PlayToTheEnd(game, 900));
+    CStateManager::Lower().SetState(kStateNone, true);
+    CStateManager::Lower().RequestState(kStateNone);
+    g_highscoreNewEntry = false;
+    g_highscoreFromMenu = false;
+    CGuiHighscore screen;
+    ASSERT_TRUE(screen.Init());
+    int32_t row = -1;
+    for (int32_t r = 0; r < CGuiHighscore::kRows; ++r) {
+        if (!screen.RowReplay(r).empty()) {
+            EXPECT_EQ(row, -1) << "one game, one replay";
+            row = r;
+        }
+        EXPECT_EQ(std::string(screen.NameCell(r).Text()).find('\xBB') != std::string::npos, row == r) << r;
+    }
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(std::string(screen.NameCell(row).Text()), "Ann \xBB");
+    const std::string file = m_folder / ("replays/" + screen.RowReplay(row));
+    const auto clickRow = [&] {
+        PointAt(300, 95 + 24 * row + 10);
+        HoldButton(true);
+        Step([&] { screen.Update(kStep); });
+        HoldButton(false);
+        Step([&] { screen.Update(kStep); });
+    };
+    // A damaged replay is told and the list stays.
+    const Bytes kept = ReadFileBytes(file);
+    Bytes damaged = kept;
+    damaged[damaged.size() / 2] ^= 0x20;
+    ASSERT_TRUE(WriteFileBytes(file, damaged));
+    ClearNotices();
+    clickRow();
+    EXPECT_NE(CurrentNotice(), nullptr);
+    EXPECT_NE(CStateManager::Lower().GetPendingId(), kStateGame);
+    // The kept one plays in the game state.
+    ASSERT_TRUE(WriteFileBytes(file, kept));
+    clickRow();
+    EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateGame);
+    screen.Shutdown();
+    ASSERT_TRUE(CStateManager::Lower().SetState(kStateGame, true));
+    EXPECT_TRUE(static_cast<CGame*>(CStateManager::Lower().GetState(0))->IsWatching());
+    ClearNotices();
 }
 }  // namespace
