@@ -24,7 +24,7 @@ constexpr int32_t kFirstRowY = 95;
 constexpr int32_t kRowPitch = 24;
 constexpr int32_t kRowLeft = 160;
 constexpr int32_t kRowRight = 480;
-constexpr int32_t kReplayHintY = 396;
+constexpr int32_t kReplayHintY = 346;   // between the last row and the foot line
 // The mark after the name of an entry that has a replay.
 constexpr const char* kReplayMark = " \xBB";
 
@@ -137,6 +137,7 @@ bool CGuiHighscore::InitScreen() {
     StyleFittedItem(m_bottom, m_hintForKeys ? texts.TxtKeysContinue() : texts.TxtClickLeftButton(), kCentreX, 370,
                     kFieldTextWidth, 24);
     StyleFittedItem(m_replayHint, "", kCentreX, kReplayHintY, kFieldTextWidth, 16);
+    m_replayHint.SetFont(&CFont::Small());
     FillTexts(highlighted);
     if (m_newEntryMode) {
         DeletePlayerSavedGame();
