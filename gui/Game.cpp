@@ -277,9 +277,6 @@ void CGame::OnMessage(int32_t messageId, int32_t parameter) {
                 Proceed();
             }
             break;
-        case kMessageRowBonus:
-            m_flow.PayRowBonus(parameter, m_rowBonusX, m_rowBonusY);
-            break;
         case kCommandExitGame:
             if (m_watching) {
                 LeaveProgram();
@@ -330,9 +327,9 @@ void CGame::OnLifeLost() {
     Broadcast(kMessageLifeLost);
 }
 
+// The game pays the row bonus at once; the message tells the other states.
 void CGame::OnRowBonus(int32_t points, float x, float y) {
-    m_rowBonusX = x;
-    m_rowBonusY = y;
+    m_flow.PayRowBonus(points, x, y);
     Broadcast(kMessageRowBonus, points);
 }
 

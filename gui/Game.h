@@ -157,8 +157,6 @@ private:
     float m_keyAimX = 0.0f, m_keyAimY = 0.0f;
     // A pad pulled out pauses the game as soon as a pause can be shown.
     bool m_pauseForUnplug = false;
-    // The row bonus waiting for its message (3006 carries the points).
-    float m_rowBonusX = 0.0f, m_rowBonusY = 0.0f;
 
     // The step's input as the game took it (live) or as the replay gives it (watching).
     ReplayStep m_stepInput;

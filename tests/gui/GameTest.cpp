@@ -492,6 +492,17 @@ TEST_F(GameTest, TheEndOfThePackShowsTheGameDonePanelWithFireworks) {
 
 // ---------------------------------------------------------------- the HUD
 
+// A cleared level pays its row bonus once: 25 for row 0, doubling down to row 11.
+TEST_F(GameTest, AClearedLevelPaysItsRowBonusOnce) {
+    CGame& game = StartGame();
+    const CPlayfield& field = game.Playfield();
+    FireAndSettle(game, 0);
+    ASSERT_TRUE(StepUntil([&] { return field.Phase() == EPlayPhase::RowBonus; }, 600));
+    const int32_t before = field.Progress().score;
+    ASSERT_TRUE(StepUntil([&] { return field.Phase() != EPlayPhase::RowBonus; }, 150 * 10));
+    EXPECT_EQ(field.Progress().score - before, 102375);
+}
+
 TEST_F(GameTest, TheScoreAndTheLevelNeverTouch) {
     CGame& game = StartGame();
     const int32_t widest = CFont::Third().Measure("2147483647");
