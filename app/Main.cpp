@@ -3,6 +3,7 @@
 // runs the window and its frame loop.
 #include "ArchiveCrc.h"
 #include "engine/Application.h"
+#include "gui/StateNumbers.h"
 #include "resources/ArchiveCheck.h"
 #include "app/CommandLine.h"
 #include "engine/Engine.h"
@@ -141,6 +142,7 @@ int main(int argc, char** argv) {
     SetStateFactory(&CreateState);
     CEngine& engine = CEngine::Get();
     engine.SetStartupHook(&GameStartup);
+    engine.SetFirstState(kStateIntro);
     engine.SetShutdownHook(&GameShutdown);
     engine.SetOverlay(&UpdateNoticeBar, &RenderNoticeBar);
     engine.SetScreenshotFolder(folders.screenshotFolder);

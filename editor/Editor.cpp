@@ -4,6 +4,7 @@
 #include "editor/LevelStore.h"
 #include "engine/Engine.h"
 #include "gui/ScreenFlow.h"
+#include "gui/StateNumbers.h"
 #include "platform/Input.h"
 #include "profile/Notices.h"
 #include "profile/Players.h"

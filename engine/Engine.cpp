@@ -85,8 +85,8 @@ bool CEngine::Create(CWindow& window, int width, int height, bool fullscreen, in
     if (m_startupHook != nullptr && !m_startupHook()) {
         return false;
     }
-    if (!CStateManager::Lower().SetState(kStateIntro, false)) {
-        CLog::Get().Write("CEngine::Create FAILED Couldn't set default game state: %d", kStateIntro);
+    if (!CStateManager::Lower().SetState(m_firstState, false)) {
+        CLog::Get().Write("CEngine::Create FAILED Couldn't set default game state: %d", m_firstState);
         return false;
     }
     return true;

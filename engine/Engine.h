@@ -1,6 +1,8 @@
 #pragma once
 // CEngine: the order of start-up and shut-down of the platform services, the fixed-step frame
 // loop over the two state layers, and the few operations states use to talk to the program.
+#include "engine/EngineState.h"
+
 #include <cstdint>
 #include <string>
 
@@ -49,6 +51,8 @@ public:
     bool TakeQuitRequest();
 
     void SetStartupHook(StartupHook hook) { m_startupHook = hook; }
+    // The state the lower layer starts with once the start-up hook has run.
+    void SetFirstState(int32_t stateId) { m_firstState = stateId; }
     void SetShutdownHook(ShutdownHook hook) { m_shutdownHook = hook; }
     // What the program shows over both layers whatever screen is up (its notices): updated
     // after the layers in every step, drawn after them before the cursor.
@@ -86,6 +90,7 @@ private:
     std::string m_screenshotFolder;
     const float m_fixedStep = 1.0f / 150.0f;
     StartupHook m_startupHook = nullptr;
+    int32_t m_firstState = kStateEmpty;
     ShutdownHook m_shutdownHook = nullptr;
     OverlayUpdate m_overlayUpdate = nullptr;
     OverlayRender m_overlayRender = nullptr;

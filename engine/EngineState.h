@@ -4,25 +4,10 @@
 // engine for a new state number in one of the two layers.
 #include <cstdint>
 
-// State numbers. The screens are created by number through the state factory.
+// The two state numbers of the layers themselves; the screens' own numbers live with the
+// screens (gui/StateNumbers.h) and are created by number through the state factory.
 constexpr int32_t kStateNone = 10000;          // no request pending; never created
 constexpr int32_t kStateEmpty = 10001;         // requesting it empties a layer
-constexpr int32_t kStateStart = 10003;         // start screen selector
-constexpr int32_t kStateGame = 10004;
-constexpr int32_t kStateMainMenu = 10005;
-constexpr int32_t kStateEditor = 10006;
-constexpr int32_t kStateIntro = 10007;         // the first state
-constexpr int32_t kStateOptions = 10009;
-constexpr int32_t kStatePlayer = 10011;
-constexpr int32_t kStateHostJoinMenu = 10100;
-constexpr int32_t kStateHostMenu = 10101;
-constexpr int32_t kStateJoinMenu = 10102;
-constexpr int32_t kStateHud = 20000;
-constexpr int32_t kStateEditorPanel = 20001;
-constexpr int32_t kStateHighscore = 20003;
-constexpr int32_t kStateEnterName = 20004;
-constexpr int32_t kStateContinue = 20005;
-constexpr int32_t kStateDifficulty = 20006;
 
 class CEngineState {
 public:

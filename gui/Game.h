@@ -11,6 +11,7 @@
 #include "game/GameFlow.h"
 #include "game/Playfield.h"
 #include "game/Replay.h"
+#include "gui/GameMessages.h"
 #include "gui/GameSprites.h"
 #include "gui/GuiCutscene.h"
 #include "gui/GuiHud.h"
@@ -19,14 +20,6 @@
 
 struct SavedGame;
 
-// Messages of the game's flow.
-constexpr int32_t kMessageLevelFinished = 3001;
-constexpr int32_t kMessageMulticolorArrived = 3002;
-constexpr int32_t kMessageLevelStart = 3003;
-constexpr int32_t kMessageReplayLevel = 3004;
-constexpr int32_t kMessageLifeLost = 3005;
-constexpr int32_t kMessageRowBonus = 3006;
-constexpr int32_t kMessageBackToEditor = 10006;
 
 // The next game state created plays this replay back instead of a game; false (nothing
 // kept) when it cannot be played.

@@ -4,6 +4,7 @@
 #include "engine/Engine.h"
 #include "game/GameSounds.h"
 #include "game/GameTexts.h"
+#include "gui/GameMessages.h"
 #include "gui/GameSprites.h"
 #include "platform/Font.h"
 #include "platform/Gfx.h"
@@ -14,9 +15,6 @@
 #include <string>
 
 namespace {
-constexpr int32_t kMessageLevelStart = 3003;
-constexpr int32_t kMessageLifeLost = 3005;
-constexpr int32_t kMessageBackToEditor = 10006;
 
 constexpr int32_t kLabelSize = 24;
 constexpr int32_t kLivesSize = 32;

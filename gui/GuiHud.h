@@ -9,7 +9,7 @@
 
 // The HUD buttons' commands.
 constexpr int32_t kCommandPauseGame = 1016;
-constexpr int32_t kCommandExitGame = 4001;
+constexpr int32_t kCommandExitGame = kCommandLeave;
 
 class CGuiHud final : public CGuiState {
 public:

@@ -62,5 +62,4 @@ constexpr int32_t kCommandSoundVolume = 2002;
 constexpr int32_t kCommandMusicVolume = 2003;
 constexpr int32_t kCommandLanguageEnglish = 2004;
 constexpr int32_t kCommandLanguageSwedish = 2005;
-constexpr int32_t kCommandLeave = 4001;
 constexpr int32_t kCommandOk = 4003;

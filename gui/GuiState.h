@@ -6,6 +6,7 @@
 // execute sounds are the sound events "menu_mouse_over_item" and "menu_execute_item",
 // heard once the program installs its sound event handler.
 #include "engine/EngineState.h"
+#include "gui/StateNumbers.h"
 #include "gui/Widgets.h"
 #include "platform/Input.h"
 
@@ -14,6 +15,8 @@
 // Messages that switch every GUI state off while a game dialog has the input, and on again.
 constexpr int32_t kMessageGuiOff = 30000;
 constexpr int32_t kMessageGuiOn = 30001;
+// Leave Pellora: the menus' exit item and the HUD's exit button.
+constexpr int32_t kCommandLeave = 4001;
 
 class CGuiState : public CEngineState {
 public:

@@ -2,6 +2,7 @@
 
 #include "engine/Engine.h"
 #include "engine/EngineState.h"
+#include "gui/StateNumbers.h"
 #include "platform/Sound.h"
 #include "profile/Highscore.h"
 #include "profile/Players.h"

@@ -1,6 +1,7 @@
 // The program's state factory and its table of sound events.
 #include "app/SoundEvents.h"
 #include "app/StateFactory.h"
+#include "gui/StateNumbers.h"
 
 #include <gtest/gtest.h>
 

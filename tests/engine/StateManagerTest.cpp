@@ -2,6 +2,7 @@
 #include "ProbeState.h"
 #include "core/Log.h"
 #include "engine/StateManager.h"
+#include "gui/StateNumbers.h"
 
 #include <gtest/gtest.h>
 
