@@ -64,6 +64,10 @@ const char* BotStrengthName(EBotStrength strength) {
 }
 
 CBot::CBot(EBotStrength strength, uint32_t seed) : CBot() {
+    Configure(strength, seed);
+}
+
+void CBot::Configure(EBotStrength strength, uint32_t seed) {
     m_strength = RulesForStrength(strength);
     m_random.Seed(seed);
 }

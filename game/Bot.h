@@ -47,6 +47,8 @@ public:
     CBot();
     // A bot of a strength whose aim errors draw from a generator seeded with seed.
     CBot(EBotStrength strength, uint32_t seed);
+    // The strength and the seed of its aim errors from now on.
+    void Configure(EBotStrength strength, uint32_t seed);
     BotChoice Choose(const CPlayfield& playfield);
     // The same choice for a bare field (the tests' fixtures).
     BotChoice ChooseOnBoard(const CBoard& board, const BotSituation& situation);

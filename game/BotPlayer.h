@@ -11,6 +11,11 @@ public:
 
     // The input of the next step on playfield.
     PlayInput Next(const CPlayfield& playfield, float dt);
+    // A new match: another strength and seed, nothing chosen yet.
+    void Configure(EBotStrength strength, uint32_t seed) {
+        m_bot.Configure(strength, seed);
+        Forget();
+    }
     // A new round: a choice not yet fired is dropped.
     void Forget();
     const CBot& Bot() const { return m_bot; }

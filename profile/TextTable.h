@@ -126,6 +126,20 @@ struct TextStrings {
     const char* TxtKeysResume;
     const char* TxtGridSpace;
     const char* TxtGridDelete;
+    const char* TxtVersus;
+    const char* TxtPlayTheComputer;
+    const char* TxtComputerStrength;
+    const char* TxtComputer;
+    const char* TxtNotYetAvailable;
+    const char* TxtRoundBanner;
+    const char* TxtRoundWon;
+    const char* TxtRoundLost;
+    const char* TxtRoundDrawn;
+    const char* TxtMatchWon;
+    const char* TxtMatchLost;
+    const char* TxtMatchDrawn;
+    const char* TxtRounds;
+    const char* TxtYou;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -270,6 +284,21 @@ public:
     // The space and delete keys of the name entry's letter grid.
     const char* TxtGridSpace() const { return m_strings->TxtGridSpace; }
     const char* TxtGridDelete() const { return m_strings->TxtGridDelete; }
+    // The versus mode: the menu, the computer's strength, the rounds and the match.
+    const char* TxtVersus() const { return m_strings->TxtVersus; }
+    const char* TxtPlayTheComputer() const { return m_strings->TxtPlayTheComputer; }
+    const char* TxtComputerStrength() const { return m_strings->TxtComputerStrength; }
+    const char* TxtComputer() const { return m_strings->TxtComputer; }
+    const char* TxtNotYetAvailable() const { return m_strings->TxtNotYetAvailable; }
+    const char* TxtRoundBanner() const { return m_strings->TxtRoundBanner; }
+    const char* TxtRoundWon() const { return m_strings->TxtRoundWon; }
+    const char* TxtRoundLost() const { return m_strings->TxtRoundLost; }
+    const char* TxtRoundDrawn() const { return m_strings->TxtRoundDrawn; }
+    const char* TxtMatchWon() const { return m_strings->TxtMatchWon; }
+    const char* TxtMatchLost() const { return m_strings->TxtMatchLost; }
+    const char* TxtMatchDrawn() const { return m_strings->TxtMatchDrawn; }
+    const char* TxtRounds() const { return m_strings->TxtRounds; }
+    const char* TxtYou() const { return m_strings->TxtYou; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }
