@@ -56,11 +56,13 @@ const char* StrengthText(EBotStrength strength) {
     }
 }
 
-// Text in white inside a dark outline, so that it reads over the pillars and the field.
+// A dark shadow under the text, so that it reads over the pillars and the field. One copy
+// down and right, one up and left: a fuller outline would double what the screen's text
+// costs the software renderer.
 void PrintOutlined(const CFont& font, const char* text, float x, float y, bool centred) {
     CGfxOGL& gfx = CGfxOGL::Get();
     gfx.Color(0.0f, 0.0f, 0.0f, 1.0f);
-    constexpr float kOutline[][2] = {{-1.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, -1.0f}, {0.0f, 1.0f}, {2.0f, 2.0f}};
+    constexpr float kOutline[][2] = {{-1.0f, -1.0f}, {2.0f, 2.0f}};
     for (const auto& offset : kOutline) {
         if (centred) {
             font.PrintCentered(text, x + offset[0], y + offset[1]);
