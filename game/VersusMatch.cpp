@@ -213,7 +213,7 @@ void CVersusMatch::Step(const PlayInput inputs[kVersusSides]) {
         // The lost side's field is swept on; nobody plays.
         const PlayInput idle;
         for (Side& side : m_sides) {
-            side.playfield.Update(CPlayfield::kStepLength, idle);
+            UpdateField(side, idle);
         }
         return;
     }
@@ -237,7 +237,7 @@ void CVersusMatch::StepSide(int32_t index, const PlayInput& input) {
     Side& side = m_sides[index];
     CPlayfield& playfield = side.playfield;
     const int32_t shotsBefore = playfield.Progress().shotsFired;
-    playfield.Update(CPlayfield::kStepLength, input);
+    UpdateField(side, input);
     CheckExtraLife(playfield.Progress(), m_rules.difficulty);
     side.counts.shots += playfield.Progress().shotsFired - shotsBefore;
     // A turn ends when the ball in hand may be fired again: what it took off is counted.
@@ -252,6 +252,15 @@ void CVersusMatch::StepSide(int32_t index, const PlayInput& input) {
         side.incomingAge += CPlayfield::kStepLength;
         LandIncoming(index);
     }
+}
+
+void CVersusMatch::UpdateField(Side& side, const PlayInput& input) {
+    if (side.heard) {
+        side.playfield.Update(CPlayfield::kStepLength, input);
+        return;
+    }
+    const CGameSoundsMuted muted;
+    side.playfield.Update(CPlayfield::kStepLength, input);
 }
 
 void CVersusMatch::SendAttack(int32_t from, int32_t takenOff) {

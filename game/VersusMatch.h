@@ -82,6 +82,8 @@ public:
     void StartRoundOn(const BoardGrid& grid);
     // One fixed step of both sides.
     void Step(const PlayInput inputs[kVersusSides]);
+    // Whether a side's sound events are played (both are, unless the owner says otherwise).
+    void SetHeard(int32_t side, bool heard) { m_sides[side].heard = heard; }
 
     CPlayfield& Field(int32_t side) { return m_sides[side].playfield; }
     const CPlayfield& Field(int32_t side) const { return m_sides[side].playfield; }
@@ -107,12 +109,14 @@ private:
         int32_t incoming = 0;
         float incomingAge = 0.0f;
         bool wasAiming = false;
+        bool heard = true;
         VersusSideCounts counts;
         int32_t roundsWon = 0;
     };
 
     void StartRound(const BoardGrid& grid);
     void StepSide(int32_t side, const PlayInput& input);
+    void UpdateField(Side& side, const PlayInput& input);
     void SendAttack(int32_t from, int32_t takenOff);
     void LandIncoming(int32_t side);
     // The end of this step's round for one side: lost, cleared or nothing.

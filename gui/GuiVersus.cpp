@@ -138,6 +138,8 @@ void CGuiVersus::StartMatch(uint32_t seed) {
     VersusRules rules;
     rules.difficulty = g_difficulty;
     m_match.Start(rules, seed);
+    // Only the player's own field is heard.
+    m_match.SetHeard(kComputerSide, false);
     m_computer.Configure(ChosenStrength(), seed ^ 0x9E3779B9u);
     m_panelShown = false;
     m_leaving = false;

@@ -208,6 +208,25 @@ TEST(VersusMatch, AnAttackArrivingDuringAShotWaitsAtLeastItsTime) {
     EXPECT_EQ(match.Field(1).Board().BallCount(), ballsBefore + 2);
 }
 
+TEST(VersusMatch, ASideThatIsNotHeardPlaysNoSound) {
+    CSoundRecorder sounds;
+    CVersusMatch match;
+    match.Start(VersusRules(), 5);
+    match.SetHeard(1, false);
+    const PlayInput idle;
+    for (int32_t side = 0; side < kVersusSides; ++side) {
+        PlayInput inputs[kVersusSides] = {idle, idle};
+        inputs[side] = FireAt(320.0f, 200.0f);
+        match.Step(inputs);
+    }
+    EXPECT_EQ(match.Field(0).Progress().shotsFired, 1);
+    EXPECT_EQ(match.Field(1).Progress().shotsFired, 1);
+    EXPECT_EQ(sounds.Count(EGameSound::FireBall), 1) << "only the heard side's shot sounds";
+    // After the match's steps every event sounds again.
+    PlayGameSound(EGameSound::Combo);
+    EXPECT_EQ(sounds.Count(EGameSound::Combo), 1);
+}
+
 enum class EHappens { Nothing, Loses, Clears };
 
 void Make(CVersusMatch& match, int32_t side, EHappens what) {
