@@ -37,12 +37,7 @@ constexpr int32_t kVersusItemSize = 24;
 
 // "Computer: Easy" and so on.
 std::string StrengthItemText() {
-    const CLanguage& texts = CLanguage::Get();
-    const char* strength = g_versusStrength == static_cast<int32_t>(EBotStrength::Hard)
-                               ? texts.TxtHard()
-                               : (g_versusStrength == static_cast<int32_t>(EBotStrength::Normal) ? texts.TxtNormal()
-                                                                                                   : texts.TxtEasy());
-    return std::string(texts.TxtComputerStrength()) + strength;
+    return std::string(CLanguage::Get().TxtComputerStrength()) + VersusStrengthText(VersusStrength());
 }
 
 // An item that cannot be chosen yet: grey, and passed over by the mouse and the keys.
@@ -248,7 +243,7 @@ void CGuiNetMenu::OnMessage(int32_t messageId, int32_t parameter) {
         return;
     }
     if (m_stateId == kStateHostJoinMenu && messageId == kCommandVersusStrength) {
-        g_versusStrength = (g_versusStrength + 1) % kBotStrengthCount;
+        g_versusStrength = (static_cast<int32_t>(VersusStrength()) + 1) % kBotStrengthCount;
         m_strength.SetText(StrengthItemText().c_str());
         return;
     }

@@ -41,21 +41,6 @@ constexpr float kPanelHintY = 256.0f;
 // A panel is read for this long before a click takes it away.
 constexpr float kPanelReadSeconds = 0.8f;
 
-EBotStrength ChosenStrength() {
-    return g_versusStrength >= 0 && g_versusStrength < kBotStrengthCount ? static_cast<EBotStrength>(g_versusStrength)
-                                                                         : EBotStrength::Easy;
-}
-
-const char* StrengthText(EBotStrength strength) {
-    const CLanguage& texts = CLanguage::Get();
-    switch (strength) {
-        case EBotStrength::Normal: return texts.TxtNormal();
-        case EBotStrength::Hard: return texts.TxtHard();
-        case EBotStrength::Easy:
-        default: return texts.TxtEasy();
-    }
-}
-
 // A dark shadow under the text, so that it reads over the pillars and the field. One copy
 // down and right, one up and left: a fuller outline would double what the screen's text
 // costs the software renderer.
@@ -92,6 +77,21 @@ void FitFont(CFont& font, const char* text, int32_t size, int32_t width) {
     }
 }
 }  // namespace
+
+EBotStrength VersusStrength() {
+    return g_versusStrength >= 0 && g_versusStrength < kBotStrengthCount ? static_cast<EBotStrength>(g_versusStrength)
+                                                                         : EBotStrength::Easy;
+}
+
+const char* VersusStrengthText(EBotStrength strength) {
+    const CLanguage& texts = CLanguage::Get();
+    switch (strength) {
+        case EBotStrength::Normal: return texts.TxtNormal();
+        case EBotStrength::Hard: return texts.TxtHard();
+        case EBotStrength::Easy:
+        default: return texts.TxtEasy();
+    }
+}
 
 CGuiVersus::CGuiVersus() : m_computer(EBotStrength::Easy, 1) {}
 
@@ -140,7 +140,7 @@ void CGuiVersus::StartMatch(uint32_t seed) {
     m_match.Start(rules, seed);
     // Only the player's own field is heard.
     m_match.SetHeard(kComputerSide, false);
-    m_computer.Configure(ChosenStrength(), seed ^ 0x9E3779B9u);
+    m_computer.Configure(VersusStrength(), seed ^ 0x9E3779B9u);
     m_panelShown = false;
     m_leaving = false;
 }
@@ -313,7 +313,7 @@ void CGuiVersus::RenderOpponent() const {
 
     const float centre = kOpponentLeft + kOpponentWidth / 2.0f;
     CFont& small = CFont::Small();
-    const std::string name = std::string(texts.TxtComputer()) + " (" + StrengthText(ChosenStrength()) + ")";
+    const std::string name = std::string(texts.TxtComputer()) + " (" + VersusStrengthText(VersusStrength()) + ")";
     FitFont(small, name.c_str(), 18, static_cast<int32_t>(kOpponentWidth) - 12);
     PrintLine(small, name.c_str(), centre, kNamePlateY + 3.0f, true, 1.0f, 1.0f, 0.5f);
     small.ResetCharSize();

@@ -19,6 +19,10 @@ constexpr int32_t kCommandVersusStrength = 2010;
 
 // The strength the versus menu chose for the computer (an EBotStrength), kept for the run.
 extern int32_t g_versusStrength;
+// g_versusStrength as a strength (easy for a value out of range), and its word on the
+// current text table ("Easy", "Normal", "Hard").
+EBotStrength VersusStrength();
+const char* VersusStrengthText(EBotStrength strength);
 
 // The side of the match each player plays.
 constexpr int32_t kPlayerSide = 0;
