@@ -142,6 +142,7 @@ void CGuiVersus::StartMatch(uint32_t seed) {
     m_match.SetHeard(kComputerSide, false);
     m_computer.Configure(VersusStrength(), seed ^ 0x9E3779B9u);
     m_panelShown = false;
+    m_paused = false;
     m_leaving = false;
 }
 
@@ -168,6 +169,15 @@ void CGuiVersus::LeaveMatch() {
 // ---------------------------------------------------------------- the step
 
 void CGuiVersus::Update(float dt) {
+    // Paused, both sides stand still; a pause key or a click goes on.
+    if (m_paused) {
+        m_paused = !(PauseKeyHit() || CInput::Get().MouseButtonHit(kMouseLeft));
+        return;
+    }
+    if (!m_panelShown && PauseKeyHit()) {
+        m_paused = true;
+        return;
+    }
     if (m_panelShown) {
         // The lost field is swept on behind the panel.
         const PlayInput idle[kVersusSides];
@@ -200,6 +210,12 @@ bool CGuiVersus::PanelDismissed() const {
     const CInput& input = CInput::Get();
     return input.MouseButtonHit(kMouseLeft) || input.KeyHit(DIK_RETURN) || input.KeyHit(DIK_SPACE) ||
            input.PadHit(EPadButton::A);
+}
+
+bool CGuiVersus::PauseKeyHit() {
+    const CInput& input = CInput::Get();
+    return input.KeyHit(DIK_P) || input.KeyHit(DIK_PAUSE) || input.PadHit(EPadButton::Start) ||
+           input.MouseButtonHit(kMouseMiddle);
 }
 
 void CGuiVersus::ShowRoundPanel() {
@@ -252,7 +268,7 @@ void CGuiVersus::Render() {
     m_scene.Draw(m_match.Field(kPlayerSide));
     RenderPlayerSide();
     RenderOpponent();
-    if (m_panelShown) {
+    if (m_panelShown || m_paused) {
         RenderPanel();
     }
 }
@@ -336,12 +352,24 @@ void CGuiVersus::RenderOpponent() const {
     small.ResetCharSize();
 }
 
+// The round's result, or the pause, over the darkened field.
 void CGuiVersus::RenderPanel() const {
     const CLanguage& texts = CLanguage::Get();
     CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 0.85f);
     m_shade.Draw();
     CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
     CFont& main = CFont::Main();
+    if (m_paused) {
+        FitFont(main, texts.TxtPaused(), 32, 300);
+        PrintLine(main, texts.TxtPaused(), 320.0f, kPanelTitleY, true, 1.0f, 0.92f, 0.45f);
+        main.ResetCharSize();
+        CFont& small = CFont::Small();
+        const char* hint = CInput::Get().UsesMouse() ? texts.TxtPressToResume() : texts.TxtKeysResume();
+        FitFont(small, hint, 18, 300);
+        PrintLine(small, hint, 320.0f, kPanelScoreY, true, 1.0f, 1.0f, 1.0f);
+        small.ResetCharSize();
+        return;
+    }
     FitFont(main, m_panelTitle.c_str(), 32, 300);
     PrintLine(main, m_panelTitle.c_str(), 320.0f, kPanelTitleY, true, 1.0f, 0.92f, 0.45f);
     FitFont(main, m_panelScore.c_str(), 28, 300);

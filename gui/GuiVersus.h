@@ -41,6 +41,8 @@ public:
     bool Init() override;
     void Shutdown() override;
     bool OnEscape() override;
+    // A match stands still while the program has no focus.
+    void Deactivate() override { m_paused = true; }
     const char* GetName() const override { return "CGuiVersus"; }
     void Render() override;
     void Update(float dt) override;
@@ -50,6 +52,7 @@ public:
     const CVersusMatch& Match() const { return m_match; }
     CVersusMatch& Match() { return m_match; }
     bool IsPanelShown() const { return m_panelShown; }
+    bool IsPaused() const { return m_paused; }
     const std::string& PanelTitle() const { return m_panelTitle; }
 
 private:
@@ -57,6 +60,8 @@ private:
     void ShowRoundPanel();
     // A click, Return, Space or the pad's A, once the panel has been read for a moment.
     bool PanelDismissed() const;
+    // P, Pause, the pad's Start or the middle button.
+    static bool PauseKeyHit();
     void LeaveMatch();
     void RenderPlayerSide() const;
     void RenderOpponent() const;
@@ -76,6 +81,7 @@ private:
     CLauncherSteering m_steering;
     bool m_aimByKeys = false;
     float m_keyAimX = 0.0f, m_keyAimY = 0.0f;
+    bool m_paused = false;
     bool m_panelShown = false;
     float m_panelTime = 0.0f;
     std::string m_panelTitle;

@@ -174,6 +174,28 @@ TEST_F(VersusScreenTest, BestOfThreeShowsTheResultsAndGoesBackToTheVersusMenu) {
     EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateEmpty);
 }
 
+TEST_F(VersusScreenTest, PPausesBothSidesAndResumesThem) {
+    g_versusStrength = static_cast<int32_t>(EBotStrength::Hard);
+    CGuiVersus& screen = OpenMatch(8);
+    auto pressP = [] {
+        HoldKey(DIK_P, true);
+        StepLayers();
+        HoldKey(DIK_P, false);
+        StepLayers();
+    };
+    pressP();
+    ASSERT_TRUE(screen.IsPaused());
+    // Longer than the idle time of normal play (6 s) and the computer's thinking.
+    StepLayers(150 * 8);
+    EXPECT_EQ(screen.Match().Field(kComputerSide).Progress().shotsFired, 0) << "the computer waits too";
+    EXPECT_FALSE(screen.Match().Field(kPlayerSide).IsCountdownRunning()) << "the idle countdown waits";
+    Draw("versus-paused");
+    pressP();
+    EXPECT_FALSE(screen.IsPaused());
+    StepLayers(150 * 5);
+    EXPECT_GT(screen.Match().Field(kComputerSide).Progress().shotsFired, 0);
+}
+
 TEST_F(VersusScreenTest, TheVersusMenuStartsAMatchAtTheChosenStrength) {
     ASSERT_TRUE(CStateManager::Upper().SetState(kStateHostJoinMenu, true));
     StepLayers(300);
