@@ -13,8 +13,9 @@
 
 constexpr int32_t kVersusSides = 2;
 
-// Attack balls for a shot that took off `takenOff` balls: none up to three, then one for
-// each ball past three, at most kMaxAttackBalls.
+// Attack balls for a shot that took off `takenOff` balls (the balls the board let fall:
+// a group and what it cut loose, or what a power-up cut loose): none up to three, then
+// one for each ball past three, at most kMaxAttackBalls.
 constexpr int32_t kAttackThreshold = 3;
 constexpr int32_t kMaxAttackBalls = 8;
 int32_t AttackBalls(int32_t takenOff);
