@@ -7,6 +7,7 @@
 #include "gui/GuiDialogs.h"
 #include "gui/GuiMenu.h"
 #include "gui/GuiScores.h"
+#include "gui/GuiVersus.h"
 #include "gui/Intro.h"
 #include "gui/ScreenFlow.h"
 #include "profile/Language.h"
@@ -62,6 +63,8 @@ CEngineState* CreateState(int32_t stateId) {
             return new (std::nothrow) CGuiContinue();
         case kStateDifficulty:
             return new (std::nothrow) CGuiLod();
+        case kStateVersusGame:
+            return new (std::nothrow) CGuiVersus();
         default:
             return nullptr;
     }

@@ -4,6 +4,7 @@
 // Runs on SDL's dummy video driver with the baked data of the build.
 #include "app/Globals.h"
 #include "gui/Game.h"
+#include "gui/GuiVersus.h"
 #include "gui/ScreenFlow.h"
 #include "core/Log.h"
 #include "core/Random.h"
@@ -168,4 +169,81 @@ void BM_DrawnBusyFrame(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawnBusyFrame)->Unit(benchmark::kMicrosecond);
+
+// A versus match in play on the same window: the player's field full size and the
+// computer's at half size, after thirteen seconds in which both sides fire (the player
+// every second) and attacks wait and land. It should cost at most about twice the game's
+// frame.
+class CVersusScene {
+public:
+    static CVersusScene& Get() {
+        static CVersusScene scene;
+        return scene;
+    }
+    bool IsReady() const { return m_ready; }
+    void Record() {
+        CGfxOGL& gfx = CGfxOGL::Get();
+        gfx.Clear();
+        gfx.BeginScene();
+        gfx.LoadIdentity();
+        m_screen.Render();
+        CMouseCursor::Get().Draw();
+        gfx.EndScene();
+    }
+
+private:
+    CVersusScene() {
+        if (!CBusyScene::Get().IsReady() || !m_screen.Init()) {
+            return;
+        }
+        g_versusStrength = static_cast<int32_t>(EBotStrength::Hard);
+        m_screen.StartMatch(11);
+        CInput& input = CInput::Get();
+        for (int step = 0; step < 2000 && m_screen.Match().Phase() == EVersusPhase::Playing; ++step) {
+            ++g_pointerStep;
+            input.SetButtonHeld(kMouseLeft, step % 150 < 3);
+            input.Update();
+            CMouseCursor::Get().Update(kStep);
+            m_screen.Update(kStep);
+        }
+        input.SetButtonHeld(kMouseLeft, false);
+        // Mid-round: a round that ended shows its panel instead.
+        m_ready = m_screen.Match().Phase() == EVersusPhase::Playing;
+    }
+
+    CGuiVersus m_screen;
+    bool m_ready = false;
+};
+
+bool PrepareVersus(benchmark::State& state) {
+    if (!CBusyScene::Get().IsReady() || !CVersusScene::Get().IsReady()) {
+        state.SkipWithError("the versus scene could not be set up");
+        return false;
+    }
+    return true;
+}
+
+void BM_RecordVersusFrame(benchmark::State& state) {
+    if (!PrepareVersus(state)) {
+        return;
+    }
+    for (auto _ : state) {
+        CVersusScene::Get().Record();
+        benchmark::DoNotOptimize(CGfxOGL::Get().GetVertexCount());
+    }
+}
+BENCHMARK(BM_RecordVersusFrame)->Unit(benchmark::kMicrosecond);
+
+void BM_DrawnVersusFrame(benchmark::State& state) {
+    if (!PrepareVersus(state)) {
+        return;
+    }
+    CGfxOGL& gfx = CGfxOGL::Get();
+    for (auto _ : state) {
+        CVersusScene::Get().Record();
+        gfx.Invalidate();
+        gfx.Present();
+    }
+}
+BENCHMARK(BM_DrawnVersusFrame)->Unit(benchmark::kMicrosecond);
 }  // namespace

@@ -26,6 +26,7 @@ const LevelBytes& BusyLevel() {
 void BM_UpdateStepsOfABusyLevel(benchmark::State& state) {
     CPlayfield playfield;
     playfield.Random().Seed(5);
+    CRandom aims(5);
     int64_t steps = 0;
     const LevelBytes& level = BusyLevel();
     for (auto _ : state) {
@@ -36,7 +37,7 @@ void BM_UpdateStepsOfABusyLevel(benchmark::State& state) {
         }
         PlayInput input;
         if (playfield.CanFire()) {
-            const BotChoice aim = CBot::RandomAim();
+            const BotChoice aim = CBot::RandomAim(aims);
             input.mouseX = aim.mouseX;
             input.mouseY = aim.mouseY;
             input.mouseMoved = true;

@@ -6,8 +6,10 @@
 #   idle paused   % of one core while the game is paused and the picture does not change
 #   playing CPU   % of one core while a scripted player aims and fires continuously
 #   RSS           resident memory at the end of playing (and the peak)
+#   idle versus menu  % of one core on the versus menu, its picture still
+#   versus CPU    % of one core while the scripted player plays a match against the computer
 # Every run is a first start: it walks through the intro, the language and the name entry
-# to the main menu, then starts a game.
+# to the main menu, then starts a game, and after it a versus match.
 #
 #   bench/desktop.sh [pellora binary] [pellora_data folder]
 #   RUNS=3 SECONDS_IDLE=5 SECONDS_PLAY=6 bench/desktop.sh build/pellora build/pellora_data
@@ -154,6 +156,8 @@ def look(screen, number, name):
 # Places on the 640x480 picture (the full-screen window shows it 1:1).
 ENGLISH = (240, 245)
 MENU_PLAY = (320, 126)
+MENU_VERSUS = (320, 334)
+VERSUS_PLAY_COMPUTER = (320, 126)
 NOWHERE = (600, 300)   # beside the field, where no item lies
 
 
@@ -260,13 +264,30 @@ def one_run(number):
         look(screen, number, "playing")
         rss, peak = memory_mb(program.pid)
         player.wait()
-        # Escape leaves the game for the main menu, and the main menu for good (a key sent
-        # while the menu is still coming in is sent again).
+        # Escape leaves the game for the main menu; "Versus" opens the versus menu.
         xdo("key", "Escape")
         screen.settle(10)
-        if not wait_for(20, lambda: xdo("key", "Escape") or wait_for(2, lambda: program.poll() is not None, 0.05)):
+        if not wait_for(20, lambda: click(*MENU_VERSUS) or not screen.still(0.5), 0.2):
+            fail("Versus did not open the versus menu")
+        xdo("mousemove", *map(str, NOWHERE))
+        if not screen.settle(10):
+            fail("the versus menu did not settle")
+        look(screen, number, "versus-menu")
+        idle_versus = cpu_percent(seconds_idle)
+        # A match against the computer, the same scripted player.
+        if not wait_for(20, lambda: click(*VERSUS_PLAY_COMPUTER) or not screen.still(0.5), 0.2):
+            fail("Play the computer did not start a match")
+        player = subprocess.Popen(["xdotool", *steps], env=env, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+        versus = cpu_percent(seconds_play - 1.0)
+        look(screen, number, "versus")
+        player.wait()
+        # Escape leaves the match for the versus menu, that for the main menu, and the main
+        # menu for good (a key sent while a menu is still coming in is sent again).
+        if not wait_for(30, lambda: xdo("key", "Escape") or wait_for(2, lambda: program.poll() is not None, 0.05)):
             fail("Escape did not end the program")
-        return first_frame_ms, idle_menu, idle_paused, playing, rss, peak
+        return first_frame_ms, idle_menu, idle_paused, playing, rss, peak, idle_versus, versus
     finally:
         if program is not None and program.poll() is None:
             program.kill()
@@ -289,7 +310,7 @@ def run_with_retries(number):
 
 results = [run_with_retries(n) for n in range(runs)]
 names = ["first frame (ms)", "idle menu (% core)", "idle paused (% core)", "playing CPU (% core)", "RSS (MB)",
-         "peak RSS (MB)"]
+         "peak RSS (MB)", "idle versus menu (%)", "versus CPU (% core)"]
 for column, name in enumerate(names):
     values = [r[column] for r in results]
     each = " ".join(f"{v:.1f}" for v in values)

@@ -51,8 +51,20 @@ void SetGameSoundHandler(GameSoundHandler handler, void* user) {
     g_handlerUser = user;
 }
 
+namespace {
+int32_t g_muted = 0;
+}
+
+CGameSoundsMuted::CGameSoundsMuted() {
+    ++g_muted;
+}
+
+CGameSoundsMuted::~CGameSoundsMuted() {
+    --g_muted;
+}
+
 void PlayGameSound(EGameSound sound) {
-    if (g_handler != nullptr) {
+    if (g_handler != nullptr && g_muted == 0) {
         g_handler(sound, g_handlerUser);
     }
 }

@@ -44,3 +44,13 @@ int32_t GameSoundPlaybacks(EGameSound sound);
 // Null silences every event.
 void SetGameSoundHandler(GameSoundHandler handler, void* user);
 void PlayGameSound(EGameSound sound);
+
+// While one lives, every event is silent: the computer's playfield of a versus match plays
+// its steps under one, so that only the player's own field is heard.
+class CGameSoundsMuted {
+public:
+    CGameSoundsMuted();
+    ~CGameSoundsMuted();
+    CGameSoundsMuted(const CGameSoundsMuted&) = delete;
+    CGameSoundsMuted& operator=(const CGameSoundsMuted&) = delete;
+};

@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "engine/Engine.h"
+#include "gui/GuiVersus.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
 #include "platform/Input.h"
@@ -11,6 +12,7 @@
 #include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -27,6 +29,22 @@ bool HasSavedGame(const char* fileName) {
         return false;
     }
     return ReadLe32(bytes.data()) == kSavedGameVersion;
+}
+
+// Under the exit item, smaller, so that it stays clear of the player's name below it.
+constexpr int32_t kVersusItemY = 322;
+constexpr int32_t kVersusItemSize = 24;
+
+// "Computer: Easy" and so on.
+std::string StrengthItemText() {
+    return std::string(CLanguage::Get().TxtComputerStrength()) + VersusStrengthText(VersusStrength());
+}
+
+// An item that cannot be chosen yet: grey, and passed over by the mouse and the keys.
+void DisableItem(CGuiButton& item) {
+    item.SetSelectable(false);
+    item.SetColour(0.55f, 0.58f, 0.62f, 1.0f);
+    item.SetHoverColour(0.55f, 0.58f, 0.62f, 1.0f);
 }
 
 const char* ChildModeText(bool childMode) {
@@ -54,10 +72,12 @@ bool CGuiMenu::InitScreen() {
     m_options.SetCommand(kStateOptions);
     NextItem(m_exit, m_options, texts.TxtExitGameMenu(), 36);
     m_exit.SetCommand(kCommandLeave);
+    StyleFittedItem(m_versus, texts.TxtVersus(), kCentreX, kVersusItemY, kFieldTextWidth, kVersusItemSize);
+    m_versus.SetCommand(kStateHostJoinMenu);
     BuildFooter(m_playerCaption, m_playerName);
 
     CGuiWidget* const column[] = {&m_logo, &m_play, &m_changePlayer, &m_childMode, &m_highscore,
-                                  &m_options, &m_exit, &m_playerCaption, &m_playerName};
+                                  &m_options, &m_exit, &m_versus, &m_playerCaption, &m_playerName};
     float seconds = 0.1f;
     for (CGuiWidget* widget : column) {
         AddWidget(widget);
@@ -143,6 +163,9 @@ int32_t CGuiNetMenu::BackState() const {
 }
 
 bool CGuiNetMenu::InitScreen() {
+    if (m_stateId == kStateHostJoinMenu) {
+        return InitVersusScreen();
+    }
     StartMenu(m_stateId);
     const CLanguage& texts = CLanguage::Get();
     BuildLogo(m_logo);
@@ -171,7 +194,59 @@ bool CGuiNetMenu::InitScreen() {
     return true;
 }
 
+// The versus menu: the computer and its strength, then the network's items, shown but not
+// to be chosen until the network game is there.
+bool CGuiNetMenu::InitVersusScreen() {
+    StartMenu(m_stateId);
+    const CLanguage& texts = CLanguage::Get();
+    BuildLogo(m_logo);
+    StyleFittedItem(m_playComputer, texts.TxtPlayTheComputer(), kCentreX, 110);
+    m_playComputer.SetCommand(kStateVersusGame);
+    StyleFittedItem(m_strength, StrengthItemText().c_str(), kCentreX, 146, kFieldTextWidth, 24);
+    m_strength.SetCommand(kCommandVersusStrength);
+    StyleFittedItem(m_host, texts.TxtHostAServer(), kCentreX, 192);
+    DisableItem(m_host);
+    StyleItem(m_hostInfo, "", kCentreX, 218);
+    m_hostInfo.SetFontSize(16, 16);
+    m_hostInfo.SetColour(0.7f, 0.72f, 0.75f, 1.0f);
+    m_hostInfo.SetText(texts.TxtNotYetAvailable());
+    StyleFittedItem(m_join, texts.TxtJoinAServer(), kCentreX, 246);
+    DisableItem(m_join);
+    StyleItem(m_joinInfo, "", kCentreX, 272);
+    m_joinInfo.SetFontSize(16, 16);
+    m_joinInfo.SetColour(0.7f, 0.72f, 0.75f, 1.0f);
+    m_joinInfo.SetText(texts.TxtNotYetAvailable());
+    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 306);
+    m_back.SetCommand(BackState());
+    BuildFooter(m_playerCaption, m_playerName);
+
+    CGuiWidget* const column[] = {&m_logo, &m_playComputer, &m_strength, &m_host, &m_hostInfo, &m_join,
+                                  &m_joinInfo, &m_back, &m_playerCaption, &m_playerName};
+    float seconds = 0.1f;
+    for (CGuiWidget* widget : column) {
+        AddWidget(widget);
+        widget->SlideIn(0.0f, 500.0f, seconds);
+        seconds += 0.1f;
+    }
+    return true;
+}
+
+void CGuiNetMenu::PlayTheComputer() {
+    SelectDifficulty(CurrentPlayerDifficulty());
+    StopMenuMusic();
+    GoToLowerScreen(kStateVersusGame);
+}
+
 void CGuiNetMenu::OnMessage(int32_t messageId, int32_t parameter) {
+    if (m_stateId == kStateHostJoinMenu && messageId == kStateVersusGame) {
+        PlayTheComputer();
+        return;
+    }
+    if (m_stateId == kStateHostJoinMenu && messageId == kCommandVersusStrength) {
+        g_versusStrength = (static_cast<int32_t>(VersusStrength()) + 1) % kBotStrengthCount;
+        m_strength.SetText(StrengthItemText().c_str());
+        return;
+    }
     const bool known = m_stateId == kStateHostJoinMenu
                            ? (messageId == kStateMainMenu || messageId == kStatePlayer || messageId == kStateHostMenu)
                            : (messageId == kStatePlayer || messageId == kStateHostJoinMenu);

@@ -1,6 +1,7 @@
 #pragma once
-// The main menu (state 10005) and the three further menu screens (10100 host or join,
-// 10101 host, 10102 join), which no item of the main menu leads to.
+// The main menu (state 10005) and the three further menu screens: 10100, the versus menu
+// that the main menu's "Versus" leads to (play the computer, host or join), and 10101
+// host and 10102 join, which no item leads to yet.
 #include "gui/GuiScreen.h"
 
 class CGuiMenu final : public CGuiScreen {
@@ -24,6 +25,7 @@ private:
     CGuiButton m_highscore;
     CGuiButton m_options;
     CGuiButton m_exit;
+    CGuiButton m_versus;
     CGuiLabel m_playerCaption;
     CGuiButton m_playerName;
     CGuiLabel m_noticeShadow;
@@ -43,9 +45,13 @@ public:
 
 private:
     int32_t BackState() const;
+    bool InitVersusScreen();
+    void PlayTheComputer();
 
     int32_t m_stateId;
     CGuiImage m_logo;
+    CGuiButton m_playComputer;
+    CGuiButton m_strength;
     CGuiButton m_host;
     CGuiLabel m_hostInfo;
     CGuiButton m_join;

@@ -13,6 +13,7 @@ constexpr int32_t kStatePlayer = 10011;
 constexpr int32_t kStateHostJoinMenu = 10100;
 constexpr int32_t kStateHostMenu = 10101;
 constexpr int32_t kStateJoinMenu = 10102;
+constexpr int32_t kStateVersusGame = 10110;   // a versus match against the computer
 constexpr int32_t kStateHud = 20000;
 constexpr int32_t kStateEditorPanel = 20001;
 constexpr int32_t kStateHighscore = 20003;

@@ -132,6 +132,20 @@ struct TextStrings {
     const char* TxtReplayDiverged;
     const char* TxtReplayUnreadable;
     const char* TxtReplayHint;
+    const char* TxtVersus;
+    const char* TxtPlayTheComputer;
+    const char* TxtComputerStrength;
+    const char* TxtComputer;
+    const char* TxtNotYetAvailable;
+    const char* TxtRoundBanner;
+    const char* TxtRoundWon;
+    const char* TxtRoundLost;
+    const char* TxtRoundDrawn;
+    const char* TxtMatchWon;
+    const char* TxtMatchLost;
+    const char* TxtMatchDrawn;
+    const char* TxtRounds;
+    const char* TxtYou;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -282,6 +296,21 @@ public:
     const char* TxtReplayDiverged() const { return m_strings->TxtReplayDiverged; }
     const char* TxtReplayUnreadable() const { return m_strings->TxtReplayUnreadable; }
     const char* TxtReplayHint() const { return m_strings->TxtReplayHint; }
+    // The versus mode: the menu, the computer's strength, the rounds and the match.
+    const char* TxtVersus() const { return m_strings->TxtVersus; }
+    const char* TxtPlayTheComputer() const { return m_strings->TxtPlayTheComputer; }
+    const char* TxtComputerStrength() const { return m_strings->TxtComputerStrength; }
+    const char* TxtComputer() const { return m_strings->TxtComputer; }
+    const char* TxtNotYetAvailable() const { return m_strings->TxtNotYetAvailable; }
+    const char* TxtRoundBanner() const { return m_strings->TxtRoundBanner; }
+    const char* TxtRoundWon() const { return m_strings->TxtRoundWon; }
+    const char* TxtRoundLost() const { return m_strings->TxtRoundLost; }
+    const char* TxtRoundDrawn() const { return m_strings->TxtRoundDrawn; }
+    const char* TxtMatchWon() const { return m_strings->TxtMatchWon; }
+    const char* TxtMatchLost() const { return m_strings->TxtMatchLost; }
+    const char* TxtMatchDrawn() const { return m_strings->TxtMatchDrawn; }
+    const char* TxtRounds() const { return m_strings->TxtRounds; }
+    const char* TxtYou() const { return m_strings->TxtYou; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

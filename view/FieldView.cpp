@@ -192,3 +192,42 @@ void DrawPlayfield(const CPlayfield& playfield, const PlayfieldSprites& sprites)
     DrawCountdown(playfield, sprites.countdownDigits);
     DrawArrows(board, sprites.arrow, shakeX, shakeY);
 }
+
+namespace {
+constexpr float kFieldAreaLeft = 160.0f;
+constexpr float kFieldAreaTop = 32.0f;
+
+float MiniX(const MiniatureView& view, float x) {
+    return view.left + (x - kFieldAreaLeft) * view.scale;
+}
+float MiniY(const MiniatureView& view, float y) {
+    return view.top + (y - kFieldAreaTop) * view.scale;
+}
+}  // namespace
+
+void DrawPlayfieldMiniature(const CPlayfield& playfield, const PlayfieldSprites& sprites, const MiniatureView& view) {
+    if (sprites.balls == nullptr) {
+        return;
+    }
+    CSpriteList& balls = *sprites.balls;
+    const CBoard& board = playfield.Board();
+    for (int32_t row = 0; row < kBoardRows; ++row) {
+        for (int32_t column = 0; column < kBoardColumns; ++column) {
+            const Vec3 corner = board.CellTopLeft(column, row);
+            DrawBall(balls, board.CellAt(column, row), MiniX(view, corner.x), MiniY(view, corner.y));
+        }
+    }
+    for (const FallingBall& ball : board.FallingBalls()) {
+        DrawBall(balls, BallCell{ball.colour, ball.frame}, MiniX(view, ball.x), MiniY(view, ball.y));
+    }
+    if (sprites.launcher != nullptr) {
+        const Vec3& launcher = playfield.LauncherPosition();
+        sprites.launcher->SetPos(MiniX(view, launcher.x), MiniY(view, launcher.y));
+        sprites.launcher->SetRotation(playfield.LauncherRotation());
+        sprites.launcher->Draw();
+    }
+    if (!playfield.IsClearing() && (playfield.IsReady() || playfield.IsMulticolorPending())) {
+        const ShotState& shot = playfield.Shot();
+        DrawBall(balls, playfield.CurrentBall(), MiniX(view, shot.position.x), MiniY(view, shot.position.y));
+    }
+}

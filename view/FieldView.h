@@ -32,3 +32,15 @@ void DrawPlayfield(const CPlayfield& playfield, const PlayfieldSprites& sprites)
 // This playfield's pop-ups are centred with this font's measure (null: uncentred); each
 // playfield keeps its own font.
 void SetPopUpFont(CPlayfield& playfield, const CFont* font);
+
+// The playfield drawn small, as the opponent's field of a versus match: the field area
+// (x 160..480, y 32 down to the deck) is shown with its top-left at (left, top), every
+// position scaled by scale. The sprites must be cut at that scale (balls 32 * scale).
+// The field, the falling balls, the ball in hand and the launcher are drawn; the effects,
+// the pop-ups and the next ball are left out at this size.
+struct MiniatureView {
+    float left = 0.0f;
+    float top = 0.0f;
+    float scale = 0.5f;
+};
+void DrawPlayfieldMiniature(const CPlayfield& playfield, const PlayfieldSprites& sprites, const MiniatureView& view);

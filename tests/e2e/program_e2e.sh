@@ -70,6 +70,14 @@
 #                          not be saved and lead back to the main menu; the saved game is
 #                          byte-identical; a next start with the folder writable again still
 #                          asks to continue it.
+#   versus                 through the first screens to the main menu; "Versus" opens the versus
+#                          menu and "Play the computer" (easy) a match; the driver fires
+#                          straight up, one shot at a time, until the whole picture stands
+#                          still for 3.5 seconds (the computer never waits that long while a
+#                          round runs): the round's results panel. A click starts the next
+#                          round (the picture changes); Escape leads back to the versus menu,
+#                          Escape again to the main menu, and a last Escape ends the program
+#                          with status 0.
 #   fifo-players           a FIFO named players.cfg: the program does not hang on it; stderr
 #                          says the player list could not be read, the language screen answers
 #                          and Escape on the name entry ends the program with status 0; the
@@ -283,6 +291,8 @@ LANGUAGE_SVENSKA=(400 245)
 MENU_PLAY=(320 126)
 MENU_HIGHSCORE=(320 234)
 MENU_OPTIONS=(320 270)
+MENU_VERSUS=(320 334)
+VERSUS_PLAY_COMPUTER=(320 126)
 OPTIONS_SOUND_FAR_LEFT=(198 166)
 NOWHERE=(600 300)   # on the frame beside the field, where no item lies
 EDITOR_CLEAR=(530 92)
@@ -814,6 +824,64 @@ case "$test_case" in
     status=$?
     program_pid=""
     ((status == 0)) || fail "Exit game ended the program with status $status"
+    ;;
+  versus)
+    start_display 640x480x24
+    install_copy "$work/game"
+    start_program
+    walk_to_main_menu "$work/menu.tga"
+    open_from_menu "${MENU_VERSUS[@]}" "$work/versus-menu.tga" || fail "\"Versus\" did not open the versus menu"
+    # "Play the computer" starts a match: the picture leaves the versus menu.
+    for attempt in $(seq 5); do
+      click_at "${VERSUS_PLAY_COMPUTER[@]}"
+      sleep 1
+      take_screenshot "$work/match.tga" || fail "F8 wrote no screenshot in the match"
+      region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 || break
+    done
+    region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 && fail "\"Play the computer\" did not start a match"
+    keep_shot "$work/match.tga"
+    # Straight up from the launcher; the round ends when either side leaves a ball in its
+    # lowest row, and the panel then holds the picture still.
+    deadline=$((SECONDS + 240))
+    panel=""
+    rounds=0
+    while ((SECONDS < deadline)); do
+      # One shot at a time: a click on a shown panel would start the next round.
+      click_at 320 220
+      sleep 0.5
+      rounds=$((rounds + 1))
+      take_screenshot "$work/still-a.tga" || fail "F8 wrote no screenshot during the round"
+      # A lost field is swept ball by ball behind the panel for up to three seconds, so a
+      # pair that differs is looked at once more before the next shot.
+      for look in 1 2; do
+        sleep 3.5
+        take_screenshot "$work/still-b.tga" || fail "F8 wrote no screenshot during the round"
+        if region_same "$work/still-a.tga" "$work/still-b.tga" 0 0 640 480; then
+          panel="$work/round-panel.tga"
+          mv "$work/still-b.tga" "$panel"
+          break 2
+        fi
+        mv "$work/still-b.tga" "$work/still-a.tga"
+      done
+    done
+    [[ -n "$panel" ]] || fail "no round ended within 240 s ($rounds shots)"
+    region_same "$work/versus-menu.tga" "$panel" 0 0 640 480 && fail "the match ended without showing its round's results"
+    keep_shot "$panel"
+    # The panel is read, then a click starts the next round on a new field.
+    click_left
+    sleep 1
+    take_screenshot "$work/next-round.tga" || fail "F8 wrote no screenshot after the panel"
+    region_same "$panel" "$work/next-round.tga" 0 0 640 480 && fail "a click on the results panel did not start the next round"
+    keep_shot "$work/next-round.tga"
+    xdotool key Escape
+    # The pointer where it was when the versus menu was first seen, so that the same item
+    # is lit.
+    move_pointer_to_picture "${MENU_VERSUS[@]}"
+    wait_for_picture "$work/versus-menu.tga" 20 || fail "Escape in the match did not lead back to the versus menu"
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/menu.tga" 20 || fail "Escape on the versus menu did not lead back to the main menu"
+    quit_with_escape
     ;;
   fire-a-ball)
     # A screen of the picture's size: the full-screen window then shows the picture 1:1.

@@ -88,9 +88,10 @@ TEST_F(KeyFocusTest, TheMainMenuFocusFollowsTheArrowsInReadingOrderAndReturnChoo
         const char* focused;
     } presses[] = {
         {DIK_DOWN, "Change player"}, {DIK_DOWN, "Child mode OFF"}, {DIK_DOWN, "Highscore"},
-        {DIK_DOWN, "Game Options"},  {DIK_DOWN, "Exit game"},       {DIK_DOWN, "Ann"},
-        {DIK_DOWN, "Play"},          {DIK_UP, "Ann"},               {DIK_RIGHT, "Play"},
-        {DIK_LEFT, "Ann"},           {DIK_UP, "Exit game"},         {DIK_UP, "Game Options"},
+        {DIK_DOWN, "Game Options"},  {DIK_DOWN, "Exit game"},       {DIK_DOWN, "Versus"},
+        {DIK_DOWN, "Ann"},           {DIK_DOWN, "Play"},            {DIK_UP, "Ann"},
+        {DIK_RIGHT, "Play"},         {DIK_LEFT, "Ann"},             {DIK_UP, "Versus"},
+        {DIK_UP, "Exit game"},       {DIK_UP, "Game Options"},
     };
     for (const auto& press : presses) {
         Press(press.key);

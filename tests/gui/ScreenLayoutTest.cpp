@@ -14,6 +14,7 @@
 #include "gui/GuiDialogs.h"
 #include "gui/GuiMenu.h"
 #include "gui/GuiScores.h"
+#include "gui/GuiVersus.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Gfx.h"
 #include "platform/Window.h"
@@ -204,6 +205,11 @@ TEST_F(ScreenLayoutTest, EveryCaptionOfTheMenuScreensStaysInsideTheFrameInBothLa
              g_highscoreFromMenu = false;
              SelectDifficulty(kDifficultyNormal);
              return std::make_unique<CGuiHighscore>();
+         }, kMenuAreas, nullptr},
+        // The versus menu with the computer's strength at its longest caption.
+        {"versus-menu", [] {
+             g_versusStrength = static_cast<int32_t>(EBotStrength::Normal);
+             return std::make_unique<CGuiNetMenu>(kStateHostJoinMenu);
          }, kMenuAreas, nullptr},
     };
     for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {

@@ -1,7 +1,7 @@
 // The bot's choices on small fields, and its quick trial flight against the game's own.
 #include "core/Random.h"
 #include "tests/game/GameFixtures.h"
-#include "tools/sim/Bot.h"
+#include "game/Bot.h"
 #include "tools/sim/SimSession.h"
 
 namespace {

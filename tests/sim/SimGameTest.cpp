@@ -2,7 +2,7 @@
 // from level to level; a level the bot cannot win ends a plain game, and the pack check
 // continues it once with fresh lives and judges it not cleared.
 #include "game/LevelText.h"
-#include "tools/sim/Bot.h"
+#include "game/Bot.h"
 #include "tools/sim/SimSession.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,8 @@
 //   pellora-sim [--difficulty N] [--seed S] [--one-game] [--check-field] (--pack <levels.nuf|folder> | --sources <folder>)
 //   pellora-sim --soak <games> [--seed S] (--pack ... | --sources ...)
 //   pellora-sim --report [--seeds N] [--seed S] [--table FILE] [--chart FILE] [--check] (--pack ... | --sources ...)
+//   pellora-sim --versus STRENGTH_A STRENGTH_B [--rounds N] [--seed S] [--difficulty N] [--check-field] [--no-attacks]
+//   pellora-sim --replay FILE (--pack ... | --sources ...)
 // Bot mode plays the pack as one game the way the game's screen does (lives, score and
 // statistics carried from level to level) and prints one line per level. It checks the
 // pack: a game lost on a level continues it once with fresh lives, and the run exits
@@ -12,13 +14,17 @@
 // writes the table and the SVG chart of the curve (or, with --check, fails when the
 // files differ from what it measured), and fails when a level was never cleared or the
 // pack's order does not follow the curve.
-//   pellora-sim --replay FILE (--pack ... | --sources ...)
 // Replay mode plays a recorded game through the rules alone and checks every field
 // checksum and the final score against the recording; a difference names its step.
+// Versus mode plays bot against bot on the duel levels (strengths easy, normal, hard) in
+// best-of-three matches until N rounds are played, and prints each round, the wins, the
+// round lengths and the attacks; with --check-field it fails on the first broken rule of
+// either field.
 #include "core/Log.h"
 #include "game/ReplayPlayback.h"
 #include "tools/sim/Report.h"
 #include "tools/sim/SimSession.h"
+#include "tools/sim/Versus.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -35,7 +41,9 @@ int Usage() {
                  "                   [--one-game] [--check-field]\n"
                  "                   [--report [--seeds N] [--table FILE] [--chart FILE] [--check]]\n"
                  "                   [--replay FILE]\n"
-                 "                   (--pack <levels.nuf|folder> | --sources <folder>)\n");
+                 "                   (--pack <levels.nuf|folder> | --sources <folder>)\n"
+                 "       pellora-sim --versus STRENGTH_A STRENGTH_B [--rounds N] [--seed S] [--difficulty N]\n"
+                 "                   [--check-field] [--no-attacks]   (strengths: easy, normal, hard)\n");
     return 2;
 }
 
@@ -71,6 +79,19 @@ int RunBot(const std::vector<LevelBytes>& levels, const SimOptions& options, Gam
     const int32_t cleared = result.LevelsCleared();
     std::printf("%d of %zu levels cleared at difficulty %d\n", cleared, played, options.difficulty);
     return static_cast<size_t>(cleared) == played ? 0 : 1;
+}
+
+int RunVersus(VersusSimOptions options, const SimOptions& common) {
+    options.seed = common.seed;
+    options.checkInvariants = common.checkInvariants;
+    options.rules.difficulty = common.difficulty;
+    const VersusSimResult result = PlayVersus(options);
+    std::fputs(FormatVersusReport(options, result).c_str(), stdout);
+    if (!result.fault.empty()) {
+        std::printf("FAILED: %s\n", result.fault.c_str());
+        return 1;
+    }
+    return result.rounds.empty() ? 1 : 0;
 }
 
 int RunSoak(const std::vector<LevelBytes>& levels, SimOptions options, int32_t games) {
@@ -209,6 +230,8 @@ int main(int argc, char** argv) {
     ReportFiles reportFiles;
     GameOptions game;
     game.packCheck = true;
+    VersusSimOptions versus;
+    bool versusRun = false;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--difficulty") == 0 && hasValue) {
@@ -241,9 +264,22 @@ int main(int argc, char** argv) {
             replayFile = argv[++i];
         } else if (std::strcmp(argv[i], "--check-field") == 0) {
             options.checkInvariants = true;
+        } else if (std::strcmp(argv[i], "--versus") == 0 && i + 2 < argc) {
+            versusRun = true;
+            if (!ParseBotStrength(argv[i + 1], versus.strengths[0]) || !ParseBotStrength(argv[i + 2], versus.strengths[1])) {
+                return Usage();
+            }
+            i += 2;
+        } else if (std::strcmp(argv[i], "--rounds") == 0 && hasValue) {
+            versus.rounds = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--no-attacks") == 0) {
+            versus.rules.attacks = false;
         } else {
             return Usage();
         }
+    }
+    if (versusRun) {
+        return RunVersus(versus, options);
     }
     std::vector<LevelBytes> levels;
     std::string error;

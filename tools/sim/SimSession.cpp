@@ -38,15 +38,7 @@ public:
 private:
     CPlayfield& m_playfield;
 };
-
-// The state of the game-owned pieces that the invariants compare against.
-struct InvariantState {
-    BallCell loadedColumnNine[kBoardRows];
-    int32_t resolvingSteps = 0;
-    // Balls taken off before this attempt and never scored (an earlier game on the same
-    // playfield may have ended with some still falling).
-    int64_t uncountedBefore = 0;
-};
+}  // namespace
 
 void RememberLoad(const CPlayfield& playfield, InvariantState& state) {
     for (int32_t row = 0; row < kBoardRows; ++row) {
@@ -93,11 +85,12 @@ std::string CheckInvariants(const CPlayfield& playfield, InvariantState& state) 
     return std::string();
 }
 
+namespace {
 // The player at the controls: when a ball may be fired, the bot (or a random aim)
 // chooses; a swap asked for comes in one step, the shot in the next.
 class CSimPlayer {
 public:
-    CSimPlayer(const SimOptions& options, CBot& bot) : m_options(options), m_bot(bot) {}
+    CSimPlayer(const SimOptions& options, CBot& bot) : m_options(options), m_bot(bot), m_aims(options.seed) {}
 
     PlayInput Next(const CPlayfield& playfield) {
         PlayInput input;
@@ -105,7 +98,7 @@ public:
             return input;
         }
         if (!m_fireNext) {
-            m_choice = m_options.randomAims ? CBot::RandomAim() : m_bot.Choose(playfield);
+            m_choice = m_options.randomAims ? CBot::RandomAim(m_aims) : m_bot.Choose(playfield);
             m_fireNext = true;
             if (m_choice.swapFirst) {
                 input.swapHit = true;
@@ -126,6 +119,7 @@ public:
 private:
     const SimOptions& m_options;
     CBot& m_bot;
+    CRandom m_aims;   // the random aims of the soak run
     BotChoice m_choice;
     bool m_fireNext = false;
 };

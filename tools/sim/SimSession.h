@@ -3,7 +3,7 @@
 // game drives it: one fixed step after another, the player's clicks as input, the
 // playfield's events answered as the game answers them.
 #include "game/Playfield.h"
-#include "tools/sim/Bot.h"
+#include "game/Bot.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +31,19 @@ struct LevelResult {
     int64_t steps = 0;
     std::string fault;   // the first broken invariant, empty when none
 };
+
+// What the field checks compare against: the loaded level's column nine, how long power-ups
+// have been resolving, and the balls taken off before this attempt and never scored.
+struct InvariantState {
+    BallCell loadedColumnNine[kBoardRows];
+    int32_t resolvingSteps = 0;
+    int64_t uncountedBefore = 0;
+};
+// After a level is loaded on playfield: what the checks start from.
+void RememberLoad(const CPlayfield& playfield, InvariantState& state);
+// The first broken rule of the field after a step (codes, short rows, falling balls,
+// power-ups that never settle, removed balls counted), empty when none.
+std::string CheckInvariants(const CPlayfield& playfield, InvariantState& state);
 
 // Plays one level on the given playfield, which may have played other levels before, as
 // the game's playfield has.

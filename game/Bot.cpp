@@ -1,9 +1,10 @@
-#include "tools/sim/Bot.h"
+#include "game/Bot.h"
 
 #include "core/Random.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 constexpr float kMinAngle = -80.0f;
@@ -34,6 +35,43 @@ bool StaysInHand(const CBoard& board, const BallCell& ball) {
 }
 }  // namespace
 
+BotStrengthRules RulesForStrength(EBotStrength strength) {
+    switch (strength) {
+        case EBotStrength::Easy: return {2.6f, 4.0f, 1};
+        case EBotStrength::Normal: return {1.8f, 1.5f, 3};
+        case EBotStrength::Hard:
+        default: return {1.1f, 0.4f, CBot::kPlannedFirstShots};
+    }
+}
+
+namespace {
+constexpr const char* kStrengthNames[kBotStrengthCount] = {"easy", "normal", "hard"};
+}
+
+bool ParseBotStrength(const char* text, EBotStrength& strength) {
+    for (int32_t i = 0; i < kBotStrengthCount; ++i) {
+        if (std::strcmp(text, kStrengthNames[i]) == 0) {
+            strength = static_cast<EBotStrength>(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* BotStrengthName(EBotStrength strength) {
+    const int32_t index = static_cast<int32_t>(strength);
+    return index >= 0 && index < kBotStrengthCount ? kStrengthNames[index] : "?";
+}
+
+CBot::CBot(EBotStrength strength, uint32_t seed) : CBot() {
+    Configure(strength, seed);
+}
+
+void CBot::Configure(EBotStrength strength, uint32_t seed) {
+    m_strength = RulesForStrength(strength);
+    m_random.Seed(seed);
+}
+
 CBot::CBot() {
     m_probe.SetSilent(true);
     m_probe.SetEffects(nullptr);
@@ -58,12 +96,26 @@ void CBot::MouseForAngle(float degrees, float& mouseX, float& mouseY) {
     mouseY = mouseY > 369.0f ? 369.0f : mouseY;
 }
 
-BotChoice CBot::RandomAim() {
+float CBot::AngleForMouse(float mouseX, float mouseY) {
+    return std::atan2(mouseX - kLauncherPosition.x, kLauncherPosition.y - mouseY) * 57.29578f;
+}
+
+BotChoice CBot::RandomAim(CRandom& random) {
     BotChoice choice;
-    const float degrees = kMinAngle + (kMaxAngle - kMinAngle) * static_cast<float>(RandomNext()) / 32767.0f;
+    const float degrees = kMinAngle + (kMaxAngle - kMinAngle) * static_cast<float>(random.Next()) / 32767.0f;
     MouseForAngle(degrees, choice.mouseX, choice.mouseY);
-    choice.swapFirst = (RandomNext() & 7) == 0;
+    choice.swapFirst = (random.Next() & 7) == 0;
     return choice;
+}
+
+void CBot::MissAim(BotChoice& choice) {
+    if (m_strength.aimErrorDegrees <= 0.0f) {
+        return;
+    }
+    const float unit = static_cast<float>(m_random.Next()) / 32767.0f * 2.0f - 1.0f;
+    const float degrees = std::clamp(AngleForMouse(choice.mouseX, choice.mouseY) + unit * m_strength.aimErrorDegrees,
+                                     kMinAngle, kMaxAngle);
+    MouseForAngle(degrees, choice.mouseX, choice.mouseY);
 }
 
 namespace {
@@ -220,7 +272,9 @@ BotChoice CBot::Choose(const CPlayfield& playfield) {
     situation.next = playfield.NextBallCell();
     situation.canSwap = !playfield.IsMulticolorPending();
     situation.shotsBeforeMoveDown = playfield.ShotsBeforeMoveDown();
-    return ChooseOnBoard(playfield.Board(), situation);
+    BotChoice choice = ChooseOnBoard(playfield.Board(), situation);
+    MissAim(choice);
+    return choice;
 }
 
 BotChoice CBot::ChooseOnBoard(const CBoard& board, const BotSituation& situation) {
@@ -245,7 +299,8 @@ BotChoice CBot::ChooseOnBoard(const CBoard& board, const BotSituation& situation
         }
     }
     // The most promising first shots, in a fixed order, get their follow-up searched.
-    const int32_t planned = std::min(shotCount, kPlannedFirstShots);
+    const int32_t planned = std::min(shotCount, std::max(1, m_strength.plannedFirstShots));
+    const bool followUps = m_strength.plannedFirstShots > 1;
     std::partial_sort(m_firstShots, m_firstShots + planned, m_firstShots + shotCount,
                       [](const FirstShot& a, const FirstShot& b) {
                           if (a.value != b.value) {
@@ -268,7 +323,7 @@ BotChoice CBot::ChooseOnBoard(const CBoard& board, const BotSituation& situation
             }
             // The ball left on the launcher stays in hand only while its colour is in the field.
             const BallCell& left = balls[1 - shot.which];
-            if (left.colour != BallColour::Empty && StaysInHand(m_after, left)) {
+            if (followUps && left.colour != BallColour::Empty && StaysInHand(m_after, left)) {
                 total += kFollowUpWeight * BestFollowUp(left, secondDanger);
             }
         }

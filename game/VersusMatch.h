@@ -1,0 +1,135 @@
+#pragma once
+// A versus match: two sides play the same duel level with the same colour seed, each on a
+// playfield of its own with the single-player rules. A shot that takes off more than
+// three balls (its group and the balls it cut loose) sends attack balls to the other side;
+// they wait beside that side's launcher, shown as incoming, and hang into its field only
+// between its turns. A round ends when a side loses (a ball left in its lowest row) or
+// clears its field; the first side to win two rounds wins the match.
+//
+// The match runs in the fixed steps of the playfields; each side's input comes in a
+// PlayInput, so the player, the computer, a replay or the network can drive either side.
+#include "core/Random.h"
+#include "game/Playfield.h"
+
+constexpr int32_t kVersusSides = 2;
+
+// Attack balls for a shot that took off `takenOff` balls (the balls the board let fall:
+// a group and what it cut loose, or what a power-up cut loose): none up to three, then
+// one for each ball past three, at most kMaxAttackBalls.
+constexpr int32_t kAttackThreshold = 3;
+constexpr int32_t kMaxAttackBalls = 8;
+int32_t AttackBalls(int32_t takenOff);
+
+// Hangs up to count attack balls into board, one by one, each in a free cell of the highest
+// row that has one where a ball can hang (the top row, or right below a ball), above the
+// lowest row, in a colour of the field's ordinary balls. Returns how many
+// found a cell. Every ball stays held and the lowest row stays empty.
+int32_t LandAttackBalls(CBoard& board, int32_t count, CRandom& random);
+// Whether every ball of board hangs from the top row through other balls.
+bool AllBallsHeld(const CBoard& board);
+
+// The duel levels, played in turn by the rounds of a match.
+constexpr int32_t kDuelLevelCount = 3;
+// The level grid of a round (round 0 is the first), or false if its text is broken.
+bool DuelLevel(int32_t round, BoardGrid& grid);
+
+struct VersusRules {
+    int32_t difficulty = kNormalDifficulty;
+    int32_t roundsToWin = 2;
+    int32_t maxRounds = 5;             // drawn rounds replay, up to this many in all
+    float incomingSeconds = 1.0f;      // attack balls wait at least this long before landing
+    float roundSeconds = 300.0f;       // then the side with fewer balls wins the round
+    bool attacks = true;               // off: two games side by side (the simulator's baseline)
+};
+
+enum class EVersusPhase {
+    Playing,     // both sides play the round
+    RoundOver,   // a side lost or cleared; the owner starts the next round
+    MatchOver,   // a side won enough rounds (or the rounds ran out)
+};
+
+enum class ERoundEnd {
+    None,
+    Lost,        // the loser left a ball in its lowest row
+    Cleared,     // the winner cleared its field
+    TimeUp,      // the round ran out of time: fewer balls won
+};
+
+struct VersusSideCounts {
+    int32_t attacksSent = 0;       // shots that sent attack balls
+    int32_t ballsSent = 0;
+    int32_t ballsLanded = 0;       // attack balls that hung into this side's field
+    int32_t shots = 0;
+};
+
+struct VersusRoundResult {
+    int32_t winner = -1;           // -1: a draw (both sides ended in the same step)
+    ERoundEnd end = ERoundEnd::None;
+    int64_t steps = 0;
+    VersusSideCounts sides[kVersusSides];
+};
+
+class CVersusMatch {
+public:
+    CVersusMatch();
+    CVersusMatch(const CVersusMatch&) = delete;
+    CVersusMatch& operator=(const CVersusMatch&) = delete;
+
+    // A new match: the first round starts on the first duel level.
+    void Start(const VersusRules& rules, uint32_t seed);
+    // After RoundOver: the next round.
+    void StartNextRound();
+    // A round on a given field (the tests' fixtures); both sides get a copy of grid.
+    void StartRoundOn(const BoardGrid& grid);
+    // One fixed step of both sides.
+    void Step(const PlayInput inputs[kVersusSides]);
+    // Whether a side's sound events are played (both are, unless the owner says otherwise).
+    void SetHeard(int32_t side, bool heard) { m_sides[side].heard = heard; }
+
+    CPlayfield& Field(int32_t side) { return m_sides[side].playfield; }
+    const CPlayfield& Field(int32_t side) const { return m_sides[side].playfield; }
+    int32_t Incoming(int32_t side) const { return m_sides[side].incoming; }
+    int32_t RoundsWon(int32_t side) const { return m_sides[side].roundsWon; }
+    int32_t RoundNumber() const { return m_round; }   // 1 for the first round
+    EVersusPhase Phase() const { return m_phase; }
+    const VersusRoundResult& Round() const { return m_result; }
+    // The side that won the match, -1 while it runs or after a drawn match.
+    int32_t MatchWinner() const;
+    const VersusRules& Rules() const { return m_rules; }
+    uint32_t RoundSeed() const { return m_roundSeed; }
+
+private:
+    // One side: its playfield, and the answers to its events that change the field at once.
+    struct Side : IPlayfieldListener {
+        void OnMulticolorArrived() override { playfield.GiveMulticolorBall(); }
+        void OnRowBonus(int32_t points, float x, float y) override { playfield.AddScore(points, x, y); }
+
+        CPlayfield playfield;
+        CRandom attackRandom;           // where and in which colours its attack balls land
+        int64_t takenMark = 0;          // balls taken off before the current turn
+        int32_t incoming = 0;
+        float incomingAge = 0.0f;
+        bool wasAiming = false;
+        bool heard = true;
+        VersusSideCounts counts;
+        int32_t roundsWon = 0;
+    };
+
+    void StartRound(const BoardGrid& grid);
+    void StepSide(int32_t side, const PlayInput& input);
+    void UpdateField(Side& side, const PlayInput& input);
+    void SendAttack(int32_t from, int32_t takenOff);
+    void LandIncoming(int32_t side);
+    // The end of this step's round for one side: lost, cleared or nothing.
+    ERoundEnd SideEnd(int32_t side) const;
+    void FinishRound(int32_t winner, ERoundEnd end);
+    int32_t FewerBallsSide() const;
+
+    VersusRules m_rules;
+    Side m_sides[kVersusSides];
+    EVersusPhase m_phase = EVersusPhase::MatchOver;
+    VersusRoundResult m_result;
+    uint32_t m_seed = 1;
+    uint32_t m_roundSeed = 1;
+    int32_t m_round = 0;
+};

@@ -1,0 +1,386 @@
+#include "gui/GuiVersus.h"
+
+#include "core/Log.h"
+#include "core/Random.h"
+#include "engine/Engine.h"
+#include "gui/GuiArt.h"
+#include "gui/ScreenFlow.h"
+#include "gui/StateNumbers.h"
+#include "platform/Font.h"
+#include "platform/Gfx.h"
+#include "platform/Input.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
+
+#include <cstdio>
+
+int32_t g_versusStrength = static_cast<int32_t>(EBotStrength::Easy);
+
+namespace {
+// The field can be aimed at down to this line; the launcher sits below it.
+constexpr float kCursorBottom = 370.0f;
+constexpr float kScoreRight = 474.0f;
+constexpr float kScoreTop = 417.0f;
+// The player's incoming counter sits left of the launcher, right of the next ball.
+constexpr float kPlayerIncomingX = 222.0f;
+constexpr float kPlayerIncomingY = 412.0f;
+// The computer's field area at half size, from the field's top line (y 32) down to the
+// deck's rail (y 450): 160 by 209 pixels, its launcher near the bottom.
+constexpr float kFieldTop = 32.0f;
+constexpr float kDeckBottom = 450.0f;
+constexpr float kOpponentWidth = 320.0f * kOpponentScale;
+constexpr float kOpponentHeight = (kDeckBottom - kFieldTop) * kOpponentScale;
+constexpr float kPlateHeight = 24.0f;
+constexpr float kNamePlateY = kOpponentTop - kPlateHeight - 2.0f;
+constexpr float kScorePlateY = kOpponentTop + kOpponentHeight + 2.0f;
+constexpr float kOpponentIncomingX = kOpponentLeft + 108.0f;
+constexpr float kOpponentIncomingY = kOpponentTop + (418.0f - kFieldTop) * kOpponentScale - 8.0f;
+constexpr float kRoundsY = kScorePlateY + kPlateHeight + 12.0f;
+constexpr float kPanelTitleY = 170.0f;
+constexpr float kPanelScoreY = 214.0f;
+constexpr float kPanelHintY = 256.0f;
+// A panel is read for this long before a click takes it away.
+constexpr float kPanelReadSeconds = 0.8f;
+
+// A dark shadow under the text, so that it reads over the pillars and the field. One copy
+// down and right, one up and left: a fuller outline would double what the screen's text
+// costs the software renderer.
+void PrintOutlined(const CFont& font, const char* text, float x, float y, bool centred) {
+    CGfxOGL& gfx = CGfxOGL::Get();
+    gfx.Color(0.0f, 0.0f, 0.0f, 1.0f);
+    constexpr float kOutline[][2] = {{-1.0f, -1.0f}, {2.0f, 2.0f}};
+    for (const auto& offset : kOutline) {
+        if (centred) {
+            font.PrintCentered(text, x + offset[0], y + offset[1]);
+        } else {
+            font.Print(text, x + offset[0], y + offset[1]);
+        }
+    }
+}
+
+void PrintLine(CFont& font, const char* text, float x, float y, bool centred, float r, float g, float b) {
+    PrintOutlined(font, text, x, y, centred);
+    CGfxOGL::Get().Color(r, g, b, 1.0f);
+    if (centred) {
+        font.PrintCentered(text, x, y);
+    } else {
+        font.Print(text, x, y);
+    }
+    CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+// The font at a character size that fits text into width, from size down.
+void FitFont(CFont& font, const char* text, int32_t size, int32_t width) {
+    font.SetCharSize(size, size);
+    while (size > 10 && font.Measure(text) > width) {
+        size -= 2;
+        font.SetCharSize(size, size);
+    }
+}
+}  // namespace
+
+EBotStrength VersusStrength() {
+    return g_versusStrength >= 0 && g_versusStrength < kBotStrengthCount ? static_cast<EBotStrength>(g_versusStrength)
+                                                                         : EBotStrength::Easy;
+}
+
+const char* VersusStrengthText(EBotStrength strength) {
+    const CLanguage& texts = CLanguage::Get();
+    switch (strength) {
+        case EBotStrength::Normal: return texts.TxtNormal();
+        case EBotStrength::Hard: return texts.TxtHard();
+        case EBotStrength::Easy:
+        default: return texts.TxtEasy();
+    }
+}
+
+CGuiVersus::CGuiVersus() : m_computer(EBotStrength::Easy, 1) {}
+
+bool CGuiVersus::Init() {
+    RandomSeedWithTime();
+    m_sprites.Build();
+    m_smallSprites.Build();
+    if (m_smallSprites.Sprites().balls != nullptr) {
+        m_smallSprites.Sprites().balls->SetSize(32.0f * kOpponentScale, 32.0f * kOpponentScale);
+    }
+    m_smallSprites.Launcher().SetSize(64.0f * kOpponentScale, 64.0f * kOpponentScale);
+    m_scene.Load();
+    // The computer's field shows the glass of the field from the scene's own background,
+    // under a half-size ceiling, between two plates cut from the deck's rail.
+    if (m_miniBackground.Load(kBackgroundPicture.name)) {
+        m_miniBackground.SetTexCoords(160.0f / 640.0f, kFieldTop / 480.0f, 480.0f / 640.0f, kDeckBottom / 480.0f);
+        m_miniBackground.SetSize(kOpponentWidth, kOpponentHeight);
+        m_miniBackground.SetPos(kOpponentLeft, kOpponentTop);
+    } else {
+        CLog::Get().Write("CGuiVersus::Init FAILED, picture: %s", kBackgroundPicture.name);
+    }
+    if (m_plate.Load(kBottomPicture.name)) {
+        m_plate.SetTexCoords(0.0f, 0.0f, 0.5f, 1.0f);
+        m_plate.SetSize(kOpponentWidth, kPlateHeight);
+    }
+    // The results panel darkens the player's field under it.
+    if (m_shade.Load(kShadingPicture.name)) {
+        m_shade.SetBlend(true);
+        m_shade.SetSize(320.0f, kDeckBottom - kFieldTop - 46.0f);
+        m_shade.SetPos(160.0f, kFieldTop);
+    }
+    if (m_miniCeiling.Load(kBorderPicture.name)) {
+        m_miniCeiling.SetBlend(true);
+        m_miniCeiling.SetSize(m_miniCeiling.GetWidth() * kOpponentScale, kBorderHeight * kOpponentScale);
+    }
+    SetPopUpFont(m_match.Field(kPlayerSide), &CFont::Third());
+    m_match.Field(kPlayerSide).PopUps().SetColour(1.0f, 0.92f, 0.45f);
+    CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kCursorBottom);
+    StartMatch(TimeSeed());
+    return true;
+}
+
+void CGuiVersus::StartMatch(uint32_t seed) {
+    VersusRules rules;
+    rules.difficulty = g_difficulty;
+    m_match.Start(rules, seed);
+    // Only the player's own field is heard.
+    m_match.SetHeard(kComputerSide, false);
+    m_computer.Configure(VersusStrength(), seed ^ 0x9E3779B9u);
+    m_panelShown = false;
+    m_paused = false;
+    m_leaving = false;
+}
+
+void CGuiVersus::Shutdown() {
+    SetPopUpFont(m_match.Field(kPlayerSide), nullptr);
+    m_sprites.Clear();
+    m_smallSprites.Clear();
+    CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, 480.0f);
+}
+
+bool CGuiVersus::OnEscape() {
+    LeaveMatch();
+    return true;
+}
+
+void CGuiVersus::LeaveMatch() {
+    if (m_leaving) {
+        return;
+    }
+    m_leaving = true;
+    GoToScreen(kStateHostJoinMenu);
+}
+
+// ---------------------------------------------------------------- the step
+
+void CGuiVersus::Update(float dt) {
+    // Paused, both sides stand still; a pause key or a click goes on.
+    if (m_paused) {
+        m_paused = !(PauseKeyHit() || CInput::Get().MouseButtonHit(kMouseLeft));
+        return;
+    }
+    if (!m_panelShown && PauseKeyHit()) {
+        m_paused = true;
+        return;
+    }
+    if (m_panelShown) {
+        // The lost field is swept on behind the panel.
+        const PlayInput idle[kVersusSides];
+        m_match.Step(idle);
+        m_panelTime += dt;
+        if (!PanelDismissed()) {
+            return;
+        }
+        m_panelShown = false;
+        if (m_match.Phase() == EVersusPhase::MatchOver) {
+            LeaveMatch();
+        } else {
+            m_match.StartNextRound();
+            m_computer.Forget();
+        }
+        return;
+    }
+    const PlayInput inputs[kVersusSides] = {ReadPlayInput(dt),
+                                            m_computer.Next(m_match.Field(kComputerSide), CPlayfield::kStepLength)};
+    m_match.Step(inputs);
+    if (m_match.Phase() != EVersusPhase::Playing) {
+        ShowRoundPanel();
+    }
+}
+
+bool CGuiVersus::PanelDismissed() const {
+    if (m_panelTime < kPanelReadSeconds) {
+        return false;
+    }
+    const CInput& input = CInput::Get();
+    return input.MouseButtonHit(kMouseLeft) || input.KeyHit(DIK_RETURN) || input.KeyHit(DIK_SPACE) ||
+           input.PadHit(EPadButton::A);
+}
+
+bool CGuiVersus::PauseKeyHit() {
+    const CInput& input = CInput::Get();
+    return input.KeyHit(DIK_P) || input.KeyHit(DIK_PAUSE) || input.PadHit(EPadButton::Start) ||
+           input.MouseButtonHit(kMouseMiddle);
+}
+
+void CGuiVersus::ShowRoundPanel() {
+    const CLanguage& texts = CLanguage::Get();
+    const int32_t winner = m_match.Phase() == EVersusPhase::MatchOver ? m_match.MatchWinner() : m_match.Round().winner;
+    if (m_match.Phase() == EVersusPhase::MatchOver) {
+        m_panelTitle = winner == kPlayerSide ? texts.TxtMatchWon()
+                                             : (winner == kComputerSide ? texts.TxtMatchLost() : texts.TxtMatchDrawn());
+    } else {
+        m_panelTitle = winner == kPlayerSide ? texts.TxtRoundWon()
+                                             : (winner == kComputerSide ? texts.TxtRoundLost() : texts.TxtRoundDrawn());
+    }
+    char score[64];
+    std::snprintf(score, sizeof(score), "%s%d - %d", texts.TxtRounds(), m_match.RoundsWon(kPlayerSide),
+                  m_match.RoundsWon(kComputerSide));
+    m_panelScore = score;
+    m_panelShown = true;
+    m_panelTime = 0.0f;
+}
+
+PlayInput CGuiVersus::ReadPlayInput(float dt) {
+    const CInput& input = CInput::Get();
+    const CMouseCursor& cursor = CMouseCursor::Get();
+    const CPlayfield& playfield = m_match.Field(kPlayerSide);
+    PlayInput play;
+    if (cursor.HasMoved()) {
+        m_aimByKeys = false;
+    }
+    float angle = playfield.LauncherRotation();
+    if (m_steering.Step(angle, input.AimKeys(), input.AimStick(), input.AimSlow(), dt)) {
+        m_aimByKeys = true;
+        AimPoint(playfield.LauncherPosition(), angle, m_keyAimX, m_keyAimY);
+        play.mouseMoved = true;
+    } else {
+        play.mouseMoved = cursor.HasMoved();
+    }
+    play.mouseX = m_aimByKeys ? m_keyAimX : cursor.GetX();
+    play.mouseY = m_aimByKeys ? m_keyAimY : cursor.GetY();
+    const bool fireKey = input.KeyHit(DIK_UP) || input.KeyHit(DIK_SPACE) || input.PadHit(EPadButton::A);
+    const bool swapKey = input.KeyHit(DIK_DOWN) || input.PadHit(EPadButton::X);
+    play.fireHit = input.MouseButtonHit(kMouseLeft) || fireKey;
+    play.swapHit = input.MouseButtonHit(kMouseRight) || swapKey;
+    return play;
+}
+
+// ---------------------------------------------------------------- drawing
+
+void CGuiVersus::Render() {
+    CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
+    m_scene.Draw(m_match.Field(kPlayerSide));
+    RenderPlayerSide();
+    RenderOpponent();
+    if (m_panelShown || m_paused) {
+        RenderPanel();
+    }
+}
+
+void CGuiVersus::RenderPlayerSide() const {
+    const CPlayfield& playfield = m_match.Field(kPlayerSide);
+    DrawPlayfield(playfield, m_sprites.Sprites());
+    CGfxOGL& gfx = CGfxOGL::Get();
+    const CFont& numbers = CFont::Third();
+    gfx.Color(0.0f, 0.0f, 0.0f, 0.5f);
+    numbers.PrintIntRight(playfield.Progress().score, kScoreRight + 2.0f, kScoreTop + 2.0f);
+    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
+    numbers.PrintIntRight(playfield.Progress().score, kScoreRight, kScoreTop);
+    RenderIncoming(m_match.Incoming(kPlayerSide), kPlayerIncomingX, kPlayerIncomingY, true);
+}
+
+// Attack balls waiting: a stone ball and their number, in red.
+void CGuiVersus::RenderIncoming(int32_t count, float x, float y, bool large) const {
+    const CGameSprites& sprites = large ? m_sprites : m_smallSprites;
+    if (count <= 0 || sprites.Sprites().balls == nullptr) {
+        return;
+    }
+    const float ball = large ? 32.0f : 16.0f;
+    DrawBall(*sprites.Sprites().balls, BallCell{BallColour::Obstacle, 0}, x, y);
+    char text[16];
+    std::snprintf(text, sizeof(text), "%d", count);
+    CFont& font = CFont::Small();
+    const int32_t size = large ? 24 : 18;
+    font.SetCharSize(size, size);
+    PrintLine(font, text, x + ball + 3.0f, y + (ball - static_cast<float>(size)) / 2.0f, false, 1.0f, 0.45f, 0.35f);
+    font.ResetCharSize();
+}
+
+void CGuiVersus::RenderPlate(float y) const {
+    m_plate.SetPos(kOpponentLeft, y);
+    m_plate.Draw();
+}
+
+void CGuiVersus::RenderOpponent() const {
+    const CPlayfield& playfield = m_match.Field(kComputerSide);
+    const CLanguage& texts = CLanguage::Get();
+    CGfxOGL& gfx = CGfxOGL::Get();
+    // The glass of the field, a shade darker than the player's, and the ceiling above it.
+    gfx.Color(0.8f, 0.8f, 0.85f, 1.0f);
+    m_miniBackground.Draw();
+    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
+    const float ceiling = kOpponentTop + (playfield.Board().Origin().y - kFieldTop) * kOpponentScale;
+    m_miniCeiling.SetPos(kOpponentLeft + (kBorderLeft - 160.0f) * kOpponentScale,
+                         ceiling - kBorderHeight * kOpponentScale);
+    m_miniCeiling.Draw();
+    RenderPlate(kNamePlateY);
+    RenderPlate(kScorePlateY);
+    MiniatureView view;
+    view.left = kOpponentLeft;
+    view.top = kOpponentTop;
+    view.scale = kOpponentScale;
+    DrawPlayfieldMiniature(playfield, m_smallSprites.Sprites(), view);
+
+    const float centre = kOpponentLeft + kOpponentWidth / 2.0f;
+    CFont& small = CFont::Small();
+    const std::string name = std::string(texts.TxtComputer()) + " (" + VersusStrengthText(VersusStrength()) + ")";
+    FitFont(small, name.c_str(), 18, static_cast<int32_t>(kOpponentWidth) - 12);
+    PrintLine(small, name.c_str(), centre, kNamePlateY + 3.0f, true, 1.0f, 1.0f, 0.5f);
+    small.ResetCharSize();
+
+    char score[16];
+    std::snprintf(score, sizeof(score), "%d", playfield.Progress().score);
+    FitFont(small, score, 20, static_cast<int32_t>(kOpponentWidth) - 12);
+    PrintLine(small, score, centre, kScorePlateY + 2.0f, true, 1.0f, 1.0f, 1.0f);
+    small.ResetCharSize();
+    RenderIncoming(m_match.Incoming(kComputerSide), kOpponentIncomingX, kOpponentIncomingY, false);
+
+    char rounds[64];
+    std::snprintf(rounds, sizeof(rounds), "%s%d - %d", texts.TxtRounds(), m_match.RoundsWon(kPlayerSide),
+                  m_match.RoundsWon(kComputerSide));
+    FitFont(small, rounds, 18, static_cast<int32_t>(kOpponentWidth) - 8);
+    PrintLine(small, rounds, centre, kRoundsY, true, 1.0f, 1.0f, 1.0f);
+    const std::string round = std::string(texts.TxtRoundBanner()) + std::to_string(m_match.RoundNumber());
+    FitFont(small, round.c_str(), 18, static_cast<int32_t>(kOpponentWidth) - 8);
+    PrintLine(small, round.c_str(), centre, kRoundsY + 24.0f, true, 0.8f, 0.9f, 1.0f);
+    small.ResetCharSize();
+}
+
+// The round's result, or the pause, over the darkened field.
+void CGuiVersus::RenderPanel() const {
+    const CLanguage& texts = CLanguage::Get();
+    CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 0.85f);
+    m_shade.Draw();
+    CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
+    CFont& main = CFont::Main();
+    if (m_paused) {
+        FitFont(main, texts.TxtPaused(), 32, 300);
+        PrintLine(main, texts.TxtPaused(), 320.0f, kPanelTitleY, true, 1.0f, 0.92f, 0.45f);
+        main.ResetCharSize();
+        CFont& small = CFont::Small();
+        const char* hint = CInput::Get().UsesMouse() ? texts.TxtPressToResume() : texts.TxtKeysResume();
+        FitFont(small, hint, 18, 300);
+        PrintLine(small, hint, 320.0f, kPanelScoreY, true, 1.0f, 1.0f, 1.0f);
+        small.ResetCharSize();
+        return;
+    }
+    FitFont(main, m_panelTitle.c_str(), 32, 300);
+    PrintLine(main, m_panelTitle.c_str(), 320.0f, kPanelTitleY, true, 1.0f, 0.92f, 0.45f);
+    FitFont(main, m_panelScore.c_str(), 28, 300);
+    PrintLine(main, m_panelScore.c_str(), 320.0f, kPanelScoreY, true, 1.0f, 1.0f, 1.0f);
+    main.ResetCharSize();
+    if (m_panelTime >= kPanelReadSeconds) {
+        CFont& small = CFont::Small();
+        const char* hint = CInput::Get().UsesMouse() ? texts.TxtClickLeftButton() : texts.TxtKeysContinue();
+        FitFont(small, hint, 18, 300);
+        PrintLine(small, hint, 320.0f, kPanelHintY, true, 1.0f, 1.0f, 1.0f);
+        small.ResetCharSize();
+    }
+}

@@ -1,0 +1,89 @@
+#pragma once
+// CGuiVersus (state 10110): a versus match of the player against the computer. The
+// player's playfield is drawn where the single-player game draws it, full size; the
+// computer's playfield is drawn at half size beside the frame, with its name, its score
+// and the attack balls waiting for it. After each round a panel gives the result; after
+// the match it gives the winner, and a click goes back to the versus menu (10100).
+#include "engine/EngineState.h"
+#include "game/BotPlayer.h"
+#include "game/VersusMatch.h"
+#include "gui/GameSprites.h"
+#include "gui/LauncherSteering.h"
+#include "gui/MenuBackdrop.h"
+
+#include <string>
+
+// The command of the versus menu's strength item: the next strength.
+constexpr int32_t kCommandVersusStrength = 2010;
+
+// The strength the versus menu chose for the computer (an EBotStrength), kept for the run.
+extern int32_t g_versusStrength;
+// g_versusStrength as a strength (easy for a value out of range), and its word on the
+// current text table ("Easy", "Normal", "Hard").
+EBotStrength VersusStrength();
+const char* VersusStrengthText(EBotStrength strength);
+
+// The side of the match each player plays.
+constexpr int32_t kPlayerSide = 0;
+constexpr int32_t kComputerSide = 1;
+
+// Where the computer's field is drawn: half size, its field area's left edge at the
+// screen's left edge, below the computer's name.
+constexpr float kOpponentLeft = 0.0f;
+constexpr float kOpponentTop = 68.0f;
+constexpr float kOpponentScale = 0.5f;
+
+class CGuiVersus final : public CEngineState {
+public:
+    CGuiVersus();
+
+    bool Init() override;
+    void Shutdown() override;
+    bool OnEscape() override;
+    // A match stands still while the program has no focus.
+    void Deactivate() override { m_paused = true; }
+    const char* GetName() const override { return "CGuiVersus"; }
+    void Render() override;
+    void Update(float dt) override;
+
+    // Starts a match of the given seed (the tests' fixed seeds); Init starts one from the time.
+    void StartMatch(uint32_t seed);
+    const CVersusMatch& Match() const { return m_match; }
+    CVersusMatch& Match() { return m_match; }
+    bool IsPanelShown() const { return m_panelShown; }
+    bool IsPaused() const { return m_paused; }
+    const std::string& PanelTitle() const { return m_panelTitle; }
+
+private:
+    PlayInput ReadPlayInput(float dt);
+    void ShowRoundPanel();
+    // A click, Return, Space or the pad's A, once the panel has been read for a moment.
+    bool PanelDismissed() const;
+    // P, Pause, the pad's Start or the middle button.
+    static bool PauseKeyHit();
+    void LeaveMatch();
+    void RenderPlayerSide() const;
+    void RenderOpponent() const;
+    void RenderIncoming(int32_t count, float x, float y, bool large) const;
+    void RenderPlate(float y) const;
+    void RenderPanel() const;
+
+    CVersusMatch m_match;
+    CBotPlayer m_computer;
+    CGameSprites m_sprites;
+    CGameSprites m_smallSprites;
+    CPlayfieldScene m_scene;
+    CSprite m_miniBackground;
+    mutable CSprite m_plate;
+    CSprite m_shade;
+    mutable CSprite m_miniCeiling;
+    CLauncherSteering m_steering;
+    bool m_aimByKeys = false;
+    float m_keyAimX = 0.0f, m_keyAimY = 0.0f;
+    bool m_paused = false;
+    bool m_panelShown = false;
+    float m_panelTime = 0.0f;
+    std::string m_panelTitle;
+    std::string m_panelScore;
+    bool m_leaving = false;
+};

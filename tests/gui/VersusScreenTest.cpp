@@ -1,0 +1,244 @@
+// The versus screens: the menu's way to a match against the computer, the half-size view of
+// the computer's real field, the results of the rounds and the way back to the versus menu.
+// Drawn by the software renderer; with PELLORA_E2E_SHOTS set the pictures are kept.
+#include "GuiFixtures.h"
+#include "engine/Engine.h"
+#include "engine/StateManager.h"
+#include "gui/GuiMenu.h"
+#include "gui/GuiVersus.h"
+#include "gui/ScreenFlow.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
+#include "resources/FileManager.h"
+#include "tests/support/SoftwareScreen.h"
+
+#include <string>
+
+namespace {
+
+CEngineState* CreateVersusScreens(int32_t stateId) {
+    switch (stateId) {
+        case kStateVersusGame: return new CGuiVersus();
+        case kStateHostJoinMenu: return new CGuiNetMenu(kStateHostJoinMenu);
+        case kStateMainMenu: return new CGuiMenu();
+        default: return nullptr;
+    }
+}
+
+class VersusScreenTest : public CScreenTest {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(OpenSoftwareScreen()); }
+    static void TearDownTestSuite() { CloseSoftwareScreen(); }
+    void SetUp() override {
+        CScreenTest::SetUp();
+        CFileManager::Get().MountFileSystem(PELLORA_DATA_DIR "/levels.nuf");
+        CLanguage::Get().SetLanguage(kLanguageEnglish);
+        ASSERT_NE(CreatePlayer("Ann"), nullptr);
+        SelectDifficulty(kDifficultyNormal);
+        g_versusStrength = static_cast<int32_t>(EBotStrength::Easy);
+        SetStateFactory(&CreateVersusScreens);
+    }
+    void TearDown() override {
+        CStateManager::Upper().SetState(kStateNone, true);
+        CStateManager::Lower().SetState(kStateNone, true);
+        SetStateFactory(nullptr);
+        CStateManager::Upper().RequestState(kStateNone);
+        CStateManager::Lower().RequestState(kStateNone);
+        CLanguage::Get().SetLanguage(kLanguageEnglish);
+        CScreenTest::TearDown();
+    }
+
+    static CGuiVersus& OpenMatch(uint32_t seed) {
+        EXPECT_TRUE(CStateManager::Lower().SetState(kStateVersusGame, true));
+        CGuiVersus& screen = *static_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
+        screen.StartMatch(seed);
+        return screen;
+    }
+    static void StepLayers(int32_t steps = 1) {
+        for (int32_t i = 0; i < steps; ++i) {
+            Step([] {
+                CStateManager::Upper().Update(kStep);
+                CStateManager::Lower().Update(kStep);
+            });
+        }
+    }
+    static void Click() {
+        HoldButton(true);
+        StepLayers();
+        HoldButton(false);
+        StepLayers();
+    }
+    static Bytes Draw(const std::string& keepAs) {
+        Bytes pixels = DrawScreen(EDrawnLayers::Both, false);
+        EXPECT_EQ(pixels.size(), static_cast<size_t>(kScreenWidth) * kScreenHeight * 3);
+        if (!keepAs.empty()) {
+            EXPECT_TRUE(KeepPicture(pixels, keepAs + ".tga"));
+        }
+        return pixels;
+    }
+    // The rectangle of a cell of the computer's field in the half-size view.
+    struct Rect {
+        int left, top, right, bottom;
+    };
+    static const CTextTable& texts() { return CLanguage::Get(); }
+    static Rect MiniCell(const CBoard& board, int32_t column, int32_t row) {
+        const Vec3 corner = board.CellTopLeft(column, row);
+        const int left = static_cast<int>(kOpponentLeft + (corner.x - 160.0f) * kOpponentScale);
+        const int top = static_cast<int>(kOpponentTop + (corner.y - 32.0f) * kOpponentScale);
+        return {left, top, left + 16, top + 16};
+    }
+};
+
+TEST_F(VersusScreenTest, TheHalfSizeViewDrawsTheComputersRealField) {
+    CGuiVersus& screen = OpenMatch(3);
+    CBoard& computer = screen.Match().Field(kComputerSide).Board();
+    computer.ClearGrids();
+    const Bytes empty = Draw("");
+    computer.SetCell(2, 0, 0, 0);
+    computer.SetCell(5, 0, 4, 6);
+    const Bytes two = Draw("");
+    for (const CellPos cell : {CellPos{0, 0}, CellPos{4, 6}}) {
+        const Rect r = MiniCell(computer, cell.column, cell.row);
+        EXPECT_GT(DifferingPixels(empty, two, r.left, r.top, r.right, r.bottom), 120)
+            << "the ball at (" << cell.column << ", " << cell.row << ") is drawn in its half-size cell";
+    }
+    // Nothing else changed: not the rest of the view, not the player's field.
+    const Rect first = MiniCell(computer, 0, 0);
+    const Rect second = MiniCell(computer, 4, 6);
+    EXPECT_EQ(DifferingPixels(empty, two, first.right, 0, 160, second.top), 0);
+    EXPECT_EQ(DifferingPixels(empty, two, 160, 0, 640, 480), 0);
+
+    // A ball in the same cell of the player's field is drawn full size in the field, not
+    // in the view.
+    screen.Match().Field(kPlayerSide).Board().SetCell(2, 0, 0, 0);
+    const Bytes player = Draw("");
+    EXPECT_EQ(DifferingPixels(two, player, 0, 0, 160, 480), 0);
+    EXPECT_GT(DifferingPixels(two, player, 160, 32, 192, 64), 400);
+}
+
+TEST_F(VersusScreenTest, APlayedMatchIsDrawnInBothLanguages) {
+    for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
+        CLanguage::Get().SetLanguage(language);
+        g_versusStrength = static_cast<int32_t>(EBotStrength::Normal);
+        CGuiVersus& screen = OpenMatch(12);
+        // The computer plays for a while; the player does not, so attacks wait for the player.
+        int32_t steps = 0;
+        for (; steps < 150 * 60 && screen.Match().Phase() == EVersusPhase::Playing &&
+               screen.Match().Incoming(kPlayerSide) == 0;
+             ++steps) {
+            StepLayers();
+        }
+        EXPECT_EQ(screen.Match().Phase(), EVersusPhase::Playing);
+        EXPECT_GT(screen.Match().Field(kComputerSide).Progress().shotsFired, 0);
+        const std::string suffix = language == kLanguageSwedish ? "-sv" : "-en";
+        Draw("versus-play" + suffix);
+        screen.Match().Field(kComputerSide).LoseLife();
+        StepLayers(150);
+        ASSERT_TRUE(screen.IsPanelShown());
+        EXPECT_EQ(screen.PanelTitle(), CLanguage::Get().TxtRoundWon());
+        Draw("versus-round" + suffix);
+        // The panel holds the picture still once the lost field is swept (at most 130 balls,
+        // one each 0.025 s): the end-to-end driver finds the panel so.
+        StepLayers(500);
+        const Bytes swept = Draw("");
+        StepLayers(600);
+        EXPECT_EQ(DifferingPixels(swept, Draw(""), 0, 0, 640, 480), 0);
+        CStateManager::Lower().SetState(kStateNone, true);
+    }
+}
+
+TEST_F(VersusScreenTest, BestOfThreeShowsTheResultsAndGoesBackToTheVersusMenu) {
+    CGuiVersus& screen = OpenMatch(5);
+    struct Round {
+        int32_t loser;
+        const char* title;
+    };
+    const CLanguage& texts = CLanguage::Get();
+    const Round rounds[] = {{kComputerSide, texts.TxtRoundWon()}, {kPlayerSide, texts.TxtRoundLost()},
+                            {kComputerSide, texts.TxtMatchWon()}};
+    for (const Round& round : rounds) {
+        ASSERT_FALSE(screen.IsPanelShown());
+        screen.Match().Field(round.loser).LoseLife();
+        StepLayers();
+        ASSERT_TRUE(screen.IsPanelShown());
+        EXPECT_EQ(screen.PanelTitle(), round.title);
+        // A click at once is not taken: the panel is read first.
+        Click();
+        EXPECT_TRUE(screen.IsPanelShown());
+        StepLayers(150);
+        Click();
+        EXPECT_FALSE(screen.IsPanelShown() && screen.Match().Phase() != EVersusPhase::MatchOver);
+    }
+    EXPECT_EQ(screen.Match().MatchWinner(), kPlayerSide);
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
+    EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateEmpty);
+}
+
+TEST_F(VersusScreenTest, PPausesBothSidesAndResumesThem) {
+    g_versusStrength = static_cast<int32_t>(EBotStrength::Hard);
+    CGuiVersus& screen = OpenMatch(8);
+    auto pressP = [] {
+        HoldKey(DIK_P, true);
+        StepLayers();
+        HoldKey(DIK_P, false);
+        StepLayers();
+    };
+    pressP();
+    ASSERT_TRUE(screen.IsPaused());
+    // Longer than the idle time of normal play (6 s) and the computer's thinking.
+    StepLayers(150 * 8);
+    EXPECT_EQ(screen.Match().Field(kComputerSide).Progress().shotsFired, 0) << "the computer waits too";
+    EXPECT_FALSE(screen.Match().Field(kPlayerSide).IsCountdownRunning()) << "the idle countdown waits";
+    Draw("versus-paused");
+    pressP();
+    EXPECT_FALSE(screen.IsPaused());
+    StepLayers(150 * 5);
+    EXPECT_GT(screen.Match().Field(kComputerSide).Progress().shotsFired, 0);
+}
+
+TEST_F(VersusScreenTest, TheVersusMenuStartsAMatchAtTheChosenStrength) {
+    ASSERT_TRUE(CStateManager::Upper().SetState(kStateHostJoinMenu, true));
+    StepLayers(300);
+    // The strength item steps through the three strengths.
+    CEngine::Get().BroadcastMessage(kCommandVersusStrength, 0);
+    EXPECT_EQ(g_versusStrength, static_cast<int32_t>(EBotStrength::Normal));
+    CEngine::Get().BroadcastMessage(kCommandVersusStrength, 0);
+    CEngine::Get().BroadcastMessage(kCommandVersusStrength, 0);
+    EXPECT_EQ(g_versusStrength, static_cast<int32_t>(EBotStrength::Easy));
+    CEngine::Get().BroadcastMessage(kStateVersusGame, 0);
+    EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateVersusGame);
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateEmpty);
+}
+
+TEST_F(VersusScreenTest, TheMainMenuLeadsToTheVersusMenuAndKeepsEveryItemInItsPlace) {
+    ASSERT_TRUE(CStateManager::Upper().SetState(kStateMainMenu, true));
+    CGuiMenu& menu = *static_cast<CGuiMenu*>(CStateManager::Upper().GetState(0));
+    StepLayers(300);
+    const char* const items[] = {texts().TxtPlay(),       texts().TxtChangePlayer(), "",
+                                 texts().TxtHighscore(),  texts().TxtGameOptions(),  texts().TxtExitGameMenu()};
+    int32_t index = 0;
+    const CGuiWidget* versus = nullptr;
+    const CGuiWidget* exit = nullptr;
+    for (int32_t i = 0; i < menu.WidgetCount(); ++i) {
+        const CGuiWidget& widget = menu.WidgetAt(i);
+        if (std::string(widget.Text()) == texts().TxtVersus()) {
+            versus = &widget;
+        }
+        if (std::string(widget.Text()) == texts().TxtExitGameMenu()) {
+            exit = &widget;
+        }
+        for (int32_t item = 0; item < 6; ++item) {
+            if (items[item][0] != '\0' && std::string(widget.Text()) == items[item]) {
+                EXPECT_EQ(widget.Y(), 110 + 36 * item) << widget.Text();
+                ++index;
+            }
+        }
+    }
+    EXPECT_EQ(index, 5);
+    ASSERT_NE(versus, nullptr);
+    ASSERT_NE(exit, nullptr);
+    EXPECT_GE(versus->Y(), exit->Y() + exit->H());
+    EXPECT_EQ(versus->Command(), kStateHostJoinMenu);
+}
+
+}  // namespace
