@@ -176,12 +176,7 @@ Bytes SeedPlayedReplay() {
             recorder.Event(EReplayEvent::Panel, step == 330 ? 1 : 0);
         }
         if (!input.Has(ReplayInput::Held)) {
-            PlayInput play;
-            play.mouseX = input.aimX;
-            play.mouseY = input.aimY;
-            play.mouseMoved = input.Has(ReplayInput::Moved);
-            play.swapHit = input.Has(ReplayInput::Swap);
-            playfield.Update(1.0f / 150.0f, play);
+            playfield.Update(CPlayfield::kStepLength, input.ToPlayInput());
         }
         flow.CheckExtraLife();
         recorder.Step(input, playfield);

@@ -383,6 +383,17 @@ bool CheckHeader(const ReplayHeader& header, std::string& why) {
 }
 }  // namespace
 
+PlayInput ReplayStep::ToPlayInput() const {
+    PlayInput play;
+    play.mouseX = aimX;
+    play.mouseY = aimY;
+    play.mouseMoved = Has(ReplayInput::Moved);
+    play.fireHit = Has(ReplayInput::Fire);
+    play.swapHit = Has(ReplayInput::Swap);
+    play.skipHit = Has(ReplayInput::Skip);
+    return play;
+}
+
 bool ReplayStep::operator==(const ReplayStep& other) const {
     return input == other.input && aimX == other.aimX && aimY == other.aimY;
 }

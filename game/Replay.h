@@ -53,6 +53,8 @@ struct ReplayStep {
     uint16_t input = 0;
 
     bool Has(uint16_t bit) const { return (input & bit) != 0; }
+    // What the field takes from this step.
+    PlayInput ToPlayInput() const;
     bool operator==(const ReplayStep& other) const;
 };
 

@@ -5,7 +5,6 @@
 #include <cstdio>
 
 namespace {
-constexpr float kStepSeconds = 1.0f / 150.0f;
 
 class CHeadlessReplay final : private IPlayfieldListener, private ILevelSource {
 public:
@@ -177,14 +176,7 @@ ReplayVerdict CHeadlessReplay::Run() {
         }
         const ReplayStep step = m_reader.NextStep();
         if (!step.Has(ReplayInput::Held)) {
-            PlayInput input;
-            input.mouseX = step.aimX;
-            input.mouseY = step.aimY;
-            input.mouseMoved = step.Has(ReplayInput::Moved);
-            input.fireHit = step.Has(ReplayInput::Fire);
-            input.swapHit = step.Has(ReplayInput::Swap);
-            input.skipHit = step.Has(ReplayInput::Skip);
-            m_playfield.Update(kStepSeconds, input);
+            m_playfield.Update(CPlayfield::kStepLength, step.ToPlayInput());
         }
         // What the game did after the field's step: a level started once its panel went.
         while (const ReplayEvent* event = m_reader.PeekEvent()) {

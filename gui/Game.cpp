@@ -641,38 +641,12 @@ bool CGame::DismissHit() {
 
 PlayInput CGame::ReadPlayInput(float dt) {
     if (m_watching) {
-        PlayInput play;
-        play.mouseX = m_stepInput.aimX;
-        play.mouseY = m_stepInput.aimY;
-        play.mouseMoved = m_stepInput.Has(ReplayInput::Moved);
-        play.fireHit = m_stepInput.Has(ReplayInput::Fire);
-        play.swapHit = m_stepInput.Has(ReplayInput::Swap);
-        play.skipHit = m_stepInput.Has(ReplayInput::Skip);
-        return play;
+        return m_stepInput.ToPlayInput();
     }
     const CInput& input = CInput::Get();
-    const CMouseCursor& cursor = CMouseCursor::Get();
-    PlayInput play;
-    if (cursor.HasMoved()) {
-        m_aimByKeys = false;
-    }
-    // Paused, the arrows move the HUD's focus instead.
-    float angle = m_playfield.LauncherRotation();
-    if (!IsPaused() && m_steering.Step(angle, input.AimKeys(), input.AimStick(), input.AimSlow(), dt)) {
-        m_aimByKeys = true;
-        AimPoint(m_playfield.LauncherPosition(), angle, m_keyAimX, m_keyAimY);
-        play.mouseMoved = true;
-    } else {
-        play.mouseMoved = cursor.HasMoved();
-    }
-    play.mouseX = m_aimByKeys ? m_keyAimX : cursor.GetX();
-    play.mouseY = m_aimByKeys ? m_keyAimY : cursor.GetY();
-    // A press a focused HUD button took (resuming from the pause) fires nothing.
-    const bool keysFree = !input.IsNavConsumed();
-    const bool fireKey = keysFree && (input.KeyHit(DIK_UP) || input.KeyHit(DIK_SPACE) || input.PadHit(EPadButton::A));
-    const bool swapKey = keysFree && (input.KeyHit(DIK_DOWN) || input.PadHit(EPadButton::X));
-    play.fireHit = input.MouseButtonHit(kMouseLeft) || fireKey;
-    play.swapHit = input.MouseButtonHit(kMouseRight) || swapKey;
+    // Paused, the arrows move the HUD's focus instead; a press a focused HUD button took
+    // (resuming from the pause) fires nothing.
+    PlayInput play = m_aim.Read(m_playfield, !IsPaused(), !input.IsNavConsumed(), dt);
     play.skipHit = play.fireHit || input.MouseButtonHit(kMouseMiddle) || input.KeyHit(DIK_D) ||
                    input.KeyHit(DIK_RETURN);
     m_stepInput.aimX = play.mouseX;

@@ -15,7 +15,7 @@
 #include "gui/GameSprites.h"
 #include "gui/GuiCutscene.h"
 #include "gui/GuiHud.h"
-#include "gui/LauncherSteering.h"
+#include "gui/PlayerAim.h"
 #include "gui/MenuBackdrop.h"
 
 struct SavedGame;
@@ -144,10 +144,8 @@ private:
     bool m_saveRequested = false;
     bool m_quitAfterSave = false;
     bool m_leaving = false;
-    // Keys and pad turn the launcher; while they aimed last, they also give the fire's aim.
-    CLauncherSteering m_steering;
-    bool m_aimByKeys = false;
-    float m_keyAimX = 0.0f, m_keyAimY = 0.0f;
+    // The mouse, or the keys and the pad, whichever moved last, aim.
+    CPlayerAim m_aim;
     // A pad pulled out pauses the game as soon as a pause can be shown.
     bool m_pauseForUnplug = false;
 

@@ -238,28 +238,7 @@ void CGuiVersus::ShowRoundPanel() {
 }
 
 PlayInput CGuiVersus::ReadPlayInput(float dt) {
-    const CInput& input = CInput::Get();
-    const CMouseCursor& cursor = CMouseCursor::Get();
-    const CPlayfield& playfield = m_match.Field(kPlayerSide);
-    PlayInput play;
-    if (cursor.HasMoved()) {
-        m_aimByKeys = false;
-    }
-    float angle = playfield.LauncherRotation();
-    if (m_steering.Step(angle, input.AimKeys(), input.AimStick(), input.AimSlow(), dt)) {
-        m_aimByKeys = true;
-        AimPoint(playfield.LauncherPosition(), angle, m_keyAimX, m_keyAimY);
-        play.mouseMoved = true;
-    } else {
-        play.mouseMoved = cursor.HasMoved();
-    }
-    play.mouseX = m_aimByKeys ? m_keyAimX : cursor.GetX();
-    play.mouseY = m_aimByKeys ? m_keyAimY : cursor.GetY();
-    const bool fireKey = input.KeyHit(DIK_UP) || input.KeyHit(DIK_SPACE) || input.PadHit(EPadButton::A);
-    const bool swapKey = input.KeyHit(DIK_DOWN) || input.PadHit(EPadButton::X);
-    play.fireHit = input.MouseButtonHit(kMouseLeft) || fireKey;
-    play.swapHit = input.MouseButtonHit(kMouseRight) || swapKey;
-    return play;
+    return m_aim.Read(m_match.Field(kPlayerSide), true, true, dt);
 }
 
 // ---------------------------------------------------------------- drawing

@@ -8,7 +8,7 @@
 #include "game/BotPlayer.h"
 #include "game/VersusMatch.h"
 #include "gui/GameSprites.h"
-#include "gui/LauncherSteering.h"
+#include "gui/PlayerAim.h"
 #include "gui/MenuBackdrop.h"
 
 #include <string>
@@ -77,9 +77,7 @@ private:
     mutable CSprite m_plate;
     CSprite m_shade;
     mutable CSprite m_miniCeiling;
-    CLauncherSteering m_steering;
-    bool m_aimByKeys = false;
-    float m_keyAimX = 0.0f, m_keyAimY = 0.0f;
+    CPlayerAim m_aim;
     bool m_paused = false;
     bool m_panelShown = false;
     float m_panelTime = 0.0f;
