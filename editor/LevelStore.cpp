@@ -80,10 +80,6 @@ bool CopyLevelIntoFolder(const std::string& name) {
     return true;
 }
 
-std::string LevelFileName(int32_t number) {
-    return std::to_string(number) + ".lvl";
-}
-
 int32_t LevelNumberOf(const std::string& name) {
     int64_t number = 0;
     size_t i = 0;

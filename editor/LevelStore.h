@@ -4,6 +4,7 @@
 // level folder inside the data folder, which is mounted before the level archive, so the
 // game and the editor read an edited level before the shipped one; the archive itself is
 // never written.
+#include "game/LevelFile.h"
 #include "game/Board.h"
 
 #include <cstdint>
@@ -28,8 +29,6 @@ bool LevelFolderHolds(const std::string& name);
 // holds it afterwards.
 bool CopyLevelIntoFolder(const std::string& name);
 
-// "n.lvl".
-std::string LevelFileName(int32_t number);
 // The number before the first "." of a level file name; 0 when it is not a number.
 int32_t LevelNumberOf(const std::string& name);
 bool LevelExists(int32_t number);

@@ -4,6 +4,7 @@
 #include "core/Random.h"
 #include "engine/Engine.h"
 #include "game/GameSounds.h"
+#include "game/LevelFile.h"
 #include "game/SavedGame.h"
 #include "gui/GuiArt.h"
 #include "gui/ScreenFlow.h"
@@ -105,7 +106,7 @@ bool CGame::Init() {
         LoadFlowLevel(false);
         LoadSavedGame();
     }
-    m_hud.RefreshLevel(g_levelNumber);
+    m_hud.RefreshLevel(m_flow.LevelNumber());
     m_hud.OnMessage(kMessageLevelStart, 0);
     m_quitAfterSave = false;
     return true;
@@ -134,14 +135,14 @@ void CGame::Shutdown() {
 // ---------------------------------------------------------------- levels
 
 bool CGame::LoadLevel(int32_t number, CPlayfield& playfield) {
-    g_levelFileName = std::to_string(number) + ".lvl";
+    const std::string fileName = LevelFileName(number);
     // An edited level that cannot be read gives way to the shipped one, and the player
     // hears of it.
-    const CBoard::ELevelRead read = playfield.Board().ReadLevel(g_levelFileName);
+    const CBoard::ELevelRead read = playfield.Board().ReadLevel(fileName);
     if (read == CBoard::ELevelRead::FellBack) {
-        ReportUnreadable(&CTextTable::TxtEditedLevelUnreadable, &CTextTable::TxtShippedLevelPlayed, g_levelFileName);
-    } else if (read == CBoard::ELevelRead::Refused && CFileManager::Get().Exists(g_levelFileName)) {
-        ReportUnreadable(&CTextTable::TxtEditedLevelUnreadable, nullptr, g_levelFileName);
+        ReportUnreadable(&CTextTable::TxtEditedLevelUnreadable, &CTextTable::TxtShippedLevelPlayed, fileName);
+    } else if (read == CBoard::ELevelRead::Refused && CFileManager::Get().Exists(fileName)) {
+        ReportUnreadable(&CTextTable::TxtEditedLevelUnreadable, nullptr, fileName);
     }
     const bool loaded = read != CBoard::ELevelRead::Refused;
     playfield.Random().Seed(LevelSeed(number, loaded ? LevelCellsCrc(playfield.Board()) : kRefusedLevelCrc));
@@ -168,21 +169,25 @@ uint32_t CGame::LevelSeed(int32_t number, uint32_t cellsCrc) {
     return recorded->value;
 }
 
-// The program's current and last level may have been moved since the flow last looked
-// (a continued game, the editor's test play), so the flow takes them before each load.
+// The flow owns the level during a game; the program's level values follow it for the
+// screens that come after.
+void CGame::PublishLevel() const {
+    g_levelNumber = m_flow.LevelNumber();
+    g_lastLevel = m_flow.LastLevel();
+    g_levelFileName = LevelFileName(g_levelNumber);
+}
+
 bool CGame::LoadFlowLevel(bool advance) {
     Note(EReplayEvent::LoadLevel, advance ? 1 : 0);
-    m_flow.SetLevels(g_levelNumber, g_lastLevel);
     const bool loaded = m_flow.LoadLevel(advance);
-    g_levelNumber = m_flow.LevelNumber();
+    PublishLevel();
     return loaded;
 }
 
 bool CGame::ReloadFlowLevel() {
     Note(EReplayEvent::ReloadLevel);
-    m_flow.SetLevels(g_levelNumber, g_lastLevel);
     const bool loaded = m_flow.ReloadLevel();
-    g_levelNumber = m_flow.LevelNumber();
+    PublishLevel();
     return loaded;
 }
 
@@ -195,7 +200,7 @@ void CGame::StartLevel(bool continuing) {
     }
     m_mainPanel.Clear();
     const CLanguage& texts = CLanguage::Get();
-    const std::string levelLine = std::string(texts.TxtLevelBanner()) + std::to_string(g_levelNumber);
+    const std::string levelLine = std::string(texts.TxtLevelBanner()) + std::to_string(m_flow.LevelNumber());
     if (continuing) {
         m_mainPanel.AddLine(texts.TxtLoadGame(), kLoadLineY, kTitleSize, false);
         m_mainPanel.AddLine(levelLine, kLevelLineBelowLoadY, kTitleSize, false);
@@ -241,7 +246,6 @@ void CGame::Proceed() {
 
 void CGame::EnterHighscore() {
     CHighscore& highscore = CHighscore::Get();
-    m_flow.SetLevels(g_levelNumber, g_lastLevel);
     const uint32_t score = m_flow.FinalScore();
     m_enteredList = highscore.FindRank(score) >= 0 &&
                     highscore.AddEntry(score, m_flow.LevelsFinished(), CurrentPlayerName());
@@ -267,7 +271,7 @@ void CGame::OnMessage(int32_t messageId, int32_t parameter) {
             m_flow.GiveMulticolorBall();
             break;
         case kMessageLevelStart:
-            m_hud.RefreshLevel(g_levelNumber);
+            m_hud.RefreshLevel(m_flow.LevelNumber());
             SaveGame(false, false);
             break;
         case kMessageReplayLevel:
@@ -389,10 +393,10 @@ bool CGame::SaveGame(bool showPanel, bool quitAfterwards) {
     SavedGameValues values;
     values.allLevelsDone = m_flow.IsAllLevelsDone();
     values.firstLevel = g_firstLevel;
-    values.levelNumber = g_levelNumber;
-    values.lastLevel = g_lastLevel;
+    values.levelNumber = m_flow.LevelNumber();
+    values.lastLevel = m_flow.LastLevel();
     values.difficulty = m_playfield.Difficulty();
-    values.levelFileName = g_levelFileName.substr(0, kSavedLevelNameBytes - 1);
+    values.levelFileName = LevelFileName(m_flow.LevelNumber()).substr(0, kSavedLevelNameBytes - 1);
     const SavedGame game = CaptureSavedGame(values, m_playfield);
     if (!WriteSavedGame(game, saveName, fieldName)) {
         return false;
@@ -434,10 +438,8 @@ bool CGame::LoadSavedGame() {
 void CGame::ContinueGame(const SavedGame& game) {
     const SavedGameValues& values = game.values;
     g_firstLevel = values.firstLevel;
-    g_levelNumber = values.levelNumber;
-    g_lastLevel = values.lastLevel;
-    g_levelFileName = values.levelFileName;
     m_flow.ContinueGame(values.levelNumber, values.lastLevel, values.allLevelsDone);
+    PublishLevel();
     if (!m_watching) {
         SelectDifficulty(values.difficulty);
     }
@@ -469,9 +471,8 @@ void CGame::ShowPause() {
 // The level's results; the next level is loaded behind the panel.
 void CGame::ShowLevelDone() {
     Note(EReplayEvent::FinishLevel);
-    m_flow.SetLevels(g_levelNumber, g_lastLevel);
     const LevelDoneSummary summary = m_flow.FinishLevel();
-    g_levelNumber = m_flow.LevelNumber();
+    PublishLevel();
     m_mainPanel.Clear();
     for (int32_t i = 0; i < summary.lineCount; ++i) {
         m_mainPanel.AddLine(summary.lines[i].text, summary.lines[i].y, i == 0 ? kTitleSize : kLineSize, i != 0);
@@ -678,8 +679,8 @@ void CGame::BeginRecording(bool fromSave) {
     ReplayHeader header;
     header.difficulty = m_playfield.Difficulty();
     header.firstLevel = g_firstLevel;
-    header.lastLevel = g_lastLevel;
-    header.levelNumber = g_levelNumber;
+    header.lastLevel = m_flow.LastLevel();
+    header.levelNumber = m_flow.LevelNumber();
     header.fromSave = fromSave;
     header.playerName = CurrentPlayerName();
     m_recorder.Begin(header);

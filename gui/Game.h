@@ -85,6 +85,7 @@ private:
     bool BlockingPanelShown() const;
     // The flow's level loads; the level number reached is the program's current level.
     bool LoadFlowLevel(bool advance);
+    void PublishLevel() const;
     bool ReloadFlowLevel();
     void StartLevel(bool continuing);
     void Proceed();

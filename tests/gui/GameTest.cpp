@@ -67,14 +67,14 @@ protected:
     }
 
     // A new game (or the continued one) in the lower layer, past its level-start panel.
-    CGame& StartGame(bool continuing = false) {
+    CGame& StartGame(bool continuing = false, int32_t lastLevel = kNoLastLevel) {
         CStateManager::Lower().SetState(kStateNone, true);
         CStateManager::Lower().RequestState(kStateNone);
         CStateManager::Upper().RequestState(kStateNone);
         if (!continuing) {
             g_levelNumber = 1;
             g_firstLevel = 1;
-            g_lastLevel = kNoLastLevel;
+            g_lastLevel = lastLevel;
         }
         g_continueSavedGame = continuing;
         PointAt(320, 100);
@@ -476,8 +476,7 @@ TEST_F(GameTest, AGameLostToTheEndEntersItsScoreAndShowsTheHighScores) {
 }
 
 TEST_F(GameTest, TheEndOfThePackShowsTheGameDonePanelWithFireworks) {
-    CGame& game = StartGame();
-    g_lastLevel = 1;
+    CGame& game = StartGame(false, 1);
     FireAndSettle(game, 0);
     ASSERT_TRUE(StepUntil([&] { return game.MainPanel().IsShown(); }, 150 * 10));
     EXPECT_TRUE(game.MainPanel().IsLevelDone());
