@@ -216,7 +216,7 @@ private:
 };
 
 bool PrepareVersus(benchmark::State& state) {
-    if (!CBusyScene::Get().IsReady() || !CVersusScene::Get().IsReady()) {
+    if (!Prepare(state) || !CVersusScene::Get().IsReady()) {
         state.SkipWithError("the versus scene could not be set up");
         return false;
     }

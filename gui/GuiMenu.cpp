@@ -76,14 +76,8 @@ bool CGuiMenu::InitScreen() {
     m_versus.SetCommand(kStateHostJoinMenu);
     BuildFooter(m_playerCaption, m_playerName);
 
-    CGuiWidget* const column[] = {&m_logo, &m_play, &m_changePlayer, &m_childMode, &m_highscore,
-                                  &m_options, &m_exit, &m_versus, &m_playerCaption, &m_playerName};
-    float seconds = 0.1f;
-    for (CGuiWidget* widget : column) {
-        AddWidget(widget);
-        widget->SlideIn(0.0f, 500.0f, seconds);
-        seconds += 0.1f;
-    }
+    AddSlidingColumn({&m_logo, &m_play, &m_changePlayer, &m_childMode, &m_highscore,
+                      &m_options, &m_exit, &m_versus, &m_playerCaption, &m_playerName});
 
     // The notice on the deck under the field.
     StyleFittedItem(m_noticeShadow, texts.TxtEditorNotice(), kCentreX + 2, kNoticeY + 2, kFieldTextWidth, 16);
@@ -183,14 +177,8 @@ bool CGuiNetMenu::InitScreen() {
     m_back.SetCommand(BackState());
     BuildFooter(m_playerCaption, m_playerName);
 
-    CGuiWidget* const column[] = {&m_logo, &m_host, &m_hostInfo, &m_join, &m_joinInfo, &m_back,
-                                  &m_playerCaption, &m_playerName};
-    float seconds = 0.1f;
-    for (CGuiWidget* widget : column) {
-        AddWidget(widget);
-        widget->SlideIn(0.0f, 500.0f, seconds);
-        seconds += 0.1f;
-    }
+    AddSlidingColumn({&m_logo, &m_host, &m_hostInfo, &m_join, &m_joinInfo, &m_back,
+                      &m_playerCaption, &m_playerName});
     return true;
 }
 
@@ -220,14 +208,8 @@ bool CGuiNetMenu::InitVersusScreen() {
     m_back.SetCommand(BackState());
     BuildFooter(m_playerCaption, m_playerName);
 
-    CGuiWidget* const column[] = {&m_logo, &m_playComputer, &m_strength, &m_host, &m_hostInfo, &m_join,
-                                  &m_joinInfo, &m_back, &m_playerCaption, &m_playerName};
-    float seconds = 0.1f;
-    for (CGuiWidget* widget : column) {
-        AddWidget(widget);
-        widget->SlideIn(0.0f, 500.0f, seconds);
-        seconds += 0.1f;
-    }
+    AddSlidingColumn({&m_logo, &m_playComputer, &m_strength, &m_host, &m_hostInfo, &m_join,
+                      &m_joinInfo, &m_back, &m_playerCaption, &m_playerName});
     return true;
 }
 

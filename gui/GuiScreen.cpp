@@ -60,3 +60,11 @@ void CGuiScreen::BuildFooter(CGuiLabel& caption, CGuiButton& name) {
     name.SetColour(1.0f, 1.0f, 0.5f, 1.0f);
     name.SetCommand(kStatePlayer);
 }
+
+void CGuiScreen::AddSlidingColumn(std::initializer_list<CGuiWidget*> column) {
+    float seconds = 0.1f;
+    for (CGuiWidget* widget : column) {
+        AddWidget(widget)->SlideIn(0.0f, 500.0f, seconds);
+        seconds += 0.1f;
+    }
+}

@@ -5,6 +5,8 @@
 #include "gui/GuiState.h"
 #include "gui/MenuBackdrop.h"
 
+#include <initializer_list>
+
 class CGuiScreen : public CGuiState {
 public:
     void Update(float dt) override;
@@ -47,6 +49,9 @@ protected:
     // at most maxWidth wide.
     static void StyleFittedItem(CGuiWidget& widget, const char* text, int32_t x, int32_t y,
                                 int32_t maxWidth = kFieldTextWidth, int32_t size = kItemCharSize);
+    // Adds a menu's column of widgets, top first; each slides in from 500 pixels below, the
+    // first after 0.1 s and each next one 0.1 s later.
+    void AddSlidingColumn(std::initializer_list<CGuiWidget*> column);
     // The title logo centred at (320, 40).
     static void BuildLogo(CGuiImage& logo);
     // "Current Player" and below it the player's name (a button to the player selection),
