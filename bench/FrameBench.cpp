@@ -216,7 +216,10 @@ private:
 };
 
 bool PrepareVersus(benchmark::State& state) {
-    if (!Prepare(state) || !CVersusScene::Get().IsReady()) {
+    if (!Prepare(state)) {
+        return false;
+    }
+    if (!CVersusScene::Get().IsReady()) {
         state.SkipWithError("the versus scene could not be set up");
         return false;
     }
