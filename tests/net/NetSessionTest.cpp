@@ -389,3 +389,23 @@ TEST(NetSessionHostile, AnOversizedPacketIsDroppedAndTheSenderFallsSilent) {
     EXPECT_TRUE(host->OpponentName().empty());
     EXPECT_TRUE(raw.Received().empty());
 }
+
+TEST(NetSessionHostile, AGoodbyeEndsTheMatchWhileThePeerStaysConnected) {
+    ASSERT_EQ(enet_initialize(), 0);
+    FakeClock clock;
+    std::unique_ptr<CNetSession> host = MakeSession(clock, "Host");
+    ASSERT_TRUE(host->Host(0));
+    CRawPeer raw(host->Port());
+    const auto pumpBoth = [&] {
+        host->Service();
+        raw.Service();
+    };
+    ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return raw.Connected(); }));
+    raw.Send(ValidHello());
+    ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return host->State() == ENetSessionState::Playing; }));
+    NetPacket goodbye;
+    EncodeGoodbye(ENetGoodbye::MatchOver, goodbye);
+    raw.Send(Packet(goodbye));
+    ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return IsEnded(*host); }));
+    EXPECT_EQ(host->EndReason(), ENetEndReason::OpponentLeft);
+}
