@@ -5,6 +5,7 @@
 #include "game/GameFlow.h"
 #include "game/Replay.h"
 #include "game/SavedGame.h"
+#include "net/NetProtocol.h"
 #include "profile/Highscore.h"
 #include "profile/Players.h"
 #include "tests/support/FormatMakers.h"
@@ -112,6 +113,39 @@ Bytes SeedSavedGame() {
     return save;
 }
 
+// One network message of each kind that carries values.
+std::vector<std::pair<std::string, Bytes>> SeedNetPackets() {
+    std::vector<std::pair<std::string, Bytes>> seeds;
+    NetPacket packet;
+    const auto keep = [&](const char* name) { seeds.emplace_back(name, Bytes(packet.bytes, packet.bytes + packet.size)); };
+    NetHello hello;
+    hello.name = "J\xF6rgen";
+    EncodeHello(hello, packet);
+    keep("hello.bin");
+    NetWelcome welcome;
+    welcome.name = "Host";
+    welcome.seed = 12345;
+    EncodeWelcome(welcome, packet);
+    keep("welcome.bin");
+    NetInputs inputs;
+    inputs.firstStep = 300;
+    inputs.count = 3;
+    inputs.steps[0] = {120.0f, 200.0f, ReplayInput::Moved};
+    inputs.steps[1] = {121.5f, 199.0f, static_cast<uint16_t>(ReplayInput::Moved | ReplayInput::Fire)};
+    inputs.steps[2] = {121.5f, 199.0f, ReplayInput::Held};
+    EncodeInputs(inputs, packet);
+    keep("inputs.bin");
+    EncodeAttack({310, 2}, packet);
+    keep("attack.bin");
+    EncodeChecksum({299, 0xA5A5F00D}, packet);
+    keep("checksum.bin");
+    EncodeRefuse({kNetProtocolVersion, ENetRefusal::VersionMismatch}, packet);
+    keep("refuse.bin");
+    EncodeGoodbye(ENetGoodbye::Quit, packet);
+    keep("goodbye.bin");
+    return seeds;
+}
+
 bool WriteSeed(const std::filesystem::path& folder, const std::string& name, const Bytes& bytes) {
     std::filesystem::create_directories(folder);
     return WriteFileBytes((folder / name).string(), bytes);
@@ -207,6 +241,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path language = root / "fuzz_language";
     const std::filesystem::path savedGame = root / "fuzz_saved_game";
     const std::filesystem::path replay = root / "fuzz_replay";
+    const std::filesystem::path netPacket = root / "fuzz_net_packet";
     bool ok = true;
 
     ok &= WriteSeed(zip, "stored.zip", MakeZip({SeedEntry("1.lvl", "level one"), SeedEntry("a/b.txt", "abc\r\n")}));
@@ -234,5 +269,8 @@ int main(int argc, char** argv) {
     ok &= WriteSeed(savedGame, "level-start.sav", SeedSavedGame());
     const Bytes played = SeedPlayedReplay();
     ok &= !played.empty() && WriteSeed(replay, "played.rpl", played);
+    for (const auto& [name, bytes] : SeedNetPackets()) {
+        ok &= WriteSeed(netPacket, name, bytes);
+    }
     return ok ? 0 : 1;
 }

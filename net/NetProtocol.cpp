@@ -1,0 +1,436 @@
+#include "net/NetProtocol.h"
+
+#include "resources/LittleEndian.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Sizes of the fixed parts: kind byte, then the fields in order.
+constexpr size_t kHandshakeHead = 1 + 4 + 2;                  // kind, magic, version
+constexpr size_t kSettingsSize = 1 + 1 + 1 + 2 + 2 + 1;
+constexpr size_t kInputsHead = 1 + 4 + 1;                     // kind, first step, count
+constexpr size_t kInputRecordSize = 4 + 4 + 2;                // aim x, aim y, input bits
+constexpr size_t kAttackSize = 1 + 4 + 1;
+constexpr size_t kChecksumSize = 1 + 4 + 4;
+constexpr size_t kGoodbyeSize = 1 + 1;
+constexpr float kMaxAim = 1.0e6f;
+static_assert(kInputsHead + kMaxNetInputSteps * kInputRecordSize <= kMaxNetPacketSize);
+static_assert(kHandshakeHead + 1 + kMaxNetNameLength + kSettingsSize + 4 <= kMaxNetPacketSize);
+
+class CPacketWriter {
+public:
+    explicit CPacketWriter(NetPacket& packet) : m_packet(packet) { m_packet.size = 0; }
+    void U8(uint32_t value) { m_packet.bytes[m_packet.size++] = static_cast<uint8_t>(value); }
+    void U16(uint16_t value) {
+        WriteLe16(m_packet.bytes + m_packet.size, value);
+        m_packet.size += 2;
+    }
+    void U32(uint32_t value) {
+        WriteLe32(m_packet.bytes + m_packet.size, value);
+        m_packet.size += 4;
+    }
+    void Float(float value) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &value, sizeof(bits));
+        U32(bits);
+    }
+    void Bytes(const std::string& text) {
+        std::memcpy(m_packet.bytes + m_packet.size, text.data(), text.size());
+        m_packet.size += text.size();
+    }
+
+private:
+    NetPacket& m_packet;
+};
+
+// Reads within the packet only; the callers check the exact size before reading.
+class CPacketReader {
+public:
+    CPacketReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    size_t Left() const { return m_size - m_at; }
+    uint8_t U8() { return m_data[m_at++]; }
+    uint16_t U16() {
+        const uint16_t value = ReadLe16(m_data + m_at);
+        m_at += 2;
+        return value;
+    }
+    uint32_t U32() {
+        const uint32_t value = ReadLe32(m_data + m_at);
+        m_at += 4;
+        return value;
+    }
+    float Float() {
+        const uint32_t bits = U32();
+        float value = 0.0f;
+        std::memcpy(&value, &bits, sizeof(value));
+        return value;
+    }
+    void Text(size_t length, std::string& text) {
+        text.assign(reinterpret_cast<const char*>(m_data + m_at), length);
+        m_at += length;
+    }
+
+private:
+    const uint8_t* m_data;
+    size_t m_size;
+    size_t m_at = 0;
+};
+
+bool Fail(const char*& why, const char* reason) {
+    why = reason;
+    return false;
+}
+
+bool IsValidSettings(const NetMatchSettings& s) {
+    return s.difficulty >= 1 && s.difficulty <= 5 && s.roundsToWin >= 1 && s.roundsToWin <= 9 &&
+           s.maxRounds >= s.roundsToWin && s.maxRounds <= 20 && s.incomingMs <= 10000 && s.roundSeconds >= 10 &&
+           s.roundSeconds <= 3600;
+}
+
+bool IsValidAim(float value) { return std::isfinite(value) && std::fabs(value) <= kMaxAim; }
+
+bool IsValidStep(const ReplayStep& step) {
+    return (step.input & ~ReplayInput::All) == 0 && IsValidAim(step.aimX) && IsValidAim(step.aimY);
+}
+
+void WriteHandshakeHead(CPacketWriter& writer, ENetKind kind, uint16_t version) {
+    writer.U8(static_cast<uint8_t>(kind));
+    writer.U32(kNetMagic);
+    writer.U16(version);
+}
+
+void WriteName(CPacketWriter& writer, const std::string& name) {
+    writer.U8(static_cast<uint32_t>(name.size()));
+    writer.Bytes(name);
+}
+
+void WriteSettings(CPacketWriter& writer, const NetMatchSettings& settings) {
+    writer.U8(settings.difficulty);
+    writer.U8(settings.roundsToWin);
+    writer.U8(settings.maxRounds);
+    writer.U16(settings.incomingMs);
+    writer.U16(settings.roundSeconds);
+    writer.U8(settings.attacks ? 1 : 0);
+}
+
+// The kind byte and the version of a handshake message of this protocol.
+bool ReadHandshakeHead(CPacketReader& reader, ENetKind kind, size_t size, uint16_t& version, const char*& why) {
+    if (size < kHandshakeHead) {
+        return Fail(why, "handshake too short");
+    }
+    if (reader.U8() != static_cast<uint8_t>(kind)) {
+        return Fail(why, "wrong kind");
+    }
+    if (reader.U32() != kNetMagic) {
+        return Fail(why, "not a Pellora handshake");
+    }
+    version = reader.U16();
+    if (version != kNetProtocolVersion) {
+        return Fail(why, "another protocol version");
+    }
+    return true;
+}
+
+// A name's length byte, then the name; the caller knows how many bytes follow it.
+bool ReadName(CPacketReader& reader, size_t after, std::string& name, const char*& why) {
+    if (reader.Left() < 1) {
+        return Fail(why, "name missing");
+    }
+    const size_t length = reader.U8();
+    if (length < 1 || length > kMaxNetNameLength) {
+        return Fail(why, "name length out of range");
+    }
+    if (reader.Left() != length + after) {
+        return Fail(why, "wrong size");
+    }
+    reader.Text(length, name);
+    if (!IsValidNetName(name)) {
+        return Fail(why, "name has a control code or an unassigned letter");
+    }
+    return true;
+}
+
+bool ExpectKind(const uint8_t* data, size_t size, size_t expected, ENetKind kind, const char*& why) {
+    if (size != expected) {
+        return Fail(why, "wrong size");
+    }
+    if (data[0] != static_cast<uint8_t>(kind)) {
+        return Fail(why, "wrong kind");
+    }
+    return true;
+}
+
+}  // namespace
+
+NetMatchSettings NetSettingsFromRules(const VersusRules& rules) {
+    NetMatchSettings settings;
+    settings.difficulty = static_cast<uint8_t>(rules.difficulty);
+    settings.roundsToWin = static_cast<uint8_t>(rules.roundsToWin);
+    settings.maxRounds = static_cast<uint8_t>(rules.maxRounds);
+    settings.incomingMs = static_cast<uint16_t>(std::lround(rules.incomingSeconds * 1000.0f));
+    settings.roundSeconds = static_cast<uint16_t>(std::lround(rules.roundSeconds));
+    settings.attacks = rules.attacks;
+    return settings;
+}
+
+VersusRules RulesFromNetSettings(const NetMatchSettings& settings) {
+    VersusRules rules;
+    rules.difficulty = settings.difficulty;
+    rules.roundsToWin = settings.roundsToWin;
+    rules.maxRounds = settings.maxRounds;
+    rules.incomingSeconds = static_cast<float>(settings.incomingMs) / 1000.0f;
+    rules.roundSeconds = static_cast<float>(settings.roundSeconds);
+    rules.attacks = settings.attacks;
+    return rules;
+}
+
+bool IsValidNetName(const std::string& name) {
+    if (name.empty() || name.size() > kMaxNetNameLength) {
+        return false;
+    }
+    for (const char c : name) {
+        const uint8_t letter = static_cast<uint8_t>(c);
+        const bool unassigned = letter == 0x81 || letter == 0x8D || letter == 0x8F || letter == 0x90 || letter == 0x9D;
+        if (letter < 0x20 || letter == 0x7F || unassigned) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool EncodeHello(const NetHello& hello, NetPacket& packet) {
+    if (!IsValidNetName(hello.name)) {
+        return false;
+    }
+    CPacketWriter writer(packet);
+    WriteHandshakeHead(writer, ENetKind::Hello, hello.version);
+    WriteName(writer, hello.name);
+    return true;
+}
+
+bool EncodeWelcome(const NetWelcome& welcome, NetPacket& packet) {
+    if (!IsValidNetName(welcome.name) || !IsValidSettings(welcome.settings)) {
+        return false;
+    }
+    CPacketWriter writer(packet);
+    WriteHandshakeHead(writer, ENetKind::Welcome, welcome.version);
+    WriteName(writer, welcome.name);
+    WriteSettings(writer, welcome.settings);
+    writer.U32(welcome.seed);
+    return true;
+}
+
+bool EncodeRefuse(const NetRefuse& refuse, NetPacket& packet) {
+    CPacketWriter writer(packet);
+    WriteHandshakeHead(writer, ENetKind::Refuse, refuse.version);
+    writer.U8(static_cast<uint8_t>(refuse.reason));
+    return true;
+}
+
+bool EncodeInputs(const NetInputs& inputs, NetPacket& packet) {
+    if (inputs.count < 1 || inputs.count > kMaxNetInputSteps || inputs.firstStep > kMaxNetStep - inputs.count) {
+        return false;
+    }
+    for (uint32_t i = 0; i < inputs.count; ++i) {
+        if (!IsValidStep(inputs.steps[i])) {
+            return false;
+        }
+    }
+    CPacketWriter writer(packet);
+    writer.U8(static_cast<uint8_t>(ENetKind::Inputs));
+    writer.U32(inputs.firstStep);
+    writer.U8(inputs.count);
+    for (uint32_t i = 0; i < inputs.count; ++i) {
+        writer.Float(inputs.steps[i].aimX);
+        writer.Float(inputs.steps[i].aimY);
+        writer.U16(inputs.steps[i].input);
+    }
+    return true;
+}
+
+bool EncodeAttack(const NetAttack& attack, NetPacket& packet) {
+    if (attack.balls < 1 || attack.balls > kMaxAttackBalls || attack.step > kMaxNetStep) {
+        return false;
+    }
+    CPacketWriter writer(packet);
+    writer.U8(static_cast<uint8_t>(ENetKind::Attack));
+    writer.U32(attack.step);
+    writer.U8(attack.balls);
+    return true;
+}
+
+bool EncodeChecksum(const NetChecksum& checksum, NetPacket& packet) {
+    if (checksum.step > kMaxNetStep) {
+        return false;
+    }
+    CPacketWriter writer(packet);
+    writer.U8(static_cast<uint8_t>(ENetKind::Checksum));
+    writer.U32(checksum.step);
+    writer.U32(checksum.checksum);
+    return true;
+}
+
+bool EncodeKeepAlive(NetPacket& packet) {
+    CPacketWriter writer(packet);
+    writer.U8(static_cast<uint8_t>(ENetKind::KeepAlive));
+    return true;
+}
+
+bool EncodeGoodbye(ENetGoodbye reason, NetPacket& packet) {
+    CPacketWriter writer(packet);
+    writer.U8(static_cast<uint8_t>(ENetKind::Goodbye));
+    writer.U8(static_cast<uint8_t>(reason));
+    return true;
+}
+
+bool PeekNetKind(const uint8_t* data, size_t size, ENetKind& kind) {
+    if (size < 1 || data[0] < static_cast<uint8_t>(ENetKind::Hello) || data[0] > static_cast<uint8_t>(ENetKind::Goodbye)) {
+        return false;
+    }
+    kind = static_cast<ENetKind>(data[0]);
+    return true;
+}
+
+bool PeekNetVersion(const uint8_t* data, size_t size, uint16_t& version, const char*& why) {
+    ENetKind kind;
+    if (!PeekNetKind(data, size, kind) ||
+        (kind != ENetKind::Hello && kind != ENetKind::Welcome && kind != ENetKind::Refuse)) {
+        return Fail(why, "not a handshake message");
+    }
+    if (size < kHandshakeHead) {
+        return Fail(why, "handshake too short");
+    }
+    CPacketReader reader(data, size);
+    reader.U8();
+    if (reader.U32() != kNetMagic) {
+        return Fail(why, "not a Pellora handshake");
+    }
+    version = reader.U16();
+    return true;
+}
+
+bool DecodeHello(const uint8_t* data, size_t size, NetHello& hello, const char*& why) {
+    CPacketReader reader(data, size);
+    return ReadHandshakeHead(reader, ENetKind::Hello, size, hello.version, why) &&
+           ReadName(reader, 0, hello.name, why);
+}
+
+bool DecodeWelcome(const uint8_t* data, size_t size, NetWelcome& welcome, const char*& why) {
+    CPacketReader reader(data, size);
+    if (!ReadHandshakeHead(reader, ENetKind::Welcome, size, welcome.version, why) ||
+        !ReadName(reader, kSettingsSize + 4, welcome.name, why)) {
+        return false;
+    }
+    NetMatchSettings& settings = welcome.settings;
+    settings.difficulty = reader.U8();
+    settings.roundsToWin = reader.U8();
+    settings.maxRounds = reader.U8();
+    settings.incomingMs = reader.U16();
+    settings.roundSeconds = reader.U16();
+    const uint8_t attacks = reader.U8();
+    welcome.seed = reader.U32();
+    if (attacks > 1) {
+        return Fail(why, "attacks flag out of range");
+    }
+    settings.attacks = attacks == 1;
+    if (!IsValidSettings(settings)) {
+        return Fail(why, "match settings out of range");
+    }
+    return true;
+}
+
+bool DecodeRefuse(const uint8_t* data, size_t size, NetRefuse& refuse, const char*& why) {
+    // A refusal is read whatever version sent it: its head and reason are the same in all.
+    if (size != kHandshakeHead + 1) {
+        return Fail(why, "wrong size");
+    }
+    if (!PeekNetVersion(data, size, refuse.version, why)) {
+        return false;
+    }
+    if (data[0] != static_cast<uint8_t>(ENetKind::Refuse)) {
+        return Fail(why, "wrong kind");
+    }
+    const uint8_t reason = data[kHandshakeHead];
+    if (reason < static_cast<uint8_t>(ENetRefusal::VersionMismatch) ||
+        reason > static_cast<uint8_t>(ENetRefusal::BadHandshake)) {
+        return Fail(why, "refusal reason out of range");
+    }
+    refuse.reason = static_cast<ENetRefusal>(reason);
+    return true;
+}
+
+bool DecodeInputs(const uint8_t* data, size_t size, NetInputs& inputs, const char*& why) {
+    if (size < kInputsHead) {
+        return Fail(why, "wrong size");
+    }
+    if (data[0] != static_cast<uint8_t>(ENetKind::Inputs)) {
+        return Fail(why, "wrong kind");
+    }
+    CPacketReader reader(data, size);
+    reader.U8();
+    inputs.firstStep = reader.U32();
+    inputs.count = reader.U8();
+    if (inputs.count < 1 || inputs.count > kMaxNetInputSteps) {
+        return Fail(why, "step count out of range");
+    }
+    if (size != kInputsHead + inputs.count * kInputRecordSize) {
+        return Fail(why, "wrong size");
+    }
+    if (inputs.firstStep > kMaxNetStep - inputs.count) {
+        return Fail(why, "step number out of range");
+    }
+    for (uint32_t i = 0; i < inputs.count; ++i) {
+        ReplayStep& step = inputs.steps[i];
+        step.aimX = reader.Float();
+        step.aimY = reader.Float();
+        step.input = reader.U16();
+        if (!IsValidStep(step)) {
+            return Fail(why, "step aim or input bits out of range");
+        }
+    }
+    return true;
+}
+
+bool DecodeAttack(const uint8_t* data, size_t size, NetAttack& attack, const char*& why) {
+    if (!ExpectKind(data, size, kAttackSize, ENetKind::Attack, why)) {
+        return false;
+    }
+    attack.step = ReadLe32(data + 1);
+    attack.balls = data[5];
+    if (attack.step > kMaxNetStep) {
+        return Fail(why, "step number out of range");
+    }
+    if (attack.balls < 1 || attack.balls > kMaxAttackBalls) {
+        return Fail(why, "attack balls out of range");
+    }
+    return true;
+}
+
+bool DecodeChecksum(const uint8_t* data, size_t size, NetChecksum& checksum, const char*& why) {
+    if (!ExpectKind(data, size, kChecksumSize, ENetKind::Checksum, why)) {
+        return false;
+    }
+    checksum.step = ReadLe32(data + 1);
+    checksum.checksum = ReadLe32(data + 5);
+    if (checksum.step > kMaxNetStep) {
+        return Fail(why, "step number out of range");
+    }
+    return true;
+}
+
+bool DecodeKeepAlive(const uint8_t* data, size_t size, const char*& why) {
+    return ExpectKind(data, size, 1, ENetKind::KeepAlive, why);
+}
+
+bool DecodeGoodbye(const uint8_t* data, size_t size, ENetGoodbye& reason, const char*& why) {
+    if (!ExpectKind(data, size, kGoodbyeSize, ENetKind::Goodbye, why)) {
+        return false;
+    }
+    if (data[1] < static_cast<uint8_t>(ENetGoodbye::Quit) || data[1] > static_cast<uint8_t>(ENetGoodbye::MatchOver)) {
+        return Fail(why, "goodbye reason out of range");
+    }
+    reason = static_cast<ENetGoodbye>(data[1]);
+    return true;
+}

@@ -1,0 +1,474 @@
+#include "net/NetSession.h"
+
+#include "core/Log.h"
+
+#include <enet/enet.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+constexpr size_t kHostPeers = 4;                  // the opponent and a few being refused
+constexpr size_t kMaxWaitingBytes = 64 * 1024;    // what one peer may keep ENet holding for it
+constexpr uint32_t kEnetTimeoutMinMs = 5000;      // ENet's own backstop for a vanished peer
+constexpr uint32_t kEnetTimeoutMaxMs = 10000;
+
+// ENet is started with the first session and stopped with the last.
+class CEnetLibrary {
+public:
+    static bool Acquire() {
+        if (s_users == 0 && enet_initialize() != 0) {
+            CLog::Get().Write("CNetSession FAILED, enet_initialize");
+            return false;
+        }
+        ++s_users;
+        return true;
+    }
+    static void Release() {
+        if (s_users > 0 && --s_users == 0) {
+            enet_deinitialize();
+        }
+    }
+
+private:
+    static inline int s_users = 0;
+};
+
+uint64_t SteadyMs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
+}  // namespace
+
+const char* NetEndReasonName(ENetEndReason reason) {
+    switch (reason) {
+        case ENetEndReason::None: return "none";
+        case ENetEndReason::Left: return "left";
+        case ENetEndReason::OpponentLeft: return "opponent left";
+        case ENetEndReason::OpponentSilent: return "opponent silent";
+        case ENetEndReason::VersionMismatch: return "version mismatch";
+        case ENetEndReason::HostBusy: return "host busy";
+        case ENetEndReason::HandshakeRefused: return "handshake refused";
+        case ENetEndReason::ProtocolError: return "protocol error";
+        case ENetEndReason::CouldNotListen: return "could not listen";
+        case ENetEndReason::BadAddress: return "bad address";
+        case ENetEndReason::CouldNotConnect: return "could not connect";
+    }
+    return "?";
+}
+
+CNetSession::CNetSession(NetSessionOptions options) : m_options(std::move(options)) {}
+
+CNetSession::~CNetSession() {
+    if (m_host == nullptr) {
+        return;
+    }
+    if (m_state == ENetSessionState::Handshaking || m_state == ENetSessionState::Playing) {
+        Leave();
+    }
+    // Tell every peer at once; a peer that misses it notices the silence instead.
+    for (size_t i = 0; i < m_host->peerCount; ++i) {
+        ENetPeer* peer = &m_host->peers[i];
+        if (peer->state != ENET_PEER_STATE_DISCONNECTED) {
+            enet_peer_disconnect_now(peer, 0);
+        }
+    }
+    enet_host_destroy(m_host);
+    CEnetLibrary::Release();
+}
+
+uint64_t CNetSession::Now() const { return m_options.clock ? m_options.clock() : SteadyMs(); }
+
+bool CNetSession::CreateHost(const void* address, size_t peers) {
+    if (m_host != nullptr || m_state != ENetSessionState::Idle) {
+        CLog::Get().Write("CNetSession::Start FAILED, the session is already in use");
+        return false;
+    }
+    if (!IsValidNetName(m_options.name)) {
+        CLog::Get().Write("CNetSession::Start FAILED, invalid player name");
+        return false;
+    }
+    if (!CEnetLibrary::Acquire()) {
+        return false;
+    }
+    m_host = enet_host_create(static_cast<const ENetAddress*>(address), peers, 1, 0, 0);
+    if (m_host == nullptr) {
+        CEnetLibrary::Release();
+        return false;
+    }
+    m_host->maximumPacketSize = kMaxNetPacketSize;
+    m_host->maximumWaitingData = kMaxWaitingBytes;
+    return true;
+}
+
+bool CNetSession::Host(uint16_t port) {
+    ENetAddress address{};
+    address.host = ENET_HOST_ANY;
+    address.port = port;
+    if (!CreateHost(&address, kHostPeers)) {
+        CLog::Get().Write("CNetSession::Host FAILED, port %u", port);
+        End(ENetEndReason::CouldNotListen);
+        return false;
+    }
+    m_isHost = true;
+    m_state = ENetSessionState::Listening;
+    return true;
+}
+
+bool CNetSession::Join(const std::string& address, uint16_t port) {
+    ENetAddress target{};
+    target.port = port;
+    // enet_address_set_host_ip reads numbers only and never asks a name server.
+    if (address.empty() || address.size() > 15 || enet_address_set_host_ip(&target, address.c_str()) != 0) {
+        CLog::Get().Write("CNetSession::Join FAILED, not a numeric IPv4 address: %.64s", address.c_str());
+        End(ENetEndReason::BadAddress);
+        return false;
+    }
+    if (!CreateHost(nullptr, 1)) {
+        CLog::Get().Write("CNetSession::Join FAILED, no ENet host");
+        End(ENetEndReason::CouldNotConnect);
+        return false;
+    }
+    m_opponent = enet_host_connect(m_host, &target, 1, 0);
+    if (m_opponent == nullptr) {
+        CLog::Get().Write("CNetSession::Join FAILED, enet_host_connect");
+        End(ENetEndReason::CouldNotConnect);
+        return false;
+    }
+    m_isHost = false;
+    m_state = ENetSessionState::Connecting;
+    m_connectStartMs = Now();
+    return true;
+}
+
+uint16_t CNetSession::Port() const { return m_host != nullptr ? m_host->address.port : 0; }
+
+void CNetSession::Service() {
+    if (m_host == nullptr) {
+        return;
+    }
+    ENetEvent event;
+    while (m_host != nullptr && enet_host_service(m_host, &event, 0) > 0) {
+        switch (event.type) {
+            case ENET_EVENT_TYPE_CONNECT: HandleConnect(event.peer); break;
+            case ENET_EVENT_TYPE_RECEIVE:
+                HandleReceive(event.peer, event.packet);
+                enet_packet_destroy(event.packet);
+                break;
+            case ENET_EVENT_TYPE_DISCONNECT: HandleDisconnect(event.peer); break;
+            case ENET_EVENT_TYPE_NONE: break;
+        }
+    }
+    CheckTimers();
+    enet_host_flush(m_host);
+}
+
+void CNetSession::HandleConnect(ENetPeer* peer) {
+    if (m_isHost && m_state == ENetSessionState::Listening && m_opponent == nullptr) {
+        m_opponent = peer;
+    } else if (peer != m_opponent) {
+        Refuse(peer, ENetRefusal::Busy);
+        return;
+    } else if (m_state != ENetSessionState::Connecting) {
+        return;
+    }
+    enet_peer_timeout(peer, 0, kEnetTimeoutMinMs, kEnetTimeoutMaxMs);
+    m_state = ENetSessionState::Handshaking;
+    m_lastHeardMs = Now();
+    if (!m_isHost) {
+        NetHello hello;
+        hello.version = m_options.version;
+        hello.name = m_options.name;
+        EncodeHello(hello, m_packet);
+        Send(m_packet);
+    }
+}
+
+void CNetSession::HandleReceive(ENetPeer* peer, const ENetPacket* packet) {
+    // Packets from peers being refused, or after the end, are dropped unread.
+    if (peer != m_opponent) {
+        return;
+    }
+    m_lastHeardMs = Now();
+    if (m_state == ENetSessionState::Handshaking) {
+        ReceiveHandshake(packet->data, packet->dataLength);
+    } else if (m_state == ENetSessionState::Playing) {
+        ReceivePlay(packet->data, packet->dataLength);
+    }
+}
+
+void CNetSession::HandleDisconnect(ENetPeer* peer) {
+    if (peer != m_opponent) {
+        return;
+    }
+    m_opponent = nullptr;
+    if (m_state == ENetSessionState::Connecting) {
+        End(ENetEndReason::CouldNotConnect);
+    } else if (m_state == ENetSessionState::Handshaking || m_state == ENetSessionState::Playing) {
+        End(ENetEndReason::OpponentLeft);
+    }
+}
+
+void CNetSession::ReceiveHandshake(const uint8_t* data, size_t size) {
+    const char* why = "";
+    uint16_t version = 0;
+    ENetKind kind;
+    if (!PeekNetKind(data, size, kind) || !PeekNetVersion(data, size, version, why)) {
+        Refused(why[0] != '\0' ? why : "unknown kind");
+        return;
+    }
+    if (kind == ENetKind::Refuse) {
+        NetRefuse refuse;
+        if (!DecodeRefuse(data, size, refuse, why)) {
+            Refused(why);
+            return;
+        }
+        m_otherVersion = refuse.version;
+        CLog::Get().Write("CNetSession: refused by the other side (%u), its version %u", static_cast<unsigned>(refuse.reason),
+                          refuse.version);
+        End(refuse.reason == ENetRefusal::VersionMismatch ? ENetEndReason::VersionMismatch
+            : refuse.reason == ENetRefusal::Busy          ? ENetEndReason::HostBusy
+                                                          : ENetEndReason::HandshakeRefused);
+        return;
+    }
+    if (kind != (m_isHost ? ENetKind::Hello : ENetKind::Welcome)) {
+        Refused("unexpected handshake kind");
+        return;
+    }
+    if (version != m_options.version) {
+        m_otherVersion = version;
+        CLog::Get().Write("CNetSession: the other side speaks version %u, we speak %u", version, m_options.version);
+        Refuse(m_opponent, ENetRefusal::VersionMismatch);
+        End(ENetEndReason::VersionMismatch);
+        return;
+    }
+    if (m_isHost) {
+        NetHello hello;
+        if (!DecodeHello(data, size, hello, why)) {
+            Refused(why);
+            return;
+        }
+        m_opponentName = hello.name;
+        NetWelcome welcome;
+        welcome.version = m_options.version;
+        welcome.name = m_options.name;
+        welcome.settings = m_options.settings;
+        welcome.seed = m_options.seed;
+        if (!EncodeWelcome(welcome, m_packet)) {
+            CLog::Get().Write("CNetSession FAILED, the match settings are out of range");
+            Refuse(m_opponent, ENetRefusal::BadHandshake);
+            End(ENetEndReason::ProtocolError);
+            return;
+        }
+        Send(m_packet);
+    } else {
+        NetWelcome welcome;
+        if (!DecodeWelcome(data, size, welcome, why)) {
+            Refused(why);
+            return;
+        }
+        m_opponentName = welcome.name;
+        m_options.settings = welcome.settings;
+        m_options.seed = welcome.seed;
+    }
+    StartPlaying();
+}
+
+// A broken handshake: the other side is told, and the session ends.
+void CNetSession::Refused(const char* why) {
+    CLog::Get().Write("CNetSession FAILED, broken handshake: %s", why);
+    Refuse(m_opponent, ENetRefusal::BadHandshake);
+    End(ENetEndReason::ProtocolError);
+}
+
+void CNetSession::StartPlaying() {
+    m_state = ENetSessionState::Playing;
+    m_lastSentMs = Now();
+}
+
+void CNetSession::ReceivePlay(const uint8_t* data, size_t size) {
+    const char* why = "";
+    ENetKind kind;
+    bool good = PeekNetKind(data, size, kind);
+    if (!good) {
+        why = "unknown kind";
+    } else if (kind == ENetKind::Inputs) {
+        ReceiveInputs(data, size);
+        return;
+    } else if (kind == ENetKind::Attack) {
+        NetAttack attack;
+        good = DecodeAttack(data, size, attack, why);
+        if (good && (attack.step < m_lastAttackStep || attack.step > m_receivedSteps + kNetStepWindow)) {
+            good = false;
+            why = "attack step out of order";
+        } else if (good && !m_attacks.Push(attack)) {
+            good = false;
+            why = "too many attacks waiting";
+        }
+        if (good) {
+            m_lastAttackStep = attack.step;
+        }
+    } else if (kind == ENetKind::Checksum) {
+        NetChecksum checksum;
+        good = DecodeChecksum(data, size, checksum, why);
+        if (good && ((m_checksumSeen && checksum.step <= m_lastChecksumStep) ||
+                     checksum.step > m_receivedSteps + kNetStepWindow)) {
+            good = false;
+            why = "checksum step out of order";
+        } else if (good && !m_checksums.Push(checksum)) {
+            good = false;
+            why = "too many checksums waiting";
+        }
+        if (good) {
+            m_checksumSeen = true;
+            m_lastChecksumStep = checksum.step;
+        }
+    } else if (kind == ENetKind::KeepAlive) {
+        good = DecodeKeepAlive(data, size, why);
+    } else if (kind == ENetKind::Goodbye) {
+        ENetGoodbye reason;
+        good = DecodeGoodbye(data, size, reason, why);
+        if (good) {
+            End(ENetEndReason::OpponentLeft);
+            return;
+        }
+    } else {
+        good = false;
+        why = "handshake message during the match";
+    }
+    if (!good) {
+        CLog::Get().Write("CNetSession FAILED, broken packet (kind %u, %zu bytes): %s", size > 0 ? data[0] : 0u, size, why);
+        End(ENetEndReason::ProtocolError);
+    }
+}
+
+void CNetSession::ReceiveInputs(const uint8_t* data, size_t size) {
+    const char* why = "";
+    if (!DecodeInputs(data, size, m_inputs, why)) {
+        CLog::Get().Write("CNetSession FAILED, broken inputs (%zu bytes): %s", size, why);
+        End(ENetEndReason::ProtocolError);
+        return;
+    }
+    if (m_inputs.firstStep != m_receivedSteps) {
+        CLog::Get().Write("CNetSession FAILED, inputs from step %u, expected %u", m_inputs.firstStep, m_receivedSteps);
+        End(ENetEndReason::ProtocolError);
+        return;
+    }
+    if (m_steps.Free() < m_inputs.count) {
+        CLog::Get().Write("CNetSession FAILED, more than %zu steps waiting", kNetStepQueue);
+        End(ENetEndReason::ProtocolError);
+        return;
+    }
+    for (uint32_t i = 0; i < m_inputs.count; ++i) {
+        m_steps.Push(m_inputs.steps[i]);
+    }
+    m_receivedSteps += m_inputs.count;
+}
+
+void CNetSession::CheckTimers() {
+    const uint64_t now = Now();
+    if (m_state == ENetSessionState::Connecting && now - m_connectStartMs > kNetConnectMs) {
+        End(ENetEndReason::CouldNotConnect);
+    } else if ((m_state == ENetSessionState::Handshaking || m_state == ENetSessionState::Playing) &&
+               now - m_lastHeardMs > kNetSilenceMs) {
+        CLog::Get().Write("CNetSession: nothing heard from the opponent for %llu ms",
+                          static_cast<unsigned long long>(now - m_lastHeardMs));
+        End(ENetEndReason::OpponentSilent);
+    } else if (m_state == ENetSessionState::Playing && now - m_lastSentMs >= kNetKeepAliveMs) {
+        EncodeKeepAlive(m_packet);
+        Send(m_packet);
+    }
+}
+
+bool CNetSession::Send(const NetPacket& packet) {
+    if (m_opponent == nullptr) {
+        return false;
+    }
+    SendTo(m_opponent, packet);
+    m_lastSentMs = Now();
+    return true;
+}
+
+void CNetSession::SendTo(ENetPeer* peer, const NetPacket& packet) {
+    ENetPacket* copy = enet_packet_create(packet.bytes, packet.size, ENET_PACKET_FLAG_RELIABLE);
+    if (copy != nullptr && enet_peer_send(peer, 0, copy) != 0) {
+        enet_packet_destroy(copy);
+    }
+}
+
+void CNetSession::Refuse(ENetPeer* peer, ENetRefusal reason) {
+    if (peer == nullptr) {
+        return;
+    }
+    NetRefuse refuse;
+    refuse.version = m_options.version;
+    refuse.reason = reason;
+    NetPacket packet;
+    EncodeRefuse(refuse, packet);
+    SendTo(peer, packet);
+    enet_peer_disconnect_later(peer, 0);
+}
+
+void CNetSession::End(ENetEndReason reason) {
+    if (m_state == ENetSessionState::Ended) {
+        return;
+    }
+    m_state = ENetSessionState::Ended;
+    m_endReason = reason;
+    if (m_opponent != nullptr) {
+        // Whatever is queued (a refusal, a goodbye) still goes out before the disconnect.
+        enet_peer_disconnect_later(m_opponent, 0);
+        m_opponent = nullptr;
+    }
+}
+
+void CNetSession::Leave(ENetGoodbye reason) {
+    if (m_state == ENetSessionState::Playing) {
+        EncodeGoodbye(reason, m_packet);
+        Send(m_packet);
+    }
+    End(ENetEndReason::Left);
+    if (m_host != nullptr) {
+        enet_host_flush(m_host);
+    }
+}
+
+bool CNetSession::SendInputs(uint32_t firstStep, const ReplayStep* steps, uint32_t count) {
+    if (m_state != ENetSessionState::Playing || firstStep != m_nextSendStep || count > kMaxNetStep - firstStep) {
+        return false;
+    }
+    for (uint32_t done = 0; done < count;) {
+        m_inputs.firstStep = firstStep + done;
+        m_inputs.count = std::min(count - done, kMaxNetInputSteps);
+        for (uint32_t i = 0; i < m_inputs.count; ++i) {
+            m_inputs.steps[i] = steps[done + i];
+        }
+        if (!EncodeInputs(m_inputs, m_packet)) {
+            CLog::Get().Write("CNetSession::SendInputs FAILED, a step out of range at %u", m_inputs.firstStep);
+            return false;
+        }
+        Send(m_packet);
+        done += m_inputs.count;
+        m_nextSendStep += m_inputs.count;
+    }
+    return true;
+}
+
+bool CNetSession::SendAttack(const NetAttack& attack) {
+    return m_state == ENetSessionState::Playing && EncodeAttack(attack, m_packet) && Send(m_packet);
+}
+
+bool CNetSession::SendChecksum(uint32_t step, uint32_t checksum) {
+    return m_state == ENetSessionState::Playing && EncodeChecksum({step, checksum}, m_packet) && Send(m_packet);
+}
+
+bool CNetSession::TakeStep(ReplayStep& step) {
+    if (!m_steps.Pop(step)) {
+        return false;
+    }
+    ++m_takenSteps;
+    return true;
+}
