@@ -20,6 +20,7 @@ std::string ArchivePath() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     CLog::Get().SetEnabled(false);
+    CLog::Get().SetErrorStream(nullptr);
     return 0;
 }
 

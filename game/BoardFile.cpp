@@ -58,8 +58,11 @@ CBoard::ELevelRead CBoard::ReadLevel(const std::string& fileName) {
         int32_t cleaned = 0;
         const ELevelRead result = read ? LoadJudgedBytes(bytes.data(), bytes.size(), cleaned) : ELevelRead::Refused;
         if (result == ELevelRead::Refused) {
-            CLog::Get().Write("CBoard::LoadLevel FAILED, %zu bytes instead of %u: %s", bytes.size(), kLevelFileSize,
-                              fileName.c_str());
+            // The first copies are edited ones that hide the shipped level of their name.
+            const bool hidesAnother = copy + 1 < copies;
+            CLog::Get().Write("CBoard::LoadLevel FAILED, level file %s%s: %zu bytes instead of %u", fileName.c_str(),
+                              hidesAnother ? " (the edited copy; the next copy is tried)" : "", bytes.size(),
+                              kLevelFileSize);
             continue;
         }
         if (result == ELevelRead::Cleaned) {
