@@ -75,8 +75,7 @@ bool CheckDataArchives(const PelloraFolders& folders) {
     };
     const ArchiveExpectation* damaged = FindDamagedArchive(archives, sizeof(archives) / sizeof(archives[0]));
     if (damaged != nullptr) {
-        std::fprintf(stderr, "pellora: the data archive %s is damaged; please reinstall Pellora\n", damaged->path);
-        return false;
+        return false;   // FindDamagedArchive told it on stderr
     }
     return true;
 }

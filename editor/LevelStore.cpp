@@ -3,7 +3,6 @@
 #include "core/Log.h"
 #include "resources/FileManager.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -19,17 +18,8 @@ std::unique_ptr<CFileSystem>& Folder() {
 }
 
 bool ReadLevelBytes(const std::string& name, std::vector<uint8_t>& bytes) {
-    CFileManager& files = CFileManager::Get();
-    CFile* file = files.OpenFile(kLevelFilter, name, kFileRead);
-    if (file == nullptr) {
-        return false;
-    }
     // Nothing longer than a level is of use; a huge file is not read whole.
-    const uint32_t size = std::min(file->GetSize(), 2 * kLevelFileSize);
-    bytes.resize(size);
-    const bool read = size == 0 || file->Read(bytes.data(), size);
-    files.CloseFile(file);
-    return read;
+    return CFileManager::Get().LoadWholeFile(kLevelFilter, name, bytes, 2 * kLevelFileSize);
 }
 
 }  // namespace
@@ -70,10 +60,7 @@ bool CopyLevelIntoFolder(const std::string& name) {
         CLog::Get().Write("CopyLevelIntoFolder FAILED, file: %s", name.c_str());
         return false;
     }
-    CFile* file = Folder()->OpenFile(name, kFileWriteNew);
-    const bool written = file != nullptr && file->Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    const bool closed = CFileManager::Get().CloseFile(file);
-    if (!written || !closed) {
+    if (!CFileHandle(Folder()->OpenFile(name, kFileWriteNew)).WriteAndClose(bytes.data(), bytes.size())) {
         CLog::Get().Write("CopyLevelIntoFolder FAILED, write: %s", name.c_str());
         return false;
     }

@@ -250,14 +250,7 @@ bool CEngine::SaveScreenshot() {
     for (size_t i = 0; i < pixelCount; ++i) {
         std::swap(pixels[i * 3], pixels[i * 3 + 2]);
     }
-    FILE* file = std::fopen(name.c_str(), "wb");
-    if (file == nullptr) {
-        CLog::Get().Write("CEngine::SaveScreenshot FAILED create file: %s", name.c_str());
-        return false;
-    }
-    const size_t written = std::fwrite(buffer.data(), 1, buffer.size(), file);
-    const bool closed = std::fclose(file) == 0;
-    if (written != buffer.size() || !closed) {
+    if (!WriteFileAtPath(name, buffer.data(), buffer.size())) {
         CLog::Get().Write("CEngine::SaveScreenshot FAILED write file: %s", name.c_str());
         return false;
     }

@@ -9,6 +9,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     CLog::Get().SetEnabled(false);
+    CLog::Get().SetErrorStream(nullptr);
     if (!MountFuzzDataFolder()) {
         __builtin_trap();
     }

@@ -6,6 +6,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     CLog::Get().SetEnabled(false);
+    CLog::Get().SetErrorStream(nullptr);
     return 0;
 }
 

@@ -16,25 +16,17 @@ std::string ArchivePath() {
     return "/tmp/pellora-fuzz-zip-" + std::to_string(::getpid()) + ".nuf";
 }
 
-bool WriteArchive(const std::string& path, const uint8_t* data, size_t size) {
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out) {
-        return false;
-    }
-    const bool written = size == 0 || std::fwrite(data, 1, size, out) == size;
-    return std::fclose(out) == 0 && written;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     CLog::Get().SetEnabled(false);
+    CLog::Get().SetErrorStream(nullptr);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = ArchivePath();
-    if (!WriteArchive(path, data, size)) {
+    if (!WriteFileAtPath(path, data, size)) {
         return 0;
     }
     CFileSystemZip zip;
@@ -48,18 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (zip.OpenFile(entry.name, kFileWriteNew) != nullptr || !zip.Exists(entry.name)) {
                 __builtin_trap();
             }
-            CFile* file = zip.OpenFile(entry.name, kFileRead);
+            CFileHandle file(zip.OpenFile(entry.name, kFileRead));
             if (!file) {
                 continue;
             }
-            buffer.resize(file->GetSize());
-            if (!buffer.empty() && !file->Read(buffer.data(), static_cast<uint32_t>(buffer.size()))) {
+            if (!file->ReadAll(buffer)) {
                 __builtin_trap();  // the bytes of a listed entry are all there
             }
             char line[64];
             file->Rewind();
             file->ReadLine(line, sizeof(line));
-            CFileManager::Get().CloseFile(file);
         }
     }
     zip.Unmount();

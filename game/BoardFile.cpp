@@ -4,7 +4,6 @@
 #include "core/Log.h"
 #include "resources/FileManager.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -33,12 +32,6 @@ int32_t CleanField(CBoard& board) {
     }
     return cleaned;
 }
-
-bool ReadFileBytes(CFile* file, std::vector<uint8_t>& bytes) {
-    const uint32_t size = std::min(file->GetSize(), kLevelReadLimit);
-    bytes.resize(size);
-    return size == 0 || file->Read(bytes.data(), size);
-}
 }  // namespace
 
 CBoard::ELevelRead CBoard::LoadJudgedBytes(const uint8_t* bytes, size_t size, int32_t& cleaned) {
@@ -58,15 +51,18 @@ CBoard::ELevelRead CBoard::ReadLevel(const std::string& fileName) {
     std::vector<uint8_t> bytes;
     const int32_t copies = files.CountCopies(kLevelFilter, fileName);
     for (int32_t copy = 0; copy < copies; ++copy) {
-        CFile* file = files.OpenFileAfter(kLevelFilter, fileName, copy);
+        CFileHandle file(files.OpenFileAfter(kLevelFilter, fileName, copy));
         bytes.clear();
-        const bool read = file != nullptr && ReadFileBytes(file, bytes);
-        files.CloseFile(file);
+        const bool read = file && file->ReadAll(bytes, kLevelReadLimit);
+        file.Close();
         int32_t cleaned = 0;
         const ELevelRead result = read ? LoadJudgedBytes(bytes.data(), bytes.size(), cleaned) : ELevelRead::Refused;
         if (result == ELevelRead::Refused) {
-            CLog::Get().Write("CBoard::LoadLevel FAILED, %zu bytes instead of %u: %s", bytes.size(), kLevelFileSize,
-                              fileName.c_str());
+            // The first copies are edited ones that hide the shipped level of their name.
+            const bool hidesAnother = copy + 1 < copies;
+            CLog::Get().Write("CBoard::LoadLevel FAILED, level file %s%s: %zu bytes instead of %u", fileName.c_str(),
+                              hidesAnother ? " (the edited copy; the next copy is tried)" : "", bytes.size(),
+                              kLevelFileSize);
             continue;
         }
         if (result == ELevelRead::Cleaned) {
@@ -87,17 +83,9 @@ bool CBoard::LoadLevel(const std::string& fileName) {
 }
 
 bool CBoard::SaveLevel(const std::string& fileName) const {
-    CFileManager& files = CFileManager::Get();
-    CFile* file = files.OpenFile(kLevelFilter, fileName, kFileWriteNew);
-    if (file == nullptr) {
-        CLog::Get().Write("CBoard::SaveLevel FAILED, file: %s", fileName.c_str());
-        return false;
-    }
     uint8_t bytes[kLevelFileSize];
     StoreToBytes(bytes);
-    const bool written = file->Write(bytes, kLevelFileSize);
-    const bool closed = files.CloseFile(file);
-    if (!written || !closed) {
+    if (!CFileManager::Get().SaveWholeFile(kLevelFilter, fileName, bytes, kLevelFileSize)) {
         CLog::Get().Write("CBoard::SaveLevel FAILED, write: %s", fileName.c_str());
         return false;
     }

@@ -435,17 +435,6 @@ std::string OldFieldName(const std::string& fieldName) {
     return fieldName + ".old";
 }
 
-bool WriteWholeFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    CFileManager& files = CFileManager::Get();
-    CFile* file = files.OpenFile(name, kFileWriteNew);
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = file->Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    const bool closed = files.CloseFile(file);
-    return written && closed;
-}
-
 // Whether the field file's bytes are the ones the save file was written with.
 bool FieldBelongsToSave(const std::vector<uint8_t>& saveBytes, const std::string& fieldName) {
     std::vector<uint8_t> fieldBytes;
@@ -492,12 +481,12 @@ bool WriteSavedGame(const SavedGame& game, const std::string& saveName, const st
         CLog::Get().Write("SaveGame FAILED, cannot keep: %s", fieldName.c_str());
         return false;
     }
-    if (!WriteWholeFile(fieldName, fieldBytes)) {
+    if (!files.SaveWholeFile(fieldName, fieldBytes.data(), fieldBytes.size())) {
         CLog::Get().Write("SaveGame FAILED, file: %s", fieldName.c_str());
         SettleInterruptedSave(saveName, fieldName);
         return false;
     }
-    if (!WriteWholeFile(saveName, saveBytes)) {
+    if (!files.SaveWholeFile(saveName, saveBytes.data(), saveBytes.size())) {
         CLog::Get().Write("SaveGame FAILED, file: %s", saveName.c_str());
         SettleInterruptedSave(saveName, fieldName);
         return false;

@@ -73,16 +73,13 @@ bool CFont::Init(const FontDescription& description) {
 }
 
 void CFont::LoadInfoFile(const char* fileName) {
-    CFile* file = CFileManager::Get().OpenFile(fileName, kFileRead);
-    if (file == nullptr) {
+    std::vector<uint8_t> bytes;
+    if (!CFileManager::Get().LoadWholeFile(fileName, bytes, kFontInfoBytes)) {
         CLog::Get().Write("CFont::Init Load font info data FAILED, filename: %s", fileName);
         return;
     }
-    std::vector<uint8_t> bytes(kFontInfoBytes);
-    const bool complete = file->Read(bytes.data(), kFontInfoBytes);
-    CFileManager::Get().CloseFile(file);
     std::vector<FontGlyphInfo> entries;
-    if (!complete || !DecodeFontInfo(bytes, entries)) {
+    if (bytes.size() < kFontInfoBytes || !DecodeFontInfo(bytes, entries)) {
         CLog::Get().Write("CFont::Init FAILED font info file shorter than %u bytes, filename: %s",
                           static_cast<unsigned>(kFontInfoBytes), fileName);
         return;

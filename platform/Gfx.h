@@ -37,8 +37,6 @@ struct GfxMatrix {
     float m[4][4];
     static GfxMatrix Identity();
     static GfxMatrix Translation(float x, float y, float z);
-    static GfxMatrix RotationX(float radians);
-    static GfxMatrix RotationY(float radians);
     static GfxMatrix RotationZ(float radians);
     GfxMatrix operator*(const GfxMatrix& other) const;
 };
@@ -187,16 +185,11 @@ private:
     SDL_Window* m_window = nullptr;
     SDL_Renderer* m_renderer = nullptr;
     SDL_Texture* m_target = nullptr;   // the 640x480 picture
-    bool m_fullscreen = true;
     bool m_active = false;
-    int m_bpp = 0, m_depth = 0, m_stencil = 0;
     int m_height = 480;
     int m_width = 640;
     bool m_blendEnabled = false;
-    bool m_cullEnabled = false;
-    bool m_depthEnabled = false;
     bool m_matricesApplied = false;
-    bool m_textureEnabled = false;
     EBlendFactor m_srcFactor = EBlendFactor::None;
     EBlendFactor m_dstFactor = EBlendFactor::None;
 

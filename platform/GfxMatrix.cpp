@@ -19,28 +19,6 @@ GfxMatrix GfxMatrix::Translation(float x, float y, float z) {
     return result;
 }
 
-GfxMatrix GfxMatrix::RotationX(float radians) {
-    const float c = std::cos(radians);
-    const float s = std::sin(radians);
-    GfxMatrix result = Identity();
-    result.m[1][1] = c;
-    result.m[1][2] = s;
-    result.m[2][1] = -s;
-    result.m[2][2] = c;
-    return result;
-}
-
-GfxMatrix GfxMatrix::RotationY(float radians) {
-    const float c = std::cos(radians);
-    const float s = std::sin(radians);
-    GfxMatrix result = Identity();
-    result.m[0][0] = c;
-    result.m[0][2] = -s;
-    result.m[2][0] = s;
-    result.m[2][2] = c;
-    return result;
-}
-
 GfxMatrix GfxMatrix::RotationZ(float radians) {
     const float c = std::cos(radians);
     const float s = std::sin(radians);

@@ -12,8 +12,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
-#include <new>
 
 namespace {
 
@@ -51,12 +49,23 @@ void KeepOnlyTheSamples(Mix_Chunk* chunk) {
     chunk->abuf = exact;
 }
 
+// Set once the sound system is gone at exit: sound events are global objects that may
+// outlive it, and they only forget their ids then.
+bool g_soundBassGone = false;
+
 }  // namespace
 
 CSoundBass& CSoundBass::Get() {
-    // Never destroyed: sound events are global objects that free their ids at exit.
-    static CSoundBass* instance = new CSoundBass();
-    return *instance;
+    static CSoundBass instance;
+    return instance;
+}
+
+CSoundBass::~CSoundBass() {
+    // Whatever Destroy did not free yet (the settings are saved only by Destroy).
+    Mod_Free();
+    FreeAllSamples();
+    CloseDevice();
+    g_soundBassGone = true;
 }
 
 bool CSoundBass::Init() {
@@ -161,21 +170,16 @@ bool CSoundBass::File_LoadConfig() {
         return false;
     }
     CLog::Get().Write("CSoundBass::File_LoadConfig: %s", m_configFileName.c_str());
-    CFile* file = CFileManager::Get().OpenFile(m_configFileName, kFileRead);
-    if (file == nullptr) {
+    CFileManager& files = CFileManager::Get();
+    std::vector<uint8_t> bytes;
+    if (!files.LoadWholeFile(m_configFileName, bytes, kConfigSize)) {
         CLog::Get().Write("CSoundBass::File_LoadConfig FAILED open file %s", m_configFileName.c_str());
-        if (CFileManager::Get().Exists(m_configFileName)) {
-            CFileManager::Get().ProtectUnreadable(m_configFileName);
+        if (files.Exists(m_configFileName)) {
+            files.ProtectUnreadable(m_configFileName);
         }
         return false;
     }
-    uint8_t bytes[kConfigSize] = {};
-    uint32_t count = std::min(file->GetSize(), kConfigSize);
-    if (!file->Read(bytes, count)) {
-        count = 0;
-    }
-    CFileManager::Get().CloseFile(file);
-    ApplyConfigBytes(bytes, count);
+    ApplyConfigBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
     return true;
 }
 
@@ -207,19 +211,12 @@ bool CSoundBass::File_SaveConfig() {
         return false;
     }
     CLog::Get().Write("CSoundBass::File_SaveConfig: %s", m_configFileName.c_str());
-    CFile* file = CFileManager::Get().OpenFile(m_configFileName, kFileWrite);
-    if (file == nullptr) {
-        CLog::Get().Write("CSoundBass::File_SaveConfig FAILED open file %s", m_configFileName.c_str());
-        return false;
-    }
     uint8_t bytes[kConfigSize];
     bytes[0] = m_sfxEnabled ? 1 : 0;
     bytes[1] = m_musicEnabled ? 1 : 0;
     WriteLe32(bytes + 2, static_cast<uint32_t>(m_musicVolume));
     WriteLe32(bytes + 6, static_cast<uint32_t>(m_sampleVolume));
-    const bool written = file->Write(bytes, kConfigSize);
-    const bool closed = CFileManager::Get().CloseFile(file);
-    if (!written || !closed) {
+    if (!CFileManager::Get().SaveWholeFile(m_configFileName, bytes, kConfigSize)) {
         CLog::Get().Write("CSoundBass::File_SaveConfig FAILED write file %s", m_configFileName.c_str());
         return false;
     }
@@ -228,19 +225,16 @@ bool CSoundBass::File_SaveConfig() {
 
 bool CSoundBass::Mod_Load(const std::string& fileName) {
     m_musicFileName = fileName.substr(0, 254);
-    CFile* file = CFileManager::Get().OpenFile(fileName, kFileRead);
-    if (file == nullptr) {
+    std::vector<uint8_t> bytes;
+    if (!CFileManager::Get().LoadWholeFile(fileName, bytes)) {
         CLog::Get().Write("CSoundBass::Mod_Load FAILED open file %s", fileName.c_str());
         return false;
     }
     // The mixer streams from the bytes, so they live as long as the music does; a music
     // still loaded is let go first.
     Mod_Free();
-    const uint32_t size = file->GetSize();
-    m_musicData.resize(size);
-    const bool read = size > 0 && file->Read(m_musicData.data(), size);
-    CFileManager::Get().CloseFile(file);
-    if (!read || !m_opened) {
+    m_musicData = std::move(bytes);
+    if (m_musicData.empty() || !m_opened) {
         CLog::Get().Write("CSoundBass::Mod_Load FAILED couldn't read %s", fileName.c_str());
         m_musicData.clear();
         return false;
@@ -306,25 +300,16 @@ void CSoundBass::Sfx_Add(int32_t& outId, const std::string& baseName, int32_t pl
             return;
         }
     }
-    CFile* file = CFileManager::Get().OpenFile(fileName, kFileRead);
-    if (file == nullptr) {
+    std::vector<uint8_t> data;
+    if (!CFileManager::Get().LoadWholeFile(fileName, data)) {
         CLog::Get().Write("CSoundBass::Sfx_Add FAILED open file %s", fileName.c_str());
         return;
     }
-    const uint32_t size = file->GetSize();
-    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
-    if (!data) {
-        CFileManager::Get().CloseFile(file);
-        CLog::Get().Write("CSoundBass::Sfx_Add FAILED couldn't allocate data for sound file %s", baseName.c_str());
-        return;
-    }
-    const bool read = file->Read(data.get(), size);
-    CFileManager::Get().CloseFile(file);
 
     // The chunk keeps its own decoded copy; a file that does not decode still takes the id.
     Mix_Chunk* chunk = nullptr;
-    if (read && m_opened) {
-        SDL_RWops* stream = SDL_RWFromConstMem(data.get(), static_cast<int>(size));
+    if (m_opened) {
+        SDL_RWops* stream = SDL_RWFromConstMem(data.data(), static_cast<int>(data.size()));
         chunk = (stream != nullptr) ? Mix_LoadWAV_RW(stream, 1) : nullptr;
         KeepOnlyTheSamples(chunk);
     }
@@ -478,8 +463,8 @@ int32_t CSound::Play() const {
 }
 
 void CSound::Free() {
-    if (m_id != -1) {
+    if (m_id != -1 && !g_soundBassGone) {
         CSoundBass::Get().Sfx_Delete(m_id);
-        m_id = -1;
     }
+    m_id = -1;
 }

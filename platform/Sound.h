@@ -46,6 +46,9 @@ public:
 
 private:
     CSoundBass() = default;
+    ~CSoundBass();
+    CSoundBass(const CSoundBass&) = delete;
+    CSoundBass& operator=(const CSoundBass&) = delete;
 
     struct SampleSlot {
         bool used = false;

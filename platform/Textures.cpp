@@ -5,7 +5,6 @@
 #include "platform/Textures.h"
 
 #include "core/Log.h"
-#include "platform/Gfx.h"
 #include "resources/Image.h"
 
 #include <SDL.h>
@@ -145,8 +144,7 @@ bool CTextures::GenerateTexture(TextureRecord& record, CImage& image) {
         CLog::Get().Write("CTextures::GenerateTexture - Texture already loaded (FAILED)");
         return false;
     }
-    SDL_Renderer* renderer = CGfxOGL::Get().GetRenderer();
-    if (renderer != nullptr && !UploadTexture(record, image, renderer)) {
+    if (m_renderer != nullptr && !UploadTexture(record, image, m_renderer)) {
         return false;
     }
     record.size = static_cast<int32_t>(pixelCount * image.bytesPerPixel);

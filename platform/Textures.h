@@ -39,6 +39,9 @@ public:
     void RecreateAll();
     bool GenerateTexture(TextureRecord& record, CImage& image);
     void LogStats(bool listNames) const;
+    // The renderer hands itself over when it is made (and null when it goes); textures are
+    // made on it, and without one only their records are kept.
+    void SetRenderer(SDL_Renderer* renderer) { m_renderer = renderer; }
 
     const TextureHandle& GetBound() const { return m_bound; }
     // The SDL texture of the bound handle, or null (the renderer draws untextured then).
@@ -60,4 +63,5 @@ private:
     TextureRecord m_empty;
     int32_t m_memInUse = 0;
     uint32_t m_idCounter = 0;
+    SDL_Renderer* m_renderer = nullptr;
 };

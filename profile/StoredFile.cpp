@@ -2,7 +2,6 @@
 
 #include "resources/FileManager.h"
 
-#include <algorithm>
 
 EStoredRead ReadStoredFile(const std::string& name, uint32_t maxBytes, std::vector<uint8_t>& out) {
     out.clear();
@@ -10,16 +9,7 @@ EStoredRead ReadStoredFile(const std::string& name, uint32_t maxBytes, std::vect
     if (!files.Exists(name)) {
         return EStoredRead::Missing;
     }
-    CFile* file = files.OpenFile(name, kFileRead);
-    if (!file) {
-        files.ProtectUnreadable(name);
-        return EStoredRead::Failed;
-    }
-    out.resize(std::min(file->GetSize(), maxBytes));
-    const bool read = out.empty() || file->Read(out.data(), static_cast<uint32_t>(out.size()));
-    files.CloseFile(file);
-    if (!read) {
-        out.clear();
+    if (!files.LoadWholeFile(name, out, maxBytes)) {
         files.ProtectUnreadable(name);
         return EStoredRead::Failed;
     }
@@ -31,12 +21,5 @@ void MarkStoredFileDamaged(const std::string& name) {
 }
 
 bool WriteStoredFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    CFileManager& files = CFileManager::Get();
-    CFile* file = files.OpenFile(name, kFileWrite);
-    if (!file) {
-        return false;
-    }
-    const bool written = bytes.empty() || file->Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
-    const bool closed = files.CloseFile(file);
-    return written && closed;
+    return CFileManager::Get().SaveWholeFile(name, bytes.data(), bytes.size());
 }

@@ -48,7 +48,10 @@ const ArchiveExpectation* FindDamagedArchive(const ArchiveExpectation* archives,
         }
         const uint32_t crc = ArchiveCrcRegister(archive.path);
         if (crc != archive.crcRegister) {
-            CLog::Get().Write("CheckArchives FAILED, file: %s, crc: 0x%08X", archive.path, crc);
+            // The one line the player sees on stderr (the log tells every failure there).
+            CLog::Get().Write("CheckArchives FAILED, file: %s, crc: 0x%08X; the data archive is damaged, please "
+                              "reinstall Pellora",
+                              archive.path, crc);
             return &archive;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -309,4 +310,29 @@ bool CFile::Write(const void* buffer, uint32_t count) {
         return false;
     }
     return true;
+}
+
+bool CFile::ReadAll(std::vector<uint8_t>& out, uint32_t limit) {
+    Rewind();
+    out.resize(std::min(GetSize(), limit));
+    if (!out.empty() && !Read(out.data(), static_cast<uint32_t>(out.size()))) {
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+bool ReadFileAtPath(const std::string& path, std::vector<uint8_t>& out) {
+    CFile file;
+    out.clear();
+    return file.Open(path, kFileRead) && file.ReadAll(out);
+}
+
+bool WriteFileAtPath(const std::string& path, const void* bytes, size_t size) {
+    CFile file;
+    if (size > UINT32_MAX || !file.Open(path, kFileWrite)) {
+        return false;
+    }
+    const bool written = size == 0 || file.Write(bytes, static_cast<uint32_t>(size));
+    return file.Close() && written;
 }

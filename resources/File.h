@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 enum EFileMode : int32_t {
     kFileRead = 0,
@@ -47,6 +48,10 @@ public:
     virtual uint32_t GetSize();
     virtual bool Write(const void* buffer, uint32_t count);
 
+    // The file from its start into out: all of it, or its first limit bytes. False, with
+    // out empty, when those bytes could not all be read.
+    bool ReadAll(std::vector<uint8_t>& out, uint32_t limit = UINT32_MAX);
+
     bool IsOpen() const { return m_stream != nullptr; }
     // The system's error number of the last failed open, write or close; 0 when none.
     int LastError() const { return m_error; }
@@ -70,3 +75,8 @@ protected:
     std::string m_targetPath;
     std::string m_tempPath;
 };
+
+// Plain paths outside the mounted file systems (the asset baker, screenshots). The read
+// takes the whole file; the write replaces path whole, as every CFile write does.
+bool ReadFileAtPath(const std::string& path, std::vector<uint8_t>& out);
+bool WriteFileAtPath(const std::string& path, const void* bytes, size_t size);

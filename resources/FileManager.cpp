@@ -70,20 +70,15 @@ bool CFileManager::KeepDamagedCopy(const std::string& name) {
         }
         // The copy goes into the folder that holds the damaged file.
         std::vector<uint8_t> bytes;
-        CFile* in = fileSystem->OpenFile(name, kFileRead);
-        const uint32_t size = in != nullptr ? in->GetSize() : 0;
-        bool read = in != nullptr && size <= kLargestCopy;
-        if (read) {
-            bytes.resize(size);
-            read = size == 0 || in->Read(bytes.data(), size);
-        }
-        CloseFile(in);
+        CFileHandle in(fileSystem->OpenFile(name, kFileRead));
+        const bool read = in && in->GetSize() <= kLargestCopy && in->ReadAll(bytes);
+        in.Close();
         const std::string copyName = name + ".bad";
-        CFile* out = read ? fileSystem->OpenFile(copyName, kFileWrite) : nullptr;
+        CFileHandle out(read ? fileSystem->OpenFile(copyName, kFileWrite) : nullptr);
         const int openError = errno;
-        const bool written = out != nullptr && (bytes.empty() || out->Write(bytes.data(), size));
-        const int writeError = out != nullptr ? out->LastError() : openError;
-        const bool closed = CloseFile(out) && written;
+        const bool written = out && (bytes.empty() || out->Write(bytes.data(), static_cast<uint32_t>(bytes.size())));
+        const int writeError = out ? out->LastError() : openError;
+        const bool closed = out.Close() && written;
         if (!closed) {
             CLog::Get().Write("CFileManager::KeepDamagedCopy FAILED, %s not kept (%s)", name.c_str(),
                               std::strerror(writeError != 0 ? writeError : EIO));
@@ -245,19 +240,53 @@ bool CFileManager::CloseFile(CFile*& file) {
     return closed;
 }
 
-bool CFileManager::LoadWholeFile(const std::string& name, std::vector<uint8_t>& out) {
+bool CFileManager::LoadWholeFile(const std::string& name, std::vector<uint8_t>& out, uint32_t limit) {
+    return LoadWholeFile(std::string(), name, out, limit);
+}
+
+bool CFileManager::LoadWholeFile(const std::string& filter, const std::string& name, std::vector<uint8_t>& out,
+                                 uint32_t limit) {
     out.clear();
-    CFile* file = OpenFile(name, kFileRead);
+    CFileHandle file(OpenFile(filter, name, kFileRead));
     if (!file) {
         return false;
     }
-    const uint32_t size = file->GetSize();
-    out.resize(size);
-    const bool read = size == 0 || file->Read(out.data(), size);
-    CloseFile(file);
-    if (!read) {
-        out.clear();
+    if (!file->ReadAll(out, limit)) {
         CLog::Get().Write("CFileManager::LoadWholeFile FAILED, short read: %s", name.c_str());
+        return false;
     }
-    return read;
+    return true;
+}
+
+bool CFileManager::SaveWholeFile(const std::string& name, const void* bytes, size_t size) {
+    return SaveWholeFile(std::string(), name, bytes, size);
+}
+
+bool CFileManager::SaveWholeFile(const std::string& filter, const std::string& name, const void* bytes, size_t size) {
+    return CFileHandle(OpenFile(filter, name, kFileWrite)).WriteAndClose(bytes, size);
+}
+
+CFileHandle& CFileHandle::operator=(CFileHandle&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_file = other.m_file;
+        other.m_file = nullptr;
+    }
+    return *this;
+}
+
+bool CFileHandle::WriteAndClose(const void* bytes, size_t size) {
+    if (m_file == nullptr) {
+        return false;
+    }
+    if (size > UINT32_MAX) {
+        // Too large to write: dropped unclosed, so the target stays as it was.
+        delete m_file;
+        m_file = nullptr;
+        return false;
+    }
+    // A failed Write makes Close discard the temporary file and keep the target.
+    const bool written = size == 0 || m_file->Write(bytes, static_cast<uint32_t>(size));
+    const bool closed = Close();
+    return written && closed;
 }

@@ -48,8 +48,15 @@ public:
     // when the data did not all reach the disk (the old file is kept then).
     bool CloseFile(CFile*& file);
 
-    // Reads a whole file into out. False (and logged) when it cannot be opened or read.
-    bool LoadWholeFile(const std::string& name, std::vector<uint8_t>& out);
+    // Reads a whole file (at most its first limit bytes) into out. False (and logged) when
+    // it cannot be opened or read; out is empty then.
+    bool LoadWholeFile(const std::string& name, std::vector<uint8_t>& out, uint32_t limit = UINT32_MAX);
+    bool LoadWholeFile(const std::string& filter, const std::string& name, std::vector<uint8_t>& out,
+                       uint32_t limit = UINT32_MAX);
+    // Creates or replaces name with size bytes; false when any of it did not reach the disk
+    // (the old file is kept then).
+    bool SaveWholeFile(const std::string& name, const void* bytes, size_t size);
+    bool SaveWholeFile(const std::string& filter, const std::string& name, const void* bytes, size_t size);
 
     // Guards of what the player owns; all of them end with UnmountAll.
     //
@@ -82,4 +89,30 @@ private:
     std::set<std::string> m_damaged;
     bool m_writesRefused = false;
     WriteFailureHandler m_failureHandler = nullptr;
+};
+
+// Owns one open file of a file system and closes it through CFileManager::CloseFile when it
+// goes (so a failed write is reported as every other one is). Null when the open failed.
+class CFileHandle {
+public:
+    CFileHandle() = default;
+    explicit CFileHandle(CFile* file) : m_file(file) {}
+    ~CFileHandle() { Close(); }
+    CFileHandle(CFileHandle&& other) noexcept : m_file(other.m_file) { other.m_file = nullptr; }
+    CFileHandle& operator=(CFileHandle&& other) noexcept;
+    CFileHandle(const CFileHandle&) = delete;
+    CFileHandle& operator=(const CFileHandle&) = delete;
+
+    explicit operator bool() const { return m_file != nullptr; }
+    CFile* operator->() const { return m_file; }
+    CFile& operator*() const { return *m_file; }
+
+    // Closes now; for a written file, false when the data did not all reach the disk.
+    bool Close() { return CFileManager::Get().CloseFile(m_file); }
+    // Writes size bytes and closes; false (nothing replaced) when any of it failed or the
+    // file is not open.
+    bool WriteAndClose(const void* bytes, size_t size);
+
+private:
+    CFile* m_file = nullptr;
 };

@@ -20,12 +20,6 @@ public:
     virtual bool SupportsExtension(const std::string& extension) const = 0;
     virtual bool Load(const std::string& fileName, CImage& image) = 0;
     virtual const char* GetDescription() const = 0;
-
-protected:
-    // The whole file through the file manager for a format's Load. False, with the line
-    // "<formatClass>::Load FAILED couldn't open file: <name>" (or "couldn't read file"),
-    // when it cannot be opened or read completely.
-    static bool ReadWholeFile(const char* formatClass, const std::string& fileName, std::vector<uint8_t>& bytes);
 };
 
 class CImageFormatJpg : public CImageFormat {

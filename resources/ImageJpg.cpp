@@ -1,6 +1,7 @@
 #include "resources/Image.h"
 
 #include "core/Log.h"
+#include "resources/FileManager.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -127,7 +128,11 @@ bool CImageFormatJpg::SupportsExtension(const std::string& extension) const {
 
 bool CImageFormatJpg::Load(const std::string& fileName, CImage& image) {
     std::vector<uint8_t> bytes;
-    return ReadWholeFile("CImageFormatJpg", fileName, bytes) && Decode(bytes.data(), bytes.size(), fileName, image);
+    if (!CFileManager::Get().LoadWholeFile(fileName, bytes)) {
+        CLog::Get().Write("CImageFormatJpg::Load FAILED couldn't open file: %s", fileName.c_str());
+        return false;
+    }
+    return Decode(bytes.data(), bytes.size(), fileName, image);
 }
 
 bool CImageFormatJpg::Decode(const uint8_t* data, size_t size, const std::string& fileName, CImage& image) {

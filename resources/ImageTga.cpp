@@ -1,6 +1,7 @@
 #include "resources/Image.h"
 
 #include "core/Log.h"
+#include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
 
 #include <algorithm>
@@ -108,7 +109,11 @@ bool CImageFormatTga::SupportsExtension(const std::string& extension) const {
 
 bool CImageFormatTga::Load(const std::string& fileName, CImage& image) {
     std::vector<uint8_t> bytes;
-    return ReadWholeFile("CImageFormatTga", fileName, bytes) && Decode(bytes.data(), bytes.size(), fileName, image);
+    if (!CFileManager::Get().LoadWholeFile(fileName, bytes)) {
+        CLog::Get().Write("CImageFormatTga::Load FAILED couldn't open file: %s", fileName.c_str());
+        return false;
+    }
+    return Decode(bytes.data(), bytes.size(), fileName, image);
 }
 
 bool CImageFormatTga::Decode(const uint8_t* data, size_t size, const std::string& fileName, CImage& image) {

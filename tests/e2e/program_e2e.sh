@@ -127,6 +127,20 @@ wait_for() {
   return 1
 }
 
+# retry_input <tries> <input> <check...>: gives the program the input (a command line, run
+# by eval: a click, a key) and runs the check, again while the check fails, at most tries
+# times. Input sent while SDL is still taking over the focus, or between the update steps a
+# screen reads, goes unseen; the check waits (bounded) for what the input should bring.
+retry_input() {
+  local tries=$1 input=$2 attempt
+  shift 2
+  for ((attempt = 0; attempt < tries; attempt++)); do
+    eval "$input"
+    "$@" && return 0
+  done
+  return 1
+}
+
 install_copy() {
   local folder=$1
   mkdir -p "$folder" || fail "cannot make $folder"
@@ -207,14 +221,8 @@ take_screenshot() {
   local shot
   shot="$(shot_folder)/qvt00.tga"
   rm -f "$shot"
-  for attempt in $(seq 10); do
-    xdotool key F8
-    if wait_for 2 is_full_screenshot "$shot"; then
-      mv "$shot" "$1"
-      return 0
-    fi
-  done
-  return 1
+  retry_input 10 "xdotool key F8" wait_for 2 is_full_screenshot "$shot" || return 1
+  mv "$shot" "$1"
 }
 
 # Sets window, WIDTH and HEIGHT from the program's window as it is now.
@@ -313,15 +321,29 @@ click_at() {
   click_left
 }
 
+# shows_change <reference> <destination> [<left> <top> <right> <bottom>]: a settled screenshot
+# into destination differs from the reference (in the whole picture, or in the region).
+shows_change() {
+  local reference=$1 destination=$2
+  shift 2
+  (($# == 4)) || set -- 0 0 640 480
+  screenshot_settled "$destination" || fail "the screen did not settle ($(basename "$destination"))"
+  ! region_same "$reference" "$destination" "$@"
+}
+
+# field_same_as <reference> <destination>: a settled screenshot into destination shows the
+# reference's field; otherwise the field is given another half second.
+field_same_as() {
+  settled_screenshot "$2" || fail "the field did not settle ($(basename "$2"))"
+  field_differs "$1" "$2" 50 || return 0
+  sleep 0.5
+  return 1
+}
+
 # open_from_menu <x> <y> <destination>: clicks a menu item until a settled screenshot shows
 # another screen than the menu (a click that went unseen is repeated).
 open_from_menu() {
-  for attempt in $(seq 5); do
-    click_at "$1" "$2"
-    screenshot_settled "$3" || fail "the screen did not settle"
-    region_same "$work/menu.tga" "$3" 0 0 640 480 || return 0
-  done
-  return 1
+  retry_input 5 "click_at $1 $2" shows_change "$work/menu.tga" "$3"
 }
 
 file_exists() {
@@ -338,11 +360,8 @@ le32_at() {
 choose_language() {
   local language
   language="$(user_data)/language.dat"
-  for attempt in $(seq 40); do
-    click_at "$1" "$2"
-    wait_for 1 file_exists "$language" && return 0
-  done
-  fail "language.dat was not written; output: $(cat "$work/out.log")"
+  retry_input 40 "click_at $1 $2" wait_for 1 file_exists "$language" ||
+    fail "language.dat was not written; output: $(cat "$work/out.log")"
 }
 
 choose_swedish() {
@@ -353,23 +372,31 @@ choose_english() {
   choose_language "${LANGUAGE_ENGLISH[@]}"
 }
 
-# enter_name <name>: types the name and Return until players.cfg is written; a try that did
-# not take is wiped with Backspace first.
+# type_name <name>: the name and Return. One character a call: xdotool lends letters outside
+# the keyboard map a spare key, and a slower pace lets the program see each new mapping
+# before the key.
+type_name() {
+  local text=$1 i
+  for ((i = 0; i < ${#text}; i++)); do
+    xdotool type --delay 120 "${text:i:1}"
+  done
+  xdotool key Return
+}
+
+# name_taken <players file>: the file is written; a try that did not take is wiped with
+# Backspace for the next.
+name_taken() {
+  wait_for 3 file_exists "$1" && return 0
+  for wipe in $(seq 14); do xdotool key BackSpace; done
+  return 1
+}
+
+# enter_name <name>: types the name and Return until players.cfg is written.
 enter_name() {
   local players
   players="$(user_data)/players.cfg"
-  for attempt in $(seq 10); do
-    # One character a call: xdotool lends letters outside the keyboard map a spare key, and
-    # a slower pace lets the program see each new mapping before the key.
-    local text=$1 i
-    for ((i = 0; i < ${#text}; i++)); do
-      xdotool type --delay 120 "${text:i:1}"
-    done
-    xdotool key Return
-    wait_for 3 file_exists "$players" && return 0
-    for wipe in $(seq 14); do xdotool key BackSpace; done
-  done
-  fail "players.cfg was not written; output: $(cat "$work/out.log")"
+  retry_input 10 "type_name $(printf %q "$1")" name_taken "$players" ||
+    fail "players.cfg was not written; output: $(cat "$work/out.log")"
 }
 
 # region_same <first> <second> <left> <top> <right> <bottom>: fewer than 50 pixels differ.
@@ -446,12 +473,10 @@ case "$test_case" in
     # second until the screenshot arrives.
     # The intro starts from black, so a screenshot of its first moments is one colour; the
     # screenshot is taken again until it shows the picture.
-    for attempt in $(seq 30); do
-      rm -f "$work/game/qvt00.tga"
-      xdotool key F8
-      wait_for 1 is_full_screenshot "$work/game/qvt00.tga" &&
-        "$tga_check" "$work/game/qvt00.tga" 640 480 >/dev/null 2>&1 && break
-    done
+    shows_picture() {
+      wait_for 1 is_full_screenshot "$1" && "$tga_check" "$1" 640 480 >/dev/null 2>&1
+    }
+    retry_input 30 'rm -f "$work/game/qvt00.tga"; xdotool key F8' shows_picture "$work/game/qvt00.tga"
     is_full_screenshot "$work/game/qvt00.tga" || fail "F8 wrote no qvt00.tga; output: $(cat "$work/out.log")"
     "$tga_check" "$work/game/qvt00.tga" 640 480 || fail "qvt00.tga is not a proper screenshot"
     quit_with_escape
@@ -502,15 +527,8 @@ case "$test_case" in
     screenshot_settled "$work/highscores.tga" || fail "the high-score screen did not settle"
     region_same "$work/menu.tga" "$work/highscores.tga" 0 0 640 480 && fail "the game ended on the main menu, not the high scores"
     region_same "$work/playing.tga" "$work/highscores.tga" 0 0 640 480 && fail "the game did not end"
-    back=""
-    for attempt in $(seq 5); do
-      click_left
-      if wait_for_picture "$work/menu.tga" 6; then
-        back=yes
-        break
-      fi
-    done
-    [[ -n "$back" ]] || fail "a click on the high scores did not lead to the main menu"
+    retry_input 5 click_left wait_for_picture "$work/menu.tga" 6 ||
+      fail "a click on the high scores did not lead to the main menu"
     quit_with_escape
     ;;
   watch-a-replay)
@@ -619,16 +637,8 @@ case "$test_case" in
     # the field shows (the idle countdown moves the field only after 6 + 5 s).
     move_pointer_to_picture 320 220
     sleep 3
-    same=""
-    for attempt in $(seq 8); do
-      settled_screenshot "$work/continued.tga" || fail "the continued field did not settle"
-      if ! field_differs "$work/played.tga" "$work/continued.tga" 50; then
-        same=yes
-        break
-      fi
-      sleep 0.5
-    done
-    [[ -n "$same" ]] || fail "the continued game shows another field"
+    retry_input 8 : field_same_as "$work/played.tga" "$work/continued.tga" ||
+      fail "the continued game shows another field"
     # Leaving before a shot keeps the save as it was.
     xdotool key Escape
     move_pointer_to_picture "${MENU_PLAY[@]}"
@@ -741,16 +751,8 @@ case "$test_case" in
     click_at 240 296
     move_pointer_to_picture 320 220
     sleep 3
-    same=""
-    for attempt in $(seq 8); do
-      settled_screenshot "$work/continued.tga" || fail "the continued field did not settle"
-      if ! field_differs "$work/played.tga" "$work/continued.tga" 50; then
-        same=yes
-        break
-      fi
-      sleep 0.5
-    done
-    [[ -n "$same" ]] || fail "the continued game shows another field than the saved one"
+    retry_input 8 : field_same_as "$work/played.tga" "$work/continued.tga" ||
+      fail "the continued game shows another field than the saved one"
     xdotool key Escape
     move_pointer_to_picture "${MENU_PLAY[@]}"
     wait_for_picture "$work/menu.tga" 20 || fail "Escape did not lead back to the main menu"
@@ -762,10 +764,7 @@ case "$test_case" in
     start_program
     saves="$work/game/pellora_data"
     # Return shortens the intro; on the language screen the focus starts on "ENGLISH".
-    for attempt in $(seq 40); do
-      xdotool key Return
-      wait_for 1 file_exists "$saves/language.dat" && break
-    done
+    retry_input 40 "xdotool key Return" wait_for 1 file_exists "$saves/language.dat"
     [[ "$(le32_at "$saves/language.dat" 0)" == 1 ]] || fail "Return did not choose English; output: $(cat "$work/out.log")"
     enter_name "Kim"
     screenshot_settled "$work/keys-menu.tga" || fail "the main menu did not settle"
@@ -801,16 +800,8 @@ case "$test_case" in
     region_same "$work/keys-menu.tga" "$work/keys-question.tga" 0 0 640 480 && fail "Return on Play showed no question"
     xdotool key Return
     sleep 3
-    same=""
-    for attempt in $(seq 8); do
-      settled_screenshot "$work/keys-continued.tga" || fail "the continued field did not settle"
-      if ! field_differs "$work/keys-played.tga" "$work/keys-continued.tga" 50; then
-        same=yes
-        break
-      fi
-      sleep 0.5
-    done
-    [[ -n "$same" ]] || fail "Continue by keys shows another field"
+    retry_input 8 : field_same_as "$work/keys-played.tga" "$work/keys-continued.tga" ||
+      fail "Continue by keys shows another field"
     xdotool key Escape
     wait_for_picture "$work/keys-menu.tga" 20 || fail "Escape before a shot did not lead to the main menu"
     cmp -s "$work/first.sav" "$saves/ply1.sav" || fail "leaving a continued game before a shot changed the save"
@@ -941,22 +932,13 @@ case "$test_case" in
     screenshot_settled "$work/menu.tga" || fail "the main menu did not settle"
     keep_shot "$work/menu.tga"
     # E opens the editor (a key that went unseen is pressed again).
-    opened=""
-    for attempt in $(seq 5); do
-      xdotool key e
-      screenshot_settled "$work/editor.tga" || fail "the editor did not settle"
-      if ! region_same "$work/menu.tga" "$work/editor.tga" 0 0 640 480; then
-        opened=yes
-        break
-      fi
-    done
-    [[ -n "$opened" ]] || fail "E on the main menu did not open the editor"
+    retry_input 5 "xdotool key e" shows_change "$work/menu.tga" "$work/editor.tga" ||
+      fail "E on the main menu did not open the editor"
     keep_shot "$work/editor.tga"
     # Level 1 emptied, two balls of one colour painted side by side in the top row, saved;
     # clicks that went unseen are made again.
     level="$work/game/pellora_data/levels/1.lvl"
-    painted=""
-    for attempt in $(seq 4); do
+    paint_and_save() {
       click_at "${EDITOR_CLEAR[@]}"
       xdotool key "$EDITOR_BRUSH_KEY"
       for cell in "${EDITOR_CELLS[@]}"; do
@@ -964,20 +946,18 @@ case "$test_case" in
         click_at "$x" "$y"
       done
       click_at "${EDITOR_SAVE[@]}"
-      wait_for 5 file_exists "$level" || continue
-      all=yes
+    }
+    level_painted() {
+      wait_for 5 file_exists "$level" || return 1
       for cell in "${EDITOR_CELLS[@]}"; do
         read -r column row x y <<<"$cell"
-        [[ "$(le32_at "$level" $(((row * 10 + column) * 8)))" == "$EDITOR_BRUSH" ]] || all=""
+        [[ "$(le32_at "$level" $(((row * 10 + column) * 8)))" == "$EDITOR_BRUSH" ]] || return 1
       done
       # Cell (0, 0) held a ball in the shipped level; "Clear" emptied it.
-      [[ "$(le32_at "$level" 0)" == "4294967295" ]] || all=""
-      if [[ -n "$all" ]]; then
-        painted=yes
-        break
-      fi
-    done
-    [[ -n "$painted" ]] || fail "the saved level does not hold the painted cells; output: $(cat "$work/out.log")"
+      [[ "$(le32_at "$level" 0)" == "4294967295" ]]
+    }
+    retry_input 4 paint_and_save level_painted ||
+      fail "the saved level does not hold the painted cells; output: $(cat "$work/out.log")"
     (($(stat -c %s "$level") == 1040)) || fail "the saved level holds $(stat -c %s "$level") bytes, not 1040"
     move_pointer_to_picture "${NOWHERE[@]}"
     screenshot_settled "$work/edited.tga" || fail "the edited level did not settle"
@@ -1043,17 +1023,9 @@ case "$test_case" in
     # Options: the sound slider at its far left, then back; leaving writes sound.cfg.
     open_from_menu "${MENU_OPTIONS[@]}" "$work/options.tga" || fail "the options item showed no other screen"
     # The knob moves to the slider's left end; a click that went unseen is repeated.
-    moved=""
-    for attempt in $(seq 5); do
-      click_at "${OPTIONS_SOUND_FAR_LEFT[@]}"
-      move_pointer_to_picture "${NOWHERE[@]}"
-      screenshot_settled "$work/slider.tga" || fail "the options did not settle after the click"
-      if ! region_same "$work/options.tga" "$work/slider.tga" 190 150 450 190; then
-        moved=yes
-        break
-      fi
-    done
-    [[ -n "$moved" ]] || fail "clicks on the sound slider did not move its knob"
+    retry_input 5 'click_at "${OPTIONS_SOUND_FAR_LEFT[@]}"; move_pointer_to_picture "${NOWHERE[@]}"' \
+      shows_change "$work/options.tga" "$work/slider.tga" 190 150 450 190 ||
+      fail "clicks on the sound slider did not move its knob"
     xdotool key Escape
     move_pointer_to_picture "${NOWHERE[@]}"
     wait_for_picture "$work/menu.tga" 20 || fail "Escape on the options did not lead back to the main menu"
@@ -1067,15 +1039,8 @@ case "$test_case" in
     region_same "$work/child.tga" "$work/normal.tga" 0 90 640 340 || fail "the default lists differ below the title"
     # A click that went unseen is repeated; the pointer is on no item of the menu.
     move_pointer_to_picture "${NOWHERE[@]}"
-    back=""
-    for attempt in $(seq 5); do
-      click_left
-      if wait_for_picture "$work/menu.tga" 6; then
-        back=yes
-        break
-      fi
-    done
-    [[ -n "$back" ]] || fail "the second click did not lead back to the main menu"
+    retry_input 5 click_left wait_for_picture "$work/menu.tga" 6 ||
+      fail "the second click did not lead back to the main menu"
     quit_with_escape
     # A second start: the intro, then straight to the main menu.
     start_program
@@ -1156,35 +1121,15 @@ case "$test_case" in
     save_kept() {
       cmp -s "$work/ply1.sav.before" "$saves/ply1.sav" && cmp -s "$work/ply1.lvl.before" "$saves/ply1.lvl"
     }
-    opened=""
-    for attempt in $(seq 5); do
-      xdotool key e
-      screenshot_settled "$work/editor.tga" || fail "the editor did not settle"
-      if ! region_same "$work/menu.tga" "$work/editor.tga" 0 0 640 480; then
-        opened=yes
-        break
-      fi
-    done
-    [[ -n "$opened" ]] || fail "E on the main menu did not open the editor"
+    retry_input 5 "xdotool key e" shows_change "$work/menu.tga" "$work/editor.tga" ||
+      fail "E on the main menu did not open the editor"
     # "Play Cont." asks first; "No" leaves the editor as it was.
-    asked=""
-    for attempt in $(seq 4); do
-      click_at "${EDITOR_PLAY_CONT[@]}"
-      move_pointer_to_picture "${NOWHERE[@]}"
-      screenshot_settled "$work/question.tga" || fail "the question did not settle"
-      if ! region_same "$work/editor.tga" "$work/question.tga" 160 150 480 300; then
-        asked=yes
-        break
-      fi
-    done
-    [[ -n "$asked" ]] || fail "\"Play Cont.\" did not ask before replacing the saved game"
+    retry_input 4 'click_at "${EDITOR_PLAY_CONT[@]}"; move_pointer_to_picture "${NOWHERE[@]}"' \
+      shows_change "$work/editor.tga" "$work/question.tga" 160 150 480 300 ||
+      fail "\"Play Cont.\" did not ask before replacing the saved game"
     keep_shot "$work/question.tga"
-    for attempt in $(seq 4); do
-      click_at "${EDITOR_ANSWER_NO[@]}"
-      move_pointer_to_picture "${NOWHERE[@]}"
-      wait_for_picture "$work/editor.tga" 5 && break
-    done
-    wait_for_picture "$work/editor.tga" 5 || fail "\"No\" did not lead back to the editor as it was"
+    retry_input 4 'click_at "${EDITOR_ANSWER_NO[@]}"; move_pointer_to_picture "${NOWHERE[@]}"' \
+      wait_for_picture "$work/editor.tga" 5 || fail "\"No\" did not lead back to the editor as it was"
     save_kept || fail "the question changed the saved game"
     # "Play" tries the level without touching the saved game, even when left after shots.
     click_at "${EDITOR_PLAY[@]}"
@@ -1209,11 +1154,7 @@ case "$test_case" in
     window_is() { read_window_size && ((WIDTH == $1 && HEIGHT == $2)); }
     wait_for 10 window_is 640 480 || fail "--window gave a ${WIDTH:-?}x${HEIGHT:-?} window"
     # A key that went unseen is pressed again.
-    for attempt in $(seq 5); do
-      focus_program_window
-      xdotool key alt+Return
-      wait_for 4 window_is 1280 720 && break
-    done
+    retry_input 5 "focus_program_window; xdotool key alt+Return" wait_for 4 window_is 1280 720
     window_is 1280 720 || fail "Alt+Enter left the window at ${WIDTH:-?}x${HEIGHT:-?}, not the display's 1280x720"
     # The picture is scaled to the whole display: an item is hit where the scaled picture
     # shows it.
@@ -1223,11 +1164,7 @@ case "$test_case" in
     xdotool key Escape
     move_pointer_to_picture "${NOWHERE[@]}"
     wait_for_picture "$work/menu.tga" 20 || fail "Escape on the options did not lead back to the main menu"
-    for attempt in $(seq 5); do
-      focus_program_window
-      xdotool key alt+Return
-      wait_for 4 window_is 640 480 && break
-    done
+    retry_input 5 "focus_program_window; xdotool key alt+Return" wait_for 4 window_is 640 480
     window_is 640 480 || fail "a second Alt+Enter left the window at ${WIDTH:-?}x${HEIGHT:-?}, not 640x480"
     quit_with_escape
     ;;

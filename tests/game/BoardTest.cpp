@@ -187,6 +187,39 @@ TEST_F(BoardLevelPack, SaveThenLoadGivesTheSameFieldAndMissingOrShortFilesFail) 
     EXPECT_EQ(boardLines, 2);
 }
 
+// A broken edited level is told on stderr by its file name, once, even with the log off
+// as a normal run has it; the shipped copy behind it is played.
+TEST_F(BoardLevelPack, ABrokenEditedLevelIsToldByName) {
+    const std::string shipped = m_temp / "levels-shipped";
+    ASSERT_TRUE(std::filesystem::create_directory(shipped));
+    ASSERT_TRUE(WriteFileBytes(shipped + "/3.lvl", LevelBytes({{{4, 0}, {2, 0}}})));
+    CFileManager::Get().MountFileSystem(shipped);
+    WriteFile("3.lvl", std::vector<uint8_t>(100, 0));
+    FILE* told = std::tmpfile();
+    ASSERT_NE(told, nullptr);
+    CLog& log = CLog::Get();
+    const bool wasEnabled = log.IsEnabled();
+    const bool wasDetail = log.IsDetail();
+    log.SetDetail(false);
+    log.SetEnabled(false);
+    log.SetErrorStream(told);
+    CBoard board;
+    EXPECT_EQ(board.ReadLevel("3.lvl"), CBoard::ELevelRead::FellBack);
+    EXPECT_EQ(board.ReadLevel("3.lvl"), CBoard::ELevelRead::FellBack);
+    log.SetErrorStream(stderr);
+    log.SetEnabled(wasEnabled);
+    log.SetDetail(wasDetail);
+    std::rewind(told);
+    std::vector<std::string> lines;
+    char line[1024];
+    while (std::fgets(line, sizeof(line), told) != nullptr) {
+        lines.emplace_back(line);
+    }
+    std::fclose(told);
+    EXPECT_EQ(lines, std::vector<std::string>{"pellora: CBoard::LoadLevel FAILED, level file 3.lvl (the edited copy; the "
+                                              "next copy is tried): 100 bytes instead of 1040\n"});
+}
+
 // ---------------------------------------------------------------- where a ball sticks
 
 Vec3 Relative(const CBoard& board, float x, float y) {

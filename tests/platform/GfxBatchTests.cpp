@@ -135,7 +135,7 @@ TEST_F(GfxBatchTest, BlendFuncSendsOnlyChangedFactors) {
     EXPECT_EQ(gfx.GetFactorSendCount(), before + 6);
 }
 
-TEST_F(GfxBatchTest, RotateUsesTheLastAxisAboveThreshold) {
+TEST_F(GfxBatchTest, RotateTurnsThePictureInItsPlaneOnly) {
     struct Case {
         float x, y, z;
         float expectX, expectY;   // where (10, 0) lands after rotate 90 and translate (100, 50)
@@ -143,8 +143,10 @@ TEST_F(GfxBatchTest, RotateUsesTheLastAxisAboveThreshold) {
     const Case cases[] = {
         {0.0f, 0.0f, 1.0f, 100.0f, 60.0f},   // screen plane
         {1.0f, 0.0f, 1.0f, 100.0f, 60.0f},   // z wins over x
-        {1.0f, 0.0f, 0.0f, 110.0f, 50.0f},   // about x: a point on the x axis stays
-        {0.0f, 1.0f, 0.0f, 100.0f, 50.0f},   // about y: x folds into depth
+        {0.0f, 0.0f, 0.0f, 100.0f, 60.0f},   // no axis: the former quarter turn stays
+        {1.0f, 0.0f, 0.0f, 100.0f, 60.0f},   // x or y alone is no turn in the picture
+        {0.0f, 1.0f, 0.0f, 100.0f, 60.0f},
+        {0.0f, 0.0f, -1.0f, 100.0f, 60.0f},
     };
     for (const Case& c : cases) {
         gfx.LoadIdentity();

@@ -486,3 +486,110 @@ TEST_F(FileManagerTest, MakeUniqueNameSkipsTakenNames) {
 }
 
 }  // namespace
+
+// One whole-file read serves folders and archive entries alike (an entry starts inside
+// the archive, so reading from "the start" must mean the entry's start).
+TEST_F(FileManagerTest, WholeFileReadTakesTheFileOrItsFirstBytes) {
+    std::filesystem::create_directory(m_temp / "folder");
+    EXPECT_TRUE(WriteFileBytes(m_temp / "folder/one.dat", BytesOf("folder bytes")));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "folder/empty.dat", {}));
+    EXPECT_TRUE(WriteFileBytes(m_temp / "pack.nuf",
+                               MakeZip({{"first.dat", BytesOf("skipped entry")}, {"two.dat", BytesOf("archive bytes")}})));
+    Files().MountFileSystem(m_temp / "folder");
+    Files().MountFileSystem(m_temp / "pack.nuf");
+    const struct {
+        const char* filter;
+        const char* name;
+        uint32_t limit;
+        bool read;
+        const char* bytes;
+    } cases[] = {
+        {"", "one.dat", UINT32_MAX, true, "folder bytes"},
+        {"", "one.dat", 6, true, "folder"},
+        {"", "two.dat", UINT32_MAX, true, "archive bytes"},
+        {"", "two.dat", 7, true, "archive"},
+        {"", "empty.dat", UINT32_MAX, true, ""},
+        {"", "absent.dat", UINT32_MAX, false, ""},
+        {"pack", "two.dat", UINT32_MAX, true, "archive bytes"},
+        {"pack", "one.dat", UINT32_MAX, false, ""},
+    };
+    for (const auto& c : cases) {
+        Bytes bytes = BytesOf("stale");
+        EXPECT_EQ(Files().LoadWholeFile(c.filter, c.name, bytes, c.limit), c.read) << c.name << " " << c.filter;
+        EXPECT_EQ(bytes, BytesOf(c.bytes)) << c.name << " " << c.filter;
+    }
+    // Read after a partial read: ReadAll starts at the start again.
+    CFileHandle file(Files().OpenFile("two.dat", kFileRead));
+    ASSERT_TRUE(file);
+    char first[4];
+    ASSERT_TRUE(file->Read(first, sizeof(first)));
+    Bytes bytes;
+    EXPECT_TRUE(file->ReadAll(bytes));
+    EXPECT_EQ(bytes, BytesOf("archive bytes"));
+}
+
+TEST_F(FileManagerTest, WholeFileWriteReplacesTheFileOrKeepsTheOld) {
+    static std::vector<std::string> reported;
+    reported.clear();
+    Files().SetWriteFailureHandler([](const std::string& name, int) { reported.push_back(name); });
+    EXPECT_TRUE(WriteFileBytes(m_temp / "ply1.sav", BytesOf("old save")));
+    Files().MountFileSystem(m_temp.Path());
+
+    EXPECT_TRUE(Files().SaveWholeFile("ply1.sav", "new", 3));
+    EXPECT_EQ(ReadFileBytes(m_temp / "ply1.sav"), BytesOf("new"));
+    EXPECT_TRUE(Files().SaveWholeFile("ply2.sav", nullptr, 0));
+    EXPECT_EQ(ReadFileBytes(m_temp / "ply2.sav"), Bytes());
+    const std::string large(5000, 'n');
+    {
+        CFileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.Applied());
+        EXPECT_FALSE(Files().SaveWholeFile("ply1.sav", large.data(), large.size()));
+    }
+    EXPECT_EQ(ReadFileBytes(m_temp / "ply1.sav"), BytesOf("new"));
+    EXPECT_EQ(ListFolder(m_temp.Path()), (std::vector<std::string>{"ply1.sav", "ply2.sav"}));
+    EXPECT_EQ(reported, std::vector<std::string>{m_temp / "ply1.sav"});
+    Files().SetWriteFailureHandler(nullptr);
+}
+
+// The handle closes what it owns exactly once, however it goes: a finished write lands,
+// a moved handle leaves nothing to close behind.
+TEST_F(FileManagerTest, AFileHandleClosesItsFileOnce) {
+    Files().MountFileSystem(m_temp.Path());
+    {
+        CFileHandle writer(Files().OpenFile("hs1.dat", kFileWrite));
+        ASSERT_TRUE(writer);
+        ASSERT_TRUE(writer->Write("scores", 6));
+        CFileHandle owner(std::move(writer));
+        EXPECT_FALSE(writer);
+        EXPECT_TRUE(owner);
+        EXPECT_FALSE(PathExists(m_temp / "hs1.dat"));
+    }
+    EXPECT_EQ(ReadFileBytes(m_temp / "hs1.dat"), BytesOf("scores"));
+
+    CFileHandle first(Files().OpenFile("a.dat", kFileWrite));
+    CFileHandle second(Files().OpenFile("b.dat", kFileWrite));
+    ASSERT_TRUE(first && second);
+    first = std::move(second);  // the file first held is closed here
+    EXPECT_TRUE(PathExists(m_temp / "a.dat"));
+    EXPECT_FALSE(PathExists(m_temp / "b.dat"));
+    EXPECT_TRUE(first.WriteAndClose("b", 1));
+    EXPECT_FALSE(first);
+    EXPECT_EQ(ReadFileBytes(m_temp / "b.dat"), BytesOf("b"));
+
+    CFileHandle missing(Files().OpenFile("absent.dat", kFileRead));
+    EXPECT_FALSE(missing);
+    EXPECT_TRUE(missing.Close());
+    EXPECT_FALSE(missing.WriteAndClose("x", 1));
+}
+
+TEST_F(FileManagerTest, PlainPathsAreReadAndWrittenWhole) {
+    const std::string path = m_temp / "plain.bin";
+    EXPECT_TRUE(WriteFileAtPath(path, "plain", 5));
+    Bytes bytes;
+    EXPECT_TRUE(ReadFileAtPath(path, bytes));
+    EXPECT_EQ(bytes, BytesOf("plain"));
+    EXPECT_FALSE(ReadFileAtPath(m_temp / "absent.bin", bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(WriteFileAtPath(m_temp / "no/such/folder.bin", "x", 1));
+    EXPECT_EQ(ListFolder(m_temp.Path()), std::vector<std::string>{"plain.bin"});
+}

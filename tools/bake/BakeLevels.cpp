@@ -4,20 +4,17 @@
 #include "tools/bake/Bake.h"
 
 #include "game/LevelText.h"
+#include "resources/File.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace {
 bool ReadText(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::vector<uint8_t> bytes;
+    if (!ReadFileAtPath(path, bytes)) {
         return false;
     }
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
+    text.assign(bytes.begin(), bytes.end());
     return true;
 }
 }  // namespace

@@ -8,6 +8,7 @@
 // plan the bake paints the atlas from.
 // Files are rewritten only when their bytes change, so an unchanged bake rebuilds nothing.
 #include "resources/Crc32.h"
+#include "resources/File.h"
 #include "tools/bake/AtlasPlan.h"
 #include "tools/bake/Bake.h"
 #include "tools/bake/ZipWriter.h"
@@ -16,36 +17,16 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 namespace {
-bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
-
 bool WriteIfChanged(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::vector<uint8_t> old;
-    if (ReadFileBytes(path, old) && old == bytes) {
+    if (ReadFileAtPath(path, old) && old == bytes) {
         return true;
     }
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            std::fprintf(stderr, "pellora-bake: cannot write %s\n", temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::fprintf(stderr, "pellora-bake: cannot replace %s\n", path.c_str());
+    if (!WriteFileAtPath(path, bytes.data(), bytes.size())) {
+        std::fprintf(stderr, "pellora-bake: cannot write %s\n", path.c_str());
         return false;
     }
     return true;

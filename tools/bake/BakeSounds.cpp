@@ -1,6 +1,7 @@
 // sound.nuf: every sound event rendered from its recipe in data/sound/events.txt, and the
 // menu music compiled from data/sound/music.txt.
 #include "game/GameSounds.h"
+#include "resources/File.h"
 #include "tools/bake/Bake.h"
 #include "tools/bake/MusicScore.h"
 #include "tools/bake/SoundRecipes.h"
@@ -8,17 +9,15 @@
 #include "tools/bake/XmWriter.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace {
 bool ReadText(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::vector<uint8_t> bytes;
+    if (!ReadFileAtPath(path, bytes)) {
         std::fprintf(stderr, "pellora-bake: BakeSounds FAILED, cannot read %s\n", path.c_str());
         return false;
     }
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    text.assign(bytes.begin(), bytes.end());
     return true;
 }
 

@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -229,7 +228,9 @@ void WritePng(const Image& image, const std::string& path) {
     chunk("IHDR", header);
     chunk("IDAT", packed);
     chunk("IEND", {});
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    if (!WriteFileAtPath(path, out.data(), out.size())) {
+        std::fprintf(stderr, "pellora-preview: cannot write %s\n", path.c_str());
+    }
 }
 
 Image Blank(int width, int height, bool checker) {

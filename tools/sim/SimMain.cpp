@@ -22,6 +22,7 @@
 // either field.
 #include "core/Log.h"
 #include "game/ReplayPlayback.h"
+#include "resources/File.h"
 #include "tools/sim/Report.h"
 #include "tools/sim/SimSession.h"
 #include "tools/sim/Versus.h"
@@ -133,16 +134,10 @@ private:
 };
 
 int RunReplay(const std::vector<LevelBytes>& levels, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::vector<uint8_t> bytes;
-    if (in) {
-        bytes.resize(kReplayMaxBytes + 1);
-        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        bytes.resize(static_cast<size_t>(in.gcount()));
-    }
     ReplayData replay;
     std::string why = "cannot be read";
-    if (!in.bad() && !bytes.empty() && DecodeReplay(bytes, replay, why)) {
+    if (ReadFileAtPath(path, bytes) && DecodeReplay(bytes, replay, why)) {
         why.clear();
     }
     if (!why.empty()) {
