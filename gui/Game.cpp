@@ -20,8 +20,6 @@
 #include <string>
 
 namespace {
-// The field can be aimed at down to this line; the launcher sits below it.
-constexpr float kCursorBottom = 370.0f;
 constexpr float kLevelLineY = 180.0f;
 constexpr float kLoadLineY = 180.0f;
 constexpr float kLevelLineBelowLoadY = 210.0f;
@@ -57,7 +55,7 @@ bool CGame::Init() {
     m_hud.Init();
     m_mainPanel.Init();
     m_sidePanel.Init();
-    CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kCursorBottom);
+    CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kPlayCursorBottom);
     m_sprites.Build();
     m_scene.Load();
     m_playfield.SetListener(this);
@@ -176,7 +174,7 @@ void CGame::StartLevel(bool continuing) {
 
 void CGame::Proceed() {
     if (m_flow.Proceed() == EFlowNext::StartLevel) {
-        CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kCursorBottom);
+        CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kPlayCursorBottom);
         Broadcast(kMessageGuiOn);
         StartLevel(false);
         return;
@@ -671,10 +669,5 @@ void CGame::RenderPlayfield() {
 }
 
 void CGame::RenderScore() const {
-    CGfxOGL& gfx = CGfxOGL::Get();
-    const CFont& numbers = CFont::Third();
-    gfx.Color(0.0f, 0.0f, 0.0f, 0.5f);
-    numbers.PrintIntRight(m_playfield.Progress().score, kScoreRight + 2.0f, kScoreTop + 2.0f);
-    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
-    numbers.PrintIntRight(m_playfield.Progress().score, kScoreRight, kScoreTop);
+    DrawPlayScore(m_playfield.Progress().score);
 }

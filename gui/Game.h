@@ -65,9 +65,8 @@ public:
     bool IsWatchEnded() const { return m_watchEnded; }
     bool HasWatchDiverged() const { return m_watchDiverged; }
     const CReplayRecorder& Recorder() const { return m_recorder; }
-    // Where the score ends on the right (it grows to the left) and its baseline's top.
-    static constexpr float kScoreRight = 474.0f;
-    static constexpr float kScoreTop = 417.0f;
+    // Where the score ends on the right (it grows to the left).
+    static constexpr float kScoreRight = kPlayScoreRight;
 
 private:
     // IPlayfieldListener: the playfield's events become the game's messages.

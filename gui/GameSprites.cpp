@@ -68,3 +68,12 @@ void CGameSprites::Clear() {
     m_balls.Clear();
     m_sprites = PlayfieldSprites();
 }
+
+void DrawPlayScore(int32_t score) {
+    CGfxOGL& gfx = CGfxOGL::Get();
+    const CFont& numbers = CFont::Third();
+    gfx.Color(0.0f, 0.0f, 0.0f, 0.5f);
+    numbers.PrintIntRight(score, kPlayScoreRight + 2.0f, kPlayScoreTop + 2.0f);
+    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
+    numbers.PrintIntRight(score, kPlayScoreRight, kPlayScoreTop);
+}

@@ -28,3 +28,12 @@ private:
 
 // The shared texture "texpack_face" (loaded once at start-up, shared by name).
 TextureHandle FaceTexture();
+
+// The play screen, for the game and the versus match alike: the field can be aimed at down
+// to kPlayCursorBottom (the launcher sits below it); the score ends on the right at
+// kPlayScoreRight, its top at kPlayScoreTop, and grows to the left.
+constexpr float kPlayCursorBottom = 370.0f;
+constexpr float kPlayScoreRight = 474.0f;
+constexpr float kPlayScoreTop = 417.0f;
+// The score at the foot of the play screen, over its shadow.
+void DrawPlayScore(int32_t score);

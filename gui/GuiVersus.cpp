@@ -17,10 +17,6 @@
 int32_t g_versusStrength = static_cast<int32_t>(EBotStrength::Easy);
 
 namespace {
-// The field can be aimed at down to this line; the launcher sits below it.
-constexpr float kCursorBottom = 370.0f;
-constexpr float kScoreRight = 474.0f;
-constexpr float kScoreTop = 417.0f;
 // The player's incoming counter sits left of the launcher, right of the next ball.
 constexpr float kPlayerIncomingX = 222.0f;
 constexpr float kPlayerIncomingY = 412.0f;
@@ -130,7 +126,7 @@ bool CGuiVersus::Init() {
     }
     SetPopUpFont(m_match.Field(kPlayerSide), &CFont::Third());
     m_match.Field(kPlayerSide).PopUps().SetColour(1.0f, 0.92f, 0.45f);
-    CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kCursorBottom);
+    CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kPlayCursorBottom);
     StartMatch(TimeSeed());
     return true;
 }
@@ -256,12 +252,7 @@ void CGuiVersus::Render() {
 void CGuiVersus::RenderPlayerSide() const {
     const CPlayfield& playfield = m_match.Field(kPlayerSide);
     DrawPlayfield(playfield, m_sprites.Sprites());
-    CGfxOGL& gfx = CGfxOGL::Get();
-    const CFont& numbers = CFont::Third();
-    gfx.Color(0.0f, 0.0f, 0.0f, 0.5f);
-    numbers.PrintIntRight(playfield.Progress().score, kScoreRight + 2.0f, kScoreTop + 2.0f);
-    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
-    numbers.PrintIntRight(playfield.Progress().score, kScoreRight, kScoreTop);
+    DrawPlayScore(playfield.Progress().score);
     RenderIncoming(m_match.Incoming(kPlayerSide), kPlayerIncomingX, kPlayerIncomingY, true);
 }
 
