@@ -135,6 +135,8 @@ retry_input() {
   local tries=$1 input=$2 attempt
   shift 2
   for ((attempt = 0; attempt < tries; attempt++)); do
+    # A case cut off by its time limit shows where it was waiting.
+    ((attempt > 0)) && echo "e2e: try $((attempt + 1)) of $tries: $1 (${SECONDS}s)" >&2
     eval "$input"
     "$@" && return 0
   done
