@@ -513,11 +513,16 @@ bool DecodeReplay(const std::vector<uint8_t>& bytes, ReplayData& out, std::strin
 
 // ---------------------------------------------------------------- checksums and saves
 
+uint32_t SavedGameCrc(const SavedGame& game, std::vector<uint8_t>& save, std::vector<uint8_t>& field) {
+    EncodeSavedGame(game, save, field);
+    const uint32_t reg = Crc32Register(save.data(), save.size());
+    return ~Crc32Update(reg, field.data(), field.size());
+}
+
 uint32_t PlayfieldChecksum(const CPlayfield& playfield) {
-    std::vector<uint8_t> save, field;
-    EncodeSavedGame(CaptureSavedGame(SavedGameValues(), playfield), save, field);
-    uint32_t reg = Crc32Register(save.data(), save.size());
-    reg = Crc32Update(reg, field.data(), field.size());
+    // Once a second while a game is recorded: the buffers keep their room between calls.
+    static std::vector<uint8_t> save, field;
+    uint32_t reg = ~SavedGameCrc(CaptureSavedGame(SavedGameValues(), playfield), save, field);
     uint8_t more[12];
     WriteLe32(&more[0], playfield.Random().State());
     WriteLe32(&more[4], static_cast<uint32_t>(playfield.Phase()));

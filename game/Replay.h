@@ -12,6 +12,8 @@
 #include "game/Playfield.h"
 #include "game/Scoring.h"
 
+struct SavedGame;
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -115,6 +117,9 @@ struct ReplayData {
 void EncodeReplay(const ReplayData& replay, std::vector<uint8_t>& out);
 bool DecodeReplay(const std::vector<uint8_t>& bytes, ReplayData& out, std::string& why);
 
+// The CRC of a saved game's two files as encoded into save and field; the replay marks a
+// save with it.
+uint32_t SavedGameCrc(const SavedGame& game, std::vector<uint8_t>& save, std::vector<uint8_t>& field);
 // The checksum of everything in the field that the rules use.
 uint32_t PlayfieldChecksum(const CPlayfield& playfield);
 // The CRC of a level's cells as loaded.

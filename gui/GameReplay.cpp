@@ -30,12 +30,6 @@ constexpr float kWatchBannerHeight = 52.0f;
 ReplayData g_replayToWatch;
 bool g_replayWaiting = false;
 
-// The CRC by which a replay knows the saved game it was kept with.
-uint32_t SavedBytesCrc(const SavedGame& game, std::vector<uint8_t>& save, std::vector<uint8_t>& field) {
-    EncodeSavedGame(game, save, field);
-    const uint32_t reg = Crc32Register(save.data(), save.size());
-    return ~Crc32Update(reg, field.data(), field.size());
-}
 }  // namespace
 
 void WatchReplayNext(ReplayData&& replay) {
@@ -98,7 +92,7 @@ void CGame::RecordSave(const SavedGame& game) {
         return;
     }
     std::vector<uint8_t> save, field, bytes;
-    m_recorder.Event(EReplayEvent::Saved, 0, SavedBytesCrc(game, save, field));
+    m_recorder.Event(EReplayEvent::Saved, 0, SavedGameCrc(game, save, field));
     EncodeReplay(m_recorder.Data(), bytes);
     WriteReplayFile(SavedGameReplayName(CurrentPlayerSaveFile()), bytes);
 }
@@ -108,7 +102,7 @@ void CGame::RecordContinue(const SavedGame& game) {
         return;
     }
     std::vector<uint8_t> save, field, bytes, packed;
-    const uint32_t crc = SavedBytesCrc(game, save, field);
+    const uint32_t crc = SavedGameCrc(game, save, field);
     ReplayData kept;
     std::string why;
     const std::string keptName = SavedGameReplayName(CurrentPlayerSaveFile());

@@ -182,6 +182,15 @@ bool CGuiNetMenu::InitScreen() {
     return true;
 }
 
+void CGuiNetMenu::BuildUnavailableItem(CGuiButton& item, CGuiLabel& info, const char* text, int32_t y) {
+    StyleFittedItem(item, text, kCentreX, y);
+    DisableItem(item);
+    StyleItem(info, "", kCentreX, y + 26);
+    info.SetFontSize(16, 16);
+    info.SetColour(0.7f, 0.72f, 0.75f, 1.0f);
+    info.SetText(CLanguage::Get().TxtNotYetAvailable());
+}
+
 // The versus menu: the computer and its strength, then the network's items, shown but not
 // to be chosen until the network game is there.
 bool CGuiNetMenu::InitVersusScreen() {
@@ -192,18 +201,8 @@ bool CGuiNetMenu::InitVersusScreen() {
     m_playComputer.SetCommand(kStateVersusGame);
     StyleFittedItem(m_strength, StrengthItemText().c_str(), kCentreX, 146, kFieldTextWidth, 24);
     m_strength.SetCommand(kCommandVersusStrength);
-    StyleFittedItem(m_host, texts.TxtHostAServer(), kCentreX, 192);
-    DisableItem(m_host);
-    StyleItem(m_hostInfo, "", kCentreX, 218);
-    m_hostInfo.SetFontSize(16, 16);
-    m_hostInfo.SetColour(0.7f, 0.72f, 0.75f, 1.0f);
-    m_hostInfo.SetText(texts.TxtNotYetAvailable());
-    StyleFittedItem(m_join, texts.TxtJoinAServer(), kCentreX, 246);
-    DisableItem(m_join);
-    StyleItem(m_joinInfo, "", kCentreX, 272);
-    m_joinInfo.SetFontSize(16, 16);
-    m_joinInfo.SetColour(0.7f, 0.72f, 0.75f, 1.0f);
-    m_joinInfo.SetText(texts.TxtNotYetAvailable());
+    BuildUnavailableItem(m_host, m_hostInfo, texts.TxtHostAServer(), 192);
+    BuildUnavailableItem(m_join, m_joinInfo, texts.TxtJoinAServer(), 246);
     StyleItem(m_back, texts.TxtGoBack(), kCentreX, 306);
     m_back.SetCommand(BackState());
     BuildFooter(m_playerCaption, m_playerName);

@@ -46,6 +46,8 @@ public:
 private:
     int32_t BackState() const;
     bool InitVersusScreen();
+    // A grey item at y with "Not yet available" in small letters under it.
+    static void BuildUnavailableItem(CGuiButton& item, CGuiLabel& info, const char* text, int32_t y);
     void PlayTheComputer();
 
     int32_t m_stateId;
