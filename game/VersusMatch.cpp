@@ -203,6 +203,13 @@ void CVersusMatch::StartRound(const BoardGrid& grid) {
         side.incomingAge = 0.0f;
         side.wasAiming = playfield.IsReady();
         side.counts = VersusSideCounts();
+        side.steps = 0;
+        side.stopped = false;
+        side.end = ERoundEnd::None;
+        side.stopStep = 0;
+        side.stopBalls = 0;
+        side.ready = false;
+        side.travellingCount = 0;
     }
     m_result = VersusRoundResult();
     m_phase = EVersusPhase::Playing;
@@ -217,23 +224,50 @@ void CVersusMatch::Step(const PlayInput inputs[kVersusSides]) {
         }
         return;
     }
-    ++m_result.steps;
     for (int32_t side = 0; side < kVersusSides; ++side) {
         StepSide(side, inputs[side]);
     }
-    const ERoundEnd ends[kVersusSides] = {SideEnd(0), SideEnd(1)};
-    if (ends[0] != ERoundEnd::None && ends[1] != ERoundEnd::None) {
-        FinishRound(-1, ends[0]);
-    } else if (ends[0] != ERoundEnd::None || ends[1] != ERoundEnd::None) {
-        const int32_t ended = ends[0] != ERoundEnd::None ? 0 : 1;
-        const ERoundEnd end = ends[ended];
-        FinishRound(end == ERoundEnd::Cleared ? ended : 1 - ended, end);
-    } else if (static_cast<float>(m_result.steps) * CPlayfield::kStepLength >= m_rules.roundSeconds) {
-        FinishRound(FewerBallsSide(), ERoundEnd::TimeUp);
+    if (m_phase != EVersusPhase::Playing) {
+        // In one program the round ends for both sides at once.
+        for (Side& side : m_sides) {
+            side.playfield.SetPanelShown(true);
+        }
     }
 }
 
+bool CVersusMatch::CanStepSide(int32_t index) const {
+    const Side& side = m_sides[index];
+    const Side& other = m_sides[1 - index];
+    if (side.ready || m_round == 0) {
+        return false;
+    }
+    // Attacks sent on the other side's step n arrive on this side's step n + travel: the
+    // other side must have played every step that could send one to this side's next step.
+    return other.stopped || other.ready || other.steps >= side.steps + 1 - m_travelSteps;
+}
+
 void CVersusMatch::StepSide(int32_t index, const PlayInput& input) {
+    Side& side = m_sides[index];
+    ++side.steps;
+    ReceiveAttacks(side);
+    if (side.stopped) {
+        // A side that lost is swept on; one that cleared or ran out of time stands still.
+        UpdateField(side, PlayInput());
+        return;
+    }
+    PlaySide(index, input);
+    const ERoundEnd end = SideEnd(index);
+    if (end != ERoundEnd::None) {
+        StopSide(index, end);
+    } else if (static_cast<float>(side.steps) * CPlayfield::kStepLength >= m_rules.roundSeconds) {
+        StopSide(index, ERoundEnd::None);
+    }
+    if (m_phase == EVersusPhase::Playing) {
+        DecideRound();
+    }
+}
+
+void CVersusMatch::PlaySide(int32_t index, const PlayInput& input) {
     Side& side = m_sides[index];
     CPlayfield& playfield = side.playfield;
     const int32_t shotsBefore = playfield.Progress().shotsFired;
@@ -272,10 +306,29 @@ void CVersusMatch::SendAttack(int32_t from, int32_t takenOff) {
     ++sender.counts.attacksSent;
     sender.counts.ballsSent += balls;
     Side& target = m_sides[1 - from];
-    if (target.incoming == 0) {
-        target.incomingAge = 0.0f;
+    const int32_t arriveStep = sender.steps + m_travelSteps;
+    if (target.travellingCount == kMaxTravelling) {
+        // Never in play (a turn takes far longer than the travel); the balls still arrive.
+        target.travelling[kMaxTravelling - 1].balls += balls;
+        return;
     }
-    target.incoming += balls;
+    target.travelling[target.travellingCount++] = TravellingAttack{arriveStep, balls};
+}
+
+void CVersusMatch::ReceiveAttacks(Side& side) {
+    int32_t kept = 0;
+    for (int32_t i = 0; i < side.travellingCount; ++i) {
+        const TravellingAttack& attack = side.travelling[i];
+        if (attack.arriveStep > side.steps) {
+            side.travelling[kept++] = attack;
+            continue;
+        }
+        if (side.incoming == 0) {
+            side.incomingAge = 0.0f;
+        }
+        side.incoming += attack.balls;
+    }
+    side.travellingCount = kept;
 }
 
 void CVersusMatch::LandIncoming(int32_t index) {
@@ -303,9 +356,54 @@ ERoundEnd CVersusMatch::SideEnd(int32_t index) const {
     return ERoundEnd::None;
 }
 
+void CVersusMatch::StopSide(int32_t index, ERoundEnd end) {
+    Side& side = m_sides[index];
+    side.stopped = true;
+    side.end = end;
+    side.stopStep = side.steps;
+    side.stopBalls = side.playfield.Board().BallCount();
+    if (end != ERoundEnd::Lost) {
+        // The turn stops where it is; a lost field is swept on.
+        side.playfield.SetPanelShown(true);
+    }
+}
+
+void CVersusMatch::DecideRound() {
+    int32_t decidingStep = -1;
+    for (const Side& side : m_sides) {
+        if (side.stopped && (decidingStep < 0 || side.stopStep < decidingStep)) {
+            decidingStep = side.stopStep;
+        }
+    }
+    if (decidingStep < 0) {
+        return;
+    }
+    for (const Side& side : m_sides) {
+        if (!side.stopped && side.steps < decidingStep) {
+            return;   // it may still end earlier, or in the same step
+        }
+    }
+    m_result.steps = decidingStep;
+    bool ended[kVersusSides] = {};
+    for (int32_t index = 0; index < kVersusSides; ++index) {
+        const Side& side = m_sides[index];
+        ended[index] = side.stopped && side.stopStep == decidingStep && side.end != ERoundEnd::None;
+    }
+    if (ended[0] && ended[1]) {
+        FinishRound(-1, m_sides[0].end);
+    } else if (ended[0] || ended[1]) {
+        const int32_t index = ended[0] ? 0 : 1;
+        const ERoundEnd end = m_sides[index].end;
+        FinishRound(end == ERoundEnd::Cleared ? index : 1 - index, end);
+    } else {
+        FinishRound(FewerBallsSide(), ERoundEnd::TimeUp);
+    }
+}
+
 int32_t CVersusMatch::FewerBallsSide() const {
-    const int32_t first = m_sides[0].playfield.Board().BallCount();
-    const int32_t second = m_sides[1].playfield.Board().BallCount();
+    // Both sides stopped at the time limit.
+    const int32_t first = m_sides[0].stopBalls;
+    const int32_t second = m_sides[1].stopBalls;
     return first == second ? -1 : (first < second ? 0 : 1);
 }
 
@@ -314,13 +412,23 @@ void CVersusMatch::FinishRound(int32_t winner, ERoundEnd end) {
     m_result.end = end;
     for (int32_t index = 0; index < kVersusSides; ++index) {
         m_result.sides[index] = m_sides[index].counts;
-        m_sides[index].playfield.SetPanelShown(true);
     }
     if (winner >= 0) {
         ++m_sides[winner].roundsWon;
     }
     const bool decided = winner >= 0 && m_sides[winner].roundsWon >= m_rules.roundsToWin;
     m_phase = decided || m_round >= m_rules.maxRounds ? EVersusPhase::MatchOver : EVersusPhase::RoundOver;
+}
+
+bool CVersusMatch::SetSideReady(int32_t index) {
+    if (m_phase != EVersusPhase::RoundOver && m_phase != EVersusPhase::MatchOver) {
+        return false;
+    }
+    m_sides[index].ready = true;
+    if (m_phase == EVersusPhase::RoundOver && m_sides[0].ready && m_sides[1].ready) {
+        StartNextRound();
+    }
+    return true;
 }
 
 int32_t CVersusMatch::MatchWinner() const {

@@ -8,6 +8,14 @@
 //
 // The match runs in the fixed steps of the playfields; each side's input comes in a
 // PlayInput, so the player, the computer, a replay or the network can drive either side.
+//
+// In one program both sides step together (Step). Over the network each program steps
+// its own side as its player plays and the other side as its inputs arrive (StepSide):
+// then attack balls travel a fixed number of steps, counted on the target's own steps, and
+// a side may not run further ahead of the other than that, so both programs see every
+// attack land at the same step of its target. A side stops at its own end or at the time
+// limit; the round is decided once both sides have played to the earliest stop. A round
+// of that match ends when both sides are ready for the next one (SetSideReady).
 #include "core/Random.h"
 #include "game/Playfield.h"
 
@@ -83,6 +91,23 @@ public:
     void StartRoundOn(const BoardGrid& grid);
     // One fixed step of both sides.
     void Step(const PlayInput inputs[kVersusSides]);
+
+    // The match of two programs. Attack balls sent on a side's step n arrive on the
+    // target's step n + steps (0, the default, for one program).
+    void SetAttackTravelSteps(int32_t steps) { m_travelSteps = steps; }
+    int32_t AttackTravelSteps() const { return m_travelSteps; }
+    // Whether a side may take its next step: it is not waiting for the next round, and every
+    // attack that could arrive on that step has been sent (the other side is far enough).
+    bool CanStepSide(int32_t side) const;
+    // One fixed step of one side; decides the round when both sides have played far enough.
+    void StepSide(int32_t side, const PlayInput& input);
+    // After the round is decided: the side is ready for the next round, which starts when
+    // both are. False (and nothing changes) while the round is still being played.
+    bool SetSideReady(int32_t side);
+    bool IsSideReady(int32_t side) const { return m_sides[side].ready; }
+    // The steps a side has played in this round, and whether it has stopped.
+    int32_t SideSteps(int32_t side) const { return m_sides[side].steps; }
+    bool IsSideStopped(int32_t side) const { return m_sides[side].stopped; }
     // Whether a side's sound events are played (both are, unless the owner says otherwise).
     void SetHeard(int32_t side, bool heard) { m_sides[side].heard = heard; }
 
@@ -99,6 +124,13 @@ public:
     uint32_t RoundSeed() const { return m_roundSeed; }
 
 private:
+    // Attack balls on their way to a side, landing in its incoming on its step arriveStep.
+    struct TravellingAttack {
+        int32_t arriveStep = 0;
+        int32_t balls = 0;
+    };
+    static constexpr int32_t kMaxTravelling = 16;
+
     // One side: its playfield, and the answers to its events that change the field at once.
     struct Side : IPlayfieldListener {
         void OnMulticolorArrived() override { playfield.GiveMulticolorBall(); }
@@ -113,15 +145,27 @@ private:
         bool heard = true;
         VersusSideCounts counts;
         int32_t roundsWon = 0;
+        int32_t steps = 0;              // steps played in this round
+        bool stopped = false;           // ended, or reached the time limit, at stopStep
+        ERoundEnd end = ERoundEnd::None;
+        int32_t stopStep = 0;
+        int32_t stopBalls = 0;          // balls in its field when it stopped
+        bool ready = false;             // waits for the next round
+        TravellingAttack travelling[kMaxTravelling];
+        int32_t travellingCount = 0;
     };
 
     void StartRound(const BoardGrid& grid);
-    void StepSide(int32_t side, const PlayInput& input);
+    void PlaySide(int32_t side, const PlayInput& input);
     void UpdateField(Side& side, const PlayInput& input);
     void SendAttack(int32_t from, int32_t takenOff);
+    void ReceiveAttacks(Side& side);
     void LandIncoming(int32_t side);
     // The end of this step's round for one side: lost, cleared or nothing.
     ERoundEnd SideEnd(int32_t side) const;
+    void StopSide(int32_t side, ERoundEnd end);
+    // Once both sides have played to the earliest stop, its side decides the round.
+    void DecideRound();
     void FinishRound(int32_t winner, ERoundEnd end);
     int32_t FewerBallsSide() const;
 
@@ -132,4 +176,5 @@ private:
     uint32_t m_seed = 1;
     uint32_t m_roundSeed = 1;
     int32_t m_round = 0;
+    int32_t m_travelSteps = 0;
 };
