@@ -10,8 +10,8 @@ namespace {
 // Sizes of the fixed parts: kind byte, then the fields in order.
 constexpr size_t kHandshakeHead = 1 + 4 + 2;                  // kind, magic, version
 constexpr size_t kSettingsSize = 1 + 1 + 1 + 2 + 2 + 1;
-constexpr size_t kInputsHead = 1 + 4 + 1;                     // kind, first step, count
-constexpr size_t kInputRecordSize = 4 + 4 + 2;                // aim x, aim y, input bits
+constexpr size_t kInputsHead = 1 + 4 + 1 + 1;                 // kind, first step, steps, runs
+constexpr size_t kInputRecordSize = 1 + 4 + 4 + 2;            // steps in the run, aim x, aim y, input bits
 constexpr size_t kAttackSize = 1 + 4 + 1;
 constexpr size_t kChecksumSize = 1 + 4 + 4;
 constexpr size_t kGoodbyeSize = 1 + 1;
@@ -229,6 +229,17 @@ bool EncodeRefuse(const NetRefuse& refuse, NetPacket& packet) {
     return true;
 }
 
+// The runs of equal steps in inputs; between shots most steps repeat the one before.
+uint32_t CountInputRuns(const NetInputs& inputs) {
+    uint32_t runs = 0;
+    for (uint32_t i = 0; i < inputs.count; ++i) {
+        if (i == 0 || !(inputs.steps[i] == inputs.steps[i - 1])) {
+            ++runs;
+        }
+    }
+    return runs;
+}
+
 bool EncodeInputs(const NetInputs& inputs, NetPacket& packet) {
     if (inputs.count < 1 || inputs.count > kMaxNetInputSteps || inputs.firstStep > kMaxNetStep - inputs.count) {
         return false;
@@ -242,10 +253,17 @@ bool EncodeInputs(const NetInputs& inputs, NetPacket& packet) {
     writer.U8(static_cast<uint8_t>(ENetKind::Inputs));
     writer.U32(inputs.firstStep);
     writer.U8(inputs.count);
-    for (uint32_t i = 0; i < inputs.count; ++i) {
-        writer.Float(inputs.steps[i].aimX);
-        writer.Float(inputs.steps[i].aimY);
-        writer.U16(inputs.steps[i].input);
+    writer.U8(CountInputRuns(inputs));
+    for (uint32_t first = 0; first < inputs.count;) {
+        uint32_t next = first + 1;
+        while (next < inputs.count && inputs.steps[next] == inputs.steps[first]) {
+            ++next;
+        }
+        writer.U8(next - first);
+        writer.Float(inputs.steps[first].aimX);
+        writer.Float(inputs.steps[first].aimY);
+        writer.U16(inputs.steps[first].input);
+        first = next;
     }
     return true;
 }
@@ -372,23 +390,41 @@ bool DecodeInputs(const uint8_t* data, size_t size, NetInputs& inputs, const cha
     reader.U8();
     inputs.firstStep = reader.U32();
     inputs.count = reader.U8();
+    const uint32_t runs = reader.U8();
     if (inputs.count < 1 || inputs.count > kMaxNetInputSteps) {
         return Fail(why, "step count out of range");
     }
-    if (size != kInputsHead + inputs.count * kInputRecordSize) {
+    if (runs < 1 || runs > inputs.count) {
+        return Fail(why, "run count out of range");
+    }
+    if (size != kInputsHead + runs * kInputRecordSize) {
         return Fail(why, "wrong size");
     }
     if (inputs.firstStep > kMaxNetStep - inputs.count) {
         return Fail(why, "step number out of range");
     }
-    for (uint32_t i = 0; i < inputs.count; ++i) {
-        ReplayStep& step = inputs.steps[i];
+    uint32_t filled = 0;
+    for (uint32_t run = 0; run < runs; ++run) {
+        const uint32_t length = reader.U8();
+        ReplayStep step;
         step.aimX = reader.Float();
         step.aimY = reader.Float();
         step.input = reader.U16();
+        if (length < 1 || length > inputs.count - filled) {
+            return Fail(why, "run length out of range");
+        }
         if (!IsValidStep(step)) {
             return Fail(why, "step aim or input bits out of range");
         }
+        if (filled > 0 && step == inputs.steps[filled - 1]) {
+            return Fail(why, "two runs of the same step");
+        }
+        for (uint32_t i = 0; i < length; ++i) {
+            inputs.steps[filled++] = step;
+        }
+    }
+    if (filled != inputs.count) {
+        return Fail(why, "runs shorter than the step count");
     }
     return true;
 }

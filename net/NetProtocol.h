@@ -71,6 +71,7 @@ struct NetRefuse {
     ENetRefusal reason = ENetRefusal::BadHandshake;
 };
 
+// On the wire a run of equal steps travels once with its length.
 struct NetInputs {
     uint32_t firstStep = 0;
     uint32_t count = 0;                        // 1..kMaxNetInputSteps

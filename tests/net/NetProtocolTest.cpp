@@ -100,6 +100,16 @@ std::vector<uint8_t> With(std::vector<uint8_t> bytes, size_t at, uint8_t value) 
     bytes.at(at) = value;
     return bytes;
 }
+
+// Two steps that differ, the second record then made a copy of the first: one step in two
+// runs, which the encoder never writes.
+std::vector<uint8_t> TwoEqualRuns() {
+    std::vector<uint8_t> bytes = InputsBytes(2);
+    const size_t first = 7;
+    const size_t record = 11;
+    std::copy(bytes.begin() + first, bytes.begin() + first + record, bytes.begin() + first + record);
+    return bytes;
+}
 std::vector<uint8_t> Grown(std::vector<uint8_t> bytes) {
     bytes.push_back(0);
     return bytes;
@@ -148,6 +158,21 @@ TEST(NetProtocol, EveryMessageReadsBackAsWritten) {
             EXPECT_EQ(back.steps[i], sent.steps[i]) << i;
         }
     }
+    // Runs of equal steps travel once: a still aim costs one record, however many steps.
+    NetInputs still = SampleInputs(3, kMaxNetInputSteps);
+    const ReplayStep aimed = still.steps[0];
+    const ReplayStep moved = still.steps[1];
+    for (uint32_t i = 0; i < still.count; ++i) {
+        still.steps[i] = i < 40 ? aimed : moved;
+    }
+    const std::vector<uint8_t> stillBytes = Encoded(still, EncodeInputs);
+    EXPECT_EQ(stillBytes.size(), 7u + 2u * 11u);
+    NetInputs stillBack;
+    ASSERT_TRUE(DecodeInputs(stillBytes.data(), stillBytes.size(), stillBack, why)) << why;
+    ASSERT_EQ(stillBack.count, still.count);
+    for (uint32_t i = 0; i < still.count; ++i) {
+        EXPECT_EQ(stillBack.steps[i], still.steps[i]) << i;
+    }
 
     NetAttack attack;
     const std::vector<uint8_t> attackBytes = AttackBytes();
@@ -186,7 +211,8 @@ TEST(NetProtocol, BrokenPacketsAreRefusedWithAReason) {
     const size_t nameLength = 7;
     const size_t welcomeSettings = 8 + SampleWelcome().name.size();
     const size_t inputsCount = 5;
-    const size_t firstRecord = 6;
+    const size_t inputsRuns = 6;
+    const size_t firstRecord = 7;   // run length, aim x, aim y, input bits
     const Case cases[] = {
         {"empty hello", {}, kHello},
         {"empty inputs", {}, kInputs},
@@ -218,10 +244,16 @@ TEST(NetProtocol, BrokenPacketsAreRefusedWithAReason) {
         {"inputs count above the limit", With(InputsBytes(), inputsCount, kMaxNetInputSteps + 1), kInputs},
         {"inputs count larger than the records", With(InputsBytes(), inputsCount, 3), kInputs},
         {"inputs count smaller than the records", With(InputsBytes(), inputsCount, 1), kInputs},
-        {"inputs with unknown bits", With(InputsBytes(), firstRecord + 9, 0x02), kInputs},
-        {"inputs aim not a number", WithFloat(InputsBytes(), firstRecord, std::nanf("")), kInputs},
-        {"inputs aim infinite", WithFloat(InputsBytes(), firstRecord + 4, std::numeric_limits<float>::infinity()), kInputs},
-        {"inputs aim far away", WithFloat(InputsBytes(), firstRecord, 2.0e6f), kInputs},
+        {"inputs with unknown bits", With(InputsBytes(), firstRecord + 10, 0x02), kInputs},
+        {"inputs aim not a number", WithFloat(InputsBytes(), firstRecord + 1, std::nanf("")), kInputs},
+        {"inputs aim infinite", WithFloat(InputsBytes(), firstRecord + 5, std::numeric_limits<float>::infinity()), kInputs},
+        {"inputs aim far away", WithFloat(InputsBytes(), firstRecord + 1, 2.0e6f), kInputs},
+        {"inputs with no runs", With(InputsBytes(), inputsRuns, 0), kInputs},
+        {"inputs with more runs than steps", With(With(InputsBytes(), inputsRuns, 3), inputsCount, 2), kInputs},
+        {"inputs run of no steps", With(InputsBytes(), firstRecord, 0), kInputs},
+        {"inputs run past the step count", With(InputsBytes(), firstRecord, 2), kInputs},
+        {"inputs runs short of the step count", With(InputsBytes(), inputsCount, 3), kInputs},
+        {"inputs two runs of one step", TwoEqualRuns(), kInputs},
         {"inputs past the last step", WithU32(InputsBytes(), 1, kMaxNetStep - 1), kInputs},
         {"inputs at step 2^32-1", WithU32(InputsBytes(), 1, 0xFFFFFFFF), kInputs},
         {"inputs of another kind", With(InputsBytes(), 0, static_cast<uint8_t>(ENetKind::Attack)), kInputs},
