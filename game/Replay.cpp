@@ -595,35 +595,15 @@ bool UnpackSaveBytes(const std::vector<uint8_t>& packed, std::vector<uint8_t>& s
 
 // ---------------------------------------------------------------- recording
 
-void CReplayRecorder::Begin(const ReplayHeader& header) {
-    m_data = ReplayData();
-    m_data.header = header;
-    m_recording = true;
-    m_stopAfterStep = false;
-    m_steps = 0;
+void CAimGlances::Reset(float aimX, float aimY) {
+    m_aimX = aimX;
+    m_aimY = aimY;
     m_sinceGlance = kReplayAimGlanceSteps;
     m_glancePending = false;
-    m_last = ReplayStep();
 }
 
-void CReplayRecorder::Resume(ReplayData&& replay) {
-    m_data = std::move(replay);
-    m_recording = true;
-    m_stopAfterStep = false;
-    m_steps = m_data.header.steps;
-    m_sinceGlance = kReplayAimGlanceSteps;
-    m_glancePending = false;
-    m_last = m_data.runs.empty() ? ReplayStep() : m_data.runs.back().step;
-    m_last.input = 0;
-}
-
-void CReplayRecorder::Step(const ReplayStep& step, const CPlayfield& playfield) {
-    if (!m_recording || m_steps >= kReplayMaxSteps) {
-        return;
-    }
+ReplayStep CAimGlances::Keep(const ReplayStep& step) {
     ReplayStep kept = step;
-    // The aim of a fired shot is kept exactly; between shots only a glance now and then,
-    // in whole pixels, which turns the launcher on the screen and nothing else.
     if (kept.Has(ReplayInput::Fire)) {
         m_glancePending = false;
         m_sinceGlance = 0;
@@ -636,18 +616,44 @@ void CReplayRecorder::Step(const ReplayStep& step, const CPlayfield& playfield) 
         }
         if (m_glancePending && m_sinceGlance >= kReplayAimGlanceSteps) {
             kept.input |= ReplayInput::Moved;
-            m_last.aimX = m_pendingX;
-            m_last.aimY = m_pendingY;
+            m_aimX = m_pendingX;
+            m_aimY = m_pendingY;
             m_glancePending = false;
             m_sinceGlance = 0;
         }
-        kept.aimX = m_last.aimX;
-        kept.aimY = m_last.aimY;
+        kept.aimX = m_aimX;
+        kept.aimY = m_aimY;
     }
     ++m_sinceGlance;
-    Append(kept);
-    m_last.aimX = kept.aimX;
-    m_last.aimY = kept.aimY;
+    m_aimX = kept.aimX;
+    m_aimY = kept.aimY;
+    return kept;
+}
+
+void CReplayRecorder::Begin(const ReplayHeader& header) {
+    m_data = ReplayData();
+    m_data.header = header;
+    m_recording = true;
+    m_stopAfterStep = false;
+    m_steps = 0;
+    const ReplayStep start;
+    m_glances.Reset(start.aimX, start.aimY);
+}
+
+void CReplayRecorder::Resume(ReplayData&& replay) {
+    m_data = std::move(replay);
+    m_recording = true;
+    m_stopAfterStep = false;
+    m_steps = m_data.header.steps;
+    const ReplayStep last = m_data.runs.empty() ? ReplayStep() : m_data.runs.back().step;
+    m_glances.Reset(last.aimX, last.aimY);
+}
+
+void CReplayRecorder::Step(const ReplayStep& step, const CPlayfield& playfield) {
+    if (!m_recording || m_steps >= kReplayMaxSteps) {
+        return;
+    }
+    Append(m_glances.Keep(step));
     ++m_steps;
     m_data.header.steps = m_steps;
     if (m_steps % kReplayCheckSteps == 0) {

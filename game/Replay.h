@@ -128,6 +128,23 @@ uint32_t LevelCellsCrc(const CBoard& board);
 void PackSaveBytes(const std::vector<uint8_t>& save, const std::vector<uint8_t>& field, std::vector<uint8_t>& out);
 bool UnpackSaveBytes(const std::vector<uint8_t>& packed, std::vector<uint8_t>& save, std::vector<uint8_t>& field);
 
+// What is kept of the aim of each step: a fired shot's aim exactly; between shots a
+// glance in whole pixels at most every kReplayAimGlanceSteps steps, which turns the
+// launcher on the screen and nothing else. The replay and the network both keep this.
+class CAimGlances {
+public:
+    // Starts from a step's aim, with a glance allowed at once.
+    void Reset(float aimX, float aimY);
+    // The step as kept: Moved only on a glance, the aim the last glance or the shot's.
+    ReplayStep Keep(const ReplayStep& step);
+
+private:
+    float m_aimX = 320.0f, m_aimY = 200.0f;   // the aim kept last
+    uint32_t m_sinceGlance = kReplayAimGlanceSteps;
+    bool m_glancePending = false;
+    float m_pendingX = 0.0f, m_pendingY = 0.0f;
+};
+
 // Keeps a game as it is played. The game calls Step once per fixed step with what it took
 // from its player, and the event calls as they happen.
 class CReplayRecorder {
@@ -159,10 +176,7 @@ private:
     bool m_recording = false;
     bool m_stopAfterStep = false;   // the game has ended: its last step is the last kept
     uint32_t m_steps = 0;
-    uint32_t m_sinceGlance = 0;
-    bool m_glancePending = false;
-    float m_pendingX = 0.0f, m_pendingY = 0.0f;
-    ReplayStep m_last;
+    CAimGlances m_glances;
 };
 
 // Reads a replay back step by step, for the game's screen and for the headless check.
