@@ -394,6 +394,15 @@ PlayInput ReplayStep::ToPlayInput() const {
     return play;
 }
 
+ReplayStep ReplayStep::FromPlayInput(const PlayInput& play) {
+    ReplayStep step;
+    step.aimX = play.mouseX;
+    step.aimY = play.mouseY;
+    step.input = static_cast<uint16_t>((play.mouseMoved ? ReplayInput::Moved : 0) | (play.fireHit ? ReplayInput::Fire : 0) |
+                                       (play.swapHit ? ReplayInput::Swap : 0) | (play.skipHit ? ReplayInput::Skip : 0));
+    return step;
+}
+
 bool ReplayStep::operator==(const ReplayStep& other) const {
     return input == other.input && aimX == other.aimX && aimY == other.aimY;
 }

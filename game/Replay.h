@@ -57,6 +57,8 @@ struct ReplayStep {
     bool Has(uint16_t bit) const { return (input & bit) != 0; }
     // What the field takes from this step.
     PlayInput ToPlayInput() const;
+    // The step of a field's input: its aim and its buttons.
+    static ReplayStep FromPlayInput(const PlayInput& play);
     bool operator==(const ReplayStep& other) const;
 };
 

@@ -107,6 +107,8 @@ public:
     bool IsSideReady(int32_t side) const { return m_sides[side].ready; }
     // The steps a side has played in this round, and whether it has stopped.
     int32_t SideSteps(int32_t side) const { return m_sides[side].steps; }
+    // What a side has done in this round so far.
+    const VersusSideCounts& SideCounts(int32_t side) const { return m_sides[side].counts; }
     bool IsSideStopped(int32_t side) const { return m_sides[side].stopped; }
     // Whether a side's sound events are played (both are, unless the owner says otherwise).
     void SetHeard(int32_t side, bool heard) { m_sides[side].heard = heard; }

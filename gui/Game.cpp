@@ -604,10 +604,10 @@ PlayInput CGame::ReadPlayInput(float dt) {
     PlayInput play = m_aim.Read(m_playfield, !IsPaused(), !input.IsNavConsumed(), dt);
     play.skipHit = play.fireHit || input.MouseButtonHit(kMouseMiddle) || input.KeyHit(DIK_D) ||
                    input.KeyHit(DIK_RETURN);
-    m_stepInput.aimX = play.mouseX;
-    m_stepInput.aimY = play.mouseY;
-    m_stepInput.input |= (play.mouseMoved ? ReplayInput::Moved : 0) | (play.fireHit ? ReplayInput::Fire : 0) |
-                         (play.swapHit ? ReplayInput::Swap : 0) | (play.skipHit ? ReplayInput::Skip : 0);
+    const ReplayStep taken = ReplayStep::FromPlayInput(play);
+    m_stepInput.aimX = taken.aimX;
+    m_stepInput.aimY = taken.aimY;
+    m_stepInput.input |= taken.input;
     return play;
 }
 

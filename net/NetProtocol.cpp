@@ -464,7 +464,7 @@ bool DecodeGoodbye(const uint8_t* data, size_t size, ENetGoodbye& reason, const 
     if (!ExpectKind(data, size, kGoodbyeSize, ENetKind::Goodbye, why)) {
         return false;
     }
-    if (data[1] < static_cast<uint8_t>(ENetGoodbye::Quit) || data[1] > static_cast<uint8_t>(ENetGoodbye::MatchOver)) {
+    if (data[1] < static_cast<uint8_t>(ENetGoodbye::Quit) || data[1] > static_cast<uint8_t>(ENetGoodbye::OutOfStep)) {
         return Fail(why, "goodbye reason out of range");
     }
     reason = static_cast<ENetGoodbye>(data[1]);

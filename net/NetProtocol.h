@@ -38,6 +38,7 @@ enum class ENetRefusal : uint8_t {
 enum class ENetGoodbye : uint8_t {
     Quit = 1,       // the player left the match
     MatchOver,      // the match ended normally
+    OutOfStep,      // the sender found the two programs' fields no longer agree
 };
 
 // The settings of a match as they travel: whole numbers, so both sides get exactly the same.

@@ -332,6 +332,7 @@ void CNetSession::ReceivePlay(const uint8_t* data, size_t size) {
         ENetGoodbye reason;
         good = DecodeGoodbye(data, size, reason, why);
         if (good) {
+            m_opponentGoodbye = reason;
             End(ENetEndReason::OpponentLeft);
             return;
         }

@@ -127,6 +127,8 @@ public:
     const std::string& OpponentName() const { return m_opponentName; }
     const NetMatchSettings& Settings() const { return m_options.settings; }
     uint32_t Seed() const { return m_options.seed; }
+    // Why the opponent said goodbye (OpponentLeft); Quit if it vanished without a word.
+    ENetGoodbye OpponentGoodbye() const { return m_opponentGoodbye; }
     // The other side's protocol version after a VersionMismatch (0 if it never said).
     uint16_t OtherVersion() const { return m_otherVersion; }
 
@@ -155,6 +157,7 @@ private:
     bool m_isHost = false;
     std::string m_opponentName;
     uint16_t m_otherVersion = 0;
+    ENetGoodbye m_opponentGoodbye = ENetGoodbye::Quit;
     uint64_t m_lastHeardMs = 0;
     uint64_t m_lastSentMs = 0;
     uint64_t m_connectStartMs = 0;

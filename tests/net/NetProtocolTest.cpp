@@ -266,7 +266,7 @@ TEST(NetProtocol, BrokenPacketsAreRefusedWithAReason) {
         {"checksum of another kind", With(ChecksumBytes(), 0, static_cast<uint8_t>(ENetKind::KeepAlive)), kChecksum},
         {"keep-alive with a byte more", {static_cast<uint8_t>(ENetKind::KeepAlive), 0}, kKeepAlive},
         {"goodbye reason 0", With(GoodbyeBytes(), 1, 0), kGoodbye},
-        {"goodbye reason 3", With(GoodbyeBytes(), 1, 3), kGoodbye},
+        {"goodbye reason 4", With(GoodbyeBytes(), 1, 4), kGoodbye},
         {"goodbye cut short", Cut(GoodbyeBytes()), kGoodbye},
         {"refusal reason 0", With(RefuseBytes(), 7, 0), kRefuse},
         {"refusal reason 4", With(RefuseBytes(), 7, 4), kRefuse},

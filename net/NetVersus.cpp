@@ -1,0 +1,421 @@
+#include "net/NetVersus.h"
+
+#include "core/Log.h"
+#include "resources/Crc32.h"
+#include "resources/LittleEndian.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+constexpr uint8_t kRecordMagic[4] = {'P', 'R', 'N', 'M'};
+constexpr uint32_t kRecordVersion = 1;
+constexpr size_t kRecordHead = 4 + 4 + 1 + 1 + 1 + 2 + 2 + 1 + 4 + 1;
+constexpr size_t kRecordRunSize = 4 + 4 + 4 + 2;        // steps, aim x, aim y, input bits
+constexpr uint32_t kMaxRecordRuns = 4u * 1024u * 1024u;  // far more than any match
+
+void PutU32(std::vector<uint8_t>& out, uint32_t value) {
+    const size_t at = out.size();
+    out.resize(at + 4);
+    WriteLe32(out.data() + at, value);
+}
+
+void PutU16(std::vector<uint8_t>& out, uint16_t value) {
+    const size_t at = out.size();
+    out.resize(at + 2);
+    WriteLe16(out.data() + at, value);
+}
+
+void PutFloat(std::vector<uint8_t>& out, float value) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    PutU32(out, bits);
+}
+
+float GetFloat(const uint8_t* at) {
+    const uint32_t bits = ReadLe32(at);
+    float value = 0.0f;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+bool Refuse(std::string& why, const char* text) {
+    why = text;
+    return false;
+}
+
+// Plays one recorded or received step of a side: Dismiss after it makes the side ready.
+bool PlaySideStep(CVersusMatch& match, int32_t side, const ReplayStep& step) {
+    match.StepSide(side, step.ToPlayInput());
+    return !step.Has(ReplayInput::Dismiss) || match.SetSideReady(side);
+}
+}  // namespace
+
+// ---------------------------------------------------------------- the record
+
+void EncodeMatchRecord(const NetMatchRecord& record, std::vector<uint8_t>& out) {
+    out.clear();
+    PutU32(out, ReadLe32(kRecordMagic));
+    PutU32(out, kRecordVersion);
+    out.push_back(record.settings.difficulty);
+    out.push_back(record.settings.roundsToWin);
+    out.push_back(record.settings.maxRounds);
+    PutU16(out, record.settings.incomingMs);
+    PutU16(out, record.settings.roundSeconds);
+    out.push_back(record.settings.attacks ? 1 : 0);
+    PutU32(out, record.seed);
+    out.push_back(static_cast<uint8_t>(record.ownSide));
+    for (const std::vector<ReplayRun>& runs : record.sides) {
+        PutU32(out, static_cast<uint32_t>(runs.size()));
+        for (const ReplayRun& run : runs) {
+            PutU32(out, run.count);
+            PutFloat(out, run.step.aimX);
+            PutFloat(out, run.step.aimY);
+            PutU16(out, run.step.input);
+        }
+    }
+    PutU32(out, Crc32(out.data(), out.size()));
+}
+
+bool DecodeMatchRecord(const std::vector<uint8_t>& bytes, NetMatchRecord& record, std::string& why) {
+    if (bytes.size() < kRecordHead + 4 + 4 + 4 || std::memcmp(bytes.data(), kRecordMagic, 4) != 0) {
+        return Refuse(why, "not a match record");
+    }
+    const size_t body = bytes.size() - 4;
+    if (Crc32(bytes.data(), body) != ReadLe32(bytes.data() + body)) {
+        return Refuse(why, "damaged (CRC differs)");
+    }
+    const uint8_t* at = bytes.data() + 4;
+    if (ReadLe32(at) != kRecordVersion) {
+        return Refuse(why, "another version");
+    }
+    NetMatchRecord read;
+    read.settings.difficulty = at[4];
+    read.settings.roundsToWin = at[5];
+    read.settings.maxRounds = at[6];
+    read.settings.incomingMs = ReadLe16(at + 7);
+    read.settings.roundSeconds = ReadLe16(at + 9);
+    read.settings.attacks = at[11] != 0;
+    read.seed = ReadLe32(at + 12);
+    read.ownSide = at[16];
+    if (read.ownSide >= kVersusSides || at[11] > 1) {
+        return Refuse(why, "values out of range");
+    }
+    size_t offset = kRecordHead;
+    for (std::vector<ReplayRun>& runs : read.sides) {
+        if (body - offset < 4) {
+            return Refuse(why, "cut short");
+        }
+        const uint32_t count = ReadLe32(bytes.data() + offset);
+        offset += 4;
+        if (count > kMaxRecordRuns || (body - offset) / kRecordRunSize < count) {
+            return Refuse(why, "cut short");
+        }
+        runs.resize(count);
+        for (ReplayRun& run : runs) {
+            const uint8_t* r = bytes.data() + offset;
+            run.count = ReadLe32(r);
+            run.step.aimX = GetFloat(r + 4);
+            run.step.aimY = GetFloat(r + 8);
+            run.step.input = ReadLe16(r + 12);
+            offset += kRecordRunSize;
+            if (run.count == 0 || run.count > kMaxNetStep || (run.step.input & ~ReplayInput::All) != 0) {
+                return Refuse(why, "a run out of range");
+            }
+        }
+    }
+    if (offset != body) {
+        return Refuse(why, "bytes after the runs");
+    }
+    record = std::move(read);
+    return true;
+}
+
+uint32_t PlayMatchRecord(const NetMatchRecord& record, CVersusMatch& match) {
+    match.SetAttackTravelSteps(kNetAttackTravelSteps);
+    match.Start(RulesFromNetSettings(record.settings), record.seed);
+    size_t run[kVersusSides] = {};
+    uint32_t inRun[kVersusSides] = {};
+    uint32_t played = 0;
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (int32_t side = 0; side < kVersusSides; ++side) {
+            const std::vector<ReplayRun>& runs = record.sides[side];
+            while (run[side] < runs.size() && match.CanStepSide(side)) {
+                // A side was ready for the next round only once the round was decided.
+                const ReplayStep& step = runs[run[side]].step;
+                if (step.Has(ReplayInput::Dismiss) && match.Phase() == EVersusPhase::Playing) {
+                    break;
+                }
+                if (!PlaySideStep(match, side, step)) {
+                    return played;
+                }
+                ++played;
+                moved = true;
+                if (++inRun[side] == runs[run[side]].count) {
+                    ++run[side];
+                    inRun[side] = 0;
+                }
+            }
+        }
+    }
+    return played;
+}
+
+uint32_t VersusSideChecksum(const CVersusMatch& match, int32_t side) {
+    uint8_t more[16];
+    WriteLe32(&more[0], PlayfieldChecksum(match.Field(side)));
+    WriteLe32(&more[4], static_cast<uint32_t>(match.Incoming(side)));
+    WriteLe32(&more[8], static_cast<uint32_t>(match.SideSteps(side)));
+    WriteLe32(&more[12], static_cast<uint32_t>(match.RoundNumber()));
+    return Crc32(more, sizeof more);
+}
+
+// ---------------------------------------------------------------- the match
+
+void CNetVersus::Start(CNetSession& session, CVersusMatch& match) {
+    m_session = &session;
+    m_match = &match;
+    m_own = session.IsHost() ? 0 : 1;
+    m_end = session.State() == ENetSessionState::Playing ? ENetVersusEnd::None : ENetVersusEnd::OpponentLeft;
+    m_why.clear();
+    m_record = NetMatchRecord();
+    m_record.settings = session.Settings();
+    m_record.seed = session.Seed();
+    m_record.ownSide = m_own;
+    const ReplayStep start;
+    m_glances.Reset(start.aimX, start.aimY);
+    m_ownSteps = m_sentSteps = m_unsentCount = 0;
+    m_opponentSteps = 0;
+    m_filling = true;
+    m_fillingFor = 0;
+    m_hasAttack = m_hasSum = false;
+    m_sumsAgreed = m_attacksAgreed = 0;
+    std::fill(std::begin(m_opponentSums), std::end(m_opponentSums), NetChecksum());
+    match.SetAttackTravelSteps(kNetAttackTravelSteps);
+    match.Start(RulesFromNetSettings(session.Settings()), session.Seed());
+}
+
+bool CNetVersus::CanStepOwn() const {
+    return IsRunning() && m_match->CanStepSide(m_own);
+}
+
+void CNetVersus::Keep(std::vector<ReplayRun>& runs, const ReplayStep& step) {
+    if (!runs.empty() && runs.back().step == step) {
+        ++runs.back().count;
+        return;
+    }
+    runs.push_back(ReplayRun{step, 1});
+}
+
+void CNetVersus::StepOwn(const ReplayStep& step) {
+    if (!CanStepOwn()) {
+        return;
+    }
+    // The own field takes the aim as it is; the other program gets what a replay keeps,
+    // which plays the same, since only a fired shot's aim reaches the rules.
+    ReplayStep kept = m_glances.Keep(step);
+    const bool ready = step.Has(ReplayInput::Dismiss) && m_match->Phase() != EVersusPhase::Playing;
+    kept.input &= static_cast<uint16_t>(~ReplayInput::Dismiss);
+    if (ready) {
+        kept.input |= ReplayInput::Dismiss;
+    }
+    const int32_t sentBefore = m_match->SideCounts(m_own).ballsSent;
+    m_match->StepSide(m_own, step.ToPlayInput());
+    const int32_t sent = m_match->SideCounts(m_own).ballsSent - sentBefore;
+    if (ready) {
+        m_match->SetSideReady(m_own);
+    }
+    ++m_ownSteps;
+    Keep(m_record.sides[m_own], kept);
+    m_unsent[m_unsentCount++] = kept;
+    if (sent > 0) {
+        m_session->SendAttack(NetAttack{m_ownSteps, static_cast<uint8_t>(sent)});
+    }
+    if (m_ownSteps % kNetCheckSteps == 0) {
+        m_session->SendChecksum(m_ownSteps, VersusSideChecksum(*m_match, m_own));
+    }
+    if (m_unsentCount >= kNetSendSteps) {
+        SendOwnSteps();
+    }
+}
+
+void CNetVersus::SendOwnSteps() {
+    if (m_unsentCount == 0) {
+        return;
+    }
+    if (!m_session->SendInputs(m_sentSteps, m_unsent, m_unsentCount)) {
+        // The session has ended; Service says why.
+        m_unsentCount = 0;
+        return;
+    }
+    m_sentSteps += m_unsentCount;
+    m_unsentCount = 0;
+}
+
+size_t CNetVersus::OpponentStepsWaiting() const {
+    return m_session == nullptr ? 0 : m_session->ReceivedStepsWaiting();
+}
+
+void CNetVersus::StepOpponent() {
+    if (!IsRunning()) {
+        return;
+    }
+    const size_t waiting = m_session->ReceivedStepsWaiting();
+    if (waiting == 0) {
+        m_filling = true;
+        m_fillingFor = 0;
+        return;
+    }
+    if (m_filling) {
+        // After a gap: wait until some steps have arrived, or a little while has passed.
+        ++m_fillingFor;
+        if (waiting < kNetPlayBehindSteps && m_fillingFor < kNetPlayBehindSteps &&
+            m_session->State() == ENetSessionState::Playing) {
+            return;
+        }
+        m_filling = false;
+    }
+    // One step per step; more while too many wait, to come back to the small delay.
+    uint32_t due = 1;
+    if (waiting > 2 * kNetPlayBehindSteps) {
+        due = std::min<uint32_t>(kNetCatchUpSteps, static_cast<uint32_t>(waiting - kNetPlayBehindSteps));
+    }
+    if (m_session->State() != ENetSessionState::Playing) {
+        due = static_cast<uint32_t>(std::min<size_t>(waiting, kNetCatchUpSteps));   // the last steps of a player who left
+    }
+    const int32_t side = OpponentSide();
+    for (uint32_t i = 0; i < due && IsRunning() && m_match->CanStepSide(side); ++i) {
+        ReplayStep step;
+        if (!m_session->TakeStep(step)) {
+            break;
+        }
+        PlayOpponentStep(step);
+    }
+}
+
+void CNetVersus::PlayOpponentStep(const ReplayStep& step) {
+    const int32_t side = OpponentSide();
+    const int32_t sentBefore = m_match->SideCounts(side).ballsSent;
+    m_match->StepSide(side, step.ToPlayInput());
+    const int32_t sent = m_match->SideCounts(side).ballsSent - sentBefore;
+    ++m_opponentSteps;
+    Keep(m_record.sides[side], step);
+    if (step.Has(ReplayInput::Dismiss) && !m_match->SetSideReady(side)) {
+        Finish(ENetVersusEnd::OutOfStep, "the other side was ready for the next round before its round was decided here");
+        return;
+    }
+    CheckOpponentAttack(static_cast<uint32_t>(sent));
+    if (m_opponentSteps % kNetCheckSteps == 0) {
+        m_opponentSums[(m_opponentSteps / kNetCheckSteps) % kKeptSums] =
+            NetChecksum{m_opponentSteps, VersusSideChecksum(*m_match, side)};
+    }
+    CheckOpponentSums();
+}
+
+void CNetVersus::CheckOpponentAttack(uint32_t balls) {
+    // The other program sends each attack before the steps that hold it.
+    if (!m_hasAttack) {
+        m_hasAttack = m_session->TakeAttack(m_attack);
+    }
+    const bool said = m_hasAttack && m_attack.step == m_opponentSteps;
+    if (balls == 0 && !said && !(m_hasAttack && m_attack.step < m_opponentSteps)) {
+        return;
+    }
+    if (balls == 0 || !said || m_attack.balls != balls) {
+        char why[160];
+        std::snprintf(why, sizeof why, "attack at step %u: worked out %u balls, the other side said %u at step %u",
+                      m_opponentSteps, balls, m_hasAttack ? m_attack.balls : 0u, m_hasAttack ? m_attack.step : 0u);
+        Finish(ENetVersusEnd::OutOfStep, why);
+        return;
+    }
+    m_hasAttack = false;
+    ++m_attacksAgreed;
+}
+
+void CNetVersus::CheckOpponentSums() {
+    for (;;) {
+        if (!m_hasSum) {
+            m_hasSum = m_session->TakeChecksum(m_sum);
+        }
+        if (!m_hasSum || m_sum.step > m_opponentSteps) {
+            return;   // none said, or not played that far yet
+        }
+        const NetChecksum& kept = m_opponentSums[(m_sum.step / kNetCheckSteps) % kKeptSums];
+        if (m_sum.step % kNetCheckSteps != 0 || kept.step != m_sum.step || kept.checksum != m_sum.checksum) {
+            char why[160];
+            std::snprintf(why, sizeof why, "field checksum at step %u: %08X here, %08X there", m_sum.step,
+                          kept.step == m_sum.step ? kept.checksum : 0u, m_sum.checksum);
+            Finish(ENetVersusEnd::OutOfStep, why);
+            return;
+        }
+        m_hasSum = false;
+        ++m_sumsAgreed;
+    }
+}
+
+void CNetVersus::Service() {
+    if (m_session == nullptr) {
+        return;
+    }
+    if (IsRunning()) {
+        SendOwnSteps();
+    }
+    m_session->Service();
+    if (!IsRunning() || m_session->State() != ENetSessionState::Ended) {
+        return;
+    }
+    if (m_match->Phase() == EVersusPhase::MatchOver) {
+        Finish(ENetVersusEnd::MatchOver, "");
+        return;
+    }
+    switch (m_session->EndReason()) {
+        case ENetEndReason::Left:
+            Finish(ENetVersusEnd::OpponentLeft, "this side left");
+            return;
+        case ENetEndReason::ProtocolError:
+            Finish(ENetVersusEnd::Broken, "the other program broke the protocol");
+            return;
+        default:
+            break;
+    }
+    if (m_session->OpponentGoodbye() == ENetGoodbye::OutOfStep) {
+        Finish(ENetVersusEnd::OutOfStep, "the other side found the fields no longer agree");
+        return;
+    }
+    // The steps it sent before it went are played first: they may end the match.
+    if (m_session->ReceivedStepsWaiting() == 0 || !m_match->CanStepSide(OpponentSide())) {
+        Finish(ENetVersusEnd::OpponentLeft, NetEndReasonName(m_session->EndReason()));
+    }
+}
+
+void CNetVersus::Leave() {
+    if (m_session == nullptr) {
+        return;
+    }
+    if (IsRunning()) {
+        SendOwnSteps();
+    }
+    const bool over = m_match->Phase() == EVersusPhase::MatchOver;
+    m_session->Leave(over ? ENetGoodbye::MatchOver : ENetGoodbye::Quit);
+    if (m_end == ENetVersusEnd::None) {
+        m_end = over ? ENetVersusEnd::MatchOver : ENetVersusEnd::OpponentLeft;
+    }
+}
+
+void CNetVersus::Finish(ENetVersusEnd end, const std::string& why) {
+    if (m_end != ENetVersusEnd::None) {
+        return;
+    }
+    m_end = end;
+    m_why = why;
+    if (end == ENetVersusEnd::OutOfStep) {
+        CLog::Get().Write("CNetVersus FAILED, out of step: %s", why.c_str());
+        if (m_session->State() == ENetSessionState::Playing) {
+            SendOwnSteps();
+            m_session->Leave(ENetGoodbye::OutOfStep);
+        }
+    } else if (end == ENetVersusEnd::Broken || end == ENetVersusEnd::OpponentLeft) {
+        CLog::Get().Write("CNetVersus: the match ended early: %s", why.c_str());
+    }
+}

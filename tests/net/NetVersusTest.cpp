@@ -1,0 +1,198 @@
+// Two programs' matches over loopback, each side played by a bot, stepped as fast as the
+// lockstep lets them. Every wait is bounded by a number of loops, never by time.
+#include "net/NetVersus.h"
+
+#include "game/BotPlayer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+
+namespace {
+
+// One program: its session, its match and its bot at the controls of its own side.
+struct Program {
+    std::unique_ptr<CNetSession> session;
+    CVersusMatch match;
+    CNetVersus net;
+    CBotPlayer bot{EBotStrength::Hard, 1};
+    bool readyAsked = false;
+
+    // One frame of one fixed step: the traffic, this side's step, the other side's.
+    void Frame() {
+        net.Service();
+        if (net.CanStepOwn()) {
+            ReplayStep step = ReplayStep::FromPlayInput(bot.Next(match.Field(net.OwnSide()), CPlayfield::kStepLength));
+            if (match.Phase() != EVersusPhase::Playing) {
+                // The panel is read, then dismissed: ready for the next round.
+                step.input |= ReplayInput::Dismiss;
+                bot.Forget();
+            }
+            net.StepOwn(step);
+        }
+        net.StepOpponent();
+    }
+};
+
+NetSessionOptions Options(const char* name, uint32_t seed) {
+    NetSessionOptions options;
+    options.name = name;
+    options.settings.roundsToWin = 2;
+    options.settings.maxRounds = 5;
+    options.settings.roundSeconds = 40;   // a round never runs longer
+    options.seed = seed;
+    return options;
+}
+
+bool FramesUntil(Program& a, Program& b, const std::function<bool()>& done, int limit) {
+    for (int i = 0; i < limit; ++i) {
+        a.Frame();
+        b.Frame();
+        if (done()) {
+            return true;
+        }
+        if (i % 64 == 0) {
+            std::this_thread::yield();
+        }
+    }
+    return false;
+}
+
+class NetVersusTest : public ::testing::Test {
+protected:
+    void Connect(uint32_t seed) {
+        host.session = std::make_unique<CNetSession>(Options("Host", seed));
+        joiner.session = std::make_unique<CNetSession>(Options("Joiner", 0));
+        ASSERT_TRUE(host.session->Host(0));
+        ASSERT_TRUE(joiner.session->Join("127.0.0.1", host.session->Port()));
+        for (int i = 0; i < 5000 && !(IsPlaying(host) && IsPlaying(joiner)); ++i) {
+            host.session->Service();
+            joiner.session->Service();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_TRUE(IsPlaying(host) && IsPlaying(joiner));
+        host.net.Start(*host.session, host.match);
+        joiner.net.Start(*joiner.session, joiner.match);
+        host.bot.Configure(EBotStrength::Hard, seed);
+        joiner.bot.Configure(EBotStrength::Normal, seed + 1);
+    }
+
+    static bool IsPlaying(const Program& program) { return program.session->State() == ENetSessionState::Playing; }
+    bool BothEnded() const { return !host.net.IsRunning() && !joiner.net.IsRunning(); }
+
+    Program host;
+    Program joiner;
+};
+
+// The number of steps in a side's runs.
+uint32_t StepCount(const std::vector<ReplayRun>& runs) {
+    uint32_t steps = 0;
+    for (const ReplayRun& run : runs) {
+        steps += run.count;
+    }
+    return steps;
+}
+
+TEST_F(NetVersusTest, BothProgramsPlayTheSameMatchToItsEnd) {
+    Connect(31337);
+    ASSERT_TRUE(FramesUntil(host, joiner, [&] { return host.match.Phase() == EVersusPhase::MatchOver &&
+                                                      joiner.match.Phase() == EVersusPhase::MatchOver; },
+                            400000));
+    EXPECT_EQ(host.net.OwnSide(), 0);
+    EXPECT_EQ(joiner.net.OwnSide(), 1);
+    EXPECT_TRUE(host.net.IsRunning()) << host.net.Why();
+    EXPECT_TRUE(joiner.net.IsRunning()) << joiner.net.Why();
+    // The same rounds, the same winner, on both.
+    EXPECT_NE(host.match.MatchWinner(), -1);
+    EXPECT_EQ(host.match.MatchWinner(), joiner.match.MatchWinner());
+    EXPECT_EQ(host.match.RoundNumber(), joiner.match.RoundNumber());
+    for (int32_t side = 0; side < kVersusSides; ++side) {
+        EXPECT_EQ(host.match.RoundsWon(side), joiner.match.RoundsWon(side)) << side;
+    }
+    EXPECT_GE(host.match.RoundNumber(), 2);
+    // Every second of each side was compared, and the attacks were checked, on both.
+    for (const Program* program : {&host, &joiner}) {
+        const uint32_t opponentSteps = StepCount(program->net.Record().sides[program->net.OpponentSide()]);
+        EXPECT_GE(program->net.ChecksumsAgreed(), opponentSteps / kNetCheckSteps - 1);
+        EXPECT_GT(program->net.AttacksAgreed(), 0u);
+    }
+    // Leaving after the end is no fault on either side.
+    host.net.Leave();
+    ASSERT_TRUE(FramesUntil(host, joiner, [&] { return BothEnded(); }, 20000));
+    EXPECT_EQ(host.net.End(), ENetVersusEnd::MatchOver);
+    EXPECT_EQ(joiner.net.End(), ENetVersusEnd::MatchOver);
+
+    // The record of either program plays the same match again, headless, from a file.
+    std::vector<uint8_t> bytes;
+    EncodeMatchRecord(joiner.net.Record(), bytes);
+    NetMatchRecord record;
+    std::string why;
+    ASSERT_TRUE(DecodeMatchRecord(bytes, record, why)) << why;
+    CVersusMatch again;
+    PlayMatchRecord(record, again);
+    EXPECT_EQ(again.Phase(), EVersusPhase::MatchOver);
+    EXPECT_EQ(again.MatchWinner(), host.match.MatchWinner());
+    EXPECT_EQ(again.RoundsWon(0), host.match.RoundsWon(0));
+}
+
+TEST_F(NetVersusTest, AFieldThatDiffersEndsTheMatchOutOfStepOnBothSides) {
+    Connect(7);
+    // A few seconds of play, then one ball of the host's field changes in the joiner's copy.
+    ASSERT_TRUE(FramesUntil(host, joiner, [&] { return joiner.net.ChecksumsAgreed() >= 2; }, 100000));
+    CBoard& copy = joiner.match.Field(0).Board();
+    bool changed = false;
+    for (int32_t column = 0; column < copy.RowLength(0) && !changed; ++column) {
+        const int32_t colour = copy.CellAt(column, 0).colour;
+        if (BallColour::IsOrdinary(colour)) {
+            copy.SetCell(colour == 0 ? 1 : 0, 0, column, 0);
+            changed = true;
+        }
+    }
+    ASSERT_TRUE(changed);
+    ASSERT_TRUE(FramesUntil(host, joiner, [&] { return BothEnded(); }, 100000));
+    EXPECT_EQ(joiner.net.End(), ENetVersusEnd::OutOfStep);
+    EXPECT_NE(joiner.net.Why().find("checksum"), std::string::npos) << joiner.net.Why();
+    EXPECT_EQ(host.net.End(), ENetVersusEnd::OutOfStep);
+    // Both sides' steps are kept for the report.
+    for (const std::vector<ReplayRun>& runs : joiner.net.Record().sides) {
+        EXPECT_GT(StepCount(runs), kNetCheckSteps);
+    }
+}
+
+TEST_F(NetVersusTest, APlayerWhoLeavesEndsTheMatchForTheOther) {
+    Connect(99);
+    ASSERT_TRUE(FramesUntil(host, joiner, [&] { return host.net.ChecksumsAgreed() >= 1; }, 100000));
+    joiner.net.Leave();
+    EXPECT_EQ(joiner.net.End(), ENetVersusEnd::OpponentLeft);
+    ASSERT_TRUE(FramesUntil(host, joiner, [&] { return !host.net.IsRunning(); }, 100000));
+    EXPECT_EQ(host.net.End(), ENetVersusEnd::OpponentLeft);
+    // Every step the joiner sent before it went was played.
+    EXPECT_EQ(StepCount(host.net.Record().sides[1]), StepCount(joiner.net.Record().sides[1]));
+}
+
+TEST(NetMatchRecordTest, DamagedRecordsAreRefused) {
+    NetMatchRecord record;
+    record.sides[0].push_back(ReplayRun{ReplayStep(), 30});
+    record.sides[1].push_back(ReplayRun{ReplayStep(), 12});
+    std::vector<uint8_t> good;
+    EncodeMatchRecord(record, good);
+    NetMatchRecord back;
+    std::string why;
+    ASSERT_TRUE(DecodeMatchRecord(good, back, why)) << why;
+    EXPECT_EQ(back.sides[0][0].count, 30u);
+    EXPECT_EQ(back.sides[1][0].count, 12u);
+
+    std::vector<uint8_t> flipped = good;
+    flipped[20] ^= 0x40;
+    std::vector<uint8_t> cut(good.begin(), good.end() - 9);
+    std::vector<uint8_t> empty;
+    for (const std::vector<uint8_t>* bytes : {&flipped, &cut, &empty}) {
+        EXPECT_FALSE(DecodeMatchRecord(*bytes, back, why));
+        EXPECT_FALSE(why.empty());
+    }
+}
+
+}  // namespace
