@@ -4,6 +4,7 @@
 #include "core/Random.h"
 #include "engine/Engine.h"
 #include "gui/GuiArt.h"
+#include "gui/NetPlay.h"
 #include "gui/ScreenFlow.h"
 #include "gui/StateNumbers.h"
 #include "platform/Font.h"
@@ -11,6 +12,7 @@
 #include "platform/Input.h"
 #include "profile/Language.h"
 #include "profile/Players.h"
+#include "profile/ReplayStore.h"
 
 #include <cstdio>
 
@@ -124,27 +126,57 @@ bool CGuiVersus::Init() {
         m_miniCeiling.SetBlend(true);
         m_miniCeiling.SetSize(m_miniCeiling.GetWidth() * kOpponentScale, kBorderHeight * kOpponentScale);
     }
-    SetPopUpFont(m_match.Field(kPlayerSide), &CFont::Third());
-    m_match.Field(kPlayerSide).PopUps().SetColour(1.0f, 0.92f, 0.45f);
     CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kPlayCursorBottom);
-    StartMatch(TimeSeed());
+    CNetSession* session = NetPlaySession();
+    if (session != nullptr && session->State() == ENetSessionState::Playing) {
+        StartNetMatch(*session);
+    } else {
+        StartMatch(TimeSeed());
+    }
     return true;
 }
 
-void CGuiVersus::StartMatch(uint32_t seed) {
-    VersusRules rules;
-    rules.difficulty = g_difficulty;
-    m_match.Start(rules, seed);
+// What both kinds of match share at their start: whose field is heard and looks whose.
+void CGuiVersus::ResetSides(int32_t playerSide) {
+    SetPopUpFont(m_match.Field(OpponentSide()), nullptr);
+    m_playerSide = playerSide;
+    SetPopUpFont(m_match.Field(PlayerSide()), &CFont::Third());
+    m_match.Field(PlayerSide()).PopUps().SetColour(1.0f, 0.92f, 0.45f);
     // Only the player's own field is heard.
-    m_match.SetHeard(kComputerSide, false);
-    m_computer.Configure(VersusStrength(), seed ^ 0x9E3779B9u);
+    m_match.SetHeard(PlayerSide(), true);
+    m_match.SetHeard(OpponentSide(), false);
     m_panelShown = false;
     m_paused = false;
     m_leaving = false;
+    m_netEnded = false;
+    m_readySent = false;
+    m_panelHint.clear();
+}
+
+void CGuiVersus::StartMatch(uint32_t seed) {
+    m_networked = false;
+    VersusRules rules;
+    rules.difficulty = g_difficulty;
+    m_match.SetAttackTravelSteps(0);
+    m_match.Start(rules, seed);
+    m_computer.Configure(VersusStrength(), seed ^ 0x9E3779B9u);
+    ResetSides(kPlayerSide);
+}
+
+void CGuiVersus::StartNetMatch(CNetSession& session) {
+    m_networked = true;
+    m_net.Start(session, m_match);
+    m_opponentName = session.OpponentName();
+    ResetSides(m_net.OwnSide());
 }
 
 void CGuiVersus::Shutdown() {
-    SetPopUpFont(m_match.Field(kPlayerSide), nullptr);
+    if (m_networked) {
+        m_net.Leave();
+        CloseNetPlaySession();
+        m_networked = false;
+    }
+    SetPopUpFont(m_match.Field(PlayerSide()), nullptr);
     m_sprites.Clear();
     m_smallSprites.Clear();
     CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, 480.0f);
@@ -160,12 +192,23 @@ void CGuiVersus::LeaveMatch() {
         return;
     }
     m_leaving = true;
+    if (m_networked) {
+        m_net.Leave();
+    }
     GoToScreen(kStateHostJoinMenu);
 }
 
 // ---------------------------------------------------------------- the step
 
 void CGuiVersus::Update(float dt) {
+    if (m_networked) {
+        UpdateNetworked(dt);
+    } else {
+        UpdateAgainstComputer(dt);
+    }
+}
+
+void CGuiVersus::UpdateAgainstComputer(float dt) {
     // Paused, both sides stand still; a pause key or a click goes on.
     if (m_paused) {
         m_paused = !(PauseKeyHit() || CInput::Get().MouseButtonHit(kMouseLeft));
@@ -200,6 +243,78 @@ void CGuiVersus::Update(float dt) {
     }
 }
 
+// One fixed step of a network match: the traffic, the player's side when it may step, the
+// other side as its steps arrive. After a round the player's side waits until the player
+// has read the panel, then tells the other program it is ready with one more step.
+void CGuiVersus::UpdateNetworked(float dt) {
+    m_net.Service();
+    if (!m_net.IsRunning() && m_net.End() != ENetVersusEnd::MatchOver && !m_netEnded) {
+        ShowNetEnd();
+    }
+    if (m_panelShown) {
+        m_panelTime += dt;
+    }
+    if (m_netEnded || (m_match.Phase() == EVersusPhase::MatchOver && !m_net.IsRunning())) {
+        if (m_panelShown && PanelDismissed()) {
+            LeaveMatch();
+        }
+        return;
+    }
+    const int32_t round = m_match.RoundNumber();
+    const bool playing = m_match.Phase() == EVersusPhase::Playing;
+    if (playing) {
+        const PlayInput input = ReadPlayInput(dt);
+        if (m_net.CanStepOwn()) {
+            m_net.StepOwn(ReplayStep::FromPlayInput(input));
+        }
+    } else if (!m_readySent && m_panelShown && PanelDismissed()) {
+        if (m_match.Phase() == EVersusPhase::MatchOver) {
+            LeaveMatch();
+            return;
+        }
+        if (m_net.CanStepOwn()) {
+            ReplayStep ready;
+            ready.input = ReplayInput::Dismiss;
+            m_net.StepOwn(ready);
+            m_readySent = true;
+            char waiting[96];
+            std::snprintf(waiting, sizeof(waiting), CLanguage::Get().TxtNetWaitingFor(), m_opponentName.c_str());
+            m_panelHint = waiting;
+        }
+    }
+    m_net.StepOpponent();
+    if (playing && m_match.Phase() != EVersusPhase::Playing) {
+        ShowRoundPanel();
+    }
+    if (m_match.RoundNumber() != round) {
+        m_panelShown = false;
+        m_readySent = false;
+        m_panelHint.clear();
+    }
+}
+
+void CGuiVersus::ShowNetEnd() {
+    const CLanguage& texts = CLanguage::Get();
+    m_netEnded = true;
+    m_panelShown = true;
+    m_panelTime = 0.0f;
+    m_panelHint.clear();
+    if (m_net.End() == ENetVersusEnd::OutOfStep) {
+        m_panelTitle = texts.TxtNetOutOfStep();
+        std::vector<uint8_t> bytes;
+        EncodeMatchRecord(m_net.Record(), bytes);
+        if (WriteReplayFile(kOutOfStepRecordName, bytes)) {
+            m_panelHint = texts.TxtNetReplayKept();
+        }
+    } else {
+        m_panelTitle = texts.TxtNetOpponentLeft();
+    }
+    char score[64];
+    std::snprintf(score, sizeof(score), "%s%d - %d", texts.TxtRounds(), m_match.RoundsWon(PlayerSide()),
+                  m_match.RoundsWon(OpponentSide()));
+    m_panelScore = score;
+}
+
 bool CGuiVersus::PanelDismissed() const {
     if (m_panelTime < kPanelReadSeconds) {
         return false;
@@ -219,29 +334,30 @@ void CGuiVersus::ShowRoundPanel() {
     const CLanguage& texts = CLanguage::Get();
     const int32_t winner = m_match.Phase() == EVersusPhase::MatchOver ? m_match.MatchWinner() : m_match.Round().winner;
     if (m_match.Phase() == EVersusPhase::MatchOver) {
-        m_panelTitle = winner == kPlayerSide ? texts.TxtMatchWon()
-                                             : (winner == kComputerSide ? texts.TxtMatchLost() : texts.TxtMatchDrawn());
+        const char* lost = m_networked ? texts.TxtMatchLostToPlayer() : texts.TxtMatchLost();
+        m_panelTitle = winner == PlayerSide() ? texts.TxtMatchWon()
+                                              : (winner == OpponentSide() ? lost : texts.TxtMatchDrawn());
     } else {
-        m_panelTitle = winner == kPlayerSide ? texts.TxtRoundWon()
-                                             : (winner == kComputerSide ? texts.TxtRoundLost() : texts.TxtRoundDrawn());
+        m_panelTitle = winner == PlayerSide() ? texts.TxtRoundWon()
+                                              : (winner == OpponentSide() ? texts.TxtRoundLost() : texts.TxtRoundDrawn());
     }
     char score[64];
-    std::snprintf(score, sizeof(score), "%s%d - %d", texts.TxtRounds(), m_match.RoundsWon(kPlayerSide),
-                  m_match.RoundsWon(kComputerSide));
+    std::snprintf(score, sizeof(score), "%s%d - %d", texts.TxtRounds(), m_match.RoundsWon(PlayerSide()),
+                  m_match.RoundsWon(OpponentSide()));
     m_panelScore = score;
     m_panelShown = true;
     m_panelTime = 0.0f;
 }
 
 PlayInput CGuiVersus::ReadPlayInput(float dt) {
-    return m_aim.Read(m_match.Field(kPlayerSide), true, true, dt);
+    return m_aim.Read(m_match.Field(PlayerSide()), true, true, dt);
 }
 
 // ---------------------------------------------------------------- drawing
 
 void CGuiVersus::Render() {
     CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
-    m_scene.Draw(m_match.Field(kPlayerSide));
+    m_scene.Draw(m_match.Field(PlayerSide()));
     RenderPlayerSide();
     RenderOpponent();
     if (m_panelShown || m_paused) {
@@ -250,10 +366,10 @@ void CGuiVersus::Render() {
 }
 
 void CGuiVersus::RenderPlayerSide() const {
-    const CPlayfield& playfield = m_match.Field(kPlayerSide);
+    const CPlayfield& playfield = m_match.Field(PlayerSide());
     DrawPlayfield(playfield, m_sprites.Sprites());
     DrawPlayScore(playfield.Progress().score);
-    RenderIncoming(m_match.Incoming(kPlayerSide), kPlayerIncomingX, kPlayerIncomingY, true);
+    RenderIncoming(m_match.Incoming(PlayerSide()), kPlayerIncomingX, kPlayerIncomingY, true);
 }
 
 // Attack balls waiting: a stone ball and their number, in red.
@@ -279,7 +395,7 @@ void CGuiVersus::RenderPlate(float y) const {
 }
 
 void CGuiVersus::RenderOpponent() const {
-    const CPlayfield& playfield = m_match.Field(kComputerSide);
+    const CPlayfield& playfield = m_match.Field(OpponentSide());
     const CLanguage& texts = CLanguage::Get();
     CGfxOGL& gfx = CGfxOGL::Get();
     // The glass of the field, a shade darker than the player's, and the ceiling above it.
@@ -300,7 +416,8 @@ void CGuiVersus::RenderOpponent() const {
 
     const float centre = kOpponentLeft + kOpponentWidth / 2.0f;
     CFont& small = CFont::Small();
-    const std::string name = std::string(texts.TxtComputer()) + " (" + VersusStrengthText(VersusStrength()) + ")";
+    const std::string name = m_networked ? m_opponentName
+                                         : std::string(texts.TxtComputer()) + " (" + VersusStrengthText(VersusStrength()) + ")";
     FitFont(small, name.c_str(), 18, static_cast<int32_t>(kOpponentWidth) - 12);
     PrintLine(small, name.c_str(), centre, kNamePlateY + 3.0f, true, 1.0f, 1.0f, 0.5f);
     small.ResetCharSize();
@@ -310,11 +427,11 @@ void CGuiVersus::RenderOpponent() const {
     FitFont(small, score, 20, static_cast<int32_t>(kOpponentWidth) - 12);
     PrintLine(small, score, centre, kScorePlateY + 2.0f, true, 1.0f, 1.0f, 1.0f);
     small.ResetCharSize();
-    RenderIncoming(m_match.Incoming(kComputerSide), kOpponentIncomingX, kOpponentIncomingY, false);
+    RenderIncoming(m_match.Incoming(OpponentSide()), kOpponentIncomingX, kOpponentIncomingY, false);
 
     char rounds[64];
-    std::snprintf(rounds, sizeof(rounds), "%s%d - %d", texts.TxtRounds(), m_match.RoundsWon(kPlayerSide),
-                  m_match.RoundsWon(kComputerSide));
+    std::snprintf(rounds, sizeof(rounds), "%s%d - %d", texts.TxtRounds(), m_match.RoundsWon(PlayerSide()),
+                  m_match.RoundsWon(OpponentSide()));
     FitFont(small, rounds, 18, static_cast<int32_t>(kOpponentWidth) - 8);
     PrintLine(small, rounds, centre, kRoundsY, true, 1.0f, 1.0f, 1.0f);
     const std::string round = std::string(texts.TxtRoundBanner()) + std::to_string(m_match.RoundNumber());
@@ -346,9 +463,11 @@ void CGuiVersus::RenderPanel() const {
     FitFont(main, m_panelScore.c_str(), 28, 300);
     PrintLine(main, m_panelScore.c_str(), 320.0f, kPanelScoreY, true, 1.0f, 1.0f, 1.0f);
     main.ResetCharSize();
-    if (m_panelTime >= kPanelReadSeconds) {
+    if (m_panelTime >= kPanelReadSeconds || !m_panelHint.empty()) {
         CFont& small = CFont::Small();
-        const char* hint = CInput::Get().UsesMouse() ? texts.TxtClickLeftButton() : texts.TxtKeysContinue();
+        const char* hint = !m_panelHint.empty()            ? m_panelHint.c_str()
+                           : CInput::Get().UsesMouse() ? texts.TxtClickLeftButton()
+                                                       : texts.TxtKeysContinue();
         FitFont(small, hint, 18, 300);
         PrintLine(small, hint, 320.0f, kPanelHintY, true, 1.0f, 1.0f, 1.0f);
         small.ResetCharSize();

@@ -1,15 +1,18 @@
 #pragma once
-// CGuiVersus (state 10110): a versus match of the player against the computer. The
-// player's playfield is drawn where the single-player game draws it, full size; the
-// computer's playfield is drawn at half size beside the frame, with its name, its score
-// and the attack balls waiting for it. After each round a panel gives the result; after
-// the match it gives the winner, and a click goes back to the versus menu (10100).
+// CGuiVersus (state 10110): a versus match of the player against the computer, or against
+// a player in another program over the network. The player's playfield is drawn where the
+// single-player game draws it, full size; the opponent's playfield is drawn at half size
+// beside the frame, with its name, its score and the attack balls waiting for it. After
+// each round a panel gives the result; after the match it gives the winner, and a click
+// goes back to the versus menu (10100). A network match has no pause: the other player's
+// game goes on.
 #include "engine/EngineState.h"
 #include "game/BotPlayer.h"
 #include "game/VersusMatch.h"
 #include "gui/GameSprites.h"
 #include "gui/PlayerAim.h"
 #include "gui/MenuBackdrop.h"
+#include "net/NetVersus.h"
 
 #include <string>
 
@@ -23,9 +26,13 @@ extern int32_t g_versusStrength;
 EBotStrength VersusStrength();
 const char* VersusStrengthText(EBotStrength strength);
 
-// The side of the match each player plays.
+// The side of a match against the computer each player plays. Over the network the host
+// plays side 0 and the joiner side 1 in both programs.
 constexpr int32_t kPlayerSide = 0;
 constexpr int32_t kComputerSide = 1;
+
+// Where a match that went out of step keeps both sides' steps, in the replays folder.
+constexpr const char* kOutOfStepRecordName = "outofstep.rec";
 
 // Where the computer's field is drawn: half size, its field area's left edge at the
 // screen's left edge, below the computer's name.
@@ -40,14 +47,22 @@ public:
     bool Init() override;
     void Shutdown() override;
     bool OnEscape() override;
-    // A match stands still while the program has no focus.
-    void Deactivate() override { m_paused = true; }
+    // A match against the computer stands still while the program has no focus.
+    void Deactivate() override { m_paused = !m_networked; }
     const char* GetName() const override { return "CGuiVersus"; }
     void Render() override;
     void Update(float dt) override;
 
-    // Starts a match of the given seed (the tests' fixed seeds); Init starts one from the time.
+    // Starts a match of the given seed (the tests' fixed seeds); Init starts one from the
+    // time, or the network match of a session that is playing.
     void StartMatch(uint32_t seed);
+    void StartNetMatch(CNetSession& session);
+    bool IsNetworked() const { return m_networked; }
+    const CNetVersus& Net() const { return m_net; }
+    int32_t PlayerSide() const { return m_playerSide; }
+    int32_t OpponentSide() const { return 1 - m_playerSide; }
+    // Over the network: the player is ready for the next round, the other is not yet.
+    bool IsWaitingForOpponent() const { return m_readySent && m_match.Phase() == EVersusPhase::RoundOver; }
     const CVersusMatch& Match() const { return m_match; }
     CVersusMatch& Match() { return m_match; }
     bool IsPanelShown() const { return m_panelShown; }
@@ -56,6 +71,11 @@ public:
 
 private:
     PlayInput ReadPlayInput(float dt);
+    void ResetSides(int32_t playerSide);
+    void UpdateAgainstComputer(float dt);
+    void UpdateNetworked(float dt);
+    // The network match is over before its end: why, on the panel.
+    void ShowNetEnd();
     void ShowRoundPanel();
     // A click, Return, Space or the pad's A, once the panel has been read for a moment.
     bool PanelDismissed() const;
@@ -70,6 +90,13 @@ private:
 
     CVersusMatch m_match;
     CBotPlayer m_computer;
+    CNetVersus m_net;
+    bool m_networked = false;
+    bool m_netEnded = false;       // the panel says why the network match ended early
+    bool m_readySent = false;      // this side is ready for the next round
+    int32_t m_playerSide = kPlayerSide;
+    std::string m_opponentName;
+    std::string m_panelHint;       // instead of the click hint, when set
     CGameSprites m_sprites;
     CGameSprites m_smallSprites;
     CPlayfieldScene m_scene;

@@ -139,6 +139,11 @@ const TextStrings kEnglishStrings = {
     .TxtMatchDrawn = "THE MATCH IS DRAWN",
     .TxtRounds = "Rounds ",
     .TxtYou = "You",
+    .TxtMatchLostToPlayer = "YOU LOSE THE MATCH",
+    .TxtNetOpponentLeft = "YOUR OPPONENT LEFT",
+    .TxtNetOutOfStep = "THE GAMES WENT OUT OF STEP",
+    .TxtNetReplayKept = "A record of both fields was kept",
+    .TxtNetWaitingFor = "Waiting for %s",
 };
 
 const TextStrings kSwedishStrings = {
@@ -280,4 +285,9 @@ const TextStrings kSwedishStrings = {
     .TxtMatchDrawn = "MATCHEN BLEV OAVGJORD",
     .TxtRounds = "Omg\xE5ngar ",
     .TxtYou = "Du",
+    .TxtMatchLostToPlayer = "DU F\xD6RLORADE MATCHEN",
+    .TxtNetOpponentLeft = "DIN MOTST\xC5NDARE GICK",
+    .TxtNetOutOfStep = "SPELEN KOM I OTAKT",
+    .TxtNetReplayKept = "B\xE5" "da planerna sparades",
+    .TxtNetWaitingFor = "V\xE4ntar p\xE5 %s",
 };

@@ -146,6 +146,11 @@ struct TextStrings {
     const char* TxtMatchDrawn;
     const char* TxtRounds;
     const char* TxtYou;
+    const char* TxtMatchLostToPlayer;
+    const char* TxtNetOpponentLeft;
+    const char* TxtNetOutOfStep;
+    const char* TxtNetReplayKept;
+    const char* TxtNetWaitingFor;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -307,6 +312,12 @@ public:
     const char* TxtRoundLost() const { return m_strings->TxtRoundLost; }
     const char* TxtRoundDrawn() const { return m_strings->TxtRoundDrawn; }
     const char* TxtMatchWon() const { return m_strings->TxtMatchWon; }
+    const char* TxtMatchLostToPlayer() const { return m_strings->TxtMatchLostToPlayer; }
+    const char* TxtNetOpponentLeft() const { return m_strings->TxtNetOpponentLeft; }
+    const char* TxtNetOutOfStep() const { return m_strings->TxtNetOutOfStep; }
+    const char* TxtNetReplayKept() const { return m_strings->TxtNetReplayKept; }
+    // The opponent's name goes where %s stands.
+    const char* TxtNetWaitingFor() const { return m_strings->TxtNetWaitingFor; }
     const char* TxtMatchLost() const { return m_strings->TxtMatchLost; }
     const char* TxtMatchDrawn() const { return m_strings->TxtMatchDrawn; }
     const char* TxtRounds() const { return m_strings->TxtRounds; }

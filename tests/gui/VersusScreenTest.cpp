@@ -6,13 +6,17 @@
 #include "engine/StateManager.h"
 #include "gui/GuiMenu.h"
 #include "gui/GuiVersus.h"
+#include "gui/NetPlay.h"
 #include "gui/ScreenFlow.h"
 #include "profile/Language.h"
 #include "profile/Players.h"
 #include "resources/FileManager.h"
 #include "tests/support/SoftwareScreen.h"
 
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -239,6 +243,112 @@ TEST_F(VersusScreenTest, TheMainMenuLeadsToTheVersusMenuAndKeepsEveryItemInItsPl
     ASSERT_NE(exit, nullptr);
     EXPECT_GE(versus->Y(), exit->Y() + exit->H());
     EXPECT_EQ(versus->Command(), kStateHostJoinMenu);
+}
+
+// The other program of a network match, headless: its session, its match and a bot.
+struct OtherProgram {
+    std::unique_ptr<CNetSession> session;
+    CVersusMatch match;
+    CNetVersus net;
+    CBotPlayer bot{EBotStrength::Hard, 5};
+
+    bool Host(uint16_t roundSeconds) {
+        NetSessionOptions options;
+        options.name = "Bea";
+        options.settings.roundsToWin = 1;
+        options.settings.maxRounds = 1;
+        options.settings.roundSeconds = roundSeconds;
+        options.seed = 2024;
+        session = std::make_unique<CNetSession>(options);
+        return session->Host(0);
+    }
+    void Frame() {
+        if (!net.IsRunning()) {
+            session->Service();
+            return;
+        }
+        net.Service();
+        if (net.CanStepOwn() && match.Phase() == EVersusPhase::Playing) {
+            net.StepOwn(ReplayStep::FromPlayInput(bot.Next(match.Field(net.OwnSide()), CPlayfield::kStepLength)));
+        }
+        net.StepOpponent();
+    }
+};
+
+class NetVersusScreenTest : public VersusScreenTest {
+protected:
+    // The screen's program joins the other one over loopback and opens the match screen.
+    CGuiVersus& JoinMatch(uint16_t roundSeconds) {
+        EXPECT_TRUE(other.Host(roundSeconds));
+        NetSessionOptions options;
+        options.name = "Ann";
+        CNetSession& session = OpenNetPlaySession(options);
+        EXPECT_TRUE(session.Join("127.0.0.1", other.session->Port()));
+        for (int i = 0; i < 5000 && !(IsPlaying(session) && IsPlaying(*other.session)); ++i) {
+            session.Service();
+            other.session->Service();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_TRUE(IsPlaying(session) && IsPlaying(*other.session));
+        other.net.Start(*other.session, other.match);
+        EXPECT_TRUE(CStateManager::Lower().SetState(kStateVersusGame, true));
+        return *static_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
+    }
+    void TearDown() override {
+        CloseNetPlaySession();
+        VersusScreenTest::TearDown();
+    }
+    static bool IsPlaying(const CNetSession& session) { return session.State() == ENetSessionState::Playing; }
+    // Steps the screen and the other program together until done holds, at most limit steps.
+    bool StepBothUntil(const std::function<bool()>& done, int limit) {
+        for (int i = 0; i < limit; ++i) {
+            StepLayers();
+            other.Frame();
+            if (done()) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    OtherProgram other;
+};
+
+TEST_F(NetVersusScreenTest, AMatchOverTheNetworkEndsWithTheSameResultInBothPrograms) {
+    CGuiVersus& screen = JoinMatch(12);
+    ASSERT_TRUE(screen.IsNetworked());
+    EXPECT_EQ(screen.PlayerSide(), 1);
+    // The player here does nothing; the other program's bot plays until the round is over.
+    ASSERT_TRUE(StepBothUntil([&] { return screen.IsPanelShown(); }, 20000));
+    ASSERT_TRUE(StepBothUntil([&] { return other.match.Phase() == EVersusPhase::MatchOver; }, 20000));
+    EXPECT_EQ(screen.Match().Phase(), EVersusPhase::MatchOver);
+    const int32_t winner = screen.Match().MatchWinner();
+    EXPECT_EQ(winner, other.match.MatchWinner());
+    const char* expected = winner == 1 ? texts().TxtMatchWon()
+                                       : (winner == 0 ? texts().TxtMatchLostToPlayer() : texts().TxtMatchDrawn());
+    EXPECT_EQ(screen.PanelTitle(), expected);
+    Draw("versus-network-end");
+    // Read, then clicked away: back to the versus menu, the session closed, the other
+    // program told that the match is over.
+    StepBothUntil([] { return false; }, 150);
+    HoldButton(true);
+    StepLayers();
+    HoldButton(false);
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
+    ASSERT_TRUE(StepBothUntil([&] { return !other.net.IsRunning(); }, 20000));
+    EXPECT_EQ(other.net.End(), ENetVersusEnd::MatchOver);
+}
+
+TEST_F(NetVersusScreenTest, AnOpponentWhoLeavesEndsTheMatchWithAMessage) {
+    CGuiVersus& screen = JoinMatch(300);
+    ASSERT_TRUE(StepBothUntil([&] { return screen.Match().SideSteps(0) > 300; }, 20000));
+    other.net.Leave();
+    ASSERT_TRUE(StepBothUntil([&] { return screen.IsPanelShown(); }, 20000));
+    EXPECT_EQ(screen.PanelTitle(), texts().TxtNetOpponentLeft());
+    EXPECT_FALSE(screen.IsPaused());
+    StepBothUntil([] { return false; }, 150);
+    Click();
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
 }
 
 }  // namespace
