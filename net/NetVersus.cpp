@@ -131,11 +131,12 @@ bool DecodeMatchRecord(const std::vector<uint8_t>& bytes, NetMatchRecord& record
     return true;
 }
 
-uint32_t PlayMatchRecord(const NetMatchRecord& record, CVersusMatch& match) {
+uint32_t PlayMatchRecord(const NetMatchRecord& record, CVersusMatch& match, const MatchStepWatcher& afterStep) {
     match.SetAttackTravelSteps(kNetAttackTravelSteps);
     match.Start(RulesFromNetSettings(record.settings), record.seed);
     size_t run[kVersusSides] = {};
     uint32_t inRun[kVersusSides] = {};
+    uint32_t sideSteps[kVersusSides] = {};
     uint32_t played = 0;
     for (bool moved = true; moved;) {
         moved = false;
@@ -151,6 +152,10 @@ uint32_t PlayMatchRecord(const NetMatchRecord& record, CVersusMatch& match) {
                     return played;
                 }
                 ++played;
+                ++sideSteps[side];
+                if (afterStep) {
+                    afterStep(side, sideSteps[side]);
+                }
                 moved = true;
                 if (++inRun[side] == runs[run[side]].count) {
                     ++run[side];

@@ -4,6 +4,7 @@
 //   pellora-sim --report [--seeds N] [--seed S] [--table FILE] [--chart FILE] [--check] (--pack ... | --sources ...)
 //   pellora-sim --versus STRENGTH_A STRENGTH_B [--rounds N] [--seed S] [--difficulty N] [--check-field] [--no-attacks]
 //   pellora-sim --replay FILE (--pack ... | --sources ...)
+//   pellora-sim --match-record FILE
 // Bot mode plays the pack as one game the way the game's screen does (lives, score and
 // statistics carried from level to level) and prints one line per level. It checks the
 // pack: a game lost on a level continues it once with fresh lives, and the run exits
@@ -16,12 +17,16 @@
 // pack's order does not follow the curve.
 // Replay mode plays a recorded game through the rules alone and checks every field
 // checksum and the final score against the recording; a difference names its step.
+// Match-record mode plays the kept steps of a network match that went out of step
+// (replays/outofstep.rec) through the rules, both sides, and prints where each side got to
+// and its field checksum every second, to set beside the log line of each program.
 // Versus mode plays bot against bot on the duel levels (strengths easy, normal, hard) in
 // best-of-three matches until N rounds are played, and prints each round, the wins, the
 // round lengths and the attacks; with --check-field it fails on the first broken rule of
 // either field.
 #include "core/Log.h"
 #include "game/ReplayPlayback.h"
+#include "net/NetVersus.h"
 #include "resources/File.h"
 #include "tools/sim/Report.h"
 #include "tools/sim/SimSession.h"
@@ -43,6 +48,7 @@ int Usage() {
                  "                   [--report [--seeds N] [--table FILE] [--chart FILE] [--check]]\n"
                  "                   [--replay FILE]\n"
                  "                   (--pack <levels.nuf|folder> | --sources <folder>)\n"
+                 "       pellora-sim --match-record FILE\n"
                  "       pellora-sim --versus STRENGTH_A STRENGTH_B [--rounds N] [--seed S] [--difficulty N]\n"
                  "                   [--check-field] [--no-attacks]   (strengths: easy, normal, hard)\n");
     return 2;
@@ -163,6 +169,29 @@ int RunReplay(const std::vector<LevelBytes>& levels, const std::string& path) {
     return 0;
 }
 
+int RunMatchRecord(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    NetMatchRecord record;
+    std::string why = "cannot be read";
+    if (ReadFileAtPath(path, bytes) && DecodeMatchRecord(bytes, record, why)) {
+        why.clear();
+    }
+    if (!why.empty()) {
+        std::fprintf(stderr, "pellora-sim: %s: %s\n", path.c_str(), why.c_str());
+        return 2;
+    }
+    std::printf("match record: seed %u, kept by side %d\n", record.seed, record.ownSide);
+    CVersusMatch match;
+    const uint32_t played = PlayMatchRecord(record, match, [&](int32_t side, uint32_t steps) {
+        if (steps % kNetCheckSteps == 0) {
+            std::printf("side %d step %u checksum %08X\n", side, steps, VersusSideChecksum(match, side));
+        }
+    });
+    std::printf("played %u steps: round %d, rounds won %d - %d, %s\n", played, match.RoundNumber(), match.RoundsWon(0),
+                match.RoundsWon(1), match.Phase() == EVersusPhase::MatchOver ? "the match is over" : "the match goes on");
+    return 0;
+}
+
 struct ReportFiles {
     std::string table;
     std::string chart;
@@ -257,6 +286,8 @@ int main(int argc, char** argv) {
             game.packCheck = false;
         } else if (std::strcmp(argv[i], "--replay") == 0 && hasValue) {
             replayFile = argv[++i];
+        } else if (std::strcmp(argv[i], "--match-record") == 0 && hasValue) {
+            return RunMatchRecord(argv[++i]);
         } else if (std::strcmp(argv[i], "--check-field") == 0) {
             options.checkInvariants = true;
         } else if (std::strcmp(argv[i], "--versus") == 0 && i + 2 < argc) {
