@@ -14,7 +14,7 @@ set(allowed_profile   "core;resources;game")
 set(allowed_gui       "core;resources;platform;game;net;view;engine;profile")
 set(allowed_editor    "core;resources;platform;game;net;view;engine;profile;gui")
 set(allowed_app       "core;resources;platform;game;net;view;engine;profile;gui;editor")
-set(allowed_tools     "core;resources;game")
+set(allowed_tools     "core;resources;game;net")
 set(rooms core resources platform game net view engine profile gui editor app tools)
 
 get_filename_component(ROOT "${ROOT}" ABSOLUTE)
