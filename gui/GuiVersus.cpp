@@ -333,6 +333,10 @@ bool CGuiVersus::PauseKeyHit() {
 void CGuiVersus::ShowRoundPanel() {
     const CLanguage& texts = CLanguage::Get();
     const int32_t winner = m_match.Phase() == EVersusPhase::MatchOver ? m_match.MatchWinner() : m_match.Round().winner;
+    // Both programs of a network match say the same here; the log tells a bug report which.
+    CLog::Get().Write("CGuiVersus: round %d over, won by side %d (%d steps); rounds %d - %d%s", m_match.RoundNumber(),
+                      winner, static_cast<int32_t>(m_match.Round().steps), m_match.RoundsWon(0), m_match.RoundsWon(1),
+                      m_match.Phase() == EVersusPhase::MatchOver ? "; the match is over" : "");
     if (m_match.Phase() == EVersusPhase::MatchOver) {
         const char* lost = m_networked ? texts.TxtMatchLostToPlayer() : texts.TxtMatchLost();
         m_panelTitle = winner == PlayerSide() ? texts.TxtMatchWon()
