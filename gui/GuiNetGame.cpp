@@ -125,6 +125,8 @@ void CGuiHostGame::SetPhase(EPhase phase) {
         SetItemEnabled(*item, choosing);
     }
     m_start.SetVisible(choosing);
+    // Cancel alone stands in the middle while waiting.
+    m_cancel.SetPos(choosing ? kLeftItemX : kCentreX, kBottomItemY);
     m_portHint.SetVisible(choosing);
     RefreshItems();
 }
@@ -289,6 +291,7 @@ bool CGuiJoinGame::InitScreen() {
     layout.columns = 10;
     layout.top = 172;
     layout.rowStep = 34;
+    layout.columnStep = 32;
     layout.letterSize = 24;
     layout.spaceKey = false;
     layout.firstCommand = kCommandGridKey;
@@ -318,8 +321,15 @@ void CGuiJoinGame::ShutdownScreen() {
 }
 
 void CGuiJoinGame::RefreshAddress() {
-    // A long name is shown smaller rather than over the pillars.
-    FitCaption(m_addressLabel, m_address.c_str(), kItemCharSize, kFieldTextWidth - kCaretSpace);
+    // A long address is shown smaller rather than over the pillars, and when even the
+    // smallest letters are too wide, its end, where the typing goes on.
+    const int32_t room = kFieldTextWidth - kCaretSpace;
+    size_t first = 0;
+    FitCaption(m_addressLabel, m_address.c_str(), kItemCharSize, room);
+    while (m_addressLabel.TextWidth() > room && first + 1 < m_address.size()) {
+        ++first;
+        FitCaption(m_addressLabel, m_address.c_str() + first, kItemCharSize, room);
+    }
     m_addressWidth = m_addressLabel.TextWidth();
 }
 

@@ -75,7 +75,7 @@ class CGuiJoinGame final : public CGuiScreen {
 public:
     static constexpr int32_t kCommandConnect = 2050;
     static constexpr int32_t kCommandGridKey = 4200;   // + the key's number
-    static constexpr int32_t kMaxAddressLength = 40;
+    static constexpr int32_t kMaxAddressLength = 64;
     // Room kept beside the typed address for the caret.
     static constexpr int32_t kCaretSpace = 16;
 
