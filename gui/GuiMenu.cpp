@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "engine/Engine.h"
 #include "gui/GuiVersus.h"
+#include "gui/NetPlay.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
 #include "platform/Input.h"
@@ -187,6 +188,8 @@ void CGuiNetMenu::BuildNetworkItem(CGuiButton& item, CGuiLabel& info, const char
 // each with a line that says what it does.
 bool CGuiNetMenu::InitVersusScreen() {
     StartMenu(m_stateId);
+    // Back here no network match runs: a session a screen before left open is closed.
+    CloseNetPlaySession();
     const CLanguage& texts = CLanguage::Get();
     BuildLogo(m_logo);
     StyleFittedItem(m_playComputer, texts.TxtPlayTheComputer(), kCentreX, 110);

@@ -344,9 +344,11 @@ TEST_F(NetScreensTest, TheOnScreenKeysTypeAnAddressAndEscapeGoesBack) {
     EXPECT_EQ(join.Phase(), CGuiJoinGame::EPhase::Typing);
 }
 
-TEST_F(NetScreensTest, TheVersusMenuLeadsToHostingAndJoining) {
+TEST_F(NetScreensTest, TheVersusMenuLeadsToHostingAndJoiningAndClosesALeftOverSession) {
     for (const int32_t target : {kStateHostGame, kStateJoinGame}) {
+        ASSERT_TRUE(OpenNetPlaySession(NetPlayOptions(NetMatchSettings())).Host(0));
         CGuiNetMenu& menu = Open<CGuiNetMenu>(kStateHostJoinMenu);
+        EXPECT_EQ(NetPlaySession(), nullptr);
         const CGuiWidget* item = nullptr;
         for (int32_t i = 0; i < menu.WidgetCount(); ++i) {
             if (menu.WidgetAt(i).Command() == target) {
