@@ -365,3 +365,48 @@ TEST_F(NetScreensTest, TheVersusMenuLeadsToHostingAndJoiningAndClosesALeftOverSe
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NetScreensTest, EscapeWhileConnectingClosesTheSessionForTheVersusMenu) {
+    uint16_t silentPort = 0;
+    {
+        auto closed = MakeSession("Cy");
+        ASSERT_TRUE(closed->Host(0));
+        silentPort = closed->Port();
+    }
+    CGuiJoinGame& join = Open<CGuiJoinGame>(kStateJoinGame);
+    Type(join, "127.0.0.1:" + std::to_string(silentPort));
+    join.OnChar(13);
+    ASSERT_EQ(join.Phase(), CGuiJoinGame::EPhase::Connecting);
+    ASSERT_NE(NetPlaySession(), nullptr);
+    join.OnChar('9');
+    EXPECT_EQ(join.TypedAddress(), "127.0.0.1:" + std::to_string(silentPort)) << "no typing while connecting";
+    EXPECT_TRUE(CEngine::Get().OnEscape());
+    EXPECT_EQ(NetPlaySession(), nullptr);
+    EXPECT_EQ(PendingUpper(), kStateHostJoinMenu);
+}
+
+// The name a player is known by in a match: the player's own when it can travel.
+TEST_F(NetScreensTest, ThePlayersNameTravelsOrPlayerStandsInForIt) {
+    const struct {
+        const char* name;   // null: no player at all
+        const char* travels;
+    } cases[] = {
+        {"Ann", "Ann"},
+        {"\xC5sa \xD6" "berg", "\xC5sa \xD6" "berg"},
+        {"Bo\x81", "Player"},   // a letter Windows-1252 does not have
+        {nullptr, "Player"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.travels);
+        ClearPlayers();
+        if (c.name != nullptr) {
+            ASSERT_NE(CreatePlayer(c.name), nullptr);
+        }
+        EXPECT_EQ(NetPlayName(), c.travels);
+        EXPECT_EQ(NetPlayOptions(NetMatchSettings()).name, c.travels);
+    }
+}
+
+}  // namespace
