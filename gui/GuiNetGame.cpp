@@ -313,6 +313,8 @@ bool CGuiJoinGame::InitScreen() {
 }
 
 void CGuiJoinGame::ShutdownScreen() {
+    // The address typed is there again the next time, connected to or not.
+    g_netJoinAddress = m_address;
     CInput::Get().SetTextEntry(false);
     m_lookup.Cancel();
     if (m_phase != EPhase::Started) {

@@ -342,6 +342,9 @@ TEST_F(NetScreensTest, TheOnScreenKeysTypeAnAddressAndEscapeGoesBack) {
     EXPECT_TRUE(CEngine::Get().OnEscape());
     EXPECT_EQ(PendingUpper(), kStateHostJoinMenu);
     EXPECT_EQ(join.Phase(), CGuiJoinGame::EPhase::Typing);
+    // Left without connecting, the address typed is still there the next time.
+    CGuiJoinGame& again = Open<CGuiJoinGame>(kStateJoinGame);
+    EXPECT_EQ(again.TypedAddress(), "anna-pc.lan:2796");
 }
 
 TEST_F(NetScreensTest, TheVersusMenuLeadsToHostingAndJoiningAndClosesALeftOverSession) {
