@@ -39,15 +39,6 @@ void SetItemEnabled(CGuiButton& item, bool enabled) {
     item.SetHoverColour(hover.r, hover.g, hover.b, hover.a);
 }
 
-// A small line of text, centred, fitted to the field.
-void StyleSmallLine(CGuiWidget& widget, const char* text, int32_t y, const GuiColour& colour) {
-    widget.SetFont(&CFont::Main());
-    widget.AlignCentre();
-    widget.SetPos(320, y);
-    FitCaption(widget, text, kSmallSize, 310);
-    Paint(widget, colour);
-}
-
 // The match the host offers: the player's own difficulty, the chosen rounds, a draw
 // replayed up to twice the rounds to win and one more.
 NetMatchSettings HostSettings() {
@@ -57,7 +48,7 @@ NetMatchSettings HostSettings() {
     return settings;
 }
 
-// After the flow's own screen change: the menu music stops, the match takes the session.
+// The match screen takes the session over; the menu music stops.
 void GoToMatch() {
     StopMenuMusic();
     GoToLowerScreen(kStateVersusGame);
@@ -78,22 +69,25 @@ bool CGuiHostGame::InitScreen() {
     const CLanguage& texts = CLanguage::Get();
     StyleFittedItem(m_title, texts.TxtHostAServer(), kCentreX, kTitleY);
 
-    StyleSmallLine(m_addressCaption, texts.TxtYourAddresses(), 92, kCaptionColour);
+    StyleFittedItem(m_addressCaption, texts.TxtYourAddresses(), kCentreX, 92, kFieldTextWidth, kSmallSize);
+    Paint(m_addressCaption, kCaptionColour);
     ListOwnAddresses(m_ownAddresses);
     m_shownAddresses = std::min(static_cast<int32_t>(m_ownAddresses.size()), kMaxShownAddresses);
     for (int32_t i = 0; i < kMaxShownAddresses; ++i) {
-        StyleSmallLine(m_addresses[i], i < m_shownAddresses ? m_ownAddresses[static_cast<size_t>(i)].c_str() : "",
-                       112 + 18 * i, kItemColour);
+        const char* address = i < m_shownAddresses ? m_ownAddresses[static_cast<size_t>(i)].c_str() : "";
+        StyleFittedItem(m_addresses[i], address, kCentreX, 112 + 18 * i, kFieldTextWidth, kSmallSize);
     }
 
     StyleFittedItem(m_port, "", kCentreX, 192, kFieldTextWidth, kSettingSize);
     m_port.SetCommand(kCommandPort);
-    StyleSmallLine(m_portHint, texts.TxtPortHint(), 220, kCaptionColour);
+    StyleFittedItem(m_portHint, texts.TxtPortHint(), kCentreX, 220, kFieldTextWidth, kSmallSize);
+    Paint(m_portHint, kCaptionColour);
     StyleFittedItem(m_roundLength, "", kCentreX, 246, kFieldTextWidth, kSettingSize);
     m_roundLength.SetCommand(kCommandRoundLength);
     StyleFittedItem(m_roundsToWin, "", kCentreX, 278, kFieldTextWidth, kSettingSize);
     m_roundsToWin.SetCommand(kCommandRoundsToWin);
-    StyleSmallLine(m_status, "", 320, kWaitColour);
+    StyleFittedItem(m_status, "", kCentreX, 320, kFieldTextWidth, kSmallSize);
+    Paint(m_status, kWaitColour);
 
     StyleFittedItem(m_cancel, texts.TxtCancel(), kLeftItemX, kBottomItemY, kPairItemWidth);
     m_cancel.SetCommand(kCommandCancel);
@@ -279,11 +273,13 @@ bool CGuiJoinGame::InitScreen() {
     const CLanguage& texts = CLanguage::Get();
     StyleFittedItem(m_title, texts.TxtJoinAServer(), kCentreX, kTitleY);
     AddWidget(&m_title)->SlideIn(0.0f, -150.0f, 0.3f);
-    StyleSmallLine(m_caption, texts.TxtHostAddress(), 84, kCaptionColour);
+    StyleFittedItem(m_caption, texts.TxtHostAddress(), kCentreX, 84, kFieldTextWidth, kSmallSize);
+    Paint(m_caption, kCaptionColour);
     AddWidget(&m_caption)->SlideIn(0.0f, -150.0f, 0.3f);
     StyleItem(m_addressLabel, "", kCentreX, kAddressY);
     AddWidget(&m_addressLabel);
-    StyleSmallLine(m_status, "", 144, kWaitColour);
+    StyleFittedItem(m_status, "", kCentreX, 144, kFieldTextWidth, kSmallSize);
+    Paint(m_status, kWaitColour);
     AddWidget(&m_status);
 
     KeyGridLayout layout;
@@ -305,7 +301,8 @@ bool CGuiJoinGame::InitScreen() {
     StyleFittedItem(m_connect, texts.TxtConnect(), kRightItemX, kBottomItemY, kPairItemWidth);
     m_connect.SetCommand(kCommandConnect);
     AddWidget(&m_connect)->SlideIn(0.0f, 200.0f, 0.6f);
-    StyleSmallLine(m_hint, texts.TxtAddressHint(), kDeckTextY, kItemColour);
+    StyleFittedItem(m_hint, texts.TxtAddressHint(), kCentreX, kDeckTextY, kFieldTextWidth, kSmallSize);
+    Paint(m_hint, kItemColour);
     AddWidget(&m_hint)->SlideIn(0.0f, 100.0f, 0.8f);
     RefreshAddress();
     CInput::Get().SetTextEntry(true);
