@@ -6,6 +6,7 @@
 #include "gui/Game.h"
 #include "gui/GuiDialogs.h"
 #include "gui/GuiMenu.h"
+#include "gui/GuiNetGame.h"
 #include "gui/GuiScores.h"
 #include "gui/GuiVersus.h"
 #include "gui/Intro.h"
@@ -65,6 +66,10 @@ CEngineState* CreateState(int32_t stateId) {
             return new (std::nothrow) CGuiLod();
         case kStateVersusGame:
             return new (std::nothrow) CGuiVersus();
+        case kStateHostGame:
+            return new (std::nothrow) CGuiHostGame();
+        case kStateJoinGame:
+            return new (std::nothrow) CGuiJoinGame();
         default:
             return nullptr;
     }

@@ -107,64 +107,25 @@ namespace {
 // The grid's letters in Windows-1252 capitals.
 constexpr char kGridCapitals[CGuiEnterName::kGridLetters + 1] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ\xC5\xC4\xD6";
 constexpr int32_t kGridTop = 205;
-constexpr int32_t kGridRowStep = 36;
-constexpr int32_t kGridColumnStep = 34;
-constexpr int32_t kGridLetterSize = 26;
 }  // namespace
 
 void CGuiEnterName::BuildGrid() {
-    const CLanguage& texts = CLanguage::Get();
-    for (int32_t i = 0; i < kGridKeys; ++i) {
-        CGuiButton& key = m_grid[i];
-        int32_t x = kCentreX + (i % kGridColumns) * kGridColumnStep - (kGridColumns - 1) * kGridColumnStep / 2;
-        int32_t y = kGridTop + (i / kGridColumns) * kGridRowStep;
-        if (i >= kGridLetters) {
-            // Space and delete share the row under the letters.
-            x = i == kGridLetters ? kCentreX - 90 : kCentreX + 90;
-            y = kGridTop + 3 * kGridRowStep + 8;
-        }
-        StyleItem(key, "", x, y);
-        key.SetFontSize(kGridLetterSize, kGridLetterSize);
-        key.SetText(i == kGridLetters ? texts.TxtGridSpace() : (i == kGridLetters + 1 ? texts.TxtGridDelete() : "A"));
-        key.SetCommand(kCommandGridKey + i);
-        key.SetVisible(false);
-        AddWidget(&key);
-    }
-    m_gridShown = false;
+    KeyGridLayout layout;
+    layout.characters = kGridCapitals;
+    layout.columns = kGridColumns;
+    layout.top = kGridTop;
+    layout.spaceKey = true;
+    layout.firstCommand = kCommandGridKey;
+    m_grid.Build(*this, kCentreX, layout);
     RefreshGridCase();
     // Reached with a pad, the grid is there from the start.
     if (CInput::Get().LastDevice() == EInputDevice::Pad) {
-        ShowGrid();
-    }
-}
-
-void CGuiEnterName::ShowGrid() {
-    m_gridShown = true;
-    for (CGuiButton& key : m_grid) {
-        key.SetVisible(true);
+        m_grid.Show();
     }
 }
 
 void CGuiEnterName::RefreshGridCase() {
-    const bool capital = m_name.empty() || m_name.back() == ' ';
-    for (int32_t i = 0; i < kGridLetters; ++i) {
-        const char capitalLetter = kGridCapitals[i];
-        // Windows-1252 has each small letter 32 above its capital, \xE5 \xE4 \xF6 too.
-        const char text[2] = {capital ? capitalLetter : static_cast<char>(capitalLetter + 32), '\0'};
-        m_grid[i].SetText(text);
-    }
-}
-
-void CGuiEnterName::PressGridKey(int32_t index) {
-    if (index < kGridLetters) {
-        const bool capital = m_name.empty() || m_name.back() == ' ';
-        const char letter = kGridCapitals[index];
-        OnChar(static_cast<uint8_t>(capital ? letter : static_cast<char>(letter + 32)));
-    } else if (index == kGridLetters) {
-        OnChar(' ');
-    } else {
-        OnChar(8);
-    }
+    m_grid.SetCapitals(m_name.empty() || m_name.back() == ' ');
 }
 
 void CGuiEnterName::OnChar(int32_t code) {
@@ -192,8 +153,9 @@ void CGuiEnterName::RefreshName() {
 }
 
 void CGuiEnterName::OnMessage(int32_t messageId, int32_t parameter) {
-    if (messageId >= kCommandGridKey && messageId < kCommandGridKey + kGridKeys) {
-        PressGridKey(messageId - kCommandGridKey);
+    const int32_t typed = m_grid.TypedBy(messageId);
+    if (typed != CGuiKeyGrid::kNotAKey) {
+        OnChar(typed);
         return;
     }
     switch (messageId) {
@@ -227,8 +189,8 @@ bool CGuiEnterName::OnEscape() {
 }
 
 void CGuiEnterName::UpdateScreen(float dt) {
-    if (!m_gridShown && CInput::Get().LastDevice() == EInputDevice::Pad) {
-        ShowGrid();
+    if (!m_grid.IsShown() && CInput::Get().LastDevice() == EInputDevice::Pad) {
+        m_grid.Show();
     }
     m_caretTimer += dt;
     if (m_caretTimer >= 1.0f) {

@@ -2,6 +2,7 @@
 // The dialog screens of the menus: the language choice (shown until a language is chosen),
 // the name entry, the player selection and the options with the two volume sliders.
 #include "gui/GuiScreen.h"
+#include "gui/KeyGrid.h"
 
 #include <string>
 
@@ -41,8 +42,8 @@ public:
     void RenderForeground() override;
 
     const std::string& TypedName() const { return m_name; }
-    bool IsGridShown() const { return m_gridShown; }
-    const CGuiButton& GridKey(int32_t index) const { return m_grid[index]; }
+    bool IsGridShown() const { return m_grid.IsShown(); }
+    const CGuiButton& GridKey(int32_t index) const { return m_grid.Key(index); }
     bool HasCancel() const { return m_hasCancel; }
     // The hint shown when OK or Return finds no name (spaces alone are none).
     const CGuiLabel& Hint() const { return m_hint; }
@@ -55,8 +56,6 @@ protected:
 private:
     void RefreshName();
     void BuildGrid();
-    void ShowGrid();
-    void PressGridKey(int32_t index);
     // The grid's letters as they would be typed next: a capital to begin a word.
     void RefreshGridCase();
 
@@ -69,8 +68,7 @@ private:
     int32_t m_nameWidth = 0;
     float m_caretTimer = 0.0f;
     bool m_hasCancel = false;
-    CGuiButton m_grid[kGridKeys];
-    bool m_gridShown = false;
+    CGuiKeyGrid m_grid;
 };
 
 class CGuiPlayer final : public CGuiScreen {

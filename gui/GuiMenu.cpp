@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "engine/Engine.h"
 #include "gui/GuiVersus.h"
+#include "gui/NetPlay.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
 #include "platform/Input.h"
@@ -38,13 +39,6 @@ constexpr int32_t kVersusItemSize = 24;
 // "Computer: Easy" and so on.
 std::string StrengthItemText() {
     return std::string(CLanguage::Get().TxtComputerStrength()) + VersusStrengthText(VersusStrength());
-}
-
-// An item that cannot be chosen yet: grey, and passed over by the mouse and the keys.
-void DisableItem(CGuiButton& item) {
-    item.SetSelectable(false);
-    item.SetColour(0.55f, 0.58f, 0.62f, 1.0f);
-    item.SetHoverColour(0.55f, 0.58f, 0.62f, 1.0f);
 }
 
 const char* ChildModeText(bool childMode) {
@@ -182,27 +176,28 @@ bool CGuiNetMenu::InitScreen() {
     return true;
 }
 
-void CGuiNetMenu::BuildUnavailableItem(CGuiButton& item, CGuiLabel& info, const char* text, int32_t y) {
+void CGuiNetMenu::BuildNetworkItem(CGuiButton& item, CGuiLabel& info, const char* text, const char* infoText,
+                                   int32_t command, int32_t y) {
     StyleFittedItem(item, text, kCentreX, y);
-    DisableItem(item);
-    StyleItem(info, "", kCentreX, y + 26);
-    info.SetFontSize(16, 16);
-    info.SetColour(0.7f, 0.72f, 0.75f, 1.0f);
-    info.SetText(CLanguage::Get().TxtNotYetAvailable());
+    item.SetCommand(command);
+    StyleFittedItem(info, infoText, kCentreX, y + 28, kFieldTextWidth, 16);
+    info.SetColour(0.8f, 0.87f, 0.95f, 1.0f);
 }
 
-// The versus menu: the computer and its strength, then the network's items, shown but not
-// to be chosen until the network game is there.
+// The versus menu: the computer and its strength, then hosting and joining a network match,
+// each with a line that says what it does.
 bool CGuiNetMenu::InitVersusScreen() {
     StartMenu(m_stateId);
+    // Back here no network match runs: a session a screen before left open is closed.
+    CloseNetPlaySession();
     const CLanguage& texts = CLanguage::Get();
     BuildLogo(m_logo);
     StyleFittedItem(m_playComputer, texts.TxtPlayTheComputer(), kCentreX, 110);
     m_playComputer.SetCommand(kStateVersusGame);
     StyleFittedItem(m_strength, StrengthItemText().c_str(), kCentreX, 146, kFieldTextWidth, 24);
     m_strength.SetCommand(kCommandVersusStrength);
-    BuildUnavailableItem(m_host, m_hostInfo, texts.TxtHostAServer(), 192);
-    BuildUnavailableItem(m_join, m_joinInfo, texts.TxtJoinAServer(), 246);
+    BuildNetworkItem(m_host, m_hostInfo, texts.TxtHostAServer(), texts.TxtHostAServerInfo(), kStateHostGame, 192);
+    BuildNetworkItem(m_join, m_joinInfo, texts.TxtJoinAServer(), texts.TxtJoinAServerInfo(), kStateJoinGame, 246);
     StyleItem(m_back, texts.TxtGoBack(), kCentreX, 306);
     m_back.SetCommand(BackState());
     BuildFooter(m_playerCaption, m_playerName);
@@ -229,7 +224,8 @@ void CGuiNetMenu::OnMessage(int32_t messageId, int32_t parameter) {
         return;
     }
     const bool known = m_stateId == kStateHostJoinMenu
-                           ? (messageId == kStateMainMenu || messageId == kStatePlayer || messageId == kStateHostMenu)
+                           ? (messageId == kStateMainMenu || messageId == kStatePlayer || messageId == kStateHostMenu ||
+                              messageId == kStateHostGame || messageId == kStateJoinGame)
                            : (messageId == kStatePlayer || messageId == kStateHostJoinMenu);
     if (known) {
         GoToScreen(messageId);

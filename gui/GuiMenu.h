@@ -1,7 +1,7 @@
 #pragma once
 // The main menu (state 10005) and the three further menu screens: 10100, the versus menu
-// that the main menu's "Versus" leads to (play the computer, host or join), and 10101
-// host and 10102 join, which no item leads to yet.
+// that the main menu's "Versus" leads to (play the computer, host a network match (10120)
+// or join one (10130)), and 10101 host and 10102 join, which no item leads to.
 #include "gui/GuiScreen.h"
 
 class CGuiMenu final : public CGuiScreen {
@@ -46,8 +46,9 @@ public:
 private:
     int32_t BackState() const;
     bool InitVersusScreen();
-    // A grey item at y with "Not yet available" in small letters under it.
-    static void BuildUnavailableItem(CGuiButton& item, CGuiLabel& info, const char* text, int32_t y);
+    // An item at y that sends command, with a line in small letters under it.
+    static void BuildNetworkItem(CGuiButton& item, CGuiLabel& info, const char* text, const char* infoText,
+                                 int32_t command, int32_t y);
     void PlayTheComputer();
 
     int32_t m_stateId;

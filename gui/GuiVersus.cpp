@@ -338,7 +338,7 @@ void CGuiVersus::ShowRoundPanel() {
                       winner, static_cast<int32_t>(m_match.Round().steps), m_match.RoundsWon(0), m_match.RoundsWon(1),
                       m_match.Phase() == EVersusPhase::MatchOver ? "; the match is over" : "");
     if (m_match.Phase() == EVersusPhase::MatchOver) {
-        const char* lost = m_networked ? texts.TxtMatchLostToPlayer() : texts.TxtMatchLost();
+        const char* lost = m_networked ? texts.TxtNetYouLost() : texts.TxtMatchLost();
         m_panelTitle = winner == PlayerSide() ? texts.TxtMatchWon()
                                               : (winner == OpponentSide() ? lost : texts.TxtMatchDrawn());
     } else {

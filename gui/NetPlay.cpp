@@ -1,27 +1,98 @@
 #include "gui/NetPlay.h"
 
+#include "core/Log.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
+
+#include <chrono>
 #include <memory>
+#include <new>
 
 namespace {
-std::unique_ptr<CNetSession>& Session() {
-    static std::unique_ptr<CNetSession> session;
-    return session;
+std::unique_ptr<CNetSession> s_session;
+NetClock s_clock;
+
+NetMatchSettings DefaultHostSettings() {
+    NetMatchSettings settings;
+    settings.roundsToWin = 2;
+    settings.maxRounds = 5;
+    settings.roundSeconds = 120;
+    return settings;
 }
 }  // namespace
 
-CNetSession* NetPlaySession() {
-    return Session().get();
-}
+uint16_t g_netHostPort = kDefaultNetPort;
+NetMatchSettings g_netHostSettings = DefaultHostSettings();
+std::string g_netJoinAddress;
 
-CNetSession& OpenNetPlaySession(const NetSessionOptions& options) {
+CNetSession* NetPlaySession() { return s_session.get(); }
+
+CNetSession& OpenNetPlaySession(NetSessionOptions options) {
     CloseNetPlaySession();
-    Session() = std::make_unique<CNetSession>(options);
-    return *Session();
+    s_session = std::make_unique<CNetSession>(std::move(options));
+    return *s_session;
 }
 
 void CloseNetPlaySession() {
-    if (Session() != nullptr) {
-        Session()->Leave();
-        Session().reset();
+    if (s_session == nullptr) {
+        return;
     }
+    const ENetSessionState state = s_session->State();
+    if (state != ENetSessionState::Idle && state != ENetSessionState::Ended) {
+        s_session->Leave();
+    }
+    s_session.reset();
+}
+
+std::string NetPlayName() {
+    const char* name = CurrentPlayerName();
+    if (name != nullptr && IsValidNetName(name)) {
+        return name;
+    }
+    CLog::Get().Write("NetPlayName: the player's name cannot travel, \"Player\" instead");
+    return "Player";
+}
+
+NetSessionOptions NetPlayOptions(const NetMatchSettings& settings) {
+    NetSessionOptions options;
+    options.name = NetPlayName();
+    options.settings = settings;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    // Any seed but 0 will do; the joiner is told the host's.
+    options.seed = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) | 1u;
+    options.clock = s_clock;
+    return options;
+}
+
+void SetNetPlayClock(NetClock clock) { s_clock = std::move(clock); }
+
+const char* NetEndReasonText(ENetEndReason reason) {
+    const CLanguage& texts = CLanguage::Get();
+    switch (reason) {
+        case ENetEndReason::None:
+        case ENetEndReason::Left: return "";
+        case ENetEndReason::OpponentLeft: return texts.TxtNetOpponentLeft();
+        case ENetEndReason::OpponentSilent: return texts.TxtNetOpponentSilent();
+        case ENetEndReason::VersionMismatch: return texts.TxtNetOtherVersion();
+        case ENetEndReason::HostBusy: return texts.TxtNetHostBusy();
+        case ENetEndReason::HandshakeRefused: return texts.TxtNetRefused();
+        case ENetEndReason::ProtocolError: return texts.TxtNetConnectionBroken();
+        case ENetEndReason::CouldNotListen: return texts.TxtNetCouldNotListen();
+        case ENetEndReason::BadAddress: return texts.TxtNetBadAddress();
+        case ENetEndReason::CouldNotConnect: return texts.TxtNetNoAnswer();
+    }
+    return texts.TxtNetConnectionBroken();
+}
+
+const char* NetAddressFaultText(ENetAddressFault fault) {
+    const CLanguage& texts = CLanguage::Get();
+    switch (fault) {
+        case ENetAddressFault::None: return "";
+        case ENetAddressFault::Empty: return texts.TxtNetAddressNeeded();
+        case ENetAddressFault::IPv6: return texts.TxtNetNoIPv6();
+        case ENetAddressFault::BadPort: return texts.TxtNetBadPort();
+        case ENetAddressFault::BadAddress: return texts.TxtNetBadAddress();
+        case ENetAddressFault::NotFound: return texts.TxtNetNameNotFound();
+    }
+    return texts.TxtNetBadAddress();
 }

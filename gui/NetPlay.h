@@ -1,11 +1,34 @@
 #pragma once
-// The program's one network session, opened by the host or join screen and handed on to
-// the versus match, which closes it when the match is left.
+// The process's one network session, shared by the screens: the host and join screens open
+// it, the match takes it over from there and closes it when the match is over. What the
+// player chose on those screens stays for the run.
+#include "net/NetAddresses.h"
 #include "net/NetSession.h"
+
+#include <string>
 
 // The open session, or null.
 CNetSession* NetPlaySession();
-// Closes any session still open and opens a new one (not yet hosting or joining).
-CNetSession& OpenNetPlaySession(const NetSessionOptions& options);
-// Says goodbye if still playing, and closes the session.
+// Closes any open session and opens a new one with these options.
+CNetSession& OpenNetPlaySession(NetSessionOptions options);
+// Says goodbye to the opponent (if any) and destroys the session.
 void CloseNetPlaySession();
+
+// The name this player is known by in a match: the current player's, or "Player" when that
+// one cannot travel.
+std::string NetPlayName();
+// Options with that name and the given settings; the host's seed from the clock.
+NetSessionOptions NetPlayOptions(const NetMatchSettings& settings);
+// The clock of the sessions opened from now on (empty: the steady clock); the tests' own.
+void SetNetPlayClock(NetClock clock);
+
+// The player's words for why a session ended; empty for this side's own leaving.
+const char* NetEndReasonText(ENetEndReason reason);
+// The player's words for why a typed address cannot be used.
+const char* NetAddressFaultText(ENetAddressFault fault);
+
+// What the player last chose, kept for the run: the host's port and match, the joiner's
+// typed address.
+extern uint16_t g_netHostPort;
+extern NetMatchSettings g_netHostSettings;
+extern std::string g_netJoinAddress;

@@ -146,11 +146,36 @@ struct TextStrings {
     const char* TxtMatchDrawn;
     const char* TxtRounds;
     const char* TxtYou;
-    const char* TxtMatchLostToPlayer;
+    const char* TxtYourAddresses;
+    const char* TxtNetPort;
+    const char* TxtPortHint;
+    const char* TxtRoundLength;
+    const char* TxtMinutesShort;
+    const char* TxtRoundsToWin;
+    const char* TxtStart;
+    const char* TxtWaitingForPlayer;
+    const char* TxtHostAddress;
+    const char* TxtAddressHint;
+    const char* TxtConnect;
+    const char* TxtLookingUp;
+    const char* TxtConnecting;
+    const char* TxtNetAddressNeeded;
+    const char* TxtNetBadAddress;
+    const char* TxtNetNoIPv6;
+    const char* TxtNetBadPort;
+    const char* TxtNetNameNotFound;
+    const char* TxtNetNoAnswer;
+    const char* TxtNetOtherVersion;
+    const char* TxtNetHostBusy;
+    const char* TxtNetRefused;
+    const char* TxtNetCouldNotListen;
+    const char* TxtNetConnectionBroken;
+    const char* TxtNetOpponentSilent;
     const char* TxtNetOpponentLeft;
     const char* TxtNetOutOfStep;
     const char* TxtNetReplayKept;
     const char* TxtNetWaitingFor;
+    const char* TxtNetYouLost;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -312,16 +337,40 @@ public:
     const char* TxtRoundLost() const { return m_strings->TxtRoundLost; }
     const char* TxtRoundDrawn() const { return m_strings->TxtRoundDrawn; }
     const char* TxtMatchWon() const { return m_strings->TxtMatchWon; }
-    const char* TxtMatchLostToPlayer() const { return m_strings->TxtMatchLostToPlayer; }
-    const char* TxtNetOpponentLeft() const { return m_strings->TxtNetOpponentLeft; }
-    const char* TxtNetOutOfStep() const { return m_strings->TxtNetOutOfStep; }
-    const char* TxtNetReplayKept() const { return m_strings->TxtNetReplayKept; }
-    // The opponent's name goes where %s stands.
-    const char* TxtNetWaitingFor() const { return m_strings->TxtNetWaitingFor; }
     const char* TxtMatchLost() const { return m_strings->TxtMatchLost; }
     const char* TxtMatchDrawn() const { return m_strings->TxtMatchDrawn; }
     const char* TxtRounds() const { return m_strings->TxtRounds; }
     const char* TxtYou() const { return m_strings->TxtYou; }
+    const char* TxtYourAddresses() const { return m_strings->TxtYourAddresses; }
+    const char* TxtNetPort() const { return m_strings->TxtNetPort; }
+    const char* TxtPortHint() const { return m_strings->TxtPortHint; }
+    const char* TxtRoundLength() const { return m_strings->TxtRoundLength; }
+    const char* TxtMinutesShort() const { return m_strings->TxtMinutesShort; }
+    const char* TxtRoundsToWin() const { return m_strings->TxtRoundsToWin; }
+    const char* TxtStart() const { return m_strings->TxtStart; }
+    const char* TxtWaitingForPlayer() const { return m_strings->TxtWaitingForPlayer; }
+    const char* TxtHostAddress() const { return m_strings->TxtHostAddress; }
+    const char* TxtAddressHint() const { return m_strings->TxtAddressHint; }
+    const char* TxtConnect() const { return m_strings->TxtConnect; }
+    const char* TxtLookingUp() const { return m_strings->TxtLookingUp; }
+    const char* TxtConnecting() const { return m_strings->TxtConnecting; }
+    const char* TxtNetAddressNeeded() const { return m_strings->TxtNetAddressNeeded; }
+    const char* TxtNetBadAddress() const { return m_strings->TxtNetBadAddress; }
+    const char* TxtNetNoIPv6() const { return m_strings->TxtNetNoIPv6; }
+    const char* TxtNetBadPort() const { return m_strings->TxtNetBadPort; }
+    const char* TxtNetNameNotFound() const { return m_strings->TxtNetNameNotFound; }
+    const char* TxtNetNoAnswer() const { return m_strings->TxtNetNoAnswer; }
+    const char* TxtNetOtherVersion() const { return m_strings->TxtNetOtherVersion; }
+    const char* TxtNetHostBusy() const { return m_strings->TxtNetHostBusy; }
+    const char* TxtNetRefused() const { return m_strings->TxtNetRefused; }
+    const char* TxtNetCouldNotListen() const { return m_strings->TxtNetCouldNotListen; }
+    const char* TxtNetConnectionBroken() const { return m_strings->TxtNetConnectionBroken; }
+    const char* TxtNetOpponentSilent() const { return m_strings->TxtNetOpponentSilent; }
+    const char* TxtNetOpponentLeft() const { return m_strings->TxtNetOpponentLeft; }
+    const char* TxtNetOutOfStep() const { return m_strings->TxtNetOutOfStep; }
+    const char* TxtNetReplayKept() const { return m_strings->TxtNetReplayKept; }
+    const char* TxtNetWaitingFor() const { return m_strings->TxtNetWaitingFor; }
+    const char* TxtNetYouLost() const { return m_strings->TxtNetYouLost; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

@@ -13,9 +13,12 @@
 #include "engine/StateManager.h"
 #include "gui/GuiDialogs.h"
 #include "gui/GuiMenu.h"
+#include "gui/GuiNetGame.h"
 #include "gui/GuiScores.h"
 #include "gui/GuiVersus.h"
+#include "gui/NetPlay.h"
 #include "gui/ScreenFlow.h"
+#include "platform/Font.h"
 #include "platform/Gfx.h"
 #include "platform/Window.h"
 #include "profile/Highscore.h"
@@ -211,6 +214,32 @@ TEST_F(ScreenLayoutTest, EveryCaptionOfTheMenuScreensStaysInsideTheFrameInBothLa
              g_versusStrength = static_cast<int32_t>(EBotStrength::Normal);
              return std::make_unique<CGuiNetMenu>(kStateHostJoinMenu);
          }, kMenuAreas, nullptr},
+        // Hosting: the addresses, the port and the match offered, then waiting on any free port.
+        {"host", [] {
+             g_netHostPort = kDefaultNetPort;
+             return std::make_unique<CGuiHostGame>();
+         }, kMenuAreas, nullptr},
+        {"host-waiting", [] {
+             g_netHostPort = 0;
+             return std::make_unique<CGuiHostGame>();
+         }, kMenuAreas,
+         [](CGuiState& screen) {
+             screen.OnMessage(CGuiHostGame::kCommandStart, 0);
+             EXPECT_EQ(static_cast<CGuiHostGame&>(screen).Phase(), CGuiHostGame::EPhase::Listening);
+         }},
+        // Joining: the on-screen keys, the longest address there can be, a refusal.
+        {"join", [] {
+             g_netJoinAddress = "192.168.100.200";
+             return std::make_unique<CGuiJoinGame>();
+         }, kMenuAreas, nullptr},
+        {"join-long-refused", [] {
+             g_netJoinAddress = std::string(CGuiJoinGame::kMaxAddressLength - 1, 'W') + ":";
+             return std::make_unique<CGuiJoinGame>();
+         }, kMenuAreas,
+         [](CGuiState& screen) {
+             screen.OnChar(13);
+             EXPECT_STREQ(static_cast<CGuiJoinGame&>(screen).Status().Text(), CLanguage::Get().TxtNetBadPort());
+         }},
     };
     for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
         CLanguage::Get().SetLanguage(language);
@@ -226,6 +255,38 @@ TEST_F(ScreenLayoutTest, EveryCaptionOfTheMenuScreensStaysInsideTheFrameInBothLa
             Keep(*state, std::string("layout-") + screen.name + suffix);
             ExpectCaptionsInside(WidgetsOf(*state), screen.areas);
             state->Shutdown();
+        }
+    }
+}
+
+// Whatever ends a network session or refuses an address is told on one line of the screen.
+TEST_F(ScreenLayoutTest, EveryNetworkReasonFitsItsLineInBothLanguages) {
+    for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
+        CLanguage::Get().SetLanguage(language);
+        std::vector<const char*> reasons;
+        for (int32_t reason = 0; reason <= static_cast<int32_t>(ENetEndReason::CouldNotConnect); ++reason) {
+            reasons.push_back(NetEndReasonText(static_cast<ENetEndReason>(reason)));
+        }
+        for (int32_t fault = 0; fault <= static_cast<int32_t>(ENetAddressFault::NotFound); ++fault) {
+            reasons.push_back(NetAddressFaultText(static_cast<ENetAddressFault>(fault)));
+        }
+        const CTextTable& texts = CLanguage::Get();
+        for (const char* line : {texts.TxtWaitingForPlayer(), texts.TxtLookingUp(), texts.TxtConnecting(),
+                                 texts.TxtPortHint(), texts.TxtAddressHint(), texts.TxtHostAServerInfo(),
+                                 texts.TxtJoinAServerInfo()}) {
+            reasons.push_back(line);
+        }
+        for (const char* reason : reasons) {
+            if (reason[0] == '\0') {
+                continue;   // this side's own leaving, or nothing wrong: nothing to tell
+            }
+            CGuiLabel label;
+            label.SetFont(&CFont::Main());
+            label.AlignCentre();
+            label.SetPos(320, 144);
+            FitCaption(label, reason, kMinFitCharSize, 310);
+            EXPECT_TRUE(Inside(label.CaptionBox(), kField.box)) << "\"" << reason << "\" is "
+                                                                << Describe(label.CaptionBox());
         }
     }
 }

@@ -325,7 +325,7 @@ TEST_F(NetVersusScreenTest, AMatchOverTheNetworkEndsWithTheSameResultInBothProgr
     const int32_t winner = screen.Match().MatchWinner();
     EXPECT_EQ(winner, other.match.MatchWinner());
     const char* expected = winner == 1 ? texts().TxtMatchWon()
-                                       : (winner == 0 ? texts().TxtMatchLostToPlayer() : texts().TxtMatchDrawn());
+                                       : (winner == 0 ? texts().TxtNetYouLost() : texts().TxtMatchDrawn());
     EXPECT_EQ(screen.PanelTitle(), expected);
     Draw("versus-network-end");
     // Read, then clicked away: back to the versus menu, the session closed, the other

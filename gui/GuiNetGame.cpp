@@ -1,0 +1,468 @@
+#include "gui/GuiNetGame.h"
+
+#include "core/Log.h"
+#include "gui/NetPlay.h"
+#include "gui/ScreenFlow.h"
+#include "platform/Font.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+constexpr int32_t kTitleY = 40;
+constexpr int32_t kSmallSize = 16;
+constexpr int32_t kSettingSize = 24;
+constexpr uint32_t kMaxPort = 65535;
+// A port stepped past the top starts again at the first one outside the system's range.
+constexpr uint16_t kFirstUserPort = 1024;
+// The deck under the field, where the join screen's hint sits.
+constexpr int32_t kDeckTextY = 418;
+constexpr int32_t kCommandCancel = 2044;
+
+constexpr GuiColour kCaptionColour{0.8f, 0.87f, 0.95f, 1.0f};
+constexpr GuiColour kFaultColour{1.0f, 0.6f, 0.2f, 1.0f};
+constexpr GuiColour kWaitColour{0.6f, 1.0f, 0.6f, 1.0f};
+constexpr GuiColour kGreyColour{0.55f, 0.58f, 0.62f, 1.0f};
+constexpr GuiColour kItemColour{1.0f, 1.0f, 1.0f, 1.0f};
+constexpr GuiColour kHoverColour{1.0f, 1.0f, 0.0f, 1.0f};
+
+void Paint(CGuiWidget& widget, const GuiColour& colour) { widget.SetColour(colour.r, colour.g, colour.b, colour.a); }
+
+// An item that can be chosen, or grey and passed over by the mouse and the keys.
+void SetItemEnabled(CGuiButton& item, bool enabled) {
+    item.SetSelectable(enabled);
+    const GuiColour& colour = enabled ? kItemColour : kGreyColour;
+    const GuiColour& hover = enabled ? kHoverColour : kGreyColour;
+    Paint(item, colour);
+    item.SetHoverColour(hover.r, hover.g, hover.b, hover.a);
+}
+
+// The match the host offers: the player's own difficulty, the chosen rounds, a draw
+// replayed up to twice the rounds to win and one more.
+NetMatchSettings HostSettings() {
+    NetMatchSettings settings = g_netHostSettings;
+    settings.difficulty = static_cast<uint8_t>(std::clamp(CurrentPlayerDifficulty(), 1, 5));
+    settings.maxRounds = static_cast<uint8_t>(2 * settings.roundsToWin + 1);
+    return settings;
+}
+
+// The match screen takes the session over; the menu music stops.
+void GoToMatch() {
+    StopMenuMusic();
+    GoToLowerScreen(kStateVersusGame);
+}
+}  // namespace
+
+// ---------------------------------------------------------------- hosting
+
+uint16_t CGuiHostGame::ChosenPort() const {
+    return m_portDigits.empty() ? kDefaultNetPort : static_cast<uint16_t>(std::stoul(m_portDigits));
+}
+
+bool CGuiHostGame::InitScreen() {
+    StartMenu(kStateHostGame);
+    m_phase = EPhase::Choosing;
+    m_portDigits = std::to_string(g_netHostPort);
+    m_portTyped = false;
+    const CLanguage& texts = CLanguage::Get();
+    StyleFittedItem(m_title, texts.TxtHostAServer(), kCentreX, kTitleY);
+
+    StyleFittedItem(m_addressCaption, texts.TxtYourAddresses(), kCentreX, 92, kFieldTextWidth, kSmallSize);
+    Paint(m_addressCaption, kCaptionColour);
+    ListOwnAddresses(m_ownAddresses);
+    m_shownAddresses = std::min(static_cast<int32_t>(m_ownAddresses.size()), kMaxShownAddresses);
+    for (int32_t i = 0; i < kMaxShownAddresses; ++i) {
+        const char* address = i < m_shownAddresses ? m_ownAddresses[static_cast<size_t>(i)].c_str() : "";
+        StyleFittedItem(m_addresses[i], address, kCentreX, 112 + 18 * i, kFieldTextWidth, kSmallSize);
+    }
+
+    StyleFittedItem(m_port, "", kCentreX, 192, kFieldTextWidth, kSettingSize);
+    m_port.SetCommand(kCommandPort);
+    StyleFittedItem(m_portHint, texts.TxtPortHint(), kCentreX, 220, kFieldTextWidth, kSmallSize);
+    Paint(m_portHint, kCaptionColour);
+    StyleFittedItem(m_roundLength, "", kCentreX, 246, kFieldTextWidth, kSettingSize);
+    m_roundLength.SetCommand(kCommandRoundLength);
+    StyleFittedItem(m_roundsToWin, "", kCentreX, 278, kFieldTextWidth, kSettingSize);
+    m_roundsToWin.SetCommand(kCommandRoundsToWin);
+    StyleFittedItem(m_status, "", kCentreX, 320, kFieldTextWidth, kSmallSize);
+    Paint(m_status, kWaitColour);
+
+    StyleFittedItem(m_cancel, texts.TxtCancel(), kLeftItemX, kBottomItemY, kPairItemWidth);
+    m_cancel.SetCommand(kCommandCancel);
+    StyleFittedItem(m_start, texts.TxtStart(), kRightItemX, kBottomItemY, kPairItemWidth);
+    m_start.SetCommand(kCommandStart);
+
+    AddWidget(&m_title)->SlideIn(0.0f, -150.0f, 0.3f);
+    AddSlidingColumn({&m_addressCaption, &m_addresses[0], &m_addresses[1], &m_addresses[2], &m_addresses[3], &m_port,
+                      &m_portHint, &m_roundLength, &m_roundsToWin, &m_status});
+    AddWidget(&m_cancel)->SlideIn(0.0f, 200.0f, 0.4f);
+    AddWidget(&m_start)->SlideIn(0.0f, 200.0f, 0.6f);
+    SetPhase(EPhase::Choosing);
+    // Digits typed on the keyboard change the port.
+    CInput::Get().SetTextEntry(true);
+    return true;
+}
+
+void CGuiHostGame::ShutdownScreen() {
+    CInput::Get().SetTextEntry(false);
+    if (m_phase != EPhase::Started) {
+        CloseNetPlaySession();
+    }
+}
+
+void CGuiHostGame::SetPhase(EPhase phase) {
+    m_phase = phase;
+    const bool choosing = phase == EPhase::Choosing;
+    for (CGuiButton* item : {&m_port, &m_roundLength, &m_roundsToWin, &m_start}) {
+        SetItemEnabled(*item, choosing);
+    }
+    m_start.SetVisible(choosing);
+    // Cancel alone stands in the middle while waiting.
+    m_cancel.SetPos(choosing ? kLeftItemX : kCentreX, kBottomItemY);
+    m_portHint.SetVisible(choosing);
+    RefreshItems();
+}
+
+void CGuiHostGame::RefreshItems() {
+    const CLanguage& texts = CLanguage::Get();
+    const CNetSession* session = NetPlaySession();
+    // While listening, the port the session really has (the one picked for a 0).
+    const uint16_t port = m_phase != EPhase::Choosing && session != nullptr ? session->Port() : ChosenPort();
+    FitCaption(m_port, (texts.TxtNetPort() + std::to_string(port)).c_str(), kSettingSize, kFieldTextWidth);
+    const std::string minutes = std::to_string(g_netHostSettings.roundSeconds / 60);
+    FitCaption(m_roundLength, (texts.TxtRoundLength() + minutes + texts.TxtMinutesShort()).c_str(), kSettingSize,
+               kFieldTextWidth);
+    FitCaption(m_roundsToWin, (texts.TxtRoundsToWin() + std::to_string(g_netHostSettings.roundsToWin)).c_str(),
+               kSettingSize, kFieldTextWidth);
+}
+
+void CGuiHostGame::StartListening() {
+    if (m_phase != EPhase::Choosing) {
+        return;
+    }
+    g_netHostPort = ChosenPort();
+    CNetSession& session = OpenNetPlaySession(NetPlayOptions(HostSettings()));
+    if (!session.Host(g_netHostPort)) {
+        ShowEnd(session.EndReason());
+        return;
+    }
+    CLog::Get().Write("CGuiHostGame::StartListening port %u", static_cast<unsigned>(session.Port()));
+    SetPhase(EPhase::Listening);
+    FitCaption(m_status, CLanguage::Get().TxtWaitingForPlayer(), kSmallSize, kFieldTextWidth);
+    Paint(m_status, kWaitColour);
+}
+
+void CGuiHostGame::ShowEnd(ENetEndReason reason) {
+    CLog::Get().Write("CGuiHostGame: the session ended, %s", NetEndReasonName(reason));
+    CloseNetPlaySession();
+    SetPhase(EPhase::Choosing);
+    FitCaption(m_status, NetEndReasonText(reason), kSmallSize, kFieldTextWidth);
+    Paint(m_status, kFaultColour);
+}
+
+void CGuiHostGame::UpdateScreen(float dt) {
+    if (m_phase != EPhase::Listening) {
+        return;
+    }
+    CNetSession* session = NetPlaySession();
+    if (session == nullptr) {
+        ShowEnd(ENetEndReason::None);
+        return;
+    }
+    session->Service();
+    if (session->State() == ENetSessionState::Playing) {
+        CLog::Get().Write("CGuiHostGame: %s joined", session->OpponentName().c_str());
+        m_phase = EPhase::Started;
+        GoToMatch();
+    } else if (session->State() == ENetSessionState::Ended) {
+        ShowEnd(session->EndReason());
+    }
+}
+
+void CGuiHostGame::OnChar(int32_t code) {
+    if (m_phase != EPhase::Choosing) {
+        return;
+    }
+    if (code >= '0' && code <= '9') {
+        std::string digits = m_portTyped ? m_portDigits : std::string();
+        digits.push_back(static_cast<char>(code));
+        // "0" then "8" is port 8; a port has at most five digits and ends at 65535.
+        const unsigned long value = std::stoul(digits);
+        if (digits.size() <= 5 && value <= kMaxPort) {
+            m_portDigits = std::to_string(value);
+            m_portTyped = true;
+        }
+    } else if (code == 8) {
+        if (!m_portDigits.empty()) {
+            m_portDigits.pop_back();
+        }
+        m_portTyped = true;
+    } else {
+        return;
+    }
+    m_status.SetText("");
+    RefreshItems();
+}
+
+void CGuiHostGame::OnMessage(int32_t messageId, int32_t parameter) {
+    const bool choosing = m_phase == EPhase::Choosing;
+    switch (messageId) {
+        case kCommandStart:
+            StartListening();
+            break;
+        case kCommandCancel:
+            Leave();
+            break;
+        case kCommandPort:
+            // A click (or the pad's A) steps the port, for players without a keyboard.
+            if (choosing) {
+                const uint32_t next = ChosenPort() + 1u;
+                m_portDigits = std::to_string(next > kMaxPort ? kFirstUserPort : next);
+                m_portTyped = false;
+                RefreshItems();
+            }
+            break;
+        case kCommandRoundLength:
+            if (choosing) {
+                const uint16_t* length = std::find(std::begin(kRoundLengths), std::end(kRoundLengths),
+                                                   g_netHostSettings.roundSeconds);
+                const bool last = length == std::end(kRoundLengths) || length + 1 == std::end(kRoundLengths);
+                g_netHostSettings.roundSeconds = last ? kRoundLengths[0] : *(length + 1);
+                RefreshItems();
+            }
+            break;
+        case kCommandRoundsToWin:
+            if (choosing) {
+                g_netHostSettings.roundsToWin = g_netHostSettings.roundsToWin == 1 ? 2 : 1;
+                RefreshItems();
+            }
+            break;
+        default:
+            CGuiState::OnMessage(messageId, parameter);
+            break;
+    }
+}
+
+void CGuiHostGame::Leave() {
+    CloseNetPlaySession();
+    m_phase = EPhase::Choosing;
+    GoToScreen(kStateHostJoinMenu);
+}
+
+bool CGuiHostGame::OnEscape() {
+    Leave();
+    return true;
+}
+
+// ---------------------------------------------------------------- joining
+
+namespace {
+// The on-screen keys: the digits, the letters (shown small, as host names are written) and
+// what an address holds besides them; Delete under them.
+constexpr char kAddressKeys[] = "1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ.-:";
+constexpr int32_t kAddressY = 104;
+}  // namespace
+
+bool CGuiJoinGame::InitScreen() {
+    StartMenu(kStateJoinGame);
+    m_phase = EPhase::Typing;
+    m_address = g_netJoinAddress.substr(0, kMaxAddressLength);
+    m_caretTimer = 0.0f;
+    const CLanguage& texts = CLanguage::Get();
+    StyleFittedItem(m_title, texts.TxtJoinAServer(), kCentreX, kTitleY);
+    AddWidget(&m_title)->SlideIn(0.0f, -150.0f, 0.3f);
+    StyleFittedItem(m_caption, texts.TxtHostAddress(), kCentreX, 84, kFieldTextWidth, kSmallSize);
+    Paint(m_caption, kCaptionColour);
+    AddWidget(&m_caption)->SlideIn(0.0f, -150.0f, 0.3f);
+    StyleItem(m_addressLabel, "", kCentreX, kAddressY);
+    AddWidget(&m_addressLabel);
+    StyleFittedItem(m_status, "", kCentreX, 144, kFieldTextWidth, kSmallSize);
+    Paint(m_status, kWaitColour);
+    AddWidget(&m_status);
+
+    KeyGridLayout layout;
+    layout.characters = kAddressKeys;
+    layout.columns = 10;
+    layout.top = 172;
+    layout.rowStep = 34;
+    layout.columnStep = 32;
+    layout.letterSize = 24;
+    layout.spaceKey = false;
+    layout.firstCommand = kCommandGridKey;
+    m_grid.Build(*this, kCentreX, layout);
+    m_grid.SetCapitals(false);
+    m_grid.Show();
+
+    StyleFittedItem(m_cancel, texts.TxtCancel(), kLeftItemX, kBottomItemY, kPairItemWidth);
+    m_cancel.SetCommand(kCommandCancel);
+    AddWidget(&m_cancel)->SlideIn(0.0f, 200.0f, 0.4f);
+    StyleFittedItem(m_connect, texts.TxtConnect(), kRightItemX, kBottomItemY, kPairItemWidth);
+    m_connect.SetCommand(kCommandConnect);
+    AddWidget(&m_connect)->SlideIn(0.0f, 200.0f, 0.6f);
+    StyleFittedItem(m_hint, texts.TxtAddressHint(), kCentreX, kDeckTextY, kFieldTextWidth, kSmallSize);
+    Paint(m_hint, kItemColour);
+    AddWidget(&m_hint)->SlideIn(0.0f, 100.0f, 0.8f);
+    RefreshAddress();
+    CInput::Get().SetTextEntry(true);
+    return true;
+}
+
+void CGuiJoinGame::ShutdownScreen() {
+    // The address typed is there again the next time, connected to or not.
+    g_netJoinAddress = m_address;
+    CInput::Get().SetTextEntry(false);
+    m_lookup.Cancel();
+    if (m_phase != EPhase::Started) {
+        CloseNetPlaySession();
+    }
+}
+
+void CGuiJoinGame::RefreshAddress() {
+    // A long address is shown smaller rather than over the pillars, and when even the
+    // smallest letters are too wide, its end, where the typing goes on.
+    const int32_t room = kFieldTextWidth - kCaretSpace;
+    size_t first = 0;
+    FitCaption(m_addressLabel, m_address.c_str(), kItemCharSize, room);
+    while (m_addressLabel.TextWidth() > room && first + 1 < m_address.size()) {
+        ++first;
+        FitCaption(m_addressLabel, m_address.c_str() + first, kItemCharSize, room);
+    }
+    m_addressWidth = m_addressLabel.TextWidth();
+}
+
+void CGuiJoinGame::SetStatus(const char* text, bool fault) {
+    FitCaption(m_status, text, kSmallSize, kFieldTextWidth);
+    Paint(m_status, fault ? kFaultColour : kWaitColour);
+}
+
+void CGuiJoinGame::OnChar(int32_t code) {
+    if (m_phase != EPhase::Typing) {
+        return;
+    }
+    if (code == 13) {
+        Connect();
+        return;
+    }
+    if (code == 8) {
+        if (!m_address.empty()) {
+            m_address.pop_back();
+        }
+    } else if (code > ' ' && code < 127 && static_cast<int32_t>(m_address.size()) < kMaxAddressLength) {
+        // Whatever else is typed goes in as it is; Connect says what is wrong with it.
+        m_address.push_back(static_cast<char>(code));
+    } else {
+        return;
+    }
+    m_status.SetText("");
+    RefreshAddress();
+}
+
+void CGuiJoinGame::Connect() {
+    if (m_phase != EPhase::Typing) {
+        return;
+    }
+    g_netJoinAddress = m_address;
+    m_lookup.Start(m_address, kDefaultNetPort);
+    m_phase = EPhase::LookingUp;
+    SetStatus(CLanguage::Get().TxtLookingUp(), false);
+    UpdateLookup();
+}
+
+void CGuiJoinGame::UpdateLookup() {
+    const ENetLookupState state = m_lookup.Poll();
+    if (state == ENetLookupState::Pending) {
+        return;
+    }
+    if (state != ENetLookupState::Found) {
+        Fail(NetAddressFaultText(m_lookup.Fault()));
+        return;
+    }
+    CNetSession& session = OpenNetPlaySession(NetPlayOptions(NetMatchSettings()));
+    if (!session.Join(m_lookup.Address(), m_lookup.Port())) {
+        Fail(NetEndReasonText(session.EndReason()));
+        return;
+    }
+    CLog::Get().Write("CGuiJoinGame::Connect %s port %u", m_lookup.Address().c_str(),
+                      static_cast<unsigned>(m_lookup.Port()));
+    m_phase = EPhase::Connecting;
+    SetStatus(CLanguage::Get().TxtConnecting(), false);
+}
+
+void CGuiJoinGame::UpdateSession() {
+    CNetSession* session = NetPlaySession();
+    if (session == nullptr) {
+        Fail(NetEndReasonText(ENetEndReason::CouldNotConnect));
+        return;
+    }
+    session->Service();
+    if (session->State() == ENetSessionState::Playing) {
+        CLog::Get().Write("CGuiJoinGame: playing %s", session->OpponentName().c_str());
+        m_phase = EPhase::Started;
+        GoToMatch();
+    } else if (session->State() == ENetSessionState::Ended) {
+        CLog::Get().Write("CGuiJoinGame: the session ended, %s", NetEndReasonName(session->EndReason()));
+        Fail(NetEndReasonText(session->EndReason()));
+    }
+}
+
+void CGuiJoinGame::Fail(const char* reason) {
+    m_lookup.Cancel();
+    CloseNetPlaySession();
+    m_phase = EPhase::Typing;
+    SetStatus(reason, true);
+}
+
+void CGuiJoinGame::UpdateScreen(float dt) {
+    switch (m_phase) {
+        case EPhase::LookingUp: UpdateLookup(); break;
+        case EPhase::Connecting: UpdateSession(); break;
+        case EPhase::Typing:
+        case EPhase::Started: break;
+    }
+    m_caretTimer += dt;
+    if (m_caretTimer >= 1.0f) {
+        m_caretTimer -= 1.0f;
+    }
+}
+
+void CGuiJoinGame::RenderForeground() {
+    if (m_phase != EPhase::Typing || m_caretTimer >= 0.5f) {
+        return;
+    }
+    CFont& font = CFont::Main();
+    font.ResetCharSize();
+    font.Print("|", static_cast<float>(kCentreX + m_addressWidth / 2), static_cast<float>(m_addressLabel.Y()));
+}
+
+void CGuiJoinGame::OnMessage(int32_t messageId, int32_t parameter) {
+    const int32_t typed = m_grid.TypedBy(messageId);
+    if (typed != CGuiKeyGrid::kNotAKey) {
+        OnChar(typed);
+        return;
+    }
+    switch (messageId) {
+        case kCommandConnect:
+            Connect();
+            break;
+        case kCommandCancel:
+            Leave();
+            break;
+        default:
+            CGuiState::OnMessage(messageId, parameter);
+            break;
+    }
+}
+
+void CGuiJoinGame::Leave() {
+    m_lookup.Cancel();
+    CloseNetPlaySession();
+    m_phase = EPhase::Typing;
+    GoToScreen(kStateHostJoinMenu);
+}
+
+bool CGuiJoinGame::OnEscape() {
+    Leave();
+    return true;
+}

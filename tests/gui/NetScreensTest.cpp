@@ -1,0 +1,415 @@
+// The screens that start a network match, driven as the frame loop drives them, against a
+// real session of the test's own over 127.0.0.1: hosting until a player joins, joining a
+// host by its typed address, and the player's words for every way that can fail. Every
+// wait pumps both sides with a generous bound; the connect timeout runs on the test's
+// own clock.
+#include "GuiFixtures.h"
+
+#include "engine/Engine.h"
+#include "engine/StateManager.h"
+#include "gui/GuiMenu.h"
+#include "gui/GuiNetGame.h"
+#include "gui/NetPlay.h"
+#include "gui/ScreenFlow.h"
+#include "profile/Language.h"
+#include "profile/Players.h"
+#include "tests/support/SoftwareScreen.h"
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kMaxPumps = 5000;   // with 1 ms between them: far beyond what loopback needs
+
+CEngineState* CreateNetScreens(int32_t stateId) {
+    switch (stateId) {
+        case kStateHostGame: return new CGuiHostGame();
+        case kStateJoinGame: return new CGuiJoinGame();
+        case kStateHostJoinMenu: return new CGuiNetMenu(kStateHostJoinMenu);
+        default: return nullptr;
+    }
+}
+
+class NetScreensTest : public CScreenTest {
+public:
+    void SetUp() override {
+        CScreenTest::SetUp();
+        CLanguage::Get().SetLanguage(kLanguageEnglish);
+        ASSERT_NE(CreatePlayer("Ann"), nullptr);
+        SetStateFactory(&CreateNetScreens);
+        g_netHostPort = 0;   // any free port, so that parallel runs never meet
+        g_netJoinAddress.clear();
+        SetNetPlayClock([this] { return m_clockMs; });
+    }
+    void TearDown() override {
+        CStateManager::Upper().SetState(kStateNone, true);
+        CStateManager::Lower().SetState(kStateNone, true);
+        CloseNetPlaySession();
+        SetNetPlayClock(nullptr);
+        SetStateFactory(nullptr);
+        CStateManager::Upper().RequestState(kStateNone);
+        CStateManager::Lower().RequestState(kStateNone);
+        m_other.reset();
+        m_third.reset();
+        CScreenTest::TearDown();
+    }
+
+    template <typename Screen>
+    static Screen& Open(int32_t stateId) {
+        EXPECT_TRUE(CStateManager::Upper().SetState(stateId, true));
+        return *static_cast<Screen*>(CStateManager::Upper().GetState(0));
+    }
+    // One step of the screens, then the test's own sessions.
+    void Pump() {
+        Step([] { CStateManager::Upper().Update(kStep); });
+        for (CNetSession* session : {m_other.get(), m_third.get()}) {
+            if (session != nullptr) {
+                session->Service();
+            }
+        }
+    }
+    // Pumps until done() holds; false if it never did.
+    bool PumpUntil(const std::function<bool()>& done) {
+        for (int i = 0; i < kMaxPumps; ++i) {
+            Pump();
+            if (done()) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    }
+    // A session of the test's own, on the same clock as the screens'.
+    std::unique_ptr<CNetSession> MakeSession(const char* name, uint16_t version = kNetProtocolVersion) {
+        NetSessionOptions options;
+        options.name = name;
+        options.version = version;
+        options.clock = [this] { return m_clockMs; };
+        return std::make_unique<CNetSession>(options);
+    }
+    static void Type(CGuiState& screen, const std::string& text) {
+        for (const char c : text) {
+            screen.OnChar(static_cast<uint8_t>(c));
+        }
+    }
+    static int32_t PendingUpper() { return CStateManager::Upper().GetPendingId(); }
+    static int32_t PendingLower() { return CStateManager::Lower().GetPendingId(); }
+    static bool IsPlaying(const CNetSession* session) {
+        return session != nullptr && session->State() == ENetSessionState::Playing;
+    }
+    static const CTextTable& texts() { return CLanguage::Get(); }
+
+    uint64_t m_clockMs = 1000;
+    std::unique_ptr<CNetSession> m_other;
+    std::unique_ptr<CNetSession> m_third;
+};
+
+TEST_F(NetScreensTest, TheHostListensAndAJoiningPlayerStartsTheMatchWithTheChosenSettings) {
+    g_netHostSettings.roundSeconds = 120;
+    g_netHostSettings.roundsToWin = 2;
+    CGuiHostGame& host = Open<CGuiHostGame>(kStateHostGame);
+    // This machine's own addresses, as many as there is room for, the loopback last.
+    std::vector<std::string> own;
+    ListOwnAddresses(own);
+    ASSERT_EQ(host.ShownAddresses(), std::min<int32_t>(static_cast<int32_t>(own.size()), CGuiHostGame::kMaxShownAddresses));
+    for (int32_t i = 0; i < host.ShownAddresses(); ++i) {
+        EXPECT_EQ(host.Address(i).Text(), own[static_cast<size_t>(i)]);
+    }
+    // Five-minute rounds, one round to win.
+    CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandRoundLength, 0);
+    CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandRoundsToWin, 0);
+    CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandStart, 0);
+    ASSERT_EQ(host.Phase(), CGuiHostGame::EPhase::Listening) << host.Status().Text();
+    CNetSession* session = NetPlaySession();
+    ASSERT_NE(session, nullptr);
+    ASSERT_EQ(session->State(), ENetSessionState::Listening);
+    const uint16_t port = session->Port();
+    ASSERT_NE(port, 0);
+    EXPECT_EQ(std::string(host.PortItem().Text()), texts().TxtNetPort() + std::to_string(port))
+        << "the port really listened on";
+    EXPECT_STREQ(host.Status().Text(), texts().TxtWaitingForPlayer());
+    EXPECT_FALSE(host.StartItem().IsVisible());
+    EXPECT_FALSE(host.PortItem().IsSelectable()) << "the port cannot change while listening";
+
+    m_other = MakeSession("Bo");
+    ASSERT_TRUE(m_other->Join("127.0.0.1", port));
+    ASSERT_TRUE(PumpUntil([&] { return PendingLower() == kStateVersusGame; })) << host.Status().Text();
+    EXPECT_EQ(host.Phase(), CGuiHostGame::EPhase::Started);
+    EXPECT_EQ(PendingUpper(), kStateEmpty);
+    // The session stays open for the match, playing.
+    ASSERT_EQ(NetPlaySession(), session);
+    EXPECT_TRUE(IsPlaying(session));
+    EXPECT_EQ(session->OpponentName(), "Bo");
+    ASSERT_TRUE(PumpUntil([&] { return IsPlaying(m_other.get()); }));
+    EXPECT_EQ(m_other->OpponentName(), "Ann");
+    EXPECT_EQ(m_other->Settings().roundSeconds, 300);
+    EXPECT_EQ(m_other->Settings().roundsToWin, 1);
+    EXPECT_EQ(m_other->Settings().maxRounds, 3);
+    EXPECT_EQ(m_other->Settings().difficulty, CurrentPlayerDifficulty());
+    // Leaving the host screen for the match does not close the match's session.
+    CStateManager::Upper().SetState(kStateNone, true);
+    EXPECT_TRUE(IsPlaying(NetPlaySession()));
+}
+
+TEST_F(NetScreensTest, TheHostsPortIsTypedInDigitsOrSteppedByAClick) {
+    g_netHostPort = kDefaultNetPort;
+    const struct {
+        const char* what;
+        std::vector<int32_t> codes;
+        uint16_t port;
+    } cases[] = {
+        {"the first digit replaces the shown port", {'4', '0', '0', '0'}, 4000},
+        {"a port ends at 65535", {'6', '5', '5', '3', '6'}, 6553},
+        {"a sixth digit is refused", {'1', '2', '3', '4', '5', '6'}, 12345},
+        {"backspace takes a digit", {'4', '0', '0', '0', 8, 8}, 40},
+        {"all digits gone is the usual port", {8, 8, 8, 8, 8, 8}, kDefaultNetPort},
+        {"letters are not typed", {'a', '7', 'x'}, 7},
+        {"a leading zero is dropped", {'0', '8'}, 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CGuiHostGame& host = Open<CGuiHostGame>(kStateHostGame);
+        EXPECT_EQ(host.ChosenPort(), kDefaultNetPort);
+        for (const int32_t code : c.codes) {
+            host.OnChar(code);
+        }
+        EXPECT_EQ(host.ChosenPort(), c.port);
+        EXPECT_EQ(std::string(host.PortItem().Text()), texts().TxtNetPort() + std::to_string(c.port));
+    }
+    CGuiHostGame& host = Open<CGuiHostGame>(kStateHostGame);
+    host.OnChar('6');
+    for (const char c : std::string("5535")) {
+        host.OnChar(c);
+    }
+    CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandPort, 0);
+    EXPECT_EQ(host.ChosenPort(), 1024) << "past the top the steps start again at 1024";
+    CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandPort, 0);
+    EXPECT_EQ(host.ChosenPort(), 1025);
+}
+
+TEST_F(NetScreensTest, APortInUseIsToldAndEscapeClosesTheSessionForTheVersusMenu) {
+    m_other = MakeSession("Bo");
+    ASSERT_TRUE(m_other->Host(0));
+    CGuiHostGame& host = Open<CGuiHostGame>(kStateHostGame);
+    Type(host, std::to_string(m_other->Port()));
+    CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandStart, 0);
+    EXPECT_EQ(host.Phase(), CGuiHostGame::EPhase::Choosing);
+    EXPECT_STREQ(host.Status().Text(), texts().TxtNetCouldNotListen());
+    EXPECT_EQ(NetPlaySession(), nullptr);
+    EXPECT_TRUE(host.StartItem().IsVisible() && host.StartItem().IsSelectable()) << "another try is open";
+
+    // Any free port listens; Escape leaves it.
+    for (int i = 0; i < 5; ++i) {
+        host.OnChar(8);
+    }
+    Type(host, "0");
+    CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandStart, 0);
+    ASSERT_EQ(host.Phase(), CGuiHostGame::EPhase::Listening);
+    EXPECT_STREQ(host.Status().Text(), texts().TxtWaitingForPlayer());
+    EXPECT_TRUE(CEngine::Get().OnEscape());
+    EXPECT_EQ(NetPlaySession(), nullptr);
+    EXPECT_EQ(PendingUpper(), kStateHostJoinMenu);
+    EXPECT_EQ(PendingLower(), kStateEmpty);
+}
+
+TEST_F(NetScreensTest, TheJoinerTypesTheAddressAndReturnStartsTheMatch) {
+    m_other = MakeSession("Bo");
+    m_other->Host(0);
+    ASSERT_EQ(m_other->State(), ENetSessionState::Listening);
+    CGuiJoinGame& join = Open<CGuiJoinGame>(kStateJoinGame);
+    EXPECT_TRUE(join.Grid().IsShown());
+    const std::string address = "127.0.0.1:" + std::to_string(m_other->Port());
+    Type(join, address);
+    EXPECT_EQ(join.TypedAddress(), address);
+    join.OnChar(13);
+    EXPECT_EQ(join.Phase(), CGuiJoinGame::EPhase::Connecting) << join.Status().Text();
+    EXPECT_STREQ(join.Status().Text(), texts().TxtConnecting());
+    ASSERT_TRUE(PumpUntil([&] { return PendingLower() == kStateVersusGame; })) << join.Status().Text();
+    EXPECT_EQ(join.Phase(), CGuiJoinGame::EPhase::Started);
+    ASSERT_TRUE(IsPlaying(NetPlaySession()));
+    EXPECT_EQ(NetPlaySession()->OpponentName(), "Bo");
+    EXPECT_FALSE(NetPlaySession()->IsHost());
+    ASSERT_TRUE(PumpUntil([&] { return IsPlaying(m_other.get()); }));
+    EXPECT_EQ(m_other->OpponentName(), "Ann");
+    EXPECT_EQ(NetPlaySession()->Seed(), m_other->Seed());
+
+    // The address stays for the run.
+    CStateManager::Upper().SetState(kStateNone, true);
+    EXPECT_TRUE(IsPlaying(NetPlaySession())) << "the match keeps the session";
+    CGuiJoinGame& again = Open<CGuiJoinGame>(kStateJoinGame);
+    EXPECT_EQ(again.TypedAddress(), address);
+}
+
+TEST_F(NetScreensTest, EveryWayJoiningFailsIsToldInThePlayersWords) {
+    // Nothing listens on a port a session just gave back.
+    uint16_t silentPort = 0;
+    {
+        auto closed = MakeSession("Cy");
+        ASSERT_TRUE(closed->Host(0));
+        silentPort = closed->Port();
+    }
+    const struct {
+        const char* what;
+        std::function<std::string(NetScreensTest&)> prepare;   // the address to type
+        const char* (CTextTable::*reason)() const;
+    } cases[] = {
+        {"nothing typed", [](NetScreensTest&) { return std::string(); }, &CTextTable::TxtNetAddressNeeded},
+        {"an IPv6 address", [](NetScreensTest&) { return std::string("::1"); }, &CTextTable::TxtNetNoIPv6},
+        {"IPv6 with a port", [](NetScreensTest&) { return std::string("[::1]:27960"); }, &CTextTable::TxtNetNoIPv6},
+        {"five numbers", [](NetScreensTest&) { return std::string("1.2.3.4.5"); }, &CTextTable::TxtNetBadAddress},
+        {"a port too high", [](NetScreensTest&) { return std::string("127.0.0.1:70000"); }, &CTextTable::TxtNetBadPort},
+        {"an unknown name", [](NetScreensTest&) { return std::string("no-such-host.invalid"); },
+         &CTextTable::TxtNetNameNotFound},
+        {"no answer", [&](NetScreensTest&) { return "127.0.0.1:" + std::to_string(silentPort); },
+         &CTextTable::TxtNetNoAnswer},
+        {"a host of another version",
+         [](NetScreensTest& test) {
+             test.m_other = test.MakeSession("Bo", kNetProtocolVersion + 1);
+             test.m_other->Host(0);
+             return "127.0.0.1:" + std::to_string(test.m_other->Port());
+         },
+         &CTextTable::TxtNetOtherVersion},
+        {"a host with its opponent",
+         [](NetScreensTest& test) {
+             test.m_other = test.MakeSession("Bo");
+             test.m_third = test.MakeSession("Cy");
+             test.m_other->Host(0);
+             test.m_third->Join("127.0.0.1", test.m_other->Port());
+             test.PumpUntil([&] { return IsPlaying(test.m_other.get()) && IsPlaying(test.m_third.get()); });
+             return "localhost:" + std::to_string(test.m_other->Port());
+         },
+         &CTextTable::TxtNetHostBusy},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_other.reset();
+        m_third.reset();
+        const std::string address = c.prepare(*this);
+        CGuiJoinGame& join = Open<CGuiJoinGame>(kStateJoinGame);
+        while (!join.TypedAddress().empty()) {
+            join.OnChar(8);
+        }
+        Type(join, address);
+        CEngine::Get().BroadcastMessage(CGuiJoinGame::kCommandConnect, 0);
+        // A host that never answers is given up after the connect time, on the test's clock.
+        ASSERT_TRUE(PumpUntil([&] {
+            if (join.Phase() == CGuiJoinGame::EPhase::Connecting) {
+                m_clockMs += 100;
+            }
+            return join.Phase() == CGuiJoinGame::EPhase::Typing || join.Phase() == CGuiJoinGame::EPhase::Started;
+        }));
+        EXPECT_EQ(join.Phase(), CGuiJoinGame::EPhase::Typing);
+        EXPECT_STREQ(join.Status().Text(), (texts().*c.reason)());
+        EXPECT_EQ(NetPlaySession(), nullptr) << "a failed try leaves no session";
+        EXPECT_EQ(PendingLower(), kStateNone);
+        // Typing takes the reason away.
+        join.OnChar('x');
+        EXPECT_STREQ(join.Status().Text(), "");
+    }
+}
+
+TEST_F(NetScreensTest, TheOnScreenKeysTypeAnAddressAndEscapeGoesBack) {
+    CGuiJoinGame& join = Open<CGuiJoinGame>(kStateJoinGame);
+    const CGuiKeyGrid& grid = join.Grid();
+    // Every key shows what it types: digits, small letters, '.', '-', ':', and Delete last.
+    std::string shown;
+    for (int32_t i = 0; i + 1 < grid.KeyCount(); ++i) {
+        shown += grid.Key(i).Text();
+    }
+    EXPECT_EQ(shown, "1234567890abcdefghijklmnopqrstuvwxyz.-:");
+    EXPECT_STREQ(grid.Key(grid.KeyCount() - 1).Text(), texts().TxtGridDelete());
+    auto press = [&](char typed) {
+        for (int32_t i = 0; i < grid.KeyCount(); ++i) {
+            if (grid.Key(i).Text()[0] == typed && grid.Key(i).Text()[1] == '\0') {
+                CEngine::Get().BroadcastMessage(grid.Key(i).Command(), 0);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no key " << typed;
+    };
+    for (const char c : std::string("anna-pc.lan:27961")) {
+        press(c);
+    }
+    EXPECT_EQ(join.TypedAddress(), "anna-pc.lan:27961");
+    CEngine::Get().BroadcastMessage(grid.Key(grid.KeyCount() - 1).Command(), 0);
+    EXPECT_EQ(join.TypedAddress(), "anna-pc.lan:2796");
+    EXPECT_TRUE(CEngine::Get().OnEscape());
+    EXPECT_EQ(PendingUpper(), kStateHostJoinMenu);
+    EXPECT_EQ(join.Phase(), CGuiJoinGame::EPhase::Typing);
+    // Left without connecting, the address typed is still there the next time.
+    CGuiJoinGame& again = Open<CGuiJoinGame>(kStateJoinGame);
+    EXPECT_EQ(again.TypedAddress(), "anna-pc.lan:2796");
+}
+
+TEST_F(NetScreensTest, TheVersusMenuLeadsToHostingAndJoiningAndClosesALeftOverSession) {
+    for (const int32_t target : {kStateHostGame, kStateJoinGame}) {
+        ASSERT_TRUE(OpenNetPlaySession(NetPlayOptions(NetMatchSettings())).Host(0));
+        CGuiNetMenu& menu = Open<CGuiNetMenu>(kStateHostJoinMenu);
+        EXPECT_EQ(NetPlaySession(), nullptr);
+        const CGuiWidget* item = nullptr;
+        for (int32_t i = 0; i < menu.WidgetCount(); ++i) {
+            if (menu.WidgetAt(i).Command() == target) {
+                item = &menu.WidgetAt(i);
+            }
+        }
+        ASSERT_NE(item, nullptr) << target;
+        EXPECT_TRUE(item->IsSelectable());
+        EXPECT_STREQ(item->Text(), target == kStateHostGame ? texts().TxtHostAServer() : texts().TxtJoinAServer());
+        CEngine::Get().BroadcastMessage(target, 0);
+        EXPECT_EQ(PendingUpper(), target);
+        EXPECT_EQ(PendingLower(), kStateEmpty);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(NetScreensTest, EscapeWhileConnectingClosesTheSessionForTheVersusMenu) {
+    uint16_t silentPort = 0;
+    {
+        auto closed = MakeSession("Cy");
+        ASSERT_TRUE(closed->Host(0));
+        silentPort = closed->Port();
+    }
+    CGuiJoinGame& join = Open<CGuiJoinGame>(kStateJoinGame);
+    Type(join, "127.0.0.1:" + std::to_string(silentPort));
+    join.OnChar(13);
+    ASSERT_EQ(join.Phase(), CGuiJoinGame::EPhase::Connecting);
+    ASSERT_NE(NetPlaySession(), nullptr);
+    join.OnChar('9');
+    EXPECT_EQ(join.TypedAddress(), "127.0.0.1:" + std::to_string(silentPort)) << "no typing while connecting";
+    EXPECT_TRUE(CEngine::Get().OnEscape());
+    EXPECT_EQ(NetPlaySession(), nullptr);
+    EXPECT_EQ(PendingUpper(), kStateHostJoinMenu);
+}
+
+// The name a player is known by in a match: the player's own when it can travel.
+TEST_F(NetScreensTest, ThePlayersNameTravelsOrPlayerStandsInForIt) {
+    const struct {
+        const char* name;   // null: no player at all
+        const char* travels;
+    } cases[] = {
+        {"Ann", "Ann"},
+        {"\xC5sa \xD6" "berg", "\xC5sa \xD6" "berg"},
+        {"Bo\x81", "Player"},   // a letter Windows-1252 does not have
+        {nullptr, "Player"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.travels);
+        ClearPlayers();
+        if (c.name != nullptr) {
+            ASSERT_NE(CreatePlayer(c.name), nullptr);
+        }
+        EXPECT_EQ(NetPlayName(), c.travels);
+        EXPECT_EQ(NetPlayOptions(NetMatchSettings()).name, c.travels);
+    }
+}
+
+}  // namespace
