@@ -168,6 +168,8 @@ void CGuiVersus::StartNetMatch(CNetSession& session) {
     m_net.Start(session, m_match);
     m_opponentName = session.OpponentName();
     ResetSides(m_net.OwnSide());
+    CLog::Get().Write("CGuiVersus: a network match against %s, this program plays side %d", m_opponentName.c_str(),
+                      PlayerSide());
 }
 
 void CGuiVersus::Shutdown() {

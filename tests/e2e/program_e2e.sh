@@ -78,6 +78,14 @@
 #                          round (the picture changes); Escape leads back to the versus menu,
 #                          Escape again to the main menu, and a last Escape ends the program
 #                          with status 0.
+#   network-match          two programs, each on its own display and in its own folder: the
+#                          first goes Versus -> "Host a server", sets one round of one minute
+#                          and starts listening on the default port; the second goes Versus ->
+#                          "Join a server", types 127.0.0.1 and Return. Both say in their log
+#                          that the match against the other began; then both fire straight up,
+#                          one shot at a time, until both logs say the match is over, with the
+#                          same winner, rounds and steps. A click leaves each panel and
+#                          Escapes end both programs with status 0.
 #   fifo-players           a FIFO named players.cfg: the program does not hang on it; stderr
 #                          says the player list could not be read, the language screen answers
 #                          and Escape on the name entry ends the program with status 0; the
@@ -102,10 +110,16 @@ fail() {
 work=$(mktemp -d "${TMPDIR:-/tmp}/pellora-e2e.XXXXXX") || fail "no temporary folder"
 xvfb_pid=""
 program_pid=""
+# A case with two programs keeps the other one's program and display here.
+other_pids=()
 cleanup() {
   [[ -n "$program_pid" ]] && kill "$program_pid" 2>/dev/null
   [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
   [[ -n "$xvfb_pid" ]] && wait "$xvfb_pid" 2>/dev/null
+  for pid in "${other_pids[@]}"; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
   rm -rf "$work"
 }
 keep_shots() {
@@ -202,9 +216,9 @@ user_data() { echo "${user_folder:-$work/game/pellora_data}"; }
 shot_folder() { echo "${screenshot_folder:-$work/game}"; }
 
 start_program() {
-  env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy ${run_as:-} "$(program_path)" "$@" >"$work/out.log" 2>&1 &
+  env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy ${run_as:-} "$(program_path)" "$@" >"${program_log:-$work/out.log}" 2>&1 &
   program_pid=$!
-  wait_for 30 has_window || fail "no window named Pellora appeared; output: $(cat "$work/out.log")"
+  wait_for 30 has_window || fail "no window named Pellora appeared; output: $(cat "${program_log:-$work/out.log}")"
   wait_for 30 focus_program_window || fail "the window did not get the keyboard focus"
 }
 
@@ -303,6 +317,11 @@ MENU_HIGHSCORE=(320 234)
 MENU_OPTIONS=(320 270)
 MENU_VERSUS=(320 334)
 VERSUS_PLAY_COMPUTER=(320 126)
+VERSUS_HOST=(320 206)
+VERSUS_JOIN=(320 260)
+HOST_ROUND_LENGTH=(320 258)
+HOST_ROUNDS_TO_WIN=(320 290)
+HOST_START=(400 376)
 OPTIONS_SOUND_FAR_LEFT=(198 166)
 NOWHERE=(600 300)   # on the frame beside the field, where no item lies
 EDITOR_CLEAR=(530 92)
@@ -1244,6 +1263,116 @@ case "$test_case" in
     ((status != 124)) || fail "the program kept running without a display"
     ((status != 0)) || fail "the program succeeded without a display"
     grep -q "display" "$work/err.log" || fail "stderr does not name the missing display: $(cat "$work/err.log")"
+    ;;
+  network-match)
+    export PELLORA_LOG=debug
+    start_display 640x480x24
+    host_display=$DISPLAY
+    other_pids+=("$xvfb_pid")
+    start_display 640x480x24
+    joiner_display=$DISPLAY
+    other_pids+=("$xvfb_pid")
+    install_copy "$work/host"
+    install_copy "$work/joiner"
+    host_pid=""
+    joiner_pid=""
+    # as_host / as_joiner: the commands that follow act on that program.
+    as_program() {
+      program_file="$work/$1/pellora"
+      user_folder="$work/$1/pellora_data"
+      screenshot_folder="$work/$1"
+      program_log="$work/$1.log"
+    }
+    as_host() {
+      as_program host
+      export DISPLAY=$host_display
+      program_pid=$host_pid
+    }
+    as_joiner() {
+      as_program joiner
+      export DISPLAY=$joiner_display
+      program_pid=$joiner_pid
+    }
+    log_has() { grep -q "$2" "$work/$1.log"; }
+    as_host
+    start_program
+    host_pid=$program_pid
+    other_pids+=("$host_pid")
+    walk_to_main_menu "$work/menu.tga"
+    open_from_menu "${MENU_VERSUS[@]}" "$work/versus-menu.tga" || fail "\"Versus\" did not open the versus menu"
+    cp "$work/versus-menu.tga" "$work/menu.tga"
+    open_from_menu "${VERSUS_HOST[@]}" "$work/host-screen.tga" || fail "\"Host a server\" did not open its screen"
+    # Round length 2 -> 5 -> 1 minute, then one round to win: each click changes its line.
+    retry_input 5 "click_at ${HOST_ROUND_LENGTH[*]}" shows_change "$work/host-screen.tga" "$work/host-5min.tga" 160 240 480 276 ||
+      fail "the round length did not change"
+    retry_input 5 "click_at ${HOST_ROUND_LENGTH[*]}" shows_change "$work/host-5min.tga" "$work/host-1min.tga" 160 240 480 276 ||
+      fail "the round length did not change again"
+    retry_input 5 "click_at ${HOST_ROUNDS_TO_WIN[*]}" shows_change "$work/host-1min.tga" "$work/host-1round.tga" 160 274 480 308 ||
+      fail "the rounds to win did not change"
+    retry_input 5 "click_at ${HOST_START[*]}" shows_change "$work/host-1round.tga" "$work/host-waiting.tga" 160 310 480 400 ||
+      fail "\"Start\" did not begin to wait for a player"
+    keep_shot "$work/host-waiting.tga"
+    as_joiner
+    start_program
+    joiner_pid=$program_pid
+    other_pids+=("$joiner_pid")
+    choose_english
+    enter_name "Bea"
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    screenshot_settled "$work/menu.tga" || fail "the joiner's main menu did not settle"
+    open_from_menu "${MENU_VERSUS[@]}" "$work/versus-menu.tga" || fail "\"Versus\" did not open the joiner's versus menu"
+    cp "$work/versus-menu.tga" "$work/menu.tga"
+    open_from_menu "${VERSUS_JOIN[@]}" "$work/join-screen.tga" || fail "\"Join a server\" did not open its screen"
+    type_address() {
+      for wipe in $(seq 12); do xdotool key BackSpace; done
+      xdotool type --delay 120 "127.0.0.1"
+      xdotool key Return
+    }
+    retry_input 5 type_address wait_for 10 log_has joiner "a network match against Pella" ||
+      fail "the joiner's match did not begin; output: $(cat "$work/joiner.log")"
+    wait_for 10 log_has host "a network match against Bea" || fail "the host's match did not begin; output: $(cat "$work/host.log")"
+    take_screenshot "$work/joiner-match.tga" || fail "F8 wrote no screenshot in the joiner's match"
+    keep_shot "$work/joiner-match.tga"
+    # Both fire straight up, one shot at a time; a click on a round's panel says ready for
+    # the next. One round of at most a minute decides the match.
+    as_host
+    move_pointer_to_picture 320 220
+    as_joiner
+    move_pointer_to_picture 320 220
+    deadline=$((SECONDS + 150))
+    shots=0
+    until log_has host "the match is over" && log_has joiner "the match is over"; do
+      ((SECONDS < deadline)) || fail "the match did not end within 150 s ($shots shots each)"
+      as_host
+      click_left
+      as_joiner
+      click_left
+      shots=$((shots + 1))
+      sleep 0.4
+    done
+    ((shots >= 3)) || fail "the match ended after only $shots shots each"
+    host_result=$(grep "the match is over" "$work/host.log" | tail -n1 | sed 's/.*CGuiVersus: //')
+    joiner_result=$(grep "the match is over" "$work/joiner.log" | tail -n1 | sed 's/.*CGuiVersus: //')
+    [[ -n "$host_result" && "$host_result" == "$joiner_result" ]] ||
+      fail "the programs disagree on the result: host \"$host_result\", joiner \"$joiner_result\""
+    grep -q "out of step" "$work/host.log" "$work/joiner.log" && fail "a program found the match out of step"
+    for side in host joiner; do
+      as_$side
+      take_screenshot "$work/$side-result.tga" || fail "F8 wrote no screenshot of the $side's result"
+      keep_shot "$work/$side-result.tga"
+    done
+    # A click leaves each result for the versus menu; Escape goes to the main menu and ends
+    # the program there.
+    for side in host joiner; do
+      as_$side
+      sleep 1
+      click_left
+      retry_input 10 "xdotool key Escape" wait_for 2 program_ended || fail "Escapes did not end the $side's program"
+      wait "$program_pid"
+      status=$?
+      ((status == 0)) || fail "the $side's program ended with status $status"
+    done
+    program_pid=""
     ;;
   *)
     fail "unknown case"
