@@ -173,6 +173,41 @@ TEST_F(NetVersusTest, APlayerWhoLeavesEndsTheMatchForTheOther) {
     EXPECT_EQ(StepCount(host.net.Record().sides[1]), StepCount(joiner.net.Record().sides[1]));
 }
 
+// A program that sends what no honest match sends: the host ends the match out of step.
+TEST_F(NetVersusTest, StepsOrAttacksThatDoNotFitTheMatchEndItOutOfStep) {
+    struct Case {
+        const char* name;
+        uint16_t input;        // the bits of the joiner's first steps
+        bool attack;           // an attack message its steps never sent
+        const char* why;       // in the host's reason
+    };
+    const Case cases[] = {
+        {"ready for the next round while the round is played", ReplayInput::Dismiss, false, "ready"},
+        {"an attack its steps did not send", 0, true, "attack"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        // Each case a new pair of sessions; the matches start again with them.
+        joiner.session.reset();
+        host.session.reset();
+        Connect(5);
+        ReplayStep steps[20];
+        for (ReplayStep& step : steps) {
+            step.input = test.input;
+        }
+        if (test.attack) {
+            ASSERT_TRUE(joiner.session->SendAttack(NetAttack{3, 2}));
+        }
+        ASSERT_TRUE(joiner.session->SendInputs(0, steps, 20));
+        for (int i = 0; i < 20000 && host.net.IsRunning(); ++i) {
+            joiner.session->Service();
+            host.Frame();
+        }
+        EXPECT_EQ(host.net.End(), ENetVersusEnd::OutOfStep);
+        EXPECT_NE(host.net.Why().find(test.why), std::string::npos) << host.net.Why();
+    }
+}
+
 TEST(NetMatchRecordTest, DamagedRecordsAreRefused) {
     NetMatchRecord record;
     record.sides[0].push_back(ReplayRun{ReplayStep(), 30});
