@@ -13,6 +13,7 @@ constexpr uint32_t kRecordVersion = 1;
 constexpr size_t kRecordHead = 4 + 4 + 1 + 1 + 1 + 2 + 2 + 1 + 4 + 1;
 constexpr size_t kRecordRunSize = 4 + 4 + 4 + 2;        // steps, aim x, aim y, input bits
 constexpr uint32_t kMaxRecordRuns = 4u * 1024u * 1024u;  // far more than any match
+constexpr size_t kRecordRunsReserved = 16384;            // about half an hour of a busy player
 
 void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     const size_t at = out.size();
@@ -188,6 +189,10 @@ void CNetVersus::Start(CNetSession& session, CVersusMatch& match) {
     m_record.settings = session.Settings();
     m_record.seed = session.Seed();
     m_record.ownSide = m_own;
+    // Room for the runs of a long match, so that keeping them does not allocate as it plays.
+    for (std::vector<ReplayRun>& runs : m_record.sides) {
+        runs.reserve(kRecordRunsReserved);
+    }
     const ReplayStep start;
     m_glances.Reset(start.aimX, start.aimY);
     m_ownSteps = m_sentSteps = m_unsentCount = 0;
@@ -228,17 +233,19 @@ void CNetVersus::StepOwn(const ReplayStep& step) {
     const int32_t sentBefore = m_match->SideCounts(m_own).ballsSent;
     m_match->StepSide(m_own, step.ToPlayInput());
     const int32_t sent = m_match->SideCounts(m_own).ballsSent - sentBefore;
+    ++m_ownSteps;
+    // The side as its step left it: whether the next round starts with it depends on
+    // how far the other side has come in each program.
+    if (m_ownSteps % kNetCheckSteps == 0) {
+        m_session->SendChecksum(m_ownSteps, VersusSideChecksum(*m_match, m_own));
+    }
     if (ready) {
         m_match->SetSideReady(m_own);
     }
-    ++m_ownSteps;
     Keep(m_record.sides[m_own], kept);
     m_unsent[m_unsentCount++] = kept;
     if (sent > 0) {
         m_session->SendAttack(NetAttack{m_ownSteps, static_cast<uint8_t>(sent)});
-    }
-    if (m_ownSteps % kNetCheckSteps == 0) {
-        m_session->SendChecksum(m_ownSteps, VersusSideChecksum(*m_match, m_own));
     }
     if (m_unsentCount >= kNetSendSteps) {
         SendOwnSteps();
@@ -306,15 +313,15 @@ void CNetVersus::PlayOpponentStep(const ReplayStep& step) {
     const int32_t sent = m_match->SideCounts(side).ballsSent - sentBefore;
     ++m_opponentSteps;
     Keep(m_record.sides[side], step);
+    if (m_opponentSteps % kNetCheckSteps == 0) {
+        m_opponentSums[(m_opponentSteps / kNetCheckSteps) % kKeptSums] =
+            NetChecksum{m_opponentSteps, VersusSideChecksum(*m_match, side)};
+    }
     if (step.Has(ReplayInput::Dismiss) && !m_match->SetSideReady(side)) {
         Finish(ENetVersusEnd::OutOfStep, "the other side was ready for the next round before its round was decided here");
         return;
     }
     CheckOpponentAttack(static_cast<uint32_t>(sent));
-    if (m_opponentSteps % kNetCheckSteps == 0) {
-        m_opponentSums[(m_opponentSteps / kNetCheckSteps) % kKeptSums] =
-            NetChecksum{m_opponentSteps, VersusSideChecksum(*m_match, side)};
-    }
     CheckOpponentSums();
 }
 
