@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -115,6 +116,7 @@ TEST_F(NetRelayTest, TenSecondsOfPlayOverASlowLossyLineArriveWholeAndInOrder) {
     CPlayTraffic hostSends(0), joinerSends(1);
     CPlayReceiver hostGets(1), joinerGets(0);
     bool sent = true;
+    uint32_t worstBehind = 0;   // steps sent but not yet arrived: how far the opponent's field lags
     const uint64_t start = RealMs();
     const auto frame = [&] {
         const uint64_t elapsed = RealMs() - start;
@@ -124,11 +126,15 @@ TEST_F(NetRelayTest, TenSecondsOfPlayOverASlowLossyLineArriveWholeAndInOrder) {
         ServiceBoth();
         hostGets.Take(*host);
         joinerGets.Take(*joiner);
+        worstBehind = std::max({worstBehind, joinerSends.StepsSent() - hostGets.Steps(),
+                                hostSends.StepsSent() - joinerGets.Steps()});
         const bool stopped = !sent || !IsPlaying(*host) || !IsPlaying(*joiner);
         return stopped || (elapsed >= kPlayMs && hostGets.HasAll(joinerSends) && joinerGets.HasAll(hostSends));
     };
     ASSERT_TRUE(RunFramesUntil(frame)) << hostGets.Steps() << " of " << joinerSends.StepsSent() << " steps, "
                                        << joinerGets.Steps() << " of " << hostSends.StepsSent();
+    // For the record only: how late the worst step came depends on the machine's load.
+    RecordProperty("worst_lag_ms", static_cast<int>(worstBehind * 1000 / kPlayStepsPerSecond));
     EXPECT_TRUE(sent);
     EXPECT_TRUE(IsPlaying(*host)) << Describe(*host);
     EXPECT_TRUE(IsPlaying(*joiner)) << Describe(*joiner);
@@ -272,7 +278,9 @@ TEST(NetKilledPeer, AHostWhoseOpponentIsKilledMidMatchEndsCleanly) {
     }));
     EXPECT_TRUE(host->EndReason() == ENetEndReason::OpponentSilent || host->EndReason() == ENetEndReason::OpponentLeft)
         << Describe(*host);
+    // Noticed by the session's own watch on the silence, not ENet's slower one.
     EXPECT_GE(clock.ms - killedAt, kNetSilenceMs);
+    EXPECT_LE(clock.ms - killedAt, kNetSilenceMs + 2 * kFakeFrameMs);
     EXPECT_EQ(hostGets.Wrong(), 0u) << "first: " << hostGets.FirstWrong();
     // What is left of the session stays quiet and harmless.
     for (int i = 0; i < 10; ++i) {
