@@ -129,6 +129,7 @@ void CLossyRelay::Receive(const uint8_t* bytes, size_t size, bool toTarget, uint
     const uint64_t jitterUs = m_options.jitterMs > 0 ? m_random() % (uint64_t{m_options.jitterMs} * 1000 + 1) : 0;
     std::lock_guard<std::mutex> lock(m_countsMutex);
     ++m_counts.received;
+    m_counts.fromClient += toTarget ? 1 : 0;
     if (m_cut) {
         ++m_counts.cut;
         return;

@@ -23,6 +23,7 @@ struct LossyRelayOptions {
 
 struct LossyRelayCounts {
     uint64_t received = 0;         // datagrams that reached the relay from either side
+    uint64_t fromClient = 0;       // those of them the client sent
     uint64_t forwarded = 0;        // passed on
     uint64_t lost = 0;             // lost by chance
     uint64_t cut = 0;              // lost to the cut cable
