@@ -107,7 +107,8 @@ void CLossyRelay::ReceiveAll(uint64_t nowUs) {
         if (size < 0) {
             return;   // nothing more waiting (or an error the next poll meets again)
         }
-        const bool fromTarget = from.sin_addr.s_addr == htonl(INADDR_LOOPBACK) && ntohs(from.sin_port) == m_options.targetPort;
+        const bool fromTarget =
+            from.sin_addr.s_addr == htonl(INADDR_LOOPBACK) && ntohs(from.sin_port) == m_options.targetPort;
         if (!fromTarget && !m_haveClient) {
             m_haveClient = true;
             m_clientHost = from.sin_addr.s_addr;

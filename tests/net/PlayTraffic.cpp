@@ -39,7 +39,7 @@ uint8_t PlayAttackBalls(uint32_t side, uint32_t step) {
 uint32_t PlayChecksum(uint32_t side, uint32_t step) { return Mix(side ^ 0xC0DE, step); }
 
 bool CPlayTraffic::Send(CNetSession& session, uint64_t elapsedMs) {
-    if (elapsedMs < m_lastBatchMs + kPlayBatchMs) {
+    if (elapsedMs < m_lastBatchMs + m_batchMs) {
         return true;
     }
     m_lastBatchMs = elapsedMs;

@@ -23,7 +23,7 @@ uint32_t PlayChecksum(uint32_t side, uint32_t step);
 // The sending end.
 class CPlayTraffic {
 public:
-    explicit CPlayTraffic(uint32_t side) : m_side(side) {}
+    explicit CPlayTraffic(uint32_t side, uint64_t batchMs = kPlayBatchMs) : m_side(side), m_batchMs(batchMs) {}
     // Sends the steps play has made by elapsedMs after the match began, once a batch is due,
     // with their attacks and checksums; false if the session refused any of it.
     bool Send(CNetSession& session, uint64_t elapsedMs);
@@ -33,6 +33,7 @@ public:
 
 private:
     uint32_t m_side;
+    uint64_t m_batchMs;
     uint32_t m_steps = 0;
     uint32_t m_attacks = 0;
     uint32_t m_checksums = 0;
