@@ -8,6 +8,8 @@
 //   service_cpu_pct   one side's Service() calls, as a share of one core (goal: under 1 %)
 //   send_cpu_pct      one side's sending calls (inputs, attacks, checksums), likewise
 //   service_us        one Service() call, on average
+//   delay_p50_ms .. delay_max_ms  from the frame a step was sent in to the frame the other side
+//                     took it (to a frame, 17 ms; the wait for the batch comes on top)
 #include "net/NetSession.h"
 #include "tests/net/LossyRelay.h"
 #include "tests/net/PlayTraffic.h"
@@ -16,9 +18,11 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -52,6 +56,24 @@ struct NetCost {
     int64_t serviceNs = 0;
     int64_t sendNs = 0;
     int64_t services = 0;
+};
+
+// When each step of one side was sent, and how long it took until the other side took it.
+struct StepDelays {
+    std::vector<uint64_t> sentMs;
+    std::vector<uint64_t> delaysMs;
+
+    StepDelays() {
+        sentMs.reserve(static_cast<size_t>(kPlaySeconds + 1) * kPlayStepsPerSecond);
+        delaysMs.reserve(sentMs.capacity());
+    }
+    // After a frame: the steps sent so far, and those the other side has taken.
+    void Frame(uint32_t sent, uint32_t taken, uint64_t nowMs) {
+        sentMs.resize(sent, nowMs);
+        for (size_t step = delaysMs.size(); step < taken; ++step) {
+            delaysMs.push_back(nowMs - sentMs[step]);
+        }
+    }
 };
 
 // Services both sides until they play; false if they do not within ten seconds.
@@ -115,6 +137,7 @@ void BM_NetPlayMinute(benchmark::State& state) {
         const LossyRelayCounts countsBefore = relay.Counts();
 
         NetCost cost;
+        StepDelays delays[2];   // of the steps each side sent
         const auto frameTime = std::chrono::microseconds(1000000 / kFramesPerSecond);
         const auto start = std::chrono::steady_clock::now();
         const uint64_t startMs = SteadyMs();
@@ -122,6 +145,9 @@ void BM_NetPlayMinute(benchmark::State& state) {
         for (int64_t frame = 0; good && frame < kPlaySeconds * kFramesPerSecond; ++frame) {
             std::this_thread::sleep_until(start + frame * frameTime);
             good = Frame(sides, traffic, received, SteadyMs() - startMs, cost);
+            const uint64_t nowMs = SteadyMs();
+            delays[0].Frame(hostSends.StepsSent(), joinerGets.Steps(), nowMs);
+            delays[1].Frame(joinerSends.StepsSent(), hostGets.Steps(), nowMs);
         }
         const double seconds = static_cast<double>(SteadyMs() - startMs) / 1000.0;
         if (!good || hostGets.Wrong() != 0 || joinerGets.Wrong() != 0) {
@@ -144,6 +170,16 @@ void BM_NetPlayMinute(benchmark::State& state) {
         state.counters["service_cpu_pct"] = static_cast<double>(cost.serviceNs) / 1e9 / perSideSeconds * 100.0;
         state.counters["send_cpu_pct"] = static_cast<double>(cost.sendNs) / 1e9 / perSideSeconds * 100.0;
         state.counters["service_us"] = static_cast<double>(cost.serviceNs) / 1000.0 / static_cast<double>(cost.services);
+        std::vector<uint64_t> all = delays[0].delaysMs;
+        all.insert(all.end(), delays[1].delaysMs.begin(), delays[1].delaysMs.end());
+        std::sort(all.begin(), all.end());
+        const auto percentile = [&all](size_t percent) {
+            return all.empty() ? 0.0 : static_cast<double>(all[(all.size() - 1) * percent / 100]);
+        };
+        state.counters["delay_p50_ms"] = percentile(50);
+        state.counters["delay_p95_ms"] = percentile(95);
+        state.counters["delay_p99_ms"] = percentile(99);
+        state.counters["delay_max_ms"] = percentile(100);
     }
 }
 // The last one shows what sending half as often would save, at 50 ms more delay.
