@@ -164,6 +164,21 @@ void CNetSession::Service() {
     }
     CheckTimers();
     enet_host_flush(m_host);
+    CountTraffic();
+}
+
+// ENet's totals are 32 bits wide and meant to be reset by their user.
+void CNetSession::CountTraffic() {
+    m_bytesSent += m_host->totalSentData;
+    m_bytesReceived += m_host->totalReceivedData;
+    m_host->totalSentData = 0;
+    m_host->totalReceivedData = 0;
+}
+
+uint64_t CNetSession::BytesSent() const { return m_bytesSent + (m_host != nullptr ? m_host->totalSentData : 0); }
+
+uint64_t CNetSession::BytesReceived() const {
+    return m_bytesReceived + (m_host != nullptr ? m_host->totalReceivedData : 0);
 }
 
 void CNetSession::HandleConnect(ENetPeer* peer) {

@@ -131,6 +131,10 @@ public:
     ENetGoodbye OpponentGoodbye() const { return m_opponentGoodbye; }
     // The other side's protocol version after a VersionMismatch (0 if it never said).
     uint16_t OtherVersion() const { return m_otherVersion; }
+    // UDP payload bytes ENet put on the wire and took off it for this side, handshake,
+    // acknowledgements, resends and refused peers included.
+    uint64_t BytesSent() const;
+    uint64_t BytesReceived() const;
 
 private:
     uint64_t Now() const;
@@ -148,6 +152,7 @@ private:
     void StartPlaying();
     void End(ENetEndReason reason);
     void Refused(const char* why);
+    void CountTraffic();
 
     NetSessionOptions m_options;
     _ENetHost* m_host = nullptr;
@@ -172,4 +177,6 @@ private:
     TNetQueue<NetChecksum, kNetSmallQueue> m_checksums;
     NetPacket m_packet;                 // the one being built, so sending allocates only ENet's copy
     NetInputs m_inputs;                 // the one being read or written
+    uint64_t m_bytesSent = 0;           // ENet's 32-bit counters, folded in every Service()
+    uint64_t m_bytesReceived = 0;
 };

@@ -145,6 +145,24 @@ TEST_F(NetSessionTest, InputsAttacksAndChecksumsArriveInOrder) {
     EXPECT_EQ(joiner->State(), ENetSessionState::Playing);
 }
 
+TEST_F(NetSessionTest, EachSideCountsTheBytesTheOtherCounts) {
+    EXPECT_EQ(MakeSession(clock, "Idle")->BytesSent(), 0u);
+    Connect();
+    const std::vector<ReplayStep> steps = SomeSteps(300, 3);
+    ASSERT_TRUE(joiner->SendInputs(0, steps.data(), 300));
+    ASSERT_TRUE(host->SendChecksum(0, 5));
+    ASSERT_TRUE(ServiceUntil({host.get(), joiner.get()}, [&] { return host->ReceivedStepsWaiting() == 300; }));
+    // Over loopback nothing is lost: once one side is left alone, the other receives all it sent.
+    ASSERT_TRUE(ServiceUntil({host.get()}, [&] { return host->BytesReceived() == joiner->BytesSent(); }))
+        << host->BytesReceived() << " of " << joiner->BytesSent();
+    ASSERT_TRUE(ServiceUntil({joiner.get()}, [&] { return joiner->BytesReceived() == host->BytesSent(); }))
+        << joiner->BytesReceived() << " of " << host->BytesSent();
+    // 300 steps take 10 bytes each in their messages, and ENet adds its headers.
+    EXPECT_GT(joiner->BytesSent(), 300u * 10u);
+    EXPECT_LT(joiner->BytesSent(), 300u * 10u * 2u);
+    EXPECT_GT(host->BytesSent(), 0u);
+}
+
 TEST(NetSessionAddress, OnlyNumericIPv4AddressesAreJoined) {
     FakeClock clock;
     for (const char* address : {"::1", "localhost", "", "127.0.0.1.5", "300.1.1.1", "127.0.0.1 ", "example.org"}) {
