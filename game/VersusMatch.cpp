@@ -323,9 +323,9 @@ void CVersusMatch::ReceiveAttacks(Side& side) {
             side.travelling[kept++] = attack;
             continue;
         }
-        if (side.incoming == 0) {
-            side.incomingAge = 0.0f;
-        }
+        // The balls have waited since they were sent: their time on the way counts.
+        const float travelled = static_cast<float>(m_travelSteps) * CPlayfield::kStepLength;
+        side.incomingAge = side.incoming == 0 ? travelled : std::max(side.incomingAge, travelled);
         side.incoming += attack.balls;
     }
     side.travellingCount = kept;
@@ -429,6 +429,15 @@ bool CVersusMatch::SetSideReady(int32_t index) {
         StartNextRound();
     }
     return true;
+}
+
+int32_t CVersusMatch::IncomingShown(int32_t index) const {
+    const Side& side = m_sides[index];
+    int32_t balls = side.incoming;
+    for (int32_t i = 0; i < side.travellingCount; ++i) {
+        balls += side.travelling[i].balls;
+    }
+    return balls;
 }
 
 int32_t CVersusMatch::MatchWinner() const {

@@ -93,7 +93,8 @@ public:
     void Step(const PlayInput inputs[kVersusSides]);
 
     // The match of two programs. Attack balls sent on a side's step n arrive on the
-    // target's step n + steps (0, the default, for one program).
+    // target's step n + steps (0, the default, for one program); their wait before they
+    // land counts from the step that sent them.
     void SetAttackTravelSteps(int32_t steps) { m_travelSteps = steps; }
     int32_t AttackTravelSteps() const { return m_travelSteps; }
     // Whether a side may take its next step: it is not waiting for the next round, and every
@@ -116,6 +117,8 @@ public:
     CPlayfield& Field(int32_t side) { return m_sides[side].playfield; }
     const CPlayfield& Field(int32_t side) const { return m_sides[side].playfield; }
     int32_t Incoming(int32_t side) const { return m_sides[side].incoming; }
+    // What the player sees waiting: the incoming balls and those still on their way.
+    int32_t IncomingShown(int32_t side) const;
     int32_t RoundsWon(int32_t side) const { return m_sides[side].roundsWon; }
     int32_t RoundNumber() const { return m_round; }   // 1 for the first round
     EVersusPhase Phase() const { return m_phase; }

@@ -375,7 +375,7 @@ void CGuiVersus::RenderPlayerSide() const {
     const CPlayfield& playfield = m_match.Field(PlayerSide());
     DrawPlayfield(playfield, m_sprites.Sprites());
     DrawPlayScore(playfield.Progress().score);
-    RenderIncoming(m_match.Incoming(PlayerSide()), kPlayerIncomingX, kPlayerIncomingY, true);
+    RenderIncoming(m_match.IncomingShown(PlayerSide()), kPlayerIncomingX, kPlayerIncomingY, true);
 }
 
 // Attack balls waiting: a stone ball and their number, in red.
@@ -433,7 +433,7 @@ void CGuiVersus::RenderOpponent() const {
     FitFont(small, score, 20, static_cast<int32_t>(kOpponentWidth) - 12);
     PrintLine(small, score, centre, kScorePlateY + 2.0f, true, 1.0f, 1.0f, 1.0f);
     small.ResetCharSize();
-    RenderIncoming(m_match.Incoming(OpponentSide()), kOpponentIncomingX, kOpponentIncomingY, false);
+    RenderIncoming(m_match.IncomingShown(OpponentSide()), kOpponentIncomingX, kOpponentIncomingY, false);
 
     char rounds[64];
     std::snprintf(rounds, sizeof(rounds), "%s%d - %d", texts.TxtRounds(), m_match.RoundsWon(PlayerSide()),

@@ -230,6 +230,7 @@ void CNetVersus::StepOwn(const ReplayStep& step) {
     if (ready) {
         kept.input |= ReplayInput::Dismiss;
     }
+    m_servicesSinceStep = 0;
     const int32_t sentBefore = m_match->SideCounts(m_own).ballsSent;
     m_match->StepSide(m_own, step.ToPlayInput());
     const int32_t sent = m_match->SideCounts(m_own).ballsSent - sentBefore;
@@ -370,7 +371,9 @@ void CNetVersus::Service() {
     if (m_session == nullptr) {
         return;
     }
-    if (IsRunning()) {
+    // Steps go out in batches of kNetSendSteps as they are played; those of a side that
+    // has stopped stepping (a round's panel, a wait) go out after as many frames.
+    if (IsRunning() && m_unsentCount > 0 && ++m_servicesSinceStep >= kNetSendSteps) {
         SendOwnSteps();
     }
     m_session->Service();

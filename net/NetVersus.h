@@ -15,9 +15,10 @@
 #include <string>
 #include <vector>
 
-// Attack balls reach the other side one second after the step that sent them; a side may
-// run that far ahead of the other before it waits.
-constexpr int32_t kNetAttackTravelSteps = 150;
+// Attack balls reach the other side two seconds after the step that sent them (they land
+// at the first turn after that); a side may run that far ahead of the other before it
+// waits, which covers a datagram lost twice on its way.
+constexpr int32_t kNetAttackTravelSteps = 300;
 // This side's steps go out in batches of about 50 ms.
 constexpr uint32_t kNetSendSteps = 8;
 // A checksum of each side every second.
@@ -110,6 +111,7 @@ private:
 
     // The other side: its steps played, the wait after a gap, what it said to check.
     uint32_t m_opponentSteps = 0;
+    uint32_t m_servicesSinceStep = 0;
     bool m_filling = true;
     uint32_t m_fillingFor = 0;
     bool m_hasAttack = false;

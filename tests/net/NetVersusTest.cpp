@@ -3,10 +3,13 @@
 #include "net/NetVersus.h"
 
 #include "game/BotPlayer.h"
+#include "tests/net/LossyRelay.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -63,11 +66,20 @@ bool FramesUntil(Program& a, Program& b, const std::function<bool()>& done, int 
 
 class NetVersusTest : public ::testing::Test {
 protected:
-    void Connect(uint32_t seed) {
+    // The joiner reaches the host directly, or over a line of the test's own.
+    void Connect(uint32_t seed, const LossyRelayOptions* line = nullptr) {
         host.session = std::make_unique<CNetSession>(Options("Host", seed));
         joiner.session = std::make_unique<CNetSession>(Options("Joiner", 0));
         ASSERT_TRUE(host.session->Host(0));
-        ASSERT_TRUE(joiner.session->Join("127.0.0.1", host.session->Port()));
+        uint16_t port = host.session->Port();
+        if (line != nullptr) {
+            LossyRelayOptions options = *line;
+            options.targetPort = port;
+            relay = std::make_unique<CLossyRelay>(options);
+            ASSERT_TRUE(relay->Start());
+            port = relay->Port();
+        }
+        ASSERT_TRUE(joiner.session->Join("127.0.0.1", port));
         for (int i = 0; i < 5000 && !(IsPlaying(host) && IsPlaying(joiner)); ++i) {
             host.session->Service();
             joiner.session->Service();
@@ -85,6 +97,7 @@ protected:
 
     Program host;
     Program joiner;
+    std::unique_ptr<CLossyRelay> relay;
 };
 
 // The number of steps in a side's runs.
@@ -206,6 +219,63 @@ TEST_F(NetVersusTest, StepsOrAttacksThatDoNotFitTheMatchEndItOutOfStep) {
         EXPECT_EQ(host.net.End(), ENetVersusEnd::OutOfStep);
         EXPECT_NE(host.net.Why().find(test.why), std::string::npos) << host.net.Why();
     }
+}
+
+// A match over a line 100 ms long each way that loses 5 % of its datagrams, at the pace of
+// real play: each program plays its own side when its step is due, without waiting for
+// the other, and plays the other side as its steps arrive. How often a side had to wait,
+// and how far behind the other side was played, are printed.
+TEST_F(NetVersusTest, ABadLineStillPlaysSmoothly) {
+    LossyRelayOptions line;
+    line.delayMs = 100;
+    line.loss = 0.05;
+    line.seed = 2026;
+    Connect(77, &line);
+    constexpr uint32_t kPlaySteps = 12 * 150;   // twelve seconds of play
+    // Each program's fixed steps, as its frame loop runs them: its own side plays when it
+    // may (a step it may not is lost to waiting, as on the screen), the other side as due.
+    uint32_t ticks[2] = {};
+    uint32_t waited[2] = {};
+    int32_t worstLag[2] = {};
+    Program* const programs[2] = {&host, &joiner};
+    const auto start = std::chrono::steady_clock::now();
+    // Bounded by loops: at one loop a millisecond, a generous multiple of the play time.
+    for (int loop = 0; loop < 60000 && (ticks[0] < kPlaySteps || ticks[1] < kPlaySteps); ++loop) {
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        const uint32_t due = std::min<uint32_t>(
+            kPlaySteps, static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() * 150 / 1000));
+        for (int32_t index = 0; index < 2; ++index) {
+            Program& program = *programs[index];
+            const int32_t own = program.net.OwnSide();
+            program.net.Service();
+            for (; ticks[index] < due; ++ticks[index]) {
+                if (program.net.CanStepOwn()) {
+                    program.net.StepOwn(ReplayStep::FromPlayInput(
+                        program.bot.Next(program.match.Field(own), CPlayfield::kStepLength)));
+                } else {
+                    ++waited[index];
+                }
+                program.net.StepOpponent();
+                const int32_t lag = program.match.SideSteps(own) - program.match.SideSteps(1 - own);
+                worstLag[index] = std::max(worstLag[index], lag);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    for (int32_t index = 0; index < 2; ++index) {
+        const Program& program = *programs[index];
+        std::printf("program %d: waited %u of %u steps, the other side at most %d steps behind, %u checksums agreed\n",
+                    index, waited[index], ticks[index], worstLag[index], program.net.ChecksumsAgreed());
+        ASSERT_EQ(ticks[index], kPlaySteps);
+        EXPECT_TRUE(program.net.IsRunning()) << program.net.Why();
+        EXPECT_GE(program.net.ChecksumsAgreed(), 8u);
+        // Smooth: a side waits only when a datagram is lost again and again in a row.
+        EXPECT_LT(waited[index], kPlaySteps / 20);
+    }
+    const LossyRelayCounts counts = relay->Counts();
+    EXPECT_GT(counts.lost, 0u);
+    std::printf("the line lost %llu of %llu datagrams\n", static_cast<unsigned long long>(counts.lost),
+                static_cast<unsigned long long>(counts.received));
 }
 
 TEST(NetMatchRecordTest, DamagedRecordsAreRefused) {
