@@ -10,7 +10,9 @@
 //   service_us        one Service() call, on average
 //   delay_p50_ms .. delay_max_ms  from the frame a step was sent in to the frame the other side
 //                     took it (to a frame, 17 ms; the wait for the batch comes on top)
+#include "game/BotPlayer.h"
 #include "net/NetSession.h"
+#include "net/NetVersus.h"
 #include "tests/net/LossyRelay.h"
 #include "tests/net/PlayTraffic.h"
 
@@ -190,5 +192,94 @@ BENCHMARK(BM_NetPlayMinute)
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
+
+// One program of a real match: its session, its match and a bot at its controls, run as
+// the match screen runs it, once per fixed step.
+struct MatchProgram {
+    std::unique_ptr<CNetSession> session;
+    CVersusMatch match;
+    CNetVersus net;
+    CBotPlayer bot{EBotStrength::Normal, 1};
+
+    void Step(NetCost& cost) {
+        const int64_t before = ThreadCpuNs();
+        net.Service();
+        cost.serviceNs += ThreadCpuNs() - before;
+        ++cost.services;
+        if (net.CanStepOwn()) {
+            ReplayStep step = ReplayStep::FromPlayInput(bot.Next(match.Field(net.OwnSide()), CPlayfield::kStepLength));
+            if (match.Phase() != EVersusPhase::Playing) {
+                step.input |= ReplayInput::Dismiss;   // the panel read at once: ready
+                bot.Forget();
+            }
+            net.StepOwn(step);
+        }
+        net.StepOpponent();
+    }
+};
+
+// A minute of a real match between two bots, each program stepped 150 times a second as
+// the screen steps it. Argument: 0 a clean line, 1 100 ms each way and 5 % lost. The
+// counters are per side; service_cpu_pct is the network's share (the session's traffic and
+// the batching of steps) of one core.
+void BM_NetMatchMinute(benchmark::State& state) {
+    const bool badLine = state.range(0) != 0;
+    for (auto _ : state) {
+        MatchProgram host, joiner;
+        NetSessionOptions hostOptions;
+        hostOptions.name = "Host";
+        hostOptions.seed = 12345;
+        host.session = std::make_unique<CNetSession>(hostOptions);
+        joiner.session = MakeSession("Joiner");
+        if (!host.session->Host(0)) {
+            state.SkipWithError("could not host");
+            return;
+        }
+        LossyRelayOptions line;
+        line.targetPort = host.session->Port();
+        line.delayMs = badLine ? 100 : 0;
+        line.loss = badLine ? 0.05 : 0.0;
+        CLossyRelay relay(line);
+        if (!relay.Start() || !joiner.session->Join("127.0.0.1", relay.Port()) ||
+            !Connect(*host.session, *joiner.session)) {
+            state.SkipWithError("could not connect");
+            return;
+        }
+        host.net.Start(*host.session, host.match);
+        joiner.net.Start(*joiner.session, joiner.match);
+        host.bot.Configure(EBotStrength::Normal, 1);
+        joiner.bot.Configure(EBotStrength::Normal, 2);
+        const LossyRelayCounts countsBefore = relay.Counts();
+        NetCost cost;
+        constexpr int64_t kStepsPerSecond = 150;
+        const auto stepTime = std::chrono::microseconds(1000000 / kStepsPerSecond);
+        const auto start = std::chrono::steady_clock::now();
+        const uint64_t startMs = SteadyMs();
+        for (int64_t step = 0; step < kPlaySeconds * kStepsPerSecond; ++step) {
+            std::this_thread::sleep_until(start + step * stepTime);
+            host.Step(cost);
+            joiner.Step(cost);
+        }
+        const double seconds = static_cast<double>(SteadyMs() - startMs) / 1000.0;
+        if (!host.net.IsRunning() && host.net.End() != ENetVersusEnd::MatchOver) {
+            state.SkipWithError(("the match broke down: " + host.net.Why()).c_str());
+            return;
+        }
+        const LossyRelayCounts counts = relay.Counts();
+        const double joinerDatagrams = static_cast<double>(counts.fromClient - countsBefore.fromClient);
+        const double hostDatagrams = static_cast<double>(counts.received - countsBefore.received) - joinerDatagrams;
+        const double hostSent = static_cast<double>(host.session->BytesSent());
+        const double joinerSent = static_cast<double>(joiner.session->BytesSent());
+        state.counters["host_sent_Bps"] = hostSent / seconds;
+        state.counters["joiner_sent_Bps"] = joinerSent / seconds;
+        state.counters["host_wire_Bps"] = (hostSent + hostDatagrams * kHeaderBytes) / seconds;
+        state.counters["joiner_wire_Bps"] = (joinerSent + joinerDatagrams * kHeaderBytes) / seconds;
+        state.counters["host_datagrams_per_s"] = hostDatagrams / seconds;
+        state.counters["service_cpu_pct"] = static_cast<double>(cost.serviceNs) / 1e9 / (seconds * 2.0) * 100.0;
+        state.counters["checksums_agreed"] = static_cast<double>(host.net.ChecksumsAgreed() + joiner.net.ChecksumsAgreed());
+        state.counters["rounds"] = static_cast<double>(host.match.RoundNumber());
+    }
+}
+BENCHMARK(BM_NetMatchMinute)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace
