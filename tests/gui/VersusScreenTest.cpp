@@ -346,6 +346,7 @@ TEST_F(NetVersusScreenTest, AnOpponentWhoLeavesEndsTheMatchWithAMessage) {
     ASSERT_TRUE(StepBothUntil([&] { return screen.IsPanelShown(); }, 20000));
     EXPECT_EQ(screen.PanelTitle(), texts().TxtNetOpponentLeft());
     EXPECT_FALSE(screen.IsPaused());
+    Draw("versus-opponent-left");
     StepBothUntil([] { return false; }, 150);
     Click();
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
