@@ -195,7 +195,7 @@ void CNetVersus::Start(CNetSession& session, CVersusMatch& match) {
     }
     const ReplayStep start;
     m_glances.Reset(start.aimX, start.aimY);
-    m_ownSteps = m_sentSteps = m_unsentCount = 0;
+    m_ownSteps = m_sentSteps = m_unsentCount = m_servicesSinceStep = 0;
     m_opponentSteps = 0;
     m_filling = true;
     m_fillingFor = 0;

@@ -139,15 +139,22 @@ private:
     const std::vector<PackLevel>& m_levels;
 };
 
-int RunReplay(const std::vector<LevelBytes>& levels, const std::string& path) {
+// Reads a recording and decodes it; false after one line on stderr with the file and why.
+template <typename Recording>
+bool ReadRecording(const std::string& path,
+                   bool (*decode)(const std::vector<uint8_t>&, Recording&, std::string&), Recording& recording) {
     std::vector<uint8_t> bytes;
-    ReplayData replay;
     std::string why = "cannot be read";
-    if (ReadFileAtPath(path, bytes) && DecodeReplay(bytes, replay, why)) {
-        why.clear();
+    if (ReadFileAtPath(path, bytes) && decode(bytes, recording, why)) {
+        return true;
     }
-    if (!why.empty()) {
-        std::fprintf(stderr, "pellora-sim: %s: %s\n", path.c_str(), why.c_str());
+    std::fprintf(stderr, "pellora-sim: %s: %s\n", path.c_str(), why.c_str());
+    return false;
+}
+
+int RunReplay(const std::vector<LevelBytes>& levels, const std::string& path) {
+    ReplayData replay;
+    if (!ReadRecording(path, &DecodeReplay, replay)) {
         return 2;
     }
     const ReplayHeader& header = replay.header;
@@ -170,14 +177,8 @@ int RunReplay(const std::vector<LevelBytes>& levels, const std::string& path) {
 }
 
 int RunMatchRecord(const std::string& path) {
-    std::vector<uint8_t> bytes;
     NetMatchRecord record;
-    std::string why = "cannot be read";
-    if (ReadFileAtPath(path, bytes) && DecodeMatchRecord(bytes, record, why)) {
-        why.clear();
-    }
-    if (!why.empty()) {
-        std::fprintf(stderr, "pellora-sim: %s: %s\n", path.c_str(), why.c_str());
+    if (!ReadRecording(path, &DecodeMatchRecord, record)) {
         return 2;
     }
     std::printf("match record: seed %u, kept by side %d\n", record.seed, record.ownSide);
