@@ -174,7 +174,13 @@ void CGuiVersus::StartNetMatch(CNetSession& session) {
 
 void CGuiVersus::Shutdown() {
     if (m_networked) {
-        m_net.Leave();
+        // Leaving the match has said goodbye already; a screen that came up before this
+        // one went (the versus menu) may have closed the session too.
+        if (NetPlaySession() != nullptr) {
+            m_net.Leave();
+        } else {
+            m_net.Forget();
+        }
         CloseNetPlaySession();
         m_networked = false;
     }

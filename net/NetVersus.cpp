@@ -416,6 +416,15 @@ void CNetVersus::Leave() {
     if (m_end == ENetVersusEnd::None) {
         m_end = over ? ENetVersusEnd::MatchOver : ENetVersusEnd::OpponentLeft;
     }
+    // Whoever owns the session may close it from now on.
+    m_session = nullptr;
+}
+
+void CNetVersus::Forget() {
+    m_session = nullptr;
+    if (m_end == ENetVersusEnd::None) {
+        m_end = ENetVersusEnd::OpponentLeft;
+    }
 }
 
 void CNetVersus::Finish(ENetVersusEnd end, const std::string& why) {

@@ -74,8 +74,10 @@ public:
     void StepOpponent();
     // Once a frame: the session's traffic, this side's steps sent, the end noticed.
     void Service();
-    // Says goodbye; the match ends for this side.
+    // Says goodbye; the match ends for this side and lets go of the session.
     void Leave();
+    // Lets go of a session that its owner has closed already, without touching it.
+    void Forget();
 
     ENetVersusEnd End() const { return m_end; }
     // One line for the log: why the match went out of step or broke.
