@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -60,7 +61,8 @@ bool ParsePort(const std::string& digits, uint16_t& port) {
     return true;
 }
 
-// The first IPv4 address of a name in dotted form; empty if it has none.
+// The first IPv4 address of a name in dotted form, from the system's resolver; empty if
+// it has none.
 std::string LookUpName(const std::string& host) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
@@ -84,7 +86,13 @@ std::string LookUpName(const std::string& host) {
     return address;
 }
 
+std::atomic<NetNameResolver> s_resolver{&LookUpName};
+
 }  // namespace
+
+void SetNetNameResolver(NetNameResolver resolver) {
+    s_resolver = resolver != nullptr ? resolver : &LookUpName;
+}
 
 const char* NetAddressFaultName(ENetAddressFault fault) {
     switch (fault) {
@@ -184,8 +192,8 @@ bool CNetLookup::Start(const std::string& text, uint16_t defaultPort) {
     }
     auto shared = std::make_shared<Shared>();
     try {
-        std::thread([shared, host = parsed.host] {
-            std::string address = LookUpName(host);
+        std::thread([shared, host = parsed.host, resolve = s_resolver.load()] {
+            std::string address = resolve(host);
             const std::lock_guard<std::mutex> lock(shared->mutex);
             shared->address = std::move(address);
             shared->done = true;

@@ -33,6 +33,12 @@ struct NetAddressText {
 // none is given. False with the fault for anything that is no IPv4 address or host name.
 bool ParseNetAddress(const std::string& text, uint16_t defaultPort, NetAddressText& out, ENetAddressFault& fault);
 
+// How a host name becomes a dotted IPv4 address (empty when it has none). The program
+// asks the system's resolver; the tests put in one of their own, so that no test asks a
+// name server beyond this machine. Null puts the system's back.
+using NetNameResolver = std::string (*)(const std::string& host);
+void SetNetNameResolver(NetNameResolver resolver);
+
 enum class ENetLookupState {
     Idle,      // nothing asked yet
     Pending,   // the worker thread is asking the name server

@@ -36,10 +36,16 @@ CEngineState* CreateNetScreens(int32_t stateId) {
     }
 }
 
+// The names the join screen may look up, answered here, so that no test asks a name server.
+std::string TestNames(const std::string& host) {
+    return host == "localhost" ? "127.0.0.1" : "";
+}
+
 class NetScreensTest : public CScreenTest {
 public:
     void SetUp() override {
         CScreenTest::SetUp();
+        SetNetNameResolver(&TestNames);
         CLanguage::Get().SetLanguage(kLanguageEnglish);
         ASSERT_NE(CreatePlayer("Ann"), nullptr);
         SetStateFactory(&CreateNetScreens);
@@ -48,6 +54,7 @@ public:
         SetNetPlayClock([this] { return m_clockMs; });
     }
     void TearDown() override {
+        SetNetNameResolver(nullptr);
         CStateManager::Upper().SetState(kStateNone, true);
         CStateManager::Lower().SetState(kStateNone, true);
         CloseNetPlaySession();
