@@ -14,6 +14,9 @@ constexpr size_t kRecordHead = 4 + 4 + 1 + 1 + 1 + 2 + 2 + 1 + 4 + 1;
 constexpr size_t kRecordRunSize = 4 + 4 + 4 + 2;        // steps, aim x, aim y, input bits
 constexpr uint32_t kMaxRecordRuns = 4u * 1024u * 1024u;  // far more than any match
 constexpr size_t kRecordRunsReserved = 16384;            // about half an hour of a busy player
+// At most this many runs of a side are kept (about two hours, a file under 1 MB): a
+// program that sends steps without end cannot make the record grow without end.
+constexpr size_t kRecordRunsKept = 4 * kRecordRunsReserved;
 
 void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     const size_t at = out.size();
@@ -211,6 +214,9 @@ bool CNetVersus::CanStepOwn() const {
 }
 
 void CNetVersus::Keep(std::vector<ReplayRun>& runs, const ReplayStep& step) {
+    if (runs.size() >= kRecordRunsKept) {
+        return;   // the record keeps the match up to here
+    }
     if (!runs.empty() && runs.back().step == step) {
         ++runs.back().count;
         return;
