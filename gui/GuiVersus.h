@@ -68,6 +68,8 @@ public:
     bool IsPanelShown() const { return m_panelShown; }
     bool IsPaused() const { return m_paused; }
     const std::string& PanelTitle() const { return m_panelTitle; }
+    // The panel's last line when it is not the click hint ("Waiting for Bea").
+    const std::string& PanelHint() const { return m_panelHint; }
 
 private:
     PlayInput ReadPlayInput(float dt);

@@ -252,16 +252,17 @@ struct OtherProgram {
     CNetVersus net;
     CBotPlayer bot{EBotStrength::Hard, 5};
 
-    bool Host(uint16_t roundSeconds) {
+    bool Host(uint16_t roundSeconds, uint8_t roundsToWin = 1) {
         NetSessionOptions options;
         options.name = "Bea";
-        options.settings.roundsToWin = 1;
-        options.settings.maxRounds = 1;
+        options.settings.roundsToWin = roundsToWin;
+        options.settings.maxRounds = static_cast<uint8_t>(2 * roundsToWin + 1);
         options.settings.roundSeconds = roundSeconds;
         options.seed = 2024;
         session = std::make_unique<CNetSession>(options);
         return session->Host(0);
     }
+    // One fixed step; after a round it says ready only when the test lets it.
     void Frame() {
         if (!net.IsRunning()) {
             session->Service();
@@ -270,16 +271,22 @@ struct OtherProgram {
         net.Service();
         if (net.CanStepOwn() && match.Phase() == EVersusPhase::Playing) {
             net.StepOwn(ReplayStep::FromPlayInput(bot.Next(match.Field(net.OwnSide()), CPlayfield::kStepLength)));
+        } else if (net.CanStepOwn() && readyWhenDecided && match.Phase() == EVersusPhase::RoundOver) {
+            ReplayStep ready;
+            ready.input = ReplayInput::Dismiss;
+            net.StepOwn(ready);
+            bot.Forget();
         }
         net.StepOpponent();
     }
+    bool readyWhenDecided = false;
 };
 
 class NetVersusScreenTest : public VersusScreenTest {
 protected:
     // The screen's program joins the other one over loopback and opens the match screen.
-    CGuiVersus& JoinMatch(uint16_t roundSeconds) {
-        EXPECT_TRUE(other.Host(roundSeconds));
+    CGuiVersus& JoinMatch(uint16_t roundSeconds, uint8_t roundsToWin = 1) {
+        EXPECT_TRUE(other.Host(roundSeconds, roundsToWin));
         NetSessionOptions options;
         options.name = "Ann";
         CNetSession& session = OpenNetPlaySession(options);
@@ -337,6 +344,26 @@ TEST_F(NetVersusScreenTest, AMatchOverTheNetworkEndsWithTheSameResultInBothProgr
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
     ASSERT_TRUE(StepBothUntil([&] { return !other.net.IsRunning(); }, 20000));
     EXPECT_EQ(other.net.End(), ENetVersusEnd::MatchOver);
+}
+
+TEST_F(NetVersusScreenTest, TheNextRoundStartsWhenBothPlayersAreReady) {
+    CGuiVersus& screen = JoinMatch(10, 2);
+    ASSERT_TRUE(StepBothUntil([&] { return screen.IsPanelShown(); }, 20000));
+    ASSERT_EQ(screen.Match().Phase(), EVersusPhase::RoundOver);
+    // The player reads the panel and clicks: ready, and told whom the match waits for.
+    StepBothUntil([] { return false; }, 150);
+    Click();
+    ASSERT_TRUE(StepBothUntil([&] { return screen.IsWaitingForOpponent(); }, 2000));
+    EXPECT_EQ(screen.PanelHint(), "Waiting for Bea");
+    EXPECT_EQ(screen.Match().RoundNumber(), 1);
+    Draw("versus-network-waiting");
+    StepBothUntil([] { return false; }, 300);
+    EXPECT_EQ(screen.Match().RoundNumber(), 1) << "a round starts only when both are ready";
+    // The other player is ready too: round 2 in both programs, the panel gone.
+    other.readyWhenDecided = true;
+    ASSERT_TRUE(StepBothUntil([&] { return screen.Match().RoundNumber() == 2 && other.match.RoundNumber() == 2; }, 2000));
+    EXPECT_FALSE(screen.IsPanelShown());
+    EXPECT_EQ(screen.Match().Phase(), EVersusPhase::Playing);
 }
 
 TEST_F(NetVersusScreenTest, AnOpponentWhoLeavesEndsTheMatchWithAMessage) {
