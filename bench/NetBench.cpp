@@ -10,9 +10,9 @@
 //   service_us        one Service() call, on average
 //   delay_p50_ms .. delay_max_ms  from the frame a step was sent in to the frame the other side
 //                     took it (to a frame, 17 ms; the wait for the batch comes on top)
-#include "game/BotPlayer.h"
 #include "net/NetSession.h"
 #include "net/NetVersus.h"
+#include "tests/net/BotMatchProgram.h"
 #include "tests/net/LossyRelay.h"
 #include "tests/net/PlayTraffic.h"
 
@@ -193,30 +193,14 @@ BENCHMARK(BM_NetPlayMinute)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
 
-// One program of a real match: its session, its match and a bot at its controls, run as
-// the match screen runs it, once per fixed step.
-struct MatchProgram {
-    std::unique_ptr<CNetSession> session;
-    CVersusMatch match;
-    CNetVersus net;
-    CBotPlayer bot{EBotStrength::Normal, 1};
-
-    void Step(NetCost& cost) {
-        const int64_t before = ThreadCpuNs();
-        net.Service();
-        cost.serviceNs += ThreadCpuNs() - before;
-        ++cost.services;
-        if (net.CanStepOwn()) {
-            ReplayStep step = ReplayStep::FromPlayInput(bot.Next(match.Field(net.OwnSide()), CPlayfield::kStepLength));
-            if (match.Phase() != EVersusPhase::Playing) {
-                step.input |= ReplayInput::Dismiss;   // the panel read at once: ready
-                bot.Forget();
-            }
-            net.StepOwn(step);
-        }
-        net.StepOpponent();
-    }
-};
+// One fixed step of a program of the match, with the time its network part takes.
+void StepTimed(BotMatchProgram& program, NetCost& cost) {
+    const int64_t before = ThreadCpuNs();
+    program.net.Service();
+    cost.serviceNs += ThreadCpuNs() - before;
+    ++cost.services;
+    program.StepSides();
+}
 
 // A minute of a real match between two bots, each program stepped 150 times a second as
 // the screen steps it. Argument: 0 a clean line, 1 100 ms each way and 5 % lost. The
@@ -225,7 +209,7 @@ struct MatchProgram {
 void BM_NetMatchMinute(benchmark::State& state) {
     const bool badLine = state.range(0) != 0;
     for (auto _ : state) {
-        MatchProgram host, joiner;
+        BotMatchProgram host, joiner;
         NetSessionOptions hostOptions;
         hostOptions.name = "Host";
         hostOptions.seed = 12345;
@@ -257,8 +241,8 @@ void BM_NetMatchMinute(benchmark::State& state) {
         const uint64_t startMs = SteadyMs();
         for (int64_t step = 0; step < kPlaySeconds * kStepsPerSecond; ++step) {
             std::this_thread::sleep_until(start + step * stepTime);
-            host.Step(cost);
-            joiner.Step(cost);
+            StepTimed(host, cost);
+            StepTimed(joiner, cost);
         }
         const double seconds = static_cast<double>(SteadyMs() - startMs) / 1000.0;
         if (!host.net.IsRunning() && host.net.End() != ENetVersusEnd::MatchOver) {

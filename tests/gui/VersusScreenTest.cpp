@@ -7,6 +7,7 @@
 #include "gui/GuiMenu.h"
 #include "gui/GuiVersus.h"
 #include "gui/NetPlay.h"
+#include "tests/net/BotMatchProgram.h"
 #include "gui/ScreenFlow.h"
 #include "profile/Language.h"
 #include "profile/Players.h"
@@ -245,48 +246,26 @@ TEST_F(VersusScreenTest, TheMainMenuLeadsToTheVersusMenuAndKeepsEveryItemInItsPl
     EXPECT_EQ(versus->Command(), kStateHostJoinMenu);
 }
 
-// The other program of a network match, headless: its session, its match and a bot.
-struct OtherProgram {
-    std::unique_ptr<CNetSession> session;
-    CVersusMatch match;
-    CNetVersus net;
-    CBotPlayer bot{EBotStrength::Hard, 5};
-
-    bool Host(uint16_t roundSeconds, uint8_t roundsToWin = 1) {
-        NetSessionOptions options;
-        options.name = "Bea";
-        options.settings.roundsToWin = roundsToWin;
-        options.settings.maxRounds = static_cast<uint8_t>(2 * roundsToWin + 1);
-        options.settings.roundSeconds = roundSeconds;
-        options.seed = 2024;
-        session = std::make_unique<CNetSession>(options);
-        return session->Host(0);
-    }
-    // One fixed step; after a round it says ready only when the test lets it.
-    void Frame() {
-        if (!net.IsRunning()) {
-            session->Service();
-            return;
-        }
-        net.Service();
-        if (net.CanStepOwn() && match.Phase() == EVersusPhase::Playing) {
-            net.StepOwn(ReplayStep::FromPlayInput(bot.Next(match.Field(net.OwnSide()), CPlayfield::kStepLength)));
-        } else if (net.CanStepOwn() && readyWhenDecided && match.Phase() == EVersusPhase::RoundOver) {
-            ReplayStep ready;
-            ready.input = ReplayInput::Dismiss;
-            net.StepOwn(ready);
-            bot.Forget();
-        }
-        net.StepOpponent();
-    }
-    bool readyWhenDecided = false;
-};
+// The other program of a network match, headless, hosting one of the given length; its bot
+// says it is ready after a round only when the test lets it.
+bool HostMatch(BotMatchProgram& program, uint16_t roundSeconds, uint8_t roundsToWin) {
+    NetSessionOptions options;
+    options.name = "Bea";
+    options.settings.roundsToWin = roundsToWin;
+    options.settings.maxRounds = static_cast<uint8_t>(2 * roundsToWin + 1);
+    options.settings.roundSeconds = roundSeconds;
+    options.seed = 2024;
+    program.session = std::make_unique<CNetSession>(options);
+    program.bot.Configure(EBotStrength::Hard, 5);
+    program.readyAfterRound = false;
+    return program.session->Host(0);
+}
 
 class NetVersusScreenTest : public VersusScreenTest {
 protected:
     // The screen's program joins the other one over loopback and opens the match screen.
     CGuiVersus& JoinMatch(uint16_t roundSeconds, uint8_t roundsToWin = 1) {
-        EXPECT_TRUE(other.Host(roundSeconds, roundsToWin));
+        EXPECT_TRUE(HostMatch(other, roundSeconds, roundsToWin));
         NetSessionOptions options;
         options.name = "Ann";
         CNetSession& session = OpenNetPlaySession(options);
@@ -318,7 +297,7 @@ protected:
         return false;
     }
 
-    OtherProgram other;
+    BotMatchProgram other;
 };
 
 TEST_F(NetVersusScreenTest, AMatchOverTheNetworkEndsWithTheSameResultInBothPrograms) {
@@ -360,7 +339,7 @@ TEST_F(NetVersusScreenTest, TheNextRoundStartsWhenBothPlayersAreReady) {
     StepBothUntil([] { return false; }, 300);
     EXPECT_EQ(screen.Match().RoundNumber(), 1) << "a round starts only when both are ready";
     // The other player is ready too: round 2 in both programs, the panel gone.
-    other.readyWhenDecided = true;
+    other.readyAfterRound = true;
     ASSERT_TRUE(StepBothUntil([&] { return screen.Match().RoundNumber() == 2 && other.match.RoundNumber() == 2; }, 2000));
     EXPECT_FALSE(screen.IsPanelShown());
     EXPECT_EQ(screen.Match().Phase(), EVersusPhase::Playing);

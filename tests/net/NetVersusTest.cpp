@@ -2,7 +2,7 @@
 // lockstep lets them. Every wait is bounded by a number of loops, never by time.
 #include "net/NetVersus.h"
 
-#include "game/BotPlayer.h"
+#include "tests/net/BotMatchProgram.h"
 #include "tests/net/LossyRelay.h"
 
 #include <gtest/gtest.h>
@@ -16,29 +16,7 @@
 
 namespace {
 
-// One program: its session, its match and its bot at the controls of its own side.
-struct Program {
-    std::unique_ptr<CNetSession> session;
-    CVersusMatch match;
-    CNetVersus net;
-    CBotPlayer bot{EBotStrength::Hard, 1};
-    bool readyAsked = false;
-
-    // One frame of one fixed step: the traffic, this side's step, the other side's.
-    void Frame() {
-        net.Service();
-        if (net.CanStepOwn()) {
-            ReplayStep step = ReplayStep::FromPlayInput(bot.Next(match.Field(net.OwnSide()), CPlayfield::kStepLength));
-            if (match.Phase() != EVersusPhase::Playing) {
-                // The panel is read, then dismissed: ready for the next round.
-                step.input |= ReplayInput::Dismiss;
-                bot.Forget();
-            }
-            net.StepOwn(step);
-        }
-        net.StepOpponent();
-    }
-};
+using Program = BotMatchProgram;
 
 NetSessionOptions Options(const char* name, uint32_t seed) {
     NetSessionOptions options;
@@ -249,13 +227,9 @@ TEST_F(NetVersusTest, ABadLineStillPlaysSmoothly) {
             const int32_t own = program.net.OwnSide();
             program.net.Service();
             for (; ticks[index] < due; ++ticks[index]) {
-                if (program.net.CanStepOwn()) {
-                    program.net.StepOwn(ReplayStep::FromPlayInput(
-                        program.bot.Next(program.match.Field(own), CPlayfield::kStepLength)));
-                } else {
+                if (!program.StepSides()) {
                     ++waited[index];
                 }
-                program.net.StepOpponent();
                 const int32_t lag = program.match.SideSteps(own) - program.match.SideSteps(1 - own);
                 worstLag[index] = std::max(worstLag[index], lag);
             }
