@@ -229,7 +229,7 @@ TEST_F(ScreenLayoutTest, EveryCaptionOfTheMenuScreensStaysInsideTheFrameInBothLa
          }},
         // Joining: the on-screen keys, the longest address there can be, a refusal.
         {"join", [] {
-             g_netJoinAddress = "192.168.100.200";
+             g_netJoinAddress = "127.255.255.254";   // the longest a dotted address gets
              return std::make_unique<CGuiJoinGame>();
          }, kMenuAreas, nullptr},
         {"join-long-refused", [] {

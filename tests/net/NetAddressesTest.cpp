@@ -1,6 +1,8 @@
 // The addresses a player sees and types: this machine's own list, the split of "host:port",
-// and the lookup of a name off the frame loop. Waits for a lookup poll with a generous
-// bound; nothing here depends on how fast the name server answers.
+// and the lookup of a name off the frame loop. Waits for a lookup poll with a generous bound.
+// Nothing here sends a datagram or asks a name server: every address that passes is in the
+// loopback range (127/8), every other one is refused before any socket, and names are the
+// tests' own but for localhost, which the hosts file answers.
 #include "net/NetAddresses.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +22,7 @@ std::atomic<int> s_namesAsked{0};
 std::string TestNames(const std::string& host) {
     ++s_namesAsked;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    const std::string address = host == "localhost" ? "127.0.0.1" : (host == "anna-pc" ? "10.0.0.7" : "");
+    const std::string address = host == "localhost" ? "127.0.0.1" : (host == "anna-pc" ? "127.0.0.7" : "");
     --s_namesAsked;
     return address;
 }
@@ -58,8 +60,8 @@ TEST(NetAddressesTest, TypedAddressesSplitIntoHostAndPortOrAreRefusedWithTheirRe
         bool numeric;
     } cases[] = {
         {"127.0.0.1", ENetAddressFault::None, "127.0.0.1", kPort, true},
-        {"  10.0.0.2:27961 ", ENetAddressFault::None, "10.0.0.2", 27961, true},
-        {"192.168.1.20:65535", ENetAddressFault::None, "192.168.1.20", 65535, true},
+        {"  127.0.0.2:27961 ", ENetAddressFault::None, "127.0.0.2", 27961, true},
+        {"127.1.2.20:65535", ENetAddressFault::None, "127.1.2.20", 65535, true},
         {"anna-pc", ENetAddressFault::None, "anna-pc", kPort, false},
         {"Anna-PC.lan:1024", ENetAddressFault::None, "Anna-PC.lan", 1024, false},
         {"", ENetAddressFault::Empty, "", 0, false},
@@ -69,9 +71,9 @@ TEST(NetAddressesTest, TypedAddressesSplitIntoHostAndPortOrAreRefusedWithTheirRe
         {"fe80::1c2:3", ENetAddressFault::IPv6, "", 0, false},
         {"anna-pc:", ENetAddressFault::BadPort, "", 0, false},
         {"anna-pc:0", ENetAddressFault::BadPort, "", 0, false},
-        {"10.0.0.2:65536", ENetAddressFault::BadPort, "", 0, false},
-        {"10.0.0.2:27a", ENetAddressFault::BadPort, "", 0, false},
-        {"10.0.0.2:123456", ENetAddressFault::BadPort, "", 0, false},
+        {"127.0.0.2:65536", ENetAddressFault::BadPort, "", 0, false},
+        {"127.0.0.2:27a", ENetAddressFault::BadPort, "", 0, false},
+        {"127.0.0.2:123456", ENetAddressFault::BadPort, "", 0, false},
         {"1.2.3", ENetAddressFault::BadAddress, "", 0, false},
         {"256.1.1.1", ENetAddressFault::BadAddress, "", 0, false},
         {"1.2.3.4.5", ENetAddressFault::BadAddress, "", 0, false},
@@ -103,9 +105,9 @@ TEST(NetAddressesTest, ADottedAddressOrARefusedOneIsAnsweredAtOnce) {
         uint16_t port;
     } cases[] = {
         {"127.0.0.1", ENetLookupState::Found, ENetAddressFault::None, "127.0.0.1", kPort},
-        {"10.1.2.3:4000", ENetLookupState::Found, ENetAddressFault::None, "10.1.2.3", 4000},
+        {"127.1.2.3:4000", ENetLookupState::Found, ENetAddressFault::None, "127.1.2.3", 4000},
         {"::1", ENetLookupState::Failed, ENetAddressFault::IPv6, "", 0},
-        {"10.1.2.3:99999", ENetLookupState::Failed, ENetAddressFault::BadPort, "", 0},
+        {"127.1.2.3:99999", ENetLookupState::Failed, ENetAddressFault::BadPort, "", 0},
         {"999.1.1.1", ENetLookupState::Failed, ENetAddressFault::BadAddress, "", 0},
     };
     for (const auto& c : cases) {
@@ -131,8 +133,8 @@ TEST(NetAddressesTest, ANameIsLookedUpOnAThreadAndAnUnknownOneIsNotFound) {
         const char* address;
         uint16_t port;
     } cases[] = {
-        {"anna-pc", ENetLookupState::Found, "10.0.0.7", kPort},
-        {"anna-pc:2345", ENetLookupState::Found, "10.0.0.7", 2345},
+        {"anna-pc", ENetLookupState::Found, "127.0.0.7", kPort},
+        {"anna-pc:2345", ENetLookupState::Found, "127.0.0.7", 2345},
         {"no-such-host.invalid", ENetLookupState::Failed, "", 0},
     };
     for (const auto& c : cases) {
