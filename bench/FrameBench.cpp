@@ -36,6 +36,17 @@ void SweepingPointer(int32_t& x, int32_t& y) {
     y = 200;
 }
 
+// One frame of a screen as the engine draws it, recorded and not yet shown.
+void RecordScreen(CEngineState& screen) {
+    CGfxOGL& gfx = CGfxOGL::Get();
+    gfx.Clear();
+    gfx.BeginScene();
+    gfx.LoadIdentity();
+    screen.Render();
+    CMouseCursor::Get().Draw();
+    gfx.EndScene();
+}
+
 class CBusyScene {
 public:
     static CBusyScene& Get() {
@@ -43,16 +54,7 @@ public:
         return scene;
     }
     bool IsReady() const { return m_ready; }
-    // One frame as the engine draws it, recorded and not yet shown.
-    void Record() {
-        CGfxOGL& gfx = CGfxOGL::Get();
-        gfx.Clear();
-        gfx.BeginScene();
-        gfx.LoadIdentity();
-        m_screen.Render();
-        CMouseCursor::Get().Draw();
-        gfx.EndScene();
-    }
+    void Record() { RecordScreen(m_screen); }
 
 private:
     CBusyScene() {
@@ -124,13 +126,28 @@ bool Prepare(benchmark::State& state) {
 }
 
 // Building the batches: what every frame costs before anything is drawn.
-void BM_RecordBusyFrame(benchmark::State& state) {
-    if (!Prepare(state)) {
-        return;
-    }
+void RecordFrames(benchmark::State& state, void (*record)()) {
     for (auto _ : state) {
-        CBusyScene::Get().Record();
+        record();
         benchmark::DoNotOptimize(CGfxOGL::Get().GetVertexCount());
+    }
+}
+
+// A changed picture: built, compared and drawn by the software renderer into the window.
+void DrawFrames(benchmark::State& state, void (*record)()) {
+    CGfxOGL& gfx = CGfxOGL::Get();
+    for (auto _ : state) {
+        record();
+        gfx.Invalidate();
+        gfx.Present();
+    }
+}
+
+void RecordBusyScene() { CBusyScene::Get().Record(); }
+
+void BM_RecordBusyFrame(benchmark::State& state) {
+    if (Prepare(state)) {
+        RecordFrames(state, &RecordBusyScene);
     }
 }
 BENCHMARK(BM_RecordBusyFrame)->Unit(benchmark::kMicrosecond);
@@ -156,16 +173,9 @@ void BM_UnchangedBusyFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_UnchangedBusyFrame)->Unit(benchmark::kMicrosecond);
 
-// A changed picture: built, compared and drawn by the software renderer into the window.
 void BM_DrawnBusyFrame(benchmark::State& state) {
-    if (!Prepare(state)) {
-        return;
-    }
-    CGfxOGL& gfx = CGfxOGL::Get();
-    for (auto _ : state) {
-        CBusyScene::Get().Record();
-        gfx.Invalidate();
-        gfx.Present();
+    if (Prepare(state)) {
+        DrawFrames(state, &RecordBusyScene);
     }
 }
 BENCHMARK(BM_DrawnBusyFrame)->Unit(benchmark::kMicrosecond);
@@ -181,15 +191,7 @@ public:
         return scene;
     }
     bool IsReady() const { return m_ready; }
-    void Record() {
-        CGfxOGL& gfx = CGfxOGL::Get();
-        gfx.Clear();
-        gfx.BeginScene();
-        gfx.LoadIdentity();
-        m_screen.Render();
-        CMouseCursor::Get().Draw();
-        gfx.EndScene();
-    }
+    void Record() { RecordScreen(m_screen); }
 
 private:
     CVersusScene() {
@@ -226,26 +228,18 @@ bool PrepareVersus(benchmark::State& state) {
     return true;
 }
 
+void RecordVersusScene() { CVersusScene::Get().Record(); }
+
 void BM_RecordVersusFrame(benchmark::State& state) {
-    if (!PrepareVersus(state)) {
-        return;
-    }
-    for (auto _ : state) {
-        CVersusScene::Get().Record();
-        benchmark::DoNotOptimize(CGfxOGL::Get().GetVertexCount());
+    if (PrepareVersus(state)) {
+        RecordFrames(state, &RecordVersusScene);
     }
 }
 BENCHMARK(BM_RecordVersusFrame)->Unit(benchmark::kMicrosecond);
 
 void BM_DrawnVersusFrame(benchmark::State& state) {
-    if (!PrepareVersus(state)) {
-        return;
-    }
-    CGfxOGL& gfx = CGfxOGL::Get();
-    for (auto _ : state) {
-        CVersusScene::Get().Record();
-        gfx.Invalidate();
-        gfx.Present();
+    if (PrepareVersus(state)) {
+        DrawFrames(state, &RecordVersusScene);
     }
 }
 BENCHMARK(BM_DrawnVersusFrame)->Unit(benchmark::kMicrosecond);
