@@ -320,6 +320,38 @@ std::vector<uint8_t> Attack(uint32_t step) {
     EncodeAttack({step, 2}, packet);
     return Packet(packet);
 }
+
+// A session hosting on the tests' clock, and a raw peer connected to it.
+struct HostWithRawPeer {
+    FakeClock clock;
+    std::unique_ptr<CNetSession> host;
+    std::unique_ptr<CRawPeer> raw;
+    uint64_t msPerPump = 0;   // how far the clock moves with each pump
+
+    // False if the host cannot listen or the peer never connects.
+    bool Connect() {
+        host = MakeSession(clock, "Host");
+        if (!host->Host(0)) {
+            return false;
+        }
+        raw = std::make_unique<CRawPeer>(host->Port());
+        return Until([this] { return raw->Connected(); });
+    }
+    // The raw peer's hello, until the session plays.
+    bool Greet() {
+        raw->Send(ValidHello());
+        return Until([this] { return host->State() == ENetSessionState::Playing; });
+    }
+    bool Until(const std::function<bool()>& done) {
+        return PumpUntil(
+            [this] {
+                host->Service();
+                raw->Service();
+                clock.ms += msPerPump;
+            },
+            done);
+    }
+};
 }  // namespace
 
 TEST(NetSessionHostile, BrokenPacketsEndTheSessionWithoutACrash) {
@@ -357,27 +389,21 @@ TEST(NetSessionHostile, BrokenPacketsEndTheSessionWithoutACrash) {
         {"a flood of inputs nobody takes", true, flood},
     };
     for (const Case& c : cases) {
-        FakeClock clock;
-        std::unique_ptr<CNetSession> host = MakeSession(clock, "Host");
-        ASSERT_TRUE(host->Host(0));
-        CRawPeer raw(host->Port());
-        const auto pumpBoth = [&] {
-            host->Service();
-            raw.Service();
-        };
-        ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return raw.Connected(); })) << c.name;
+        HostWithRawPeer peer;
+        ASSERT_TRUE(peer.Connect()) << c.name;
         if (c.greet) {
-            raw.Send(ValidHello());
-            ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return host->State() == ENetSessionState::Playing; })) << c.name;
+            ASSERT_TRUE(peer.Greet()) << c.name;
         }
         for (const std::vector<uint8_t>& packet : c.packets) {
-            raw.Send(packet);
+            peer.raw->Send(packet);
         }
-        ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return IsEnded(*host); })) << c.name;
-        EXPECT_EQ(host->EndReason(), ENetEndReason::ProtocolError) << c.name;
+        CNetSession& host = *peer.host;
+        ASSERT_TRUE(peer.Until([&] { return IsEnded(host); })) << c.name;
+        EXPECT_EQ(host.EndReason(), ENetEndReason::ProtocolError) << c.name;
         // A broken handshake is answered with a refusal the peer can read.
         if (!c.greet) {
-            ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return !raw.Received().empty(); })) << c.name;
+            const CRawPeer& raw = *peer.raw;
+            ASSERT_TRUE(peer.Until([&] { return !raw.Received().empty(); })) << c.name;
             NetRefuse refuse;
             const char* why = "";
             ASSERT_TRUE(DecodeRefuse(raw.Received().back().data(), raw.Received().back().size(), refuse, why)) << c.name;
@@ -388,42 +414,28 @@ TEST(NetSessionHostile, BrokenPacketsEndTheSessionWithoutACrash) {
 
 TEST(NetSessionHostile, AnOversizedPacketIsDroppedAndTheSenderFallsSilent) {
     ASSERT_EQ(enet_initialize(), 0);
-    FakeClock clock;
-    std::unique_ptr<CNetSession> host = MakeSession(clock, "Host");
-    ASSERT_TRUE(host->Host(0));
-    CRawPeer raw(host->Port());
-    const auto pumpBoth = [&] {
-        host->Service();
-        raw.Service();
-        clock.ms += 20;
-    };
-    ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return raw.Connected(); }));
+    HostWithRawPeer peer;
+    peer.msPerPump = 20;
+    ASSERT_TRUE(peer.Connect());
     // Larger than any message: ENet refuses to hold it, so it never reaches the session.
-    raw.Send(std::vector<uint8_t>(64 * 1024, static_cast<uint8_t>(ENetKind::Hello)));
-    raw.Send(ValidHello());
-    ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return IsEnded(*host); }));
-    EXPECT_EQ(host->EndReason(), ENetEndReason::OpponentSilent);
+    peer.raw->Send(std::vector<uint8_t>(64 * 1024, static_cast<uint8_t>(ENetKind::Hello)));
+    peer.raw->Send(ValidHello());
+    CNetSession& host = *peer.host;
+    ASSERT_TRUE(peer.Until([&] { return IsEnded(host); }));
+    EXPECT_EQ(host.EndReason(), ENetEndReason::OpponentSilent);
     // The hello behind it never got through: no welcome went out.
-    EXPECT_TRUE(host->OpponentName().empty());
-    EXPECT_TRUE(raw.Received().empty());
+    EXPECT_TRUE(host.OpponentName().empty());
+    EXPECT_TRUE(peer.raw->Received().empty());
 }
 
 TEST(NetSessionHostile, AGoodbyeEndsTheMatchWhileThePeerStaysConnected) {
     ASSERT_EQ(enet_initialize(), 0);
-    FakeClock clock;
-    std::unique_ptr<CNetSession> host = MakeSession(clock, "Host");
-    ASSERT_TRUE(host->Host(0));
-    CRawPeer raw(host->Port());
-    const auto pumpBoth = [&] {
-        host->Service();
-        raw.Service();
-    };
-    ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return raw.Connected(); }));
-    raw.Send(ValidHello());
-    ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return host->State() == ENetSessionState::Playing; }));
+    HostWithRawPeer peer;
+    ASSERT_TRUE(peer.Connect());
+    ASSERT_TRUE(peer.Greet());
     NetPacket goodbye;
     EncodeGoodbye(ENetGoodbye::MatchOver, goodbye);
-    raw.Send(Packet(goodbye));
-    ASSERT_TRUE(PumpUntil(pumpBoth, [&] { return IsEnded(*host); }));
-    EXPECT_EQ(host->EndReason(), ENetEndReason::OpponentLeft);
+    peer.raw->Send(Packet(goodbye));
+    ASSERT_TRUE(peer.Until([&] { return IsEnded(*peer.host); }));
+    EXPECT_EQ(peer.host->EndReason(), ENetEndReason::OpponentLeft);
 }
