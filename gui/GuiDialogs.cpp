@@ -68,7 +68,7 @@ std::string TrimmedName(const std::string& name) {
 
 bool CGuiEnterName::InitScreen() {
     m_name.clear();
-    m_caretTimer = 0.0f;
+    m_caret.Reset();
     g_levelFileName = "1.lvl";
     LimitCursor();
     PrepareBackdrop();
@@ -147,7 +147,7 @@ void CGuiEnterName::OnChar(int32_t code) {
 
 void CGuiEnterName::RefreshName() {
     // A long name of wide letters is shown smaller rather than over the pillars.
-    FitCaption(m_nameLabel, m_name.c_str(), kItemCharSize, kFieldTextWidth - kCaretSpace);
+    FitCaption(m_nameLabel, m_name.c_str(), kItemCharSize, kFieldTextWidth - CTextCaret::kSpace);
     m_nameWidth = m_nameLabel.TextWidth();
     RefreshGridCase();
 }
@@ -192,19 +192,11 @@ void CGuiEnterName::UpdateScreen(float dt) {
     if (!m_grid.IsShown() && CInput::Get().LastDevice() == EInputDevice::Pad) {
         m_grid.Show();
     }
-    m_caretTimer += dt;
-    if (m_caretTimer >= 1.0f) {
-        m_caretTimer -= 1.0f;
-    }
+    m_caret.Update(dt);
 }
 
 void CGuiEnterName::RenderForeground() {
-    if (!IsCaretShown()) {
-        return;
-    }
-    CFont& font = CFont::Main();
-    font.ResetCharSize();
-    font.Print("|", static_cast<float>(kCentreX + m_nameWidth / 2), static_cast<float>(m_nameLabel.Y()));
+    m_caret.Draw(kCentreX, m_nameWidth, m_nameLabel.Y());
 }
 
 // ---------------------------------------------------------------- player selection

@@ -23,8 +23,6 @@ private:
 class CGuiEnterName final : public CGuiScreen {
 public:
     static constexpr int32_t kMaxNameLength = 12;
-    // Room kept beside the typed name for the caret.
-    static constexpr int32_t kCaretSpace = 16;
     // The letter grid for players without a keyboard: A to Z, the three Swedish capitals
     // (Windows-1252), then the space and delete keys; OK is the screen's own.
     static constexpr int32_t kGridLetters = 29;
@@ -47,7 +45,7 @@ public:
     bool HasCancel() const { return m_hasCancel; }
     // The hint shown when OK or Return finds no name (spaces alone are none).
     const CGuiLabel& Hint() const { return m_hint; }
-    bool IsCaretShown() const { return m_caretTimer < 0.5f; }
+    bool IsCaretShown() const { return m_caret.IsShown(); }
 
 protected:
     // Typing on a keyboard needs no focus; the grid takes the pad's.
@@ -66,7 +64,7 @@ private:
     CGuiLabel m_hint;
     std::string m_name;
     int32_t m_nameWidth = 0;
-    float m_caretTimer = 0.0f;
+    CTextCaret m_caret;
     bool m_hasCancel = false;
     CGuiKeyGrid m_grid;
 };

@@ -269,7 +269,7 @@ bool CGuiJoinGame::InitScreen() {
     StartMenu(kStateJoinGame);
     m_phase = EPhase::Typing;
     m_address = g_netJoinAddress.substr(0, kMaxAddressLength);
-    m_caretTimer = 0.0f;
+    m_caret.Reset();
     const CLanguage& texts = CLanguage::Get();
     StyleFittedItem(m_title, texts.TxtJoinAServer(), kCentreX, kTitleY);
     AddWidget(&m_title)->SlideIn(0.0f, -150.0f, 0.3f);
@@ -322,7 +322,7 @@ void CGuiJoinGame::ShutdownScreen() {
 void CGuiJoinGame::RefreshAddress() {
     // A long address is shown smaller rather than over the pillars, and when even the
     // smallest letters are too wide, its end, where the typing goes on.
-    const int32_t room = kFieldTextWidth - kCaretSpace;
+    const int32_t room = kFieldTextWidth - CTextCaret::kSpace;
     size_t first = 0;
     FitCaption(m_addressLabel, m_address.c_str(), kItemCharSize, room);
     while (m_addressLabel.TextWidth() > room && first + 1 < m_address.size()) {
@@ -421,19 +421,13 @@ void CGuiJoinGame::UpdateScreen(float dt) {
         case EPhase::Typing:
         case EPhase::Started: break;
     }
-    m_caretTimer += dt;
-    if (m_caretTimer >= 1.0f) {
-        m_caretTimer -= 1.0f;
-    }
+    m_caret.Update(dt);
 }
 
 void CGuiJoinGame::RenderForeground() {
-    if (m_phase != EPhase::Typing || m_caretTimer >= 0.5f) {
-        return;
+    if (m_phase == EPhase::Typing) {
+        m_caret.Draw(kCentreX, m_addressWidth, m_addressLabel.Y());
     }
-    CFont& font = CFont::Main();
-    font.ResetCharSize();
-    font.Print("|", static_cast<float>(kCentreX + m_addressWidth / 2), static_cast<float>(m_addressLabel.Y()));
 }
 
 void CGuiJoinGame::OnMessage(int32_t messageId, int32_t parameter) {

@@ -76,8 +76,6 @@ public:
     static constexpr int32_t kCommandConnect = 2050;
     static constexpr int32_t kCommandGridKey = 4200;   // + the key's number
     static constexpr int32_t kMaxAddressLength = 64;
-    // Room kept beside the typed address for the caret.
-    static constexpr int32_t kCaretSpace = 16;
 
     enum class EPhase {
         Typing,       // the address is typed; the status line may say why the last try failed
@@ -117,7 +115,7 @@ private:
     EPhase m_phase = EPhase::Typing;
     std::string m_address;
     int32_t m_addressWidth = 0;
-    float m_caretTimer = 0.0f;
+    CTextCaret m_caret;
     CNetLookup m_lookup;
     CGuiLabel m_title;
     CGuiLabel m_caption;

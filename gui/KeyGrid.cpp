@@ -7,6 +7,22 @@
 
 #include <cstring>
 
+void CTextCaret::Update(float dt) {
+    m_timer += dt;
+    if (m_timer >= 1.0f) {
+        m_timer -= 1.0f;
+    }
+}
+
+void CTextCaret::Draw(int32_t centreX, int32_t lineWidth, int32_t y) const {
+    if (!IsShown()) {
+        return;
+    }
+    CFont& font = CFont::Main();
+    font.ResetCharSize();
+    font.Print("|", static_cast<float>(centreX + lineWidth / 2), static_cast<float>(y));
+}
+
 namespace {
 // The Space and Delete keys stand this far left and right of the centre.
 constexpr int32_t kWideKeyOffset = 90;

@@ -9,6 +9,22 @@
 
 class CGuiState;
 
+// The blinking caret after a typed line: shown for the first half of every second.
+class CTextCaret {
+public:
+    // Room kept beside a typed line for the caret.
+    static constexpr int32_t kSpace = 16;
+
+    void Reset() { m_timer = 0.0f; }
+    void Update(float dt);
+    bool IsShown() const { return m_timer < 0.5f; }
+    // Draws it, when shown, right after a line of lineWidth centred on centreX.
+    void Draw(int32_t centreX, int32_t lineWidth, int32_t y) const;
+
+private:
+    float m_timer = 0.0f;
+};
+
 struct KeyGridLayout {
     const char* characters = "";   // one key per character (Windows-1252), in reading order
     int32_t columns = 10;
