@@ -217,6 +217,10 @@ void CEngine::SetLowerState(int32_t stateId) {
     CStateManager::Lower().RequestState(stateId);
 }
 
+void CEngine::SetLowerState(int32_t stateId, std::unique_ptr<CEngineState> state) {
+    CStateManager::Lower().RequestState(stateId, std::move(state));
+}
+
 void CEngine::SetUpperState(int32_t stateId) {
     CStateManager::Upper().RequestState(stateId);
 }

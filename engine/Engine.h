@@ -4,6 +4,7 @@
 #include "engine/EngineState.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CWindow;
@@ -38,6 +39,8 @@ public:
     void OnChar(int32_t code);
     void BroadcastMessage(int32_t messageId, int32_t parameter);
     void SetLowerState(int32_t stateId);
+    // A screen built by its caller, who handed it its data; the layer owns it from now.
+    void SetLowerState(int32_t stateId, std::unique_ptr<CEngineState> state);
     void SetUpperState(int32_t stateId);
     void SetStateLogging(bool logging);
     // Writes the next free "qvtNN.tga" into the screenshot folder; false when none is written.

@@ -29,19 +29,35 @@ bool CStateManager::EnterState(int32_t stateId) {
         CLog::Get().Write("CStateManager::EnterState FAILED func_ptr NULL");
         return false;
     }
-    int freeSlot = -1;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (!m_slots[slot]) {
-            freeSlot = slot;
-            break;
-        }
-    }
+    const int freeSlot = FreeSlot();
     if (freeSlot < 0) {
         CLog::Get().Write("CStateManager::EnterState FAILED Too many engine states");
         return false;
     }
-    m_slots[freeSlot].reset(g_stateFactory(stateId));
-    CEngineState* const state = m_slots[freeSlot].get();
+    return PlaceState(freeSlot, stateId, std::unique_ptr<CEngineState>(g_stateFactory(stateId)));
+}
+
+bool CStateManager::EnterBuiltState(int32_t stateId, std::unique_ptr<CEngineState> built) {
+    const int freeSlot = FreeSlot();
+    if (freeSlot < 0) {
+        CLog::Get().Write("CStateManager::EnterState FAILED Too many engine states");
+        return false;
+    }
+    return PlaceState(freeSlot, stateId, std::move(built));
+}
+
+int CStateManager::FreeSlot() const {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (!m_slots[slot]) {
+            return slot;
+        }
+    }
+    return -1;
+}
+
+bool CStateManager::PlaceState(int slot, int32_t stateId, std::unique_ptr<CEngineState> made) {
+    m_slots[slot] = std::move(made);
+    CEngineState* const state = m_slots[slot].get();
     if (state == nullptr) {
         CLog::Get().Write("CStateManager::EnterState FAILED to create object");
         return false;
@@ -84,8 +100,25 @@ bool CStateManager::SetState(int32_t stateId, bool exitAll) {
     return EnterState(stateId);
 }
 
+bool CStateManager::SetBuiltState(int32_t stateId, std::unique_ptr<CEngineState> state, bool exitAll) {
+    if (exitAll) {
+        ExitAll();
+    }
+    if (!state) {
+        return false;
+    }
+    return EnterBuiltState(stateId, std::move(state));
+}
+
 void CStateManager::RequestState(int32_t stateId) {
     m_pendingId = stateId;
+    m_pendingState.reset();
+    m_pendingExitAll = true;
+}
+
+void CStateManager::RequestState(int32_t stateId, std::unique_ptr<CEngineState> state) {
+    m_pendingId = stateId;
+    m_pendingState = std::move(state);
     m_pendingExitAll = true;
 }
 
@@ -99,9 +132,14 @@ void CStateManager::ApplyPendingEnter() {
     if (m_pendingId == kStateNone) {
         return;
     }
-    SetState(m_pendingId, m_pendingExitAll);
+    if (m_pendingState) {
+        SetBuiltState(m_pendingId, std::move(m_pendingState), m_pendingExitAll);
+    } else {
+        SetState(m_pendingId, m_pendingExitAll);
+    }
     // Reset after SetState: a request this layer's new state makes from its Init is dropped.
     m_pendingId = kStateNone;
+    m_pendingState.reset();
 }
 
 void CStateManager::Activate() {

@@ -20,13 +20,20 @@ public:
 
     // Creates the state through the factory in the first free slot and initialises it.
     bool EnterState(int32_t stateId);
+    // Puts a state that its caller built (and handed its data) in the first free slot
+    // and initialises it; stateId is the number it answers to.
+    bool EnterBuiltState(int32_t stateId, std::unique_ptr<CEngineState> state);
     // Shuts the state in that slot down and deletes it; an empty slot is left alone.
     void ExitState(int slot);
     void ExitAll();
     bool SetState(int32_t stateId, bool exitAll);
+    bool SetBuiltState(int32_t stateId, std::unique_ptr<CEngineState> state, bool exitAll);
 
     // Deferred change: a later request in the same frame replaces an earlier one.
     void RequestState(int32_t stateId);
+    // The same with a state already built: the screen that pushes it hands it its data
+    // (a replay to watch, a network session to play), and the new state owns it.
+    void RequestState(int32_t stateId, std::unique_ptr<CEngineState> state);
     void ApplyPendingExit();
     void ApplyPendingEnter();
 
@@ -47,8 +54,13 @@ public:
     bool IsEmpty() const;
 
 private:
+    int FreeSlot() const;
+    // Puts made into slot and initialises it; false (logged) when it is null or fails.
+    bool PlaceState(int slot, int32_t stateId, std::unique_ptr<CEngineState> made);
+
     std::unique_ptr<CEngineState> m_slots[kSlotCount];
     int32_t m_pendingId = kStateNone;
+    std::unique_ptr<CEngineState> m_pendingState;   // built by the requester, or null
     bool m_pendingExitAll = false;
     bool m_logging = false;
 };

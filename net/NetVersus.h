@@ -9,9 +9,9 @@
 // match as out of step, on both sides, with both sides' steps kept for a bug report.
 #include "game/Replay.h"
 #include "game/VersusMatch.h"
+#include "net/MatchRecord.h"
 #include "net/NetSession.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,23 +36,6 @@ enum class ENetVersusEnd {
     OutOfStep,       // the two programs no longer agree on a field
     Broken,          // the other program broke the protocol
 };
-
-// Both sides' steps as they were played, with the match they belong to.
-struct NetMatchRecord {
-    NetMatchSettings settings;
-    uint32_t seed = 1;
-    int32_t ownSide = 0;
-    std::vector<ReplayRun> sides[kVersusSides];
-};
-
-// The file of a record ("PRNM"): a bug report of a match that went out of step.
-void EncodeMatchRecord(const NetMatchRecord& record, std::vector<uint8_t>& out);
-bool DecodeMatchRecord(const std::vector<uint8_t>& bytes, NetMatchRecord& record, std::string& why);
-// Plays a record through a fresh match, each side as far as the other lets it, telling
-// afterStep (when given) each side's steps so far in the side's stream. Returns the steps
-// played; the match is left where the record ends.
-using MatchStepWatcher = std::function<void(int32_t side, uint32_t steps)>;
-uint32_t PlayMatchRecord(const NetMatchRecord& record, CVersusMatch& match, const MatchStepWatcher& afterStep = {});
 
 // The checksum of one side: its field and what waits for it.
 uint32_t VersusSideChecksum(const CVersusMatch& match, int32_t side);

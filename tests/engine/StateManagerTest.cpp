@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <ostream>
 
 namespace {
@@ -151,6 +152,33 @@ INSTANTIATE_TEST_SUITE_P(
                     RequestCase{"SecondEmptyWins", {kGame, kStateEmpty}, "", true, false},
                     RequestCase{"UnknownNumberLeavesLayerEmpty", {kUnknown}, "", true, true}),
     [](const testing::TestParamInfo<RequestCase>& param) { return std::string(param.param.label); });
+
+// A screen pushed already built is the very object its pusher made, placed at the end of
+// the frame and initialised there; a later request of the same frame drops it unused.
+TEST_F(StateManagerTest, ABuiltStateIsPlacedAsHandedOrDroppedByALaterRequest) {
+    ProbeRole watcher;
+    watcher.name = "CWatcher";
+    ASSERT_TRUE(m_layer.EnterState(kMenu));
+    auto built = std::make_unique<CProbeState>(kGame, watcher);
+    const CEngineState* handed = built.get();
+    m_layer.RequestState(kGame, std::move(built));
+    EXPECT_EQ(SlotName(0), "CGuiMenu");
+    EndOfFrame();
+    EXPECT_EQ(m_layer.GetState(0), handed);
+    EXPECT_EQ(ProbeWorld::Get().Entries("Init CWatcher").size(), 1u);
+    EXPECT_EQ(ProbeWorld::Get().Entries("Shutdown CGuiMenu").size(), 1u);
+
+    m_layer.RequestState(kMenu, std::make_unique<CProbeState>(kGame, watcher));
+    m_layer.RequestState(kMenu);
+    EndOfFrame();
+    EXPECT_EQ(SlotName(0), "CGuiMenu");
+    EXPECT_EQ(ProbeWorld::Get().Entries("Init CWatcher").size(), 1u) << "the dropped one never started";
+
+    // Without a built state the factory makes it, as for a plain request.
+    m_layer.RequestState(kGame, nullptr);
+    EndOfFrame();
+    EXPECT_EQ(SlotName(0), "CGame");
+}
 
 TEST_F(StateManagerTest, LoggingWritesTheExitThenTheEnterLine) {
     ASSERT_TRUE(m_layer.EnterState(kMenu));
