@@ -26,6 +26,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -930,4 +931,37 @@ TEST_F(ReplayTest, TheHighScoresMarkAnEntrysReplayAndAClickPlaysIt) {
     EXPECT_TRUE(static_cast<CGame*>(CStateManager::Lower().GetState(0))->IsWatching());
     ClearNotices();
 }
+}  // namespace
+
+namespace {
+// Games recorded by the program as it was when the fixture was made: every one must still
+// play the same, headless and in the game screen, whatever changed in how a game is driven.
+class RecordedReplayTest : public ReplayTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(RecordedReplayTest, AgreesHeadlessAndWatched) {
+    const Bytes bytes = ReadFileBytes(std::string(PELLORA_SOURCE_DIR "/tests/fixtures/replays/") + GetParam());
+    ReplayData replay;
+    std::string why;
+    ASSERT_TRUE(DecodeReplay(bytes, replay, why)) << why;
+    ASSERT_GT(replay.header.steps, 150u);
+    CMountedLevels levels;
+    const ReplayVerdict verdict = VerifyReplay(replay, levels);
+    EXPECT_TRUE(verdict.agrees) << verdict.why << " at step " << verdict.divergedAt;
+    EXPECT_EQ(verdict.stepsPlayed, replay.header.steps);
+    EXPECT_GE(verdict.checksAgreed, replay.header.steps / kReplayCheckSteps - 1);
+    if (replay.header.finished) {
+        EXPECT_EQ(verdict.finalScore, replay.header.finalScore);
+    }
+    EXPECT_TRUE(WatchToTheEnd(replay));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, RecordedReplayTest,
+                         testing::Values("played-to-the-end.rpl", "left-with-escape.rpl", "left-and-continued.rpl",
+                                         "continued-from-its-save.rpl"),
+                         [](const testing::TestParamInfo<const char*>& param) {
+                             std::string name = param.param;
+                             name = name.substr(0, name.find('.'));
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 }  // namespace
