@@ -293,7 +293,7 @@ bool DecodeRun(CReader& reader, uint32_t tag, const ReplayStep& previous, Replay
     } else if (tag >= kTagInput && tag <= kTagInputLast) {
         const uint32_t form = tag - kTagInput;
         run.step.input = static_cast<uint16_t>((form & 2) != 0 ? reader.Byte() : reader.U16());
-        if ((run.step.input & ~ReplayInput::All) != 0) {
+        if ((run.step.input & ~ReplayInput::AllGame) != 0) {
             why = "unknown input";
             return false;
         }
@@ -778,7 +778,7 @@ void CReplayReader::GlideTowardsGlance(ReplayStep& step) const {
 
 const ReplayEvent* CReplayReader::PeekEvent() {
     while (m_replay != nullptr && m_event < m_replay->events.size() &&
-           m_replay->events[m_event].kind == EReplayEvent::Saved) {
+           m_replay->events[m_event].kind == EReplayEvent::Saved && m_replay->events[m_event].step < m_step) {
         ++m_event;
     }
     if (m_replay == nullptr || m_event >= m_replay->events.size()) {
@@ -786,6 +786,29 @@ const ReplayEvent* CReplayReader::PeekEvent() {
     }
     const ReplayEvent& event = m_replay->events[m_event];
     return event.step == m_step ? &event : nullptr;
+}
+
+bool CReplayReader::SavedIsNext() const {
+    if (m_replay == nullptr || m_event >= m_replay->events.size()) {
+        return false;
+    }
+    const ReplayEvent& event = m_replay->events[m_event];
+    return event.kind == EReplayEvent::Saved && event.step == m_step;
+}
+
+bool CReplayReader::ContinueFollowsSaved() const {
+    if (!SavedIsNext() || m_event + 1 >= m_replay->events.size()) {
+        return false;
+    }
+    const ReplayEvent& next = m_replay->events[m_event + 1];
+    return next.kind == EReplayEvent::Continue && next.step == m_step;
+}
+
+const ReplayEvent* CReplayReader::TakeSaved() {
+    if (!SavedIsNext()) {
+        return nullptr;
+    }
+    return &m_replay->events[m_event++];
 }
 
 const ReplayEvent* CReplayReader::TakeEvent(EReplayEvent kind) {

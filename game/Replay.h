@@ -46,7 +46,10 @@ constexpr uint16_t PauseKey = 1 << 5;   // P, Pause or the pad's Start: pauses a
 constexpr uint16_t PauseAsk = 1 << 6;   // the middle button or a pad pulled out: pauses only
 constexpr uint16_t HudPause = 1 << 7;   // the HUD's pause button
 constexpr uint16_t Held = 1 << 8;       // the field did not step (a pause began)
-constexpr uint16_t All = 0x1FF;
+constexpr uint16_t All = 0x1FF;         // what a side of a match may send
+constexpr uint16_t LeaveAsk = 1 << 9;   // Escape, the menu or the exit button: save and leave
+constexpr uint16_t FocusPause = 1 << 10;   // the program lost the focus: pauses
+constexpr uint16_t AllGame = 0x7FF;     // what a recorded game may hold
 }  // namespace ReplayInput
 
 struct ReplayStep {
@@ -196,9 +199,16 @@ public:
     // game did something the recording did not, or not then).
     const ReplayEvent* TakeEvent(EReplayEvent kind);
     // The next event at the current step whatever its kind, or null. The marks of saves
-    // are passed over: a watched game saves nothing.
+    // that a watched game did not take at their step are passed over.
     const ReplayEvent* PeekEvent();
     void SkipEvent() { ++m_event; }
+    // The mark of a save made at the current step, when it is the next event; null
+    // otherwise. A watched game takes it where the game it watches saved.
+    const ReplayEvent* TakeSaved();
+    bool SavedIsNext() const;
+    // Whether the next events are a save and the same game continued from it: the
+    // recording of a game left and continued later.
+    bool ContinueFollowsSaved() const;
     // After a step: false when a checksum kept for this step differs from the field's, or
     // when an event of the step did not happen (expected and actual are 0 then).
     bool CheckField(const CPlayfield& playfield, uint32_t& expected, uint32_t& actual);

@@ -1,7 +1,10 @@
 #pragma once
 // What the screens share besides the players and the texts: the process-wide values they
 // read and write, and the pairs of layer requests by which one screen leads to another.
+#include "engine/EngineState.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // The file name of the level to play ("1.lvl" whenever a menu is built).
@@ -31,6 +34,8 @@ extern bool g_editorTestPlay;
 void GoToScreen(int32_t stateId);
 // Screen S in the lower layer, the upper layer emptied.
 void GoToLowerScreen(int32_t stateId);
+// The same with the screen already built and handed its data.
+void GoToLowerScreen(int32_t stateId, std::unique_ptr<CEngineState> screen);
 // The main menu, in the upper layer.
 void BackToMainMenu();
 // A new game from level 1 (the last level does not limit play); the menu music stops.

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -608,12 +609,14 @@ TEST_F(GameTest, AnExtraLifeSoundsOnceAndItsBannerGoesAway) {
 // ---------------------------------------------------------------- the panels
 
 TEST_F(GameTest, PanelsEndByTimeClickOrAtOnceOnASaveRequest) {
-    CGuiCutscene panel;
-    ASSERT_TRUE(panel.Init());
+    CGuiCutscene lines;
+    ASSERT_TRUE(lines.Init());
     for (int32_t i = 0; i < 6; ++i) {
-        panel.AddLine("line", 100.0f + 30.0f * static_cast<float>(i), 24, false);
+        lines.AddLine("line", 100.0f + 30.0f * static_cast<float>(i), 24, false);
     }
-    EXPECT_EQ(panel.LineCount(), 5) << "a sixth line is ignored";
+    EXPECT_EQ(lines.LineCount(), 5) << "a sixth line is ignored";
+    lines.Shutdown();
+    CPanelClock panel;
     struct Case {
         EPanelMode mode;
         float seconds;   // < 0: never by itself
@@ -650,12 +653,10 @@ TEST_F(GameTest, PanelsEndByTimeClickOrAtOnceOnASaveRequest) {
         EXPECT_TRUE(panel.Step(kStep, save, false, CGuiCutscene::DismissInput(), false));
         EXPECT_EQ(save, c.mode != EPanelMode::GameDone) << "nothing is saved after a completed game";
     }
-    panel.Shutdown();
 }
 
 TEST_F(GameTest, TheGameDonePanelLaunchesEffectsDuringItsFirstFiveSecondsOnly) {
-    CGuiCutscene panel;
-    ASSERT_TRUE(panel.Init());
+    CPanelClock panel;
     panel.Show(EPanelMode::GameDone);
     bool save = false;
     std::vector<float> times;
@@ -674,7 +675,6 @@ TEST_F(GameTest, TheGameDonePanelLaunchesEffectsDuringItsFirstFiveSecondsOnly) {
         EXPECT_LT(times[i] - times[i - 1], 0.5f + kStep);
     }
     EXPECT_LE(times.back(), 5.0f + kStep);
-    panel.Shutdown();
 }
 
 // ---------------------------------------------------------------- replays
@@ -760,10 +760,8 @@ protected:
     }
     // Watches replay in a new game state to its end; false when it differs.
     bool WatchToTheEnd(const ReplayData& replay) {
-        ReplayData copy = replay;
-        WatchReplayNext(std::move(copy));
         CStateManager::Lower().SetState(kStateNone, true);
-        EXPECT_TRUE(CStateManager::Lower().SetState(kStateGame, true));
+        EXPECT_TRUE(CStateManager::Lower().SetBuiltState(kStateGame, std::make_unique<CGame>(replay), true));
         CGame& watched = *static_cast<CGame*>(CStateManager::Lower().GetState(0));
         EXPECT_TRUE(watched.IsWatching());
         // The viewer's pointer and buttons change nothing.
@@ -927,7 +925,10 @@ TEST_F(ReplayTest, TheHighScoresMarkAnEntrysReplayAndAClickPlaysIt) {
     clickRow();
     EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateGame);
     screen.Shutdown();
-    ASSERT_TRUE(CStateManager::Lower().SetState(kStateGame, true));
+    // The screen that comes is the one the list built with the replay.
+    CStateManager::Lower().ApplyPendingExit();
+    CStateManager::Lower().ApplyPendingEnter();
+    ASSERT_NE(CStateManager::Lower().GetState(0), nullptr);
     EXPECT_TRUE(static_cast<CGame*>(CStateManager::Lower().GetState(0))->IsWatching());
     ClearNotices();
 }
