@@ -264,6 +264,15 @@ void CGameSession::EndGame() {
     m_listener.OnGameEnded(score, m_flow.LevelsFinished());
 }
 
+bool CGameSession::RestartLevel(bool next) {
+    m_mainPanel.Clear();
+    const bool loaded = next ? LoadFlowLevel(true) : ReloadFlowLevel();
+    if (loaded) {
+        StartLevel(false);
+    }
+    return loaded;
+}
+
 // ---------------------------------------------------------------- the playfield's events
 
 void CGameSession::OnLevelFinished() {
@@ -456,7 +465,9 @@ void CGameSession::Step(const ReplayStep& input) {
         RequestLeave(m_quitAfterSave);
     }
     UpdatePlayfield(CPlayfield::kStepLength);
-    m_flow.CheckExtraLife();
+    if (m_flow.CheckExtraLife()) {
+        m_listener.OnGameEvent(EGameEvent::ExtraLife, 0);
+    }
     if (m_watching) {
         return;
     }

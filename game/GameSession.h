@@ -26,6 +26,7 @@ enum class EGameEvent {
     ReplayLevel,        // a life was lost and the level starts again
     LifeLost,
     RowBonus,           // the parameter is the points paid
+    ExtraLife,          // the score passed its mark: one life more
 };
 
 // Which panel: the main one (the level's start and end, game over, a completed game) or
@@ -131,6 +132,10 @@ public:
     void TogglePauseByHud();
     // The program lost the focus: the game pauses.
     void PauseForFocus();
+    // A second chance that the simulator's pack check gives a lost game: the panel goes,
+    // and the same level (or with next the one after it) starts at once. False when there
+    // is no such level: the pack is done.
+    bool RestartLevel(bool next);
     // Writes the save now; false (nothing written) when refused: in editor test play, before
     // the first shot, once the game is over, while watching, or when it cannot be written.
     bool SaveGame(bool showPanel, bool quitAfterwards);

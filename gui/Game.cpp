@@ -169,6 +169,8 @@ void CGame::OnGameEvent(EGameEvent event, int32_t parameter) {
         case EGameEvent::RowBonus:
             Broadcast(kMessageRowBonus, parameter);
             break;
+        case EGameEvent::ExtraLife:
+            break;   // the HUD shows it from the player's values
     }
 }
 
