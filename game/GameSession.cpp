@@ -15,6 +15,25 @@ constexpr uint16_t kRequestBits = ReplayInput::HudPause | ReplayInput::LeaveAsk 
 constexpr uint16_t kPauseBits = ReplayInput::PauseKey | ReplayInput::PauseAsk;
 }  // namespace
 
+// ---------------------------------------------------------------- the owner's answers
+
+void IGameSessionListener::OnPanelShown(EPanelSlot slot, const SessionPanel& panel) {}
+void IGameSessionListener::OnGameEvent(EGameEvent event, int32_t parameter) {}
+void IGameSessionListener::OnLevelBegins() {}
+void IGameSessionListener::OnLevelStarted(int32_t levelNumber) {}
+void IGameSessionListener::OnLevelChanged(int32_t levelNumber, int32_t lastLevel) {}
+bool IGameSessionListener::WriteSave(const SavedGame& game) {
+    return false;
+}
+void IGameSessionListener::KeepRecordingAtSave(const ReplayData& recording) {}
+void IGameSessionListener::OnGameEnded(uint32_t score, int32_t levelsFinished) {}
+void IGameSessionListener::OnRecordingFinished(const ReplayData& recording) {}
+void IGameSessionListener::OnGameOverDismissed() {}
+void IGameSessionListener::OnBackToEditor() {}
+void IGameSessionListener::OnLeave(bool quit) {}
+
+// ---------------------------------------------------------------- the session
+
 CGameSession::CGameSession(ISessionLevels& levels, IGameSessionListener& listener)
     : m_levels(levels), m_listener(listener), m_flow(m_playfield, *this) {
     m_playfield.SetListener(this);

@@ -44,30 +44,31 @@ struct SessionPanel {
 
 class IGameSessionListener {
 public:
+    // Each answer does nothing unless the owner overrides it.
     virtual ~IGameSessionListener() = default;
-    virtual void OnPanelShown(EPanelSlot slot, const SessionPanel& panel) {}
-    virtual void OnGameEvent(EGameEvent event, int32_t parameter) {}
+    virtual void OnPanelShown(EPanelSlot slot, const SessionPanel& panel);
+    virtual void OnGameEvent(EGameEvent event, int32_t parameter);
     // A level begins after its panel was dismissed (the game's own pointer clip and the
     // other screens' GUI come back).
-    virtual void OnLevelBegins() {}
+    virtual void OnLevelBegins();
     // The level-start panel is up: the level line, the HUD's level.
-    virtual void OnLevelStarted(int32_t levelNumber) {}
+    virtual void OnLevelStarted(int32_t levelNumber);
     // The flow moved to another level (loaded, reloaded or the next one behind a panel).
-    virtual void OnLevelChanged(int32_t levelNumber, int32_t lastLevel) {}
+    virtual void OnLevelChanged(int32_t levelNumber, int32_t lastLevel);
     // Writes a save; true when both files were written.
-    virtual bool WriteSave(const SavedGame& game) { return false; }
+    virtual bool WriteSave(const SavedGame& game);
     // The recording up to a save, to be kept beside it.
-    virtual void KeepRecordingAtSave(const ReplayData& recording) {}
+    virtual void KeepRecordingAtSave(const ReplayData& recording);
     // The game is over: its score for the high-score list (never while watching).
-    virtual void OnGameEnded(uint32_t score, int32_t levelsFinished) {}
+    virtual void OnGameEnded(uint32_t score, int32_t levelsFinished);
     // After the step in which the game ended: the whole recording.
-    virtual void OnRecordingFinished(const ReplayData& recording) {}
+    virtual void OnRecordingFinished(const ReplayData& recording);
     // The game-over panel has gone.
-    virtual void OnGameOverDismissed() {}
+    virtual void OnGameOverDismissed();
     // Editor test play: the level was cleared, or the game is over.
-    virtual void OnBackToEditor() {}
+    virtual void OnBackToEditor();
     // "GAME SAVED" has gone, or nothing could be saved: to the main menu, or out.
-    virtual void OnLeave(bool quit) {}
+    virtual void OnLeave(bool quit);
 };
 
 // Where the levels come from, and the seeds of new levels while a game is played.

@@ -125,8 +125,12 @@ bool DecodeReplay(const std::vector<uint8_t>& bytes, ReplayData& out, std::strin
 // The CRC of a saved game's two files as encoded into save and field; the replay marks a
 // save with it.
 uint32_t SavedGameCrc(const SavedGame& game, std::vector<uint8_t>& save, std::vector<uint8_t>& field);
-// The checksum of everything in the field that the rules use.
+// The checksum of everything in the field that play depends on (nothing that is only for
+// the eye).
 uint32_t PlayfieldChecksum(const CPlayfield& playfield);
+// Whether a recorded checksum is the field's. Recordings made while the checksum still
+// covered the second particles' flag agree with that flag either way.
+bool ChecksumAgrees(uint32_t recorded, const CPlayfield& playfield);
 // The CRC of a level's cells as loaded.
 uint32_t LevelCellsCrc(const CBoard& board);
 // A saved game's two files in one packed buffer (runs of zero bytes shortened), and back.

@@ -270,22 +270,22 @@ bool CGame::WriteSave(const SavedGame& game) {
 void CGame::OnPanelShown(EPanelSlot slot, const SessionPanel& panel) {
     switch (panel.mode) {
         case EPanelMode::LevelStart:
-            ShowLevelStart(panel);
+            WriteLevelStartLines(panel);
             break;
         case EPanelMode::LevelDone:
-            ShowLevelDone(*panel.levelDone);
+            WriteLevelDoneLines(*panel.levelDone);
             break;
         case EPanelMode::GameDone:
-            ShowGameDone(*panel.gameDone);
+            WriteGameDoneLines(*panel.gameDone);
             break;
         case EPanelMode::GameOver:
-            ShowGameOver();
+            WriteGameOverLines();
             break;
         case EPanelMode::Pause:
-            ShowPause();
+            WritePauseLines();
             break;
         case EPanelMode::GameSaved:
-            ShowGameSaved();
+            WriteGameSavedLines();
             break;
         case EPanelMode::None:
             break;
@@ -293,7 +293,7 @@ void CGame::OnPanelShown(EPanelSlot slot, const SessionPanel& panel) {
     (slot == EPanelSlot::Main ? m_mainPanel : m_sidePanel).StartSlide();
 }
 
-void CGame::ShowLevelStart(const SessionPanel& panel) {
+void CGame::WriteLevelStartLines(const SessionPanel& panel) {
     m_mainPanel.Clear();
     const CLanguage& texts = CLanguage::Get();
     const std::string levelLine = std::string(texts.TxtLevelBanner()) + std::to_string(panel.levelNumber);
@@ -308,7 +308,7 @@ void CGame::ShowLevelStart(const SessionPanel& panel) {
     }
 }
 
-void CGame::ShowPause() {
+void CGame::WritePauseLines() {
     const CLanguage& texts = CLanguage::Get();
     m_sidePanel.Clear();
     m_sidePanel.AddLine(texts.TxtPaused(), kPausedLineY, kTitleSize, false);
@@ -319,7 +319,7 @@ void CGame::ShowPause() {
     m_sidePanel.SlideLine(1, 700.0f, 0.0f, kPanelSlideTime);
 }
 
-void CGame::ShowLevelDone(const LevelDoneSummary& summary) {
+void CGame::WriteLevelDoneLines(const LevelDoneSummary& summary) {
     m_mainPanel.Clear();
     for (int32_t i = 0; i < summary.lineCount; ++i) {
         m_mainPanel.AddLine(summary.lines[i].text, summary.lines[i].y, i == 0 ? kTitleSize : kLineSize, i != 0);
@@ -327,7 +327,7 @@ void CGame::ShowLevelDone(const LevelDoneSummary& summary) {
     }
 }
 
-void CGame::ShowGameDone(const GameDoneSummary& summary) {
+void CGame::WriteGameDoneLines(const GameDoneSummary& summary) {
     m_mainPanel.Clear();
     for (int32_t i = 0; i < summary.lineCount; ++i) {
         m_mainPanel.AddLine(summary.lines[i].text, summary.lines[i].y, kLineSize, i != 0);
@@ -335,12 +335,12 @@ void CGame::ShowGameDone(const GameDoneSummary& summary) {
     }
 }
 
-void CGame::ShowGameOver() {
+void CGame::WriteGameOverLines() {
     m_mainPanel.Clear();
     m_mainPanel.AddLine(CLanguage::Get().TxtGameOver(), kGameOverLineY, kTitleSize + 8, false);
 }
 
-void CGame::ShowGameSaved() {
+void CGame::WriteGameSavedLines() {
     m_sidePanel.Clear();
     m_sidePanel.AddLine(CLanguage::Get().TxtGameSaved(), kSavedLineY, kTitleSize, false);
 }

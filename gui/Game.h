@@ -83,12 +83,12 @@ private:
     uint32_t NewSeed() override;
 
     void StartPlaying();
-    void ShowLevelStart(const SessionPanel& panel);
-    void ShowPause();
-    void ShowLevelDone(const LevelDoneSummary& summary);
-    void ShowGameDone(const GameDoneSummary& summary);
-    void ShowGameOver();
-    void ShowGameSaved();
+    void WriteLevelStartLines(const SessionPanel& panel);
+    void WritePauseLines();
+    void WriteLevelDoneLines(const LevelDoneSummary& summary);
+    void WriteGameDoneLines(const GameDoneSummary& summary);
+    void WriteGameOverLines();
+    void WriteGameSavedLines();
     void UpdateHud(float dt);
     // The step's input from the devices: the mouse, or the keys and the pad, whichever
     // moved last, aim; the buttons of all three; the pause keys; a click that ends a panel.
