@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -117,4 +118,26 @@ TEST(GameSession, ARecordingFromBeforeTheChecksumLeftTheEffectsOutStillPlays) {
     }
 }
 
+
+// Every event the recording keeps must happen in the playback at its step: one the game
+// did not make is found at the step it was kept for.
+TEST(GameSession, AnEventThePlaybackDoesNotMakeIsFoundAtItsStep) {
+    COneLevel level(SourceLevel("19.txt"), 3);
+    RandomSeed(1);
+    const ReplayData recorded = BotGame(level, EBotStrength::Hard, 150 * 10);
+    ASSERT_TRUE(VerifyReplay(recorded, level).agrees);
+    for (const EReplayEvent kind : {EReplayEvent::Panel, EReplayEvent::FinishLevel, EReplayEvent::Seed}) {
+        ReplayData altered = recorded;
+        ReplayEvent extra;
+        extra.kind = kind;
+        extra.step = 700;
+        extra.number = 1;
+        const auto at = std::find_if(altered.events.begin(), altered.events.end(),
+                                     [](const ReplayEvent& event) { return event.step > 700; });
+        altered.events.insert(at, extra);
+        const ReplayVerdict verdict = VerifyReplay(altered, level);
+        EXPECT_FALSE(verdict.agrees) << static_cast<int>(kind);
+        EXPECT_EQ(verdict.divergedAt, 701u) << static_cast<int>(kind);
+    }
+}
 }  // namespace
