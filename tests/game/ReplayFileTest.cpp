@@ -108,6 +108,14 @@ TEST(ReplayFileTest, EveryRecordComesBackAsItWentIn) {
     EXPECT_EQ(Encoded(back), bytes);
 }
 
+// Every record form keeps the bytes it had when replays were first kept: a change of the
+// layout shows here before any player's kept replay stops reading.
+TEST(ReplayFileTest, EveryRecordFormKeepsItsBytes) {
+    const Bytes bytes = Encoded(EveryRecord());
+    EXPECT_EQ(bytes.size(), 1784u);
+    EXPECT_EQ(Crc32(bytes.data(), bytes.size()), 0x2144DF1Cu);
+}
+
 TEST(ReplayFileTest, DamagedAndHostileFilesAreRefusedWithAReason) {
     const Bytes good = Encoded(EveryRecord());
     struct Case {
