@@ -54,4 +54,25 @@ TEST(StoredBytes, SavedGameSeedsEncodeToThemselves) {
     }
 }
 
+// The seed maker's saved game: a level just started with a few rows of balls.
+TEST(StoredBytes, ALevelJustStartedIsSavedAsTheSeed) {
+    CPlayfield playfield;
+    const char* rows[] = {"0011223344", " 55667700.", "0.1.2.3.4."};
+    for (int32_t row = 0; row < 3; ++row) {
+        for (int32_t column = 0; rows[row][column] != '\0'; ++column) {
+            const char symbol = rows[row][column];
+            if (symbol >= '0' && symbol <= '7') {
+                playfield.Board().SetCell(symbol - '0', 0, row % 2 == 1 ? column - 1 : column, row);
+            }
+        }
+    }
+    playfield.StartLevel();
+    SavedGameValues values;
+    values.levelFileName = "1.lvl";
+    Bytes save, field;
+    EncodeSavedGame(CaptureSavedGame(values, playfield), save, field);
+    save.insert(save.end(), field.begin(), field.end());
+    EXPECT_EQ(save, ReadFileBytes(Seed("fuzz_saved_game/level-start.sav")));
+}
+
 }  // namespace
