@@ -1,6 +1,7 @@
 #include "profile/ReplayStore.h"
 
 #include "core/Log.h"
+#include "game/Replay.h"
 #include "profile/StoredFile.h"
 #include "resources/Crc32.h"
 #include "resources/FileManager.h"
@@ -17,7 +18,6 @@ constexpr uint32_t kIndexVersion = 1;
 constexpr size_t kIndexHeader = 16;
 constexpr size_t kTextBytes = 16;
 constexpr size_t kEntryBytes = 4 + kTextBytes + kTextBytes + 4 + 4;
-constexpr uint32_t kMaxReplayRead = 1024u * 1024u;
 
 std::string PathOf(const std::string& name) {
     return std::string(kFolder) + "/" + name;
@@ -37,6 +37,18 @@ bool GetText(const uint8_t* in, std::string& text) {
     return true;
 }
 
+// No recording grows as large as path: it is renamed to path + ".bad" (replacing an older
+// one) without reading it, so that nothing written next replaces it.
+void SetAside(const std::string& path) {
+    CFileManager& files = CFileManager::Get();
+    const std::string kept = path + ".bad";
+    if ((files.Exists(kept) && !files.Delete(kept)) || !files.Rename(path, kept)) {
+        CLog::Get().Write("ReadReplayFile FAILED, %s cannot be set aside as %s", path.c_str(), kept.c_str());
+        return;
+    }
+    CLog::Get().Write("ReadReplayFile: %s is kept as %s", path.c_str(), kept.c_str());
+}
+
 bool SameEntry(const ReplayIndexEntry& a, const ReplayIndexEntry& b) {
     return a.listFile == b.listFile && a.playerName == b.playerName && a.score == b.score && a.levels == b.levels;
 }
@@ -52,9 +64,18 @@ bool WriteReplayFile(const std::string& name, const std::vector<uint8_t>& bytes)
 }
 
 bool ReadReplayFile(const std::string& name, std::vector<uint8_t>& out) {
-    const EStoredRead read = ReadStoredFile(PathOf(name), kMaxReplayRead + 1, out);
+    const std::string path = PathOf(name);
+    const EStoredRead read = ReadStoredFile(path, static_cast<uint32_t>(kReplayMaxBytes) + 1, out);
     if (read == EStoredRead::Failed) {
-        CLog::Get().Write("ReadReplayFile FAILED, file: %s", PathOf(name).c_str());
+        CLog::Get().Write("ReadReplayFile FAILED, file: %s", path.c_str());
+        return false;
+    }
+    if (read == EStoredRead::Read && out.size() > kReplayMaxBytes) {
+        CLog::Get().Write("ReadReplayFile FAILED, %s is larger than any replay (more than %zu bytes)", path.c_str(),
+                          kReplayMaxBytes);
+        out.clear();
+        SetAside(path);
+        return false;
     }
     return read == EStoredRead::Read;
 }

@@ -13,6 +13,10 @@ uint8_t* CByteWriter::Claim(size_t count) {
     if (m_failed) {
         return nullptr;
     }
+    if (m_counting) {
+        m_size += count;
+        return nullptr;
+    }
     if (m_vector != nullptr) {
         m_vector->resize(m_size + count);
         uint8_t* at = m_vector->data() + m_size;
@@ -88,6 +92,9 @@ void CByteWriter::Text(const std::string& text, size_t size) {
 void CByteWriter::PatchU32(size_t at, uint32_t value) {
     if (m_failed || at > m_size || m_size - at < 4) {
         m_failed = true;
+        return;
+    }
+    if (m_counting) {
         return;
     }
     uint8_t* bytes = (m_vector != nullptr ? m_vector->data() : m_buffer) + at;

@@ -2,8 +2,8 @@
 // The one reader and writer of Pellora's own little-endian records: replays, saved games,
 // the player list, the replay index, network messages and match records.
 //
-// The writer appends to a byte vector, or fills a fixed buffer (a network packet) without
-// allocating. The reader walks a span of bytes. Both are bounded: a read past the end gives
+// The writer appends to a byte vector, fills a fixed buffer (a network packet) without
+// allocating, or only counts the bytes. The reader walks a span of bytes. Both are bounded: a read past the end gives
 // zeros and a write past the room writes nothing, and either sets a failure flag that stays
 // set, so a codec reads or writes a whole record and asks Failed() once.
 //
@@ -17,6 +17,8 @@
 
 class CByteWriter {
 public:
+    // Writes nothing and counts: the size a record would take.
+    CByteWriter() : m_counting(true) {}
     // Appends to out (what it holds already stays in front).
     explicit CByteWriter(std::vector<uint8_t>& out);
     // Fills buffer from its start; more than room bytes fail.
@@ -49,6 +51,7 @@ private:
     uint8_t* m_buffer = nullptr;
     size_t m_room = 0;
     size_t m_size = 0;
+    bool m_counting = false;
     bool m_failed = false;
 };
 

@@ -2,6 +2,7 @@
 // left its list, at most a fixed number kept, and a damaged index set aside.
 #include "tests/profile/ProfileFixture.h"
 
+#include "game/Replay.h"
 #include "profile/ReplayStore.h"
 
 namespace {
@@ -89,4 +90,50 @@ TEST_F(CReplayStoreTest, TheReplayOfASavedGameIsNamedAfterIt) {
     DeleteReplayFile("ply3.rpl");
     EXPECT_FALSE(ReadReplayFile("ply3.rpl", read));
 }
+// A game of many hours: what the recorder keeps, the store reads back whole and the decoder
+// takes (the store once read only the first megabyte, and the kept game was refused as
+// damaged when it was continued).
+TEST_F(CReplayStoreTest, ALongRecordingIsReadBackWhole) {
+    CPlayfield playfield;
+    CReplayRecorder recorder;
+    recorder.Begin(ReplayHeader());
+    std::vector<uint8_t> bytes;
+    for (uint32_t step = 0; recorder.IsRecording(); ++step) {
+        ReplayStep input;
+        input.input = ReplayInput::Fire | ReplayInput::Moved;
+        input.aimX = 100.0f + static_cast<float>(step / 3 % 4000) * 0.1f + 0.03f;
+        recorder.Step(input, playfield);
+        if (step % 50000 == 0) {
+            EncodeReplay(recorder.Data(), bytes);
+            if (bytes.size() > 3u * 1024u * 1024u / 2u) {
+                break;
+            }
+        }
+    }
+    EncodeReplay(recorder.Data(), bytes);
+    ASSERT_GT(bytes.size(), 1024u * 1024u);
+    ASSERT_TRUE(WriteReplayFile("ply1.rpl", bytes));
+    Bytes read;
+    ASSERT_TRUE(ReadReplayFile("ply1.rpl", read));
+    EXPECT_EQ(read, bytes);
+    ReplayData replay;
+    std::string why;
+    EXPECT_TRUE(DecodeReplay(read, replay, why)) << why;
+}
+
+// A file larger than any recording is refused with its reason and set aside whole.
+TEST_F(CReplayStoreTest, AFileLargerThanAnyReplayIsRefusedAndKept) {
+    const Bytes huge(kReplayMaxBytes + 1, 0x5A);
+    ASSERT_TRUE(WriteReplayFile("ply2.rpl", huge));
+    Bytes read = {1};
+    EXPECT_FALSE(ReadReplayFile("ply2.rpl", read));
+    EXPECT_TRUE(read.empty());
+    EXPECT_TRUE(LogHas("larger than any replay"));
+    EXPECT_FALSE(PathExists(DataPath("replays/ply2.rpl")));
+    EXPECT_EQ(ReadData("replays/ply2.rpl.bad").size(), huge.size());
+    ASSERT_TRUE(WriteReplayFile("ply2.rpl", Bytes{3}));
+    ASSERT_TRUE(ReadReplayFile("ply2.rpl", read));
+    EXPECT_EQ(read, Bytes{3});
+}
+
 }  // namespace

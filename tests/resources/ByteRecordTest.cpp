@@ -114,6 +114,23 @@ TEST(ByteRecord, ALaterPatchStaysInsideWhatWasWritten) {
     EXPECT_EQ(out, (Bytes{0xD4, 0xC3, 0xB2, 0xA1, 5}));
 }
 
+TEST(ByteRecord, ACountingWriterSizesARecordWithoutWritingIt) {
+    const auto write = [](CByteWriter& writer) {
+        writer.U8(1);
+        writer.Varint(70000);
+        writer.Text("name", 16);
+        writer.F32(1.5f);
+        writer.PatchU32(0, 7);
+    };
+    Bytes out;
+    CByteWriter real(out);
+    write(real);
+    CByteWriter counter;
+    write(counter);
+    EXPECT_EQ(counter.Size(), out.size());
+    EXPECT_FALSE(counter.Failed());
+}
+
 TEST(ByteRecord, AnUnterminatedTextFieldIsReadWhole) {
     const uint8_t bytes[] = {'a', 'b', 'c', 'd'};
     CByteReader reader(bytes, sizeof bytes);
