@@ -22,8 +22,13 @@ constexpr uint32_t kReplayVersion = 1;
 constexpr size_t kReplayHeaderBytes = 80;
 // Where the header keeps the length of the record stream that follows it.
 constexpr size_t kReplayStreamLengthOffset = 72;
-// Nothing larger is read: an hour of play takes well under this.
-constexpr size_t kReplayMaxBytes = 4u * 1024u * 1024u;
+// The most a replay file holds: the recorder stops extending a recording before it grows
+// past this (with a log line), the store reads this much and the decoder refuses more.
+// At 190-220 KB an hour of play, the step limit's 37 hours take about 8 MB.
+constexpr size_t kReplayMaxBytes = 16u * 1024u * 1024u;
+// Room a recording keeps under the limit for its closing events: a checksum, a save's
+// mark, the end.
+constexpr size_t kReplayClosingBytes = 64;
 // At most this many steps (about 37 hours of play); more is refused as hostile.
 constexpr uint32_t kReplayMaxSteps = 20000000u;
 // A field checksum every 150 steps (one second).
@@ -179,12 +184,19 @@ public:
     uint32_t Steps() const { return m_steps; }
 
 private:
-    void Append(const ReplayStep& step);
+    // False when the step would take the file past its limit: the recording stops there.
+    bool Append(const ReplayStep& step);
+    void Add(ReplayEvent&& event);
+    void StopAtLimit();
 
     ReplayData m_data;
     bool m_recording = false;
     bool m_stopAfterStep = false;   // the game has ended: its last step is the last kept
     uint32_t m_steps = 0;
+    // The file's size as encoded: the frame, the events and every run but the last, which
+    // grows as its steps repeat.
+    size_t m_settledBytes = 0;
+    size_t m_lastRunBytes = 0;
     CAimGlances m_glances;
 };
 
