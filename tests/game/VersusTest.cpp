@@ -2,6 +2,7 @@
 // receiver's turns, how rounds end and how best of three ends a match; the computer's
 // strengths and its determinism.
 #include "game/BotPlayer.h"
+#include "game/Replay.h"
 #include "game/VersusMatch.h"
 #include "tests/game/GameFixtures.h"
 
@@ -369,6 +370,66 @@ TEST(VersusBot, StrengthsDifferAndASeedFixesTheGame) {
     EXPECT_EQ(first.winner, again.winner);
     EXPECT_EQ(first.sides[0].ballsSent, again.sides[0].ballsSent);
     EXPECT_EQ(first.sides[1].ballsLanded, again.sides[1].ballsLanded);
+}
+
+// What a computer match played to its end leaves: each round's winner, length and counts,
+// and both fields as the round ended.
+std::string PlayedMatchSummary(EBotStrength first, EBotStrength second, uint32_t seed) {
+    CVersusMatch match;
+    match.Start(VersusRules(), seed);
+    CBotPlayer players[kVersusSides] = {CBotPlayer(first, seed ^ 0x9E3779B9u), CBotPlayer(second, seed + 7u)};
+    std::string summary;
+    for (int32_t guard = 0; guard < 150 * 60 * 30; ++guard) {
+        if (match.Phase() == EVersusPhase::Playing) {
+            const PlayInput inputs[kVersusSides] = {players[0].Next(match.Field(0), CPlayfield::kStepLength),
+                                                    players[1].Next(match.Field(1), CPlayfield::kStepLength)};
+            match.Step(inputs);
+            continue;
+        }
+        const VersusRoundResult& round = match.Round();
+        char line[160];
+        std::snprintf(line, sizeof line, "round %d: winner %d end %d steps %lld sent %d/%d landed %d/%d shots %d/%d fields %08X %08X\n",
+                      match.RoundNumber(), round.winner, static_cast<int>(round.end), static_cast<long long>(round.steps),
+                      round.sides[0].ballsSent, round.sides[1].ballsSent, round.sides[0].ballsLanded,
+                      round.sides[1].ballsLanded, round.sides[0].shots, round.sides[1].shots,
+                      PlayfieldChecksum(match.Field(0)), PlayfieldChecksum(match.Field(1)));
+        summary += line;
+        if (match.Phase() == EVersusPhase::MatchOver) {
+            return summary + "winner " + std::to_string(match.MatchWinner());
+        }
+        match.StartNextRound();
+        for (CBotPlayer& player : players) {
+            player.Forget();
+        }
+    }
+    return summary + "no end";
+}
+
+TEST(VersusBot, ComputerMatchesPlayToTheirKnownEnds) {
+    struct Case {
+        EBotStrength first;
+        EBotStrength second;
+        uint32_t seed;
+        const char* summary;
+    };
+    const Case cases[] = {
+        {EBotStrength::Easy, EBotStrength::Normal, 5,
+         "round 1: winner 1 end 1 steps 7575 sent 0/6 landed 6/0 shots 15/18 fields 6B8419AE 8352B401\n"
+         "round 2: winner 0 end 1 steps 7389 sent 3/1 landed 1/3 shots 14/20 fields 984C9F02 96986891\n"
+         "round 3: winner 1 end 1 steps 7990 sent 3/20 landed 20/3 shots 16/18 fields 61AA963F 9AA5F98B\n"
+         "winner 1"},
+        {EBotStrength::Hard, EBotStrength::Easy, 12,
+         "round 1: winner 0 end 2 steps 6687 sent 28/2 landed 2/28 shots 19/12 fields A05765EA C0535AEA\n"
+         "round 2: winner 0 end 1 steps 12345 sent 13/6 landed 6/13 shots 44/24 fields D3DA50DA 52F121E1\n"
+         "winner 0"},
+        {EBotStrength::Normal, EBotStrength::Normal, 2026,
+         "round 1: winner 0 end 1 steps 10927 sent 45/27 landed 27/44 shots 25/30 fields C8E670B7 A0A5C1BA\n"
+         "round 2: winner 0 end 1 steps 8554 sent 5/3 landed 3/5 shots 23/23 fields 8826C9CC E737DFCC\n"
+         "winner 0"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PlayedMatchSummary(c.first, c.second, c.seed), c.summary) << "seed " << c.seed;
+    }
 }
 
 TEST(VersusBot, WaitsItsThinkingTimeAndMissesByItsAimError) {

@@ -179,6 +179,34 @@ TEST_F(VersusScreenTest, BestOfThreeShowsTheResultsAndGoesBackToTheVersusMenu) {
     EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateEmpty);
 }
 
+// A whole match against the computer through the screen, the player never touching the
+// controls: each round's result, its length and both fields as it ended stay as they were.
+TEST_F(VersusScreenTest, AMatchAgainstTheComputerPlaysToItsKnownEnd) {
+    g_versusStrength = static_cast<int32_t>(EBotStrength::Normal);
+    CGuiVersus& screen = OpenMatch(44);
+    std::string summary;
+    for (int32_t round = 0; round < 5 && CStateManager::Upper().GetPendingId() != kStateHostJoinMenu; ++round) {
+        for (int32_t step = 0; step < 150 * 400 && !screen.IsPanelShown(); ++step) {
+            StepLayers();
+        }
+        ASSERT_TRUE(screen.IsPanelShown());
+        const CVersusMatch& match = screen.Match();
+        char line[128];
+        std::snprintf(line, sizeof line, "round %d: winner %d steps %lld shots %d/%d fields %08X %08X\n",
+                      match.RoundNumber(), match.Round().winner, static_cast<long long>(match.Round().steps),
+                      match.Round().sides[0].shots, match.Round().sides[1].shots, PlayfieldChecksum(match.Field(0)),
+                      PlayfieldChecksum(match.Field(1)));
+        summary += line;
+        StepLayers(150);
+        Click();
+    }
+    EXPECT_EQ(summary,
+              "round 1: winner 1 steps 8281 shots 0/21 fields 5BB88826 CAD1E539\n"
+              "round 2: winner 0 steps 9828 shots 0/26 fields B4EEE1A3 C3BB9873\n"
+              "round 3: winner 1 steps 8281 shots 0/20 fields ACEFCBBA CCCD849C\n");
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
+}
+
 TEST_F(VersusScreenTest, PPausesBothSidesAndResumesThem) {
     g_versusStrength = static_cast<int32_t>(EBotStrength::Hard);
     CGuiVersus& screen = OpenMatch(8);
