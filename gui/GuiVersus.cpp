@@ -92,7 +92,9 @@ const char* VersusStrengthText(EBotStrength strength) {
     }
 }
 
-CGuiVersus::CGuiVersus() : m_computer(EBotStrength::Easy, 1) {}
+CGuiVersus::CGuiVersus() : CGuiVersus(VersusStrength(), TimeSeed()) {}
+
+CGuiVersus::CGuiVersus(EBotStrength strength, uint32_t seed) : m_computer(strength, 1), m_strength(strength), m_seed(seed) {}
 
 bool CGuiVersus::Init() {
     RandomSeedWithTime();
@@ -131,7 +133,7 @@ bool CGuiVersus::Init() {
     if (session != nullptr && session->State() == ENetSessionState::Playing) {
         StartNetMatch(*session);
     } else {
-        StartMatch(TimeSeed());
+        StartMatch(m_seed);
     }
     return true;
 }
@@ -159,7 +161,7 @@ void CGuiVersus::StartMatch(uint32_t seed) {
     rules.difficulty = g_difficulty;
     m_match.SetAttackTravelSteps(0);
     m_match.Start(rules, seed);
-    m_computer.Configure(VersusStrength(), seed ^ 0x9E3779B9u);
+    m_computer.Configure(m_strength, seed ^ 0x9E3779B9u);
     ResetSides(kPlayerSide);
 }
 
@@ -429,7 +431,7 @@ void CGuiVersus::RenderOpponent() const {
     const float centre = kOpponentLeft + kOpponentWidth / 2.0f;
     CFont& small = CFont::Small();
     const std::string name = m_networked ? m_opponentName
-                                         : std::string(texts.TxtComputer()) + " (" + VersusStrengthText(VersusStrength()) + ")";
+                                         : std::string(texts.TxtComputer()) + " (" + VersusStrengthText(m_strength) + ")";
     FitFont(small, name.c_str(), 18, static_cast<int32_t>(kOpponentWidth) - 12);
     PrintLine(small, name.c_str(), centre, kNamePlateY + 3.0f, true, 1.0f, 1.0f, 0.5f);
     small.ResetCharSize();

@@ -42,7 +42,10 @@ constexpr float kOpponentScale = 0.5f;
 
 class CGuiVersus final : public CEngineState {
 public:
+    // A match against the computer at the versus menu's strength, seeded from the clock.
     CGuiVersus();
+    // A match against the computer of that strength and seed (the tests' fixed seeds).
+    CGuiVersus(EBotStrength strength, uint32_t seed);
 
     bool Init() override;
     void Shutdown() override;
@@ -93,6 +96,8 @@ private:
     CVersusMatch m_match;
     CBotPlayer m_computer;
     CNetVersus m_net;
+    EBotStrength m_strength = EBotStrength::Easy;
+    uint32_t m_seed = 1;
     bool m_networked = false;
     bool m_netEnded = false;       // the panel says why the network match ended early
     bool m_readySent = false;      // this side is ready for the next round

@@ -2,7 +2,6 @@
 // receiver's turns, how rounds end and how best of three ends a match; the computer's
 // strengths and its determinism.
 #include "game/BotPlayer.h"
-#include "game/Replay.h"
 #include "game/VersusMatch.h"
 #include "tests/game/GameFixtures.h"
 
@@ -387,12 +386,15 @@ std::string PlayedMatchSummary(EBotStrength first, EBotStrength second, uint32_t
             continue;
         }
         const VersusRoundResult& round = match.Round();
-        char line[160];
-        std::snprintf(line, sizeof line, "round %d: winner %d end %d steps %lld sent %d/%d landed %d/%d shots %d/%d fields %08X %08X\n",
+        char line[224];
+        std::snprintf(line, sizeof line,
+                      "round %d: winner %d end %d steps %lld sent %d/%d landed %d/%d shots %d/%d scores %d/%d "
+                      "generators %08X %08X\n",
                       match.RoundNumber(), round.winner, static_cast<int>(round.end), static_cast<long long>(round.steps),
                       round.sides[0].ballsSent, round.sides[1].ballsSent, round.sides[0].ballsLanded,
                       round.sides[1].ballsLanded, round.sides[0].shots, round.sides[1].shots,
-                      PlayfieldChecksum(match.Field(0)), PlayfieldChecksum(match.Field(1)));
+                      match.Field(0).Progress().score, match.Field(1).Progress().score,
+                      match.Field(0).Random().State(), match.Field(1).Random().State());
         summary += line;
         if (match.Phase() == EVersusPhase::MatchOver) {
             return summary + "winner " + std::to_string(match.MatchWinner());
@@ -414,17 +416,17 @@ TEST(VersusBot, ComputerMatchesPlayToTheirKnownEnds) {
     };
     const Case cases[] = {
         {EBotStrength::Easy, EBotStrength::Normal, 5,
-         "round 1: winner 1 end 1 steps 7575 sent 0/6 landed 6/0 shots 15/18 fields 6B8419AE 8352B401\n"
-         "round 2: winner 0 end 1 steps 7389 sent 3/1 landed 1/3 shots 14/20 fields 984C9F02 96986891\n"
-         "round 3: winner 1 end 1 steps 7990 sent 3/20 landed 20/3 shots 16/18 fields 61AA963F 9AA5F98B\n"
+         "round 1: winner 1 end 1 steps 7575 sent 0/6 landed 6/0 shots 15/18 scores 1000/6100 generators B4EE8D1E 137EA12B\n"
+         "round 2: winner 0 end 1 steps 7389 sent 3/1 landed 1/3 shots 14/20 scores 3650/2000 generators A3BE5E33 ED063C99\n"
+         "round 3: winner 1 end 1 steps 7990 sent 3/20 landed 20/3 shots 16/18 scores 2550/16750 generators 81B49F6C 48950946\n"
          "winner 1"},
         {EBotStrength::Hard, EBotStrength::Easy, 12,
-         "round 1: winner 0 end 2 steps 6687 sent 28/2 landed 2/28 shots 19/12 fields A05765EA C0535AEA\n"
-         "round 2: winner 0 end 1 steps 12345 sent 13/6 landed 6/13 shots 44/24 fields D3DA50DA 52F121E1\n"
+         "round 1: winner 0 end 2 steps 6687 sent 28/2 landed 2/28 shots 19/12 scores 28700/3750 generators E2F87AF0 E6096289\n"
+         "round 2: winner 0 end 1 steps 12345 sent 13/6 landed 6/13 shots 44/24 scores 30650/9600 generators 004DD7A0 1B38948C\n"
          "winner 0"},
         {EBotStrength::Normal, EBotStrength::Normal, 2026,
-         "round 1: winner 0 end 1 steps 10927 sent 45/27 landed 27/44 shots 25/30 fields C8E670B7 A0A5C1BA\n"
-         "round 2: winner 0 end 1 steps 8554 sent 5/3 landed 3/5 shots 23/23 fields 8826C9CC E737DFCC\n"
+         "round 1: winner 0 end 1 steps 10927 sent 45/27 landed 27/44 shots 25/30 scores 43050/26400 generators 912A9854 87459358\n"
+         "round 2: winner 0 end 1 steps 8554 sent 5/3 landed 3/5 shots 23/23 scores 9050/5200 generators 4DE2DE63 4DE2DE63\n"
          "winner 0"},
     };
     for (const Case& c : cases) {

@@ -53,11 +53,11 @@ protected:
         CScreenTest::TearDown();
     }
 
+    // A match against the computer at the strength chosen on the versus menu, built as the
+    // menu builds it, with a fixed seed.
     static CGuiVersus& OpenMatch(uint32_t seed) {
-        EXPECT_TRUE(CStateManager::Lower().SetState(kStateVersusGame, true));
-        CGuiVersus& screen = *static_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
-        screen.StartMatch(seed);
-        return screen;
+        EXPECT_TRUE(CStateManager::Lower().SetBuiltState(kStateVersusGame, std::make_unique<CGuiVersus>(VersusStrength(), seed), true));
+        return *static_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
     }
     static void StepLayers(int32_t steps = 1) {
         for (int32_t i = 0; i < steps; ++i) {
@@ -183,6 +183,9 @@ TEST_F(VersusScreenTest, BestOfThreeShowsTheResultsAndGoesBackToTheVersusMenu) {
 // controls: each round's result, its length and both fields as it ended stay as they were.
 TEST_F(VersusScreenTest, AMatchAgainstTheComputerPlaysToItsKnownEnd) {
     g_versusStrength = static_cast<int32_t>(EBotStrength::Normal);
+    // The idle player's launcher points where the pointer rests.
+    PointAt(320, 200);
+    StepLayers();
     CGuiVersus& screen = OpenMatch(44);
     std::string summary;
     for (int32_t round = 0; round < 5 && CStateManager::Upper().GetPendingId() != kStateHostJoinMenu; ++round) {
@@ -191,19 +194,19 @@ TEST_F(VersusScreenTest, AMatchAgainstTheComputerPlaysToItsKnownEnd) {
         }
         ASSERT_TRUE(screen.IsPanelShown());
         const CVersusMatch& match = screen.Match();
-        char line[128];
-        std::snprintf(line, sizeof line, "round %d: winner %d steps %lld shots %d/%d fields %08X %08X\n",
+        char line[160];
+        std::snprintf(line, sizeof line, "round %d: winner %d steps %lld shots %d/%d scores %d/%d balls %d/%d\n",
                       match.RoundNumber(), match.Round().winner, static_cast<long long>(match.Round().steps),
-                      match.Round().sides[0].shots, match.Round().sides[1].shots, PlayfieldChecksum(match.Field(0)),
-                      PlayfieldChecksum(match.Field(1)));
+                      match.Round().sides[0].shots, match.Round().sides[1].shots, match.Field(0).Progress().score,
+                      match.Field(1).Progress().score, match.Field(0).Board().BallCount(),
+                      match.Field(1).Board().BallCount());
         summary += line;
         StepLayers(150);
         Click();
     }
     EXPECT_EQ(summary,
-              "round 1: winner 1 steps 8281 shots 0/21 fields 5BB88826 CAD1E539\n"
-              "round 2: winner 0 steps 9828 shots 0/26 fields B4EEE1A3 C3BB9873\n"
-              "round 3: winner 1 steps 8281 shots 0/20 fields ACEFCBBA CCCD849C\n");
+              "round 1: winner 1 steps 8281 shots 0/22 scores 0/26650 balls 76/10\n"
+              "round 2: winner 1 steps 9933 shots 0/24 scores 0/17900 balls 60/18\n");
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
 }
 
