@@ -28,6 +28,11 @@ void GoToLowerScreen(int32_t stateId) {
     CEngine::Get().SetLowerState(stateId);
 }
 
+void GoToLowerScreen(int32_t stateId, std::unique_ptr<CEngineState> screen) {
+    CEngine::Get().SetUpperState(kStateEmpty);
+    CEngine::Get().SetLowerState(stateId, std::move(screen));
+}
+
 void BackToMainMenu() {
     CEngine::Get().SetLowerState(kStateEmpty);
     CEngine::Get().SetUpperState(kStateMainMenu);

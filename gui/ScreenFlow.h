@@ -2,7 +2,10 @@
 // What the screens share besides the players and the texts: the process-wide values they
 // read and write, and the pairs of layer requests by which one screen leads to another.
 #include <cstdint>
+#include <memory>
 #include <string>
+
+class CEngineState;
 
 // The file name of the level to play ("1.lvl" whenever a menu is built).
 extern std::string g_levelFileName;
@@ -31,6 +34,9 @@ extern bool g_editorTestPlay;
 void GoToScreen(int32_t stateId);
 // Screen S in the lower layer, the upper layer emptied.
 void GoToLowerScreen(int32_t stateId);
+// The same with the screen already built, handed its data by its caller (the lower layer
+// owns it from now).
+void GoToLowerScreen(int32_t stateId, std::unique_ptr<CEngineState> screen);
 // The main menu, in the upper layer.
 void BackToMainMenu();
 // A new game from level 1 (the last level does not limit play); the menu music stops.

@@ -52,7 +52,13 @@ struct NetMatchSettings {
 
     bool operator==(const NetMatchSettings&) const = default;
 };
+// Attack balls of a match between two programs reach the other side two seconds after the
+// step that sent them (they land at the first turn after that); a side may run that far
+// ahead of the other before it waits, which covers a datagram lost twice on its way. The
+// same for every match of this version, so it does not travel.
+constexpr int32_t kNetAttackTravelSteps = 300;
 NetMatchSettings NetSettingsFromRules(const VersusRules& rules);
+// The rules of a match between two programs: the settings, and the attack travel above.
 VersusRules RulesFromNetSettings(const NetMatchSettings& settings);
 
 struct NetHello {

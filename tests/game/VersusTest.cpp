@@ -2,6 +2,7 @@
 // receiver's turns, how rounds end and how best of three ends a match; the computer's
 // strengths and its determinism.
 #include "game/BotPlayer.h"
+#include "game/MatchSide.h"
 #include "game/VersusMatch.h"
 #include "tests/game/GameFixtures.h"
 
@@ -208,23 +209,57 @@ TEST(VersusMatch, AnAttackArrivingDuringAShotWaitsAtLeastItsTime) {
     EXPECT_EQ(match.Field(1).Board().BallCount(), ballsBefore + 2);
 }
 
-TEST(VersusMatch, ASideThatIsNotHeardPlaysNoSound) {
-    CSoundRecorder sounds;
-    CVersusMatch match;
-    match.Start(VersusRules(), 5);
-    match.SetHeard(1, false);
-    const PlayInput idle;
+// The events of one field, in order.
+class CFieldSounds final : public IGameSoundSink {
+public:
+    void Play(EGameSound sound) override { played.push_back(sound); }
+    std::vector<EGameSound> played;
+};
+
+int32_t CountOf(const std::vector<EGameSound>& played, EGameSound sound) {
+    return static_cast<int32_t>(std::count(played.begin(), played.end(), sound));
+}
+
+// Both sides fire the same shot into the pocket and play until their turns are over.
+void FireBothIntoThePocket(CVersusMatch& match) {
+    StartRoundOnRows(match, kPocket);
+    float pocketX = 0.0f, pocketY = 0.0f;
+    ASSERT_TRUE(AimAt(match.Field(0).Board(), CellPos{2, 1}, pocketX, pocketY));
     for (int32_t side = 0; side < kVersusSides; ++side) {
-        PlayInput inputs[kVersusSides] = {idle, idle};
-        inputs[side] = FireAt(320.0f, 200.0f);
+        match.Field(side).SetBalls({1, 0}, {3, 0});
+    }
+    PlayInput inputs[kVersusSides] = {FireAt(pocketX, pocketY), FireAt(pocketX, pocketY)};
+    match.Step(inputs);
+    inputs[0] = inputs[1] = PlayInput();
+    auto turnRuns = [&match](int32_t side) { return match.Field(side).IsFlying() || !match.Field(side).IsReady(); };
+    for (int32_t step = 0; step < 3000 && (turnRuns(0) || turnRuns(1)); ++step) {
         match.Step(inputs);
     }
-    EXPECT_EQ(match.Field(0).Progress().shotsFired, 1);
-    EXPECT_EQ(match.Field(1).Progress().shotsFired, 1);
-    EXPECT_EQ(sounds.Count(EGameSound::FireBall), 1) << "only the heard side's shot sounds";
-    // After the match's steps every event sounds again.
-    PlayGameSound(EGameSound::Combo);
-    EXPECT_EQ(sounds.Count(EGameSound::Combo), 1);
+    ASSERT_EQ(match.Field(0).Progress().shotsFired, 1);
+    ASSERT_EQ(match.Field(1).Progress().shotsFired, 1);
+}
+
+// Each field plays its events, its board's among them, into a sink of its own: the
+// player's into the installed handler, the computer's into silence or wherever it is told.
+TEST(VersusMatch, EachFieldPlaysItsSoundsIntoItsOwnSink) {
+    CSoundRecorder heard;
+    CFieldSounds own;
+    CVersusMatch match;
+    match.Start(VersusRules(), 5);
+    match.Field(1).SetSoundSink(own);
+    FireBothIntoThePocket(match);
+    EXPECT_EQ(CountOf(heard.Played(), EGameSound::FireBall), 1);
+    EXPECT_GE(CountOf(heard.Played(), EGameSound::BallRemove), 1) << "the board's events follow its field";
+    EXPECT_EQ(own.played, heard.Played()) << "the same shot sounds the same in either sink";
+
+    // A silent field adds nothing to what is heard.
+    const std::vector<EGameSound> oneField = heard.Played();
+    CSoundRecorder again;
+    CVersusMatch quiet;
+    quiet.Start(VersusRules(), 5);
+    quiet.Field(1).SetSoundSink(SilentSounds());
+    FireBothIntoThePocket(quiet);
+    EXPECT_EQ(again.Played(), oneField);
 }
 
 enum class EHappens { Nothing, Loses, Clears };
@@ -372,36 +407,36 @@ TEST(VersusBot, StrengthsDifferAndASeedFixesTheGame) {
 }
 
 // What a computer match played to its end leaves: each round's winner, length and counts,
-// and both fields as the round ended.
+// and both fields as the round ended. Both sides are bots, stepped as the match screen steps
+// its sides; each is ready for the next round at once.
 std::string PlayedMatchSummary(EBotStrength first, EBotStrength second, uint32_t seed) {
     CVersusMatch match;
     match.Start(VersusRules(), seed);
-    CBotPlayer players[kVersusSides] = {CBotPlayer(first, seed ^ 0x9E3779B9u), CBotPlayer(second, seed + 7u)};
+    CBotMatchSide bots[kVersusSides] = {CBotMatchSide(first, seed ^ 0x9E3779B9u), CBotMatchSide(second, seed + 7u)};
+    CMatchSides sides;
+    sides.Set(0, &bots[0]);
+    sides.Set(1, &bots[1]);
     std::string summary;
+    int32_t round = 0;
     for (int32_t guard = 0; guard < 150 * 60 * 30; ++guard) {
-        if (match.Phase() == EVersusPhase::Playing) {
-            const PlayInput inputs[kVersusSides] = {players[0].Next(match.Field(0), CPlayfield::kStepLength),
-                                                    players[1].Next(match.Field(1), CPlayfield::kStepLength)};
-            match.Step(inputs);
+        sides.Step(match);
+        if (match.Phase() == EVersusPhase::Playing || match.RoundNumber() == round) {
             continue;
         }
-        const VersusRoundResult& round = match.Round();
+        round = match.RoundNumber();
+        const VersusRoundResult& result = match.Round();
         char line[224];
         std::snprintf(line, sizeof line,
                       "round %d: winner %d end %d steps %lld sent %d/%d landed %d/%d shots %d/%d scores %d/%d "
                       "generators %08X %08X\n",
-                      match.RoundNumber(), round.winner, static_cast<int>(round.end), static_cast<long long>(round.steps),
-                      round.sides[0].ballsSent, round.sides[1].ballsSent, round.sides[0].ballsLanded,
-                      round.sides[1].ballsLanded, round.sides[0].shots, round.sides[1].shots,
+                      round, result.winner, static_cast<int>(result.end), static_cast<long long>(result.steps),
+                      result.sides[0].ballsSent, result.sides[1].ballsSent, result.sides[0].ballsLanded,
+                      result.sides[1].ballsLanded, result.sides[0].shots, result.sides[1].shots,
                       match.Field(0).Progress().score, match.Field(1).Progress().score,
                       match.Field(0).Random().State(), match.Field(1).Random().State());
         summary += line;
         if (match.Phase() == EVersusPhase::MatchOver) {
             return summary + "winner " + std::to_string(match.MatchWinner());
-        }
-        match.StartNextRound();
-        for (CBotPlayer& player : players) {
-            player.Forget();
         }
     }
     return summary + "no end";

@@ -241,9 +241,15 @@ TEST_F(VersusScreenTest, TheVersusMenuStartsAMatchAtTheChosenStrength) {
     CEngine::Get().BroadcastMessage(kCommandVersusStrength, 0);
     CEngine::Get().BroadcastMessage(kCommandVersusStrength, 0);
     EXPECT_EQ(g_versusStrength, static_cast<int32_t>(EBotStrength::Easy));
+    CEngine::Get().BroadcastMessage(kCommandVersusStrength, 0);
     CEngine::Get().BroadcastMessage(kStateVersusGame, 0);
     EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateVersusGame);
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateEmpty);
+    // The menu built the match at the strength it shows.
+    const auto* match = dynamic_cast<const CGuiVersus*>(CStateManager::Lower().GetPendingState());
+    ASSERT_NE(match, nullptr);
+    EXPECT_FALSE(match->IsNetworked());
+    EXPECT_EQ(match->Strength(), EBotStrength::Normal);
 }
 
 TEST_F(VersusScreenTest, TheMainMenuLeadsToTheVersusMenuAndKeepsEveryItemInItsPlace) {
@@ -299,21 +305,18 @@ protected:
         EXPECT_TRUE(HostMatch(other, roundSeconds, roundsToWin));
         NetSessionOptions options;
         options.name = "Ann";
-        CNetSession& session = OpenNetPlaySession(options);
-        EXPECT_TRUE(session.Join("127.0.0.1", other.session->Port()));
-        for (int i = 0; i < 5000 && !(IsPlaying(session) && IsPlaying(*other.session)); ++i) {
-            session.Service();
+        auto session = std::make_unique<CNetSession>(options);
+        EXPECT_TRUE(session->Join("127.0.0.1", other.session->Port()));
+        for (int i = 0; i < 5000 && !(IsPlaying(*session) && IsPlaying(*other.session)); ++i) {
+            session->Service();
             other.session->Service();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        EXPECT_TRUE(IsPlaying(session) && IsPlaying(*other.session));
+        EXPECT_TRUE(IsPlaying(*session) && IsPlaying(*other.session));
         other.net.Start(*other.session, other.match);
-        EXPECT_TRUE(CStateManager::Lower().SetState(kStateVersusGame, true));
+        // Built on the session as the join screen builds it; the screen owns it from here.
+        EXPECT_TRUE(CStateManager::Lower().SetBuiltState(kStateVersusGame, std::make_unique<CGuiVersus>(std::move(session)), true));
         return *static_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
-    }
-    void TearDown() override {
-        CloseNetPlaySession();
-        VersusScreenTest::TearDown();
     }
     static bool IsPlaying(const CNetSession& session) { return session.State() == ENetSessionState::Playing; }
     // Steps the screen and the other program together until done holds, at most limit steps.
