@@ -262,6 +262,112 @@ TEST(VersusMatch, EachFieldPlaysItsSoundsIntoItsOwnSink) {
     EXPECT_EQ(again.Played(), oneField);
 }
 
+// How far a side may run ahead of the other: as far as attacks travel, so that every attack
+// that could land on its next step has been sent. Without travel (one program) the sides
+// step in turn, the first side first.
+TEST(VersusMatch, ASideRunsAheadOfTheOtherAsFarAsAttacksTravel) {
+    struct Case {
+        int32_t travel;
+        int32_t firstAhead;    // steps side 0 may take while side 1 takes none
+        int32_t secondAhead;   // and the other way round
+    };
+    const Case cases[] = {{0, 1, 0}, {1, 1, 1}, {5, 5, 5}, {300, 300, 300}};
+    for (const Case& c : cases) {
+        for (int32_t runner = 0; runner < kVersusSides; ++runner) {
+            CVersusMatch match;
+            VersusRules rules;
+            rules.attackTravelSteps = c.travel;
+            match.Start(rules, 3);
+            const PlayInput idle;
+            int32_t ahead = 0;
+            while (ahead < 1000 && match.CanStepSide(runner)) {
+                match.StepSide(runner, idle);
+                ++ahead;
+            }
+            EXPECT_EQ(ahead, runner == 0 ? c.firstAhead : c.secondAhead) << "travel " << c.travel << ", side " << runner;
+            // One step of the other lets it take one more.
+            if (match.CanStepSide(1 - runner)) {
+                match.StepSide(1 - runner, idle);
+                EXPECT_TRUE(match.CanStepSide(runner)) << "travel " << c.travel << ", side " << runner;
+            }
+        }
+    }
+}
+
+// Two programs each play one side as far ahead as it may: an attack of the other side lands
+// in the waiting balls on the target's step that sent it plus the travel, never later.
+TEST(VersusMatch, AnAttackArrivesOnTheStepItsTravelEnds) {
+    for (const int32_t travel : {1, 7, 300}) {
+        CVersusMatch match;
+        VersusRules rules;
+        rules.attackTravelSteps = travel;
+        match.Start(rules, 5);
+        StartRoundOnRows(match, kPocket);
+        match.Field(1).SetBalls({1, 0}, {3, 0});
+        float pocketX = 0.0f, pocketY = 0.0f;
+        ASSERT_TRUE(AimAt(match.Field(1).Board(), CellPos{2, 1}, pocketX, pocketY));
+        const PlayInput idle;
+        PlayInput shot = FireAt(pocketX, pocketY);
+        int32_t sentOn = -1;
+        int32_t arrivedOn = -1;
+        for (int32_t loop = 0; loop < 6000 && arrivedOn < 0; ++loop) {
+            // The target runs as far ahead as it may, then the sender takes one step.
+            while (match.CanStepSide(0) && arrivedOn < 0) {
+                match.StepSide(0, idle);
+                // Balls that waited long enough land in the step they arrive.
+                if (match.Incoming(0) > 0 || match.SideCounts(0).ballsLanded > 0) {
+                    arrivedOn = match.SideSteps(0);
+                }
+            }
+            if (!match.CanStepSide(1)) {
+                break;
+            }
+            match.StepSide(1, shot);
+            shot = idle;
+            if (sentOn < 0 && match.SideCounts(1).ballsSent > 0) {
+                sentOn = match.SideSteps(1);
+            }
+        }
+        ASSERT_GT(sentOn, 0) << "travel " << travel;
+        EXPECT_EQ(arrivedOn, sentOn + travel) << "travel " << travel;
+        EXPECT_EQ(match.Incoming(0) + match.SideCounts(0).ballsLanded, 2) << "travel " << travel;
+    }
+}
+
+// At the time limit the side with fewer balls wins the round, at the limit's very step.
+TEST(VersusMatch, TheTimeLimitGoesToTheSideWithFewerBalls) {
+    struct Case {
+        const char* what;
+        int32_t fewer;    // the side missing a ball, -1 for neither
+        int32_t winner;
+    };
+    const Case cases[] = {
+        {"the first side has fewer balls", 0, 0},
+        {"the second side has fewer balls", 1, 1},
+        {"equal fields: a draw", -1, -1},
+    };
+    for (const Case& c : cases) {
+        CVersusMatch match;
+        VersusRules rules;
+        rules.roundSeconds = 2.0f;
+        match.Start(rules, 7);
+        StartRoundOnRows(match, {"3333333333", " 444444444", "55........"});
+        if (c.fewer >= 0) {
+            match.Field(c.fewer).Board().SetCell(BallColour::Empty, 0, 1, 2);
+        }
+        const PlayInput inputs[kVersusSides];
+        int32_t steps = 0;
+        while (steps < 1000 && match.Phase() == EVersusPhase::Playing) {
+            match.Step(inputs);
+            ++steps;
+        }
+        EXPECT_EQ(steps, 300) << c.what << ": two seconds of steps";
+        EXPECT_EQ(match.Round().steps, 300) << c.what;
+        EXPECT_EQ(match.Round().end, ERoundEnd::TimeUp) << c.what;
+        EXPECT_EQ(match.Round().winner, c.winner) << c.what;
+    }
+}
+
 enum class EHappens { Nothing, Loses, Clears };
 
 void Make(CVersusMatch& match, int32_t side, EHappens what) {
