@@ -377,7 +377,74 @@ TEST_F(NetVersusScreenTest, TheNextRoundStartsWhenBothPlayersAreReady) {
     ASSERT_TRUE(StepBothUntil([&] { return screen.Match().RoundNumber() == 2 && other.match.RoundNumber() == 2; }, 2000));
     EXPECT_FALSE(screen.IsPanelShown());
     EXPECT_EQ(screen.Match().Phase(), EVersusPhase::Playing);
+    EXPECT_TRUE(screen.PanelHint().empty());
+    // The new round's panel takes the player's click again: ready once more, or, after the
+    // match's last round, back to the versus menu.
+    ASSERT_TRUE(StepBothUntil([&] { return screen.IsPanelShown(); }, 20000));
+    EXPECT_FALSE(screen.IsWaitingForOpponent());
+    StepBothUntil([] { return false; }, 150);
+    Click();
+    EXPECT_TRUE(StepBothUntil([&] {
+        return screen.IsWaitingForOpponent() || screen.Match().RoundNumber() == 3 ||
+               CStateManager::Upper().GetPendingId() == kStateHostJoinMenu;
+    }, 2000));
 }
+
+// The match owns the session it was built on: a match pushed and then dropped unused (a later
+// request of the same frame) still says goodbye, and the other program hears it at once.
+TEST_F(NetVersusScreenTest, AMatchDroppedBeforeItStartsClosesItsSession) {
+    ASSERT_TRUE(HostMatch(other, 60, 1));
+    NetSessionOptions options;
+    options.name = "Ann";
+    auto session = std::make_unique<CNetSession>(options);
+    ASSERT_TRUE(session->Join("127.0.0.1", other.session->Port()));
+    for (int i = 0; i < 5000 && !(IsPlaying(*session) && IsPlaying(*other.session)); ++i) {
+        session->Service();
+        other.session->Service();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(IsPlaying(*session) && IsPlaying(*other.session));
+    CStateManager::Lower().RequestState(kStateVersusGame, std::make_unique<CGuiVersus>(std::move(session)));
+    CStateManager::Lower().RequestState(kStateNone);
+    for (int i = 0; i < 2000 && other.session->State() != ENetSessionState::Ended; ++i) {
+        other.session->Service();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(other.session->State(), ENetSessionState::Ended);
+    EXPECT_EQ(other.session->EndReason(), ENetEndReason::OpponentLeft);
+}
+
+// The other program keeps its connection but sends no steps: once the player's side is as
+// far ahead as attacks travel it waits, and after a second the screen says so and for how
+// long, in the player's language; when the steps come again the line goes.
+class StalledOpponentTest : public NetVersusScreenTest, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(StalledOpponentTest, IsShownAsAWaitAndHowLong) {
+    const uint32_t language = GetParam();
+    CLanguage::Get().SetLanguage(language);
+    CGuiVersus& screen = JoinMatch(300);
+    auto stalled = [&](int32_t steps) {
+        for (int32_t i = 0; i < steps; ++i) {
+            StepLayers();
+            other.session->Service();   // its keep-alives, no steps
+        }
+    };
+    stalled(kNetAttackTravelSteps + 140);
+    EXPECT_EQ(screen.Match().SideSteps(screen.PlayerSide()), kNetAttackTravelSteps) << "the player's side waits";
+    EXPECT_TRUE(screen.WaitLine().empty()) << "a short wait is not told";
+    const Bytes before = Draw("");
+    stalled(20 + 2 * 150);
+    char expected[96];
+    std::snprintf(expected, sizeof expected, CLanguage::Get().TxtNetWaitingSeconds(), "Bea", 3);
+    EXPECT_EQ(screen.WaitLine(), expected);
+    const Bytes waiting = Draw(std::string("versus-network-stalled") + (language == kLanguageSwedish ? "-sv" : "-en"));
+    EXPECT_GT(DifferingPixels(before, waiting, 160, 190, 480, 230), 300) << "the line is drawn over the field";
+    // The other program plays again: the player's side goes on and the line goes.
+    ASSERT_TRUE(StepBothUntil([&] { return screen.Match().SideSteps(screen.PlayerSide()) > kNetAttackTravelSteps + 30; }, 3000));
+    EXPECT_TRUE(screen.WaitLine().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, StalledOpponentTest, ::testing::Values(kLanguageEnglish, kLanguageSwedish));
 
 TEST_F(NetVersusScreenTest, AnOpponentWhoLeavesEndsTheMatchWithAMessage) {
     CGuiVersus& screen = JoinMatch(300);
