@@ -51,6 +51,8 @@ public:
     bool IsLogging() const { return m_logging; }
     CEngineState* GetState(int slot) const;
     int32_t GetPendingId() const { return m_pendingId; }
+    // The state a pending request brought already built, or null.
+    const CEngineState* GetPendingState() const { return m_pendingState.get(); }
     bool IsEmpty() const;
 
 private:

@@ -41,7 +41,7 @@ CBoard::CBoard() {
 
 void CBoard::Play(EGameSound sound) const {
     if (!m_silent) {
-        PlayGameSound(sound);
+        m_sounds->Play(sound);
     }
 }
 

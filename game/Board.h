@@ -96,8 +96,9 @@ public:
 
     // Null: no particles (the board of a bot's trial shot).
     void SetEffects(CEffects* effects) { m_effects = effects; }
-    // A silent board plays no sound events.
+    // A silent board plays no sound events; the others play them into their sink.
     void SetSilent(bool silent) { m_silent = silent; }
+    void SetSoundSink(IGameSoundSink& sounds) { m_sounds = &sounds; }
 
     // --- the field
     // Empties the field, the removal grid and the anchor grid; clears the removal flag.
@@ -235,5 +236,6 @@ private:
 
     CEffects* m_effects = nullptr;
     bool m_silent = false;
+    IGameSoundSink* m_sounds = &HeardSounds();
     int64_t m_fallingCreatedTotal = 0;
 };

@@ -51,20 +51,30 @@ void SetGameSoundHandler(GameSoundHandler handler, void* user) {
     g_handlerUser = user;
 }
 
-namespace {
-int32_t g_muted = 0;
-}
-
-CGameSoundsMuted::CGameSoundsMuted() {
-    ++g_muted;
-}
-
-CGameSoundsMuted::~CGameSoundsMuted() {
-    --g_muted;
-}
-
 void PlayGameSound(EGameSound sound) {
-    if (g_handler != nullptr && g_muted == 0) {
+    if (g_handler != nullptr) {
         g_handler(sound, g_handlerUser);
     }
+}
+
+namespace {
+class CHeardSounds final : public IGameSoundSink {
+public:
+    void Play(EGameSound sound) override { PlayGameSound(sound); }
+};
+
+class CSilentSounds final : public IGameSoundSink {
+public:
+    void Play(EGameSound) override {}
+};
+}  // namespace
+
+IGameSoundSink& HeardSounds() {
+    static CHeardSounds heard;
+    return heard;
+}
+
+IGameSoundSink& SilentSounds() {
+    static CSilentSounds silent;
+    return silent;
 }

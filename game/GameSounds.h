@@ -45,12 +45,15 @@ int32_t GameSoundPlaybacks(EGameSound sound);
 void SetGameSoundHandler(GameSoundHandler handler, void* user);
 void PlayGameSound(EGameSound sound);
 
-// While one lives, every event is silent: the computer's playfield of a versus match plays
-// its steps under one, so that only the player's own field is heard.
-class CGameSoundsMuted {
+// Where a playfield's sound events go: each field has its own, so that a screen chooses
+// which fields are heard (a versus match hears the player's own field, not the computer's).
+class IGameSoundSink {
 public:
-    CGameSoundsMuted();
-    ~CGameSoundsMuted();
-    CGameSoundsMuted(const CGameSoundsMuted&) = delete;
-    CGameSoundsMuted& operator=(const CGameSoundsMuted&) = delete;
+    virtual ~IGameSoundSink() = default;
+    virtual void Play(EGameSound sound) = 0;
 };
+
+// The sink every field starts with: its events go to the installed handler (PlayGameSound).
+IGameSoundSink& HeardSounds();
+// The sink of a field nobody listens to: it plays nothing.
+IGameSoundSink& SilentSounds();

@@ -44,6 +44,11 @@ bool CPlayfield::LoadLevelBytes(const uint8_t* bytes, size_t size) {
     return m_board.LoadFromBytes(bytes, size);
 }
 
+void CPlayfield::SetSoundSink(IGameSoundSink& sounds) {
+    m_sounds = &sounds;
+    m_board.SetSoundSink(sounds);
+}
+
 void CPlayfield::StartLevel() {
     m_board.ClearTransient();
     m_effects.Clear();
@@ -184,7 +189,7 @@ void CPlayfield::Fire(float targetX, float targetY) {
     m_stats.shots += 1;
     m_progress.shotsFired += 1;
     ResetIdle();
-    PlayGameSound(EGameSound::FireBall);
+    m_sounds->Play(EGameSound::FireBall);
     CountShotForMoveDown();
     StartShot(m_shot, m_launcher, targetX, targetY);
 }
@@ -193,7 +198,7 @@ void CPlayfield::Swap() {
     const BallCell current = m_current;
     m_current = m_next;
     m_next = current;
-    PlayGameSound(EGameSound::SwapBall);
+    m_sounds->Play(EGameSound::SwapBall);
 }
 
 void CPlayfield::UpdateFlight(float dt) {
@@ -238,11 +243,11 @@ void CPlayfield::PlayImpactSound(int32_t column, int32_t row) const {
     const int32_t count = m_board.Neighbours(column, row, neighbours);
     for (int32_t i = 0; i < count; ++i) {
         if (m_board.CellAt(neighbours[i].column, neighbours[i].row).colour == BallColour::Obstacle) {
-            PlayGameSound(EGameSound::BallHitObstacle);
+            m_sounds->Play(EGameSound::BallHitObstacle);
             return;
         }
     }
-    PlayGameSound(EGameSound::BallStick);
+    m_sounds->Play(EGameSound::BallStick);
 }
 
 void CPlayfield::PlaceShot(int32_t column, int32_t row) {
@@ -269,7 +274,7 @@ void CPlayfield::ImpactPowerUps(int32_t column, int32_t row) {
         if (entry.colour == BallColour::Obstacle) {
             continue;
         }
-        PlayGameSound(PowerUpSound(entry.colour));
+        m_sounds->Play(PowerUpSound(entry.colour));
         const Vec3 centre = m_board.CellCenter(entry.column, entry.row);
         AddScore(kPowerUpPoints, centre.x, centre.y);
         m_progress.removed += m_board.TriggerPowerUp(entry, m_current);
@@ -328,7 +333,7 @@ void CPlayfield::ScoreDrops() {
     const Vec3 centre = m_board.CellCenter(m_board.EffectCell().column, m_board.EffectCell().row);
     m_popUps.AddNumber(m_progress.ballPoints, centre.x, centre.y);
     if (m_progress.comboPoints > 0) {
-        PlayGameSound(EGameSound::Combo);
+        m_sounds->Play(EGameSound::Combo);
     }
 }
 
@@ -341,7 +346,7 @@ void CPlayfield::ComboPopUp(float x, float y) {
     if (m_progress.comboPoints <= 0) {
         return;
     }
-    PlayGameSound(EGameSound::Combo);
+    m_sounds->Play(EGameSound::Combo);
     char text[20];
     std::snprintf(text, sizeof(text), "%s%d", GameText(EGameText::ComboPlus), m_progress.comboPoints);
     m_popUps.Add(text, x, y + kComboPopUpDrop);
@@ -367,7 +372,7 @@ void CPlayfield::CheckDanger() {
         StartMoveDown();
     } else if (ShotsBeforeMoveDown() == 1) {
         m_shakeWarning = true;
-        PlayGameSound(EGameSound::ShakeLevel);
+        m_sounds->Play(EGameSound::ShakeLevel);
         m_shakeTimer = 0.0f;
         m_shakeSoundTimer = 0.0f;
         m_shakeX = 0.0f;
@@ -400,7 +405,7 @@ void CPlayfield::UpdateMoveDown(float dt) {
     }
     m_movingDown = false;
     m_board.RaiseBottomRow();
-    PlayGameSound(EGameSound::MoveLevelDown);
+    m_sounds->Play(EGameSound::MoveLevelDown);
     // While power-ups act the turn's own danger check follows once they are done.
     if (m_board.RowHoldsBall(m_board.BottomRow()) && !m_board.IsResolving()) {
         LoseLife();
@@ -443,7 +448,7 @@ void CPlayfield::UpdateClearing(float dt) {
                                                 : CellPos{0, kBoardRows};
         }
         if (m_clearingSoundTimer > kClearingSoundTime) {
-            PlayGameSound(EGameSound::PowerupExplosionSmall);
+            m_sounds->Play(EGameSound::PowerupExplosionSmall);
             m_clearingSoundTimer = 0.0f;
         }
         return;
@@ -454,7 +459,7 @@ void CPlayfield::UpdateClearing(float dt) {
     }
     if (m_phase == EPlayPhase::GameOverSweep) {
         m_phase = EPlayPhase::GameOver;
-        PlayGameSound(EGameSound::GameOver);
+        m_sounds->Play(EGameSound::GameOver);
         if (m_listener != nullptr) {
             m_listener->OnGameOver();
         }
@@ -478,7 +483,7 @@ void CPlayfield::UpdateIdle(float dt) {
     if (!m_idleRunning) {
         m_idleTimer += dt;
         if (m_idleTimer > RulesForDifficulty(m_difficulty).idleTime) {
-            PlayGameSound(EGameSound::Countdown);
+            m_sounds->Play(EGameSound::Countdown);
             m_idleRunning = true;
             m_countdownDigit = kCountdownStart;
             m_idleTimer = 1.0f;
@@ -496,7 +501,7 @@ void CPlayfield::UpdateIdle(float dt) {
         m_idleTimer = 0.0f;
         StartMoveDown();
     } else {
-        PlayGameSound(EGameSound::Countdown);
+        m_sounds->Play(EGameSound::Countdown);
     }
 }
 
@@ -516,7 +521,7 @@ void CPlayfield::UpdateShake(float dt) {
         m_shakeY = std::round(spanY - since * 0.5f);
     }
     if (m_shakeSoundTimer >= kShakeSoundTime) {
-        PlayGameSound(EGameSound::ShakeLevel);
+        m_sounds->Play(EGameSound::ShakeLevel);
         m_shakeSoundTimer = 0.0f;
     }
 }
@@ -541,7 +546,7 @@ void CPlayfield::UpdateRowBonus(float dt, const PlayInput& input) {
     m_sweepTimer = m_skip ? 0.0f : m_sweepTimer - kSweepCellTime;
     const int32_t row = m_sweepCursor.row;
     if (m_sweepCursor.column == 0) {
-        PlayGameSound(EGameSound::PowerupExplosionSmall);
+        m_sounds->Play(EGameSound::PowerupExplosionSmall);
     }
     m_board.Burst(m_sweepCursor.column, row, CBoard::kBurstParticles);
     m_sweepCursor.column += 1;

@@ -95,6 +95,8 @@ public:
     CPlayfield& operator=(const CPlayfield&) = delete;
 
     void SetListener(IPlayfieldListener* listener) { m_listener = listener; }
+    // Where the field's sound events go (HeardSounds until its owner says otherwise).
+    void SetSoundSink(IGameSoundSink& sounds);
     void SetDifficulty(int32_t difficulty) { m_difficulty = difficulty; }
     int32_t Difficulty() const { return m_difficulty; }
     // While a message panel is shown the turns stand still.
@@ -219,6 +221,7 @@ private:
     PlayerProgress m_progress;
     LevelStatistics m_stats;
     IPlayfieldListener* m_listener = nullptr;
+    IGameSoundSink* m_sounds = &HeardSounds();
     int32_t m_difficulty = kNormalDifficulty;
     bool m_panelShown = false;
 

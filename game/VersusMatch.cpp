@@ -217,21 +217,19 @@ void CVersusMatch::StartRound(const BoardGrid& grid) {
 
 void CVersusMatch::Step(const PlayInput inputs[kVersusSides]) {
     if (m_phase != EVersusPhase::Playing) {
-        // The lost side's field is swept on; nobody plays.
-        const PlayInput idle;
-        for (Side& side : m_sides) {
-            UpdateField(side, idle);
-        }
+        SweepFields();
         return;
     }
     for (int32_t side = 0; side < kVersusSides; ++side) {
         StepSide(side, inputs[side]);
     }
-    if (m_phase != EVersusPhase::Playing) {
-        // In one program the round ends for both sides at once.
-        for (Side& side : m_sides) {
-            side.playfield.SetPanelShown(true);
-        }
+}
+
+void CVersusMatch::SweepFields() {
+    // The lost side's field is swept on; nobody plays.
+    const PlayInput idle;
+    for (Side& side : m_sides) {
+        UpdateField(side, idle);
     }
 }
 
@@ -241,9 +239,15 @@ bool CVersusMatch::CanStepSide(int32_t index) const {
     if (side.ready || m_round == 0) {
         return false;
     }
+    if (other.stopped || other.ready) {
+        return true;
+    }
     // Attacks sent on the other side's step n arrive on this side's step n + travel: the
     // other side must have played every step that could send one to this side's next step.
-    return other.stopped || other.ready || other.steps >= side.steps + 1 - m_travelSteps;
+    // Without travel that cannot hold for both: the first side goes first.
+    const int32_t travel = m_rules.attackTravelSteps;
+    const int32_t firstSlack = travel == 0 && index == 0 ? 1 : 0;
+    return other.steps >= side.steps + 1 - travel - firstSlack;
 }
 
 void CVersusMatch::StepSide(int32_t index, const PlayInput& input) {
@@ -264,6 +268,12 @@ void CVersusMatch::StepSide(int32_t index, const PlayInput& input) {
     }
     if (m_phase == EVersusPhase::Playing) {
         DecideRound();
+        if (m_phase != EVersusPhase::Playing && m_rules.attackTravelSteps == 0) {
+            // In one program the round ends for both sides at once.
+            for (Side& each : m_sides) {
+                each.playfield.SetPanelShown(true);
+            }
+        }
     }
 }
 
@@ -289,11 +299,6 @@ void CVersusMatch::PlaySide(int32_t index, const PlayInput& input) {
 }
 
 void CVersusMatch::UpdateField(Side& side, const PlayInput& input) {
-    if (side.heard) {
-        side.playfield.Update(CPlayfield::kStepLength, input);
-        return;
-    }
-    const CGameSoundsMuted muted;
     side.playfield.Update(CPlayfield::kStepLength, input);
 }
 
@@ -306,7 +311,7 @@ void CVersusMatch::SendAttack(int32_t from, int32_t takenOff) {
     ++sender.counts.attacksSent;
     sender.counts.ballsSent += balls;
     Side& target = m_sides[1 - from];
-    const int32_t arriveStep = sender.steps + m_travelSteps;
+    const int32_t arriveStep = sender.steps + m_rules.attackTravelSteps;
     if (target.travellingCount == kMaxTravelling) {
         // Never in play (a turn takes far longer than the travel); the balls still arrive.
         target.travelling[kMaxTravelling - 1].balls += balls;
@@ -324,7 +329,7 @@ void CVersusMatch::ReceiveAttacks(Side& side) {
             continue;
         }
         // The balls have waited since they were sent: their time on the way counts.
-        const float travelled = static_cast<float>(m_travelSteps) * CPlayfield::kStepLength;
+        const float travelled = static_cast<float>(m_rules.attackTravelSteps) * CPlayfield::kStepLength;
         side.incomingAge = side.incoming == 0 ? travelled : std::max(side.incomingAge, travelled);
         side.incoming += attack.balls;
     }

@@ -9,13 +9,14 @@
 // The match runs in the fixed steps of the playfields; each side's input comes in a
 // PlayInput, so the player, the computer, a replay or the network can drive either side.
 //
-// In one program both sides step together (Step). Over the network each program steps
-// its own side as its player plays and the other side as its inputs arrive (StepSide):
-// then attack balls travel a fixed number of steps, counted on the target's own steps, and
-// a side may not run further ahead of the other than that, so both programs see every
-// attack land at the same step of its target. A side stops at its own end or at the time
-// limit; the round is decided once both sides have played to the earliest stop. A round
-// of that match ends when both sides are ready for the next one (SetSideReady).
+// Each side takes its steps one at a time (StepSide), as whatever drives it has them
+// (game/MatchSide.h). Attack balls travel a number of steps (VersusRules), counted on the
+// target's own steps, and a side may not run further ahead of the other than that, so two
+// programs that each play one side at once and the other as its steps arrive see every
+// attack land at the same step of its target. In one program the travel is nil and the
+// sides step in turn, the first side first. A side stops at its own end or at the time
+// limit; the round is decided once both sides have played to the earliest stop, and the
+// next round starts when both sides are ready for it (SetSideReady).
 #include "core/Random.h"
 #include "game/Playfield.h"
 
@@ -48,6 +49,10 @@ struct VersusRules {
     float incomingSeconds = 1.0f;      // attack balls wait at least this long before landing
     float roundSeconds = 300.0f;       // then the side with fewer balls wins the round
     bool attacks = true;               // off: two games side by side (the simulator's baseline)
+    // Attack balls sent on a side's step n arrive on the target's step n + this, and their
+    // wait before they land counts from the step that sent them. Nil in one program: the
+    // sides step in turn, and an attack of the second side reaches the first on its next step.
+    int32_t attackTravelSteps = 0;
 };
 
 enum class EVersusPhase {
@@ -89,16 +94,16 @@ public:
     void StartNextRound();
     // A round on a given field (the tests' fixtures); both sides get a copy of grid.
     void StartRoundOn(const BoardGrid& grid);
-    // One fixed step of both sides.
+    // One fixed step of both sides in one program (the simulator's and the tests' way);
+    // after the round only the fields are swept on (SweepFields).
     void Step(const PlayInput inputs[kVersusSides]);
+    // The fields of a decided round go on (a lost field is swept) without steps of the sides.
+    void SweepFields();
 
-    // The match of two programs. Attack balls sent on a side's step n arrive on the
-    // target's step n + steps (0, the default, for one program); their wait before they
-    // land counts from the step that sent them.
-    void SetAttackTravelSteps(int32_t steps) { m_travelSteps = steps; }
-    int32_t AttackTravelSteps() const { return m_travelSteps; }
+    int32_t AttackTravelSteps() const { return m_rules.attackTravelSteps; }
     // Whether a side may take its next step: it is not waiting for the next round, and every
     // attack that could arrive on that step has been sent (the other side is far enough).
+    // Without travel the sides take their steps in turn, the first side first.
     bool CanStepSide(int32_t side) const;
     // One fixed step of one side; decides the round when both sides have played far enough.
     void StepSide(int32_t side, const PlayInput& input);
@@ -111,8 +116,6 @@ public:
     // What a side has done in this round so far.
     const VersusSideCounts& SideCounts(int32_t side) const { return m_sides[side].counts; }
     bool IsSideStopped(int32_t side) const { return m_sides[side].stopped; }
-    // Whether a side's sound events are played (both are, unless the owner says otherwise).
-    void SetHeard(int32_t side, bool heard) { m_sides[side].heard = heard; }
 
     CPlayfield& Field(int32_t side) { return m_sides[side].playfield; }
     const CPlayfield& Field(int32_t side) const { return m_sides[side].playfield; }
@@ -147,7 +150,6 @@ private:
         int32_t incoming = 0;
         float incomingAge = 0.0f;
         bool wasAiming = false;
-        bool heard = true;
         VersusSideCounts counts;
         int32_t roundsWon = 0;
         int32_t steps = 0;              // steps played in this round
@@ -162,7 +164,7 @@ private:
 
     void StartRound(const BoardGrid& grid);
     void PlaySide(int32_t side, const PlayInput& input);
-    void UpdateField(Side& side, const PlayInput& input);
+    static void UpdateField(Side& side, const PlayInput& input);
     void SendAttack(int32_t from, int32_t takenOff);
     void ReceiveAttacks(Side& side);
     void LandIncoming(int32_t side);
@@ -181,5 +183,4 @@ private:
     uint32_t m_seed = 1;
     uint32_t m_roundSeed = 1;
     int32_t m_round = 0;
-    int32_t m_travelSteps = 0;
 };

@@ -1,6 +1,7 @@
 #include "gui/GuiMenu.h"
 
 #include "core/Log.h"
+#include "core/Random.h"
 #include "engine/Engine.h"
 #include "gui/GuiVersus.h"
 #include "gui/NetPlay.h"
@@ -13,6 +14,8 @@
 #include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
 
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -188,8 +191,6 @@ void CGuiNetMenu::BuildNetworkItem(CGuiButton& item, CGuiLabel& info, const char
 // each with a line that says what it does.
 bool CGuiNetMenu::InitVersusScreen() {
     StartMenu(m_stateId);
-    // Back here no network match runs: a session a screen before left open is closed.
-    CloseNetPlaySession();
     const CLanguage& texts = CLanguage::Get();
     BuildLogo(m_logo);
     StyleFittedItem(m_playComputer, texts.TxtPlayTheComputer(), kCentreX, 110);
@@ -210,7 +211,8 @@ bool CGuiNetMenu::InitVersusScreen() {
 void CGuiNetMenu::PlayTheComputer() {
     SelectDifficulty(CurrentPlayerDifficulty());
     StopMenuMusic();
-    GoToLowerScreen(kStateVersusGame);
+    GoToLowerScreen(kStateVersusGame,
+                    std::unique_ptr<CEngineState>(new (std::nothrow) CGuiVersus(VersusStrength(), TimeSeed())));
 }
 
 void CGuiNetMenu::OnMessage(int32_t messageId, int32_t parameter) {

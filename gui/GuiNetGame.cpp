@@ -1,6 +1,7 @@
 #include "gui/GuiNetGame.h"
 
 #include "core/Log.h"
+#include "gui/GuiVersus.h"
 #include "gui/NetPlay.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
@@ -8,6 +9,8 @@
 #include "profile/Players.h"
 
 #include <algorithm>
+#include <memory>
+#include <new>
 #include <string>
 
 namespace {
@@ -48,10 +51,10 @@ NetMatchSettings HostSettings() {
     return settings;
 }
 
-// The match screen takes the session over; the menu music stops.
-void GoToMatch() {
+// The match screen is built on the session, which it owns from now on; the menu music stops.
+void GoToMatch(std::unique_ptr<CNetSession> session) {
     StopMenuMusic();
-    GoToLowerScreen(kStateVersusGame);
+    GoToLowerScreen(kStateVersusGame, std::unique_ptr<CEngineState>(new (std::nothrow) CGuiVersus(std::move(session))));
 }
 }  // namespace
 
@@ -107,9 +110,8 @@ bool CGuiHostGame::InitScreen() {
 
 void CGuiHostGame::ShutdownScreen() {
     CInput::Get().SetTextEntry(false);
-    if (m_phase != EPhase::Started) {
-        CloseNetPlaySession();
-    }
+    // A session handed to the match is the match's; one still here is closed.
+    CloseNetSession(m_session);
 }
 
 void CGuiHostGame::SetPhase(EPhase phase) {
@@ -127,7 +129,7 @@ void CGuiHostGame::SetPhase(EPhase phase) {
 
 void CGuiHostGame::RefreshItems() {
     const CLanguage& texts = CLanguage::Get();
-    const CNetSession* session = NetPlaySession();
+    const CNetSession* session = m_session.get();
     // While listening, the port the session really has (the one picked for a 0).
     const uint16_t port = m_phase != EPhase::Choosing && session != nullptr ? session->Port() : ChosenPort();
     FitCaption(m_port, (texts.TxtNetPort() + std::to_string(port)).c_str(), kSettingSize, kFieldTextWidth);
@@ -143,7 +145,9 @@ void CGuiHostGame::StartListening() {
         return;
     }
     g_netHostPort = ChosenPort();
-    CNetSession& session = OpenNetPlaySession(NetPlayOptions(HostSettings()));
+    CloseNetSession(m_session);
+    m_session = std::make_unique<CNetSession>(NetPlayOptions(HostSettings()));
+    CNetSession& session = *m_session;
     if (!session.Host(g_netHostPort)) {
         ShowEnd(session.EndReason());
         return;
@@ -156,7 +160,7 @@ void CGuiHostGame::StartListening() {
 
 void CGuiHostGame::ShowEnd(ENetEndReason reason) {
     CLog::Get().Write("CGuiHostGame: the session ended, %s", NetEndReasonName(reason));
-    CloseNetPlaySession();
+    CloseNetSession(m_session);
     SetPhase(EPhase::Choosing);
     FitCaption(m_status, NetEndReasonText(reason), kSmallSize, kFieldTextWidth);
     Paint(m_status, kFaultColour);
@@ -166,7 +170,7 @@ void CGuiHostGame::UpdateScreen(float dt) {
     if (m_phase != EPhase::Listening) {
         return;
     }
-    CNetSession* session = NetPlaySession();
+    CNetSession* session = m_session.get();
     if (session == nullptr) {
         ShowEnd(ENetEndReason::None);
         return;
@@ -175,7 +179,7 @@ void CGuiHostGame::UpdateScreen(float dt) {
     if (session->State() == ENetSessionState::Playing) {
         CLog::Get().Write("CGuiHostGame: %s joined", session->OpponentName().c_str());
         m_phase = EPhase::Started;
-        GoToMatch();
+        GoToMatch(std::move(m_session));
     } else if (session->State() == ENetSessionState::Ended) {
         ShowEnd(session->EndReason());
     }
@@ -246,7 +250,7 @@ void CGuiHostGame::OnMessage(int32_t messageId, int32_t parameter) {
 }
 
 void CGuiHostGame::Leave() {
-    CloseNetPlaySession();
+    CloseNetSession(m_session);
     m_phase = EPhase::Choosing;
     GoToScreen(kStateHostJoinMenu);
 }
@@ -314,9 +318,7 @@ void CGuiJoinGame::ShutdownScreen() {
     g_netJoinAddress = m_address;
     CInput::Get().SetTextEntry(false);
     m_lookup.Cancel();
-    if (m_phase != EPhase::Started) {
-        CloseNetPlaySession();
-    }
+    CloseNetSession(m_session);
 }
 
 void CGuiJoinGame::RefreshAddress() {
@@ -379,7 +381,9 @@ void CGuiJoinGame::UpdateLookup() {
         Fail(NetAddressFaultText(m_lookup.Fault()));
         return;
     }
-    CNetSession& session = OpenNetPlaySession(NetPlayOptions(NetMatchSettings()));
+    CloseNetSession(m_session);
+    m_session = std::make_unique<CNetSession>(NetPlayOptions(NetMatchSettings()));
+    CNetSession& session = *m_session;
     if (!session.Join(m_lookup.Address(), m_lookup.Port())) {
         Fail(NetEndReasonText(session.EndReason()));
         return;
@@ -391,7 +395,7 @@ void CGuiJoinGame::UpdateLookup() {
 }
 
 void CGuiJoinGame::UpdateSession() {
-    CNetSession* session = NetPlaySession();
+    CNetSession* session = m_session.get();
     if (session == nullptr) {
         Fail(NetEndReasonText(ENetEndReason::CouldNotConnect));
         return;
@@ -400,7 +404,7 @@ void CGuiJoinGame::UpdateSession() {
     if (session->State() == ENetSessionState::Playing) {
         CLog::Get().Write("CGuiJoinGame: playing %s", session->OpponentName().c_str());
         m_phase = EPhase::Started;
-        GoToMatch();
+        GoToMatch(std::move(m_session));
     } else if (session->State() == ENetSessionState::Ended) {
         CLog::Get().Write("CGuiJoinGame: the session ended, %s", NetEndReasonName(session->EndReason()));
         Fail(NetEndReasonText(session->EndReason()));
@@ -409,7 +413,7 @@ void CGuiJoinGame::UpdateSession() {
 
 void CGuiJoinGame::Fail(const char* reason) {
     m_lookup.Cancel();
-    CloseNetPlaySession();
+    CloseNetSession(m_session);
     m_phase = EPhase::Typing;
     SetStatus(reason, true);
 }
@@ -451,7 +455,7 @@ void CGuiJoinGame::OnMessage(int32_t messageId, int32_t parameter) {
 
 void CGuiJoinGame::Leave() {
     m_lookup.Cancel();
-    CloseNetPlaySession();
+    CloseNetSession(m_session);
     m_phase = EPhase::Typing;
     GoToScreen(kStateHostJoinMenu);
 }

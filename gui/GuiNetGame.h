@@ -2,14 +2,15 @@
 // The two screens that start a network match, reached from the versus menu (10100):
 // 10120 hosts one (this machine's addresses, the port, the match offered, then waiting for
 // a player) and 10130 joins one (the host's address, typed or picked on on-screen keys).
-// Both service the session of gui/NetPlay.h every step without waiting, and hand it, once
-// the match plays, to the match screen (10110). Escape or Cancel closes the session and
-// goes back to the versus menu.
+// Each opens a session of its own and services it every step without waiting; once the
+// match plays it builds the match screen (10110) on the session and hands it over. Escape
+// or Cancel closes the session and goes back to the versus menu.
 #include "gui/GuiScreen.h"
 #include "gui/KeyGrid.h"
 #include "net/NetAddresses.h"
 #include "net/NetSession.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ public:
     void UpdateScreen(float dt) override;
 
     EPhase Phase() const { return m_phase; }
+    // The session while listening, or null.
+    const CNetSession* Session() const { return m_session.get(); }
     // The port Start listens on (0: any free one, as the tests ask).
     uint16_t ChosenPort() const;
     const CGuiLabel& Status() const { return m_status; }
@@ -69,6 +72,7 @@ private:
     CGuiButton m_cancel;
     CGuiButton m_start;
     std::vector<std::string> m_ownAddresses;
+    std::unique_ptr<CNetSession> m_session;   // while listening, until the match has it
 };
 
 class CGuiJoinGame final : public CGuiScreen {
@@ -94,6 +98,8 @@ public:
     void RenderForeground() override;
 
     EPhase Phase() const { return m_phase; }
+    // The session while connecting, or null.
+    const CNetSession* Session() const { return m_session.get(); }
     const std::string& TypedAddress() const { return m_address; }
     const CGuiLabel& Status() const { return m_status; }
     const CGuiKeyGrid& Grid() const { return m_grid; }
@@ -125,4 +131,5 @@ private:
     CGuiButton m_cancel;
     CGuiButton m_connect;
     CGuiLabel m_hint;
+    std::unique_ptr<CNetSession> m_session;   // while connecting, until the match has it
 };

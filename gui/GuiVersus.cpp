@@ -37,6 +37,7 @@ constexpr float kRoundsY = kScorePlateY + kPlateHeight + 12.0f;
 constexpr float kPanelTitleY = 170.0f;
 constexpr float kPanelScoreY = 214.0f;
 constexpr float kPanelHintY = 256.0f;
+constexpr float kWaitLineY = 200.0f;
 // A panel is read for this long before a click takes it away.
 constexpr float kPanelReadSeconds = 0.8f;
 
@@ -92,7 +93,17 @@ const char* VersusStrengthText(EBotStrength strength) {
     }
 }
 
-CGuiVersus::CGuiVersus() : m_computer(EBotStrength::Easy, 1) {}
+CGuiVersus::CGuiVersus() : CGuiVersus(VersusStrength(), TimeSeed()) {}
+
+CGuiVersus::CGuiVersus(EBotStrength strength, uint32_t seed) : m_computer(strength, 1), m_strength(strength), m_seed(seed) {}
+
+CGuiVersus::CGuiVersus(std::unique_ptr<CNetSession> session)
+    : m_computer(EBotStrength::Easy, 1), m_session(std::move(session)), m_networked(m_session != nullptr) {}
+
+CGuiVersus::~CGuiVersus() {
+    // A screen dropped before it started still says goodbye on its session.
+    CloseNetSession(m_session);
+}
 
 bool CGuiVersus::Init() {
     RandomSeedWithTime();
@@ -127,11 +138,10 @@ bool CGuiVersus::Init() {
         m_miniCeiling.SetSize(m_miniCeiling.GetWidth() * kOpponentScale, kBorderHeight * kOpponentScale);
     }
     CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kPlayCursorBottom);
-    CNetSession* session = NetPlaySession();
-    if (session != nullptr && session->State() == ENetSessionState::Playing) {
-        StartNetMatch(*session);
+    if (m_session != nullptr) {
+        StartNetMatch();
     } else {
-        StartMatch(TimeSeed());
+        StartMatch(m_seed);
     }
     return true;
 }
@@ -143,45 +153,47 @@ void CGuiVersus::ResetSides(int32_t playerSide) {
     SetPopUpFont(m_match.Field(PlayerSide()), &CFont::Third());
     m_match.Field(PlayerSide()).PopUps().SetColour(1.0f, 0.92f, 0.45f);
     // Only the player's own field is heard.
-    m_match.SetHeard(PlayerSide(), true);
-    m_match.SetHeard(OpponentSide(), false);
+    m_match.Field(PlayerSide()).SetSoundSink(HeardSounds());
+    m_match.Field(OpponentSide()).SetSoundSink(SilentSounds());
     m_panelShown = false;
     m_paused = false;
     m_leaving = false;
     m_netEnded = false;
     m_readySent = false;
     m_panelHint.clear();
+    m_waitTime = 0.0f;
+    m_waitShown = 0;
+    m_waitLine.clear();
 }
 
 void CGuiVersus::StartMatch(uint32_t seed) {
     m_networked = false;
     VersusRules rules;
     rules.difficulty = g_difficulty;
-    m_match.SetAttackTravelSteps(0);
     m_match.Start(rules, seed);
-    m_computer.Configure(VersusStrength(), seed ^ 0x9E3779B9u);
+    m_computer.Configure(m_strength, seed ^ 0x9E3779B9u);
+    m_opponentName = std::string(CLanguage::Get().TxtComputer()) + " (" + VersusStrengthText(m_strength) + ")";
     ResetSides(kPlayerSide);
+    m_sides.Set(PlayerSide(), &m_player);
+    m_sides.Set(OpponentSide(), &m_computer);
+    m_sides.SetFirst(kPlayerSide);
 }
 
-void CGuiVersus::StartNetMatch(CNetSession& session) {
+void CGuiVersus::StartNetMatch() {
     m_networked = true;
-    m_net.Start(session, m_match);
-    m_opponentName = session.OpponentName();
+    m_net.Start(*m_session, m_match);
+    m_opponentName = m_session->OpponentName();
     ResetSides(m_net.OwnSide());
+    m_net.DriveSides(m_sides, m_player);
     CLog::Get().Write("CGuiVersus: a network match against %s, this program plays side %d", m_opponentName.c_str(),
                       PlayerSide());
 }
 
 void CGuiVersus::Shutdown() {
     if (m_networked) {
-        // Leaving the match has said goodbye already; a screen that came up before this
-        // one went (the versus menu) may have closed the session too.
-        if (NetPlaySession() != nullptr) {
-            m_net.Leave();
-        } else {
-            m_net.Forget();
-        }
-        CloseNetPlaySession();
+        // Leaving the match has said goodbye already, unless the program is closing.
+        m_net.Leave();
+        CloseNetSession(m_session);
         m_networked = false;
     }
     SetPopUpFont(m_match.Field(PlayerSide()), nullptr);
@@ -208,61 +220,32 @@ void CGuiVersus::LeaveMatch() {
 
 // ---------------------------------------------------------------- the step
 
+// One fixed step of the match: each side takes the steps it has (the player's from the
+// devices, the computer's, or the other program's as they arrive). Against the computer a
+// pause stops both sides and the fields are swept on behind a round's panel; over the
+// network the traffic is looked after first and there is no pause. After a round the
+// player's side says it is ready with one more step once the player has read the panel,
+// and the next round starts when both sides are ready.
 void CGuiVersus::Update(float dt) {
-    if (m_networked) {
-        UpdateNetworked(dt);
-    } else {
-        UpdateAgainstComputer(dt);
-    }
-}
-
-void CGuiVersus::UpdateAgainstComputer(float dt) {
-    // Paused, both sides stand still; a pause key or a click goes on.
     if (m_paused) {
         m_paused = !(PauseKeyHit() || CInput::Get().MouseButtonHit(kMouseLeft));
         return;
     }
-    if (!m_panelShown && PauseKeyHit()) {
+    if (!m_networked && !m_panelShown && PauseKeyHit()) {
         m_paused = true;
         return;
     }
-    if (m_panelShown) {
-        // The lost field is swept on behind the panel.
-        const PlayInput idle[kVersusSides];
-        m_match.Step(idle);
-        m_panelTime += dt;
-        if (!PanelDismissed()) {
-            return;
-        }
-        m_panelShown = false;
-        if (m_match.Phase() == EVersusPhase::MatchOver) {
-            LeaveMatch();
-        } else {
-            m_match.StartNextRound();
-            m_computer.Forget();
-        }
-        return;
-    }
-    const PlayInput inputs[kVersusSides] = {ReadPlayInput(dt),
-                                            m_computer.Next(m_match.Field(kComputerSide), CPlayfield::kStepLength)};
-    m_match.Step(inputs);
-    if (m_match.Phase() != EVersusPhase::Playing) {
-        ShowRoundPanel();
-    }
-}
-
-// One fixed step of a network match: the traffic, the player's side when it may step, the
-// other side as its steps arrive. After a round the player's side waits until the player
-// has read the panel, then tells the other program it is ready with one more step.
-void CGuiVersus::UpdateNetworked(float dt) {
-    m_net.Service();
-    if (!m_net.IsRunning() && m_net.End() != ENetVersusEnd::MatchOver && !m_netEnded) {
-        ShowNetEnd();
+    if (m_networked) {
+        ServiceNetwork();
     }
     if (m_panelShown) {
         m_panelTime += dt;
+        if (!m_networked) {
+            m_match.SweepFields();
+        }
     }
-    if (m_netEnded || (m_match.Phase() == EVersusPhase::MatchOver && !m_net.IsRunning())) {
+    const bool over = m_match.Phase() == EVersusPhase::MatchOver && !(m_networked && m_net.IsRunning());
+    if (m_netEnded || over) {
         if (m_panelShown && PanelDismissed()) {
             LeaveMatch();
         }
@@ -270,27 +253,23 @@ void CGuiVersus::UpdateNetworked(float dt) {
     }
     const int32_t round = m_match.RoundNumber();
     const bool playing = m_match.Phase() == EVersusPhase::Playing;
-    if (playing) {
-        const PlayInput input = ReadPlayInput(dt);
-        if (m_net.CanStepOwn()) {
-            m_net.StepOwn(ReplayStep::FromPlayInput(input));
-        }
-    } else if (!m_readySent && m_panelShown && PanelDismissed()) {
+    if (!playing && !m_readySent && m_panelShown && PanelDismissed()) {
         if (m_match.Phase() == EVersusPhase::MatchOver) {
             LeaveMatch();
             return;
         }
-        if (m_net.CanStepOwn()) {
-            ReplayStep ready;
-            ready.input = ReplayInput::Dismiss;
-            m_net.StepOwn(ready);
-            m_readySent = true;
-            char waiting[96];
-            std::snprintf(waiting, sizeof(waiting), CLanguage::Get().TxtNetWaitingFor(), m_opponentName.c_str());
-            m_panelHint = waiting;
-        }
+        m_player.AskReady();
     }
-    m_net.StepOpponent();
+    if (m_networked) {
+        MeasureWait(dt);
+    }
+    m_sides.Step(m_match);
+    if (m_player.TakeReadyDone()) {
+        m_readySent = true;
+        char waiting[96];
+        std::snprintf(waiting, sizeof(waiting), CLanguage::Get().TxtNetWaitingFor(), m_opponentName.c_str());
+        m_panelHint = waiting;
+    }
     if (playing && m_match.Phase() != EVersusPhase::Playing) {
         ShowRoundPanel();
     }
@@ -298,6 +277,32 @@ void CGuiVersus::UpdateNetworked(float dt) {
         m_panelShown = false;
         m_readySent = false;
         m_panelHint.clear();
+    }
+}
+
+void CGuiVersus::ServiceNetwork() {
+    m_net.Service();
+    if (!m_net.IsRunning() && m_net.End() != ENetVersusEnd::MatchOver && !m_netEnded) {
+        ShowNetEnd();
+    }
+}
+
+void CGuiVersus::MeasureWait(float dt) {
+    // The player's side goes first in a step: when it may not step now, it waits.
+    const bool waiting = m_match.Phase() == EVersusPhase::Playing && m_net.IsRunning() &&
+                         !m_match.CanStepSide(PlayerSide());
+    m_waitTime = waiting ? m_waitTime + dt : 0.0f;
+    const int32_t seconds = m_waitTime >= kNetWaitShownSeconds ? static_cast<int32_t>(m_waitTime) : 0;
+    if (seconds == m_waitShown) {
+        return;
+    }
+    m_waitShown = seconds;
+    m_waitLine.clear();
+    if (seconds > 0) {
+        char line[128];
+        std::snprintf(line, sizeof(line), CLanguage::Get().TxtNetWaitingSeconds(), m_opponentName.c_str(), seconds);
+        m_waitLine = line;
+        CLog::Get().Write("CGuiVersus: waiting for the other side's steps for %d s", seconds);
     }
 }
 
@@ -361,10 +366,6 @@ void CGuiVersus::ShowRoundPanel() {
     m_panelTime = 0.0f;
 }
 
-PlayInput CGuiVersus::ReadPlayInput(float dt) {
-    return m_aim.Read(m_match.Field(PlayerSide()), true, true, dt);
-}
-
 // ---------------------------------------------------------------- drawing
 
 void CGuiVersus::Render() {
@@ -374,7 +375,17 @@ void CGuiVersus::Render() {
     RenderOpponent();
     if (m_panelShown || m_paused) {
         RenderPanel();
+    } else if (!m_waitLine.empty()) {
+        RenderWaitLine();
     }
+}
+
+// Over the player's field, while its side waits for the other player's steps.
+void CGuiVersus::RenderWaitLine() const {
+    CFont& small = CFont::Small();
+    FitFont(small, m_waitLine.c_str(), 20, 300);
+    PrintLine(small, m_waitLine.c_str(), 320.0f, kWaitLineY, true, 1.0f, 0.92f, 0.45f);
+    small.ResetCharSize();
 }
 
 void CGuiVersus::RenderPlayerSide() const {
@@ -428,10 +439,8 @@ void CGuiVersus::RenderOpponent() const {
 
     const float centre = kOpponentLeft + kOpponentWidth / 2.0f;
     CFont& small = CFont::Small();
-    const std::string name = m_networked ? m_opponentName
-                                         : std::string(texts.TxtComputer()) + " (" + VersusStrengthText(VersusStrength()) + ")";
-    FitFont(small, name.c_str(), 18, static_cast<int32_t>(kOpponentWidth) - 12);
-    PrintLine(small, name.c_str(), centre, kNamePlateY + 3.0f, true, 1.0f, 1.0f, 0.5f);
+    FitFont(small, m_opponentName.c_str(), 18, static_cast<int32_t>(kOpponentWidth) - 12);
+    PrintLine(small, m_opponentName.c_str(), centre, kNamePlateY + 3.0f, true, 1.0f, 1.0f, 0.5f);
     small.ResetCharSize();
 
     char score[16];

@@ -10,10 +10,11 @@
 #include "game/BotPlayer.h"
 #include "game/VersusMatch.h"
 #include "gui/GameSprites.h"
-#include "gui/PlayerAim.h"
+#include "gui/LocalMatchSide.h"
 #include "gui/MenuBackdrop.h"
 #include "net/NetVersus.h"
 
+#include <memory>
 #include <string>
 
 // The command of the versus menu's strength item: the next strength.
@@ -34,6 +35,10 @@ constexpr int32_t kComputerSide = 1;
 // Where a match that went out of step keeps both sides' steps, in the replays folder.
 constexpr const char* kOutOfStepRecordName = "outofstep.rec";
 
+// Over the network, the player's side waits once it is as far ahead of the other as attacks
+// travel; after waiting this long the screen says so, and for how long.
+constexpr float kNetWaitShownSeconds = 1.0f;
+
 // Where the computer's field is drawn: half size, its field area's left edge at the
 // screen's left edge, below the computer's name.
 constexpr float kOpponentLeft = 0.0f;
@@ -42,7 +47,14 @@ constexpr float kOpponentScale = 0.5f;
 
 class CGuiVersus final : public CEngineState {
 public:
+    // A match against the computer at the versus menu's strength, seeded from the clock.
     CGuiVersus();
+    // A match against the computer of that strength and seed (the tests' fixed seeds).
+    CGuiVersus(EBotStrength strength, uint32_t seed);
+    // A match over the network on a session that plays: the screen owns it from now on,
+    // and closes it when the match is left.
+    explicit CGuiVersus(std::unique_ptr<CNetSession> session);
+    ~CGuiVersus() override;
 
     bool Init() override;
     void Shutdown() override;
@@ -53,16 +65,21 @@ public:
     void Render() override;
     void Update(float dt) override;
 
-    // Starts a match of the given seed (the tests' fixed seeds); Init starts one from the
-    // time, or the network match of a session that is playing.
+    // Starts a match against the computer of the given seed again (the benchmark's).
     void StartMatch(uint32_t seed);
-    void StartNetMatch(CNetSession& session);
     bool IsNetworked() const { return m_networked; }
+    // The computer's strength in a match against it.
+    EBotStrength Strength() const { return m_strength; }
     const CNetVersus& Net() const { return m_net; }
+    // The session of a network match, while the screen holds it.
+    const CNetSession* Session() const { return m_session.get(); }
     int32_t PlayerSide() const { return m_playerSide; }
     int32_t OpponentSide() const { return 1 - m_playerSide; }
     // Over the network: the player is ready for the next round, the other is not yet.
     bool IsWaitingForOpponent() const { return m_readySent && m_match.Phase() == EVersusPhase::RoundOver; }
+    // Over the network: the line that says the player's side waits for the other player's
+    // steps and for how long ("Waiting for Bea: 3 s"), empty while it plays.
+    const std::string& WaitLine() const { return m_waitLine; }
     const CVersusMatch& Match() const { return m_match; }
     CVersusMatch& Match() { return m_match; }
     bool IsPanelShown() const { return m_panelShown; }
@@ -72,10 +89,12 @@ public:
     const std::string& PanelHint() const { return m_panelHint; }
 
 private:
-    PlayInput ReadPlayInput(float dt);
+    void StartNetMatch();
     void ResetSides(int32_t playerSide);
-    void UpdateAgainstComputer(float dt);
-    void UpdateNetworked(float dt);
+    // The network's traffic, and the panel when the match ended early.
+    void ServiceNetwork();
+    // How long the player's side has waited for the other's steps, on the wait line.
+    void MeasureWait(float dt);
     // The network match is over before its end: why, on the panel.
     void ShowNetEnd();
     void ShowRoundPanel();
@@ -89,16 +108,26 @@ private:
     void RenderIncoming(int32_t count, float x, float y, bool large) const;
     void RenderPlate(float y) const;
     void RenderPanel() const;
+    void RenderWaitLine() const;
 
     CVersusMatch m_match;
-    CBotPlayer m_computer;
+    // Who drives each side: the player's devices, and the computer or the other program.
+    CMatchSides m_sides;
+    CLocalMatchSide m_player;
+    CBotMatchSide m_computer;
+    std::unique_ptr<CNetSession> m_session;
     CNetVersus m_net;
+    EBotStrength m_strength = EBotStrength::Easy;
+    uint32_t m_seed = 1;
     bool m_networked = false;
     bool m_netEnded = false;       // the panel says why the network match ended early
     bool m_readySent = false;      // this side is ready for the next round
     int32_t m_playerSide = kPlayerSide;
     std::string m_opponentName;
     std::string m_panelHint;       // instead of the click hint, when set
+    float m_waitTime = 0.0f;       // the player's side has waited this long for the other's
+    int32_t m_waitShown = 0;       // the whole seconds on the wait line
+    std::string m_waitLine;
     CGameSprites m_sprites;
     CGameSprites m_smallSprites;
     CPlayfieldScene m_scene;
@@ -106,7 +135,6 @@ private:
     mutable CSprite m_plate;
     CSprite m_shade;
     mutable CSprite m_miniCeiling;
-    CPlayerAim m_aim;
     bool m_paused = false;
     bool m_panelShown = false;
     float m_panelTime = 0.0f;

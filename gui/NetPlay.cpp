@@ -9,7 +9,6 @@
 #include <new>
 
 namespace {
-std::unique_ptr<CNetSession> s_session;
 NetClock s_clock;
 
 NetMatchSettings DefaultHostSettings() {
@@ -25,23 +24,15 @@ uint16_t g_netHostPort = kDefaultNetPort;
 NetMatchSettings g_netHostSettings = DefaultHostSettings();
 std::string g_netJoinAddress;
 
-CNetSession* NetPlaySession() { return s_session.get(); }
-
-CNetSession& OpenNetPlaySession(NetSessionOptions options) {
-    CloseNetPlaySession();
-    s_session = std::make_unique<CNetSession>(std::move(options));
-    return *s_session;
-}
-
-void CloseNetPlaySession() {
-    if (s_session == nullptr) {
+void CloseNetSession(std::unique_ptr<CNetSession>& session) {
+    if (session == nullptr) {
         return;
     }
-    const ENetSessionState state = s_session->State();
+    const ENetSessionState state = session->State();
     if (state != ENetSessionState::Idle && state != ENetSessionState::Ended) {
-        s_session->Leave();
+        session->Leave();
     }
-    s_session.reset();
+    session.reset();
 }
 
 std::string NetPlayName() {

@@ -1,18 +1,15 @@
 #pragma once
-// The process's one network session, shared by the screens: the host and join screens open
-// it, the match takes it over from there and closes it when the match is over. What the
-// player chose on those screens stays for the run.
+// What the screens of a network match share: the host and join screens each open a session
+// of their own and hand it to the match screen once the match plays, which owns it from then
+// on. What the player chose on those screens stays for the run.
 #include "net/NetAddresses.h"
 #include "net/NetSession.h"
 
+#include <memory>
 #include <string>
 
-// The open session, or null.
-CNetSession* NetPlaySession();
-// Closes any open session and opens a new one with these options.
-CNetSession& OpenNetPlaySession(NetSessionOptions options);
-// Says goodbye to the opponent (if any) and destroys the session.
-void CloseNetPlaySession();
+// Says goodbye to the opponent (if any) and destroys the session; null stays null.
+void CloseNetSession(std::unique_ptr<CNetSession>& session);
 
 // The name this player is known by in a match: the current player's, or "Player" when that
 // one cannot travel.

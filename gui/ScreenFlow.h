@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+class CEngineState;
+
 // The file name of the level to play ("1.lvl" whenever a menu is built).
 extern std::string g_levelFileName;
 // The difficulty of the next game: 1 in child mode, 5 in normal play.
@@ -34,7 +36,8 @@ extern bool g_editorTestPlay;
 void GoToScreen(int32_t stateId);
 // Screen S in the lower layer, the upper layer emptied.
 void GoToLowerScreen(int32_t stateId);
-// The same with the screen already built and handed its data.
+// The same with the screen already built, handed its data by its caller (the lower layer
+// owns it from now).
 void GoToLowerScreen(int32_t stateId, std::unique_ptr<CEngineState> screen);
 // The main menu, in the upper layer.
 void BackToMainMenu();

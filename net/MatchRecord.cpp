@@ -113,7 +113,6 @@ bool DecodeMatchRecord(const std::vector<uint8_t>& bytes, NetMatchRecord& record
 }
 
 uint32_t PlayMatchRecord(const NetMatchRecord& record, CVersusMatch& match, const MatchStepWatcher& afterStep) {
-    match.SetAttackTravelSteps(kNetAttackTravelSteps);
     match.Start(RulesFromNetSettings(record.settings), record.seed);
     size_t run[kVersusSides] = {};
     uint32_t inRun[kVersusSides] = {};

@@ -126,6 +126,7 @@ VersusRules RulesFromNetSettings(const NetMatchSettings& settings) {
     rules.incomingSeconds = static_cast<float>(settings.incomingMs) / 1000.0f;
     rules.roundSeconds = static_cast<float>(settings.roundSeconds);
     rules.attacks = settings.attacks;
+    rules.attackTravelSteps = kNetAttackTravelSteps;
     return rules;
 }
 

@@ -52,6 +52,11 @@ struct NetMatchSettings {
 
     bool operator==(const NetMatchSettings&) const = default;
 };
+// Attack balls of a match between two programs reach the other side two seconds after the
+// step that sent them (they land at the first turn after that); a side may run that far
+// ahead of the other before it waits, which covers a datagram lost twice on its way. The
+// same for every match of this version, so it does not travel.
+constexpr int32_t kNetAttackTravelSteps = 300;
 NetMatchSettings NetSettingsFromRules(const VersusRules& rules);
 // The settings' fields as they travel and as a match record keeps them: difficulty, rounds
 // to win, most rounds (a byte each), incoming ms, round seconds (two bytes each), attacks
@@ -72,6 +77,7 @@ void TransferNetStep(Fields& fields, Step& step) {
     fields.F32(step.aimY);
     fields.U16(step.input);
 }
+// The rules of a match between two programs: the settings, and the attack travel above.
 VersusRules RulesFromNetSettings(const NetMatchSettings& settings);
 
 struct NetHello {

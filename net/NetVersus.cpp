@@ -41,12 +41,14 @@ void CNetVersus::Start(CNetSession& session, CVersusMatch& match) {
     m_hasAttack = m_hasSum = false;
     m_sumsAgreed = m_attacksAgreed = 0;
     std::fill(std::begin(m_opponentSums), std::end(m_opponentSums), NetChecksum());
-    match.SetAttackTravelSteps(kNetAttackTravelSteps);
     match.Start(RulesFromNetSettings(session.Settings()), session.Seed());
 }
 
-bool CNetVersus::CanStepOwn() const {
-    return IsRunning() && m_match->CanStepSide(m_own);
+void CNetVersus::DriveSides(CMatchSides& sides, IMatchSide& player) {
+    m_ownSide.m_player = &player;
+    sides.Set(OwnSide(), &m_ownSide);
+    sides.Set(OpponentSide(), &m_remoteSide);
+    sides.SetFirst(OwnSide());
 }
 
 void CNetVersus::Keep(std::vector<ReplayRun>& runs, const ReplayStep& step) {
@@ -60,39 +62,52 @@ void CNetVersus::Keep(std::vector<ReplayRun>& runs, const ReplayStep& step) {
     runs.push_back(ReplayRun{step, 1});
 }
 
-void CNetVersus::StepOwn(const ReplayStep& step) {
-    if (!CanStepOwn()) {
-        return;
-    }
+// ---------------------------------------------------------------- this program's side
+
+void CNetVersus::COwnSide::BeginStep(const CVersusMatch& match, int32_t side) {
+    m_player->BeginStep(match, side);
+}
+
+bool CNetVersus::COwnSide::HasStep(const CVersusMatch& match, int32_t side) {
+    return m_net.IsRunning() && m_player->HasStep(match, side);
+}
+
+ReplayStep CNetVersus::COwnSide::TakeStep(const CVersusMatch& match, int32_t side) {
+    ReplayStep step = m_player->TakeStep(match, side);
     // The own field takes the aim as it is; the other program gets what a replay keeps,
     // which plays the same, since only a fired shot's aim reaches the rules.
-    ReplayStep kept = m_glances.Keep(step);
-    const bool ready = step.Has(ReplayInput::Dismiss) && m_match->Phase() != EVersusPhase::Playing;
-    kept.input &= static_cast<uint16_t>(~ReplayInput::Dismiss);
-    if (ready) {
-        kept.input |= ReplayInput::Dismiss;
+    m_kept = m_net.m_glances.Keep(step);
+    const bool ready = step.Has(ReplayInput::Dismiss) && match.Phase() != EVersusPhase::Playing;
+    for (ReplayStep* each : {&step, &m_kept}) {
+        each->input &= static_cast<uint16_t>(~ReplayInput::Dismiss);
+        if (ready) {
+            each->input |= ReplayInput::Dismiss;
+        }
     }
-    m_servicesSinceStep = 0;
-    const int32_t sentBefore = m_match->SideCounts(m_own).ballsSent;
-    m_match->StepSide(m_own, step.ToPlayInput());
-    const int32_t sent = m_match->SideCounts(m_own).ballsSent - sentBefore;
-    ++m_ownSteps;
+    m_net.m_servicesSinceStep = 0;
+    return step;
+}
+
+void CNetVersus::COwnSide::StepPlayed(const CVersusMatch& match, int32_t side, const MatchSideStep& played) {
+    ++m_net.m_ownSteps;
     // The side as its step left it: whether the next round starts with it depends on
     // how far the other side has come in each program.
-    if (m_ownSteps % kNetCheckSteps == 0) {
-        m_session->SendChecksum(m_ownSteps, VersusSideChecksum(*m_match, m_own));
+    if (m_net.m_ownSteps % kNetCheckSteps == 0) {
+        m_net.m_session->SendChecksum(m_net.m_ownSteps, VersusSideChecksum(match, side));
     }
-    if (ready) {
-        m_match->SetSideReady(m_own);
+    m_player->StepPlayed(match, side, played);
+}
+
+void CNetVersus::COwnSide::StepDone(const CVersusMatch& match, int32_t side, const MatchSideStep& played) {
+    Keep(m_net.m_record.sides[side], m_kept);
+    m_net.m_unsent[m_net.m_unsentCount++] = m_kept;
+    if (played.ballsSent > 0) {
+        m_net.m_session->SendAttack(NetAttack{m_net.m_ownSteps, static_cast<uint8_t>(played.ballsSent)});
     }
-    Keep(m_record.sides[m_own], kept);
-    m_unsent[m_unsentCount++] = kept;
-    if (sent > 0) {
-        m_session->SendAttack(NetAttack{m_ownSteps, static_cast<uint8_t>(sent)});
+    if (m_net.m_unsentCount >= kNetSendSteps) {
+        m_net.SendOwnSteps();
     }
-    if (m_unsentCount >= kNetSendSteps) {
-        SendOwnSteps();
-    }
+    m_player->StepDone(match, side, played);
 }
 
 void CNetVersus::SendOwnSteps() {
@@ -112,22 +127,24 @@ size_t CNetVersus::OpponentStepsWaiting() const {
     return m_session == nullptr ? 0 : m_session->ReceivedStepsWaiting();
 }
 
-void CNetVersus::StepOpponent() {
+// ---------------------------------------------------------------- the other side
+
+uint32_t CNetVersus::OpponentStepsDue() {
     if (!IsRunning()) {
-        return;
+        return 0;
     }
     const size_t waiting = m_session->ReceivedStepsWaiting();
     if (waiting == 0) {
         m_filling = true;
         m_fillingFor = 0;
-        return;
+        return 0;
     }
     if (m_filling) {
         // After a gap: wait until some steps have arrived, or a little while has passed.
         ++m_fillingFor;
         if (waiting < kNetPlayBehindSteps && m_fillingFor < kNetPlayBehindSteps &&
             m_session->State() == ENetSessionState::Playing) {
-            return;
+            return 0;
         }
         m_filling = false;
     }
@@ -139,33 +156,41 @@ void CNetVersus::StepOpponent() {
     if (m_session->State() != ENetSessionState::Playing) {
         due = static_cast<uint32_t>(std::min<size_t>(waiting, kNetCatchUpSteps));   // the last steps of a player who left
     }
-    const int32_t side = OpponentSide();
-    for (uint32_t i = 0; i < due && IsRunning() && m_match->CanStepSide(side); ++i) {
-        ReplayStep step;
-        if (!m_session->TakeStep(step)) {
-            break;
-        }
-        PlayOpponentStep(step);
+    return due;
+}
+
+void CNetVersus::CRemoteSide::BeginStep(const CVersusMatch&, int32_t) {
+    m_due = m_net.OpponentStepsDue();
+    m_taken = 0;
+}
+
+bool CNetVersus::CRemoteSide::HasStep(const CVersusMatch&, int32_t) {
+    return m_taken < m_due && m_net.IsRunning() && m_net.m_session->ReceivedStepsWaiting() > 0;
+}
+
+ReplayStep CNetVersus::CRemoteSide::TakeStep(const CVersusMatch&, int32_t) {
+    ReplayStep step;
+    m_net.m_session->TakeStep(step);
+    ++m_taken;
+    return step;
+}
+
+void CNetVersus::CRemoteSide::StepPlayed(const CVersusMatch& match, int32_t side, const MatchSideStep& played) {
+    const uint32_t steps = ++m_net.m_opponentSteps;
+    Keep(m_net.m_record.sides[side], played.step);
+    if (steps % kNetCheckSteps == 0) {
+        m_net.m_opponentSums[(steps / kNetCheckSteps) % kKeptSums] = NetChecksum{steps, VersusSideChecksum(match, side)};
     }
 }
 
-void CNetVersus::PlayOpponentStep(const ReplayStep& step) {
-    const int32_t side = OpponentSide();
-    const int32_t sentBefore = m_match->SideCounts(side).ballsSent;
-    m_match->StepSide(side, step.ToPlayInput());
-    const int32_t sent = m_match->SideCounts(side).ballsSent - sentBefore;
-    ++m_opponentSteps;
-    Keep(m_record.sides[side], step);
-    if (m_opponentSteps % kNetCheckSteps == 0) {
-        m_opponentSums[(m_opponentSteps / kNetCheckSteps) % kKeptSums] =
-            NetChecksum{m_opponentSteps, VersusSideChecksum(*m_match, side)};
-    }
-    if (step.Has(ReplayInput::Dismiss) && !m_match->SetSideReady(side)) {
-        Finish(ENetVersusEnd::OutOfStep, "the other side was ready for the next round before its round was decided here");
+void CNetVersus::CRemoteSide::StepDone(const CVersusMatch&, int32_t, const MatchSideStep& played) {
+    if (played.readyRefused) {
+        m_net.Finish(ENetVersusEnd::OutOfStep,
+                     "the other side was ready for the next round before its round was decided here");
         return;
     }
-    CheckOpponentAttack(static_cast<uint32_t>(sent));
-    CheckOpponentSums();
+    m_net.CheckOpponentAttack(static_cast<uint32_t>(played.ballsSent));
+    m_net.CheckOpponentSums();
 }
 
 void CNetVersus::CheckOpponentAttack(uint32_t balls) {

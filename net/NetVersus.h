@@ -7,6 +7,7 @@
 // does not stall the picture. The attacks of the other side are worked out from its steps
 // and only checked against what it said; a checksum or an attack that differs ends the
 // match as out of step, on both sides, with both sides' steps kept for a bug report.
+#include "game/MatchSide.h"
 #include "game/Replay.h"
 #include "game/VersusMatch.h"
 #include "net/MatchRecord.h"
@@ -15,10 +16,6 @@
 #include <string>
 #include <vector>
 
-// Attack balls reach the other side two seconds after the step that sent them (they land
-// at the first turn after that); a side may run that far ahead of the other before it
-// waits, which covers a datagram lost twice on its way.
-constexpr int32_t kNetAttackTravelSteps = 300;
 // This side's steps go out in batches of about 50 ms.
 constexpr uint32_t kNetSendSteps = 8;
 // A checksum of each side every second.
@@ -42,19 +39,22 @@ uint32_t VersusSideChecksum(const CVersusMatch& match, int32_t side);
 
 class CNetVersus {
 public:
+    CNetVersus() : m_ownSide(*this), m_remoteSide(*this) {}
+    CNetVersus(const CNetVersus&) = delete;
+    CNetVersus& operator=(const CNetVersus&) = delete;
+
     // Takes over a session that is Playing and starts match from its settings and seed.
     void Start(CNetSession& session, CVersusMatch& match);
     bool IsRunning() const { return m_session != nullptr && m_end == ENetVersusEnd::None; }
     int32_t OwnSide() const { return m_own; }
     int32_t OpponentSide() const { return 1 - m_own; }
 
-    // Whether this side may take its next step (it is not waiting for the other).
-    bool CanStepOwn() const;
-    // One step of this side with what its player did; Dismiss makes it ready for the
-    // next round, once the round is decided.
-    void StepOwn(const ReplayStep& step);
-    // Once per fixed step: the other side's steps that are due.
-    void StepOpponent();
+    // The sides of the match in sides, this program's own first: its own side is played by
+    // player (the devices, or a bot) and each of its steps is sent to the other program;
+    // the other side is played from the steps that arrive, a little behind them, and up to
+    // four steps in one while it catches up. A ready step (Dismiss) of the own side counts
+    // only once the round is decided.
+    void DriveSides(CMatchSides& sides, IMatchSide& player);
     // Once a frame: the session's traffic, this side's steps sent, the end noticed.
     void Service();
     // Says goodbye; the match ends for this side and lets go of the session.
@@ -73,7 +73,37 @@ public:
     uint32_t AttacksAgreed() const { return m_attacksAgreed; }
 
 private:
-    void PlayOpponentStep(const ReplayStep& step);
+    // This program's side: the player's steps, kept and sent.
+    class COwnSide final : public IMatchSide {
+    public:
+        explicit COwnSide(CNetVersus& net) : m_net(net) {}
+        void BeginStep(const CVersusMatch& match, int32_t side) override;
+        bool HasStep(const CVersusMatch& match, int32_t side) override;
+        ReplayStep TakeStep(const CVersusMatch& match, int32_t side) override;
+        void StepPlayed(const CVersusMatch& match, int32_t side, const MatchSideStep& played) override;
+        void StepDone(const CVersusMatch& match, int32_t side, const MatchSideStep& played) override;
+
+        CNetVersus& m_net;
+        IMatchSide* m_player = nullptr;
+        ReplayStep m_kept;      // what the other program gets of the step being played
+    };
+    // The other program's side: its steps as they arrive, checked against what it said.
+    class CRemoteSide final : public IMatchSide {
+    public:
+        explicit CRemoteSide(CNetVersus& net) : m_net(net) {}
+        void BeginStep(const CVersusMatch& match, int32_t side) override;
+        bool HasStep(const CVersusMatch& match, int32_t side) override;
+        ReplayStep TakeStep(const CVersusMatch& match, int32_t side) override;
+        void StepPlayed(const CVersusMatch& match, int32_t side, const MatchSideStep& played) override;
+        void StepDone(const CVersusMatch& match, int32_t side, const MatchSideStep& played) override;
+
+        CNetVersus& m_net;
+        uint32_t m_due = 0;     // its steps that may be played in this step
+        uint32_t m_taken = 0;
+    };
+
+    // How many of the other side's steps are due in this step (it may start a wait).
+    uint32_t OpponentStepsDue();
     void CheckOpponentAttack(uint32_t balls);
     void CheckOpponentSums();
     void SendOwnSteps();
@@ -87,6 +117,8 @@ private:
     std::string m_why;
     NetMatchRecord m_record;
     CAimGlances m_glances;
+    COwnSide m_ownSide;
+    CRemoteSide m_remoteSide;
 
     // This side: its steps played and the ones not yet sent.
     uint32_t m_ownSteps = 0;

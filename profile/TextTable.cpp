@@ -168,6 +168,7 @@ const TextStrings kEnglishStrings = {
     .TxtNetOutOfStep = "The two games went out of step",
     .TxtNetReplayKept = "A replay of both fields was kept",
     .TxtNetWaitingFor = "Waiting for %s",
+    .TxtNetWaitingSeconds = "Waiting for %s: %d s",
     .TxtNetYouLost = "YOU LOSE THE MATCH",
 };
 
@@ -339,5 +340,6 @@ const TextStrings kSwedishStrings = {
     .TxtNetOutOfStep = "De tv\xE5 spelen kom ur takt",
     .TxtNetReplayKept = "En repris av b\xE5" "da spelplanerna sparades",
     .TxtNetWaitingFor = "V\xE4ntar p\xE5 %s",
+    .TxtNetWaitingSeconds = "V\xE4ntar p\xE5 %s: %d s",
     .TxtNetYouLost = "DU F\xD6RLORADE MATCHEN",
 };

@@ -175,6 +175,7 @@ struct TextStrings {
     const char* TxtNetOutOfStep;
     const char* TxtNetReplayKept;
     const char* TxtNetWaitingFor;
+    const char* TxtNetWaitingSeconds;
     const char* TxtNetYouLost;
 };
 
@@ -370,6 +371,8 @@ public:
     const char* TxtNetOutOfStep() const { return m_strings->TxtNetOutOfStep; }
     const char* TxtNetReplayKept() const { return m_strings->TxtNetReplayKept; }
     const char* TxtNetWaitingFor() const { return m_strings->TxtNetWaitingFor; }
+    // The other player's name and the whole seconds this side has waited for its steps.
+    const char* TxtNetWaitingSeconds() const { return m_strings->TxtNetWaitingSeconds; }
     const char* TxtNetYouLost() const { return m_strings->TxtNetYouLost; }
 
 protected:

@@ -2,6 +2,7 @@
 // receiver's turns, how rounds end and how best of three ends a match; the computer's
 // strengths and its determinism.
 #include "game/BotPlayer.h"
+#include "game/MatchSide.h"
 #include "game/VersusMatch.h"
 #include "tests/game/GameFixtures.h"
 
@@ -208,23 +209,163 @@ TEST(VersusMatch, AnAttackArrivingDuringAShotWaitsAtLeastItsTime) {
     EXPECT_EQ(match.Field(1).Board().BallCount(), ballsBefore + 2);
 }
 
-TEST(VersusMatch, ASideThatIsNotHeardPlaysNoSound) {
-    CSoundRecorder sounds;
-    CVersusMatch match;
-    match.Start(VersusRules(), 5);
-    match.SetHeard(1, false);
-    const PlayInput idle;
+// The events of one field, in order.
+class CFieldSounds final : public IGameSoundSink {
+public:
+    void Play(EGameSound sound) override { played.push_back(sound); }
+    std::vector<EGameSound> played;
+};
+
+int32_t CountOf(const std::vector<EGameSound>& played, EGameSound sound) {
+    return static_cast<int32_t>(std::count(played.begin(), played.end(), sound));
+}
+
+// Both sides fire the same shot into the pocket and play until their turns are over.
+void FireBothIntoThePocket(CVersusMatch& match) {
+    StartRoundOnRows(match, kPocket);
+    float pocketX = 0.0f, pocketY = 0.0f;
+    ASSERT_TRUE(AimAt(match.Field(0).Board(), CellPos{2, 1}, pocketX, pocketY));
     for (int32_t side = 0; side < kVersusSides; ++side) {
-        PlayInput inputs[kVersusSides] = {idle, idle};
-        inputs[side] = FireAt(320.0f, 200.0f);
+        match.Field(side).SetBalls({1, 0}, {3, 0});
+    }
+    PlayInput inputs[kVersusSides] = {FireAt(pocketX, pocketY), FireAt(pocketX, pocketY)};
+    match.Step(inputs);
+    inputs[0] = inputs[1] = PlayInput();
+    auto turnRuns = [&match](int32_t side) { return match.Field(side).IsFlying() || !match.Field(side).IsReady(); };
+    for (int32_t step = 0; step < 3000 && (turnRuns(0) || turnRuns(1)); ++step) {
         match.Step(inputs);
     }
-    EXPECT_EQ(match.Field(0).Progress().shotsFired, 1);
-    EXPECT_EQ(match.Field(1).Progress().shotsFired, 1);
-    EXPECT_EQ(sounds.Count(EGameSound::FireBall), 1) << "only the heard side's shot sounds";
-    // After the match's steps every event sounds again.
-    PlayGameSound(EGameSound::Combo);
-    EXPECT_EQ(sounds.Count(EGameSound::Combo), 1);
+    ASSERT_EQ(match.Field(0).Progress().shotsFired, 1);
+    ASSERT_EQ(match.Field(1).Progress().shotsFired, 1);
+}
+
+// Each field plays its events, its board's among them, into a sink of its own: the
+// player's into the installed handler, the computer's into silence or wherever it is told.
+TEST(VersusMatch, EachFieldPlaysItsSoundsIntoItsOwnSink) {
+    CSoundRecorder heard;
+    CFieldSounds own;
+    CVersusMatch match;
+    match.Start(VersusRules(), 5);
+    match.Field(1).SetSoundSink(own);
+    FireBothIntoThePocket(match);
+    EXPECT_EQ(CountOf(heard.Played(), EGameSound::FireBall), 1);
+    EXPECT_GE(CountOf(heard.Played(), EGameSound::BallRemove), 1) << "the board's events follow its field";
+    EXPECT_EQ(own.played, heard.Played()) << "the same shot sounds the same in either sink";
+
+    // A silent field adds nothing to what is heard.
+    const std::vector<EGameSound> oneField = heard.Played();
+    CSoundRecorder again;
+    CVersusMatch quiet;
+    quiet.Start(VersusRules(), 5);
+    quiet.Field(1).SetSoundSink(SilentSounds());
+    FireBothIntoThePocket(quiet);
+    EXPECT_EQ(again.Played(), oneField);
+}
+
+// How far a side may run ahead of the other: as far as attacks travel, so that every attack
+// that could land on its next step has been sent. Without travel (one program) the sides
+// step in turn, the first side first.
+TEST(VersusMatch, ASideRunsAheadOfTheOtherAsFarAsAttacksTravel) {
+    struct Case {
+        int32_t travel;
+        int32_t firstAhead;    // steps side 0 may take while side 1 takes none
+        int32_t secondAhead;   // and the other way round
+    };
+    const Case cases[] = {{0, 1, 0}, {1, 1, 1}, {5, 5, 5}, {300, 300, 300}};
+    for (const Case& c : cases) {
+        for (int32_t runner = 0; runner < kVersusSides; ++runner) {
+            CVersusMatch match;
+            VersusRules rules;
+            rules.attackTravelSteps = c.travel;
+            match.Start(rules, 3);
+            const PlayInput idle;
+            int32_t ahead = 0;
+            while (ahead < 1000 && match.CanStepSide(runner)) {
+                match.StepSide(runner, idle);
+                ++ahead;
+            }
+            EXPECT_EQ(ahead, runner == 0 ? c.firstAhead : c.secondAhead) << "travel " << c.travel << ", side " << runner;
+            // One step of the other lets it take one more.
+            if (match.CanStepSide(1 - runner)) {
+                match.StepSide(1 - runner, idle);
+                EXPECT_TRUE(match.CanStepSide(runner)) << "travel " << c.travel << ", side " << runner;
+            }
+        }
+    }
+}
+
+// Two programs each play one side as far ahead as it may: an attack of the other side lands
+// in the waiting balls on the target's step that sent it plus the travel, never later.
+TEST(VersusMatch, AnAttackArrivesOnTheStepItsTravelEnds) {
+    for (const int32_t travel : {1, 7, 300}) {
+        CVersusMatch match;
+        VersusRules rules;
+        rules.attackTravelSteps = travel;
+        match.Start(rules, 5);
+        StartRoundOnRows(match, kPocket);
+        match.Field(1).SetBalls({1, 0}, {3, 0});
+        float pocketX = 0.0f, pocketY = 0.0f;
+        ASSERT_TRUE(AimAt(match.Field(1).Board(), CellPos{2, 1}, pocketX, pocketY));
+        const PlayInput idle;
+        PlayInput shot = FireAt(pocketX, pocketY);
+        int32_t sentOn = -1;
+        int32_t arrivedOn = -1;
+        for (int32_t loop = 0; loop < 6000 && arrivedOn < 0; ++loop) {
+            // The target runs as far ahead as it may, then the sender takes one step.
+            while (match.CanStepSide(0) && arrivedOn < 0) {
+                match.StepSide(0, idle);
+                // Balls that waited long enough land in the step they arrive.
+                if (match.Incoming(0) > 0 || match.SideCounts(0).ballsLanded > 0) {
+                    arrivedOn = match.SideSteps(0);
+                }
+            }
+            if (!match.CanStepSide(1)) {
+                break;
+            }
+            match.StepSide(1, shot);
+            shot = idle;
+            if (sentOn < 0 && match.SideCounts(1).ballsSent > 0) {
+                sentOn = match.SideSteps(1);
+            }
+        }
+        ASSERT_GT(sentOn, 0) << "travel " << travel;
+        EXPECT_EQ(arrivedOn, sentOn + travel) << "travel " << travel;
+        EXPECT_EQ(match.Incoming(0) + match.SideCounts(0).ballsLanded, 2) << "travel " << travel;
+    }
+}
+
+// At the time limit the side with fewer balls wins the round, at the limit's very step.
+TEST(VersusMatch, TheTimeLimitGoesToTheSideWithFewerBalls) {
+    struct Case {
+        const char* what;
+        int32_t fewer;    // the side missing a ball, -1 for neither
+        int32_t winner;
+    };
+    const Case cases[] = {
+        {"the first side has fewer balls", 0, 0},
+        {"the second side has fewer balls", 1, 1},
+        {"equal fields: a draw", -1, -1},
+    };
+    for (const Case& c : cases) {
+        CVersusMatch match;
+        VersusRules rules;
+        rules.roundSeconds = 2.0f;
+        match.Start(rules, 7);
+        StartRoundOnRows(match, {"3333333333", " 444444444", "55........"});
+        if (c.fewer >= 0) {
+            match.Field(c.fewer).Board().SetCell(BallColour::Empty, 0, 1, 2);
+        }
+        const PlayInput inputs[kVersusSides];
+        int32_t steps = 0;
+        while (steps < 1000 && match.Phase() == EVersusPhase::Playing) {
+            match.Step(inputs);
+            ++steps;
+        }
+        EXPECT_EQ(steps, 300) << c.what << ": two seconds of steps";
+        EXPECT_EQ(match.Round().steps, 300) << c.what;
+        EXPECT_EQ(match.Round().end, ERoundEnd::TimeUp) << c.what;
+        EXPECT_EQ(match.Round().winner, c.winner) << c.what;
+    }
 }
 
 enum class EHappens { Nothing, Loses, Clears };
@@ -369,6 +510,69 @@ TEST(VersusBot, StrengthsDifferAndASeedFixesTheGame) {
     EXPECT_EQ(first.winner, again.winner);
     EXPECT_EQ(first.sides[0].ballsSent, again.sides[0].ballsSent);
     EXPECT_EQ(first.sides[1].ballsLanded, again.sides[1].ballsLanded);
+}
+
+// What a computer match played to its end leaves: each round's winner, length and counts,
+// and both fields as the round ended. Both sides are bots, stepped as the match screen steps
+// its sides; each is ready for the next round at once.
+std::string PlayedMatchSummary(EBotStrength first, EBotStrength second, uint32_t seed) {
+    CVersusMatch match;
+    match.Start(VersusRules(), seed);
+    CBotMatchSide bots[kVersusSides] = {CBotMatchSide(first, seed ^ 0x9E3779B9u), CBotMatchSide(second, seed + 7u)};
+    CMatchSides sides;
+    sides.Set(0, &bots[0]);
+    sides.Set(1, &bots[1]);
+    std::string summary;
+    int32_t round = 0;
+    for (int32_t guard = 0; guard < 150 * 60 * 30; ++guard) {
+        sides.Step(match);
+        if (match.Phase() == EVersusPhase::Playing || match.RoundNumber() == round) {
+            continue;
+        }
+        round = match.RoundNumber();
+        const VersusRoundResult& result = match.Round();
+        char line[224];
+        std::snprintf(line, sizeof line,
+                      "round %d: winner %d end %d steps %lld sent %d/%d landed %d/%d shots %d/%d scores %d/%d "
+                      "generators %08X %08X\n",
+                      round, result.winner, static_cast<int>(result.end), static_cast<long long>(result.steps),
+                      result.sides[0].ballsSent, result.sides[1].ballsSent, result.sides[0].ballsLanded,
+                      result.sides[1].ballsLanded, result.sides[0].shots, result.sides[1].shots,
+                      match.Field(0).Progress().score, match.Field(1).Progress().score,
+                      match.Field(0).Random().State(), match.Field(1).Random().State());
+        summary += line;
+        if (match.Phase() == EVersusPhase::MatchOver) {
+            return summary + "winner " + std::to_string(match.MatchWinner());
+        }
+    }
+    return summary + "no end";
+}
+
+TEST(VersusBot, ComputerMatchesPlayToTheirKnownEnds) {
+    struct Case {
+        EBotStrength first;
+        EBotStrength second;
+        uint32_t seed;
+        const char* summary;
+    };
+    const Case cases[] = {
+        {EBotStrength::Easy, EBotStrength::Normal, 5,
+         "round 1: winner 1 end 1 steps 7575 sent 0/6 landed 6/0 shots 15/18 scores 1000/6100 generators B4EE8D1E 137EA12B\n"
+         "round 2: winner 0 end 1 steps 7389 sent 3/1 landed 1/3 shots 14/20 scores 3650/2000 generators A3BE5E33 ED063C99\n"
+         "round 3: winner 1 end 1 steps 7990 sent 3/20 landed 20/3 shots 16/18 scores 2550/16750 generators 81B49F6C 48950946\n"
+         "winner 1"},
+        {EBotStrength::Hard, EBotStrength::Easy, 12,
+         "round 1: winner 0 end 2 steps 6687 sent 28/2 landed 2/28 shots 19/12 scores 28700/3750 generators E2F87AF0 E6096289\n"
+         "round 2: winner 0 end 1 steps 12345 sent 13/6 landed 6/13 shots 44/24 scores 30650/9600 generators 004DD7A0 1B38948C\n"
+         "winner 0"},
+        {EBotStrength::Normal, EBotStrength::Normal, 2026,
+         "round 1: winner 0 end 1 steps 10927 sent 45/27 landed 27/44 shots 25/30 scores 43050/26400 generators 912A9854 87459358\n"
+         "round 2: winner 0 end 1 steps 8554 sent 5/3 landed 3/5 shots 23/23 scores 9050/5200 generators 4DE2DE63 4DE2DE63\n"
+         "winner 0"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PlayedMatchSummary(c.first, c.second, c.seed), c.summary) << "seed " << c.seed;
+    }
 }
 
 TEST(VersusBot, WaitsItsThinkingTimeAndMissesByItsAimError) {

@@ -9,6 +9,7 @@
 #include "engine/StateManager.h"
 #include "gui/GuiMenu.h"
 #include "gui/GuiNetGame.h"
+#include "gui/GuiVersus.h"
 #include "gui/NetPlay.h"
 #include "gui/ScreenFlow.h"
 #include "profile/Language.h"
@@ -57,7 +58,8 @@ public:
         SetNetNameResolver(nullptr);
         CStateManager::Upper().SetState(kStateNone, true);
         CStateManager::Lower().SetState(kStateNone, true);
-        CloseNetPlaySession();
+        // A match handed its session but never started closes it as it goes.
+        CStateManager::Lower().RequestState(kStateNone);
         SetNetPlayClock(nullptr);
         SetStateFactory(nullptr);
         CStateManager::Upper().RequestState(kStateNone);
@@ -107,6 +109,10 @@ public:
     }
     static int32_t PendingUpper() { return CStateManager::Upper().GetPendingId(); }
     static int32_t PendingLower() { return CStateManager::Lower().GetPendingId(); }
+    // The match screen a host or join screen built and pushed, before it starts.
+    static const CGuiVersus* PendingMatch() {
+        return dynamic_cast<const CGuiVersus*>(CStateManager::Lower().GetPendingState());
+    }
     static bool IsPlaying(const CNetSession* session) {
         return session != nullptr && session->State() == ENetSessionState::Playing;
     }
@@ -133,7 +139,7 @@ TEST_F(NetScreensTest, TheHostListensAndAJoiningPlayerStartsTheMatchWithTheChose
     CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandRoundsToWin, 0);
     CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandStart, 0);
     ASSERT_EQ(host.Phase(), CGuiHostGame::EPhase::Listening) << host.Status().Text();
-    CNetSession* session = NetPlaySession();
+    const CNetSession* session = host.Session();
     ASSERT_NE(session, nullptr);
     ASSERT_EQ(session->State(), ENetSessionState::Listening);
     const uint16_t port = session->Port();
@@ -149,8 +155,11 @@ TEST_F(NetScreensTest, TheHostListensAndAJoiningPlayerStartsTheMatchWithTheChose
     ASSERT_TRUE(PumpUntil([&] { return PendingLower() == kStateVersusGame; })) << host.Status().Text();
     EXPECT_EQ(host.Phase(), CGuiHostGame::EPhase::Started);
     EXPECT_EQ(PendingUpper(), kStateEmpty);
-    // The session stays open for the match, playing.
-    ASSERT_EQ(NetPlaySession(), session);
+    // The match is built on the session, playing, and owns it; the host screen holds none.
+    const CGuiVersus* match = PendingMatch();
+    ASSERT_NE(match, nullptr);
+    ASSERT_EQ(match->Session(), session);
+    EXPECT_EQ(host.Session(), nullptr);
     EXPECT_TRUE(IsPlaying(session));
     EXPECT_EQ(session->OpponentName(), "Bo");
     ASSERT_TRUE(PumpUntil([&] { return IsPlaying(m_other.get()); }));
@@ -161,7 +170,7 @@ TEST_F(NetScreensTest, TheHostListensAndAJoiningPlayerStartsTheMatchWithTheChose
     EXPECT_EQ(m_other->Settings().difficulty, CurrentPlayerDifficulty());
     // Leaving the host screen for the match does not close the match's session.
     CStateManager::Upper().SetState(kStateNone, true);
-    EXPECT_TRUE(IsPlaying(NetPlaySession()));
+    EXPECT_TRUE(IsPlaying(match->Session()));
 }
 
 TEST_F(NetScreensTest, TheHostsPortIsTypedInDigitsOrSteppedByAClick) {
@@ -208,7 +217,7 @@ TEST_F(NetScreensTest, APortInUseIsToldAndEscapeClosesTheSessionForTheVersusMenu
     CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandStart, 0);
     EXPECT_EQ(host.Phase(), CGuiHostGame::EPhase::Choosing);
     EXPECT_STREQ(host.Status().Text(), texts().TxtNetCouldNotListen());
-    EXPECT_EQ(NetPlaySession(), nullptr);
+    EXPECT_EQ(host.Session(), nullptr);
     EXPECT_TRUE(host.StartItem().IsVisible() && host.StartItem().IsSelectable()) << "another try is open";
 
     // Any free port listens; Escape leaves it.
@@ -220,7 +229,7 @@ TEST_F(NetScreensTest, APortInUseIsToldAndEscapeClosesTheSessionForTheVersusMenu
     ASSERT_EQ(host.Phase(), CGuiHostGame::EPhase::Listening);
     EXPECT_STREQ(host.Status().Text(), texts().TxtWaitingForPlayer());
     EXPECT_TRUE(CEngine::Get().OnEscape());
-    EXPECT_EQ(NetPlaySession(), nullptr);
+    EXPECT_EQ(host.Session(), nullptr);
     EXPECT_EQ(PendingUpper(), kStateHostJoinMenu);
     EXPECT_EQ(PendingLower(), kStateEmpty);
 }
@@ -239,16 +248,20 @@ TEST_F(NetScreensTest, TheJoinerTypesTheAddressAndReturnStartsTheMatch) {
     EXPECT_STREQ(join.Status().Text(), texts().TxtConnecting());
     ASSERT_TRUE(PumpUntil([&] { return PendingLower() == kStateVersusGame; })) << join.Status().Text();
     EXPECT_EQ(join.Phase(), CGuiJoinGame::EPhase::Started);
-    ASSERT_TRUE(IsPlaying(NetPlaySession()));
-    EXPECT_EQ(NetPlaySession()->OpponentName(), "Bo");
-    EXPECT_FALSE(NetPlaySession()->IsHost());
+    EXPECT_EQ(join.Session(), nullptr) << "the match has the session";
+    const CGuiVersus* match = PendingMatch();
+    ASSERT_NE(match, nullptr);
+    const CNetSession* session = match->Session();
+    ASSERT_TRUE(IsPlaying(session));
+    EXPECT_EQ(session->OpponentName(), "Bo");
+    EXPECT_FALSE(session->IsHost());
     ASSERT_TRUE(PumpUntil([&] { return IsPlaying(m_other.get()); }));
     EXPECT_EQ(m_other->OpponentName(), "Ann");
-    EXPECT_EQ(NetPlaySession()->Seed(), m_other->Seed());
+    EXPECT_EQ(session->Seed(), m_other->Seed());
 
     // The address stays for the run.
     CStateManager::Upper().SetState(kStateNone, true);
-    EXPECT_TRUE(IsPlaying(NetPlaySession())) << "the match keeps the session";
+    EXPECT_TRUE(IsPlaying(session)) << "the match keeps the session";
     CGuiJoinGame& again = Open<CGuiJoinGame>(kStateJoinGame);
     EXPECT_EQ(again.TypedAddress(), address);
 }
@@ -313,7 +326,7 @@ TEST_F(NetScreensTest, EveryWayJoiningFailsIsToldInThePlayersWords) {
         }));
         EXPECT_EQ(join.Phase(), CGuiJoinGame::EPhase::Typing);
         EXPECT_STREQ(join.Status().Text(), (texts().*c.reason)());
-        EXPECT_EQ(NetPlaySession(), nullptr) << "a failed try leaves no session";
+        EXPECT_EQ(join.Session(), nullptr) << "a failed try leaves no session";
         EXPECT_EQ(PendingLower(), kStateNone);
         // Typing takes the reason away.
         join.OnChar('x');
@@ -354,11 +367,9 @@ TEST_F(NetScreensTest, TheOnScreenKeysTypeAnAddressAndEscapeGoesBack) {
     EXPECT_EQ(again.TypedAddress(), "anna-pc.lan:2796");
 }
 
-TEST_F(NetScreensTest, TheVersusMenuLeadsToHostingAndJoiningAndClosesALeftOverSession) {
+TEST_F(NetScreensTest, TheVersusMenuLeadsToHostingAndJoining) {
     for (const int32_t target : {kStateHostGame, kStateJoinGame}) {
-        ASSERT_TRUE(OpenNetPlaySession(NetPlayOptions(NetMatchSettings())).Host(0));
         CGuiNetMenu& menu = Open<CGuiNetMenu>(kStateHostJoinMenu);
-        EXPECT_EQ(NetPlaySession(), nullptr);
         const CGuiWidget* item = nullptr;
         for (int32_t i = 0; i < menu.WidgetCount(); ++i) {
             if (menu.WidgetAt(i).Command() == target) {
@@ -389,11 +400,11 @@ TEST_F(NetScreensTest, EscapeWhileConnectingClosesTheSessionForTheVersusMenu) {
     Type(join, "127.0.0.1:" + std::to_string(silentPort));
     join.OnChar(13);
     ASSERT_EQ(join.Phase(), CGuiJoinGame::EPhase::Connecting);
-    ASSERT_NE(NetPlaySession(), nullptr);
+    ASSERT_NE(join.Session(), nullptr);
     join.OnChar('9');
     EXPECT_EQ(join.TypedAddress(), "127.0.0.1:" + std::to_string(silentPort)) << "no typing while connecting";
     EXPECT_TRUE(CEngine::Get().OnEscape());
-    EXPECT_EQ(NetPlaySession(), nullptr);
+    EXPECT_EQ(join.Session(), nullptr);
     EXPECT_EQ(PendingUpper(), kStateHostJoinMenu);
 }
 

@@ -53,11 +53,11 @@ protected:
         CScreenTest::TearDown();
     }
 
+    // A match against the computer at the strength chosen on the versus menu, built as the
+    // menu builds it, with a fixed seed.
     static CGuiVersus& OpenMatch(uint32_t seed) {
-        EXPECT_TRUE(CStateManager::Lower().SetState(kStateVersusGame, true));
-        CGuiVersus& screen = *static_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
-        screen.StartMatch(seed);
-        return screen;
+        EXPECT_TRUE(CStateManager::Lower().SetBuiltState(kStateVersusGame, std::make_unique<CGuiVersus>(VersusStrength(), seed), true));
+        return *static_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
     }
     static void StepLayers(int32_t steps = 1) {
         for (int32_t i = 0; i < steps; ++i) {
@@ -179,6 +179,37 @@ TEST_F(VersusScreenTest, BestOfThreeShowsTheResultsAndGoesBackToTheVersusMenu) {
     EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateEmpty);
 }
 
+// A whole match against the computer through the screen, the player never touching the
+// controls: each round's result, its length and both fields as it ended stay as they were.
+TEST_F(VersusScreenTest, AMatchAgainstTheComputerPlaysToItsKnownEnd) {
+    g_versusStrength = static_cast<int32_t>(EBotStrength::Normal);
+    // The idle player's launcher points where the pointer rests.
+    PointAt(320, 200);
+    StepLayers();
+    CGuiVersus& screen = OpenMatch(44);
+    std::string summary;
+    for (int32_t round = 0; round < 5 && CStateManager::Upper().GetPendingId() != kStateHostJoinMenu; ++round) {
+        for (int32_t step = 0; step < 150 * 400 && !screen.IsPanelShown(); ++step) {
+            StepLayers();
+        }
+        ASSERT_TRUE(screen.IsPanelShown());
+        const CVersusMatch& match = screen.Match();
+        char line[160];
+        std::snprintf(line, sizeof line, "round %d: winner %d steps %lld shots %d/%d scores %d/%d balls %d/%d\n",
+                      match.RoundNumber(), match.Round().winner, static_cast<long long>(match.Round().steps),
+                      match.Round().sides[0].shots, match.Round().sides[1].shots, match.Field(0).Progress().score,
+                      match.Field(1).Progress().score, match.Field(0).Board().BallCount(),
+                      match.Field(1).Board().BallCount());
+        summary += line;
+        StepLayers(150);
+        Click();
+    }
+    EXPECT_EQ(summary,
+              "round 1: winner 1 steps 8281 shots 0/22 scores 0/26650 balls 76/10\n"
+              "round 2: winner 1 steps 9933 shots 0/24 scores 0/17900 balls 60/18\n");
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
+}
+
 TEST_F(VersusScreenTest, PPausesBothSidesAndResumesThem) {
     g_versusStrength = static_cast<int32_t>(EBotStrength::Hard);
     CGuiVersus& screen = OpenMatch(8);
@@ -210,9 +241,15 @@ TEST_F(VersusScreenTest, TheVersusMenuStartsAMatchAtTheChosenStrength) {
     CEngine::Get().BroadcastMessage(kCommandVersusStrength, 0);
     CEngine::Get().BroadcastMessage(kCommandVersusStrength, 0);
     EXPECT_EQ(g_versusStrength, static_cast<int32_t>(EBotStrength::Easy));
+    CEngine::Get().BroadcastMessage(kCommandVersusStrength, 0);
     CEngine::Get().BroadcastMessage(kStateVersusGame, 0);
     EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateVersusGame);
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateEmpty);
+    // The menu built the match at the strength it shows.
+    const auto* match = dynamic_cast<const CGuiVersus*>(CStateManager::Lower().GetPendingState());
+    ASSERT_NE(match, nullptr);
+    EXPECT_FALSE(match->IsNetworked());
+    EXPECT_EQ(match->Strength(), EBotStrength::Normal);
 }
 
 TEST_F(VersusScreenTest, TheMainMenuLeadsToTheVersusMenuAndKeepsEveryItemInItsPlace) {
@@ -268,21 +305,18 @@ protected:
         EXPECT_TRUE(HostMatch(other, roundSeconds, roundsToWin));
         NetSessionOptions options;
         options.name = "Ann";
-        CNetSession& session = OpenNetPlaySession(options);
-        EXPECT_TRUE(session.Join("127.0.0.1", other.session->Port()));
-        for (int i = 0; i < 5000 && !(IsPlaying(session) && IsPlaying(*other.session)); ++i) {
-            session.Service();
+        auto session = std::make_unique<CNetSession>(options);
+        EXPECT_TRUE(session->Join("127.0.0.1", other.session->Port()));
+        for (int i = 0; i < 5000 && !(IsPlaying(*session) && IsPlaying(*other.session)); ++i) {
+            session->Service();
             other.session->Service();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        EXPECT_TRUE(IsPlaying(session) && IsPlaying(*other.session));
+        EXPECT_TRUE(IsPlaying(*session) && IsPlaying(*other.session));
         other.net.Start(*other.session, other.match);
-        EXPECT_TRUE(CStateManager::Lower().SetState(kStateVersusGame, true));
+        // Built on the session as the join screen builds it; the screen owns it from here.
+        EXPECT_TRUE(CStateManager::Lower().SetBuiltState(kStateVersusGame, std::make_unique<CGuiVersus>(std::move(session)), true));
         return *static_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
-    }
-    void TearDown() override {
-        CloseNetPlaySession();
-        VersusScreenTest::TearDown();
     }
     static bool IsPlaying(const CNetSession& session) { return session.State() == ENetSessionState::Playing; }
     // Steps the screen and the other program together until done holds, at most limit steps.
@@ -343,7 +377,74 @@ TEST_F(NetVersusScreenTest, TheNextRoundStartsWhenBothPlayersAreReady) {
     ASSERT_TRUE(StepBothUntil([&] { return screen.Match().RoundNumber() == 2 && other.match.RoundNumber() == 2; }, 2000));
     EXPECT_FALSE(screen.IsPanelShown());
     EXPECT_EQ(screen.Match().Phase(), EVersusPhase::Playing);
+    EXPECT_TRUE(screen.PanelHint().empty());
+    // The new round's panel takes the player's click again: ready once more, or, after the
+    // match's last round, back to the versus menu.
+    ASSERT_TRUE(StepBothUntil([&] { return screen.IsPanelShown(); }, 20000));
+    EXPECT_FALSE(screen.IsWaitingForOpponent());
+    StepBothUntil([] { return false; }, 150);
+    Click();
+    EXPECT_TRUE(StepBothUntil([&] {
+        return screen.IsWaitingForOpponent() || screen.Match().RoundNumber() == 3 ||
+               CStateManager::Upper().GetPendingId() == kStateHostJoinMenu;
+    }, 2000));
 }
+
+// The match owns the session it was built on: a match pushed and then dropped unused (a later
+// request of the same frame) still says goodbye, and the other program hears it at once.
+TEST_F(NetVersusScreenTest, AMatchDroppedBeforeItStartsClosesItsSession) {
+    ASSERT_TRUE(HostMatch(other, 60, 1));
+    NetSessionOptions options;
+    options.name = "Ann";
+    auto session = std::make_unique<CNetSession>(options);
+    ASSERT_TRUE(session->Join("127.0.0.1", other.session->Port()));
+    for (int i = 0; i < 5000 && !(IsPlaying(*session) && IsPlaying(*other.session)); ++i) {
+        session->Service();
+        other.session->Service();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(IsPlaying(*session) && IsPlaying(*other.session));
+    CStateManager::Lower().RequestState(kStateVersusGame, std::make_unique<CGuiVersus>(std::move(session)));
+    CStateManager::Lower().RequestState(kStateNone);
+    for (int i = 0; i < 2000 && other.session->State() != ENetSessionState::Ended; ++i) {
+        other.session->Service();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(other.session->State(), ENetSessionState::Ended);
+    EXPECT_EQ(other.session->EndReason(), ENetEndReason::OpponentLeft);
+}
+
+// The other program keeps its connection but sends no steps: once the player's side is as
+// far ahead as attacks travel it waits, and after a second the screen says so and for how
+// long, in the player's language; when the steps come again the line goes.
+class StalledOpponentTest : public NetVersusScreenTest, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(StalledOpponentTest, IsShownAsAWaitAndHowLong) {
+    const uint32_t language = GetParam();
+    CLanguage::Get().SetLanguage(language);
+    CGuiVersus& screen = JoinMatch(300);
+    auto stalled = [&](int32_t steps) {
+        for (int32_t i = 0; i < steps; ++i) {
+            StepLayers();
+            other.session->Service();   // its keep-alives, no steps
+        }
+    };
+    stalled(kNetAttackTravelSteps + 140);
+    EXPECT_EQ(screen.Match().SideSteps(screen.PlayerSide()), kNetAttackTravelSteps) << "the player's side waits";
+    EXPECT_TRUE(screen.WaitLine().empty()) << "a short wait is not told";
+    const Bytes before = Draw("");
+    stalled(20 + 2 * 150);
+    char expected[96];
+    std::snprintf(expected, sizeof expected, CLanguage::Get().TxtNetWaitingSeconds(), "Bea", 3);
+    EXPECT_EQ(screen.WaitLine(), expected);
+    const Bytes waiting = Draw(std::string("versus-network-stalled") + (language == kLanguageSwedish ? "-sv" : "-en"));
+    EXPECT_GT(DifferingPixels(before, waiting, 160, 190, 480, 230), 300) << "the line is drawn over the field";
+    // The other program plays again: the player's side goes on and the line goes.
+    ASSERT_TRUE(StepBothUntil([&] { return screen.Match().SideSteps(screen.PlayerSide()) > kNetAttackTravelSteps + 30; }, 3000));
+    EXPECT_TRUE(screen.WaitLine().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, StalledOpponentTest, ::testing::Values(kLanguageEnglish, kLanguageSwedish));
 
 TEST_F(NetVersusScreenTest, AnOpponentWhoLeavesEndsTheMatchWithAMessage) {
     CGuiVersus& screen = JoinMatch(300);

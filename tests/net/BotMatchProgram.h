@@ -1,7 +1,7 @@
 #pragma once
 // One program of a network match for the tests and the benchmark: its session, its match
 // and a bot at the controls of its own side, stepped as the match screen steps it.
-#include "game/BotPlayer.h"
+#include "game/MatchSide.h"
 #include "net/NetVersus.h"
 
 #include <memory>
@@ -10,7 +10,8 @@ struct BotMatchProgram {
     std::unique_ptr<CNetSession> session;
     CVersusMatch match;
     CNetVersus net;
-    CBotPlayer bot{EBotStrength::Normal, 1};
+    CBotMatchSide bot{EBotStrength::Normal, 1};
+    CMatchSides sides;
     // After a round the bot says it is ready at once; otherwise only once the test lets it.
     bool readyAfterRound = true;
 

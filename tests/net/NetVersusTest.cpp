@@ -2,6 +2,7 @@
 // lockstep lets them. Every wait is bounded by a number of loops, never by time.
 #include "net/NetVersus.h"
 
+
 #include "tests/net/BotMatchProgram.h"
 #include "tests/net/LossyRelay.h"
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -45,11 +47,12 @@ bool FramesUntil(Program& a, Program& b, const std::function<bool()>& done, int 
 class NetVersusTest : public ::testing::Test {
 protected:
     // The joiner reaches the host directly, or over a line of the test's own.
-    void Connect(uint32_t seed, const LossyRelayOptions* line = nullptr) {
-        host.session = std::make_unique<CNetSession>(Options("Host", seed));
-        joiner.session = std::make_unique<CNetSession>(Options("Joiner", 0));
-        ASSERT_TRUE(host.session->Host(0));
-        uint16_t port = host.session->Port();
+    void Connect(uint32_t seed, const LossyRelayOptions* line = nullptr) { ConnectPair(host, joiner, seed, line); }
+    void ConnectPair(Program& hosting, Program& joining, uint32_t seed, const LossyRelayOptions* line = nullptr) {
+        hosting.session = std::make_unique<CNetSession>(Options("Host", seed));
+        joining.session = std::make_unique<CNetSession>(Options("Joiner", 0));
+        ASSERT_TRUE(hosting.session->Host(0));
+        uint16_t port = hosting.session->Port();
         if (line != nullptr) {
             LossyRelayOptions options = *line;
             options.targetPort = port;
@@ -57,17 +60,17 @@ protected:
             ASSERT_TRUE(relay->Start());
             port = relay->Port();
         }
-        ASSERT_TRUE(joiner.session->Join("127.0.0.1", port));
-        for (int i = 0; i < 5000 && !(IsPlaying(host) && IsPlaying(joiner)); ++i) {
-            host.session->Service();
-            joiner.session->Service();
+        ASSERT_TRUE(joining.session->Join("127.0.0.1", port));
+        for (int i = 0; i < 5000 && !(IsPlaying(hosting) && IsPlaying(joining)); ++i) {
+            hosting.session->Service();
+            joining.session->Service();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        ASSERT_TRUE(IsPlaying(host) && IsPlaying(joiner));
-        host.net.Start(*host.session, host.match);
-        joiner.net.Start(*joiner.session, joiner.match);
-        host.bot.Configure(EBotStrength::Hard, seed);
-        joiner.bot.Configure(EBotStrength::Normal, seed + 1);
+        ASSERT_TRUE(IsPlaying(hosting) && IsPlaying(joining));
+        hosting.net.Start(*hosting.session, hosting.match);
+        joining.net.Start(*joining.session, joining.match);
+        hosting.bot.Configure(EBotStrength::Hard, seed);
+        joining.bot.Configure(EBotStrength::Normal, seed + 1);
     }
 
     static bool IsPlaying(const Program& program) { return program.session->State() == ENetSessionState::Playing; }
@@ -197,6 +200,193 @@ TEST_F(NetVersusTest, StepsOrAttacksThatDoNotFitTheMatchEndItOutOfStep) {
         EXPECT_EQ(host.net.End(), ENetVersusEnd::OutOfStep);
         EXPECT_NE(host.net.Why().find(test.why), std::string::npos) << host.net.Why();
     }
+}
+
+// A side whose player never touches the controls: an idle step every fixed step.
+class CIdleSide final : public IMatchSide {
+public:
+    void BeginStep(const CVersusMatch&, int32_t) override { m_hasStep = true; }
+    bool HasStep(const CVersusMatch& match, int32_t) override {
+        return m_hasStep && match.Phase() == EVersusPhase::Playing;
+    }
+    ReplayStep TakeStep(const CVersusMatch&, int32_t) override {
+        m_hasStep = false;
+        return ReplayStep();
+    }
+    void StepPlayed(const CVersusMatch&, int32_t, const MatchSideStep&) override {}
+    void StepDone(const CVersusMatch&, int32_t, const MatchSideStep&) override {}
+
+private:
+    bool m_hasStep = false;
+};
+
+// A side played by a bot whose steps are kept.
+class CKeptBotSide final : public IMatchSide {
+public:
+    void BeginStep(const CVersusMatch& match, int32_t side) override { m_bot.BeginStep(match, side); }
+    bool HasStep(const CVersusMatch& match, int32_t side) override { return m_bot.HasStep(match, side); }
+    ReplayStep TakeStep(const CVersusMatch& match, int32_t side) override {
+        steps.push_back(m_bot.TakeStep(match, side));
+        return steps.back();
+    }
+    void StepPlayed(const CVersusMatch&, int32_t, const MatchSideStep&) override {}
+    void StepDone(const CVersusMatch&, int32_t, const MatchSideStep&) override {}
+
+    std::vector<ReplayStep> steps;
+
+private:
+    CBotMatchSide m_bot{EBotStrength::Hard, 3};
+};
+
+// The joiner's first steps up to its first attack, played by a bot against an idle host on
+// a match of their own (the host's idle side sends nothing, so they are the joiner's alone),
+// and twenty idle steps after it.
+struct AttackingSteps {
+    std::vector<ReplayStep> steps;
+    uint32_t attackStep = 0;
+    uint32_t balls = 0;
+};
+
+bool FindAttackingSteps(const CNetSession& host, AttackingSteps& found) {
+    CVersusMatch match;
+    match.Start(RulesFromNetSettings(host.Settings()), host.Seed());
+    CIdleSide idle;
+    CKeptBotSide bot;
+    CMatchSides sides;
+    sides.Set(0, &idle);
+    sides.Set(1, &bot);
+    for (int32_t step = 0; step < 150 * 60 && match.Phase() == EVersusPhase::Playing; ++step) {
+        sides.Step(match);
+        if (match.SideCounts(1).ballsSent > 0) {
+            found.attackStep = static_cast<uint32_t>(match.SideSteps(1));
+            found.balls = static_cast<uint32_t>(match.SideCounts(1).ballsSent);
+            found.steps = bot.steps;
+            found.steps.resize(found.steps.size() + 20);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The joiner's program plays a real attacking shot but says its attack had another number
+// of balls: the host works the attack out from the steps and ends the match out of step.
+TEST_F(NetVersusTest, AnAttackOfAnotherBallCountEndsTheMatchOutOfStep) {
+    struct Case {
+        const char* name;
+        int32_t saidMore;     // balls said beyond those the shot sent
+    };
+    const Case cases[] = {{"the attack as it was", 0}, {"one ball more", 1}, {"one ball less", -1}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        // A pair of programs of its own: a match that played before leaves its coming balls.
+        auto hosting = std::make_unique<Program>();
+        auto joining = std::make_unique<Program>();
+        ConnectPair(*hosting, *joining, 41);
+        AttackingSteps played;
+        ASSERT_TRUE(FindAttackingSteps(*hosting->session, played));
+        if (test.saidMore < 0 && played.balls < 2) {
+            continue;   // an attack of no balls is not a message a program sends
+        }
+        // As a program sends them: the attack before the batch of steps that holds it.
+        const uint32_t said = static_cast<uint32_t>(static_cast<int32_t>(played.balls) + test.saidMore);
+        const size_t attackBatch = (played.attackStep - 1) / kNetSendSteps * kNetSendSteps;
+        for (size_t first = 0; first < played.steps.size();) {
+            if (first == attackBatch) {
+                ASSERT_TRUE(joining->session->SendAttack(NetAttack{played.attackStep, static_cast<uint8_t>(said)}));
+            }
+            const size_t end = first < attackBatch ? attackBatch : played.steps.size();
+            const uint32_t count = static_cast<uint32_t>(std::min<size_t>(kNetSendSteps, end - first));
+            ASSERT_TRUE(joining->session->SendInputs(static_cast<uint32_t>(first), &played.steps[first], count));
+            first += count;
+            joining->session->Service();
+        }
+        // The host's own player does nothing, as on the match the steps were found on.
+        CIdleSide hostPlayer;
+        for (int i = 0; i < 40000 && hosting->net.IsRunning() && hosting->net.AttacksAgreed() == 0; ++i) {
+            joining->session->Service();
+            hosting->net.Service();
+            hosting->net.DriveSides(hosting->sides, hostPlayer);
+            hosting->sides.Step(hosting->match);
+        }
+        if (test.saidMore == 0) {
+            EXPECT_TRUE(hosting->net.IsRunning()) << hosting->net.Why();
+            EXPECT_EQ(hosting->net.AttacksAgreed(), 1u);
+        } else {
+            EXPECT_EQ(hosting->net.End(), ENetVersusEnd::OutOfStep);
+            EXPECT_NE(hosting->net.Why().find("attack"), std::string::npos) << hosting->net.Why();
+        }
+    }
+}
+
+// The joiner's own side after its round: idle steps until its next step is one a checksum
+// follows and the host is ready here, then its ready step, which starts the next round at
+// once. Its checksum must be taken as the step left the side, before the new round began.
+class CReadyOnACheckedStep final : public IMatchSide {
+public:
+    explicit CReadyOnACheckedStep(CBotMatchSide& bot) : m_bot(bot) {}
+    void BeginStep(const CVersusMatch& match, int32_t side) override {
+        m_bot.BeginStep(match, side);
+        m_hasStep = true;
+    }
+    bool HasStep(const CVersusMatch& match, int32_t side) override {
+        if (match.Phase() == EVersusPhase::Playing) {
+            return m_bot.HasStep(match, side);
+        }
+        return m_hasStep && !match.IsSideReady(side) && readyStep == 0;
+    }
+    ReplayStep TakeStep(const CVersusMatch& match, int32_t side) override {
+        if (match.Phase() == EVersusPhase::Playing) {
+            return m_bot.TakeStep(match, side);
+        }
+        m_hasStep = false;
+        ReplayStep step;
+        if ((steps + 1) % kNetCheckSteps == 0 && match.IsSideReady(1 - side)) {
+            step.input = ReplayInput::Dismiss;
+        }
+        return step;
+    }
+    void StepPlayed(const CVersusMatch&, int32_t, const MatchSideStep& played) override {
+        ++steps;
+        if (played.step.Has(ReplayInput::Dismiss)) {
+            readyStep = steps;
+        }
+    }
+    void StepDone(const CVersusMatch& match, int32_t side, const MatchSideStep& played) override {
+        m_bot.StepDone(match, side, played);
+    }
+
+    uint32_t steps = 0;
+    uint32_t readyStep = 0;
+
+private:
+    CBotMatchSide& m_bot;
+    bool m_hasStep = false;
+};
+
+TEST_F(NetVersusTest, TheChecksumOfAReadyStepIsTakenBeforeTheNextRoundStarts) {
+    Connect(23);
+    CReadyOnACheckedStep own(joiner.bot);
+    auto frames = [&](const std::function<bool()>& done, int limit) {
+        for (int i = 0; i < limit; ++i) {
+            host.Frame();
+            joiner.net.Service();
+            joiner.net.DriveSides(joiner.sides, own);
+            joiner.sides.Step(joiner.match);
+            if (done()) {
+                return true;
+            }
+        }
+        return false;
+    };
+    ASSERT_TRUE(frames([&] { return own.readyStep != 0 || !joiner.net.IsRunning(); }, 400000));
+    ASSERT_TRUE(joiner.net.IsRunning()) << joiner.net.Why();
+    EXPECT_EQ(own.readyStep % kNetCheckSteps, 0u);
+    EXPECT_EQ(joiner.match.RoundNumber(), 2) << "the ready step started the next round here";
+    // The host compares that checksum too, and more after it, and agrees.
+    const uint32_t checked = own.readyStep / kNetCheckSteps + 2;
+    EXPECT_TRUE(frames([&] { return host.net.ChecksumsAgreed() >= checked || !host.net.IsRunning(); }, 100000));
+    EXPECT_TRUE(host.net.IsRunning()) << host.net.Why();
+    EXPECT_GE(host.net.ChecksumsAgreed(), checked);
 }
 
 // A match over a line 100 ms long each way that loses 5 % of its datagrams, at the pace of

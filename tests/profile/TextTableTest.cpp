@@ -139,6 +139,7 @@ const TextRow kTexts[] = {
     {"TxtNetOutOfStep", &CTextTable::TxtNetOutOfStep, "The two games went out of step", "De tv\xE5 spelen kom ur takt"},
     {"TxtNetReplayKept", &CTextTable::TxtNetReplayKept, "A replay of both fields was kept", "En repris av b\xE5" "da spelplanerna sparades"},
     {"TxtNetWaitingFor", &CTextTable::TxtNetWaitingFor, "Waiting for %s", "V\xE4ntar p\xE5 %s"},
+    {"TxtNetWaitingSeconds", &CTextTable::TxtNetWaitingSeconds, "Waiting for %s: %d s", "V\xE4ntar p\xE5 %s: %d s"},
     {"TxtNetYouLost", &CTextTable::TxtNetYouLost, "YOU LOSE THE MATCH", "DU F\xD6RLORADE MATCHEN"},
 };
 
