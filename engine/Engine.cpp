@@ -127,13 +127,15 @@ void CEngine::Frame() {
 void CEngine::RunUpdateSteps() {
     m_lastStepCount = 0;
     while (m_accumulator >= m_fixedStep) {
+        // The pointer is read with the buttons, before the states: a click that arrives
+        // with a move acts where the pointer went, not where it was a step before.
         CInput::Get().Update();
+        CMouseCursor::Get().Update(m_fixedStep);
         CStateManager::Upper().Update(m_fixedStep);
         CStateManager::Lower().Update(m_fixedStep);
         if (m_overlayUpdate != nullptr) {
             m_overlayUpdate(m_fixedStep);
         }
-        CMouseCursor::Get().Update(m_fixedStep);
         m_accumulator -= m_fixedStep;
         ++m_lastStepCount;
     }
