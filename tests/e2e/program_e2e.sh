@@ -80,8 +80,9 @@
 #                          with status 0.
 #   network-match          two programs, each on its own display and in its own folder: the
 #                          first goes Versus -> "Host a server", sets one round of one minute
-#                          and starts listening on the default port; the second goes Versus ->
-#                          "Join a server", types 127.0.0.1 and Return. Both say in their log
+#                          and port 0 and starts listening on the free port the system gives
+#                          it (named in its log); the second goes Versus -> "Join a server",
+#                          types 127.0.0.1:<that port> and Return. Both say in their log
 #                          that the match against the other began; then both fire straight up,
 #                          one shot at a time, until both logs say the match is over, with the
 #                          same winner, rounds and steps. A click leaves each panel and
@@ -1317,9 +1318,15 @@ case "$test_case" in
       fail "the round length did not change again"
     retry_input 5 "click_at ${HOST_ROUNDS_TO_WIN[*]}" shows_change "$work/host-1min.tga" "$work/host-1round.tga" 160 274 480 308 ||
       fail "the rounds to win did not change"
-    retry_input 5 "click_at ${HOST_START[*]}" shows_change "$work/host-1round.tga" "$work/host-waiting.tga" 160 310 480 400 ||
+    # Port 0: the system picks a free port, so another Pellora hosting on this machine (on
+    # 27960 or any other port) is never the one joined. The screen shows the port it got.
+    retry_input 5 "xdotool type 0" shows_change "$work/host-1round.tga" "$work/host-port0.tga" 160 184 480 218 ||
+      fail "a typed 0 did not change the port"
+    retry_input 5 "click_at ${HOST_START[*]}" shows_change "$work/host-port0.tga" "$work/host-waiting.tga" 160 310 480 400 ||
       fail "\"Start\" did not begin to wait for a player"
     keep_shot "$work/host-waiting.tga"
+    wait_for 10 log_has host "StartListening port [1-9]" || fail "the host logged no port; output: $(cat "$work/host.log")"
+    host_port=$(grep -o "StartListening port [0-9]*" "$work/host.log" | tail -n1 | awk '{print $3}')
     as_joiner
     start_program
     joiner_pid=$program_pid
@@ -1332,8 +1339,8 @@ case "$test_case" in
     cp "$work/versus-menu.tga" "$work/menu.tga"
     open_from_menu "${VERSUS_JOIN[@]}" "$work/join-screen.tga" || fail "\"Join a server\" did not open its screen"
     type_address() {
-      for wipe in $(seq 12); do xdotool key BackSpace; done
-      xdotool type --delay 120 "127.0.0.1"
+      for wipe in $(seq 16); do xdotool key BackSpace; done
+      xdotool type --delay 120 "127.0.0.1:$host_port"
       xdotool key Return
     }
     retry_input 5 type_address wait_for 10 log_has joiner "a network match against Pella" ||
