@@ -205,6 +205,16 @@ bool CEngine::OnEscape() {
     return CStateManager::Upper().OnEscape();
 }
 
+bool CEngine::CloseRequestEnds() {
+    if (TakeQuitRequest()) {
+        return true;
+    }
+    // Both layers hear it: the editor's field below and its panel above.
+    const bool lowerHolds = CStateManager::Lower().OnCloseRequested();
+    const bool upperHolds = CStateManager::Upper().OnCloseRequested();
+    return !lowerHolds && !upperHolds;
+}
+
 void CEngine::OnChar(int32_t code) {
     CStateManager::Upper().OnChar(code);
     CStateManager::Lower().OnChar(code);
