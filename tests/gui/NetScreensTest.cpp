@@ -165,6 +165,27 @@ TEST_F(NetScreensTest, TheHostListensAndAJoiningPlayerStartsTheMatchWithTheChose
     EXPECT_TRUE(IsPlaying(NetPlaySession()));
 }
 
+// A joiner of another version is told so every time, and the host screen keeps waiting for
+// a player it can play; one of its own version then starts the match.
+TEST_F(NetScreensTest, TheHostRefusesAnotherVersionInWordsAndWaitsOn) {
+    CGuiHostGame& host = Open<CGuiHostGame>(kStateHostGame);
+    CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandStart, 0);
+    ASSERT_EQ(host.Phase(), CGuiHostGame::EPhase::Listening) << host.Status().Text();
+    const uint16_t port = NetPlaySession()->Port();
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        m_other = MakeSession("Bo", kNetProtocolVersion + 1);
+        ASSERT_TRUE(m_other->Join("127.0.0.1", port));
+        ASSERT_TRUE(PumpUntil([&] { return m_other->State() == ENetSessionState::Ended; })) << attempt;
+        EXPECT_EQ(m_other->EndReason(), ENetEndReason::VersionMismatch) << attempt;
+        EXPECT_EQ(host.Phase(), CGuiHostGame::EPhase::Listening) << attempt << ": " << host.Status().Text();
+        EXPECT_STREQ(host.Status().Text(), texts().TxtWaitingForPlayer()) << attempt;
+    }
+    m_other = MakeSession("Bo");
+    ASSERT_TRUE(m_other->Join("127.0.0.1", port));
+    ASSERT_TRUE(PumpUntil([&] { return PendingLower() == kStateVersusGame; })) << host.Status().Text();
+    EXPECT_EQ(NetPlaySession()->OpponentName(), "Bo");
+}
+
 TEST_F(NetScreensTest, TheHostsPortIsTypedInDigitsOrSteppedByAClick) {
     g_netHostPort = kDefaultNetPort;
     const struct {
