@@ -28,23 +28,6 @@ namespace {
 constexpr int kExitArchiveCheckFailed = 255;
 constexpr int kExitNoDisplay = 1;
 
-// The folder the program file lives in; "." when it cannot be told.
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (length <= 0) {
-        return ".";
-    }
-    path[length] = '\0';
-    std::string folder(path);
-    const size_t slash = folder.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    folder.resize(slash == 0 ? 1 : slash);
-    return folder;
-}
-
 // Every relative path of the program (the log) is taken from the working directory: the
 // program's own folder beside its data, the user's folder when installed. When the user's
 // folder cannot be used the player hears why once, and the game runs without keeping files.

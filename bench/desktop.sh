@@ -34,8 +34,12 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/pellora-desktop.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/game"
-cp "$binary" "$work/game/pellora" && cp -r "$data" "$work/pellora_data" || exit 1
-rm -f "$work/pellora_data"/*.dat "$work/pellora_data"/*.cfg
+# The shipped archives alone: a data folder someone has played in holds their files too.
+mkdir -p "$work/pellora_data" || exit 1
+cp "$binary" "$work/game/pellora" || exit 1
+for archive in gfx.nuf sound.nuf levels.nuf; do
+  cp "$data/$archive" "$work/pellora_data/" || exit 1
+done
 
 python3 - "$work" "$runs" "$seconds_idle" "$seconds_play" <<'PYTHON'
 import mmap, os, shutil, struct, subprocess, sys, time

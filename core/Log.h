@@ -5,10 +5,17 @@
 // one line "pellora: <line>" to stderr, once per distinct line, so a failure repeated
 // every frame does not flood it. PELLORA_LOG=debug in the environment keeps the log on
 // whatever the program asks and copies every line to stderr.
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+// Copies a log line into out (capacity bytes, NUL included) as valid UTF-8 without control
+// codes: a control code (C0, DEL, or C1 written in UTF-8) and any byte that is no part of a
+// well-formed UTF-8 sequence (a Windows-1252 letter, say) become "\xHH". Cut short, never
+// inside an escape or a sequence.
+void EscapeLogLine(const char* line, char* out, size_t capacity);
 
 class CLog {
 public:

@@ -21,6 +21,10 @@ CTimer::CTimer() {
 }
 
 void CTimer::SetTickSource(TickSource source, int64_t frequency) {
+    if (source == nullptr) {
+        source = &SteadyClockTicks;
+        frequency = 1000000000;
+    }
     m_source = source;
     m_frequency = frequency > 0 ? frequency : 1000;
     m_useHighResolution = m_frequency > 1000;

@@ -6,7 +6,8 @@ class CTimer {
 public:
     static CTimer& Get();
 
-    // Tests replace the clock: a function returning ticks, and its ticks per second.
+    // Tests replace the clock: a function returning ticks, and its ticks per second; null
+    // brings the steady clock back.
     using TickSource = int64_t (*)();
     void SetTickSource(TickSource source, int64_t frequency);
 

@@ -255,6 +255,9 @@ void CEditor::CarryOutLeave() {
         case ELeave::MainMenu:
             BackToMainMenu();
             break;
+        case ELeave::Program:
+            LeaveProgram();
+            break;
         case ELeave::TryLevel:
         case ELeave::PlayOn:
             // A new level whose changes were discarded has nothing to play.
@@ -357,6 +360,16 @@ bool CEditor::OnEscape() {
     } else {
         Leave(ELeave::MainMenu, 0);
     }
+    return true;
+}
+
+// The window closing is one more way out of the level: a changed level asks first (again,
+// for this way, when it was asking about another); an unchanged one lets the program end.
+bool CEditor::OnCloseRequested() {
+    if (!HasUnsavedChanges()) {
+        return false;
+    }
+    Leave(ELeave::Program, 0);
     return true;
 }
 

@@ -61,6 +61,8 @@ public:
     const char* GetName() const override { return "CEditor"; }
     void OnMessage(int32_t messageId, int32_t parameter) override;
     bool OnEscape() override;
+    // A changed level asks Save / Discard / Cancel before the window closes.
+    bool OnCloseRequested() override;
     void Render() override;
     void Update(float dt) override;
 
@@ -74,7 +76,7 @@ public:
 
 private:
     // What leaves the level being edited; a changed level asks first.
-    enum class ELeave : int32_t { None, OtherLevel, NewLevel, MainMenu, TryLevel, PlayOn };
+    enum class ELeave : int32_t { None, OtherLevel, NewLevel, MainMenu, TryLevel, PlayOn, Program };
 
     void BuildSprites();
     void FindFreeLevel();

@@ -76,6 +76,9 @@ void CApplication::OnFocusLost() {
 }
 
 void CApplication::OnCloseRequested() {
+    if (!CEngine::Get().CloseRequestEnds()) {
+        return;   // a screen asks first and ends the program itself
+    }
     m_active = false;
     m_quit = true;
     m_quitCode = 0;

@@ -127,13 +127,15 @@ void CEngine::Frame() {
 void CEngine::RunUpdateSteps() {
     m_lastStepCount = 0;
     while (m_accumulator >= m_fixedStep) {
+        // The pointer is read with the buttons, before the states: a click that arrives
+        // with a move acts where the pointer went, not where it was a step before.
         CInput::Get().Update();
+        CMouseCursor::Get().Update(m_fixedStep);
         CStateManager::Upper().Update(m_fixedStep);
         CStateManager::Lower().Update(m_fixedStep);
         if (m_overlayUpdate != nullptr) {
             m_overlayUpdate(m_fixedStep);
         }
-        CMouseCursor::Get().Update(m_fixedStep);
         m_accumulator -= m_fixedStep;
         ++m_lastStepCount;
     }
@@ -201,6 +203,16 @@ bool CEngine::OnEscape() {
         return true;
     }
     return CStateManager::Upper().OnEscape();
+}
+
+bool CEngine::CloseRequestEnds() {
+    if (TakeQuitRequest()) {
+        return true;
+    }
+    // Both layers hear it: the editor's field below and its panel above.
+    const bool lowerHolds = CStateManager::Lower().OnCloseRequested();
+    const bool upperHolds = CStateManager::Upper().OnCloseRequested();
+    return !lowerHolds && !upperHolds;
 }
 
 void CEngine::OnChar(int32_t code) {

@@ -36,6 +36,10 @@ public:
 
     void OnClientResize(int width, int height);
     bool OnEscape();
+    // The window's close request (the player's, or the event of the program's own Quit):
+    // true when the program ends now, false when a state keeps it running to ask first
+    // (the program's own Quit is never asked about).
+    bool CloseRequestEnds();
     void OnChar(int32_t code);
     void BroadcastMessage(int32_t messageId, int32_t parameter);
     void SetLowerState(int32_t stateId);

@@ -20,6 +20,9 @@ public:
     virtual void Deactivate() {}
     // Escape was released; true when this state handled it.
     virtual bool OnEscape() { return false; }
+    // The player closes the window. True when this state keeps the program running for now:
+    // it has something to ask first (unsaved changes) and ends the program itself after.
+    virtual bool OnCloseRequested() { return false; }
     // Once, right after creation.
     virtual bool Init() = 0;
     // Once, right before deletion.

@@ -200,6 +200,16 @@ bool CStateManager::OnEscape() {
     return handled;
 }
 
+bool CStateManager::OnCloseRequested() {
+    bool held = false;
+    for (auto& state : m_slots) {
+        if (state && state->OnCloseRequested()) {
+            held = true;
+        }
+    }
+    return held;
+}
+
 CEngineState* CStateManager::GetState(int slot) const {
     return (slot >= 0 && slot < kSlotCount) ? m_slots[slot].get() : nullptr;
 }

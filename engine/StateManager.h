@@ -46,6 +46,8 @@ public:
     void Update(float dt);
     // True if any state of the layer handled Escape (every state is asked).
     bool OnEscape();
+    // True if any state of the layer keeps the program running when the window closes.
+    bool OnCloseRequested();
 
     void SetLogging(bool logging) { m_logging = logging; }
     bool IsLogging() const { return m_logging; }

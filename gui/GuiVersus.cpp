@@ -319,6 +319,8 @@ void CGuiVersus::ShowNetEnd() {
         if (WriteReplayFile(kOutOfStepRecordName, bytes)) {
             m_panelHint = texts.TxtNetReplayKept();
         }
+    } else if (m_net.End() == ENetVersusEnd::Broken) {
+        m_panelTitle = texts.TxtNetOpponentBroke();
     } else {
         m_panelTitle = texts.TxtNetOpponentLeft();
     }

@@ -135,9 +135,10 @@ bool IsValidNetName(const std::string& name) {
         return false;
     }
     for (const char c : name) {
+        // Control codes of both ranges: C0 and DEL, and 0x80-0x9F, which a terminal or any
+        // reader that takes the bytes as Latin-1 sees as the C1 controls.
         const uint8_t letter = static_cast<uint8_t>(c);
-        const bool unassigned = letter == 0x81 || letter == 0x8D || letter == 0x8F || letter == 0x90 || letter == 0x9D;
-        if (letter < 0x20 || letter == 0x7F || unassigned) {
+        if (letter < 0x20 || (letter >= 0x7F && letter <= 0x9F)) {
             return false;
         }
     }

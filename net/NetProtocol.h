@@ -120,7 +120,8 @@ struct NetPacket {
     size_t size = 0;
 };
 
-// Whether a name may travel: 1..12 letters, none a control code or unassigned in Windows-1252.
+// Whether a name may travel: 1..12 letters of Windows-1252, none a control code (below
+// 0x20, or 0x7F to 0x9F).
 bool IsValidNetName(const std::string& name);
 
 // The encoders return false only for a message that breaks its own ranges (a caller's bug).

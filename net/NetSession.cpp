@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr size_t kHostPeers = 4;                  // the opponent and a few being refused
 constexpr size_t kMaxWaitingBytes = 64 * 1024;    // what one peer may keep ENet holding for it
 constexpr uint32_t kEnetTimeoutMinMs = 5000;      // ENet's own backstop for a vanished peer
 constexpr uint32_t kEnetTimeoutMaxMs = 10000;
@@ -69,10 +68,14 @@ CNetSession::~CNetSession() {
     if (m_state == ENetSessionState::Handshaking || m_state == ENetSessionState::Playing) {
         Leave();
     }
-    // Tell every peer at once; a peer that misses it notices the silence instead.
+    // What is queued (a refusal, a goodbye) goes out first. A peer that has one is left to
+    // end on reading it: a disconnect sent now could overtake it, and ENet drops what it has
+    // received from a peer that disconnects. Every other peer is told at once; one that
+    // misses it notices the silence instead.
+    enet_host_flush(m_host);
     for (size_t i = 0; i < m_host->peerCount; ++i) {
         ENetPeer* peer = &m_host->peers[i];
-        if (peer->state != ENET_PEER_STATE_DISCONNECTED) {
+        if (peer->state != ENET_PEER_STATE_DISCONNECTED && peer->state != ENET_PEER_STATE_DISCONNECT_LATER) {
             enet_peer_disconnect_now(peer, 0);
         }
     }
@@ -181,42 +184,59 @@ uint64_t CNetSession::BytesReceived() const {
     return m_bytesReceived + (m_host != nullptr ? m_host->totalReceivedData : 0);
 }
 
+size_t CNetSession::PeersHeld() const {
+    size_t held = 0;
+    for (size_t i = 0; m_host != nullptr && i < m_host->peerCount; ++i) {
+        const ENetPeer* peer = &m_host->peers[i];
+        held += peer != m_opponent && peer->state != ENET_PEER_STATE_DISCONNECTED ? 1 : 0;
+    }
+    return held;
+}
+
 void CNetSession::HandleConnect(ENetPeer* peer) {
-    if (m_isHost && m_state == ENetSessionState::Listening && m_opponent == nullptr) {
-        m_opponent = peer;
-    } else if (peer != m_opponent) {
-        Refuse(peer, ENetRefusal::Busy);
+    if (m_isHost) {
+        // Every connected peer may greet while the host listens; once it plays, it is busy.
+        if (m_state == ENetSessionState::Listening) {
+            enet_peer_timeout(peer, 0, kEnetTimeoutMinMs, kEnetTimeoutMaxMs);
+            Watch(peer, EPeerPhase::Greeting);
+        } else {
+            Refuse(peer, ENetRefusal::Busy);
+        }
         return;
-    } else if (m_state != ENetSessionState::Connecting) {
+    }
+    if (peer != m_opponent || m_state != ENetSessionState::Connecting) {
         return;
     }
     enet_peer_timeout(peer, 0, kEnetTimeoutMinMs, kEnetTimeoutMaxMs);
     m_state = ENetSessionState::Handshaking;
     m_lastHeardMs = Now();
-    if (!m_isHost) {
-        NetHello hello;
-        hello.version = m_options.version;
-        hello.name = m_options.name;
-        EncodeHello(hello, m_packet);
-        Send(m_packet);
-    }
+    NetHello hello;
+    hello.version = m_options.version;
+    hello.name = m_options.name;
+    EncodeHello(hello, m_packet);
+    Send(m_packet);
 }
 
 void CNetSession::HandleReceive(ENetPeer* peer, const ENetPacket* packet) {
-    // Packets from peers being refused, or after the end, are dropped unread.
-    if (peer != m_opponent) {
+    if (peer == m_opponent) {
+        m_lastHeardMs = Now();
+        if (m_state == ENetSessionState::Handshaking) {
+            ReceiveHandshake(packet->data, packet->dataLength);
+        } else if (m_state == ENetSessionState::Playing) {
+            ReceivePlay(packet->data, packet->dataLength);
+        }
         return;
     }
-    m_lastHeardMs = Now();
-    if (m_state == ENetSessionState::Handshaking) {
-        ReceiveHandshake(packet->data, packet->dataLength);
-    } else if (m_state == ENetSessionState::Playing) {
-        ReceivePlay(packet->data, packet->dataLength);
+    const PeerWatch* watch = WatchOf(peer);
+    if (m_isHost && m_state == ENetSessionState::Listening && watch != nullptr && watch->phase == EPeerPhase::Greeting) {
+        ReceiveHello(peer, packet->data, packet->dataLength);
     }
+    // Packets from peers being refused, or after the end, are dropped unread.
 }
 
 void CNetSession::HandleDisconnect(ENetPeer* peer) {
     if (peer != m_opponent) {
+        Watch(peer, EPeerPhase::None);
         return;
     }
     m_opponent = nullptr;
@@ -249,7 +269,7 @@ void CNetSession::ReceiveHandshake(const uint8_t* data, size_t size) {
                                                           : ENetEndReason::HandshakeRefused);
         return;
     }
-    if (kind != (m_isHost ? ENetKind::Hello : ENetKind::Welcome)) {
+    if (kind != ENetKind::Welcome) {
         Refused("unexpected handshake kind");
         return;
     }
@@ -260,36 +280,143 @@ void CNetSession::ReceiveHandshake(const uint8_t* data, size_t size) {
         End(ENetEndReason::VersionMismatch);
         return;
     }
-    if (m_isHost) {
-        NetHello hello;
-        if (!DecodeHello(data, size, hello, why)) {
-            Refused(why);
-            return;
-        }
-        m_opponentName = hello.name;
-        NetWelcome welcome;
-        welcome.version = m_options.version;
-        welcome.name = m_options.name;
-        welcome.settings = m_options.settings;
-        welcome.seed = m_options.seed;
-        if (!EncodeWelcome(welcome, m_packet)) {
-            CLog::Get().Write("CNetSession FAILED, the match settings are out of range");
-            Refuse(m_opponent, ENetRefusal::BadHandshake);
-            End(ENetEndReason::ProtocolError);
-            return;
-        }
-        Send(m_packet);
-    } else {
-        NetWelcome welcome;
-        if (!DecodeWelcome(data, size, welcome, why)) {
-            Refused(why);
-            return;
-        }
-        m_opponentName = welcome.name;
-        m_options.settings = welcome.settings;
-        m_options.seed = welcome.seed;
+    NetWelcome welcome;
+    if (!DecodeWelcome(data, size, welcome, why)) {
+        Refused(why);
+        return;
     }
+    m_opponentName = welcome.name;
+    m_options.settings = welcome.settings;
+    m_options.seed = welcome.seed;
     StartPlaying();
+}
+
+void CNetSession::ReceiveHello(ENetPeer* peer, const uint8_t* data, size_t size) {
+    const char* why = "";
+    uint16_t version = 0;
+    ENetKind kind;
+    if (!PeekNetKind(data, size, kind) || !PeekNetVersion(data, size, version, why)) {
+        RefuseStray(peer, why[0] != '\0' ? why : "unknown kind");
+        return;
+    }
+    if (kind != ENetKind::Hello) {
+        RefuseStray(peer, "unexpected handshake kind");
+        return;
+    }
+    if (version != m_options.version) {
+        m_otherVersion = version;
+        CLog::Get().Write("CNetSession: a player of version %u tried to join, we speak %u; hosting goes on", version,
+                          m_options.version);
+        Refuse(peer, ENetRefusal::VersionMismatch);
+        return;
+    }
+    NetHello hello;
+    if (!DecodeHello(data, size, hello, why)) {
+        RefuseStray(peer, why);
+        return;
+    }
+    NetWelcome welcome;
+    welcome.version = m_options.version;
+    welcome.name = m_options.name;
+    welcome.settings = m_options.settings;
+    welcome.seed = m_options.seed;
+    if (!EncodeWelcome(welcome, m_packet)) {
+        CLog::Get().Write("CNetSession FAILED, the match settings are out of range");
+        Refuse(peer, ENetRefusal::BadHandshake);
+        End(ENetEndReason::ProtocolError);
+        return;
+    }
+    Watch(peer, EPeerPhase::None);
+    m_opponent = peer;
+    m_opponentName = hello.name;
+    m_lastHeardMs = Now();
+    Send(m_packet);
+    StartPlaying();
+    // Whoever else is still greeting hears that the host plays now.
+    for (size_t i = 0; i < m_host->peerCount; ++i) {
+        if (m_watch[i].phase == EPeerPhase::Greeting) {
+            Refuse(&m_host->peers[i], ENetRefusal::Busy);
+        }
+    }
+}
+
+// A peer whose first packet is no hello of any use: it is told and dropped; hosting goes on.
+void CNetSession::RefuseStray(ENetPeer* peer, const char* why) {
+    CLog::Get().Write("CNetSession: a joining peer's handshake is broken (%s); it is refused and hosting goes on", why);
+    Refuse(peer, ENetRefusal::BadHandshake);
+}
+
+void CNetSession::Watch(ENetPeer* peer, EPeerPhase phase) {
+    if (PeerWatch* watch = WatchOf(peer)) {
+        *watch = PeerWatch{phase, Now()};
+    }
+}
+
+CNetSession::PeerWatch* CNetSession::WatchOf(const ENetPeer* peer) {
+    if (m_host == nullptr || peer < m_host->peers || peer >= m_host->peers + m_host->peerCount) {
+        return nullptr;
+    }
+    const auto index = static_cast<size_t>(peer - m_host->peers);
+    return index < m_watch.size() ? &m_watch[index] : nullptr;
+}
+
+void CNetSession::WatchPeers() {
+    const uint64_t now = Now();
+    size_t free = 0;
+    for (size_t i = 0; i < m_host->peerCount && i < m_watch.size(); ++i) {
+        const ENetPeer* peer = &m_host->peers[i];
+        PeerWatch& watch = m_watch[i];
+        if (peer == m_opponent) {
+            continue;
+        }
+        if (peer->state == ENET_PEER_STATE_DISCONNECTED) {
+            watch = PeerWatch{};
+            ++free;
+            continue;
+        }
+        if (peer->state == ENET_PEER_STATE_ACKNOWLEDGING_CONNECT && watch.phase == EPeerPhase::None) {
+            watch = PeerWatch{EPeerPhase::HalfOpen, now};
+        }
+        const uint64_t limit = watch.phase == EPeerPhase::HalfOpen   ? kHalfOpenMs
+                               : watch.phase == EPeerPhase::Greeting ? kHelloMs
+                               : watch.phase == EPeerPhase::Refused  ? kRefusedMs
+                                                                     : 0;
+        if (limit != 0 && now - watch.sinceMs > limit) {
+            if (watch.phase == EPeerPhase::Greeting) {
+                CLog::Get().Write("CNetSession: a joining peer sent no hello in %llu ms; dropped",
+                                  static_cast<unsigned long long>(now - watch.sinceMs));
+            }
+            DropPeer(i);
+            ++free;
+        }
+    }
+    // A burst of connects that never complete may fill the slots faster than they age: the
+    // oldest make room, so that a real player's connect (sent again by ENet) finds one. A
+    // real player's connect completes in a round trip, well within its grace.
+    while (free < kSpareHostPeers) {
+        size_t oldest = m_watch.size();
+        for (size_t i = 0; i < m_host->peerCount && i < m_watch.size(); ++i) {
+            if (m_watch[i].phase == EPeerPhase::HalfOpen && now - m_watch[i].sinceMs >= kHalfOpenGraceMs &&
+                (oldest == m_watch.size() || m_watch[i].sinceMs < m_watch[oldest].sinceMs)) {
+                oldest = i;
+            }
+        }
+        if (oldest == m_watch.size()) {
+            break;
+        }
+        DropPeer(oldest);
+        ++free;
+    }
+}
+
+void CNetSession::DropPeer(size_t index) {
+    ENetPeer* peer = &m_host->peers[index];
+    if (m_watch[index].phase == EPeerPhase::Greeting) {
+        enet_peer_disconnect_now(peer, 0);
+    } else {
+        enet_peer_reset(peer);
+    }
+    m_watch[index] = PeerWatch{};
 }
 
 // A broken handshake: the other side is told, and the session ends.
@@ -385,6 +512,9 @@ void CNetSession::ReceiveInputs(const uint8_t* data, size_t size) {
 }
 
 void CNetSession::CheckTimers() {
+    if (m_isHost) {
+        WatchPeers();
+    }
     const uint64_t now = Now();
     if (m_state == ENetSessionState::Connecting && now - m_connectStartMs > kNetConnectMs) {
         End(ENetEndReason::CouldNotConnect);
@@ -426,6 +556,9 @@ void CNetSession::Refuse(ENetPeer* peer, ENetRefusal reason) {
     EncodeRefuse(refuse, packet);
     SendTo(peer, packet);
     enet_peer_disconnect_later(peer, 0);
+    if (peer != m_opponent) {
+        Watch(peer, EPeerPhase::Refused);
+    }
 }
 
 void CNetSession::End(ENetEndReason reason) {

@@ -4,6 +4,12 @@
 // never waits; it does the handshake, reads and checks every packet, and ends the session
 // with a reason when the opponent leaves, goes silent or breaks the protocol.
 //
+// Anyone who reaches the host's port can send it connects and packets. Until a real
+// opponent has joined (a peer whose hello is whole and of our version) the host keeps
+// listening: a connect that never completes, a peer that says nothing, a broken or foreign
+// hello, or a peer that leaves again is refused or dropped, and its ENet slot freed in good
+// time, so that strays never keep a real player out.
+//
 // Addresses are numeric only: looking a name up could stall the frame loop, and the ENet
 // we build on speaks IPv4 only, so "::1" or a host name is refused with BadAddress.
 #include "net/NetProtocol.h"
@@ -20,9 +26,9 @@ struct _ENetPacket;
 
 enum class ENetSessionState {
     Idle,          // neither hosting nor joining
-    Listening,     // host: waiting for an opponent
+    Listening,     // host: waiting for an opponent (peers may be connected and greeting)
     Connecting,    // joiner: waiting for the host to answer
-    Handshaking,   // connected, the names, versions and settings not yet agreed
+    Handshaking,   // joiner: connected, the names, versions and settings not yet agreed
     Playing,       // the match runs: inputs, attacks and checksums flow
     Ended,         // EndReason() says why
 };
@@ -135,14 +141,44 @@ public:
     // acknowledgements, resends and refused peers included.
     uint64_t BytesSent() const;
     uint64_t BytesReceived() const;
+    // Host: the ENet peers held besides the opponent (connecting, greeting, being refused).
+    size_t PeersHeld() const;
+
+    static constexpr size_t kHostPeers = 32;        // the opponent, and room for strays and the refused
+    static constexpr size_t kSpareHostPeers = 8;    // kept free for a real player whatever strays arrive
+    static constexpr uint64_t kHalfOpenMs = 2000;   // a connect not completed in this time is dropped
+    static constexpr uint64_t kHalfOpenGraceMs = 500;   // before it may be dropped to make room
+    static constexpr uint64_t kHelloMs = 3000;      // a connected peer without a hello in this time is dropped
+    static constexpr uint64_t kRefusedMs = 2000;    // a refused peer's refusal has this long to arrive
 
 private:
+    // What the host knows of each ENet peer that is not its opponent.
+    enum class EPeerPhase : uint8_t {
+        None,
+        HalfOpen,   // its connect is not completed
+        Greeting,   // connected, its hello not yet here
+        Refused,    // told why it is refused; disconnects once that has arrived
+    };
+    struct PeerWatch {
+        EPeerPhase phase = EPeerPhase::None;
+        uint64_t sinceMs = 0;
+    };
+
     uint64_t Now() const;
     bool CreateHost(const void* address, size_t peers);
     void HandleConnect(_ENetPeer* peer);
     void HandleReceive(_ENetPeer* peer, const _ENetPacket* packet);
     void HandleDisconnect(_ENetPeer* peer);
     void ReceiveHandshake(const uint8_t* data, size_t size);
+    // Host: a greeting peer's first packet; a whole hello of our version makes it the opponent.
+    void ReceiveHello(_ENetPeer* peer, const uint8_t* data, size_t size);
+    void RefuseStray(_ENetPeer* peer, const char* why);
+    void Watch(_ENetPeer* peer, EPeerPhase phase);
+    PeerWatch* WatchOf(const _ENetPeer* peer);
+    // Host: drops the peers past their time, and while fewer than kSpareHostPeers slots are
+    // free, the oldest half-open ones past their grace.
+    void WatchPeers();
+    void DropPeer(size_t index);
     void ReceivePlay(const uint8_t* data, size_t size);
     void ReceiveInputs(const uint8_t* data, size_t size);
     void CheckTimers();
@@ -175,6 +211,7 @@ private:
     TNetQueue<ReplayStep, kNetStepQueue> m_steps;
     TNetQueue<NetAttack, kNetSmallQueue> m_attacks;
     TNetQueue<NetChecksum, kNetSmallQueue> m_checksums;
+    std::array<PeerWatch, kHostPeers> m_watch{};
     NetPacket m_packet;                 // the one being built, so sending allocates only ENet's copy
     NetInputs m_inputs;                 // the one being read or written
     uint64_t m_bytesSent = 0;           // ENet's 32-bit counters, folded in every Service()

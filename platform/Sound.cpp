@@ -171,6 +171,11 @@ bool CSoundBass::File_LoadConfig() {
     }
     CLog::Get().Write("CSoundBass::File_LoadConfig: %s", m_configFileName.c_str());
     CFileManager& files = CFileManager::Get();
+    if (!files.Exists(m_configFileName)) {
+        // A first start: there is nothing to read yet, and nothing has failed.
+        CLog::Get().Write("CSoundBass::File_LoadConfig: no %s yet, the defaults", m_configFileName.c_str());
+        return false;
+    }
     std::vector<uint8_t> bytes;
     if (!files.LoadWholeFile(m_configFileName, bytes, kConfigSize)) {
         CLog::Get().Write("CSoundBass::File_LoadConfig FAILED open file %s", m_configFileName.c_str());

@@ -173,6 +173,7 @@ struct TextStrings {
     const char* TxtNetOpponentSilent;
     const char* TxtNetOpponentLeft;
     const char* TxtNetOutOfStep;
+    const char* TxtNetOpponentBroke;
     const char* TxtNetReplayKept;
     const char* TxtNetWaitingFor;
     const char* TxtNetWaitingSeconds;
@@ -369,6 +370,7 @@ public:
     const char* TxtNetOpponentSilent() const { return m_strings->TxtNetOpponentSilent; }
     const char* TxtNetOpponentLeft() const { return m_strings->TxtNetOpponentLeft; }
     const char* TxtNetOutOfStep() const { return m_strings->TxtNetOutOfStep; }
+    const char* TxtNetOpponentBroke() const { return m_strings->TxtNetOpponentBroke; }
     const char* TxtNetReplayKept() const { return m_strings->TxtNetReplayKept; }
     const char* TxtNetWaitingFor() const { return m_strings->TxtNetWaitingFor; }
     // The other player's name and the whole seconds this side has waited for its steps.

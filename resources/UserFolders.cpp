@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -82,6 +83,36 @@ bool MakeFolders(const std::string& path, std::string& failedAt, int& error) {
     }
 }
 }  // namespace
+
+std::string ProgramFolder() {
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof(path) - 1);
+    if (length <= 0) {
+        return ".";
+    }
+    path[length] = '\0';
+    std::string folder(path);
+    const size_t slash = folder.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    folder.resize(slash == 0 ? 1 : slash);
+    return folder;
+}
+
+std::string FindShippedArchive(const std::string& programFolder, const std::string& name) {
+    const std::string candidates[] = {
+        ChooseFolders(programFolder, ProcessEnvironment()).archiveFolder + "/" + name,
+        programFolder + "/../" + kDataFolderName + "/" + name,
+    };
+    for (const std::string& candidate : candidates) {
+        struct stat info {};
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+            return Canonical(candidate);
+        }
+    }
+    return std::string();
+}
 
 FolderEnvironment ProcessEnvironment() {
     FolderEnvironment environment;

@@ -23,6 +23,14 @@ struct FolderEnvironment {
     const char* xdgPicturesDir = nullptr;  // $XDG_PICTURES_DIR
 };
 
+// The folder the running program file lives in; "." when it cannot be told.
+std::string ProgramFolder();
+
+// The path of a shipped archive (such as "levels.nuf") for a tool in programFolder: the one
+// the game beside it reads, else the build's (tools are built one folder below it);
+// empty when neither is there.
+std::string FindShippedArchive(const std::string& programFolder, const std::string& name);
+
 // The process's own environment (HOME falls back to the password database).
 FolderEnvironment ProcessEnvironment();
 

@@ -88,6 +88,52 @@ TEST_F(LogTest, TheDetailGoesToTheFileAndEveryLineToStderr) {
     EXPECT_EQ(m_captured.size(), 4u);
 }
 
+// A line carries bytes from outside (a name from the network is Windows-1252): the file and
+// the terminal get valid UTF-8 without control codes, what could not be shown as \xHH.
+TEST_F(LogTest, BytesThatAreNoUtf8OrAreControlCodesAreEscaped) {
+    const struct {
+        const char* name;
+        const char* shown;
+    } cases[] = {
+        {"Bea", "Bea"},
+        {"\xFF", "\\xFF"},                                  // the name that broke the log
+        {"\xC5sa \xD6" "berg", "\\xC5sa \\xD6" "berg"},      // Windows-1252 letters
+        {"\xC3\xA5sa", "\xC3\xA5sa"},                        // UTF-8 stays as it is
+        {"\xE2\x82\xAC \xF0\x9F\x8E\xB1", "\xE2\x82\xAC \xF0\x9F\x8E\xB1"},
+        {"a\nb\tc\x1B[2J\x7F", "a\\x0Ab\\x09c\\x1B[2J\\x7F"},  // C0 and DEL
+        {"\x9B" "31m", "\\x9B" "31m"},                         // C1 as one byte
+        {"\xC2\x9B" "31m", "\\xC2\\x9B" "31m"},                 // C1 written in UTF-8
+        {"\xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80", "\\xC0\\xAF \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80"},
+        {"cut \xE2\x82", "cut \\xE2\\x82"},
+    };
+    CLog& log = CLog::Get();
+    log.SetEnabled(true);
+    log.SetDetail(true);
+    for (const auto& c : cases) {
+        m_captured.clear();
+        log.Write("CGuiHostGame: %s joined", c.name);
+        ASSERT_EQ(m_captured.size(), 1u);
+        EXPECT_EQ(m_captured[0], std::string("CGuiHostGame: ") + c.shown + " joined") << c.shown;
+    }
+    EXPECT_EQ(Told().back(), std::string("pellora: CGuiHostGame: cut \\xE2\\x82 joined"));
+    log.SetDetail(false);
+}
+
+// A long line is cut before an escape or a letter that would not fit, never inside one.
+TEST_F(LogTest, AnEscapedLineIsCutBetweenWholeCharacters) {
+    char out[8];
+    EscapeLogLine("abcde\xFF", out, sizeof(out));
+    EXPECT_STREQ(out, "abcde");
+    EscapeLogLine("abcd\xFF", out, sizeof(out));
+    EXPECT_STREQ(out, "abcd");
+    EscapeLogLine("abc\xFF", out, sizeof(out));
+    EXPECT_STREQ(out, "abc\\xFF");
+    EscapeLogLine("abcdef\xC3\xA5", out, sizeof(out));
+    EXPECT_STREQ(out, "abcdef");
+    EscapeLogLine("abcde\xC3\xA5", out, sizeof(out));
+    EXPECT_STREQ(out, "abcde\xC3\xA5");
+}
+
 TEST_F(LogTest, PelloraLogDebugAsksForTheDetail) {
     const struct {
         const char* value;

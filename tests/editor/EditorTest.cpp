@@ -548,7 +548,7 @@ TEST_F(EditorTest, EscapeOnAnUnchangedLevelLeavesForTheMainMenuAtOnce) {
 // Every way out of a changed level asks first; the answer decides what becomes of the
 // changes and whether the way out is taken.
 TEST_F(EditorTest, LeavingAChangedLevelAsksSaveDiscardOrCancel) {
-    enum class EWay { Escape, MainMenu, OtherLevel, NewLevel, Play };
+    enum class EWay { Escape, MainMenu, OtherLevel, NewLevel, Play, CloseWindow };
     struct Case {
         const char* name;
         EWay way;
@@ -571,6 +571,9 @@ TEST_F(EditorTest, LeavingAChangedLevelAsksSaveDiscardOrCancel) {
         {"Play, save", EWay::Play, EEditorAnswer::Save, true, true},
         {"Play, discard", EWay::Play, EEditorAnswer::Discard, false, true},
         {"Play, cancel", EWay::Play, EEditorAnswer::Cancel, false, false},
+        {"window closed, save", EWay::CloseWindow, EEditorAnswer::Save, true, true},
+        {"window closed, discard", EWay::CloseWindow, EEditorAnswer::Discard, false, true},
+        {"window closed, cancel", EWay::CloseWindow, EEditorAnswer::Cancel, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -585,6 +588,9 @@ TEST_F(EditorTest, LeavingAChangedLevelAsksSaveDiscardOrCancel) {
             case EWay::OtherLevel: Click(LevelSlot(0)); break;
             case EWay::NewLevel: Click(kNew); break;
             case EWay::Play: Click(kPlay); break;
+            case EWay::CloseWindow:
+                EXPECT_FALSE(CEngine::Get().CloseRequestEnds()) << "the program ended before the answer";
+                break;
         }
         // Nothing happens before the answer, and only the answers can be clicked.
         EXPECT_EQ(Editor()->Question(), EEditorQuestion::UnsavedChanges);
@@ -604,12 +610,15 @@ TEST_F(EditorTest, LeavingAChangedLevelAsksSaveDiscardOrCancel) {
         const bool leftForMenu = CStateManager::Upper().GetPendingId() == kStateMainMenu;
         const bool leftForGame = g_gameStart.starts > 0 || CStateManager::Lower().GetPendingId() == kStateGame;
         const bool leftLevel = Editor()->LevelName() != "2.lvl";
+        const bool leftProgram = CEngine::Get().TakeQuitRequest();
+        EXPECT_EQ(leftProgram, c.way == EWay::CloseWindow && c.left);
         switch (c.way) {
             case EWay::Escape:
             case EWay::MainMenu: EXPECT_EQ(leftForMenu, c.left); break;
             case EWay::OtherLevel:
             case EWay::NewLevel: EXPECT_EQ(leftLevel, c.left); break;
             case EWay::Play: EXPECT_EQ(leftForGame, c.left); break;
+            case EWay::CloseWindow: EXPECT_FALSE(leftForMenu || leftForGame || leftLevel); break;
         }
         if (!c.left) {
             // Cancel keeps the changes in the field, still marked.
@@ -622,6 +631,22 @@ TEST_F(EditorTest, LeavingAChangedLevelAsksSaveDiscardOrCancel) {
         CStateManager::Upper().RequestState(kStateNone);
         CStateManager::Lower().RequestState(kStateNone);
     }
+}
+
+// Closing the window over an unchanged level, or over a changed one that was answered, ends
+// the program at once; the program's own quit (after an answer) is never asked about.
+TEST_F(EditorTest, ClosingTheWindowEndsAtOnceWhenNothingIsUnsaved) {
+    WriteLevels(1, 2);
+    OpenEditor("2.lvl");
+    EXPECT_TRUE(CEngine::Get().CloseRequestEnds());
+    EXPECT_EQ(Editor()->Question(), EEditorQuestion::None);
+    EXPECT_FALSE(Panel()->IsQuestionShown());
+
+    Click(Point{240, 100});
+    ASSERT_TRUE(Editor()->HasUnsavedChanges());
+    CEngine::Get().Quit();   // as "Discard" or "Save" ends it: the event of its own quit
+    EXPECT_TRUE(CEngine::Get().CloseRequestEnds());
+    EXPECT_EQ(Editor()->Question(), EEditorQuestion::None);
 }
 
 TEST_F(EditorTest, EscapeAnswersAnOpenQuestionAsCancelAndTheFieldTakesNoClicksMeanwhile) {

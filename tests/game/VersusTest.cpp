@@ -575,6 +575,33 @@ TEST(VersusBot, ComputerMatchesPlayToTheirKnownEnds) {
     }
 }
 
+// Every shot, not only the first, comes its strength's thinking time after the ball could
+// be fired again.
+TEST(VersusBot, ThinksItsTimeAgainBeforeEveryShot) {
+    for (const EBotStrength strength : {EBotStrength::Easy, EBotStrength::Normal, EBotStrength::Hard}) {
+        SCOPED_TRACE(BotStrengthName(strength));
+        CVersusMatch match;
+        match.Start(VersusRules(), 4);
+        CBotPlayer bot(strength, 8);
+        const float think = RulesForStrength(strength).thinkSeconds;
+        int32_t readySteps = 0;   // steps the ball could be fired since the last shot
+        int32_t shots = 0;
+        for (int32_t step = 0; step < 150 * 60 && shots < 4 && match.Phase() == EVersusPhase::Playing; ++step) {
+            readySteps += match.Field(0).CanFire() ? 1 : 0;
+            const PlayInput inputs[kVersusSides] = {bot.Next(match.Field(0), CPlayfield::kStepLength), PlayInput()};
+            if (inputs[0].fireHit) {
+                const float waited = static_cast<float>(readySteps) * CPlayfield::kStepLength;
+                EXPECT_GE(waited, think) << "shot " << shots;
+                EXPECT_LE(waited, think + 0.05f) << "shot " << shots;
+                readySteps = 0;
+                ++shots;
+            }
+            match.Step(inputs);
+        }
+        EXPECT_EQ(shots, 4);
+    }
+}
+
 TEST(VersusBot, WaitsItsThinkingTimeAndMissesByItsAimError) {
     CVersusMatch match;
     match.Start(VersusRules(), 4);

@@ -65,6 +65,46 @@ TEST_F(NameEntryTest, EnterMakesThePlayerOnlyWhenANameIsTyped) {
     second.Shutdown();
 }
 
+// The on-screen letters: capitals at the start of the name and after a space, small letters
+// otherwise, the Swedish ones too; each key types the letter it shows.
+TEST_F(NameEntryTest, TheLetterGridShowsAndTypesCapitalsOnlyWhereANameWordBegins) {
+    const std::string capitals = "ABCDEFGHIJKLMNOPQRSTUVWXYZ\xC5\xC4\xD6";
+    const std::string smalls = "abcdefghijklmnopqrstuvwxyz\xE5\xE4\xF6";
+    CGuiEnterName screen;
+    ASSERT_TRUE(screen.Init());
+    const auto shown = [&screen] {
+        std::string letters;
+        for (int32_t i = 0; i < CGuiEnterName::kGridLetters; ++i) {
+            letters += screen.GridKey(i).Text();
+        }
+        return letters;
+    };
+    const struct {
+        const char* typed;   // by the keyboard, before the grid is read
+        const std::string& letters;
+    } cases[] = {
+        {"", capitals},
+        {"\xD6", smalls},
+        {"\xD6l ", capitals},
+        {"\xD6l B", smalls},
+    };
+    for (const auto& c : cases) {
+        for (const char letter : std::string(c.typed)) {
+            screen.OnChar(static_cast<uint8_t>(letter));
+        }
+        EXPECT_EQ(shown(), c.letters) << "after \"" << c.typed << "\"";
+        while (!screen.TypedName().empty()) {
+            screen.OnChar(8);
+        }
+    }
+    // The last key, Ö, types what it shows: a capital first, a small letter after it.
+    const int32_t oKey = CGuiEnterName::kCommandGridKey + CGuiEnterName::kGridLetters - 1;
+    screen.OnMessage(oKey, 0);
+    screen.OnMessage(oKey, 0);
+    EXPECT_EQ(screen.TypedName(), "\xD6\xF6");
+    screen.Shutdown();
+}
+
 // Spaces around a name are not part of it, and spaces alone are no name at all.
 TEST_F(NameEntryTest, SpacesAroundTheNameAreTrimmedAndSpacesAloneGetTheHint) {
     const struct {

@@ -5,6 +5,7 @@
 // own clock.
 #include "GuiFixtures.h"
 
+#include "core/Log.h"
 #include "engine/Engine.h"
 #include "engine/StateManager.h"
 #include "gui/GuiMenu.h"
@@ -171,6 +172,29 @@ TEST_F(NetScreensTest, TheHostListensAndAJoiningPlayerStartsTheMatchWithTheChose
     // Leaving the host screen for the match does not close the match's session.
     CStateManager::Upper().SetState(kStateNone, true);
     EXPECT_TRUE(IsPlaying(match->Session()));
+}
+
+// A joiner of another version is told so every time, and the host screen keeps waiting for
+// a player it can play; one of its own version then starts the match.
+TEST_F(NetScreensTest, TheHostRefusesAnotherVersionInWordsAndWaitsOn) {
+    CGuiHostGame& host = Open<CGuiHostGame>(kStateHostGame);
+    CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandStart, 0);
+    ASSERT_EQ(host.Phase(), CGuiHostGame::EPhase::Listening) << host.Status().Text();
+    ASSERT_NE(host.Session(), nullptr);
+    const uint16_t port = host.Session()->Port();
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        m_other = MakeSession("Bo", kNetProtocolVersion + 1);
+        ASSERT_TRUE(m_other->Join("127.0.0.1", port));
+        ASSERT_TRUE(PumpUntil([&] { return m_other->State() == ENetSessionState::Ended; })) << attempt;
+        EXPECT_EQ(m_other->EndReason(), ENetEndReason::VersionMismatch) << attempt;
+        EXPECT_EQ(host.Phase(), CGuiHostGame::EPhase::Listening) << attempt << ": " << host.Status().Text();
+        EXPECT_STREQ(host.Status().Text(), texts().TxtWaitingForPlayer()) << attempt;
+    }
+    m_other = MakeSession("Bo");
+    ASSERT_TRUE(m_other->Join("127.0.0.1", port));
+    ASSERT_TRUE(PumpUntil([&] { return PendingLower() == kStateVersusGame; })) << host.Status().Text();
+    ASSERT_NE(PendingMatch(), nullptr);
+    EXPECT_EQ(PendingMatch()->Session()->OpponentName(), "Bo");
 }
 
 TEST_F(NetScreensTest, TheHostsPortIsTypedInDigitsOrSteppedByAClick) {
@@ -408,6 +432,29 @@ TEST_F(NetScreensTest, EscapeWhileConnectingClosesTheSessionForTheVersusMenu) {
     EXPECT_EQ(PendingUpper(), kStateHostJoinMenu);
 }
 
+// A name from the network is Windows-1252 (one of 0xFF alone made the log invalid UTF-8):
+// the host's log and stderr show its bytes escaped.
+TEST_F(NetScreensTest, TheJoinersNameIsLoggedEscaped) {
+    std::vector<std::string> lines;
+    CLog& log = CLog::Get();
+    const bool wasEnabled = log.IsEnabled();
+    log.SetEnabled(true);
+    log.SetCapture(&lines);
+    CGuiHostGame& host = Open<CGuiHostGame>(kStateHostGame);
+    CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandStart, 0);
+    ASSERT_EQ(host.Phase(), CGuiHostGame::EPhase::Listening) << host.Status().Text();
+    m_other = MakeSession("\xFF\xC5sa");
+    ASSERT_NE(host.Session(), nullptr);
+    ASSERT_TRUE(m_other->Join("127.0.0.1", host.Session()->Port()));
+    const bool joined = PumpUntil([&] { return PendingLower() == kStateVersusGame; });
+    log.SetCapture(nullptr);
+    log.SetEnabled(wasEnabled);
+    ASSERT_TRUE(joined) << host.Status().Text();
+    ASSERT_NE(PendingMatch(), nullptr);
+    EXPECT_EQ(PendingMatch()->Session()->OpponentName(), "\xFF\xC5sa");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "CGuiHostGame: \\xFF\\xC5sa joined"), lines.end());
+}
+
 // The name a player is known by in a match: the player's own when it can travel.
 TEST_F(NetScreensTest, ThePlayersNameTravelsOrPlayerStandsInForIt) {
     const struct {
@@ -417,6 +464,7 @@ TEST_F(NetScreensTest, ThePlayersNameTravelsOrPlayerStandsInForIt) {
         {"Ann", "Ann"},
         {"\xC5sa \xD6" "berg", "\xC5sa \xD6" "berg"},
         {"Bo\x81", "Player"},   // a letter Windows-1252 does not have
+        {"\x8A\xE1rka", "Player"},   // 0x80-0x9F: control codes to a Latin-1 reader
         {nullptr, "Player"},
     };
     for (const auto& c : cases) {

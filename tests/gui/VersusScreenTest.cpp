@@ -331,6 +331,8 @@ protected:
         return false;
     }
 
+    void ExpectFaultyDataTold(uint32_t language, const char* picture);
+
     BotMatchProgram other;
 };
 
@@ -457,6 +459,27 @@ TEST_F(NetVersusScreenTest, AnOpponentWhoLeavesEndsTheMatchWithAMessage) {
     StepBothUntil([] { return false; }, 150);
     Click();
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
+}
+
+// The other program breaks the protocol mid-match (a checksum for a step it has checked
+// already): the panel says so, in either language, not that the opponent left.
+void NetVersusScreenTest::ExpectFaultyDataTold(uint32_t language, const char* picture) {
+    CLanguage::Get().SetLanguage(language);
+    CGuiVersus& screen = JoinMatch(300);
+    ASSERT_TRUE(StepBothUntil([&] { return screen.Match().SideSteps(0) > static_cast<int32_t>(2 * kNetCheckSteps + 10); }, 20000));
+    ASSERT_TRUE(other.session->SendChecksum(1, 0));
+    ASSERT_TRUE(StepBothUntil([&] { return screen.IsPanelShown(); }, 20000));
+    EXPECT_EQ(screen.PanelTitle(), texts().TxtNetOpponentBroke());
+    EXPECT_NE(screen.PanelTitle(), texts().TxtNetOpponentLeft());
+    Draw(picture);
+}
+
+TEST_F(NetVersusScreenTest, FaultyDataFromTheOpponentIsToldInEnglish) {
+    ExpectFaultyDataTold(kLanguageEnglish, "versus-opponent-broke-en");
+}
+
+TEST_F(NetVersusScreenTest, FaultyDataFromTheOpponentIsToldInSwedish) {
+    ExpectFaultyDataTold(kLanguageSwedish, "versus-opponent-broke-sv");
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // entry slide; and the pop-ups of two playfields, each measured with its own font.
 #include "GuiFixtures.h"
 
+#include "core/Timer.h"
+#include "engine/Engine.h"
 #include "engine/StateManager.h"
 #include "gui/GuiState.h"
 #include "platform/Font.h"
@@ -355,6 +357,66 @@ TEST_F(WidgetHostTest, AClickBroadcastsItsCommandAndParameterToBothLayers) {
     PressInBothLayers(button, other, 110, 110);
     const std::vector<std::pair<int32_t, int32_t>> expected = {{10009, 3}, {10009, 3}};
     EXPECT_EQ(g_messages, expected);
+}
+
+// The engine's own frame loop on a clock of the test's: a pointer that moves and a button
+// that goes down between two frames (a tap, a fast hand, a remote desktop) reach the screen
+// in the same step.
+int64_t g_frameClockMicros = 0;
+int64_t FrameClock() { return g_frameClockMicros; }
+void NoSleep(int32_t) {}
+
+void RunEngineFrame() {
+    g_frameClockMicros += 7000;   // one fixed step and a little
+    CEngine::Get().Frame();
+}
+
+// On the main menu the pointer rests on "Play", then moves to "Highscore" and clicks in one
+// motion: "Highscore" is clicked, never "Play".
+TEST_F(WidgetHostTest, AClickThatArrivesWithAMoveActsOnTheItemUnderTheClick) {
+    CProbeButton play("play");
+    CProbeButton highscore("highscore");
+    MakeButton(play, "Play", 100, 100, EAlign::Left);
+    MakeButton(highscore, "Highscore", 100, 200, EAlign::Left);
+    g_layerButtons = {&play, &highscore};
+    g_frameClockMicros = 1000000;
+    CTimer::Get().SetTickSource(&FrameClock, 1000000);
+    CEngine::Get().SetSleepFunction(&NoSleep);
+    CEngine::Get().ResetAccumulator();
+    SetStateFactory([](int32_t id) -> CEngineState* {
+        if (id != 0) {
+            return nullptr;
+        }
+        auto* screen = new CProbeScreen();
+        screen->widgets = {g_layerButtons[0], g_layerButtons[1]};
+        return screen;
+    });
+    ASSERT_TRUE(CStateManager::Lower().SetState(0, true));
+    PointAt(110, 110);
+    for (int32_t frame = 0; frame < 150; ++frame) {   // a second on "Play"
+        RunEngineFrame();
+    }
+    ASSERT_TRUE(play.IsHovered());
+    PointAt(110, 210);
+    HoldButton(true);
+    RunEngineFrame();
+    HoldButton(false);
+    RunEngineFrame();
+    CStateManager::Lower().SetState(kStateNone, true);
+    SetStateFactory(nullptr);
+    CEngine::Get().SetSleepFunction(nullptr);
+    CTimer::Get().SetTickSource(nullptr, 0);
+    const std::vector<std::string> clicks = [] {
+        std::vector<std::string> found;
+        for (const std::string& event : g_events) {
+            if (event.ends_with("click")) {
+                found.push_back(event);
+            }
+        }
+        return found;
+    }();
+    EXPECT_EQ(clicks, std::vector<std::string>{"highscore click"});
+    EXPECT_EQ(ExecuteSounds(), 1);
 }
 
 TEST_F(WidgetHostTest, MessagesSwitchTheHostOffAndOnAgain) {

@@ -228,6 +228,10 @@ TEST(NetProtocol, BrokenPacketsAreRefusedWithAReason) {
         {"name with a control code", With(HelloBytes(), nameLength + 1, 0x07), kHello},
         {"name with a zero", With(HelloBytes(), nameLength + 2, 0x00), kHello},
         {"name with an unassigned letter", With(HelloBytes(), nameLength + 1, 0x81), kHello},
+        {"name with DEL", With(HelloBytes(), nameLength + 1, 0x7F), kHello},
+        {"name with a C1 code 0x80", With(HelloBytes(), nameLength + 1, 0x80), kHello},
+        {"name with a C1 code 0x9B", With(HelloBytes(), nameLength + 1, 0x9B), kHello},
+        {"name with a C1 code 0x9F", With(HelloBytes(), nameLength + 1, 0x9F), kHello},
         {"welcome cut short", Cut(WelcomeBytes()), kWelcome},
         {"welcome with a byte more", Grown(WelcomeBytes()), kWelcome},
         {"difficulty 0", With(WelcomeBytes(), welcomeSettings, 0), kWelcome},
@@ -319,6 +323,17 @@ TEST(NetProtocol, EncodersRefuseMessagesOutOfRange) {
     inputs.steps[0].input = 0x8000;
     EXPECT_FALSE(EncodeInputs(inputs, packet));
     EXPECT_FALSE(EncodeAttack(NetAttack{0, 0}, packet));
+}
+
+// Every byte of a name, one at a time: control codes of both ranges are refused, the
+// letters of Windows-1252 (printable ASCII and 0xA0 to 0xFF) travel.
+TEST(NetProtocol, ANameTravelsWithLettersButNoControlCodeOfEitherRange) {
+    for (int byte = 1; byte < 256; ++byte) {
+        const bool control = byte < 0x20 || (byte >= 0x7F && byte <= 0x9F);
+        const std::string name = std::string("Bo") + static_cast<char>(byte);
+        EXPECT_EQ(IsValidNetName(name), !control) << "byte " << byte;
+    }
+    EXPECT_TRUE(IsValidNetName("\xC5sa \xD6" "berg"));
 }
 
 TEST(NetProtocol, MatchSettingsCarryTheVersusRules) {

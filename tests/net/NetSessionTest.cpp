@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -173,23 +174,57 @@ TEST(NetSessionAddress, OnlyNumericIPv4AddressesAreJoined) {
     }
 }
 
-TEST(NetSessionVersion, AnotherVersionIsRefusedOnBothSides) {
+// A joiner of another version is told so, every time; the host refuses it and goes on
+// listening for a player of its own version.
+TEST(NetSessionVersion, AnotherVersionIsRefusedAndTheHostListensOn) {
     struct Case {
         uint16_t hostVersion;
         uint16_t joinerVersion;
     };
     for (const Case& c : {Case{kNetProtocolVersion, kNetProtocolVersion + 1}, Case{kNetProtocolVersion + 1, kNetProtocolVersion}}) {
+        SCOPED_TRACE(std::to_string(c.hostVersion) + "/" + std::to_string(c.joinerVersion));
         FakeClock clock;
         std::unique_ptr<CNetSession> host = MakeSession(clock, "Host", c.hostVersion);
-        std::unique_ptr<CNetSession> joiner = MakeSession(clock, "Joiner", c.joinerVersion);
+        ASSERT_TRUE(host->Host(0));
+        for (int attempt = 0; attempt < 12; ++attempt) {
+            std::unique_ptr<CNetSession> joiner = MakeSession(clock, "Joiner", c.joinerVersion);
+            ASSERT_TRUE(joiner->Join("127.0.0.1", host->Port()));
+            ASSERT_TRUE(ServiceUntil({host.get(), joiner.get()}, [&] { return IsEnded(*joiner); })) << attempt;
+            EXPECT_EQ(joiner->EndReason(), ENetEndReason::VersionMismatch) << attempt;
+            EXPECT_EQ(joiner->OtherVersion(), c.hostVersion) << attempt;
+            EXPECT_EQ(host->State(), ENetSessionState::Listening) << NetEndReasonName(host->EndReason());
+            EXPECT_EQ(host->OtherVersion(), c.joinerVersion);
+        }
+        // A player of the host's own version still gets in (this program speaks only its own).
+        if (c.hostVersion != kNetProtocolVersion) {
+            continue;
+        }
+        std::unique_ptr<CNetSession> joiner = MakeSession(clock, "Joiner", c.hostVersion);
+        ASSERT_TRUE(joiner->Join("127.0.0.1", host->Port()));
+        ASSERT_TRUE(ServiceUntil({host.get(), joiner.get()}, [&] {
+            return host->State() == ENetSessionState::Playing && joiner->State() == ENetSessionState::Playing;
+        }));
+        EXPECT_EQ(host->OpponentName(), "Joiner");
+    }
+}
+
+// The refusal reaches the joiner even when the host's program closes its session in the
+// same frame as it refused (the ENet peer's disconnect must not overtake it).
+TEST(NetSessionVersion, ARefusalArrivesThoughTheHostClosesAtOnce) {
+    FakeClock clock;
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        std::unique_ptr<CNetSession> host = MakeSession(clock, "Host");
+        std::unique_ptr<CNetSession> joiner = MakeSession(clock, "Joiner", kNetProtocolVersion + 1);
         ASSERT_TRUE(host->Host(0));
         ASSERT_TRUE(joiner->Join("127.0.0.1", host->Port()));
-        ASSERT_TRUE(ServiceUntil({host.get(), joiner.get()}, [&] { return IsEnded(*host) && IsEnded(*joiner); }))
-            << c.hostVersion << "/" << c.joinerVersion;
-        EXPECT_EQ(host->EndReason(), ENetEndReason::VersionMismatch);
-        EXPECT_EQ(joiner->EndReason(), ENetEndReason::VersionMismatch);
-        EXPECT_EQ(host->OtherVersion(), c.joinerVersion);
-        EXPECT_EQ(joiner->OtherVersion(), c.hostVersion);
+        // The joiner has said hello; the host alone reads it, refuses, and closes at once,
+        // before the joiner reads anything.
+        ASSERT_TRUE(ServiceUntil({host.get(), joiner.get()}, [&] { return joiner->State() == ENetSessionState::Handshaking; }))
+            << attempt;
+        ASSERT_TRUE(ServiceUntil({host.get()}, [&] { return host->OtherVersion() != 0; })) << attempt;
+        host.reset();
+        ASSERT_TRUE(ServiceUntil({joiner.get()}, [&] { return IsEnded(*joiner); })) << attempt;
+        EXPECT_EQ(joiner->EndReason(), ENetEndReason::VersionMismatch) << attempt;
     }
 }
 
@@ -266,6 +301,8 @@ public:
         while (m_host != nullptr && enet_host_service(m_host, &event, 0) > 0) {
             if (event.type == ENET_EVENT_TYPE_CONNECT) {
                 m_connected = true;
+            } else if (event.type == ENET_EVENT_TYPE_DISCONNECT) {
+                m_disconnected = true;
             } else if (event.type == ENET_EVENT_TYPE_RECEIVE) {
                 m_received.emplace_back(event.packet->data, event.packet->data + event.packet->dataLength);
                 enet_packet_destroy(event.packet);
@@ -276,13 +313,20 @@ public:
         enet_peer_send(m_peer, 0, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
         enet_host_flush(m_host);
     }
+    // Says goodbye the ENet way, at once.
+    void Leave() {
+        enet_peer_disconnect_now(m_peer, 0);
+        enet_host_flush(m_host);
+    }
     bool Connected() const { return m_connected; }
+    bool Disconnected() const { return m_disconnected; }
     const std::vector<std::vector<uint8_t>>& Received() const { return m_received; }
 
 private:
     ENetHost* m_host = nullptr;
     ENetPeer* m_peer = nullptr;
     bool m_connected = false;
+    bool m_disconnected = false;
     std::vector<std::vector<uint8_t>> m_received;
 };
 
@@ -351,10 +395,50 @@ struct HostWithRawPeer {
             },
             done);
     }
+    // A real player joins the host: true once both play.
+    bool JoinerPlays() {
+        std::unique_ptr<CNetSession> joiner = MakeSession(clock, "Joiner");
+        if (!joiner->Join("127.0.0.1", host->Port())) {
+            return false;
+        }
+        return Until([&] {
+            joiner->Service();
+            return host->State() == ENetSessionState::Playing && joiner->State() == ENetSessionState::Playing;
+        });
+    }
+};
+
+// Connects that are never completed: a bare ENet host asks for count peers and is never
+// serviced again, so it acknowledges nothing the host answers.
+class CHalfOpenBurst {
+public:
+    CHalfOpenBurst(uint16_t port, size_t count) {
+        m_host = enet_host_create(nullptr, count, 1, 0, 0);
+        ENetAddress address{};
+        enet_address_set_host_ip(&address, "127.0.0.1");
+        address.port = port;
+        for (size_t i = 0; m_host != nullptr && i < count; ++i) {
+            enet_host_connect(m_host, &address, 1, 0);
+        }
+        if (m_host != nullptr) {
+            enet_host_flush(m_host);
+        }
+    }
+    ~CHalfOpenBurst() {
+        if (m_host != nullptr) {
+            enet_host_destroy(m_host);
+        }
+    }
+    CHalfOpenBurst(const CHalfOpenBurst&) = delete;
+    CHalfOpenBurst& operator=(const CHalfOpenBurst&) = delete;
+    bool Sent() const { return m_host != nullptr; }
+
+private:
+    ENetHost* m_host = nullptr;
 };
 }  // namespace
 
-TEST(NetSessionHostile, BrokenPacketsEndTheSessionWithoutACrash) {
+TEST(NetSessionHostile, BrokenPacketsEndTheMatchAndBrokenHellosOnlyTheirPeer) {
     ASSERT_EQ(enet_initialize(), 0);
     struct Case {
         const char* name;
@@ -398,21 +482,26 @@ TEST(NetSessionHostile, BrokenPacketsEndTheSessionWithoutACrash) {
             peer.raw->Send(packet);
         }
         CNetSession& host = *peer.host;
-        ASSERT_TRUE(peer.Until([&] { return IsEnded(host); })) << c.name;
-        EXPECT_EQ(host.EndReason(), ENetEndReason::ProtocolError) << c.name;
-        // A broken handshake is answered with a refusal the peer can read.
-        if (!c.greet) {
-            const CRawPeer& raw = *peer.raw;
-            ASSERT_TRUE(peer.Until([&] { return !raw.Received().empty(); })) << c.name;
-            NetRefuse refuse;
-            const char* why = "";
-            ASSERT_TRUE(DecodeRefuse(raw.Received().back().data(), raw.Received().back().size(), refuse, why)) << c.name;
-            EXPECT_EQ(refuse.reason, ENetRefusal::BadHandshake) << c.name;
+        if (c.greet) {
+            // The opponent broke the match: it ends.
+            ASSERT_TRUE(peer.Until([&] { return IsEnded(host); })) << c.name;
+            EXPECT_EQ(host.EndReason(), ENetEndReason::ProtocolError) << c.name;
+            continue;
         }
+        // A broken handshake is answered with a refusal the peer can read, and the host
+        // goes on listening for a real player.
+        const CRawPeer& raw = *peer.raw;
+        ASSERT_TRUE(peer.Until([&] { return !raw.Received().empty(); })) << c.name;
+        NetRefuse refuse;
+        const char* why = "";
+        ASSERT_TRUE(DecodeRefuse(raw.Received().back().data(), raw.Received().back().size(), refuse, why)) << c.name;
+        EXPECT_EQ(refuse.reason, ENetRefusal::BadHandshake) << c.name;
+        EXPECT_EQ(host.State(), ENetSessionState::Listening) << c.name << ": " << NetEndReasonName(host.EndReason());
+        EXPECT_TRUE(peer.JoinerPlays()) << c.name;
     }
 }
 
-TEST(NetSessionHostile, AnOversizedPacketIsDroppedAndTheSenderFallsSilent) {
+TEST(NetSessionHostile, AnOversizedPacketIsDroppedAndTheSilentSenderWithIt) {
     ASSERT_EQ(enet_initialize(), 0);
     HostWithRawPeer peer;
     peer.msPerPump = 20;
@@ -421,11 +510,15 @@ TEST(NetSessionHostile, AnOversizedPacketIsDroppedAndTheSenderFallsSilent) {
     peer.raw->Send(std::vector<uint8_t>(64 * 1024, static_cast<uint8_t>(ENetKind::Hello)));
     peer.raw->Send(ValidHello());
     CNetSession& host = *peer.host;
-    ASSERT_TRUE(peer.Until([&] { return IsEnded(host); }));
-    EXPECT_EQ(host.EndReason(), ENetEndReason::OpponentSilent);
-    // The hello behind it never got through: no welcome went out.
+    const uint64_t start = peer.clock.ms;
+    ASSERT_TRUE(peer.Until([&] { return host.PeersHeld() == 0; }));
+    EXPECT_GE(peer.clock.ms - start, CNetSession::kHelloMs);
+    EXPECT_TRUE(peer.raw->Disconnected());
+    // The hello behind it never got through: no welcome went out, and the host listens on.
     EXPECT_TRUE(host.OpponentName().empty());
     EXPECT_TRUE(peer.raw->Received().empty());
+    EXPECT_EQ(host.State(), ENetSessionState::Listening) << NetEndReasonName(host.EndReason());
+    EXPECT_TRUE(peer.JoinerPlays());
 }
 
 TEST(NetSessionHostile, AGoodbyeEndsTheMatchWhileThePeerStaysConnected) {
@@ -438,4 +531,99 @@ TEST(NetSessionHostile, AGoodbyeEndsTheMatchWhileThePeerStaysConnected) {
     peer.raw->Send(Packet(goodbye));
     ASSERT_TRUE(peer.Until([&] { return IsEnded(*peer.host); }));
     EXPECT_EQ(peer.host->EndReason(), ENetEndReason::OpponentLeft);
+}
+
+// Bursts of 200 connects that never complete, one before a real player joins and one while
+// he does: the host makes room for the real player, who gets in long before the strays'
+// time is up. Once it is, the strays' slots are all free again.
+TEST(NetSessionHostile, HalfOpenConnectsNeverKeepARealPlayerOut) {
+    ASSERT_EQ(enet_initialize(), 0);
+    HostWithRawPeer peer;
+    peer.host = MakeSession(peer.clock, "Host");
+    ASSERT_TRUE(peer.host->Host(0));
+    CHalfOpenBurst first(peer.host->Port(), 200);
+    ASSERT_TRUE(first.Sent());
+    ASSERT_TRUE(ServiceUntil({peer.host.get()}, [&] { return peer.host->PeersHeld() > 0; }));
+    // The slots fill up; after the grace of a half-open connect, room is made.
+    EXPECT_EQ(peer.host->PeersHeld(), CNetSession::kHostPeers);
+    peer.clock.ms += CNetSession::kHalfOpenGraceMs;
+    peer.host->Service();
+    EXPECT_LE(peer.host->PeersHeld(), CNetSession::kHostPeers - CNetSession::kSpareHostPeers);
+    std::unique_ptr<CNetSession> joiner = MakeSession(peer.clock, "Joiner");
+    ASSERT_TRUE(joiner->Join("127.0.0.1", peer.host->Port()));
+    CHalfOpenBurst second(peer.host->Port(), 200);
+    ASSERT_TRUE(second.Sent());
+    const uint64_t joined = peer.clock.ms;
+    ASSERT_TRUE(ServiceUntil({peer.host.get(), joiner.get()}, [&] {
+        peer.clock.ms += 5;
+        return peer.host->State() == ENetSessionState::Playing && joiner->State() == ENetSessionState::Playing;
+    })) << NetEndReasonName(peer.host->EndReason()) << " / " << NetEndReasonName(joiner->EndReason());
+    EXPECT_LT(peer.clock.ms - joined, CNetSession::kHalfOpenMs) << "the strays' own time did not have to pass";
+    EXPECT_EQ(peer.host->OpponentName(), "Joiner");
+
+    // The strays age out: every slot but the opponent's is free again.
+    ASSERT_TRUE(ServiceUntil({peer.host.get(), joiner.get()}, [&] {
+        peer.clock.ms += 50;
+        return peer.host->PeersHeld() == 0;
+    }));
+    EXPECT_EQ(peer.host->State(), ENetSessionState::Playing);
+}
+
+// Peers that connect and do no good (leave again, say nothing, send another version's hello
+// or garbage) are dropped or refused one by one; hosting goes on, and a real player joins.
+TEST(NetSessionHostile, StrayPeersNeverEndHosting) {
+    ASSERT_EQ(enet_initialize(), 0);
+    enum class EStray { Leaves, StaysSilent, OtherVersion, Garbage };
+    const struct {
+        const char* name;
+        EStray stray;
+        bool refused;                // the stray reads a refusal, with this reason
+        ENetRefusal reason;
+    } cases[] = {
+        {"a connect followed by a leave", EStray::Leaves, false, ENetRefusal::Busy},
+        {"a peer that says nothing", EStray::StaysSilent, false, ENetRefusal::Busy},
+        {"a hello of another version", EStray::OtherVersion, true, ENetRefusal::VersionMismatch},
+        {"garbage", EStray::Garbage, true, ENetRefusal::BadHandshake},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HostWithRawPeer peer;
+        ASSERT_TRUE(peer.Connect());
+        CNetSession& host = *peer.host;
+        switch (c.stray) {
+            case EStray::Leaves:
+                peer.raw->Leave();
+                break;
+            case EStray::StaysSilent:
+                break;
+            case EStray::OtherVersion: {
+                NetHello hello;
+                hello.name = "Other";
+                hello.version = kNetProtocolVersion + 1;
+                NetPacket packet;
+                EncodeHello(hello, packet);
+                peer.raw->Send(Packet(packet));
+                break;
+            }
+            case EStray::Garbage:
+                peer.raw->Send({0xFF, 0x00, 0x13});
+                break;
+        }
+        // Time passes, well past a silent peer's time to greet.
+        ASSERT_TRUE(peer.Until([&] {
+            peer.clock.ms += 20;
+            return host.PeersHeld() == 0 || IsEnded(host);
+        }));
+        EXPECT_EQ(host.State(), ENetSessionState::Listening) << NetEndReasonName(host.EndReason());
+        if (c.refused) {
+            ASSERT_FALSE(peer.raw->Received().empty());
+            NetRefuse refuse;
+            const char* why = "";
+            ASSERT_TRUE(DecodeRefuse(peer.raw->Received().back().data(), peer.raw->Received().back().size(), refuse, why));
+            EXPECT_EQ(refuse.reason, c.reason);
+        } else {
+            EXPECT_TRUE(peer.raw->Received().empty());
+        }
+        EXPECT_TRUE(peer.JoinerPlays());
+    }
 }

@@ -6,8 +6,10 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include <map>
 #include <mutex>
@@ -164,7 +166,11 @@ protected:
 
 TEST_F(SoundTest, MissingSettingsGiveDefaultsAndAreWrittenAtShutdown) {
     ASSERT_TRUE(sound.Init());
-    EXPECT_TRUE(LogHas("CSoundBass::File_LoadConfig FAILED open file sound.cfg"));
+    // A first start has no settings yet: nothing failed, so no failure reaches stderr.
+    EXPECT_TRUE(LogHas("CSoundBass::File_LoadConfig: no sound.cfg yet, the defaults"));
+    for (const std::string& line : m_log) {
+        EXPECT_EQ(line.find("FAILED"), std::string::npos) << line;
+    }
     EXPECT_EQ(sound.GetMusicVolume(), 50);
     EXPECT_EQ(sound.GetSampleVolume(), 70);
     EXPECT_TRUE(sound.IsSfxEnabled());
@@ -173,6 +179,15 @@ TEST_F(SoundTest, MissingSettingsGiveDefaultsAndAreWrittenAtShutdown) {
     EXPECT_EQ(Mix_Volume(-1, -1), 90);   // 70 of 128, rounded
     sound.Destroy();
     EXPECT_EQ(ReadFile("sound.cfg"), ConfigBytes(1, 1, 50, 70));
+}
+
+TEST_F(SoundTest, SettingsThatExistButCannotBeReadAreAFailureAndKept) {
+    ASSERT_EQ(::mkdir((m_temp / "sound.cfg").c_str(), 0700), 0);
+    ASSERT_TRUE(sound.Init());
+    EXPECT_TRUE(LogHas("CSoundBass::File_LoadConfig FAILED open file sound.cfg"));
+    EXPECT_EQ(sound.GetMusicVolume(), 50);
+    sound.Destroy();
+    EXPECT_TRUE(std::filesystem::is_directory(m_temp / "sound.cfg"));
 }
 
 TEST_F(SoundTest, WithoutASoundDeviceTheGameRunsSilently) {

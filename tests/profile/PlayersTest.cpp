@@ -254,6 +254,39 @@ TEST_F(CPlayersTest, ANewPlayerAfterADeletionTakesAFreeSaveNumber) {
     EXPECT_STREQ(CreatePlayer("Bo")->saveFile, "ply2.sav");
 }
 
+// A player whose saved game and field file have different numbers (a repaired list can hold
+// such a record) holds both numbers: a new player takes neither.
+TEST_F(CPlayersTest, ANewPlayerNeverTakesANumberWhoseFieldFileAnotherPlayerHolds) {
+    const struct {
+        const char* what;
+        const char* files[2][2];   // the two players before: save file, field file
+        const char* saveFile;      // the new, third player's
+    } cases[] = {
+        {"the list size held by a field file alone", {{"ply1.sav", "ply1.lvl"}, {"ply7.sav", "ply3.lvl"}}, "ply2.sav"},
+        {"the smallest free number held by a field file alone", {{"ply3.sav", "ply3.lvl"}, {"ply4.sav", "ply1.lvl"}},
+         "ply2.sav"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearPlayers();
+        for (const auto& files : c.files) {
+            PlayerRecord* record = CreatePlayer("Anna");
+            ASSERT_NE(record, nullptr);
+            std::snprintf(record->saveFile, sizeof(record->saveFile), "%s", files[0]);
+            std::snprintf(record->levelFile, sizeof(record->levelFile), "%s", files[1]);
+        }
+        const PlayerRecord* created = CreatePlayer("Eva");
+        ASSERT_NE(created, nullptr);
+        EXPECT_STREQ(created->saveFile, c.saveFile);
+        for (const auto& files : c.files) {
+            for (const char* held : files) {
+                EXPECT_STRNE(created->saveFile, held);
+                EXPECT_STRNE(created->levelFile, held);
+            }
+        }
+    }
+}
+
 // Records naming the same files (a damaged list can hold them) know it of each other.
 TEST_F(CPlayersTest, PlayersSharingASavedGameAreFound) {
     CreatePlayer("Anna");

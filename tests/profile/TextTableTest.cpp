@@ -137,6 +137,8 @@ const TextRow kTexts[] = {
     {"TxtNetOpponentSilent", &CTextTable::TxtNetOpponentSilent, "Your opponent stopped answering", "Din motst\xE5ndare slutade svara"},
     {"TxtNetOpponentLeft", &CTextTable::TxtNetOpponentLeft, "Your opponent left", "Din motst\xE5ndare l\xE4mnade matchen"},
     {"TxtNetOutOfStep", &CTextTable::TxtNetOutOfStep, "The two games went out of step", "De tv\xE5 spelen kom ur takt"},
+    {"TxtNetOpponentBroke", &CTextTable::TxtNetOpponentBroke, "The other game sent faulty data",
+     "Det andra spelet skickade felaktiga data"},
     {"TxtNetReplayKept", &CTextTable::TxtNetReplayKept, "A replay of both fields was kept", "En repris av b\xE5" "da spelplanerna sparades"},
     {"TxtNetWaitingFor", &CTextTable::TxtNetWaitingFor, "Waiting for %s", "V\xE4ntar p\xE5 %s"},
     {"TxtNetWaitingSeconds", &CTextTable::TxtNetWaitingSeconds, "Waiting for %s: %d s", "V\xE4ntar p\xE5 %s: %d s"},

@@ -3,7 +3,7 @@
 //   pellora-sim --soak <games> [--seed S] (--pack ... | --sources ...)
 //   pellora-sim --report [--seeds N] [--seed S] [--table FILE] [--chart FILE] [--check] (--pack ... | --sources ...)
 //   pellora-sim --versus STRENGTH_A STRENGTH_B [--rounds N] [--seed S] [--difficulty N] [--check-field] [--no-attacks]
-//   pellora-sim --replay FILE (--pack ... | --sources ...)
+//   pellora-sim --replay FILE [--pack ... | --sources ...]   (the shipped pack by default)
 //   pellora-sim --match-record FILE
 // Bot mode plays the pack as one game the way the game's screen does (lives, score and
 // statistics carried from level to level) and prints one line per level. It checks the
@@ -28,6 +28,7 @@
 #include "game/ReplayPlayback.h"
 #include "net/NetVersus.h"
 #include "resources/File.h"
+#include "resources/UserFolders.h"
 #include "tools/sim/Report.h"
 #include "tools/sim/SimSession.h"
 #include "tools/sim/Versus.h"
@@ -46,7 +47,7 @@ int Usage() {
                  "usage: pellora-sim [--difficulty N] [--seed S] [--soak GAMES] [--first N] [--last N]\n"
                  "                   [--one-game] [--check-field]\n"
                  "                   [--report [--seeds N] [--table FILE] [--chart FILE] [--check]]\n"
-                 "                   [--replay FILE]\n"
+                 "                   [--replay FILE]   (with the shipped pack unless given one)\n"
                  "                   (--pack <levels.nuf|folder> | --sources <folder>)\n"
                  "       pellora-sim --match-record FILE\n"
                  "       pellora-sim --versus STRENGTH_A STRENGTH_B [--rounds N] [--seed S] [--difficulty N]\n"
@@ -307,6 +308,15 @@ int main(int argc, char** argv) {
     }
     if (versusRun) {
         return RunVersus(versus, options);
+    }
+    if (!replayFile.empty() && pack.empty() && sources.empty()) {
+        // A replay is of the shipped levels unless told otherwise.
+        pack = FindShippedArchive(ProgramFolder(), "levels.nuf");
+        if (pack.empty()) {
+            std::fprintf(stderr, "pellora-sim: no levels.nuf beside the program or in its build; name one with --pack\n");
+            return 2;
+        }
+        std::fprintf(stderr, "pellora-sim: the shipped levels, %s\n", pack.c_str());
     }
     std::vector<LevelBytes> levels;
     std::string error;
