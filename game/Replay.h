@@ -22,8 +22,13 @@ constexpr uint32_t kReplayVersion = 1;
 constexpr size_t kReplayHeaderBytes = 80;
 // Where the header keeps the length of the record stream that follows it.
 constexpr size_t kReplayStreamLengthOffset = 72;
-// Nothing larger is read: an hour of play takes well under this.
-constexpr size_t kReplayMaxBytes = 4u * 1024u * 1024u;
+// The most a replay file holds: the recorder stops extending a recording before it grows
+// past this (with a log line), the store reads this much and the decoder refuses more.
+// At 190-220 KB an hour of play, the step limit's 37 hours take about 8 MB.
+constexpr size_t kReplayMaxBytes = 16u * 1024u * 1024u;
+// Room a recording keeps under the limit for its closing events: a checksum, a save's
+// mark, the end.
+constexpr size_t kReplayClosingBytes = 64;
 // At most this many steps (about 37 hours of play); more is refused as hostile.
 constexpr uint32_t kReplayMaxSteps = 20000000u;
 // A field checksum every 150 steps (one second).
@@ -46,7 +51,10 @@ constexpr uint16_t PauseKey = 1 << 5;   // P, Pause or the pad's Start: pauses a
 constexpr uint16_t PauseAsk = 1 << 6;   // the middle button or a pad pulled out: pauses only
 constexpr uint16_t HudPause = 1 << 7;   // the HUD's pause button
 constexpr uint16_t Held = 1 << 8;       // the field did not step (a pause began)
-constexpr uint16_t All = 0x1FF;
+constexpr uint16_t All = 0x1FF;         // what a side of a match may send
+constexpr uint16_t LeaveAsk = 1 << 9;   // Escape, the menu or the exit button: save and leave
+constexpr uint16_t FocusPause = 1 << 10;   // the program lost the focus: pauses
+constexpr uint16_t AllGame = 0x7FF;     // what a recorded game may hold
 }  // namespace ReplayInput
 
 struct ReplayStep {
@@ -122,8 +130,12 @@ bool DecodeReplay(const std::vector<uint8_t>& bytes, ReplayData& out, std::strin
 // The CRC of a saved game's two files as encoded into save and field; the replay marks a
 // save with it.
 uint32_t SavedGameCrc(const SavedGame& game, std::vector<uint8_t>& save, std::vector<uint8_t>& field);
-// The checksum of everything in the field that the rules use.
+// The checksum of everything in the field that play depends on (nothing that is only for
+// the eye).
 uint32_t PlayfieldChecksum(const CPlayfield& playfield);
+// Whether a recorded checksum is the field's. Recordings made while the checksum still
+// covered the second particles' flag agree with that flag either way.
+bool ChecksumAgrees(uint32_t recorded, const CPlayfield& playfield);
 // The CRC of a level's cells as loaded.
 uint32_t LevelCellsCrc(const CBoard& board);
 // A saved game's two files in one packed buffer (runs of zero bytes shortened), and back.
@@ -172,12 +184,19 @@ public:
     uint32_t Steps() const { return m_steps; }
 
 private:
-    void Append(const ReplayStep& step);
+    // False when the step would take the file past its limit: the recording stops there.
+    bool Append(const ReplayStep& step);
+    void Add(ReplayEvent&& event);
+    void StopAtLimit();
 
     ReplayData m_data;
     bool m_recording = false;
     bool m_stopAfterStep = false;   // the game has ended: its last step is the last kept
     uint32_t m_steps = 0;
+    // The file's size as encoded: the frame, the events and every run but the last, which
+    // grows as its steps repeat.
+    size_t m_settledBytes = 0;
+    size_t m_lastRunBytes = 0;
     CAimGlances m_glances;
 };
 
@@ -196,9 +215,16 @@ public:
     // game did something the recording did not, or not then).
     const ReplayEvent* TakeEvent(EReplayEvent kind);
     // The next event at the current step whatever its kind, or null. The marks of saves
-    // are passed over: a watched game saves nothing.
+    // that a watched game did not take at their step are passed over.
     const ReplayEvent* PeekEvent();
     void SkipEvent() { ++m_event; }
+    // The mark of a save made at the current step, when it is the next event; null
+    // otherwise. A watched game takes it where the game it watches saved.
+    const ReplayEvent* TakeSaved();
+    bool SavedIsNext() const;
+    // Whether the next events are a save and the same game continued from it: the
+    // recording of a game left and continued later.
+    bool ContinueFollowsSaved() const;
     // After a step: false when a checksum kept for this step differs from the field's, or
     // when an event of the step did not happen (expected and actual are 0 then).
     bool CheckField(const CPlayfield& playfield, uint32_t& expected, uint32_t& actual);

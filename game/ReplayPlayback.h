@@ -1,9 +1,9 @@
 #pragma once
-// Plays a replay through the rules alone, without a screen: the field steps with the
-// recorded inputs, the flow of the game follows the recorded events, every level is read
-// from the given levels and must have the cells it was recorded with, and every field
-// checksum must agree. The simulator's --replay and the tests use it; the game's screen
-// plays replays through its own game state instead.
+// Plays a replay through the game session without a screen, as the game's replay watcher
+// plays it: the recorded steps drive the same game, every move of its flow must come as
+// recorded, every level is read from the given levels and must have the cells it was
+// recorded with, and every field checksum must agree. The simulator's --replay and the
+// tests use it.
 #include "game/GameFlow.h"
 #include "game/Playfield.h"
 #include "game/Replay.h"

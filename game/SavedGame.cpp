@@ -4,130 +4,78 @@
 #include "game/GameFlow.h"
 #include "resources/Crc32.h"
 #include "resources/FileManager.h"
-#include "resources/LittleEndian.h"
+#include "resources/ByteRecord.h"
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace {
-constexpr size_t kGridBytes = kLevelFileSize;
 constexpr size_t kFieldCrcOffset = 100;   // the save file's aim-guide column
 
 // The two records are read and written by one list of fields each (TransferSaveRecord,
-// TransferFieldRecord), passed a writer or a reader with the same operations.
+// TransferFieldRecord), passed a CFieldWriter or a CFieldReader.
 
-// Appends little-endian fields to a record.
-class CRecordWriter {
-public:
-    explicit CRecordWriter(std::vector<uint8_t>& out) : m_out(out) { m_out.clear(); }
-    void Int(const int32_t& value) {
-        uint8_t bytes[4];
-        WriteLe32(bytes, static_cast<uint32_t>(value));
-        m_out.insert(m_out.end(), bytes, bytes + 4);
-    }
-    void Word(const uint32_t& value) { Int(static_cast<int32_t>(value)); }
-    void Float(const float& value) {
-        uint32_t bits = 0;
-        std::memcpy(&bits, &value, sizeof(bits));
-        Word(bits);
-    }
-    void Flag(const bool& value) { m_out.push_back(value ? 1 : 0); }
-    void Flag(const uint8_t& value) { m_out.push_back(value != 0 ? 1 : 0); }
-    void Text(const std::string& text, size_t size) {
-        for (size_t i = 0; i < size; ++i) {
-            m_out.push_back(i < text.size() && i + 1 < size ? static_cast<uint8_t>(text[i]) : 0);
+// The cells of a grid, row by row: the colour, then the frame.
+template <typename Record, typename Grid>
+void TransferGrid(Record& record, Grid& grid) {
+    for (auto& row : grid) {
+        for (auto& cell : row) {
+            record.I32(cell.colour);
+            record.U32(cell.frame);
         }
-    }
-    void Grid(const BoardGrid& grid) {
-        uint8_t bytes[kGridBytes];
-        StoreGridBytes(grid, bytes);
-        m_out.insert(m_out.end(), bytes, bytes + kGridBytes);
-    }
-
-private:
-    std::vector<uint8_t>& m_out;
-};
-
-// Reads little-endian fields of a record whose size was checked before.
-class CRecordReader {
-public:
-    explicit CRecordReader(const std::vector<uint8_t>& bytes) : m_bytes(bytes) {}
-    void Int(int32_t& value) {
-        value = static_cast<int32_t>(ReadLe32(m_bytes.data() + m_at));
-        m_at += 4;
-    }
-    void Word(uint32_t& value) {
-        value = ReadLe32(m_bytes.data() + m_at);
-        m_at += 4;
-    }
-    void Float(float& value) {
-        uint32_t bits = 0;
-        Word(bits);
-        std::memcpy(&value, &bits, sizeof(value));
-    }
-    void Flag(bool& value) { value = m_bytes[m_at++] != 0; }
-    void Flag(uint8_t& value) { value = m_bytes[m_at++] != 0 ? 1 : 0; }
-    void Text(std::string& text, size_t size) {
-        const char* start = reinterpret_cast<const char*>(m_bytes.data() + m_at);
-        m_at += size;
-        text.assign(start, strnlen(start, size));
-    }
-    void Grid(BoardGrid& grid) {
-        for (int32_t row = 0; row < kBoardRows; ++row) {
-            for (int32_t column = 0; column < kBoardColumns; ++column) {
-                Int(grid[row][column].colour);
-                Word(grid[row][column].frame);
-            }
-        }
-    }
-
-private:
-    const std::vector<uint8_t>& m_bytes;
-    size_t m_at = 0;
-};
-
-template <typename Record>
-void TransferVector(Record& record, Vec3& value) {
-    record.Float(value.x);
-    record.Float(value.y);
-    record.Float(value.z);
-}
-
-template <typename Record>
-void TransferColours(Record& record, int32_t (&colours)[BallColour::ColourCount]) {
-    for (int32_t& colour : colours) {
-        record.Int(colour);
     }
 }
 
-// The field file: the board, then the row bonus's sweep.
-template <typename Record>
-void TransferFieldRecord(Record& field, PlayfieldSaveState& playfield) {
-    BoardSaveState& board = playfield.board;
-    field.Grid(board.grid);
-    field.Grid(board.removal);
-    field.Grid(board.anchor);
-    field.Float(board.recolourTimer);
-    field.Float(board.explosionTimer);
-    field.Int(board.bottomRow);
+// The field file's CRC as the save file keeps it; 0 for a save too short to hold it.
+uint32_t FieldCrcOf(const std::vector<uint8_t>& saveBytes) {
+    CByteReader save(saveBytes);
+    save.Skip(kFieldCrcOffset);
+    return save.U32();
+}
+
+template <typename Record, typename Vector>
+void TransferVector(Record& record, Vector& value) {
+    record.F32(value.x);
+    record.F32(value.y);
+    record.F32(value.z);
+}
+
+template <typename Record, typename Colours>
+void TransferColours(Record& record, Colours& colours) {
+    for (auto& colour : colours) {
+        record.I32(colour);
+    }
+}
+
+// The field file: the board, then the row bonus's sweep. (The state is const when written.)
+template <typename Record, typename PlayfieldState>
+void TransferFieldRecord(Record& field, PlayfieldState& playfield) {
+    auto& board = playfield.board;
+    TransferGrid(field, board.grid);
+    TransferGrid(field, board.removal);
+    TransferGrid(field, board.anchor);
+    field.F32(board.recolourTimer);
+    field.F32(board.explosionTimer);
+    field.I32(board.bottomRow);
     TransferVector(field, board.origin);
     field.Flag(board.removalInProgress);
     field.Flag(board.resolving);
     field.Flag(board.arrowLeftRunning);
     field.Flag(board.arrowRightRunning);
-    field.Float(board.arrowTimer);
-    field.Int(board.effectCell.column);
-    field.Int(board.effectCell.row);
-    field.Float(board.arrowX);
-    field.Float(board.arrowY);
+    field.F32(board.arrowTimer);
+    field.I32(board.effectCell.column);
+    field.I32(board.effectCell.row);
+    field.F32(board.arrowX);
+    field.F32(board.arrowY);
     TransferVector(field, board.flyingMulticolor.position);
     TransferVector(field, board.flyingMulticolor.target);
     TransferVector(field, board.flyingMulticolor.velocity);
     field.Flag(board.flyingMulticolor.running);
-    field.Int(playfield.rowBonusValue);
-    field.Float(playfield.sweepTimer);
-    field.Int(playfield.sweepCursor.column);
-    field.Int(playfield.sweepCursor.row);
+    field.I32(playfield.rowBonusValue);
+    field.F32(playfield.sweepTimer);
+    field.I32(playfield.sweepCursor.column);
+    field.I32(playfield.sweepCursor.row);
 }
 
 // What the save file holds besides the game: its version and the aim-guide fields, whose
@@ -141,42 +89,42 @@ struct SaveRecordFrame {
 
 // The save file: the game's values, the turn, the coming balls, the field moving down, the
 // player's progress and the statistics.
-template <typename Record>
-void TransferSaveRecord(Record& save, SaveRecordFrame& frame, SavedGame& game) {
-    PlayfieldSaveState& playfield = game.playfield;
-    save.Int(frame.version);
+template <typename Record, typename Frame, typename Game>
+void TransferSaveRecord(Record& save, Frame& frame, Game& game) {
+    auto& playfield = game.playfield;
+    save.I32(frame.version);
     save.Flag(game.values.highScorePending);
     save.Flag(game.values.allLevelsDone);
-    save.Int(game.values.firstLevel);
-    save.Int(game.values.levelNumber);
-    save.Int(game.values.lastLevel);
-    save.Int(game.values.highScoreRank);
-    save.Int(game.values.difficulty);
+    save.I32(game.values.firstLevel);
+    save.I32(game.values.levelNumber);
+    save.I32(game.values.lastLevel);
+    save.I32(game.values.highScoreRank);
+    save.I32(game.values.difficulty);
     save.Text(game.values.levelFileName, kSavedLevelNameBytes);
     save.Flag(playfield.shot.flying);
     TransferVector(save, playfield.shot.position);
     TransferVector(save, playfield.shot.velocity);
-    save.Int(playfield.current.colour);
-    save.Word(playfield.current.frame);
-    save.Int(playfield.next.colour);
-    save.Word(playfield.next.frame);
+    save.I32(playfield.current.colour);
+    save.U32(playfield.current.frame);
+    save.I32(playfield.next.colour);
+    save.U32(playfield.next.frame);
     save.Flag(frame.aimGuide);
-    save.Word(frame.fieldCrc);
-    save.Int(frame.aimGuideRow);
+    save.U32(frame.fieldCrc);
+    save.I32(frame.aimGuideRow);
     TransferColours(save, playfield.chooser.presentColours);
-    save.Int(playfield.chooser.presentCount);
+    save.I32(playfield.chooser.presentCount);
     TransferColours(save, playfield.chooser.givenCounts);
     TransferColours(save, playfield.chooser.candidates);
-    save.Int(playfield.chooser.candidateCount);
-    save.Int(playfield.dropOffset);
+    save.I32(playfield.chooser.candidateCount);
+    save.I32(playfield.dropOffset);
     save.Flag(playfield.ready);
     save.Flag(playfield.gameOver);
     save.Flag(playfield.clearing);
     save.Flag(playfield.multicolorPending);
     save.Flag(playfield.shakeWarning);
     save.Flag(playfield.turnEndPending);
-    save.Int(playfield.chooser.runLength);
-    save.Int(playfield.chooser.lastColour);
+    save.I32(playfield.chooser.runLength);
+    save.I32(playfield.chooser.lastColour);
     save.Flag(playfield.popUpsActive);
     save.Flag(playfield.secondParticlesActive);
     save.Flag(playfield.levelFinished);
@@ -184,21 +132,21 @@ void TransferSaveRecord(Record& save, SaveRecordFrame& frame, SavedGame& game) {
     save.Flag(playfield.fieldEmpty);
     save.Flag(playfield.placed);
     save.Flag(playfield.movingDown);
-    save.Int(playfield.movePixelsLeft);
-    save.Float(playfield.moveTimer);
-    save.Int(playfield.shotCount);
+    save.I32(playfield.movePixelsLeft);
+    save.F32(playfield.moveTimer);
+    save.I32(playfield.shotCount);
     save.Flag(playfield.moveNow);
-    save.Int(game.progress.score);
-    save.Int(game.progress.ballPoints);
-    save.Int(game.progress.comboPoints);
-    save.Int(game.progress.lives);
-    save.Int(game.progress.extraLifeBase);
+    save.I32(game.progress.score);
+    save.I32(game.progress.ballPoints);
+    save.I32(game.progress.comboPoints);
+    save.I32(game.progress.lives);
+    save.I32(game.progress.extraLifeBase);
     save.Flag(game.progress.extraLifeWon);
-    save.Int(game.stats.shots);
-    save.Int(game.stats.hits);
-    save.Int(game.stats.matches);
-    save.Int(game.stats.averageAccuracy);
-    save.Int(game.stats.totalMatches);
+    save.I32(game.stats.shots);
+    save.I32(game.stats.hits);
+    save.I32(game.stats.matches);
+    save.I32(game.stats.averageAccuracy);
+    save.I32(game.stats.totalMatches);
 }
 
 // ---------------------------------------------------------------- the checks of a loaded save
@@ -378,18 +326,21 @@ void ApplySavedGame(const SavedGame& game, CPlayfield& playfield) {
 // ---------------------------------------------------------------- the bytes
 
 void EncodeSavedGame(const SavedGame& game, std::vector<uint8_t>& saveBytes, std::vector<uint8_t>& fieldBytes) {
-    SavedGame copy = game;
-    CRecordWriter field(fieldBytes);
-    TransferFieldRecord(field, copy.playfield);
+    fieldBytes.clear();
+    CByteWriter fieldOut(fieldBytes);
+    CFieldWriter field(fieldOut);
+    TransferFieldRecord(field, game.playfield);
     SaveRecordFrame frame;
     frame.fieldCrc = Crc32(fieldBytes.data(), fieldBytes.size());
-    CRecordWriter save(saveBytes);
-    TransferSaveRecord(save, frame, copy);
+    saveBytes.clear();
+    CByteWriter saveOut(saveBytes);
+    CFieldWriter save(saveOut);
+    TransferSaveRecord(save, std::as_const(frame), game);
 }
 
 bool DecodeSavedGame(const std::vector<uint8_t>& saveBytes, const std::vector<uint8_t>& fieldBytes, SavedGame& game,
                      std::string& why) {
-    if (saveBytes.size() < 4 || static_cast<int32_t>(ReadLe32(saveBytes.data())) != kSavedGameVersion) {
+    if (static_cast<int32_t>(CByteReader(saveBytes).U32()) != kSavedGameVersion) {
         why = "not a save of version 5";
         return false;
     }
@@ -397,17 +348,22 @@ bool DecodeSavedGame(const std::vector<uint8_t>& saveBytes, const std::vector<ui
         why = "a file of the wrong size";
         return false;
     }
-    if (Crc32(fieldBytes.data(), fieldBytes.size()) != ReadLe32(saveBytes.data() + kFieldCrcOffset)) {
+    if (Crc32(fieldBytes.data(), fieldBytes.size()) != FieldCrcOf(saveBytes)) {
         why = "the field file belongs to another save";
         return false;
     }
     SavedGame loaded;
     SaveRecordFrame frame;
-    CRecordReader save(saveBytes);
+    CByteReader saveIn(saveBytes);
+    CFieldReader save(saveIn);
     TransferSaveRecord(save, frame, loaded);
-    CRecordReader field(fieldBytes);
+    CByteReader fieldIn(fieldBytes);
+    CFieldReader field(fieldIn);
     TransferFieldRecord(field, loaded.playfield);
-    const char* fault = CheckValues(loaded.values);
+    const char* fault = saveIn.Failed() || fieldIn.Failed() ? "a file of the wrong size" : nullptr;
+    if (fault == nullptr) {
+        fault = CheckValues(loaded.values);
+    }
     if (fault == nullptr) {
         fault = CheckPlayfield(loaded.playfield);
     }
@@ -442,7 +398,7 @@ bool FieldBelongsToSave(const std::vector<uint8_t>& saveBytes, const std::string
     if (saveBytes.size() != kSaveFileBytes || !files.Exists(fieldName) || !files.LoadWholeFile(fieldName, fieldBytes)) {
         return false;
     }
-    return Crc32(fieldBytes.data(), fieldBytes.size()) == ReadLe32(saveBytes.data() + kFieldCrcOffset);
+    return Crc32(fieldBytes.data(), fieldBytes.size()) == FieldCrcOf(saveBytes);
 }
 
 // After an interrupted save the kept field file may be the one that belongs to the save

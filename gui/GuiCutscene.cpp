@@ -1,7 +1,6 @@
 #include "gui/GuiCutscene.h"
 
 #include "core/Log.h"
-#include "core/Random.h"
 #include "gui/GuiArt.h"
 #include "platform/Font.h"
 #include "platform/Input.h"
@@ -17,15 +16,10 @@ constexpr int32_t kSmallestChar = 12;
 constexpr float kShadeMarginX = 36.0f, kShadeMarginY = 14.0f;
 constexpr float kShadeMinWidth = 320.0f;
 
-float RandomUnit(float scale) {
-    return static_cast<float>(RandomNext()) * scale / 32767.0f;
-}
 }  // namespace
 
 bool CGuiCutscene::InitScreen() {
-    m_timer = -1.0f;
     m_lineCount = 0;
-    m_mode = EPanelMode::None;
     if (!m_shade.Load(kShadingPicture.name)) {
         CLog::Get().Write("CGuiCutscene::InitScreen FAILED, picture: %s", kShadingPicture.name);
     }
@@ -38,7 +32,6 @@ void CGuiCutscene::Clear() {
         RemoveWidget(&m_lines[i]);
     }
     m_lineCount = 0;
-    m_timer = -1.0f;
 }
 
 void CGuiCutscene::AddLine(const char* text, float y, int32_t charSize, bool dim) {
@@ -69,72 +62,16 @@ void CGuiCutscene::SlideLine(int32_t index, float dx, float dy, float seconds) {
     }
 }
 
-void CGuiCutscene::Show(EPanelMode mode) {
-    StartEntrySlide();
-    m_mode = mode;
-    m_effectClock = 0.0f;
-    m_effectDue = false;
-    switch (mode) {
-        case EPanelMode::GameDone:
-            m_timer = 20.0f;
-            m_effectDue = true;
-            m_effectDelay = RandomUnit(9.99f) * 0.1f;
-            break;
-        case EPanelMode::LevelDone:
-            m_timer = 5.0f;
-            break;
-        case EPanelMode::GameSaved:
-            m_timer = 0.8f;
-            break;
-        default:
-            m_timer = 2.5f;
-            break;
+void CGuiCutscene::Animate(float dt) {
+    if (IsEntering()) {
+        StepEntrySlide(dt);
     }
-}
-
-bool CGuiCutscene::TakeEffect() {
-    const bool due = m_effectDue;
-    m_effectDue = false;
-    return due;
 }
 
 bool CGuiCutscene::DismissInput() {
     const CInput& input = CInput::Get();
     return input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) ||
            input.MouseButtonHit(kMouseMiddle) || input.NavHit(ENavAction::Activate);
-}
-
-bool CGuiCutscene::Step(float dt, bool& saveRequested, bool allLevelsDone, bool dismissHit, bool pauseKeyHit) {
-    if (m_mode == EPanelMode::None) {
-        return true;
-    }
-    if (saveRequested) {
-        m_timer = -1.0f;
-        if (m_mode == EPanelMode::GameDone || allLevelsDone) {
-            saveRequested = false;
-        }
-        return true;
-    }
-    if (IsEntering()) {
-        StepEntrySlide(dt);
-    }
-    if (m_mode == EPanelMode::GameDone && m_timer > 15.0f) {
-        m_effectClock += dt;
-        if (m_effectClock >= m_effectDelay) {
-            m_effectClock -= m_effectDelay;
-            m_effectDue = true;
-            m_effectDelay = 0.1f + 0.1f * RandomUnit(3.99f);
-        }
-    }
-    if (dismissHit || (m_mode == EPanelMode::Pause && pauseKeyHit)) {
-        m_timer = -1.0f;
-        return true;
-    }
-    if (m_mode == EPanelMode::Pause) {
-        return false;
-    }
-    m_timer -= dt;
-    return m_timer < 0.0f;
 }
 
 // A shaded box behind the lines, so that the text never competes with the scene.

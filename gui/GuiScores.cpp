@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -281,9 +282,8 @@ bool CGuiHighscore::WatchRow(int32_t row) {
         PostNotice(CLanguage::Get().TxtReplayUnreadable(), "replays/" + m_replays[row]);
         return false;
     }
-    WatchReplayNext(std::move(replay));
     StopMenuMusic();
-    GoToLowerScreen(kStateGame);
+    GoToLowerScreen(kStateGame, std::make_unique<CGame>(std::move(replay)));
     return true;
 }
 

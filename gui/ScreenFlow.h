@@ -1,11 +1,11 @@
 #pragma once
 // What the screens share besides the players and the texts: the process-wide values they
 // read and write, and the pairs of layer requests by which one screen leads to another.
+#include "engine/EngineState.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
-
-class CEngineState;
 
 // The file name of the level to play ("1.lvl" whenever a menu is built).
 extern std::string g_levelFileName;
@@ -34,8 +34,7 @@ extern bool g_editorTestPlay;
 void GoToScreen(int32_t stateId);
 // Screen S in the lower layer, the upper layer emptied.
 void GoToLowerScreen(int32_t stateId);
-// The same with the screen already built, handed its data by its caller (the lower layer
-// owns it from now).
+// The same with the screen already built and handed its data.
 void GoToLowerScreen(int32_t stateId, std::unique_ptr<CEngineState> screen);
 // The main menu, in the upper layer.
 void BackToMainMenu();

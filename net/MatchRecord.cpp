@@ -1,41 +1,42 @@
 #include "net/MatchRecord.h"
 
 #include "net/NetVersus.h"
+#include "resources/ByteRecord.h"
 #include "resources/Crc32.h"
-#include "resources/LittleEndian.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
-constexpr uint8_t kRecordMagic[4] = {'P', 'R', 'N', 'M'};
+constexpr char kRecordMagic[4] = {'P', 'R', 'N', 'M'};
 constexpr uint32_t kRecordVersion = 1;
 constexpr size_t kRecordHead = 4 + 4 + 1 + 1 + 1 + 2 + 2 + 1 + 4 + 1;
 constexpr size_t kRecordRunSize = 4 + 4 + 4 + 2;        // steps, aim x, aim y, input bits
 constexpr uint32_t kMaxRecordRuns = 4u * 1024u * 1024u;  // far more than any match
 
-void PutU32(std::vector<uint8_t>& out, uint32_t value) {
-    const size_t at = out.size();
-    out.resize(at + 4);
-    WriteLe32(out.data() + at, value);
+// The record's head: what the match was, and whose side this program played.
+struct RecordHead {
+    char magic[4] = {kRecordMagic[0], kRecordMagic[1], kRecordMagic[2], kRecordMagic[3]};
+    uint32_t version = kRecordVersion;
+    NetMatchSettings settings;
+    uint32_t seed = 1;
+    uint8_t ownSide = 0;
+};
+
+template <typename Fields, typename Head>
+void TransferHead(Fields& fields, Head& head) {
+    fields.Chars(head.magic);
+    fields.U32(head.version);
+    TransferNetSettings(fields, head.settings);
+    fields.U32(head.seed);
+    fields.U8(head.ownSide);
 }
 
-void PutU16(std::vector<uint8_t>& out, uint16_t value) {
-    const size_t at = out.size();
-    out.resize(at + 2);
-    WriteLe16(out.data() + at, value);
-}
-
-void PutFloat(std::vector<uint8_t>& out, float value) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    PutU32(out, bits);
-}
-
-float GetFloat(const uint8_t* at) {
-    const uint32_t bits = ReadLe32(at);
-    float value = 0.0f;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+// A run of one step: how many steps, then the step.
+template <typename Fields, typename Run>
+void TransferRun(Fields& fields, Run& run) {
+    fields.U32(run.count);
+    TransferNetStep(fields, run.step);
 }
 
 bool Refuse(std::string& why, const char* text) {
@@ -52,26 +53,20 @@ bool PlaySideStep(CVersusMatch& match, int32_t side, const ReplayStep& step) {
 
 void EncodeMatchRecord(const NetMatchRecord& record, std::vector<uint8_t>& out) {
     out.clear();
-    PutU32(out, ReadLe32(kRecordMagic));
-    PutU32(out, kRecordVersion);
-    out.push_back(record.settings.difficulty);
-    out.push_back(record.settings.roundsToWin);
-    out.push_back(record.settings.maxRounds);
-    PutU16(out, record.settings.incomingMs);
-    PutU16(out, record.settings.roundSeconds);
-    out.push_back(record.settings.attacks ? 1 : 0);
-    PutU32(out, record.seed);
-    out.push_back(static_cast<uint8_t>(record.ownSide));
+    CByteWriter writer(out);
+    CFieldWriter fields(writer);
+    RecordHead head;
+    head.settings = record.settings;
+    head.seed = record.seed;
+    head.ownSide = static_cast<uint8_t>(record.ownSide);
+    TransferHead(fields, std::as_const(head));
     for (const std::vector<ReplayRun>& runs : record.sides) {
-        PutU32(out, static_cast<uint32_t>(runs.size()));
+        writer.U32(static_cast<uint32_t>(runs.size()));
         for (const ReplayRun& run : runs) {
-            PutU32(out, run.count);
-            PutFloat(out, run.step.aimX);
-            PutFloat(out, run.step.aimY);
-            PutU16(out, run.step.input);
+            TransferRun(fields, run);
         }
     }
-    PutU32(out, Crc32(out.data(), out.size()));
+    writer.U32(Crc32(out.data(), out.size()));
 }
 
 bool DecodeMatchRecord(const std::vector<uint8_t>& bytes, NetMatchRecord& record, std::string& why) {
@@ -79,49 +74,38 @@ bool DecodeMatchRecord(const std::vector<uint8_t>& bytes, NetMatchRecord& record
         return Refuse(why, "not a match record");
     }
     const size_t body = bytes.size() - 4;
-    if (Crc32(bytes.data(), body) != ReadLe32(bytes.data() + body)) {
+    if (Crc32(bytes.data(), body) != CByteReader(bytes.data() + body, 4).U32()) {
         return Refuse(why, "damaged (CRC differs)");
     }
-    const uint8_t* at = bytes.data() + 4;
-    if (ReadLe32(at) != kRecordVersion) {
+    CByteReader reader(bytes.data(), body);
+    CFieldReader fields(reader);
+    RecordHead head;
+    TransferHead(fields, head);
+    if (head.version != kRecordVersion) {
         return Refuse(why, "another version");
     }
-    NetMatchRecord read;
-    read.settings.difficulty = at[4];
-    read.settings.roundsToWin = at[5];
-    read.settings.maxRounds = at[6];
-    read.settings.incomingMs = ReadLe16(at + 7);
-    read.settings.roundSeconds = ReadLe16(at + 9);
-    read.settings.attacks = at[11] != 0;
-    read.seed = ReadLe32(at + 12);
-    read.ownSide = at[16];
-    if (read.ownSide >= kVersusSides || at[11] > 1) {
+    // The head is there whole: a failed read is an attacks flag other than 1 or 0.
+    if (reader.Failed() || head.ownSide >= kVersusSides) {
         return Refuse(why, "values out of range");
     }
-    size_t offset = kRecordHead;
+    NetMatchRecord read;
+    read.settings = head.settings;
+    read.seed = head.seed;
+    read.ownSide = head.ownSide;
     for (std::vector<ReplayRun>& runs : read.sides) {
-        if (body - offset < 4) {
-            return Refuse(why, "cut short");
-        }
-        const uint32_t count = ReadLe32(bytes.data() + offset);
-        offset += 4;
-        if (count > kMaxRecordRuns || (body - offset) / kRecordRunSize < count) {
+        const uint32_t count = reader.U32();
+        if (reader.Failed() || count > kMaxRecordRuns || reader.Left() / kRecordRunSize < count) {
             return Refuse(why, "cut short");
         }
         runs.resize(count);
         for (ReplayRun& run : runs) {
-            const uint8_t* r = bytes.data() + offset;
-            run.count = ReadLe32(r);
-            run.step.aimX = GetFloat(r + 4);
-            run.step.aimY = GetFloat(r + 8);
-            run.step.input = ReadLe16(r + 12);
-            offset += kRecordRunSize;
+            TransferRun(fields, run);
             if (run.count == 0 || run.count > kMaxNetStep || (run.step.input & ~ReplayInput::All) != 0) {
                 return Refuse(why, "a run out of range");
             }
         }
     }
-    if (offset != body) {
+    if (!reader.AtEnd()) {
         return Refuse(why, "bytes after the runs");
     }
     record = std::move(read);

@@ -1,6 +1,6 @@
 #include "net/NetProtocol.h"
 
-#include "resources/LittleEndian.h"
+#include "resources/ByteRecord.h"
 
 #include <cmath>
 #include <cstring>
@@ -19,64 +19,14 @@ constexpr float kMaxAim = 1.0e6f;
 static_assert(kInputsHead + kMaxNetInputSteps * kInputRecordSize <= kMaxNetPacketSize);
 static_assert(kHandshakeHead + 1 + kMaxNetNameLength + kSettingsSize + 4 <= kMaxNetPacketSize);
 
-class CPacketWriter {
-public:
-    explicit CPacketWriter(NetPacket& packet) : m_packet(packet) { m_packet.size = 0; }
-    void U8(uint32_t value) { m_packet.bytes[m_packet.size++] = static_cast<uint8_t>(value); }
-    void U16(uint16_t value) {
-        WriteLe16(m_packet.bytes + m_packet.size, value);
-        m_packet.size += 2;
-    }
-    void U32(uint32_t value) {
-        WriteLe32(m_packet.bytes + m_packet.size, value);
-        m_packet.size += 4;
-    }
-    void Float(float value) {
-        uint32_t bits = 0;
-        std::memcpy(&bits, &value, sizeof(bits));
-        U32(bits);
-    }
-    void Bytes(const std::string& text) {
-        std::memcpy(m_packet.bytes + m_packet.size, text.data(), text.size());
-        m_packet.size += text.size();
-    }
-
-private:
-    NetPacket& m_packet;
-};
-
-// Reads within the packet only; the callers check the exact size before reading.
-class CPacketReader {
-public:
-    CPacketReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    size_t Left() const { return m_size - m_at; }
-    uint8_t U8() { return m_data[m_at++]; }
-    uint16_t U16() {
-        const uint16_t value = ReadLe16(m_data + m_at);
-        m_at += 2;
-        return value;
-    }
-    uint32_t U32() {
-        const uint32_t value = ReadLe32(m_data + m_at);
-        m_at += 4;
-        return value;
-    }
-    float Float() {
-        const uint32_t bits = U32();
-        float value = 0.0f;
-        std::memcpy(&value, &bits, sizeof(value));
-        return value;
-    }
-    void Text(size_t length, std::string& text) {
-        text.assign(reinterpret_cast<const char*>(m_data + m_at), length);
-        m_at += length;
-    }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_at = 0;
-};
+// Writes one message into packet; false when it would not fit (never, by the sizes above).
+template <typename Write>
+bool WritePacket(NetPacket& packet, Write write) {
+    CByteWriter writer(packet.bytes, sizeof packet.bytes);
+    write(writer);
+    packet.size = writer.Size();
+    return !writer.Failed();
+}
 
 bool Fail(const char*& why, const char* reason) {
     why = reason;
@@ -95,28 +45,19 @@ bool IsValidStep(const ReplayStep& step) {
     return (step.input & ~ReplayInput::All) == 0 && IsValidAim(step.aimX) && IsValidAim(step.aimY);
 }
 
-void WriteHandshakeHead(CPacketWriter& writer, ENetKind kind, uint16_t version) {
+void WriteHandshakeHead(CByteWriter& writer, ENetKind kind, uint16_t version) {
     writer.U8(static_cast<uint8_t>(kind));
     writer.U32(kNetMagic);
     writer.U16(version);
 }
 
-void WriteName(CPacketWriter& writer, const std::string& name) {
+void WriteName(CByteWriter& writer, const std::string& name) {
     writer.U8(static_cast<uint32_t>(name.size()));
-    writer.Bytes(name);
-}
-
-void WriteSettings(CPacketWriter& writer, const NetMatchSettings& settings) {
-    writer.U8(settings.difficulty);
-    writer.U8(settings.roundsToWin);
-    writer.U8(settings.maxRounds);
-    writer.U16(settings.incomingMs);
-    writer.U16(settings.roundSeconds);
-    writer.U8(settings.attacks ? 1 : 0);
+    writer.Bytes(reinterpret_cast<const uint8_t*>(name.data()), name.size());
 }
 
 // The kind byte and the version of a handshake message of this protocol.
-bool ReadHandshakeHead(CPacketReader& reader, ENetKind kind, size_t size, uint16_t& version, const char*& why) {
+bool ReadHandshakeHead(CByteReader& reader, ENetKind kind, size_t size, uint16_t& version, const char*& why) {
     if (size < kHandshakeHead) {
         return Fail(why, "handshake too short");
     }
@@ -134,7 +75,7 @@ bool ReadHandshakeHead(CPacketReader& reader, ENetKind kind, size_t size, uint16
 }
 
 // A name's length byte, then the name; the caller knows how many bytes follow it.
-bool ReadName(CPacketReader& reader, size_t after, std::string& name, const char*& why) {
+bool ReadName(CByteReader& reader, size_t after, std::string& name, const char*& why) {
     if (reader.Left() < 1) {
         return Fail(why, "name missing");
     }
@@ -145,7 +86,9 @@ bool ReadName(CPacketReader& reader, size_t after, std::string& name, const char
     if (reader.Left() != length + after) {
         return Fail(why, "wrong size");
     }
-    reader.Text(length, name);
+    char letters[kMaxNetNameLength];
+    reader.Bytes(reinterpret_cast<uint8_t*>(letters), length);
+    name.assign(letters, length);
     if (!IsValidNetName(name)) {
         return Fail(why, "name has a control code or an unassigned letter");
     }
@@ -205,29 +148,30 @@ bool EncodeHello(const NetHello& hello, NetPacket& packet) {
     if (!IsValidNetName(hello.name)) {
         return false;
     }
-    CPacketWriter writer(packet);
-    WriteHandshakeHead(writer, ENetKind::Hello, hello.version);
-    WriteName(writer, hello.name);
-    return true;
+    return WritePacket(packet, [&](CByteWriter& writer) {
+        WriteHandshakeHead(writer, ENetKind::Hello, hello.version);
+        WriteName(writer, hello.name);
+    });
 }
 
 bool EncodeWelcome(const NetWelcome& welcome, NetPacket& packet) {
     if (!IsValidNetName(welcome.name) || !IsValidSettings(welcome.settings)) {
         return false;
     }
-    CPacketWriter writer(packet);
-    WriteHandshakeHead(writer, ENetKind::Welcome, welcome.version);
-    WriteName(writer, welcome.name);
-    WriteSettings(writer, welcome.settings);
-    writer.U32(welcome.seed);
-    return true;
+    return WritePacket(packet, [&](CByteWriter& writer) {
+        WriteHandshakeHead(writer, ENetKind::Welcome, welcome.version);
+        WriteName(writer, welcome.name);
+        CFieldWriter fields(writer);
+        TransferNetSettings(fields, welcome.settings);
+        writer.U32(welcome.seed);
+    });
 }
 
 bool EncodeRefuse(const NetRefuse& refuse, NetPacket& packet) {
-    CPacketWriter writer(packet);
-    WriteHandshakeHead(writer, ENetKind::Refuse, refuse.version);
-    writer.U8(static_cast<uint8_t>(refuse.reason));
-    return true;
+    return WritePacket(packet, [&](CByteWriter& writer) {
+        WriteHandshakeHead(writer, ENetKind::Refuse, refuse.version);
+        writer.U8(static_cast<uint8_t>(refuse.reason));
+    });
 }
 
 // The runs of equal steps in inputs; between shots most steps repeat the one before.
@@ -250,58 +194,55 @@ bool EncodeInputs(const NetInputs& inputs, NetPacket& packet) {
             return false;
         }
     }
-    CPacketWriter writer(packet);
-    writer.U8(static_cast<uint8_t>(ENetKind::Inputs));
-    writer.U32(inputs.firstStep);
-    writer.U8(inputs.count);
-    writer.U8(CountInputRuns(inputs));
-    for (uint32_t first = 0; first < inputs.count;) {
-        uint32_t next = first + 1;
-        while (next < inputs.count && inputs.steps[next] == inputs.steps[first]) {
-            ++next;
+    return WritePacket(packet, [&](CByteWriter& writer) {
+        writer.U8(static_cast<uint8_t>(ENetKind::Inputs));
+        writer.U32(inputs.firstStep);
+        writer.U8(inputs.count);
+        writer.U8(CountInputRuns(inputs));
+        CFieldWriter fields(writer);
+        for (uint32_t first = 0; first < inputs.count;) {
+            uint32_t next = first + 1;
+            while (next < inputs.count && inputs.steps[next] == inputs.steps[first]) {
+                ++next;
+            }
+            writer.U8(next - first);
+            TransferNetStep(fields, inputs.steps[first]);
+            first = next;
         }
-        writer.U8(next - first);
-        writer.Float(inputs.steps[first].aimX);
-        writer.Float(inputs.steps[first].aimY);
-        writer.U16(inputs.steps[first].input);
-        first = next;
-    }
-    return true;
+    });
 }
 
 bool EncodeAttack(const NetAttack& attack, NetPacket& packet) {
     if (attack.balls < 1 || attack.balls > kMaxAttackBalls || attack.step > kMaxNetStep) {
         return false;
     }
-    CPacketWriter writer(packet);
-    writer.U8(static_cast<uint8_t>(ENetKind::Attack));
-    writer.U32(attack.step);
-    writer.U8(attack.balls);
-    return true;
+    return WritePacket(packet, [&](CByteWriter& writer) {
+        writer.U8(static_cast<uint8_t>(ENetKind::Attack));
+        writer.U32(attack.step);
+        writer.U8(attack.balls);
+    });
 }
 
 bool EncodeChecksum(const NetChecksum& checksum, NetPacket& packet) {
     if (checksum.step > kMaxNetStep) {
         return false;
     }
-    CPacketWriter writer(packet);
-    writer.U8(static_cast<uint8_t>(ENetKind::Checksum));
-    writer.U32(checksum.step);
-    writer.U32(checksum.checksum);
-    return true;
+    return WritePacket(packet, [&](CByteWriter& writer) {
+        writer.U8(static_cast<uint8_t>(ENetKind::Checksum));
+        writer.U32(checksum.step);
+        writer.U32(checksum.checksum);
+    });
 }
 
 bool EncodeKeepAlive(NetPacket& packet) {
-    CPacketWriter writer(packet);
-    writer.U8(static_cast<uint8_t>(ENetKind::KeepAlive));
-    return true;
+    return WritePacket(packet, [](CByteWriter& writer) { writer.U8(static_cast<uint8_t>(ENetKind::KeepAlive)); });
 }
 
 bool EncodeGoodbye(ENetGoodbye reason, NetPacket& packet) {
-    CPacketWriter writer(packet);
-    writer.U8(static_cast<uint8_t>(ENetKind::Goodbye));
-    writer.U8(static_cast<uint8_t>(reason));
-    return true;
+    return WritePacket(packet, [&](CByteWriter& writer) {
+        writer.U8(static_cast<uint8_t>(ENetKind::Goodbye));
+        writer.U8(static_cast<uint8_t>(reason));
+    });
 }
 
 bool PeekNetKind(const uint8_t* data, size_t size, ENetKind& kind) {
@@ -321,7 +262,7 @@ bool PeekNetVersion(const uint8_t* data, size_t size, uint16_t& version, const c
     if (size < kHandshakeHead) {
         return Fail(why, "handshake too short");
     }
-    CPacketReader reader(data, size);
+    CByteReader reader(data, size);
     reader.U8();
     if (reader.U32() != kNetMagic) {
         return Fail(why, "not a Pellora handshake");
@@ -331,29 +272,25 @@ bool PeekNetVersion(const uint8_t* data, size_t size, uint16_t& version, const c
 }
 
 bool DecodeHello(const uint8_t* data, size_t size, NetHello& hello, const char*& why) {
-    CPacketReader reader(data, size);
+    CByteReader reader(data, size);
     return ReadHandshakeHead(reader, ENetKind::Hello, size, hello.version, why) &&
            ReadName(reader, 0, hello.name, why);
 }
 
 bool DecodeWelcome(const uint8_t* data, size_t size, NetWelcome& welcome, const char*& why) {
-    CPacketReader reader(data, size);
+    CByteReader reader(data, size);
     if (!ReadHandshakeHead(reader, ENetKind::Welcome, size, welcome.version, why) ||
         !ReadName(reader, kSettingsSize + 4, welcome.name, why)) {
         return false;
     }
+    // The size is known whole: a failed read is the attacks flag's.
     NetMatchSettings& settings = welcome.settings;
-    settings.difficulty = reader.U8();
-    settings.roundsToWin = reader.U8();
-    settings.maxRounds = reader.U8();
-    settings.incomingMs = reader.U16();
-    settings.roundSeconds = reader.U16();
-    const uint8_t attacks = reader.U8();
+    CFieldReader fields(reader);
+    TransferNetSettings(fields, settings);
     welcome.seed = reader.U32();
-    if (attacks > 1) {
+    if (reader.Failed()) {
         return Fail(why, "attacks flag out of range");
     }
-    settings.attacks = attacks == 1;
     if (!IsValidSettings(settings)) {
         return Fail(why, "match settings out of range");
     }
@@ -387,7 +324,7 @@ bool DecodeInputs(const uint8_t* data, size_t size, NetInputs& inputs, const cha
     if (data[0] != static_cast<uint8_t>(ENetKind::Inputs)) {
         return Fail(why, "wrong kind");
     }
-    CPacketReader reader(data, size);
+    CByteReader reader(data, size);
     reader.U8();
     inputs.firstStep = reader.U32();
     inputs.count = reader.U8();
@@ -405,12 +342,11 @@ bool DecodeInputs(const uint8_t* data, size_t size, NetInputs& inputs, const cha
         return Fail(why, "step number out of range");
     }
     uint32_t filled = 0;
+    CFieldReader fields(reader);
     for (uint32_t run = 0; run < runs; ++run) {
         const uint32_t length = reader.U8();
         ReplayStep step;
-        step.aimX = reader.Float();
-        step.aimY = reader.Float();
-        step.input = reader.U16();
+        TransferNetStep(fields, step);
         if (length < 1 || length > inputs.count - filled) {
             return Fail(why, "run length out of range");
         }
@@ -434,8 +370,9 @@ bool DecodeAttack(const uint8_t* data, size_t size, NetAttack& attack, const cha
     if (!ExpectKind(data, size, kAttackSize, ENetKind::Attack, why)) {
         return false;
     }
-    attack.step = ReadLe32(data + 1);
-    attack.balls = data[5];
+    CByteReader reader(data + 1, size - 1);
+    attack.step = reader.U32();
+    attack.balls = reader.U8();
     if (attack.step > kMaxNetStep) {
         return Fail(why, "step number out of range");
     }
@@ -449,8 +386,9 @@ bool DecodeChecksum(const uint8_t* data, size_t size, NetChecksum& checksum, con
     if (!ExpectKind(data, size, kChecksumSize, ENetKind::Checksum, why)) {
         return false;
     }
-    checksum.step = ReadLe32(data + 1);
-    checksum.checksum = ReadLe32(data + 5);
+    CByteReader reader(data + 1, size - 1);
+    checksum.step = reader.U32();
+    checksum.checksum = reader.U32();
     if (checksum.step > kMaxNetStep) {
         return Fail(why, "step number out of range");
     }

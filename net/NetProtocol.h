@@ -58,6 +58,25 @@ struct NetMatchSettings {
 // same for every match of this version, so it does not travel.
 constexpr int32_t kNetAttackTravelSteps = 300;
 NetMatchSettings NetSettingsFromRules(const VersusRules& rules);
+// The settings' fields as they travel and as a match record keeps them: difficulty, rounds
+// to win, most rounds (a byte each), incoming ms, round seconds (two bytes each), attacks
+// (a byte, 1 or 0). Fields is a CFieldWriter or a CFieldReader (resources/ByteRecord.h).
+template <typename Fields, typename Settings>
+void TransferNetSettings(Fields& fields, Settings& settings) {
+    fields.U8(settings.difficulty);
+    fields.U8(settings.roundsToWin);
+    fields.U8(settings.maxRounds);
+    fields.U16(settings.incomingMs);
+    fields.U16(settings.roundSeconds);
+    fields.ExactFlag(settings.attacks);
+}
+// A step's fields in a message and in a match record: aim x, aim y, input bits.
+template <typename Fields, typename Step>
+void TransferNetStep(Fields& fields, Step& step) {
+    fields.F32(step.aimX);
+    fields.F32(step.aimY);
+    fields.U16(step.input);
+}
 // The rules of a match between two programs: the settings, and the attack travel above.
 VersusRules RulesFromNetSettings(const NetMatchSettings& settings);
 

@@ -2,7 +2,7 @@
 
 #include "core/Log.h"
 #include "profile/StoredFile.h"
-#include "resources/LittleEndian.h"
+#include "resources/ByteRecord.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -26,99 +26,34 @@ PlayerRecord* g_current = nullptr;
 std::vector<uint8_t> g_storedBytes;
 bool g_storedKnown = false;
 
-// Reads the fields of a stored file one after the other.
-class CByteReader {
-public:
-    explicit CByteReader(const uint8_t* bytes) : m_bytes(bytes) {}
-    int32_t Int() { return static_cast<int32_t>(Uint()); }
-    uint32_t Uint() {
-        const uint32_t value = ReadLe32(m_bytes);
-        m_bytes += 4;
-        return value;
+// One record of "players.cfg", both ways.
+template <typename Fields, typename Record>
+void TransferPlayerRecord(Fields& fields, Record& record) {
+    fields.I32(record.lives);
+    fields.I32(record.score);
+    fields.I32(record.gameCounter);
+    fields.F32(record.gameTimer);
+    fields.I32(record.extraLifeBase);
+    fields.Chars(record.name);
+    fields.U32(record.nameLength);
+    fields.Chars(record.saveFile);
+    fields.Chars(record.levelFile);
+    fields.I32(record.reservedCounter);
+    for (auto& counter : record.gameCounters) {
+        fields.I32(counter);
     }
-    float Float() {
-        const uint32_t bits = Uint();
-        float value;
-        std::memcpy(&value, &bits, sizeof(value));
-        return value;
-    }
-    template <size_t N>
-    void Chars(char (&out)[N]) {
-        std::memcpy(out, m_bytes, N);
-        m_bytes += N;
-    }
-    uint8_t Byte() { return *m_bytes++; }
-
-private:
-    const uint8_t* m_bytes;
-};
-
-class CByteWriter {
-public:
-    explicit CByteWriter(std::vector<uint8_t>& out) : m_out(out) {}
-    void Int(int32_t value) { Uint(static_cast<uint32_t>(value)); }
-    void Uint(uint32_t value) {
-        uint8_t bytes[4];
-        WriteLe32(bytes, value);
-        m_out.insert(m_out.end(), bytes, bytes + 4);
-    }
-    void Float(float value) {
-        uint32_t bits;
-        std::memcpy(&bits, &value, sizeof(bits));
-        Uint(bits);
-    }
-    template <size_t N>
-    void Chars(const char (&text)[N]) {
-        m_out.insert(m_out.end(), text, text + N);
-    }
-    void Byte(uint8_t value) { m_out.push_back(value); }
-
-private:
-    std::vector<uint8_t>& m_out;
-};
-
-PlayerRecord DecodeRecord(const uint8_t* bytes) {
-    CByteReader in(bytes);
-    PlayerRecord record;
-    record.lives = in.Int();
-    record.score = in.Int();
-    record.gameCounter = in.Int();
-    record.gameTimer = in.Float();
-    record.extraLifeBase = in.Int();
-    in.Chars(record.name);
-    record.nameLength = in.Uint();
-    in.Chars(record.saveFile);
-    in.Chars(record.levelFile);
-    record.reservedCounter = in.Int();
-    for (int32_t& counter : record.gameCounters) {
-        counter = in.Int();
-    }
-    record.extraLifeWon = in.Byte();
-    record.childMode = in.Byte();
-    record.padding[0] = in.Byte();
-    record.padding[1] = in.Byte();
-    return record;
+    fields.U8(record.extraLifeWon);
+    fields.U8(record.childMode);
+    fields.U8(record.padding[0]);
+    fields.U8(record.padding[1]);
 }
 
-void EncodeRecord(const PlayerRecord& record, std::vector<uint8_t>& out) {
-    CByteWriter writer(out);
-    writer.Int(record.lives);
-    writer.Int(record.score);
-    writer.Int(record.gameCounter);
-    writer.Float(record.gameTimer);
-    writer.Int(record.extraLifeBase);
-    writer.Chars(record.name);
-    writer.Uint(record.nameLength);
-    writer.Chars(record.saveFile);
-    writer.Chars(record.levelFile);
-    writer.Int(record.reservedCounter);
-    for (const int32_t counter : record.gameCounters) {
-        writer.Int(counter);
-    }
-    writer.Byte(record.extraLifeWon);
-    writer.Byte(record.childMode);
-    writer.Byte(record.padding[0]);
-    writer.Byte(record.padding[1]);
+PlayerRecord DecodeRecord(const uint8_t (&bytes)[kRecordSize]) {
+    CByteReader reader(bytes, kRecordSize);
+    CFieldReader fields(reader);
+    PlayerRecord record;
+    TransferPlayerRecord(fields, record);
+    return record;
 }
 
 // Keeps at most maxLength characters of text, terminated, with the rest of the buffer
@@ -228,8 +163,9 @@ PlayersFile DecodePlayersFile(const uint8_t* bytes, size_t size) {
         }
         return players;
     }
-    const int32_t storedCount = static_cast<int32_t>(ReadLe32(bytes));
-    const int32_t storedCurrent = static_cast<int32_t>(ReadLe32(bytes + 4));
+    CByteReader head(bytes, PlayersFileSize(0));
+    const int32_t storedCount = head.I32();
+    const int32_t storedCurrent = head.I32();
     // The records themselves count, not the number before them: a damaged count loses no
     // player. A last record that lacks only its padding is whole enough to keep.
     const size_t body = size - PlayersFileSize(0);
@@ -279,10 +215,11 @@ std::vector<uint8_t> EncodePlayersFile(const PlayersFile& players) {
     std::vector<uint8_t> out;
     out.reserve(PlayersFileSize(players.records.size()));
     CByteWriter writer(out);
-    writer.Int(static_cast<int32_t>(players.records.size()));
-    writer.Int(std::max(players.current, 0));
+    writer.I32(static_cast<int32_t>(players.records.size()));
+    writer.I32(std::max(players.current, 0));
+    CFieldWriter fields(writer);
     for (const PlayerRecord& record : players.records) {
-        EncodeRecord(record, out);
+        TransferPlayerRecord(fields, record);
     }
     return out;
 }

@@ -1,14 +1,16 @@
 #include "profile/ReplayStore.h"
 
 #include "core/Log.h"
+#include "game/Replay.h"
 #include "profile/StoredFile.h"
+#include "resources/ByteRecord.h"
 #include "resources/Crc32.h"
 #include "resources/FileManager.h"
-#include "resources/LittleEndian.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 constexpr const char* kFolder = "replays";
@@ -17,24 +19,55 @@ constexpr uint32_t kIndexVersion = 1;
 constexpr size_t kIndexHeader = 16;
 constexpr size_t kTextBytes = 16;
 constexpr size_t kEntryBytes = 4 + kTextBytes + kTextBytes + 4 + 4;
-constexpr uint32_t kMaxReplayRead = 1024u * 1024u;
 
 std::string PathOf(const std::string& name) {
     return std::string(kFolder) + "/" + name;
 }
 
-void PutText(uint8_t* out, const std::string& text) {
-    std::memset(out, 0, kTextBytes);
-    std::memcpy(out, text.data(), std::min(text.size(), kTextBytes - 1));
+// The numbers a replay file takes ("r<number>.rpl"); the next number is one past the
+// highest entry at most this.
+constexpr uint32_t kMaxReplaySequence = 999999999;
+
+struct IndexHead {
+    char magic[4] = {'P', 'R', 'I', 'X'};
+    uint32_t version = kIndexVersion;
+    uint32_t count = 0;
+    uint32_t nextSequence = 1;
+};
+
+template <typename Fields, typename Head>
+void TransferIndexHead(Fields& fields, Head& head) {
+    fields.Chars(head.magic);
+    fields.U32(head.version);
+    fields.U32(head.count);
+    fields.U32(head.nextSequence);
 }
 
-bool GetText(const uint8_t* in, std::string& text) {
-    const size_t length = strnlen(reinterpret_cast<const char*>(in), kTextBytes);
-    if (length == kTextBytes) {
-        return false;
+template <typename Fields, typename Entry>
+void TransferIndexEntry(Fields& fields, Entry& entry) {
+    fields.U32(entry.sequence);
+    fields.Text(entry.listFile, kTextBytes);
+    fields.Text(entry.playerName, kTextBytes);
+    fields.U32(entry.score);
+    fields.I32(entry.levels);
+}
+
+// A number the store could have given: the texts ended within their fields.
+bool IsStoredEntry(const ReplayIndexEntry& entry) {
+    return entry.sequence != 0 && entry.sequence < kMaxReplaySequence && entry.listFile.size() < kTextBytes &&
+           entry.playerName.size() < kTextBytes;
+}
+
+// No recording grows as large as path: it is renamed to path + ".bad" (replacing an older
+// one) without reading it, so that nothing written next replaces it.
+void SetAside(const std::string& path) {
+    CFileManager& files = CFileManager::Get();
+    const std::string kept = path + ".bad";
+    if ((files.Exists(kept) && !files.Delete(kept)) || !files.Rename(path, kept)) {
+        CLog::Get().Write("ReadReplayFile FAILED, %s cannot be set aside as %s", path.c_str(), kept.c_str());
+        return;
     }
-    text.assign(reinterpret_cast<const char*>(in), length);
-    return true;
+    CLog::Get().Write("ReadReplayFile: %s is kept as %s", path.c_str(), kept.c_str());
 }
 
 bool SameEntry(const ReplayIndexEntry& a, const ReplayIndexEntry& b) {
@@ -52,9 +85,18 @@ bool WriteReplayFile(const std::string& name, const std::vector<uint8_t>& bytes)
 }
 
 bool ReadReplayFile(const std::string& name, std::vector<uint8_t>& out) {
-    const EStoredRead read = ReadStoredFile(PathOf(name), kMaxReplayRead + 1, out);
+    const std::string path = PathOf(name);
+    const EStoredRead read = ReadStoredFile(path, static_cast<uint32_t>(kReplayMaxBytes) + 1, out);
     if (read == EStoredRead::Failed) {
-        CLog::Get().Write("ReadReplayFile FAILED, file: %s", PathOf(name).c_str());
+        CLog::Get().Write("ReadReplayFile FAILED, file: %s", path.c_str());
+        return false;
+    }
+    if (read == EStoredRead::Read && out.size() > kReplayMaxBytes) {
+        CLog::Get().Write("ReadReplayFile FAILED, %s is larger than any replay (more than %zu bytes)", path.c_str(),
+                          kReplayMaxBytes);
+        out.clear();
+        SetAside(path);
+        return false;
     }
     return read == EStoredRead::Read;
 }
@@ -84,28 +126,30 @@ void CReplayIndex::Load() {
     if (ReadStoredFile(kIndexName, kIndexHeader + kEntryBytes * kMaxKeptReplays + 4, bytes) != EStoredRead::Read) {
         return;
     }
+    IndexHead head;
+    CByteReader reader(bytes);
+    CFieldReader fields(reader);
+    TransferIndexHead(fields, head);
     const char* why = nullptr;
-    const uint32_t count = bytes.size() >= kIndexHeader ? ReadLe32(&bytes[8]) : 0;
-    if (bytes.size() < kIndexHeader + 4 || std::memcmp(bytes.data(), "PRIX", 4) != 0) {
+    if (bytes.size() < kIndexHeader + 4 || std::memcmp(head.magic, "PRIX", 4) != 0) {
         why = "not a replay index";
-    } else if (ReadLe32(&bytes[4]) != kIndexVersion) {
+    } else if (head.version != kIndexVersion) {
         why = "unknown version";
-    } else if (count > static_cast<uint32_t>(kMaxKeptReplays) || bytes.size() != kIndexHeader + count * kEntryBytes + 4) {
+    } else if (head.count > static_cast<uint32_t>(kMaxKeptReplays) ||
+               bytes.size() != kIndexHeader + head.count * kEntryBytes + 4) {
         why = "wrong size";
-    } else if (Crc32(bytes.data(), bytes.size() - 4) != ReadLe32(&bytes[bytes.size() - 4])) {
+    } else if (Crc32(bytes.data(), bytes.size() - 4) != CByteReader(bytes.data() + bytes.size() - 4, 4).U32()) {
         why = "damaged (CRC)";
     }
     std::vector<ReplayIndexEntry> entries;
-    for (uint32_t i = 0; why == nullptr && i < count; ++i) {
-        const uint8_t* in = &bytes[kIndexHeader + i * kEntryBytes];
+    uint32_t highest = 0;
+    for (uint32_t i = 0; why == nullptr && i < head.count; ++i) {
         ReplayIndexEntry entry;
-        entry.sequence = ReadLe32(in);
-        entry.score = ReadLe32(in + 4 + 2 * kTextBytes);
-        entry.levels = static_cast<int32_t>(ReadLe32(in + 8 + 2 * kTextBytes));
-        if (!GetText(in + 4, entry.listFile) || !GetText(in + 4 + kTextBytes, entry.playerName) ||
-            entry.sequence == 0 || entry.sequence >= ReadLe32(&bytes[12])) {
+        TransferIndexEntry(fields, entry);
+        if (!IsStoredEntry(entry)) {
             why = "entry out of range";
         }
+        highest = std::max(highest, entry.sequence);
         entries.push_back(entry);
     }
     if (why != nullptr) {
@@ -114,33 +158,40 @@ void CReplayIndex::Load() {
         return;
     }
     m_entries = std::move(entries);
-    m_nextSequence = ReadLe32(&bytes[12]);
+    m_nextSequence = head.nextSequence;
+    // The next replay must not take an entry's file, nor a number past the last the names
+    // hold (counting on from there would wrap): one past the highest entry.
+    if (m_nextSequence <= highest || m_nextSequence > kMaxReplaySequence) {
+        m_nextSequence = highest + 1;
+        CLog::Get().Write("CReplayIndex::Load FAILED, %s: the next number %u is out of range, %u is taken instead",
+                          kIndexName, head.nextSequence, m_nextSequence);
+        MarkStoredFileDamaged(kIndexName);
+        Save();
+    }
 }
 
 bool CReplayIndex::Save() const {
-    std::vector<uint8_t> bytes(kIndexHeader + m_entries.size() * kEntryBytes, 0);
-    std::memcpy(bytes.data(), "PRIX", 4);
-    WriteLe32(&bytes[4], kIndexVersion);
-    WriteLe32(&bytes[8], static_cast<uint32_t>(m_entries.size()));
-    WriteLe32(&bytes[12], m_nextSequence);
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        uint8_t* out = &bytes[kIndexHeader + i * kEntryBytes];
-        const ReplayIndexEntry& entry = m_entries[i];
-        WriteLe32(out, entry.sequence);
-        PutText(out + 4, entry.listFile);
-        PutText(out + 4 + kTextBytes, entry.playerName);
-        WriteLe32(out + 4 + 2 * kTextBytes, entry.score);
-        WriteLe32(out + 8 + 2 * kTextBytes, static_cast<uint32_t>(entry.levels));
+    std::vector<uint8_t> bytes;
+    CByteWriter writer(bytes);
+    CFieldWriter fields(writer);
+    IndexHead head;
+    head.count = static_cast<uint32_t>(m_entries.size());
+    head.nextSequence = m_nextSequence;
+    TransferIndexHead(fields, std::as_const(head));
+    for (const ReplayIndexEntry& entry : m_entries) {
+        TransferIndexEntry(fields, entry);
     }
-    const uint32_t crc = Crc32(bytes.data(), bytes.size());
-    bytes.resize(bytes.size() + 4);
-    WriteLe32(&bytes[bytes.size() - 4], crc);
+    writer.U32(Crc32(bytes.data(), bytes.size()));
     CFileManager::Get().MakeFolder(kFolder);
     return WriteStoredFile(kIndexName, bytes);
 }
 
 bool CReplayIndex::Keep(const ReplayIndexEntry& entry, const std::vector<uint8_t>& bytes,
                         const std::vector<ReplayIndexEntry>& listEntries) {
+    if (m_nextSequence >= kMaxReplaySequence) {
+        CLog::Get().Write("CReplayIndex::Keep FAILED, every replay number up to %u has been given", kMaxReplaySequence);
+        return false;
+    }
     ReplayIndexEntry kept = entry;
     kept.sequence = m_nextSequence;
     if (!WriteReplayFile(FileFor(kept.sequence), bytes)) {

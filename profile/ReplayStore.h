@@ -15,7 +15,8 @@ constexpr const char* kLastReplayName = "last.rpl";
 
 // "replays/" + name; false (logged) when the folder or the file cannot be written.
 bool WriteReplayFile(const std::string& name, const std::vector<uint8_t>& bytes);
-// False (logged when it exists) when the file cannot be read; at most 1 MB is read.
+// False (logged when it exists) when the file cannot be read or is larger than any replay
+// (kReplayMaxBytes, the recorder's own limit); such a file is renamed to ".bad".
 bool ReadReplayFile(const std::string& name, std::vector<uint8_t>& out);
 void DeleteReplayFile(const std::string& name);
 // The replay kept with a saved game: "ply3.sav" keeps "ply3.rpl".

@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 bool CFileSystemBase::PathContains(const std::string& text) const {
     return m_rootPath.find(text) != std::string::npos;
@@ -130,21 +131,34 @@ bool CFileSystem::IsTemporaryName(const std::string& name) {
 }
 
 int32_t CFileSystem::RemoveStaleTemporaryFiles(int64_t now) {
-    DIR* folder = ::opendir(m_rootPath.c_str());
+    return RemoveStaleTemporaryFilesIn(m_rootPath, now, kTemporarySweepDepth);
+}
+
+int32_t CFileSystem::RemoveStaleTemporaryFilesIn(const std::string& folderPath, int64_t now, int32_t depthLeft) {
+    DIR* folder = ::opendir(folderPath.c_str());
     if (folder == nullptr) {
         return 0;
     }
     const uid_t self = ::getuid();
     int32_t removed = 0;
+    std::vector<std::string> below;
     while (const dirent* entry = ::readdir(folder)) {
         const std::string name = entry->d_name;
-        if (!IsTemporaryName(name)) {
+        if (name == "." || name == "..") {
             continue;
         }
-        const std::string path = m_rootPath + name;
+        const std::string path = folderPath + name;
         struct stat info {};
-        // Only our own plain files, and only ones no write can still be busy with.
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != self ||
+        // Only our own plain files and folders (a link is not followed), and only files no
+        // write can still be busy with.
+        if (::lstat(path.c_str(), &info) != 0 || info.st_uid != self) {
+            continue;
+        }
+        if (S_ISDIR(info.st_mode)) {
+            below.push_back(path + "/");
+            continue;
+        }
+        if (!IsTemporaryName(name) || !S_ISREG(info.st_mode) ||
             now - static_cast<int64_t>(info.st_mtime) < kStaleTemporaryAge) {
             continue;
         }
@@ -154,6 +168,11 @@ int32_t CFileSystem::RemoveStaleTemporaryFiles(int64_t now) {
         }
     }
     ::closedir(folder);
+    if (depthLeft > 0) {
+        for (const std::string& path : below) {
+            removed += RemoveStaleTemporaryFilesIn(path, now, depthLeft - 1);
+        }
+    }
     return removed;
 }
 

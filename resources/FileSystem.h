@@ -51,13 +51,17 @@ public:
 
     // A write killed before its end leaves its temporary file ("<name>.tmp-" and six
     // letters or digits). Mount removes those of the user that are older than
-    // kStaleTemporaryAge seconds: a second copy of the program writing into the same
-    // folder at that moment holds only fresh ones.
+    // kStaleTemporaryAge seconds, in the folder and in the user's folders below it (the
+    // replays, the edited levels) up to kTemporarySweepDepth deep, links not followed: a
+    // second copy of the program writing into the same folder at that moment holds only
+    // fresh ones.
     static constexpr int64_t kStaleTemporaryAge = 600;
+    static constexpr int32_t kTemporarySweepDepth = 4;
     static bool IsTemporaryName(const std::string& name);
     // Removes the stale temporary files as of now (seconds since the epoch); their count.
     int32_t RemoveStaleTemporaryFiles(int64_t now);
 
 private:
     bool CheckName(const char* operation, const std::string& name) const;
+    int32_t RemoveStaleTemporaryFilesIn(const std::string& folderPath, int64_t now, int32_t depthLeft);
 };

@@ -108,6 +108,14 @@ TEST(ReplayFileTest, EveryRecordComesBackAsItWentIn) {
     EXPECT_EQ(Encoded(back), bytes);
 }
 
+// Every record form keeps the bytes it had when replays were first kept: a change of the
+// layout shows here before any player's kept replay stops reading.
+TEST(ReplayFileTest, EveryRecordFormKeepsItsBytes) {
+    const Bytes bytes = Encoded(EveryRecord());
+    EXPECT_EQ(bytes.size(), 1784u);
+    EXPECT_EQ(Crc32(bytes.data(), bytes.size()), 0x2144DF1Cu);
+}
+
 TEST(ReplayFileTest, DamagedAndHostileFilesAreRefusedWithAReason) {
     const Bytes good = Encoded(EveryRecord());
     struct Case {
@@ -217,6 +225,37 @@ TEST(ReplayFileTest, TheRecorderKeepsTheShotsExactlyAndTheAimNowAndThen) {
     }
     EXPECT_EQ(idle.Data().runs.size(), 1u);
     EXPECT_LT(Encoded(idle.Data()).size(), kReplayHeaderBytes + 12);
+}
+
+// A recording never grows past what the store reads and the decoder takes: at the limit
+// the recorder stops (and says so in the log), and what it kept is a whole replay.
+TEST(ReplayFileTest, TheRecorderStopsAtTheFileLimitWithAWholeReplay) {
+    CPlayfield playfield;
+    CReplayRecorder recorder;
+    recorder.Begin(ReplayHeader());
+    // A shot with a new exact aim every third step: nearly the costliest steps there are.
+    uint32_t step = 0;
+    for (; recorder.IsRecording() && step < kReplayMaxSteps; ++step) {
+        const float aim = 100.0f + static_cast<float>(step / 3 % 4000) * 0.1f + 0.03f;
+        recorder.Step(Input(ReplayInput::Fire | ReplayInput::Moved, aim, 150.5f), playfield);
+    }
+    ASSERT_FALSE(recorder.IsRecording()) << "the limit comes long before the step limit";
+    const Bytes bytes = Encoded(recorder.Data());
+    EXPECT_LE(bytes.size(), kReplayMaxBytes);
+    EXPECT_GT(bytes.size(), kReplayMaxBytes - 100) << "the limit is counted exactly, not guessed";
+    ReplayData back;
+    std::string why;
+    ASSERT_TRUE(DecodeReplay(bytes, back, why)) << why;
+    EXPECT_EQ(back.header.steps, recorder.Steps());
+    EXPECT_EQ(step - 1, recorder.Steps()) << "the step at the limit is the first not kept";
+
+    // A recording continued from it stops at once, and stays whole.
+    CReplayRecorder resumed;
+    resumed.Resume(std::move(back));
+    resumed.Step(Input(ReplayInput::Fire | ReplayInput::Moved, 1.25f, 2.5f), playfield);
+    resumed.Event(EReplayEvent::Saved, 0, 5);
+    EXPECT_FALSE(resumed.IsRecording());
+    EXPECT_LE(Encoded(resumed.Data()).size(), kReplayMaxBytes);
 }
 
 TEST(ReplayFileTest, APackedSaveUnpacksOnlyWhenWhole) {

@@ -23,9 +23,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -607,12 +609,14 @@ TEST_F(GameTest, AnExtraLifeSoundsOnceAndItsBannerGoesAway) {
 // ---------------------------------------------------------------- the panels
 
 TEST_F(GameTest, PanelsEndByTimeClickOrAtOnceOnASaveRequest) {
-    CGuiCutscene panel;
-    ASSERT_TRUE(panel.Init());
+    CGuiCutscene lines;
+    ASSERT_TRUE(lines.Init());
     for (int32_t i = 0; i < 6; ++i) {
-        panel.AddLine("line", 100.0f + 30.0f * static_cast<float>(i), 24, false);
+        lines.AddLine("line", 100.0f + 30.0f * static_cast<float>(i), 24, false);
     }
-    EXPECT_EQ(panel.LineCount(), 5) << "a sixth line is ignored";
+    EXPECT_EQ(lines.LineCount(), 5) << "a sixth line is ignored";
+    lines.Shutdown();
+    CPanelClock panel;
     struct Case {
         EPanelMode mode;
         float seconds;   // < 0: never by itself
@@ -649,12 +653,10 @@ TEST_F(GameTest, PanelsEndByTimeClickOrAtOnceOnASaveRequest) {
         EXPECT_TRUE(panel.Step(kStep, save, false, CGuiCutscene::DismissInput(), false));
         EXPECT_EQ(save, c.mode != EPanelMode::GameDone) << "nothing is saved after a completed game";
     }
-    panel.Shutdown();
 }
 
 TEST_F(GameTest, TheGameDonePanelLaunchesEffectsDuringItsFirstFiveSecondsOnly) {
-    CGuiCutscene panel;
-    ASSERT_TRUE(panel.Init());
+    CPanelClock panel;
     panel.Show(EPanelMode::GameDone);
     bool save = false;
     std::vector<float> times;
@@ -673,7 +675,6 @@ TEST_F(GameTest, TheGameDonePanelLaunchesEffectsDuringItsFirstFiveSecondsOnly) {
         EXPECT_LT(times[i] - times[i - 1], 0.5f + kStep);
     }
     EXPECT_LE(times.back(), 5.0f + kStep);
-    panel.Shutdown();
 }
 
 // ---------------------------------------------------------------- replays
@@ -759,10 +760,8 @@ protected:
     }
     // Watches replay in a new game state to its end; false when it differs.
     bool WatchToTheEnd(const ReplayData& replay) {
-        ReplayData copy = replay;
-        WatchReplayNext(std::move(copy));
         CStateManager::Lower().SetState(kStateNone, true);
-        EXPECT_TRUE(CStateManager::Lower().SetState(kStateGame, true));
+        EXPECT_TRUE(CStateManager::Lower().SetBuiltState(kStateGame, std::make_unique<CGame>(replay), true));
         CGame& watched = *static_cast<CGame*>(CStateManager::Lower().GetState(0));
         EXPECT_TRUE(watched.IsWatching());
         // The viewer's pointer and buttons change nothing.
@@ -926,8 +925,44 @@ TEST_F(ReplayTest, TheHighScoresMarkAnEntrysReplayAndAClickPlaysIt) {
     clickRow();
     EXPECT_EQ(CStateManager::Lower().GetPendingId(), kStateGame);
     screen.Shutdown();
-    ASSERT_TRUE(CStateManager::Lower().SetState(kStateGame, true));
+    // The screen that comes is the one the list built with the replay.
+    CStateManager::Lower().ApplyPendingExit();
+    CStateManager::Lower().ApplyPendingEnter();
+    ASSERT_NE(CStateManager::Lower().GetState(0), nullptr);
     EXPECT_TRUE(static_cast<CGame*>(CStateManager::Lower().GetState(0))->IsWatching());
     ClearNotices();
 }
+}  // namespace
+
+namespace {
+// Games recorded by the program as it was when the fixture was made: every one must still
+// play the same, headless and in the game screen, whatever changed in how a game is driven.
+class RecordedReplayTest : public ReplayTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(RecordedReplayTest, AgreesHeadlessAndWatched) {
+    const Bytes bytes = ReadFileBytes(std::string(PELLORA_SOURCE_DIR "/tests/fixtures/replays/") + GetParam());
+    ReplayData replay;
+    std::string why;
+    ASSERT_TRUE(DecodeReplay(bytes, replay, why)) << why;
+    ASSERT_GT(replay.header.steps, 150u);
+    CMountedLevels levels;
+    const ReplayVerdict verdict = VerifyReplay(replay, levels);
+    EXPECT_TRUE(verdict.agrees) << verdict.why << " at step " << verdict.divergedAt;
+    EXPECT_EQ(verdict.stepsPlayed, replay.header.steps);
+    EXPECT_GE(verdict.checksAgreed, replay.header.steps / kReplayCheckSteps - 1);
+    if (replay.header.finished) {
+        EXPECT_EQ(verdict.finalScore, replay.header.finalScore);
+    }
+    EXPECT_TRUE(WatchToTheEnd(replay));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, RecordedReplayTest,
+                         testing::Values("played-to-the-end.rpl", "left-with-escape.rpl", "left-and-continued.rpl",
+                                         "continued-from-its-save.rpl"),
+                         [](const testing::TestParamInfo<const char*>& param) {
+                             std::string name = param.param;
+                             name = name.substr(0, name.find('.'));
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
 }  // namespace

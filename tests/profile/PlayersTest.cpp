@@ -5,6 +5,7 @@
 #include "profile/Players.h"
 #include "resources/FileManager.h"
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
@@ -557,3 +558,33 @@ TEST_F(CPlayersTest, RepairNumbersFilesAfterThePosition) {
 }
 
 }  // namespace
+
+// The committed seeds are what the encoder writes for the same players, and each reads
+// back and encodes again to itself: "players.cfg" keeps its bytes.
+TEST(PlayersFileBytes, TheSeedListsAreWhatTheEncoderWrites) {
+    struct Case {
+        const char* file;
+        int32_t count;
+        int32_t current;
+    };
+    for (const Case& c : {Case{"one.cfg", 1, 0}, Case{"three.cfg", 3, 1}}) {
+        SCOPED_TRACE(c.file);
+        const Bytes seed = ReadFileBytes(std::string(PELLORA_SOURCE_DIR) + "/fuzz/corpus/fuzz_players/" + c.file);
+        ASSERT_EQ(seed.size(), PlayersFileSize(static_cast<size_t>(c.count)));
+        PlayersFile players;
+        for (int32_t i = 0; i < c.count; ++i) {
+            PlayerRecord record;
+            std::snprintf(record.name, sizeof(record.name), "Player%d", static_cast<int>(i + 1));
+            record.childMode = i == 1 ? 1 : 0;
+            record.score = 1000 * i;
+            RepairPlayerRecord(record, i);
+            players.records.push_back(record);
+        }
+        players.current = c.current;
+        EXPECT_EQ(EncodePlayersFile(players), seed);
+        const PlayersFile back = DecodePlayersFile(seed.data(), seed.size());
+        EXPECT_FALSE(back.damaged);
+        EXPECT_EQ(back.current, c.current);
+        EXPECT_EQ(EncodePlayersFile(back), seed);
+    }
+}

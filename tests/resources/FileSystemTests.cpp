@@ -470,6 +470,39 @@ TEST_F(FileManagerTest, MountRemovesOnlyOurOwnStaleTemporaryFiles) {
     EXPECT_TRUE(LogHas("CFileSystem removed the unfinished write " + (m_temp / "sound.cfg.tmp-Ab3x9Z")));
 }
 
+// The game writes into folders of its own (replays/, levels/): a write cut off there leaves
+// its temporary file as well. A link to a folder elsewhere is not followed.
+TEST_F(FileManagerTest, MountRemovesStaleTemporaryFilesInTheFoldersBelowToo) {
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    const int64_t old = now - CFileSystem::kStaleTemporaryAge - 60;
+    CTempFolder elsewhere;
+    const std::string outside = elsewhere / "r9.rpl.tmp-OUTSID";
+    const struct {
+        std::string path;
+        int64_t mtime;
+        bool removed;
+    } cases[] = {
+        {m_temp / "replays/last.rpl.tmp-Ab3x9Z", old, true},
+        {m_temp / "replays/r12.rpl.tmp-abcdef", now - 5, false},   // a write of a second copy now
+        {m_temp / "levels/3.lvl.tmp-zz99ZZ", old, true},
+        {m_temp / "replays/old/deeper/x.tmp-aaaaaa", old, true},
+        {m_temp / "replays/last.rpl", old, false},
+        {outside, old, false},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::create_directories(std::filesystem::path(c.path).parent_path());
+        ASSERT_TRUE(WriteFileBytes(c.path, BytesOf("x")));
+        const timespec times[2] = {{static_cast<time_t>(c.mtime), 0}, {static_cast<time_t>(c.mtime), 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, c.path.c_str(), times, 0), 0);
+    }
+    std::filesystem::create_directory_symlink(elsewhere.Path(), m_temp / "linked");
+    Files().MountFileSystem(m_temp.Path());
+    for (const auto& c : cases) {
+        EXPECT_EQ(PathExists(c.path), !c.removed) << c.path;
+    }
+    EXPECT_TRUE(LogHas("CFileSystem removed the unfinished write " + (m_temp / "replays/last.rpl.tmp-Ab3x9Z")));
+}
+
 TEST_F(FileManagerTest, MakeUniqueNameSkipsTakenNames) {
     std::filesystem::create_directory(m_temp / "shots");
     EXPECT_TRUE(WriteFileBytes(m_temp / "shots/qvt1.tga", BytesOf("x")));

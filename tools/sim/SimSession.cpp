@@ -1,7 +1,7 @@
 #include "tools/sim/SimSession.h"
 
 #include "core/Random.h"
-#include "game/GameFlow.h"
+#include "game/GameSession.h"
 #include "game/LevelText.h"
 #include "resources/FileManager.h"
 
@@ -231,19 +231,18 @@ bool LoadLevelPack(const std::string& path, std::vector<LevelBytes>& out, std::s
 namespace {
 // The pack in memory as the game's level files: level n is the n-th of the pack. Every
 // load seeds the random generator anew from the game's seed, so one seed plays one game.
-class CPackSource : public ILevelSource {
+class CPackSource final : public ISessionLevels {
 public:
     CPackSource(const std::vector<LevelBytes>& levels, uint32_t seed) : m_levels(levels), m_seed(seed) {}
 
-    bool LoadLevel(int32_t number, CPlayfield& playfield) override {
+    bool ReadLevel(int32_t number, CPlayfield& playfield) override {
         if (number < 1 || static_cast<size_t>(number) > m_levels.size()) {
             return false;
         }
-        playfield.Random().Seed(m_seed + m_loads * 7919u);
-        ++m_loads;
         const LevelBytes& level = m_levels[static_cast<size_t>(number) - 1];
         return playfield.LoadLevelBytes(level.bytes.data(), level.bytes.size());
     }
+    uint32_t NewSeed() override { return m_seed + m_loads++ * 7919u; }
 
 private:
     const std::vector<LevelBytes>& m_levels;
@@ -251,74 +250,89 @@ private:
     uint32_t m_loads = 0;
 };
 
-// A whole game, as the game screen answers: the answers that change the field at once go
-// to the flow.
-class CGameListener : public CSessionEvents {
-public:
-    explicit CGameListener(CGameFlow& flow) : m_flow(flow) {}
-    void OnMulticolorArrived() override { m_flow.GiveMulticolorBall(); }
-    void OnRowBonus(int32_t points, float x, float y) override { m_flow.PayRowBonus(points, x, y); }
-
-private:
-    CGameFlow& m_flow;
-};
-
-// One game in progress: the flow, the level being played and its figures so far.
-class CGameRun {
+// One game in progress, played through the game session as the game's screen plays it:
+// the bot aims and fires, and clicks every panel away at once.
+class CGameRun final : private IGameSessionListener {
 public:
     CGameRun(const std::vector<LevelBytes>& levels, const GameOptions& game, const SimOptions& options, CBot& bot)
-        : m_game(game),
-          m_options(options),
-          m_source(levels, options.seed),
-          m_flow(m_playfield, m_source),
-          m_listener(m_flow),
+        : m_game(game), m_options(options), m_source(levels, options.seed), m_session(m_source, *this),
           m_player(options, bot) {
-        m_playfield.SetListener(&m_listener);
-        m_playfield.SetDifficulty(options.difficulty);
         const size_t last = std::min(game.last, levels.size() - 1);
-        m_flow.BeginGame(static_cast<int32_t>(game.first) + 1, static_cast<int32_t>(last) + 1);
-        m_flow.ResetProgress();
+        m_start.difficulty = options.difficulty;
+        m_start.levelNumber = static_cast<int32_t>(game.first) + 1;
+        m_start.firstLevel = m_start.levelNumber;
+        m_start.lastLevel = static_cast<int32_t>(last) + 1;
+        m_start.record = false;
     }
-    ~CGameRun() { m_playfield.SetListener(nullptr); }
     CGameRun(const CGameRun&) = delete;
     CGameRun& operator=(const CGameRun&) = delete;
 
     GameResult Play() {
-        if (m_flow.LoadLevel(false)) {
-            StartLevel();
-        }
-        while (!m_flow.IsAllLevelsDone() && m_result.fault.empty() && !m_ended) {
+        m_session.StartNew(m_start);
+        const CGameFlow& flow = m_session.Flow();
+        while (!flow.IsAllLevelsDone() && m_result.fault.empty() && !m_ended) {
             Step();
         }
-        m_result.score = m_playfield.Progress().score;
-        m_result.lives = m_playfield.Progress().lives;
-        m_result.packDone = m_flow.IsAllLevelsDone();
+        const CPlayfield& playfield = m_session.Playfield();
+        m_result.score = playfield.Progress().score;
+        m_result.lives = playfield.Progress().lives;
+        m_result.packDone = flow.IsAllLevelsDone();
         return m_result;
     }
 
 private:
-    void StartLevel() {
-        m_flow.StartLevel();
+    // IGameSessionListener: the session's moves that the run counts.
+    void OnLevelStarted(int32_t) override {
         m_player.Forget();
-        RememberLoad(m_playfield, m_invariants);
+        RememberLoad(m_session.Playfield(), m_invariants);
     }
+    void OnGameEvent(EGameEvent event, int32_t) override {
+        if (event == EGameEvent::LifeLost) {
+            ++m_livesLost;
+        } else if (event == EGameEvent::ExtraLife) {
+            ++m_result.extraLives;
+        }
+    }
+    void OnPanelShown(EPanelSlot slot, const SessionPanel& panel) override {
+        if (slot != EPanelSlot::Main) {
+            return;
+        }
+        if (panel.mode == EPanelMode::LevelDone) {
+            m_result.accuracyBonus += panel.levelDone->bonus;
+            CloseLevel(true);
+        } else if (panel.mode == EPanelMode::GameOver) {
+            m_lost = true;
+        }
+    }
+    void OnGameEnded(uint32_t, int32_t) override { m_ended = true; }
 
     // A new level: its figures start from the running values as they are now.
     void OpenLevel() {
+        const PlayerProgress& progress = m_session.Playfield().Progress();
         m_current = GameLevelResult();
-        m_shotsBefore = m_playfield.Progress().shotsFired;
-        m_scoreBefore = m_playfield.Progress().score;
-        m_livesLostBefore = m_listener.livesLost;
+        m_shotsBefore = progress.shotsFired;
+        m_scoreBefore = progress.score;
+        m_livesLostBefore = m_livesLost;
     }
 
     void CloseLevel(bool cleared) {
+        const PlayerProgress& progress = m_session.Playfield().Progress();
         LevelResult& level = m_current.level;
         level.cleared = cleared;
-        level.shots = m_playfield.Progress().shotsFired - m_shotsBefore;
-        level.score = m_playfield.Progress().score - m_scoreBefore;
-        level.livesLost = m_listener.livesLost - m_livesLostBefore;
-        m_current.livesAfter = m_playfield.Progress().lives;
+        level.shots = progress.shotsFired - m_shotsBefore;
+        level.score = progress.score - m_scoreBefore;
+        level.livesLost = m_livesLost - m_livesLostBefore;
+        m_current.livesAfter = progress.lives;
         m_result.levels.push_back(m_current);
+    }
+
+    // The bot's input; a panel in front of the field is clicked away.
+    ReplayStep NextStep() {
+        ReplayStep step = ReplayStep::FromPlayInput(m_player.Next(m_session.Playfield()));
+        if (m_session.AnyPanelShown()) {
+            step.input |= ReplayInput::Dismiss;
+        }
+        return step;
     }
 
     void Step() {
@@ -326,48 +340,22 @@ private:
             OpenLevel();
             ++m_levelsOpened;
         }
-        m_playfield.Update(CPlayfield::kStepLength, m_player.Next(m_playfield));
+        m_session.Step(NextStep());
         ++m_result.steps;
         ++m_current.level.steps;
-        if (m_flow.CheckExtraLife()) {
-            ++m_result.extraLives;
-        }
         if (m_options.checkInvariants) {
-            m_result.fault = CheckInvariants(m_playfield, m_invariants);
+            m_result.fault = CheckInvariants(m_session.Playfield(), m_invariants);
             if (!m_result.fault.empty()) {
                 CloseLevel(false);
                 return;
             }
         }
-        if (m_listener.levelFinished) {
-            m_listener.levelFinished = false;
-            FinishLevel();
-        } else if (m_listener.gameOver) {
-            m_listener.gameOver = false;
+        if (m_lost) {
+            m_lost = false;
             LoseGame();
-        } else if (m_listener.replay) {
-            m_listener.replay = false;
-            Continue(m_flow.ReloadLevel());
-        } else if (m_current.level.steps >= m_options.stepLimit) {
+        } else if (m_current.level.steps >= m_options.stepLimit && m_result.levels.size() < m_levelsOpened) {
             // A level the bot cannot finish in the time counts as lost.
             LoseGame();
-        }
-    }
-
-    // The level-done panel: its bonus is paid and the next level loaded; once it has gone
-    // the next level starts, or the pack is done.
-    void FinishLevel() {
-        const LevelDoneSummary summary = m_flow.FinishLevel();
-        m_result.accuracyBonus += summary.bonus;
-        CloseLevel(true);
-        Continue(m_flow.AfterLevelDone() == EFlowNext::StartLevel);
-    }
-
-    void Continue(bool startLevel) {
-        if (startLevel) {
-            StartLevel();
-        } else if (!m_flow.IsAllLevelsDone()) {
-            m_ended = true;
         }
     }
 
@@ -380,24 +368,24 @@ private:
             m_ended = true;
             return;
         }
-        m_playfield.Progress().lives = PlayerProgress().lives;
+        CPlayfield& playfield = m_session.Playfield();
+        playfield.Progress().lives = PlayerProgress().lives;
         if (m_current.rescues == 0) {
             ++m_current.rescues;
-            Continue(m_flow.ReloadLevel());
+            m_ended = !m_session.RestartLevel(false) && !m_session.Flow().IsAllLevelsDone();
             return;
         }
         CloseLevel(false);
-        m_playfield.Stats().ZeroLevel();
-        Continue(m_flow.LoadLevel(true));
+        playfield.Stats().ZeroLevel();
+        m_ended = !m_session.RestartLevel(true) && !m_session.Flow().IsAllLevelsDone();
     }
 
     const GameOptions& m_game;
     const SimOptions& m_options;
-    CPlayfield m_playfield;
     CPackSource m_source;
-    CGameFlow m_flow;
-    CGameListener m_listener;
+    CGameSession m_session;
     CSimPlayer m_player;
+    SessionStart m_start;
     InvariantState m_invariants;
     GameResult m_result;
     GameLevelResult m_current;
@@ -405,6 +393,8 @@ private:
     int32_t m_shotsBefore = 0;
     int32_t m_scoreBefore = 0;
     int32_t m_livesLostBefore = 0;
+    int32_t m_livesLost = 0;
+    bool m_lost = false;
     bool m_ended = false;
 };
 }  // namespace
