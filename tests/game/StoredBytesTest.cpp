@@ -1,6 +1,6 @@
 // The bytes the game wrote before are the bytes it writes now: the committed fuzz seeds
-// (a recorded game, saved games) decode and encode again to themselves, byte for byte,
-// and a replay of every record form keeps the bytes it always had.
+// (a recorded game, saved games) and the recorded games kept as fixtures decode and encode
+// again to themselves, byte for byte, and the seed maker's saved game is built again.
 #include "game/Replay.h"
 #include "game/SavedGame.h"
 #include "resources/Crc32.h"
@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,6 +28,23 @@ TEST(StoredBytes, TheRecordedGameSeedEncodesToItself) {
     Bytes again;
     EncodeReplay(replay, again);
     EXPECT_EQ(again, seed);
+}
+
+// The replays kept as fixtures of games recorded by the game itself.
+TEST(StoredBytes, RecordedGameFixturesEncodeToThemselves) {
+    const std::string folder = std::string(PELLORA_SOURCE_DIR) + "/tests/fixtures/replays/";
+    const std::vector<std::string> names = ListFolder(folder);
+    ASSERT_FALSE(names.empty());
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const Bytes fixture = ReadFileBytes(folder + name);
+        ReplayData replay;
+        std::string why;
+        ASSERT_TRUE(DecodeReplay(fixture, replay, why)) << why;
+        Bytes again;
+        EncodeReplay(replay, again);
+        EXPECT_EQ(again, fixture);
+    }
 }
 
 TEST(StoredBytes, SavedGameSeedsEncodeToThemselves) {
