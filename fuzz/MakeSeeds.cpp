@@ -2,7 +2,7 @@
 //   fuzz_make_seeds <folder>   (makes <folder>/fuzz_zip, fuzz_tga, fuzz_jpeg, fuzz_players,
 //                               fuzz_highscore, fuzz_language)
 #include "fuzz/FuzzLevels.h"
-#include "game/GameFlow.h"
+#include "game/GameSession.h"
 #include "game/Replay.h"
 #include "game/SavedGame.h"
 #include "net/NetProtocol.h"
@@ -153,45 +153,30 @@ bool WriteSeed(const std::filesystem::path& folder, const std::string& name, con
 
 }  // namespace
 
-// The levels of the fuzz target, seeded alike, each load kept in the recording.
-class CRecordedLevels final : public ILevelSource {
+// The levels of the fuzz target, every one seeded alike.
+class CSeedLevels final : public ISessionLevels {
 public:
-    explicit CRecordedLevels(CReplayRecorder& recorder) : m_recorder(recorder) {}
-    bool LoadLevel(int32_t number, CPlayfield& playfield) override {
+    bool ReadLevel(int32_t number, CPlayfield& playfield) override {
         std::vector<uint8_t> bytes;
-        if (!m_levels.LevelBytes(number, bytes) || !playfield.LoadLevelBytes(bytes.data(), bytes.size())) {
-            return false;
-        }
-        playfield.Random().Seed(7);
-        m_recorder.Event(EReplayEvent::Seed, number, 7, LevelCellsCrc(playfield.Board()));
-        return true;
+        return m_levels.LevelBytes(number, bytes) && playfield.LoadLevelBytes(bytes.data(), bytes.size());
     }
+    uint32_t NewSeed() override { return 7; }
 
 private:
-    CReplayRecorder& m_recorder;
     CFuzzLevels m_levels;
 };
 
-// A short game on the fuzz levels, recorded the way the game records one: glances at the
-// aim, a swap, a pause, a panel; no shot, so that it stays on its level.
+// A short game on the fuzz levels, recorded by the game session as the game records one:
+// glances at the aim, a swap, a pause, the level's panel clicked away; no shot, so that it
+// stays on its level.
 Bytes SeedPlayedReplay() {
-    CPlayfield playfield;
-    CReplayRecorder recorder;
-    CRecordedLevels levels(recorder);
-    CGameFlow flow(playfield, levels);
-    ReplayHeader header;
-    header.levelNumber = 1;
-    header.lastLevel = 2;
-    header.playerName = "Seed";
-    recorder.Begin(header);
-    playfield.SetDifficulty(header.difficulty);
-    flow.BeginGame(1, 2);
-    recorder.Event(EReplayEvent::LoadLevel, 0);
-    flow.LoadLevel(false);
-    flow.ResetProgress();
-    recorder.SetStartProgress(playfield.Progress().lives, playfield.Progress().score);
-    recorder.Event(EReplayEvent::StartLevel);
-    flow.StartLevel();
+    CSeedLevels levels;
+    IGameSessionListener nobody;
+    CGameSession session(levels, nobody);
+    SessionStart start;
+    start.lastLevel = 2;
+    start.playerName = "Seed";
+    session.StartNew(start);
     for (int32_t step = 0; step < 450; ++step) {
         ReplayStep input;
         if (step % 10 == 0) {
@@ -199,26 +184,21 @@ Bytes SeedPlayedReplay() {
             input.aimX = 100.0f + static_cast<float>(step);
             input.aimY = 120.0f;
         }
+        if (step == 20) {
+            input.input |= ReplayInput::Dismiss;
+        }
         if (step == 200) {
             input.input |= ReplayInput::Swap;
         }
-        if (step >= 300 && step < 320) {
-            input.input |= ReplayInput::Held;
+        if (step == 300 || step == 320) {
+            input.input |= ReplayInput::PauseKey;
         }
-        if (step == 330 || step == 360) {
-            playfield.SetPanelShown(step == 330);
-            recorder.Event(EReplayEvent::Panel, step == 330 ? 1 : 0);
-        }
-        if (!input.Has(ReplayInput::Held)) {
-            playfield.Update(CPlayfield::kStepLength, input.ToPlayInput());
-        }
-        flow.CheckExtraLife();
-        recorder.Step(input, playfield);
+        session.Step(input);
     }
     Bytes bytes;
-    EncodeReplay(recorder.Data(), bytes);
+    EncodeReplay(session.Recorder().Data(), bytes);
     CFuzzLevels check;
-    const ReplayVerdict verdict = VerifyReplay(recorder.Data(), check);
+    const ReplayVerdict verdict = VerifyReplay(session.Recorder().Data(), check);
     if (!verdict.agrees) {
         std::fprintf(stderr, "the played replay seed does not play back: %s at %u\n", verdict.why.c_str(),
                      verdict.divergedAt);

@@ -9,8 +9,6 @@
 
 namespace {
 constexpr int32_t kFireworkParticles = 20;
-// The bits of a step that are requests the player made between steps.
-constexpr uint16_t kRequestBits = ReplayInput::HudPause | ReplayInput::LeaveAsk | ReplayInput::FocusPause;
 // The bits of a step the recording keeps whatever the step did.
 constexpr uint16_t kPauseBits = ReplayInput::PauseKey | ReplayInput::PauseAsk;
 }  // namespace
