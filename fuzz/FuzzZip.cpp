@@ -4,16 +4,35 @@
 #include "resources/FileManager.h"
 #include "resources/FileSystemZip.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-std::string ArchivePath() {
-    return "/tmp/pellora-fuzz-zip-" + std::to_string(::getpid()) + ".nuf";
+// The archive lives in memory (a memfd): each input is written there, never to a disk with
+// its syncs, and the zip reader opens it by its /proc path as it opens any archive.
+int g_archive = -1;
+std::string g_archivePath;
+
+bool WriteArchive(const uint8_t* data, size_t size) {
+    if (g_archive < 0 || ::ftruncate(g_archive, 0) != 0) {
+        return false;
+    }
+    size_t written = 0;
+    while (written < size) {
+        const ssize_t count = ::pwrite(g_archive, data + written, size - written, static_cast<off_t>(written));
+        if (count <= 0) {
+            return false;
+        }
+        written += static_cast<size_t>(count);
+    }
+    return true;
 }
 
 }  // namespace
@@ -21,14 +40,20 @@ std::string ArchivePath() {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     CLog::Get().SetEnabled(false);
     CLog::Get().SetErrorStream(nullptr);
+    g_archive = ::memfd_create("pellora-fuzz-zip.nuf", MFD_CLOEXEC);
+    if (g_archive < 0) {
+        std::perror("fuzz_zip: memfd_create");
+        std::abort();
+    }
+    g_archivePath = "/proc/self/fd/" + std::to_string(g_archive);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string path = ArchivePath();
-    if (!WriteFileAtPath(path, data, size)) {
-        return 0;
+    if (!WriteArchive(data, size)) {
+        __builtin_trap();  // memory that cannot be written: nothing would be tested
     }
+    const std::string& path = g_archivePath;
     CFileSystemZip zip;
     if (zip.Mount(path)) {
         std::vector<uint8_t> buffer;
@@ -53,6 +78,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     zip.Unmount();
-    std::remove(path.c_str());
     return 0;
 }

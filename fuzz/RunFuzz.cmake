@@ -1,4 +1,5 @@
-# Runs one libFuzzer target for SECONDS on a fresh copy of its seed corpus in WORK.
+# Runs one libFuzzer target for SECONDS on a fresh copy of its seed corpus in WORK (or, with
+# RUNS given, for that many inputs however long they take).
 # Fails on any crash, leak, sanitizer report or timeout; the crashing input is kept in WORK.
 foreach(var FUZZER SEEDS WORK SECONDS)
   if(NOT DEFINED ${var})
@@ -14,9 +15,13 @@ if(NOT seeds)
 endif()
 file(COPY ${seeds} DESTINATION ${WORK}/corpus)
 
+set(length -max_total_time=${SECONDS})
+if(DEFINED RUNS)
+  set(length -runs=${RUNS} -seed=1)
+endif()
 execute_process(
   COMMAND ${FUZZER} ${WORK}/corpus
-    -max_total_time=${SECONDS} -rss_limit_mb=2048 -timeout=25
+    ${length} -rss_limit_mb=2048 -timeout=25
     -artifact_prefix=${WORK}/ -print_final_stats=1
   WORKING_DIRECTORY ${WORK}
   RESULT_VARIABLE result)

@@ -4,8 +4,12 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <limits>
+#include <set>
 #include <vector>
 
 namespace {
@@ -351,4 +355,67 @@ TEST(NetProtocol, MatchSettingsCarryTheVersusRules) {
     EXPECT_FLOAT_EQ(back.incomingSeconds, 2.5f);
     EXPECT_FLOAT_EQ(back.roundSeconds, 90.0f);
     EXPECT_FALSE(back.attacks);
+}
+
+// The fuzz target's committed seeds are whole messages of today's layout, one of each kind
+// that carries values, so that the fuzzer starts from inputs that reach past the checks.
+TEST(NetProtocol, TheCommittedPacketSeedsAreWholeMessagesOfEveryKind) {
+    const std::filesystem::path folder = std::filesystem::path(PELLORA_SOURCE_DIR) / "fuzz/corpus/fuzz_net_packet";
+    std::set<int> kinds;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ENetKind kind;
+        ASSERT_TRUE(PeekNetKind(bytes.data(), bytes.size(), kind));
+        const char* why = "";
+        bool whole = false;
+        switch (kind) {
+            case ENetKind::Hello: {
+                NetHello hello;
+                whole = DecodeHello(bytes.data(), bytes.size(), hello, why);
+                break;
+            }
+            case ENetKind::Welcome: {
+                NetWelcome welcome;
+                whole = DecodeWelcome(bytes.data(), bytes.size(), welcome, why);
+                break;
+            }
+            case ENetKind::Refuse: {
+                NetRefuse refuse;
+                whole = DecodeRefuse(bytes.data(), bytes.size(), refuse, why);
+                break;
+            }
+            case ENetKind::Inputs: {
+                NetInputs inputs;
+                whole = DecodeInputs(bytes.data(), bytes.size(), inputs, why);
+                break;
+            }
+            case ENetKind::Attack: {
+                NetAttack attack;
+                whole = DecodeAttack(bytes.data(), bytes.size(), attack, why);
+                break;
+            }
+            case ENetKind::Checksum: {
+                NetChecksum checksum;
+                whole = DecodeChecksum(bytes.data(), bytes.size(), checksum, why);
+                break;
+            }
+            case ENetKind::KeepAlive:
+                whole = DecodeKeepAlive(bytes.data(), bytes.size(), why);
+                break;
+            case ENetKind::Goodbye: {
+                ENetGoodbye reason;
+                whole = DecodeGoodbye(bytes.data(), bytes.size(), reason, why);
+                break;
+            }
+        }
+        EXPECT_TRUE(whole) << why;
+        kinds.insert(static_cast<int>(kind));
+    }
+    const std::set<int> carried = {static_cast<int>(ENetKind::Hello),  static_cast<int>(ENetKind::Welcome),
+                                   static_cast<int>(ENetKind::Refuse), static_cast<int>(ENetKind::Inputs),
+                                   static_cast<int>(ENetKind::Attack), static_cast<int>(ENetKind::Checksum),
+                                   static_cast<int>(ENetKind::Goodbye)};
+    EXPECT_EQ(kinds, carried);
 }
