@@ -835,10 +835,12 @@ case "$test_case" in
     wait_for_picture "$work/keys-menu.tga" 20 || fail "Escape before a shot did not lead to the main menu"
     cmp -s "$work/first.sav" "$saves/ply1.sav" || fail "leaving a continued game before a shot changed the save"
     # Down to "Exit game" (Play, Change player, Child mode, Highscore, Options, Exit game).
+    # Each key is held a moment, so that a busy machine's long frame cannot take its press and
+    # its release as one step and miss it.
     for step in 1 2 3 4 5; do
-      xdotool key Down
+      xdotool keydown Down; sleep 0.1; xdotool keyup Down; sleep 0.1
     done
-    xdotool key Return
+    xdotool keydown Return; sleep 0.1; xdotool keyup Return
     wait_for 30 program_ended || fail "Exit game by keys did not end the program"
     wait "$program_pid"
     status=$?

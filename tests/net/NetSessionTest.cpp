@@ -449,6 +449,11 @@ TEST(NetSessionHostile, BrokenPacketsEndTheMatchAndBrokenHellosOnlyTheirPeer) {
     for (uint32_t i = 0; i * kMaxNetInputSteps <= kNetStepQueue; ++i) {
         flood.push_back(Inputs(i * kMaxNetInputSteps, kMaxNetInputSteps));
     }
+    // More checksums than wait to be taken: the host cannot keep them and must say so.
+    std::vector<std::vector<uint8_t>> checksumFlood;
+    for (uint32_t step = 1; step <= kNetSmallQueue + 1; ++step) {
+        checksumFlood.push_back(Checksum(step));
+    }
     std::vector<uint8_t> badInputBits = Inputs(0, 2);
     badInputBits.back() = 0xFF;
     const std::vector<Case> cases = {
@@ -471,6 +476,7 @@ TEST(NetSessionHostile, BrokenPacketsEndTheMatchAndBrokenHellosOnlyTheirPeer) {
         {"an attack going back", true, {Inputs(0, 10), Attack(8), Attack(7)}},
         {"a keep-alive with a tail", true, {{static_cast<uint8_t>(ENetKind::KeepAlive), 1}}},
         {"a flood of inputs nobody takes", true, flood},
+        {"a flood of checksums nobody takes", true, checksumFlood},
     };
     for (const Case& c : cases) {
         HostWithRawPeer peer;
@@ -626,4 +632,42 @@ TEST(NetSessionHostile, StrayPeersNeverEndHosting) {
         }
         EXPECT_TRUE(peer.JoinerPlays());
     }
+}
+
+// A peer the host turned away (it already plays) is not its opponent: nothing it sends
+// reaches the match, and the match goes on with the opponent's steps alone.
+TEST(NetSessionHostile, ARefusedPeersPacketsNeverReachTheMatch) {
+    ASSERT_EQ(enet_initialize(), 0);
+    HostWithRawPeer peer;
+    ASSERT_TRUE(peer.Connect());
+    ASSERT_TRUE(peer.Greet());
+    CRawPeer stranger(peer.host->Port());
+    ASSERT_TRUE(peer.Until([&] {
+        stranger.Service();
+        return stranger.Connected();
+    }));
+    stranger.Send(ValidHello());
+    stranger.Send(Inputs(0, 3));
+    stranger.Send(Checksum(1));
+    stranger.Send(Attack(1));
+    ASSERT_TRUE(peer.Until([&] {
+        stranger.Service();
+        return !stranger.Received().empty();
+    }));
+    NetRefuse refuse;
+    const char* why = "";
+    ASSERT_TRUE(DecodeRefuse(stranger.Received().back().data(), stranger.Received().back().size(), refuse, why)) << why;
+    EXPECT_EQ(refuse.reason, ENetRefusal::Busy);
+    for (int pump = 0; pump < 50; ++pump) {
+        peer.host->Service();
+        stranger.Service();
+    }
+    EXPECT_EQ(peer.host->State(), ENetSessionState::Playing);
+    EXPECT_EQ(peer.host->ReceivedStepsWaiting(), 0u);
+    NetChecksum checksum;
+    EXPECT_FALSE(peer.host->TakeChecksum(checksum));
+    // The opponent's own steps still count from its first.
+    peer.raw->Send(Inputs(0, 2));
+    ASSERT_TRUE(peer.Until([&] { return peer.host->ReceivedStepsWaiting() == 2; }));
+    EXPECT_EQ(peer.host->State(), ENetSessionState::Playing);
 }
