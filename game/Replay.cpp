@@ -61,8 +61,8 @@ uint32_t PlayfieldChecksum(const CPlayfield& playfield) {
     return FieldChecksum(playfield, false);
 }
 
-bool ChecksumAgrees(uint32_t recorded, const CPlayfield& playfield) {
-    return recorded == FieldChecksum(playfield, false) || recorded == FieldChecksum(playfield, true);
+bool ChecksumAgrees(uint32_t recorded, uint32_t checksum, const CPlayfield& playfield) {
+    return recorded == checksum || recorded == FieldChecksum(playfield, true);
 }
 
 uint32_t LevelCellsCrc(const CBoard& board) {
@@ -358,5 +358,5 @@ bool CReplayReader::CheckField(const CPlayfield& playfield, uint32_t& expected, 
     }
     expected = check->value;
     actual = PlayfieldChecksum(playfield);
-    return ChecksumAgrees(expected, playfield);
+    return ChecksumAgrees(expected, actual, playfield);
 }

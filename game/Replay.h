@@ -133,9 +133,10 @@ uint32_t SavedGameCrc(const SavedGame& game, std::vector<uint8_t>& save, std::ve
 // The checksum of everything in the field that play depends on (nothing that is only for
 // the eye).
 uint32_t PlayfieldChecksum(const CPlayfield& playfield);
-// Whether a recorded checksum is the field's. Recordings made while the checksum still
-// covered the second particles' flag agree with that flag either way.
-bool ChecksumAgrees(uint32_t recorded, const CPlayfield& playfield);
+// Whether a recorded checksum is the field's (checksum, as PlayfieldChecksum gave it).
+// Recordings made while the checksum still covered the second particles' flag agree with
+// that flag either way.
+bool ChecksumAgrees(uint32_t recorded, uint32_t checksum, const CPlayfield& playfield);
 // The CRC of a level's cells as loaded.
 uint32_t LevelCellsCrc(const CBoard& board);
 // A saved game's two files in one packed buffer (runs of zero bytes shortened), and back.
