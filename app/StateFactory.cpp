@@ -8,6 +8,7 @@
 #include "gui/GuiMenu.h"
 #include "gui/GuiNetGame.h"
 #include "gui/GuiScores.h"
+#include "gui/GuiTwoPlayers.h"
 #include "gui/GuiVersus.h"
 #include "gui/Intro.h"
 #include "gui/ScreenFlow.h"
@@ -64,6 +65,8 @@ CEngineState* CreateState(int32_t stateId) {
             return new (std::nothrow) CGuiContinue();
         case kStateDifficulty:
             return new (std::nothrow) CGuiLod();
+        case kStateTwoPlayers:
+            return new (std::nothrow) CGuiTwoPlayers();
         case kStateVersusGame:
             return new (std::nothrow) CGuiVersus();
         case kStateHostGame:

@@ -250,8 +250,8 @@ bool CEngine::SaveScreenshot() {
         return false;
     }
     CGfxOGL& gfx = CGfxOGL::Get();
-    const int width = gfx.GetWidth();
-    const int height = gfx.GetHeight();
+    const int width = gfx.GetPictureWidth();
+    const int height = gfx.GetPictureHeight();
     std::vector<uint8_t> buffer((static_cast<size_t>(width) * height + 6) * 3, 0);
     buffer[2] = 2;   // uncompressed true colour
     WriteLe16(buffer.data() + 12, static_cast<uint16_t>(width));

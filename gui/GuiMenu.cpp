@@ -193,17 +193,19 @@ bool CGuiNetMenu::InitVersusScreen() {
     StartMenu(m_stateId);
     const CLanguage& texts = CLanguage::Get();
     BuildLogo(m_logo);
-    StyleFittedItem(m_playComputer, texts.TxtPlayTheComputer(), kCentreX, 110);
+    StyleFittedItem(m_playComputer, texts.TxtPlayTheComputer(), kCentreX, 100);
     m_playComputer.SetCommand(kStateVersusGame);
-    StyleFittedItem(m_strength, StrengthItemText().c_str(), kCentreX, 146, kFieldTextWidth, 24);
+    StyleFittedItem(m_strength, StrengthItemText().c_str(), kCentreX, 134, kFieldTextWidth, 24);
     m_strength.SetCommand(kCommandVersusStrength);
-    BuildNetworkItem(m_host, m_hostInfo, texts.TxtHostAServer(), texts.TxtHostAServerInfo(), kStateHostGame, 192);
-    BuildNetworkItem(m_join, m_joinInfo, texts.TxtJoinAServer(), texts.TxtJoinAServerInfo(), kStateJoinGame, 246);
-    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 306);
+    StyleFittedItem(m_twoPlayers, texts.TxtTwoPlayers(), kCentreX, 168);
+    m_twoPlayers.SetCommand(kStateTwoPlayers);
+    BuildNetworkItem(m_host, m_hostInfo, texts.TxtHostAServer(), texts.TxtHostAServerInfo(), kStateHostGame, 208);
+    BuildNetworkItem(m_join, m_joinInfo, texts.TxtJoinAServer(), texts.TxtJoinAServerInfo(), kStateJoinGame, 260);
+    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 314);
     m_back.SetCommand(BackState());
     BuildFooter(m_playerCaption, m_playerName);
 
-    AddSlidingColumn({&m_logo, &m_playComputer, &m_strength, &m_host, &m_hostInfo, &m_join,
+    AddSlidingColumn({&m_logo, &m_playComputer, &m_strength, &m_twoPlayers, &m_host, &m_hostInfo, &m_join,
                       &m_joinInfo, &m_back, &m_playerCaption, &m_playerName});
     return true;
 }
@@ -227,7 +229,8 @@ void CGuiNetMenu::OnMessage(int32_t messageId, int32_t parameter) {
     }
     const bool known = m_stateId == kStateHostJoinMenu
                            ? (messageId == kStateMainMenu || messageId == kStatePlayer || messageId == kStateHostMenu ||
-                              messageId == kStateHostGame || messageId == kStateJoinGame)
+                              messageId == kStateHostGame || messageId == kStateJoinGame ||
+                              messageId == kStateTwoPlayers)
                            : (messageId == kStatePlayer || messageId == kStateHostJoinMenu);
     if (known) {
         GoToScreen(messageId);

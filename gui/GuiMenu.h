@@ -55,6 +55,7 @@ private:
     CGuiImage m_logo;
     CGuiButton m_playComputer;
     CGuiButton m_strength;
+    CGuiButton m_twoPlayers;
     CGuiButton m_host;
     CGuiLabel m_hostInfo;
     CGuiButton m_join;

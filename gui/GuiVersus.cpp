@@ -5,6 +5,7 @@
 #include "engine/Engine.h"
 #include "gui/GuiArt.h"
 #include "gui/NetPlay.h"
+#include "gui/OutlinedText.h"
 #include "gui/ScreenFlow.h"
 #include "gui/StateNumbers.h"
 #include "platform/Font.h"
@@ -38,44 +39,7 @@ constexpr float kPanelTitleY = 170.0f;
 constexpr float kPanelScoreY = 214.0f;
 constexpr float kPanelHintY = 256.0f;
 constexpr float kWaitLineY = 200.0f;
-// A panel is read for this long before a click takes it away.
-constexpr float kPanelReadSeconds = 0.8f;
 
-// A dark shadow under the text, so that it reads over the pillars and the field. One copy
-// down and right, one up and left: a fuller outline would double what the screen's text
-// costs the software renderer.
-void PrintOutlined(const CFont& font, const char* text, float x, float y, bool centred) {
-    CGfxOGL& gfx = CGfxOGL::Get();
-    gfx.Color(0.0f, 0.0f, 0.0f, 1.0f);
-    constexpr float kOutline[][2] = {{-1.0f, -1.0f}, {2.0f, 2.0f}};
-    for (const auto& offset : kOutline) {
-        if (centred) {
-            font.PrintCentered(text, x + offset[0], y + offset[1]);
-        } else {
-            font.Print(text, x + offset[0], y + offset[1]);
-        }
-    }
-}
-
-void PrintLine(CFont& font, const char* text, float x, float y, bool centred, float r, float g, float b) {
-    PrintOutlined(font, text, x, y, centred);
-    CGfxOGL::Get().Color(r, g, b, 1.0f);
-    if (centred) {
-        font.PrintCentered(text, x, y);
-    } else {
-        font.Print(text, x, y);
-    }
-    CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
-}
-
-// The font at a character size that fits text into width, from size down.
-void FitFont(CFont& font, const char* text, int32_t size, int32_t width) {
-    font.SetCharSize(size, size);
-    while (size > 10 && font.Measure(text) > width) {
-        size -= 2;
-        font.SetCharSize(size, size);
-    }
-}
 }  // namespace
 
 EBotStrength VersusStrength() {
@@ -99,6 +63,9 @@ CGuiVersus::CGuiVersus(EBotStrength strength, uint32_t seed) : m_computer(streng
 
 CGuiVersus::CGuiVersus(std::unique_ptr<CNetSession> session)
     : m_computer(EBotStrength::Easy, 1), m_session(std::move(session)), m_networked(m_session != nullptr) {}
+
+CGuiVersus::CGuiVersus(const TwoPlayerSetup& setup, uint32_t seed)
+    : m_computer(EBotStrength::Easy, 1), m_seed(seed), m_twoPlayers(true), m_setup(setup) {}
 
 CGuiVersus::~CGuiVersus() {
     // A screen dropped before it started still says goodbye on its session.
@@ -138,7 +105,9 @@ bool CGuiVersus::Init() {
         m_miniCeiling.SetSize(m_miniCeiling.GetWidth() * kOpponentScale, kBorderHeight * kOpponentScale);
     }
     CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kPlayCursorBottom);
-    if (m_session != nullptr) {
+    if (m_twoPlayers) {
+        StartTwoPlayerMatch();
+    } else if (m_session != nullptr) {
         StartNetMatch();
     } else {
         StartMatch(m_seed);
@@ -197,12 +166,23 @@ void CGuiVersus::Shutdown() {
         m_networked = false;
     }
     SetPopUpFont(m_match.Field(PlayerSide()), nullptr);
+    SetPopUpFont(m_match.Field(OpponentSide()), nullptr);
+    if (m_twoPlayers) {
+        CGfxOGL::Get().SetPictureOffset(0.0f, 0.0f);
+        CGfxOGL::Get().SetPictureSize(640, 480);
+    }
     m_sprites.Clear();
     m_smallSprites.Clear();
     CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, 480.0f);
 }
 
 bool CGuiVersus::OnEscape() {
+    // Two players ask first: one of them may have pressed it by mistake.
+    if (m_twoPlayers && !m_askingToLeave && !m_leaving) {
+        m_askingToLeave = true;
+        CLog::Get().Write("CGuiVersus: asked whether to end the match");
+        return true;
+    }
     LeaveMatch();
     return true;
 }
@@ -227,6 +207,9 @@ void CGuiVersus::LeaveMatch() {
 // player's side says it is ready with one more step once the player has read the panel,
 // and the next round starts when both sides are ready.
 void CGuiVersus::Update(float dt) {
+    if (m_twoPlayers && UpdateTwoPlayerStops()) {
+        return;
+    }
     if (m_paused) {
         m_paused = !(PauseKeyHit() || CInput::Get().MouseButtonHit(kMouseLeft));
         return;
@@ -259,11 +242,17 @@ void CGuiVersus::Update(float dt) {
             return;
         }
         m_player.AskReady();
+        if (m_twoPlayers) {
+            m_second.AskReady();
+        }
     }
     if (m_networked) {
         MeasureWait(dt);
     }
     m_sides.Step(m_match);
+    if (m_twoPlayers) {
+        m_second.TakeReadyDone();   // the round starts when both are ready; the first tells
+    }
     if (m_player.TakeReadyDone()) {
         m_readySent = true;
         char waiting[96];
@@ -331,12 +320,16 @@ void CGuiVersus::ShowNetEnd() {
 }
 
 bool CGuiVersus::PanelDismissed() const {
-    if (m_panelTime < kPanelReadSeconds) {
-        return false;
-    }
+    return m_panelTime >= kPanelReadSeconds && AnyFireHit();
+}
+
+bool CGuiVersus::AnyFireHit() const {
     const CInput& input = CInput::Get();
-    return input.MouseButtonHit(kMouseLeft) || input.KeyHit(DIK_RETURN) || input.KeyHit(DIK_SPACE) ||
-           input.PadHit(EPadButton::A);
+    if (input.MouseButtonHit(kMouseLeft) || input.KeyHit(DIK_RETURN) || input.KeyHit(DIK_SPACE) ||
+        input.PadHit(EPadButton::A)) {
+        return true;
+    }
+    return m_twoPlayers && (ReadDeviceButtons(m_player.Device()).fire || ReadDeviceButtons(m_second.Device()).fire);
 }
 
 bool CGuiVersus::PauseKeyHit() {
@@ -352,7 +345,14 @@ void CGuiVersus::ShowRoundPanel() {
     CLog::Get().Write("CGuiVersus: round %d over, won by side %d (%d steps); rounds %d - %d%s", m_match.RoundNumber(),
                       winner, static_cast<int32_t>(m_match.Round().steps), m_match.RoundsWon(0), m_match.RoundsWon(1),
                       m_match.Phase() == EVersusPhase::MatchOver ? "; the match is over" : "");
-    if (m_match.Phase() == EVersusPhase::MatchOver) {
+    if (m_twoPlayers) {
+        // Two players at one machine: the winner by name.
+        const bool match = m_match.Phase() == EVersusPhase::MatchOver;
+        char title[96];
+        std::snprintf(title, sizeof(title), match ? texts.TxtPlayerWinsMatch() : texts.TxtPlayerWinsRound(),
+                      winner >= 0 ? m_setup.names[winner].c_str() : "");
+        m_panelTitle = winner >= 0 ? title : (match ? texts.TxtMatchDrawn() : texts.TxtRoundDrawn());
+    } else if (m_match.Phase() == EVersusPhase::MatchOver) {
         const char* lost = m_networked ? texts.TxtNetYouLost() : texts.TxtMatchLost();
         m_panelTitle = winner == PlayerSide() ? texts.TxtMatchWon()
                                               : (winner == OpponentSide() ? lost : texts.TxtMatchDrawn());
@@ -372,6 +372,10 @@ void CGuiVersus::ShowRoundPanel() {
 
 void CGuiVersus::Render() {
     CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
+    if (m_twoPlayers) {
+        RenderTwoPlayers();
+        return;
+    }
     m_scene.Draw(m_match.Field(PlayerSide()));
     RenderPlayerSide();
     RenderOpponent();

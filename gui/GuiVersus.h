@@ -10,6 +10,7 @@
 #include "game/BotPlayer.h"
 #include "game/VersusMatch.h"
 #include "gui/GameSprites.h"
+#include "gui/GuiTwoPlayers.h"
 #include "gui/LocalMatchSide.h"
 #include "gui/MenuBackdrop.h"
 #include "net/NetVersus.h"
@@ -45,6 +46,17 @@ constexpr float kOpponentLeft = 0.0f;
 constexpr float kOpponentTop = 68.0f;
 constexpr float kOpponentScale = 0.5f;
 
+// A panel is read for this long before a click takes it away.
+constexpr float kPanelReadSeconds = 0.8f;
+
+// Two players at one machine: a wider picture holds both fields full size, the first at
+// the left edge, the second at the right, their names, scores and the rounds between them.
+constexpr int32_t kWidePictureWidth = 854;
+constexpr float kWideFieldWidth = 320.0f;
+constexpr float kWideSideLeft[2] = {0.0f, kWidePictureWidth - kWideFieldWidth};
+// The field's own coordinates start at x 160 in the 640 picture.
+constexpr float kFieldLeftInScene = 160.0f;
+
 class CGuiVersus final : public CEngineState {
 public:
     // A match against the computer at the versus menu's strength, seeded from the clock.
@@ -54,6 +66,8 @@ public:
     // A match over the network on a session that plays: the screen owns it from now on,
     // and closes it when the match is left.
     explicit CGuiVersus(std::unique_ptr<CNetSession> session);
+    // A match of two players at this machine, each on the device the set-up gave the side.
+    CGuiVersus(const TwoPlayerSetup& setup, uint32_t seed);
     ~CGuiVersus() override;
 
     bool Init() override;
@@ -68,6 +82,13 @@ public:
     // Starts a match against the computer of the given seed again (the benchmark's).
     void StartMatch(uint32_t seed);
     bool IsNetworked() const { return m_networked; }
+    bool IsTwoPlayers() const { return m_twoPlayers; }
+    // Two players: Escape asked whether to end the match, and waits for the answer.
+    bool IsAskingToLeave() const { return m_askingToLeave; }
+    // Two players: the side whose device was pulled out and that waits for another, -1
+    // while both sides have theirs.
+    int32_t SideToTake() const { return m_sideToTake; }
+    const SideDevice& SideDeviceOf(int32_t side) const { return side == 0 ? m_player.Device() : m_second.Device(); }
     // The computer's strength in a match against it.
     EBotStrength Strength() const { return m_strength; }
     const CNetVersus& Net() const { return m_net; }
@@ -90,6 +111,17 @@ public:
 
 private:
     void StartNetMatch();
+    void StartTwoPlayerMatch();
+    // Two players: a side whose device is gone waits for a device's fire button; Escape's
+    // question waits for its answer. True while either stops the match.
+    bool UpdateTwoPlayerStops();
+    void TakeSideByFire();
+    // Either player's fire button, or a click, Return, Space or the pad's A.
+    bool AnyFireHit() const;
+    void RenderTwoPlayers() const;
+    void RenderWideSide(int32_t side) const;
+    void RenderCentre() const;
+    void RenderTwoPlayerPanel() const;
     void ResetSides(int32_t playerSide);
     // The network's traffic, and the panel when the match ended early.
     void ServiceNetwork();
@@ -114,12 +146,21 @@ private:
     // Who drives each side: the player's devices, and the computer or the other program.
     CMatchSides m_sides;
     CLocalMatchSide m_player;
+    CLocalMatchSide m_second;          // the second player at this machine
     CBotMatchSide m_computer;
     std::unique_ptr<CNetSession> m_session;
     CNetVersus m_net;
     EBotStrength m_strength = EBotStrength::Easy;
     uint32_t m_seed = 1;
     bool m_networked = false;
+    bool m_twoPlayers = false;
+    TwoPlayerSetup m_setup;
+    bool m_askingToLeave = false;
+    int32_t m_sideToTake = -1;
+    CSprite m_fieldGlass;              // the scene's field, for each side of the wide picture
+    CSprite m_pillar;                  // the scene's pillar, between the two fields
+    mutable CSprite m_wideBorder;
+    mutable CSprite m_wideBottom;
     bool m_netEnded = false;       // the panel says why the network match ended early
     bool m_readySent = false;      // this side is ready for the next round
     int32_t m_playerSide = kPlayerSide;

@@ -4,7 +4,11 @@ void CLocalMatchSide::BeginStep(const CVersusMatch& match, int32_t side) {
     m_hasStep = false;
     if (match.Phase() == EVersusPhase::Playing) {
         // Read every step, stepped or not, so that keys and the pad turn the launcher evenly.
-        m_step = ReplayStep::FromPlayInput(m_aim.Read(match.Field(side), true, true, CPlayfield::kStepLength));
+        const CPlayfield& field = match.Field(side);
+        const PlayInput input = m_device.IsHeld()
+                                    ? m_deviceAim.Read(field, m_device, m_fieldOffsetX, CPlayfield::kStepLength)
+                                    : m_aim.Read(field, true, true, CPlayfield::kStepLength);
+        m_step = ReplayStep::FromPlayInput(input);
         m_hasStep = true;
     } else if (m_readyAsked) {
         m_step = ReplayStep();

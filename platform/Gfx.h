@@ -130,8 +130,21 @@ public:
     void EnsureMatrices();
     void ResetRenderStates();
 
-    // The current frame as width x height pixels of R, G, B, bottom row first.
+    // The current frame's picture (GetPictureWidth() x GetPictureHeight() pixels) as R, G, B,
+    // bottom row first.
     bool ReadPixels(uint8_t* buffer);
+
+    // The picture's size: 640x480 for every screen but those designed wider (the two-player
+    // match); the window shows it letterboxed as always. The next frames are drawn in full.
+    void SetPictureSize(int width, int height);
+    int GetPictureWidth() const { return m_pictureWidth; }
+    int GetPictureHeight() const { return m_pictureHeight; }
+    // Everything drawn from now is moved by (x, y) picture pixels, so a scene drawn for the
+    // 640x480 picture can be placed anywhere in a wider one. (0, 0) by default.
+    void SetPictureOffset(float x, float y) {
+        m_offsetX = x;
+        m_offsetY = y;
+    }
 
     // Window pixels to picture pixels and back (the picture is letterboxed in the window).
     void WindowToPicture(int windowX, int windowY, float& pictureX, float& pictureY) const;
@@ -212,8 +225,10 @@ private:
     GfxMatrix m_lastWorld;
     int m_factorSendCount = 0;
 
-    int m_pictureWidth = 640;    // the target's size, fixed at Create
+    int m_pictureWidth = 640;    // the target's size, set at Create and by SetPictureSize
     int m_pictureHeight = 480;
+    float m_offsetX = 0.0f;
+    float m_offsetY = 0.0f;
     bool m_customBlendSupported = false;
     uint32_t m_sdlBlendMode = 0;   // SDL_BlendMode for the factors last sent
     std::unique_ptr<GfxDrawBuffers> m_draw;

@@ -77,17 +77,11 @@ bool CGfxOGL::ReadPixels(uint8_t* buffer) {
         CLog::Get().Write("CGfxOGL::ReadPixels FAILED, %s", SDL_GetError());
         return false;
     }
-    // The caller's buffer holds GetWidth() x GetHeight() pixels, bottom row first; parts
-    // outside the picture stay black.
-    const int copyBytes = std::min(m_width, m_pictureWidth) * 3;
-    const size_t outRowBytes = static_cast<size_t>(m_width) * 3;
-    for (int outRow = 0; outRow < m_height; ++outRow) {
-        uint8_t* destination = buffer + outRowBytes * outRow;
-        std::fill(destination, destination + outRowBytes, uint8_t{0});
-        const int pictureRow = m_height - 1 - outRow;
-        if (pictureRow >= 0 && pictureRow < m_pictureHeight) {
-            std::copy_n(picture.data() + static_cast<size_t>(rowBytes) * pictureRow, copyBytes, destination);
-        }
+    // The caller's buffer holds the picture, bottom row first.
+    for (int row = 0; row < m_pictureHeight; ++row) {
+        const int pictureRow = m_pictureHeight - 1 - row;
+        std::copy_n(picture.data() + static_cast<size_t>(rowBytes) * pictureRow, rowBytes,
+                    buffer + static_cast<size_t>(rowBytes) * row);
     }
     return true;
 }

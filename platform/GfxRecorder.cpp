@@ -103,8 +103,8 @@ void CGfxOGL::RecordBatch(int primitiveCount, bool blended) {
         const GfxVertex& in = m_vertices[i];
         // +0.5: a pixel's centre lies at its integer coordinate in the program's convention
         // and at +0.5 in SDL's.
-        out[i].position.x = in.x * w.m[0][0] + in.y * w.m[1][0] + in.z * w.m[2][0] + w.m[3][0] + 0.5f;
-        out[i].position.y = in.x * w.m[0][1] + in.y * w.m[1][1] + in.z * w.m[2][1] + w.m[3][1] + 0.5f;
+        out[i].position.x = in.x * w.m[0][0] + in.y * w.m[1][0] + in.z * w.m[2][0] + w.m[3][0] + m_offsetX + 0.5f;
+        out[i].position.y = in.x * w.m[0][1] + in.y * w.m[1][1] + in.z * w.m[2][1] + w.m[3][1] + m_offsetY + 0.5f;
         out[i].color.a = static_cast<Uint8>(in.color >> 24);
         out[i].color.r = static_cast<Uint8>(in.color >> 16);
         out[i].color.g = static_cast<Uint8>(in.color >> 8);

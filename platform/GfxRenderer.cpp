@@ -144,6 +144,20 @@ bool CGfxOGL::CreateRenderer() {
     return true;
 }
 
+void CGfxOGL::SetPictureSize(int width, int height) {
+    if (width <= 0 || height <= 0 || (width == m_pictureWidth && height == m_pictureHeight)) {
+        return;
+    }
+    CLog::Get().Write("CGfxOGL::SetPictureSize %dx%d", width, height);
+    if (m_target != nullptr) {
+        SDL_DestroyTexture(m_target);
+        m_target = nullptr;
+    }
+    m_pictureWidth = width;
+    m_pictureHeight = height;
+    Invalidate();
+}
+
 bool CGfxOGL::CreateTarget() {
     m_target = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, m_pictureWidth,
                                  m_pictureHeight);

@@ -26,6 +26,9 @@ bool CInput::Create() {
     m_unplugPending = false;
     m_padUnplugged = false;
     m_padCount = 0;   // the pads present are announced by the event pump afterwards
+    for (PadSlot& slot : m_padSlots) {
+        slot = PadSlot();
+    }
     m_lastDevice = EInputDevice::Mouse;
     m_consumed = false;
     m_created = true;
@@ -81,6 +84,40 @@ void CInput::UpdatePad() {
     m_stickY = m_heldStickY;
     m_padUnplugged = m_unplugPending;
     m_unplugPending = false;
+    UpdatePadSlots();
+}
+
+void CInput::UpdatePadSlots() {
+    for (PadSlot& slot : m_padSlots) {
+        std::memcpy(slot.previous, slot.current, sizeof(slot.current));
+        for (size_t button = 0; button < kPadButtons; ++button) {
+            slot.current[button] = slot.held[button] | slot.pressed[button];
+        }
+        std::memset(slot.pressed, 0, sizeof(slot.pressed));
+        slot.stickX = slot.heldStickX;
+        slot.unplugged = slot.unplugPending;
+        slot.unplugPending = false;
+    }
+}
+
+bool CInput::PadSlotDown(int32_t slot, EPadButton button) const {
+    return IsSlot(slot) && button < EPadButton::Count && (m_padSlots[slot].current[Index(button)] & 0x80) != 0;
+}
+
+bool CInput::PadSlotHit(int32_t slot, EPadButton button) const {
+    return PadSlotDown(slot, button) && !(m_padSlots[slot].previous[Index(button)] & 0x80);
+}
+
+float CInput::PadSlotStickX(int32_t slot) const {
+    return IsSlot(slot) ? m_padSlots[slot].stickX : 0.0f;
+}
+
+bool CInput::IsPadSlotConnected(int32_t slot) const {
+    return IsSlot(slot) && m_padSlots[slot].connected;
+}
+
+bool CInput::PadSlotUnplugged(int32_t slot) const {
+    return IsSlot(slot) && m_padSlots[slot].unplugged;
 }
 
 bool CInput::NavHeld(ENavAction action) const {
@@ -197,7 +234,7 @@ void CInput::SetButtonHeld(int button, bool held) {
     }
 }
 
-void CInput::SetPadButtonHeld(EPadButton button, bool held) {
+void CInput::SetPadButtonHeld(EPadButton button, bool held, int32_t slot) {
     if (button >= EPadButton::Count) {
         return;
     }
@@ -206,9 +243,18 @@ void CInput::SetPadButtonHeld(EPadButton button, bool held) {
         m_pressedPad[Index(button)] = 0x80;
         m_lastDevice = EInputDevice::Pad;
     }
+    if (IsSlot(slot)) {
+        m_padSlots[slot].held[Index(button)] = held ? 0x80 : 0x00;
+        if (held) {
+            m_padSlots[slot].pressed[Index(button)] = 0x80;
+        }
+    }
 }
 
-void CInput::SetPadStick(float x, float y) {
+void CInput::SetPadStick(float x, float y, int32_t slot) {
+    if (IsSlot(slot)) {
+        m_padSlots[slot].heldStickX = std::clamp(x, -1.0f, 1.0f);
+    }
     m_heldStickX = std::clamp(x, -1.0f, 1.0f);
     m_heldStickY = std::clamp(y, -1.0f, 1.0f);
     if (std::fabs(m_heldStickX) > kStickDeadZone || std::fabs(m_heldStickY) > kStickDeadZone) {
@@ -216,12 +262,20 @@ void CInput::SetPadStick(float x, float y) {
     }
 }
 
-void CInput::PadConnected() {
+void CInput::PadConnected(int32_t slot) {
     ++m_padCount;
+    if (IsSlot(slot)) {
+        m_padSlots[slot] = PadSlot();
+        m_padSlots[slot].connected = true;
+    }
 }
 
-void CInput::PadDisconnected() {
+void CInput::PadDisconnected(int32_t slot) {
     m_padCount = std::max(m_padCount - 1, 0);
+    if (IsSlot(slot)) {
+        m_padSlots[slot] = PadSlot();
+        m_padSlots[slot].unplugPending = true;
+    }
     std::memset(m_heldPad, 0, sizeof(m_heldPad));
     std::memset(m_pressedPad, 0, sizeof(m_pressedPad));
     m_heldStickX = 0.0f;
@@ -245,6 +299,11 @@ void CInput::ReleaseAll() {
     std::memset(m_pressedPad, 0, sizeof(m_pressedPad));
     m_heldStickX = 0.0f;
     m_heldStickY = 0.0f;
+    for (PadSlot& slot : m_padSlots) {
+        std::memset(slot.held, 0, sizeof(slot.held));
+        std::memset(slot.pressed, 0, sizeof(slot.pressed));
+        slot.heldStickX = 0.0f;
+    }
 }
 
 CMouseCursor& CMouseCursor::Get() {

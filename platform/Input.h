@@ -52,6 +52,10 @@ enum class EPadButton : uint8_t {
     Count
 };
 
+// Controllers are told apart by their slot (the order they were plugged in, a freed slot
+// taken again), so two players can each hold one.
+constexpr int32_t kMaxPadSlots = 8;
+
 // What the screens read: the keys, the pad's buttons and its stick in one.
 enum class ENavAction : uint8_t { Up, Down, Left, Right, Activate, Back, Count };
 
@@ -120,6 +124,15 @@ public:
     // True in the one step after a controller was pulled out.
     bool PadUnplugged() const { return m_padUnplugged; }
 
+    // One controller by its slot, for a player who holds just that one: its buttons and
+    // its left stick, -1 to 1 on each axis (x right, y down), in this step.
+    bool PadSlotDown(int32_t slot, EPadButton button) const;
+    bool PadSlotHit(int32_t slot, EPadButton button) const;
+    float PadSlotStickX(int32_t slot) const;
+    bool IsPadSlotConnected(int32_t slot) const;
+    // True in the one step after the controller in that slot was pulled out.
+    bool PadSlotUnplugged(int32_t slot) const;
+
     // The screens' directions and choices: a hit in the first step of a press, again while
     // a direction is held (after kNavRepeatDelaySteps, every kNavRepeatSteps). False once
     // the step's navigation was taken (ConsumeNav), so a lower screen does not act on it too.
@@ -139,12 +152,15 @@ public:
     // Fed by the platform's event pump (and by tests): held state between snapshots.
     void SetKeyHeld(uint8_t code, bool held);
     void SetButtonHeld(int button, bool held);
-    void SetPadButtonHeld(EPadButton button, bool held);
+    // The controller in slot (0 to kMaxPadSlots - 1) changed; every pad's state is also
+    // merged into the one pad the screens read.
+    void SetPadButtonHeld(EPadButton button, bool held, int32_t slot = 0);
     // The left stick, -1 to 1 on each axis.
-    void SetPadStick(float x, float y);
-    void PadConnected();
-    // Every pad button and the stick let go; the next step reports PadUnplugged.
-    void PadDisconnected();
+    void SetPadStick(float x, float y, int32_t slot = 0);
+    void PadConnected(int32_t slot = 0);
+    // Every pad button and the stick let go; the next step reports PadUnplugged, and
+    // PadSlotUnplugged for the slot.
+    void PadDisconnected(int32_t slot = 0);
     // The player moved the mouse.
     void NoteMouseMoved() { m_lastDevice = EInputDevice::Mouse; }
 
@@ -175,6 +191,22 @@ private:
     // as down in that one step, so a quick tap is never lost.
     uint8_t m_pressedKeys[256] = {};
     uint8_t m_pressedButtons[4] = {};
+
+    // One controller's own state, beside the merged one.
+    struct PadSlot {
+        uint8_t held[kPadButtons] = {};
+        uint8_t pressed[kPadButtons] = {};
+        uint8_t current[kPadButtons] = {};
+        uint8_t previous[kPadButtons] = {};
+        float heldStickX = 0.0f;
+        float stickX = 0.0f;
+        bool connected = false;
+        bool unplugPending = false;
+        bool unplugged = false;
+    };
+    static bool IsSlot(int32_t slot) { return slot >= 0 && slot < kMaxPadSlots; }
+    void UpdatePadSlots();
+    PadSlot m_padSlots[kMaxPadSlots];
 
     uint8_t m_heldPad[kPadButtons] = {};
     uint8_t m_pressedPad[kPadButtons] = {};

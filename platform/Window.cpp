@@ -249,10 +249,10 @@ void CWindow::HandleEvent(const SDL_Event& event, IWindowEvents& events) {
             break;
         case SDL_CONTROLLERBUTTONDOWN:
         case SDL_CONTROLLERBUTTONUP:
-            HandlePadButton(event.cbutton.button, event.type == SDL_CONTROLLERBUTTONDOWN, events);
+            HandlePadButton(event.cbutton.which, event.cbutton.button, event.type == SDL_CONTROLLERBUTTONDOWN, events);
             break;
         case SDL_CONTROLLERAXISMOTION:
-            HandlePadAxis(event.caxis.axis, event.caxis.value);
+            HandlePadAxis(event.caxis.which, event.caxis.axis, event.caxis.value);
             break;
         default:
             break;
@@ -271,10 +271,13 @@ void CWindow::OpenPad(int deviceIndex) {
             return;
         }
     }
-    for (SDL_GameController*& slot : m_pads) {
+    for (int32_t index = 0; index < kMaxPads; ++index) {
+        SDL_GameController*& slot = m_pads[index];
         if (slot == nullptr) {
             slot = pad;
-            CInput::Get().PadConnected();
+            m_slotStickX[index] = 0.0f;
+            m_slotStickY[index] = 0.0f;
+            CInput::Get().PadConnected(index);
             CLog::Get().Write("CWindow::OpenPad %s", SDL_GameControllerName(pad) != nullptr ? SDL_GameControllerName(pad) : "");
             return;
         }
@@ -284,16 +287,25 @@ void CWindow::OpenPad(int deviceIndex) {
 }
 
 void CWindow::ClosePad(int32_t instanceId) {
-    for (SDL_GameController*& slot : m_pads) {
-        if (slot != nullptr && SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(slot)) == instanceId) {
-            SDL_GameControllerClose(slot);
-            slot = nullptr;
-            m_stickX = 0.0f;
-            m_stickY = 0.0f;
-            CInput::Get().PadDisconnected();
-            return;
+    const int32_t index = PadSlotOf(instanceId);
+    if (index < 0) {
+        return;
+    }
+    SDL_GameControllerClose(m_pads[index]);
+    m_pads[index] = nullptr;
+    m_stickX = 0.0f;
+    m_stickY = 0.0f;
+    CInput::Get().PadDisconnected(index);
+}
+
+int32_t CWindow::PadSlotOf(int32_t instanceId) const {
+    for (int32_t index = 0; index < kMaxPads; ++index) {
+        SDL_GameController* const pad = m_pads[index];
+        if (pad != nullptr && SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad)) == instanceId) {
+            return index;
         }
     }
+    return -1;
 }
 
 void CWindow::CloseAllPads() {
@@ -313,19 +325,21 @@ int CWindow::OpenPadCount() const {
     return count;
 }
 
-void CWindow::HandlePadButton(uint8_t button, bool down, IWindowEvents& events) {
+void CWindow::HandlePadButton(int32_t instanceId, uint8_t button, bool down, IWindowEvents& events) {
     const EPadButton padButton = PadButtonOf(button);
     if (padButton == EPadButton::Count) {
         return;
     }
-    CInput::Get().SetPadButtonHeld(padButton, down);
+    CInput::Get().SetPadButtonHeld(padButton, down, PadSlotOf(instanceId));
     // Back does what Escape does, on its release as Escape.
     if (padButton == EPadButton::Back && !down) {
         events.OnEscapeReleased();
     }
 }
 
-void CWindow::HandlePadAxis(uint8_t axis, int16_t value) {
+void CWindow::HandlePadAxis(int32_t instanceId, uint8_t axis, int16_t value) {
+    const int32_t index = PadSlotOf(instanceId);
+    float* const slotAxis = axis == SDL_CONTROLLER_AXIS_LEFTX ? m_slotStickX : m_slotStickY;
     if (axis == SDL_CONTROLLER_AXIS_LEFTX) {
         m_stickX = AxisUnit(value);
     } else if (axis == SDL_CONTROLLER_AXIS_LEFTY) {
@@ -333,7 +347,11 @@ void CWindow::HandlePadAxis(uint8_t axis, int16_t value) {
     } else {
         return;
     }
-    CInput::Get().SetPadStick(m_stickX, m_stickY);
+    if (index >= 0) {
+        slotAxis[index] = AxisUnit(value);
+        CInput::Get().SetPadStick(m_slotStickX[index], m_slotStickY[index], index);
+    }
+    CInput::Get().SetPadStick(m_stickX, m_stickY, -1);
 }
 
 void CWindow::HandleKey(uint32_t scancode, bool down, bool repeat, uint16_t modifiers, IWindowEvents& events) {

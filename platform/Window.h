@@ -2,6 +2,7 @@
 // The one application window on SDL2: creation, the event pump, message boxes, minimise,
 // full screen toggling, the game controllers plugged in and out. The rest of the program sees no SDL: the pump reports what happened
 // through IWindowEvents, and key and button states go straight into CInput.
+#include "platform/Input.h"
 #include <cstdint>
 
 struct SDL_Window;
@@ -72,7 +73,7 @@ public:
     // A message box with the same text on stderr (works without a window too).
     static void ShowMessageBox(const char* caption, const char* text);
 
-    static constexpr int kMaxPads = 8;
+    static constexpr int kMaxPads = kMaxPadSlots;
 
 private:
     // The window borderless over its whole display.
@@ -81,8 +82,10 @@ private:
     void OpenPad(int deviceIndex);
     void ClosePad(int32_t instanceId);
     void CloseAllPads();
-    void HandlePadButton(uint8_t button, bool down, IWindowEvents& events);
-    void HandlePadAxis(uint8_t axis, int16_t value);
+    // The slot of the open controller with that instance id, -1 when none is.
+    int32_t PadSlotOf(int32_t instanceId) const;
+    void HandlePadButton(int32_t instanceId, uint8_t button, bool down, IWindowEvents& events);
+    void HandlePadAxis(int32_t instanceId, uint8_t axis, int16_t value);
     void HandleEvent(const SDL_Event& event, IWindowEvents& events);
     void HandleKey(uint32_t scancode, bool down, bool repeat, uint16_t modifiers, IWindowEvents& events);
     void HandleWindowEvent(uint8_t windowEvent, int32_t data1, int32_t data2, IWindowEvents& events);
@@ -96,4 +99,6 @@ private:
     int m_height = 480;
     _SDL_GameController* m_pads[kMaxPads] = {};
     float m_stickX = 0.0f, m_stickY = 0.0f;
+    float m_slotStickX[kMaxPads] = {};
+    float m_slotStickY[kMaxPads] = {};
 };

@@ -178,6 +178,24 @@ struct TextStrings {
     const char* TxtNetWaitingFor;
     const char* TxtNetWaitingSeconds;
     const char* TxtNetYouLost;
+    const char* TxtTwoPlayers;
+    const char* TxtDeviceLeftKeys;
+    const char* TxtDeviceRightKeys;
+    const char* TxtDeviceMouse;
+    const char* TxtDevicePad;
+    const char* TxtPlayerNumber;
+    const char* TxtPressFireToJoin;
+    const char* TxtFireWhenReady;
+    const char* TxtReady;
+    const char* TxtGuest;
+    const char* TxtNameKeysHint;
+    const char* TxtRuleKeysHint;
+    const char* TxtEndMatchQuestion;
+    const char* TxtEndMatchHint;
+    const char* TxtDevicePulledOut;
+    const char* TxtTakeSide;
+    const char* TxtPlayerWinsRound;
+    const char* TxtPlayerWinsMatch;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -376,6 +394,29 @@ public:
     // The other player's name and the whole seconds this side has waited for its steps.
     const char* TxtNetWaitingSeconds() const { return m_strings->TxtNetWaitingSeconds; }
     const char* TxtNetYouLost() const { return m_strings->TxtNetYouLost; }
+    const char* TxtTwoPlayers() const { return m_strings->TxtTwoPlayers; }
+    const char* TxtDeviceLeftKeys() const { return m_strings->TxtDeviceLeftKeys; }
+    const char* TxtDeviceRightKeys() const { return m_strings->TxtDeviceRightKeys; }
+    const char* TxtDeviceMouse() const { return m_strings->TxtDeviceMouse; }
+    // The controller's number, from 1.
+    const char* TxtDevicePad() const { return m_strings->TxtDevicePad; }
+    // The side's number, 1 or 2.
+    const char* TxtPlayerNumber() const { return m_strings->TxtPlayerNumber; }
+    const char* TxtPressFireToJoin() const { return m_strings->TxtPressFireToJoin; }
+    const char* TxtFireWhenReady() const { return m_strings->TxtFireWhenReady; }
+    const char* TxtReady() const { return m_strings->TxtReady; }
+    const char* TxtGuest() const { return m_strings->TxtGuest; }
+    const char* TxtNameKeysHint() const { return m_strings->TxtNameKeysHint; }
+    const char* TxtRuleKeysHint() const { return m_strings->TxtRuleKeysHint; }
+    const char* TxtEndMatchQuestion() const { return m_strings->TxtEndMatchQuestion; }
+    const char* TxtEndMatchHint() const { return m_strings->TxtEndMatchHint; }
+    const char* TxtDevicePulledOut() const { return m_strings->TxtDevicePulledOut; }
+    // The side's player name.
+    const char* TxtTakeSide() const { return m_strings->TxtTakeSide; }
+    // The winner's name.
+    const char* TxtPlayerWinsRound() const { return m_strings->TxtPlayerWinsRound; }
+    // The winner's name.
+    const char* TxtPlayerWinsMatch() const { return m_strings->TxtPlayerWinsMatch; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

@@ -34,18 +34,23 @@ Bytes DrawScreen(EDrawnLayers layers, bool withPointer) {
         CMouseCursor::Get().Draw();
     }
     gfx.EndScene();
-    Bytes pixels(static_cast<size_t>(kScreenWidth) * kScreenHeight * 3);
+    Bytes pixels(static_cast<size_t>(gfx.GetPictureWidth()) * gfx.GetPictureHeight() * 3);
     if (!gfx.ReadPixels(pixels.data())) {
         return {};
     }
     return pixels;
 }
 
+size_t PictureWidthOf(const Bytes& pixels) {
+    return pixels.size() / (static_cast<size_t>(kScreenHeight) * 3);
+}
+
 int32_t DifferingPixels(const Bytes& a, const Bytes& b, int left, int top, int right, int bottom) {
     int32_t count = 0;
+    const size_t width = PictureWidthOf(a);
     for (int y = top; y < bottom; ++y) {
         for (int x = left; x < right; ++x) {
-            const size_t i = (static_cast<size_t>(kScreenHeight - 1 - y) * kScreenWidth + x) * 3;
+            const size_t i = ((kScreenHeight - 1 - y) * width + x) * 3;
             count += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2] ? 1 : 0;
         }
     }
@@ -59,8 +64,9 @@ bool KeepPicture(const Bytes& pixels, const std::string& name) {
     }
     Bytes tga(18, 0);
     tga[2] = 2;
-    tga[12] = kScreenWidth & 0xFF;
-    tga[13] = kScreenWidth >> 8;
+    const size_t width = PictureWidthOf(pixels);
+    tga[12] = static_cast<uint8_t>(width & 0xFF);
+    tga[13] = static_cast<uint8_t>(width >> 8);
     tga[14] = kScreenHeight & 0xFF;
     tga[15] = kScreenHeight >> 8;
     tga[16] = 24;

@@ -4,6 +4,7 @@
 // pictures on request.
 #include "tests/support/TestFiles.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -15,9 +16,11 @@ constexpr int kScreenHeight = 480;
 void CloseSoftwareScreen();
 
 enum class EDrawnLayers { UpperOnly, Both };
-// The layers as the engine draws them, with the drawn mouse pointer when asked; rows from
+// The layers as the engine draws them (the whole picture, kScreenHeight rows), with the drawn mouse pointer when asked; rows from
 // the bottom, three bytes a pixel. Empty when the pixels cannot be read.
 Bytes DrawScreen(EDrawnLayers layers, bool withPointer);
+// The width of a drawn picture: 640, or wider for a screen drawn on a wider picture.
+size_t PictureWidthOf(const Bytes& pixels);
 // How many pixels differ between two pictures inside (left, top)-(right, bottom).
 int32_t DifferingPixels(const Bytes& a, const Bytes& b, int left, int top, int right, int bottom);
 // With PELLORA_E2E_SHOTS set to a folder the picture is kept there as a TGA file; true when
