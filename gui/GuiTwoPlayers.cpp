@@ -179,7 +179,7 @@ void CGuiTwoPlayers::Claim(int32_t side, const SideDevice& device) {
     const int32_t current = GetCurrentPlayerIndex();
     SetName(side, side == 0 && current >= 0 ? current : GetPlayerCount());
     char name[64];
-    DeviceName(device, name, sizeof(name));
+    DeviceLogName(device, name, sizeof(name));
     CLog::Get().Write("CGuiTwoPlayers: side %d taken by %s", side, name);
 }
 

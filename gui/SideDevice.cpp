@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 struct KeyHalf {
@@ -103,6 +104,16 @@ void DeviceName(const SideDevice& device, char* text, size_t size) {
         case EDeviceKind::Pad: std::snprintf(text, size, texts.TxtDevicePad(), device.padSlot + 1); break;
         case EDeviceKind::None:
         default: std::snprintf(text, size, "%s", ""); break;
+    }
+}
+
+void DeviceLogName(const SideDevice& device, char* text, size_t size) {
+    static constexpr const char* kKinds[] = {"no device", "left keys", "right keys", "mouse", "pad"};
+    const auto kind = static_cast<size_t>(device.kind);
+    if (device.kind == EDeviceKind::Pad) {
+        std::snprintf(text, size, "pad %d", device.padSlot + 1);
+    } else {
+        std::snprintf(text, size, "%s", kind < std::size(kKinds) ? kKinds[kind] : "?");
     }
 }
 

@@ -46,6 +46,9 @@ int32_t ListSideDevices(SideDevice (&devices)[kMaxSideDevices]);
 // The device's name as a player reads it ("Keys A D W S", "Pad 2"), in the current language.
 void DeviceName(const SideDevice& device, char* text, size_t size);
 
+// The device's name in the log, the same in every language ("left keys", "pad 2").
+void DeviceLogName(const SideDevice& device, char* text, size_t size);
+
 // One side's aim from its own device: the mouse aims at its pointer (fieldOffsetX moves
 // the pointer from the picture into the field's own coordinates), the keys and the pad
 // turn the launcher as in the single-player game.

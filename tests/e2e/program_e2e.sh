@@ -18,6 +18,12 @@
 #                          or the working folder; a second user (another HOME, a pictures folder)
 #                          starts fresh and gets screenshots in the pictures folder; a damaged
 #                          installed archive stops the start with status 255 and its name.
+#   two-players            "Versus", then "Two players": R and L choose one round to win of a
+#                          minute; W takes the first side for the left half of the keyboard,
+#                          Up the second for the right half, and each again starts the match
+#                          (854x480 screenshots); both halves fire and turn until the round
+#                          ends the match; its panel names the winner, Return leads back to
+#                          the versus menu, and Escapes end the program with status 0.
 #   fire-a-ball            through the first screens to the main menu and "Play"; with the
 #                          pointer over the field, left clicks fire a ball: a later
 #                          screenshot whose field has come to rest differs from the one taken
@@ -324,9 +330,10 @@ MENU_PLAY=(320 126)
 MENU_HIGHSCORE=(320 234)
 MENU_OPTIONS=(320 270)
 MENU_VERSUS=(320 334)
-VERSUS_PLAY_COMPUTER=(320 126)
-VERSUS_HOST=(320 206)
-VERSUS_JOIN=(320 260)
+VERSUS_PLAY_COMPUTER=(320 116)
+VERSUS_TWO_PLAYERS=(320 184)
+VERSUS_HOST=(320 222)
+VERSUS_JOIN=(320 274)
 HOST_ROUND_LENGTH=(320 258)
 HOST_ROUNDS_TO_WIN=(320 290)
 HOST_START=(400 376)
@@ -904,6 +911,61 @@ case "$test_case" in
     move_pointer_to_picture "${MENU_PLAY[@]}"
     wait_for_picture "$work/menu.tga" 20 || fail "Escape on the versus menu did not lead back to the main menu"
     quit_with_escape
+    ;;
+  two-players)
+    start_display 640x480x24
+    install_copy "$work/game"
+    # The program's log lines on its output: the driver reads what the screens did.
+    export PELLORA_LOG=debug
+    start_program
+    walk_to_main_menu "$work/menu.tga"
+    open_from_menu "${MENU_VERSUS[@]}" "$work/versus-menu.tga" || fail "\"Versus\" did not open the versus menu"
+    cp "$work/versus-menu.tga" "$work/menu.tga"
+    open_from_menu "${VERSUS_TWO_PLAYERS[@]}" "$work/two-setup.tga" || fail "\"Two players\" did not open its set-up"
+    # The pointer rests beside the items: a click there would claim a side for the mouse.
+    move_pointer_to_picture "${NOWHERE[@]}"
+    tap_key() { xdotool keydown "$1"; sleep 0.1; xdotool keyup "$1"; sleep 0.1; }
+    log_has() { grep -q "$1" "$work/out.log"; }
+    # One round to win (2 -> 3 -> 1) of one minute (5 -> 1).
+    tap_key r
+    tap_key r
+    tap_key l
+    retry_input 5 "tap_key w" wait_for 2 log_has "side 0 taken by left keys" || fail "W did not take the first side"
+    retry_input 5 "tap_key Up" wait_for 2 log_has "side 1 taken by right keys" || fail "Up did not take the second side"
+    take_screenshot "$work/two-setup-held.tga" || fail "F8 wrote no screenshot of the set-up"
+    keep_shot "$work/two-setup-held.tga"
+    tap_key w
+    tap_key Up
+    wait_for 10 log_has "1 rounds to win, 60 s a round" || fail "the match did not start with the chosen rules; output: $(cat "$work/out.log")"
+    # Each side fires and turns a little, until the round's time runs out or a side loses.
+    deadline=$((SECONDS + 150))
+    shots=0
+    until log_has "the match is over"; do
+      ((SECONDS < deadline)) || fail "the match did not end within 150 s ($shots shots each)"
+      tap_key w
+      tap_key Up
+      if ((shots % 3 == 1)); then tap_key a; tap_key Right; fi
+      if ((shots % 3 == 2)); then tap_key d; tap_key Left; fi
+      shots=$((shots + 1))
+      sleep 0.3
+    done
+    ((shots >= 3)) || fail "the match ended after only $shots shots each"
+    sleep 1
+    take_screenshot "$work/two-result.tga" || fail "F8 wrote no screenshot of the result"
+    "$tga_check" "$work/two-result.tga" 854 480 || fail "the match's screenshot is not the wide picture"
+    keep_shot "$work/two-result.tga"
+    grep -q "round 1 over, won by side" "$work/out.log" || fail "no round result was logged"
+    # The pointer where it was when the versus menu was first seen, so that the same item
+    # is lit.
+    move_pointer_to_picture "${MENU_VERSUS[@]}"
+    retry_input 5 "tap_key Return" wait_for_picture "$work/versus-menu.tga" 4 ||
+      fail "Return on the result did not lead back to the versus menu"
+    quit_after_escapes() { xdotool key Escape; wait_for 3 program_ended; }
+    retry_input 5 quit_after_escapes program_ended || fail "Escapes did not end the program"
+    wait "$program_pid"
+    status=$?
+    program_pid=""
+    ((status == 0)) || fail "the program ended with status $status"
     ;;
   fire-a-ball)
     # A screen of the picture's size: the full-screen window then shows the picture 1:1.
