@@ -36,9 +36,11 @@ void SweepingPointer(int32_t& x, int32_t& y) {
     y = 200;
 }
 
-// One frame of a screen as the engine draws it, recorded and not yet shown.
-void RecordScreen(CEngineState& screen) {
+// One frame of a screen as the engine draws it, recorded and not yet shown, on a picture
+// of the screen's width (the two-player match is wider than the rest).
+void RecordScreen(CEngineState& screen, int pictureWidth = kWidth) {
     CGfxOGL& gfx = CGfxOGL::Get();
+    gfx.SetPictureSize(pictureWidth, kHeight);
     gfx.Clear();
     gfx.BeginScene();
     gfx.LoadIdentity();
@@ -243,4 +245,112 @@ void BM_DrawnVersusFrame(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawnVersusFrame)->Unit(benchmark::kMicrosecond);
+
+// Two players at one machine: both fields full size on the wide picture, scaled into the
+// 640x480 window as on a 4:3 display, after thirteen seconds in which both turn and fire
+// (one every second, the other every 1.3 s) and attacks wait and land. It should cost at most 1.5 times
+// the versus frame against the computer.
+class CTwoPlayerScene {
+public:
+    static CTwoPlayerScene& Get() {
+        static CTwoPlayerScene scene;
+        return scene;
+    }
+    bool IsReady() const { return m_ready; }
+    void Record() { RecordScreen(m_screen, kWidePictureWidth); }
+
+private:
+    static TwoPlayerSetup Setup() {
+        TwoPlayerSetup setup;
+        setup.devices[0] = SideDevice{EDeviceKind::LeftKeys, 0};
+        setup.devices[1] = SideDevice{EDeviceKind::RightKeys, 0};
+        setup.names[0] = "Ann";
+        setup.names[1] = "Bea";
+        return setup;
+    }
+    CTwoPlayerScene() : m_screen(Setup(), 11) {
+        if (!CBusyScene::Get().IsReady() || !m_screen.Init()) {
+            return;
+        }
+        CInput& input = CInput::Get();
+        for (int step = 0; step < 2000 && m_screen.Match().Phase() == EVersusPhase::Playing; ++step) {
+            // Each sweeps its launcher slowly one way and back, so that the shots spread
+            // over the field.
+            const bool firstRight = (step / 450) % 2 == 0;
+            const bool secondRight = (step / 390) % 2 == 1;
+            input.SetKeyHeld(DIK_LSHIFT, true);
+            input.SetKeyHeld(DIK_RSHIFT, true);
+            input.SetKeyHeld(DIK_D, firstRight);
+            input.SetKeyHeld(DIK_A, !firstRight);
+            input.SetKeyHeld(DIK_RIGHT, secondRight);
+            input.SetKeyHeld(DIK_LEFT, !secondRight);
+            input.SetKeyHeld(DIK_W, step % 150 == 60);
+            input.SetKeyHeld(DIK_UP, step % 195 == 60);
+            input.Update();
+            CMouseCursor::Get().Update(kStep);
+            m_screen.Update(kStep);
+        }
+        for (const uint8_t key : {DIK_W, DIK_A, DIK_D, DIK_UP, DIK_LEFT, DIK_RIGHT, DIK_LSHIFT, DIK_RSHIFT}) {
+            input.SetKeyHeld(key, false);
+        }
+                m_ready = m_screen.Match().Phase() == EVersusPhase::Playing;
+    }
+
+    CGuiVersus m_screen;
+    bool m_ready = false;
+};
+
+bool PrepareTwoPlayers(benchmark::State& state) {
+    if (!Prepare(state)) {
+        return false;
+    }
+    if (!CTwoPlayerScene::Get().IsReady()) {
+        state.SkipWithError("the two-player scene could not be set up");
+        return false;
+    }
+    return true;
+}
+
+void RecordTwoPlayerScene() { CTwoPlayerScene::Get().Record(); }
+
+void BM_RecordTwoPlayerFrame(benchmark::State& state) {
+    if (PrepareTwoPlayers(state)) {
+        RecordFrames(state, &RecordTwoPlayerScene);
+    }
+}
+BENCHMARK(BM_RecordTwoPlayerFrame)->Unit(benchmark::kMicrosecond);
+
+void BM_DrawnTwoPlayerFrame(benchmark::State& state) {
+    if (PrepareTwoPlayers(state)) {
+        DrawFrames(state, &RecordTwoPlayerScene);
+    }
+}
+BENCHMARK(BM_DrawnTwoPlayerFrame)->Unit(benchmark::kMicrosecond);
+
+// The two frames as a wide display shows them (1280x720 here): both pictures are scaled
+// into the window, the versus picture with bars at its sides.
+constexpr int kWideWindowWidth = 1280;
+constexpr int kWideWindowHeight = 720;
+
+class CWideWindow {
+public:
+    CWideWindow() { CWindow::Get().SetClientSize(kWideWindowWidth, kWideWindowHeight); }
+    ~CWideWindow() { CWindow::Get().SetClientSize(kWidth, kHeight); }
+};
+
+void BM_DrawnVersusFrameWide(benchmark::State& state) {
+    if (PrepareVersus(state)) {
+        CWideWindow wide;
+        DrawFrames(state, &RecordVersusScene);
+    }
+}
+BENCHMARK(BM_DrawnVersusFrameWide)->Unit(benchmark::kMicrosecond);
+
+void BM_DrawnTwoPlayerFrameWide(benchmark::State& state) {
+    if (PrepareTwoPlayers(state)) {
+        CWideWindow wide;
+        DrawFrames(state, &RecordTwoPlayerScene);
+    }
+}
+BENCHMARK(BM_DrawnTwoPlayerFrameWide)->Unit(benchmark::kMicrosecond);
 }  // namespace

@@ -415,6 +415,13 @@ void CWindow::Minimize() {
     }
 }
 
+void CWindow::SetClientSize(int width, int height) {
+    if (m_window != nullptr) {
+        SDL_SetWindowSize(m_window, width, height);
+        SDL_PumpEvents();
+    }
+}
+
 void CWindow::Restore() {
     if (m_window != nullptr && (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0) {
         SDL_RestoreWindow(m_window);

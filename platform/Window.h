@@ -54,6 +54,9 @@ public:
     bool WaitEventTimeout(IWindowEvents& events, int milliseconds);
 
     void Minimize();
+    // A window's new size in pixels (the benchmarks' way to stand in for another display);
+    // the renderer sees it once the events are pumped.
+    void SetClientSize(int width, int height);
     // Shows a minimised window again.
     void Restore();
     void ToggleFullscreen();
