@@ -53,6 +53,8 @@ constexpr TestDevice kLeftHalf = {EDeviceKind::LeftKeys, SDL_SCANCODE_W, SDL_SCA
                                   SDL_SCANCODE_D, -1};
 constexpr TestDevice kRightHalf = {EDeviceKind::RightKeys, SDL_SCANCODE_UP, SDL_SCANCODE_DOWN, SDL_SCANCODE_LEFT,
                                    SDL_SCANCODE_RIGHT, -1};
+constexpr TestDevice kMouse = {EDeviceKind::Mouse, SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_UNKNOWN,
+                               SDL_SCANCODE_UNKNOWN, -1};
 constexpr TestDevice kFirstPad = {EDeviceKind::Pad, SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_UNKNOWN,
                                   SDL_SCANCODE_UNKNOWN, 0};
 constexpr TestDevice kSecondPad = {EDeviceKind::Pad, SDL_SCANCODE_UNKNOWN, SDL_SCANCODE_UNKNOWN,
@@ -165,7 +167,16 @@ protected:
         Hold(device, key, button, false);
         StepLayers();
     }
-    void Fire(const TestDevice& device) { Tap(device, device.fire, SDL_CONTROLLER_BUTTON_A); }
+    void Fire(const TestDevice& device) {
+        if (device.kind == EDeviceKind::Mouse) {
+            HoldButton(true);
+            StepLayers();
+            HoldButton(false);
+            StepLayers();
+            return;
+        }
+        Tap(device, device.fire, SDL_CONTROLLER_BUTTON_A);
+    }
     void TurnRight(const TestDevice& device, bool down) {
         Hold(device, device.right, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, down);
     }
@@ -183,6 +194,9 @@ protected:
         Fire(second);
         EXPECT_EQ(setUp.SideHolder(0).kind, first.kind);
         EXPECT_EQ(setUp.SideHolder(1).kind, second.kind);
+        if (!setUp.SideHolder(0).IsHeld() || !setUp.SideHolder(1).IsHeld()) {
+            return nullptr;
+        }
         EXPECT_EQ(setUp.SideName(0), "Ann");
         EXPECT_EQ(setUp.SideName(1), CLanguage::Get().TxtGuest());
         // Ann is the other side's already: the next name is Bea.
@@ -242,6 +256,32 @@ TEST_F(TwoPlayerTest, EachDeviceClaimsASideAndPlaysOnlyItsOwnField) {
         CStateManager::Lower().SetState(kStateNone, true);
         CGfxOGL::Get().SetPictureSize(kScreenWidth, kScreenHeight);
     }
+}
+
+TEST_F(TwoPlayerTest, TheMouseAimsItsOwnSideWhereverTheSideLies) {
+    // The pointer rests beside the set-up's items: a click there takes a side.
+    PointAt(600, 300);
+    CGuiTwoPlayers& setUp = OpenSetUp();
+    Fire(kLeftHalf);
+    Fire(kMouse);
+    ASSERT_EQ(setUp.SideHolder(1).kind, EDeviceKind::Mouse);
+    Fire(kLeftHalf);
+    Fire(kMouse);
+    auto* match = dynamic_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
+    ASSERT_NE(match, nullptr);
+    StepLayers(150 * 2);
+    const float first = match->Match().Field(0).LauncherRotation();
+    // Up and to the left of the second launcher, in the picture's own pixels (and so right
+    // of where that launcher stands in a 640x480 game).
+    const float launcherX = kWideSideLeft[1] + (match->Match().Field(1).LauncherPosition().x - kFieldLeftInScene);
+    PointAt(static_cast<int32_t>(launcherX) - 150, 250);
+    StepLayers(10);
+    EXPECT_LT(match->Match().Field(1).LauncherRotation(), -20.0f);
+    EXPECT_FLOAT_EQ(match->Match().Field(0).LauncherRotation(), first) << "the pointer aims only the mouse's side";
+    Fire(kMouse);
+    StepLayers(150);
+    EXPECT_EQ(match->Match().Field(1).Progress().shotsFired, 1);
+    EXPECT_EQ(match->Match().Field(0).Progress().shotsFired, 0);
 }
 
 TEST_F(TwoPlayerTest, AMatchPlaysToItsWinnerByNameAndGoesBackToTheVersusMenu) {
