@@ -15,6 +15,7 @@
 #include "gui/GuiMenu.h"
 #include "gui/GuiNetGame.h"
 #include "gui/GuiScores.h"
+#include "gui/GuiTwoPlayers.h"
 #include "gui/GuiVersus.h"
 #include "gui/NetPlay.h"
 #include "gui/ScreenFlow.h"
@@ -213,6 +214,11 @@ TEST_F(ScreenLayoutTest, EveryCaptionOfTheMenuScreensStaysInsideTheFrameInBothLa
         {"versus-menu", [] {
              g_versusStrength = static_cast<int32_t>(EBotStrength::Normal);
              return std::make_unique<CGuiNetMenu>(kStateHostJoinMenu);
+         }, kMenuAreas, nullptr},
+        // Two players' set-up: the rules' lines and the hints.
+        {"two-players", [] {
+             g_twoPlayerRoundSeconds = 300;
+             return std::make_unique<CGuiTwoPlayers>();
          }, kMenuAreas, nullptr},
         // Hosting: the addresses, the port and the match offered, then waiting on any free port.
         {"host", [] {
