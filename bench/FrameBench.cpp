@@ -219,15 +219,21 @@ private:
     bool m_ready = false;
 };
 
-bool PrepareVersus(benchmark::State& state) {
+// The busy scene (which makes the window) and then the scene of its own.
+template <typename Scene>
+bool PrepareScene(benchmark::State& state, const char* failure) {
     if (!Prepare(state)) {
         return false;
     }
-    if (!CVersusScene::Get().IsReady()) {
-        state.SkipWithError("the versus scene could not be set up");
+    if (!Scene::Get().IsReady()) {
+        state.SkipWithError(failure);
         return false;
     }
     return true;
+}
+
+bool PrepareVersus(benchmark::State& state) {
+    return PrepareScene<CVersusScene>(state, "the versus scene could not be set up");
 }
 
 void RecordVersusScene() { CVersusScene::Get().Record(); }
@@ -301,14 +307,7 @@ private:
 };
 
 bool PrepareTwoPlayers(benchmark::State& state) {
-    if (!Prepare(state)) {
-        return false;
-    }
-    if (!CTwoPlayerScene::Get().IsReady()) {
-        state.SkipWithError("the two-player scene could not be set up");
-        return false;
-    }
-    return true;
+    return PrepareScene<CTwoPlayerScene>(state, "the two-player scene could not be set up");
 }
 
 void RecordTwoPlayerScene() { CTwoPlayerScene::Get().Record(); }

@@ -13,6 +13,7 @@
 #include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/VirtualPads.h"
 
 #include <SDL.h>
 #include <sys/stat.h>
@@ -115,32 +116,14 @@ protected:
 
     // A virtual game controller, plugged in and opened by the program's pump.
     SDL_Joystick* PlugPad() {
-        SDL_VirtualJoystickDesc desc{};
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-        desc.name = "Pellora test pad";
-        const int index = SDL_JoystickAttachVirtualEx(&desc);
-        EXPECT_GE(index, 0) << SDL_GetError();
-        SDL_Joystick* const joystick = SDL_JoystickOpen(index);
-        EXPECT_NE(joystick, nullptr) << SDL_GetError();
+        SDL_Joystick* const joystick = AttachVirtualPad();
+        EXPECT_NE(joystick, nullptr);
         const int32_t before = CInput::Get().PadCount();
         StepUntil([&] { return CInput::Get().PadCount() > before; }, 10);
         EXPECT_EQ(CInput::Get().PadCount(), before + 1);
         return joystick;
     }
-    void UnplugPad(SDL_Joystick* joystick) {
-        const SDL_JoystickID id = SDL_JoystickInstanceID(joystick);
-        int index = -1;
-        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-            if (SDL_JoystickGetDeviceInstanceID(i) == id) {
-                index = i;
-            }
-        }
-        SDL_JoystickClose(joystick);
-        ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0) << SDL_GetError();
-    }
+    void UnplugPad(SDL_Joystick* joystick) { ASSERT_TRUE(DetachVirtualPad(joystick)) << SDL_GetError(); }
     // Sets a button and lets the pump see it in the next step.
     void PadButton(SDL_Joystick* joystick, SDL_GameControllerButton button, bool down) {
         ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick, button, down ? 1 : 0), 0) << SDL_GetError();

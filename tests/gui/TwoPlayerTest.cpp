@@ -16,6 +16,7 @@
 #include "profile/Players.h"
 #include "resources/FileManager.h"
 #include "tests/support/SoftwareScreen.h"
+#include "tests/support/VirtualPads.h"
 
 #include <SDL.h>
 
@@ -113,16 +114,8 @@ protected:
     }
     void PlugPads(int32_t count) {
         for (int32_t i = 0; i < count; ++i) {
-            SDL_VirtualJoystickDesc desc{};
-            desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-            desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-            desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-            desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-            desc.name = "Pellora test pad";
-            const int index = SDL_JoystickAttachVirtualEx(&desc);
-            ASSERT_GE(index, 0) << SDL_GetError();
-            SDL_Joystick* const pad = SDL_JoystickOpen(index);
-            ASSERT_NE(pad, nullptr) << SDL_GetError();
+            SDL_Joystick* const pad = AttachVirtualPad();
+            ASSERT_NE(pad, nullptr);
             m_pads.push_back(pad);
             const int32_t before = CInput::Get().PadCount();
             for (int32_t step = 0; step < 10 && CInput::Get().PadCount() == before; ++step) {
@@ -132,19 +125,10 @@ protected:
         }
     }
     void Unplug(SDL_Joystick*& pad) {
-        if (pad == nullptr) {
-            return;
+        if (pad != nullptr) {
+            EXPECT_TRUE(DetachVirtualPad(pad)) << SDL_GetError();
+            pad = nullptr;
         }
-        const SDL_JoystickID id = SDL_JoystickInstanceID(pad);
-        int index = -1;
-        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-            if (SDL_JoystickGetDeviceInstanceID(i) == id) {
-                index = i;
-            }
-        }
-        SDL_JoystickClose(pad);
-        EXPECT_EQ(SDL_JoystickDetachVirtual(index), 0) << SDL_GetError();
-        pad = nullptr;
     }
     static void PushKey(SDL_Scancode scancode, bool down) {
         SDL_Event event{};
