@@ -13,7 +13,7 @@
 #include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
 #include "tests/support/TestFiles.h"
-#include "tests/support/VirtualPads.h"
+#include "tests/support/VirtualDevices.h"
 
 #include <SDL.h>
 #include <sys/stat.h>
@@ -100,13 +100,7 @@ protected:
         }
         return done();
     }
-    static void PushKey(SDL_Scancode scancode, bool down) {
-        SDL_Event event{};
-        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.scancode = scancode;
-        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    }
+    static void PushKey(SDL_Scancode scancode, bool down) { ASSERT_TRUE(PushKeyEvent(scancode, down)) << SDL_GetError(); }
     void TapKey(SDL_Scancode scancode) {
         PushKey(scancode, true);
         StepGame();

@@ -16,7 +16,7 @@
 #include "profile/Players.h"
 #include "resources/FileManager.h"
 #include "tests/support/SoftwareScreen.h"
-#include "tests/support/VirtualPads.h"
+#include "tests/support/VirtualDevices.h"
 
 #include <SDL.h>
 
@@ -130,13 +130,7 @@ protected:
             pad = nullptr;
         }
     }
-    static void PushKey(SDL_Scancode scancode, bool down) {
-        SDL_Event event{};
-        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.scancode = scancode;
-        ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-    }
+    static void PushKey(SDL_Scancode scancode, bool down) { ASSERT_TRUE(PushKeyEvent(scancode, down)) << SDL_GetError(); }
     void Hold(const TestDevice& device, SDL_Scancode key, SDL_GameControllerButton button, bool down) {
         if (device.kind == EDeviceKind::Pad) {
             ASSERT_EQ(SDL_JoystickSetVirtualButton(m_pads[static_cast<size_t>(device.pad)], button, down ? 1 : 0), 0);

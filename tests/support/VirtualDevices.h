@@ -1,6 +1,7 @@
 #pragma once
-// Game controllers for the tests: SDL's virtual joysticks, plugged in and pulled out as a
-// player would, so that the program's own event pump opens and closes them.
+// A player's devices for the tests, through SDL's event queue so that the program's own
+// event pump takes them: key presses, and game controllers (SDL's virtual joysticks)
+// plugged in and pulled out.
 struct _SDL_Joystick;
 
 // A new virtual controller with every button and axis of a common pad, opened by the test
@@ -8,3 +9,6 @@ struct _SDL_Joystick;
 _SDL_Joystick* AttachVirtualPad();
 // Pulls the controller out; false when SDL could not.
 bool DetachVirtualPad(_SDL_Joystick* pad);
+
+// A key's press or release (an SDL scancode) in SDL's event queue; false when it is full.
+bool PushKeyEvent(int scancode, bool down);

@@ -1,4 +1,4 @@
-#include "tests/support/VirtualPads.h"
+#include "tests/support/VirtualDevices.h"
 
 #include <SDL.h>
 
@@ -29,4 +29,12 @@ bool DetachVirtualPad(SDL_Joystick* pad) {
     }
     SDL_JoystickClose(pad);
     return index >= 0 && SDL_JoystickDetachVirtual(index) == 0;
+}
+
+bool PushKeyEvent(int scancode, bool down) {
+    SDL_Event event{};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.scancode = static_cast<SDL_Scancode>(scancode);
+    return SDL_PushEvent(&event) == 1;
 }
