@@ -112,6 +112,7 @@ public:
 private:
     void StartNetMatch();
     void StartTwoPlayerMatch();
+    void LoadFramePillars();
     // Two players: a side whose device is gone waits for a device's fire button; Escape's
     // question waits for its answer. True while either stops the match.
     bool UpdateTwoPlayerStops();
@@ -158,7 +159,8 @@ private:
     bool m_askingToLeave = false;
     int32_t m_sideToTake = -1;
     CSprite m_fieldGlass;              // the scene's field, for each side of the wide picture
-    CSprite m_pillar;                  // the scene's pillar, between the two fields
+    CSprite m_pillar;                  // the scene's backdrop, between the two fields
+    CSprite m_framePillar[kVersusSides];   // the scene's frame: its pillar beside each field's inner edge
     mutable CSprite m_wideBorder;
     mutable CSprite m_wideBottom;
     bool m_netEnded = false;       // the panel says why the network match ended early

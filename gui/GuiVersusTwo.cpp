@@ -25,10 +25,33 @@ constexpr float kPanelTitleY = 170.0f;
 constexpr float kPanelLineY = 214.0f;
 constexpr float kPanelHintY = 256.0f;
 constexpr int32_t kPanelWidth = 500;
-// The scene's pillar, cut from the background beside the field, fills the middle.
+// The middle, behind the two fields' pillars: the background's left part, pixel for pixel.
 constexpr float kPillarLeftInScene = 0.0f;
-constexpr float kPillarWidthInScene = 160.0f;
+constexpr float kPillarWidthInScene = kCentreWidth;
 }  // namespace
+
+// The frame as the game draws it, cut to the pillar beside each field's inner edge (with the
+// edge itself): the pillars of the two fields meet in the middle of the picture. Only the
+// strips are drawn, not the whole frame over the field, which the software renderer
+// would blend for nothing.
+void CGuiVersus::LoadFramePillars() {
+    constexpr float kEdgeInField = 12.0f;
+    for (int32_t side = 0; side < kVersusSides; ++side) {
+        CSprite& pillar = m_framePillar[side];
+        if (!pillar.Load(kFramePicture.name)) {
+            continue;
+        }
+        const float width = static_cast<float>(pillar.GetWidth());
+        const float frameRight = kFrameLeft + width;
+        const float fieldRight = kFieldLeftInScene + kWideFieldWidth;
+        const float left = side == 0 ? fieldRight - kEdgeInField : kFrameLeft;
+        const float right = side == 0 ? frameRight : kFieldLeftInScene + kEdgeInField;
+        pillar.SetBlend(true);
+        pillar.SetTexCoords((left - kFrameLeft) / width, 0.0f, (right - kFrameLeft) / width, 1.0f);
+        pillar.SetSize(right - left, static_cast<float>(pillar.GetHeight()));
+        pillar.SetPos(left, kFrameTop);
+    }
+}
 
 void CGuiVersus::StartTwoPlayerMatch() {
     CGfxOGL::Get().SetPictureSize(kWidePictureWidth, 480);
@@ -44,6 +67,7 @@ void CGuiVersus::StartTwoPlayerMatch() {
         m_pillar.SetSize(kCentreWidth, 480.0f);
         m_pillar.SetPos(kCentreLeft, 0.0f);
     }
+    LoadFramePillars();
     if (m_wideBorder.Load(kBorderPicture.name)) {
         m_wideBorder.SetBlend(true);
     }
@@ -110,12 +134,12 @@ void CGuiVersus::TakeSideByFire() {
 // ---------------------------------------------------------------- drawing
 
 void CGuiVersus::RenderTwoPlayers() const {
+    m_pillar.Draw();
     for (int32_t side = 0; side < kVersusSides; ++side) {
         RenderWideSide(side);
     }
     // A panel takes the middle of the picture: the names and rounds step aside for it.
     if (m_panelShown || m_paused || m_askingToLeave || m_sideToTake >= 0) {
-        m_pillar.Draw();
         RenderTwoPlayerPanel();
     } else {
         RenderCentre();
@@ -128,6 +152,7 @@ void CGuiVersus::RenderWideSide(int32_t side) const {
     const CPlayfield& playfield = m_match.Field(side);
     gfx.SetPictureOffset(kWideSideLeft[side] - kFieldLeftInScene, 0.0f);
     m_fieldGlass.Draw();
+    m_framePillar[side].Draw();
     const float top = playfield.Board().Origin().y;
     m_wideBorder.SetPos(kBorderLeft + playfield.ShakeOffsetX(), top - kBorderHeight + playfield.ShakeOffsetY());
     m_wideBorder.Draw();
@@ -147,7 +172,6 @@ void CGuiVersus::RenderWideSide(int32_t side) const {
 // Between the fields: each player's name and device, the rounds won and the round.
 void CGuiVersus::RenderCentre() const {
     const CLanguage& texts = CLanguage::Get();
-    m_pillar.Draw();
     CFont& small = CFont::Small();
     const int32_t width = static_cast<int32_t>(kCentreWidth) - 16;
     char line[96];
