@@ -110,7 +110,7 @@ bool IsReplayFileName(const std::string& name) {
 
 // The entry the store could have written, or false.
 bool FromStored(const StoredEntry& stored, LibraryEntry& entry) {
-    if (stored.sequence == 0 || stored.sequence > kMaxSequence || stored.kind < 1 || stored.kind > 2 ||
+    if (stored.sequence > kMaxSequence || stored.kind < 1 || stored.kind > 2 ||
         stored.mode < 1 || stored.mode > 3 || !IsReplayFileName(stored.file) ||
         (stored.winner != kNoWinner && stored.winner >= kVersusSides) || stored.ownSide >= kVersusSides) {
         return false;
@@ -322,6 +322,10 @@ bool CReplayLibrary::AddLinked(LibraryEntry entry, const std::string& file) {
     if (!IsLinked(entry)) {
         m_linked.push_back(file);
     }
+    // Taken in already when the list was read: this entry says more (its date).
+    m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
+                                   [&](const LibraryEntry& listed) { return listed.file == file; }),
+                    m_entries.end());
     return Insert(std::move(entry));
 }
 
