@@ -444,18 +444,26 @@ MatchRecordVerdict VerifyMatchRecord(const MatchRecord& record) {
 
 // ---------------------------------------------------------------- keeping a match
 
-void CMatchRecorder::Begin(CVersusMatch& match, CMatchSides& sides, int32_t attackTravelSteps, uint32_t seed) {
+void CMatchRecorder::Begin(CVersusMatch& match, CMatchSides& sides) {
     m_match = &match;
     m_record = MatchRecord();
     m_record.settings = MatchSettingsFromRules(match.Rules());
-    m_record.attackTravelSteps = attackTravelSteps;
-    m_record.seed = seed;
+    m_record.attackTravelSteps = match.Rules().attackTravelSteps;
+    m_record.seed = match.Seed();
+    m_record.ownSide = sides.First();
     const ReplayStep start;
     for (int32_t side = 0; side < kVersusSides; ++side) {
         // Room for the runs of a long match, so that keeping them does not allocate as it plays.
         m_record.sides[side].runs.reserve(kRecordRunsReserved);
         m_steps[side] = m_checkedSteps[side] = m_checksums[side] = 0;
-        m_sides[side].m_driver = sides.Driver(side);
+        // A match started again keeps its sides: the recorder is not set between itself.
+        IMatchSide* driver = sides.Driver(side);
+        for (CKeptSide& kept : m_sides) {
+            if (driver == &kept) {
+                driver = kept.m_driver;
+            }
+        }
+        m_sides[side].m_driver = driver;
         m_sides[side].m_glances.Reset(start.aimX, start.aimY);
         sides.Set(side, &m_sides[side]);
     }

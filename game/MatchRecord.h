@@ -179,7 +179,7 @@ public:
     // Begins a record of a match that has started: takes the drivers of sides and sets
     // itself between them and the match. The record's mode, sides and date are the
     // caller's to fill in Record().
-    void Begin(CVersusMatch& match, CMatchSides& sides, int32_t attackTravelSteps, uint32_t seed);
+    void Begin(CVersusMatch& match, CMatchSides& sides);
     bool IsRecording() const { return m_match != nullptr; }
     // Fills in how the match stands and stops; the record is then whole.
     const MatchRecord& Finish();

@@ -188,23 +188,25 @@ void CGuiNetMenu::BuildNetworkItem(CGuiButton& item, CGuiLabel& info, const char
 }
 
 // The versus menu: the computer and its strength, then hosting and joining a network match,
-// each with a line that says what it does.
+// each with a line that says what it does, and the replays list.
 bool CGuiNetMenu::InitVersusScreen() {
     StartMenu(m_stateId);
     const CLanguage& texts = CLanguage::Get();
     BuildLogo(m_logo);
-    StyleFittedItem(m_playComputer, texts.TxtPlayTheComputer(), kCentreX, 110);
+    StyleFittedItem(m_playComputer, texts.TxtPlayTheComputer(), kCentreX, 104);
     m_playComputer.SetCommand(kStateVersusGame);
-    StyleFittedItem(m_strength, StrengthItemText().c_str(), kCentreX, 146, kFieldTextWidth, 24);
+    StyleFittedItem(m_strength, StrengthItemText().c_str(), kCentreX, 138, kFieldTextWidth, 24);
     m_strength.SetCommand(kCommandVersusStrength);
-    BuildNetworkItem(m_host, m_hostInfo, texts.TxtHostAServer(), texts.TxtHostAServerInfo(), kStateHostGame, 192);
-    BuildNetworkItem(m_join, m_joinInfo, texts.TxtJoinAServer(), texts.TxtJoinAServerInfo(), kStateJoinGame, 246);
-    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 306);
+    BuildNetworkItem(m_host, m_hostInfo, texts.TxtHostAServer(), texts.TxtHostAServerInfo(), kStateHostGame, 176);
+    BuildNetworkItem(m_join, m_joinInfo, texts.TxtJoinAServer(), texts.TxtJoinAServerInfo(), kStateJoinGame, 228);
+    StyleFittedItem(m_replays, texts.TxtReplays(), kCentreX, 278);
+    m_replays.SetCommand(kStateReplays);
+    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 312);
     m_back.SetCommand(BackState());
     BuildFooter(m_playerCaption, m_playerName);
 
     AddSlidingColumn({&m_logo, &m_playComputer, &m_strength, &m_host, &m_hostInfo, &m_join,
-                      &m_joinInfo, &m_back, &m_playerCaption, &m_playerName});
+                      &m_joinInfo, &m_replays, &m_back, &m_playerCaption, &m_playerName});
     return true;
 }
 
@@ -227,7 +229,7 @@ void CGuiNetMenu::OnMessage(int32_t messageId, int32_t parameter) {
     }
     const bool known = m_stateId == kStateHostJoinMenu
                            ? (messageId == kStateMainMenu || messageId == kStatePlayer || messageId == kStateHostMenu ||
-                              messageId == kStateHostGame || messageId == kStateJoinGame)
+                              messageId == kStateHostGame || messageId == kStateJoinGame || messageId == kStateReplays)
                            : (messageId == kStatePlayer || messageId == kStateHostJoinMenu);
     if (known) {
         GoToScreen(messageId);

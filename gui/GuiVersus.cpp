@@ -100,6 +100,9 @@ CGuiVersus::CGuiVersus(EBotStrength strength, uint32_t seed) : m_computer(streng
 CGuiVersus::CGuiVersus(std::unique_ptr<CNetSession> session)
     : m_computer(EBotStrength::Easy, 1), m_session(std::move(session)), m_networked(m_session != nullptr) {}
 
+CGuiVersus::CGuiVersus(MatchRecord record)
+    : m_computer(EBotStrength::Easy, 1), m_watched(std::move(record)), m_watching(true) {}
+
 CGuiVersus::~CGuiVersus() {
     // A screen dropped before it started still says goodbye on its session.
     CloseNetSession(m_session);
@@ -138,7 +141,9 @@ bool CGuiVersus::Init() {
         m_miniCeiling.SetSize(m_miniCeiling.GetWidth() * kOpponentScale, kBorderHeight * kOpponentScale);
     }
     CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kPlayCursorBottom);
-    if (m_session != nullptr) {
+    if (m_watching) {
+        StartWatching();
+    } else if (m_session != nullptr) {
         StartNetMatch();
     } else {
         StartMatch(m_seed);
@@ -164,6 +169,7 @@ void CGuiVersus::ResetSides(int32_t playerSide) {
     m_waitTime = 0.0f;
     m_waitShown = 0;
     m_waitLine.clear();
+    m_recordBegun = m_watching;
 }
 
 void CGuiVersus::StartMatch(uint32_t seed) {
@@ -190,6 +196,7 @@ void CGuiVersus::StartNetMatch() {
 }
 
 void CGuiVersus::Shutdown() {
+    KeepRecord();
     if (m_networked) {
         // Leaving the match has said goodbye already, unless the program is closing.
         m_net.Leave();
@@ -203,6 +210,10 @@ void CGuiVersus::Shutdown() {
 }
 
 bool CGuiVersus::OnEscape() {
+    if (m_watching) {
+        EndWatching();
+        return true;
+    }
     LeaveMatch();
     return true;
 }
@@ -212,6 +223,7 @@ void CGuiVersus::LeaveMatch() {
         return;
     }
     m_leaving = true;
+    KeepRecord();
     if (m_networked) {
         m_net.Leave();
     }
@@ -227,6 +239,10 @@ void CGuiVersus::LeaveMatch() {
 // player's side says it is ready with one more step once the player has read the panel,
 // and the next round starts when both sides are ready.
 void CGuiVersus::Update(float dt) {
+    if (m_watching) {
+        UpdateWatching(dt);
+        return;
+    }
     if (m_paused) {
         m_paused = !(PauseKeyHit() || CInput::Get().MouseButtonHit(kMouseLeft));
         return;
@@ -262,6 +278,9 @@ void CGuiVersus::Update(float dt) {
     }
     if (m_networked) {
         MeasureWait(dt);
+    }
+    if (!m_recordBegun) {
+        BeginRecording();
     }
     m_sides.Step(m_match);
     if (m_player.TakeReadyDone()) {
@@ -379,6 +398,9 @@ void CGuiVersus::Render() {
         RenderPanel();
     } else if (!m_waitLine.empty()) {
         RenderWaitLine();
+    }
+    if (m_watching) {
+        RenderWatchBanner();
     }
 }
 

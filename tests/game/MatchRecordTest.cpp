@@ -31,7 +31,7 @@ KeptMatch PlayAndKeep(uint32_t seed, const VersusRules& rules, uint32_t fixedSte
     sides.Set(0, &first);
     sides.Set(1, &second);
     CMatchRecorder recorder;
-    recorder.Begin(match, sides, rules.attackTravelSteps, seed);
+    recorder.Begin(match, sides);
     recorder.Record().mode = EMatchMode::Computer;
     KeptMatch kept;
     for (; kept.fixedSteps < fixedSteps && match.Phase() != EVersusPhase::MatchOver; ++kept.fixedSteps) {
