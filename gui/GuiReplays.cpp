@@ -23,7 +23,7 @@ constexpr int32_t kFirstRowY = 66;
 constexpr int32_t kRowPitch = 40;
 constexpr int32_t kDetailDrop = 20;
 constexpr int32_t kRowCharSize = 20;
-constexpr int32_t kDetailCharSize = 14;
+constexpr int32_t kDetailCharSize = kMinFitCharSize;
 constexpr int32_t kPreviousX = 196;
 constexpr int32_t kNextX = 444;
 
@@ -94,6 +94,7 @@ bool CGuiReplays::InitScreen() {
         StyleFittedItem(m_rows[row], "", kCentreX, y, kFieldTextWidth, kRowCharSize);
         m_rows[row].SetCommand(kCommandRow + row);
         StyleFittedItem(m_details[row], "", kCentreX, y + kDetailDrop, kFieldTextWidth, kDetailCharSize);
+        m_details[row].SetFont(&CFont::Small());
         m_details[row].SetColour(0.8f, 0.87f, 0.95f, 1.0f);
         const float seconds = 0.2f + 0.05f * static_cast<float>(row);
         AddWidget(&m_rows[row])->SlideIn(row % 2 == 0 ? -400.0f : 400.0f, 0.0f, seconds);
