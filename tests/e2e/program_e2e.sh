@@ -18,6 +18,13 @@
 #                          or the working folder; a second user (another HOME, a pictures folder)
 #                          starts fresh and gets screenshots in the pictures folder; a damaged
 #                          installed archive stops the start with status 255 and its name.
+#   kept-match             a match against the computer (easy), a few shots, and Escape after
+#                          a moment: the match is kept in the replays folder (library.dat and
+#                          its m*.rec) and pellora-sim --replay plays it to the same end;
+#                          "Replays" on the versus menu lists it, a click on its row watches it
+#                          in the match screen (Right twice for speed x4) until the banner says
+#                          it has ended and the picture stands still; Escape leads back to the
+#                          list, and Escape twice more to the main menu and out.
 #   fire-a-ball            through the first screens to the main menu and "Play"; with the
 #                          pointer over the field, left clicks fire a ball: a later
 #                          screenshot whose field has come to rest differs from the one taken
@@ -324,9 +331,11 @@ MENU_PLAY=(320 126)
 MENU_HIGHSCORE=(320 234)
 MENU_OPTIONS=(320 270)
 MENU_VERSUS=(320 334)
-VERSUS_PLAY_COMPUTER=(320 126)
-VERSUS_HOST=(320 206)
-VERSUS_JOIN=(320 260)
+VERSUS_PLAY_COMPUTER=(320 120)
+VERSUS_HOST=(320 192)
+VERSUS_JOIN=(320 244)
+VERSUS_REPLAYS=(320 294)
+REPLAYS_FIRST_ROW=(320 76)
 HOST_ROUND_LENGTH=(320 258)
 HOST_ROUNDS_TO_WIN=(320 290)
 HOST_START=(400 376)
@@ -903,6 +912,71 @@ case "$test_case" in
     xdotool key Escape
     move_pointer_to_picture "${MENU_PLAY[@]}"
     wait_for_picture "$work/menu.tga" 20 || fail "Escape on the versus menu did not lead back to the main menu"
+    quit_with_escape
+    ;;
+  kept-match)
+    start_display 640x480x24
+    install_copy "$work/game"
+    saves="$work/game/pellora_data"
+    [[ -x "$sim_tool" ]] || fail "no pellora-sim given"
+    start_program
+    walk_to_main_menu "$work/menu.tga"
+    open_from_menu "${MENU_VERSUS[@]}" "$work/versus-menu.tga" || fail "\"Versus\" did not open the versus menu"
+    for attempt in $(seq 5); do
+      click_at "${VERSUS_PLAY_COMPUTER[@]}"
+      sleep 1
+      take_screenshot "$work/match.tga" || fail "F8 wrote no screenshot in the match"
+      region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 || break
+    done
+    region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 && fail "\"Play the computer\" did not start a match"
+    # A few shots over a few seconds, then the match is left.
+    for shot in 1 2 3 4; do
+      click_at $((240 + 40 * shot)) 200
+      sleep 1
+    done
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_VERSUS[@]}"
+    wait_for_picture "$work/versus-menu.tga" 20 || fail "Escape in the match did not lead back to the versus menu"
+    wait_for 10 file_exists "$saves/replays/library.dat" || fail "no replays list was written"
+    kept=$(ls "$saves"/replays/m*.rec 2>/dev/null | head -n1)
+    [[ -n "$kept" ]] || fail "the match was not kept: $(ls "$saves/replays")"
+    "$sim_tool" --replay "$kept" > "$work/sim.txt" 2>&1 || fail "pellora-sim does not agree with the kept match: $(cat "$work/sim.txt")"
+    grep -q "^agrees: " "$work/sim.txt" || fail "pellora-sim: $(cat "$work/sim.txt")"
+    grep -q "left before its end" "$work/sim.txt" || fail "the kept match did not end where it was left: $(cat "$work/sim.txt")"
+    # The replays list, its newest row the match; a click on it watches the match. (Each
+    # screen opened is told from the one before it.)
+    cp "$work/menu.tga" "$work/main-menu.tga"
+    cp "$work/versus-menu.tga" "$work/menu.tga"
+    open_from_menu "${VERSUS_REPLAYS[@]}" "$work/replays.tga" || fail "\"Replays\" did not open the replays list"
+    keep_shot "$work/replays.tga"
+    cp "$work/replays.tga" "$work/menu.tga"
+    open_from_menu "${REPLAYS_FIRST_ROW[@]}" "$work/watching.tga" || fail "a click on the match's row did not watch it"
+    xdotool key Right
+    xdotool key Right
+    take_screenshot "$work/fast.tga" || fail "no screenshot while watching"
+    # At its end the banner says so, and the picture stands still.
+    ended=""
+    deadline=$((SECONDS + 60))
+    while ((SECONDS < deadline)); do
+      take_screenshot "$work/end.tga" || fail "no screenshot while watching"
+      if ! region_same "$work/fast.tga" "$work/end.tga" 170 6 470 30; then
+        ended=yes
+        break
+      fi
+      sleep 1
+    done
+    [[ -n "$ended" ]] || fail "the watched match did not come to its end"
+    screenshot_settled "$work/watch-end.tga" || fail "the watched match did not stand still at its end"
+    keep_shot "$work/watch-end.tga"
+    xdotool key Escape
+    move_pointer_to_picture "${VERSUS_REPLAYS[@]}"
+    wait_for_picture "$work/replays.tga" 20 || fail "Escape while watching did not lead back to the replays list"
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_VERSUS[@]}"
+    wait_for_picture "$work/versus-menu.tga" 20 || fail "Escape on the replays list did not lead back to the versus menu"
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/main-menu.tga" 20 || fail "Escape on the versus menu did not lead back to the main menu"
     quit_with_escape
     ;;
   fire-a-ball)

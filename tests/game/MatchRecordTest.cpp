@@ -3,6 +3,7 @@
 #include "game/MatchRecord.h"
 
 #include "resources/Crc32.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,6 @@
 #include <cstdio>
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 struct KeptMatch {
     MatchRecord record;
@@ -189,6 +188,28 @@ TEST(MatchRecord, DamagedRecordsAreRefused) {
         EXPECT_FALSE(DecodeMatchRecord(c.bytes, back, why)) << c.what;
         EXPECT_NE(why.find(c.why), std::string::npos) << c.what << ": " << why;
     }
+}
+
+// A match the program itself kept (tests/fixtures/matches): it reads, writes back to the
+// same bytes and plays to its end; with another seed it reads but plays otherwise.
+TEST(MatchRecord, AMatchTheProgramKeptPlaysAgainAndAnotherSeedDoesNot) {
+    const std::string folder = std::string(PELLORA_SOURCE_DIR) + "/tests/fixtures/matches/";
+    const Bytes kept = ReadFileBytes(folder + "left-against-the-computer.rec");
+    MatchRecord record;
+    std::string why;
+    ASSERT_TRUE(DecodeMatchRecord(kept, record, why)) << why;
+    EXPECT_EQ(Encoded(record), kept);
+    EXPECT_EQ(record.mode, EMatchMode::Computer);
+    EXPECT_EQ(record.sides[1].kind, EMatchSideKind::Computer);
+    EXPECT_FALSE(record.outcome.finished);
+    const MatchRecordVerdict verdict = VerifyMatchRecord(record);
+    EXPECT_TRUE(verdict.agrees) << verdict.why;
+    EXPECT_EQ(verdict.played, record.outcome);
+
+    MatchRecord other;
+    ASSERT_TRUE(DecodeMatchRecord(ReadFileBytes(folder + "another-seed.rec"), other, why)) << why;
+    EXPECT_NE(other.seed, record.seed);
+    EXPECT_FALSE(VerifyMatchRecord(other).agrees);
 }
 
 }  // namespace
