@@ -26,16 +26,24 @@ constexpr int32_t kRowCharSize = 20;
 constexpr int32_t kDetailCharSize = kMinFitCharSize;
 constexpr int32_t kPreviousX = 196;
 constexpr int32_t kNextX = 444;
+// A row's names are cut to no fewer letters than this.
+constexpr size_t kLongestLabel = 24;
+constexpr size_t kShortestLabel = 6;
 
 // The page shown last, so that coming back from a replay shows the same rows.
 int32_t g_replaysPage = 0;
 
-std::string SideLabel(const LibraryEntry& entry, int32_t side) {
+// A side's player, cut to at most letters (a cut one ends in a full stop).
+std::string SideLabel(const LibraryEntry& entry, int32_t side, size_t letters) {
+    std::string label = entry.names[side].empty() ? std::string("?") : entry.names[side];
     if (entry.kinds[side] == EMatchSideKind::Computer) {
         const auto strength = static_cast<EBotStrength>(std::min<int32_t>(entry.strengths[side], kBotStrengthCount - 1));
-        return std::string(CLanguage::Get().TxtComputer()) + " (" + VersusStrengthText(strength) + ")";
+        label = std::string(CLanguage::Get().TxtComputer()) + " (" + VersusStrengthText(strength) + ")";
     }
-    return entry.names[side].empty() ? std::string("?") : entry.names[side];
+    if (label.size() > letters) {
+        label = label.substr(0, letters - 1) + ".";
+    }
+    return label;
 }
 
 const char* ModeText(const LibraryEntry& entry) {
@@ -52,12 +60,12 @@ const char* ModeText(const LibraryEntry& entry) {
 }
 }  // namespace
 
-std::string ReplayRowTitle(const LibraryEntry& entry) {
+std::string ReplayRowTitle(const LibraryEntry& entry, size_t nameLetters) {
     if (entry.kind == ELibraryKind::Game) {
-        return SideLabel(entry, 0) + "   " + std::to_string(entry.score);
+        return SideLabel(entry, 0, nameLetters) + "   " + std::to_string(entry.score);
     }
-    return SideLabel(entry, 0) + "  " + std::to_string(entry.roundsWon[0]) + " - " + std::to_string(entry.roundsWon[1]) +
-           "  " + SideLabel(entry, 1);
+    return SideLabel(entry, 0, nameLetters) + "  " + std::to_string(entry.roundsWon[0]) + " - " +
+           std::to_string(entry.roundsWon[1]) + "  " + SideLabel(entry, 1, nameLetters);
 }
 
 std::string ReplayRowDetail(const LibraryEntry& entry) {
@@ -130,7 +138,14 @@ void CGuiReplays::ShowPage(int32_t page) {
         m_rows[row].SetVisible(shown);
         m_details[row].SetVisible(shown);
         if (shown) {
-            FitCaption(m_rows[row], ReplayRowTitle(m_listed[index]).c_str(), kRowCharSize, kFieldTextWidth);
+            // The players' names are cut, longest first, when the row is too wide even in the
+            // smallest letters.
+            for (size_t letters = kLongestLabel; letters >= kShortestLabel; --letters) {
+                FitCaption(m_rows[row], ReplayRowTitle(m_listed[index], letters).c_str(), kRowCharSize, kFieldTextWidth);
+                if (m_rows[row].TextWidth() <= kFieldTextWidth) {
+                    break;
+                }
+            }
             FitCaption(m_details[row], ReplayRowDetail(m_listed[index]).c_str(), kDetailCharSize, kFieldTextWidth);
         }
     }

@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-// A row's two lines: who played and how it ended; when, which kind and how long.
-std::string ReplayRowTitle(const LibraryEntry& entry);
+// A row's two lines: who played (each name cut to at most nameLetters) and how it ended;
+// when, which kind and how long.
+std::string ReplayRowTitle(const LibraryEntry& entry, size_t nameLetters);
 std::string ReplayRowDetail(const LibraryEntry& entry);
 
 class CGuiReplays final : public CGuiScreen {
