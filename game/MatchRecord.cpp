@@ -64,16 +64,15 @@ void TransferHead(Fields& fields, Head& head) {
     fields.U32(head.seed);
     fields.U8(head.ownSide);
     fields.U32(head.date);
-    for (int32_t side = 0; side < kVersusSides; ++side) {
-        fields.U8(head.kinds[side]);
-        fields.U8(head.strengths[side]);
-        fields.Text(head.names[side], kMatchNameBytes);
-    }
     fields.ExactFlag(head.hasOutcome);
     fields.ExactFlag(head.finished);
     fields.U8(head.winner);
     fields.U8(head.round);
+    // Each side: who played it, and how it stood at the end.
     for (int32_t side = 0; side < kVersusSides; ++side) {
+        fields.U8(head.kinds[side]);
+        fields.U8(head.strengths[side]);
+        fields.Text(head.names[side], kMatchNameBytes);
         fields.U8(head.roundsWon[side]);
         fields.U32(head.steps[side]);
         fields.U32(head.checkedSteps[side]);

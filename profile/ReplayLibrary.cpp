@@ -4,37 +4,20 @@
 #include "profile/ReplayStore.h"
 #include "profile/StoredFile.h"
 #include "resources/ByteRecord.h"
-#include "resources/Crc32.h"
 #include "resources/FileManager.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
 namespace {
 constexpr uint32_t kLibraryVersion = 1;
+constexpr char kLibraryMagic[5] = "PRLB";
 constexpr size_t kTextBytes = 16;
-constexpr size_t kHeadBytes = 16;
 constexpr size_t kSideBytes = 1 + 1 + kTextBytes + 1;
 constexpr size_t kEntryBytes = 4 + 1 + 1 + 1 + 4 + kTextBytes + kVersusSides * kSideBytes + 1 + 1 + 4 + 4 + 4;
 constexpr uint8_t kNoWinner = 0xFF;
 constexpr uint32_t kMaxSequence = 999999999;
-
-struct LibraryHead {
-    char magic[4] = {'P', 'R', 'L', 'B'};
-    uint32_t version = kLibraryVersion;
-    uint32_t count = 0;
-    uint32_t nextSequence = 1;
-};
-
-template <typename Fields, typename Head>
-void TransferLibraryHead(Fields& fields, Head& head) {
-    fields.Chars(head.magic);
-    fields.U32(head.version);
-    fields.U32(head.count);
-    fields.U32(head.nextSequence);
-}
 
 // An entry as whole numbers, the way the file keeps it.
 struct StoredEntry {
@@ -185,24 +168,15 @@ void CReplayLibrary::Load() {
     m_linked.clear();
     m_nextSequence = 1;
     std::vector<uint8_t> bytes;
-    const EStoredRead read = ReadStoredFile(kLibraryIndexName, kHeadBytes + kEntryBytes * kLibraryMaxEntries + 4, bytes);
+    const EStoredRead read =
+        ReadStoredFile(kLibraryIndexName, kStoredListHeadBytes + kEntryBytes * kLibraryMaxEntries + 4, bytes);
     const char* why = nullptr;
     std::vector<LibraryEntry> entries;
-    LibraryHead head;
+    StoredListHead head;
     if (read == EStoredRead::Read) {
-        CByteReader reader(bytes);
+        why = CheckStoredList(bytes, kLibraryMagic, kLibraryVersion, kLibraryMaxEntries, kEntryBytes, head);
+        CByteReader reader(bytes.data() + kStoredListHeadBytes, bytes.size() - kStoredListHeadBytes);
         CFieldReader fields(reader);
-        TransferLibraryHead(fields, head);
-        if (bytes.size() < kHeadBytes + 4 || std::memcmp(head.magic, "PRLB", 4) != 0) {
-            why = "not a replays list";
-        } else if (head.version != kLibraryVersion) {
-            why = "unknown version";
-        } else if (head.count > static_cast<uint32_t>(kLibraryMaxEntries) ||
-                   bytes.size() != kHeadBytes + head.count * kEntryBytes + 4) {
-            why = "wrong size";
-        } else if (Crc32(bytes.data(), bytes.size() - 4) != CByteReader(bytes.data() + bytes.size() - 4, 4).U32()) {
-            why = "damaged (CRC)";
-        }
         for (uint32_t i = 0; why == nullptr && i < head.count; ++i) {
             StoredEntry stored;
             TransferEntry(fields, stored);
@@ -264,18 +238,12 @@ void CReplayLibrary::TakeInHighScoreReplays() {
 }
 
 bool CReplayLibrary::Save() const {
-    std::vector<uint8_t> bytes;
-    CByteWriter writer(bytes);
-    CFieldWriter fields(writer);
-    LibraryHead head;
-    head.count = static_cast<uint32_t>(m_entries.size());
-    head.nextSequence = m_nextSequence;
-    TransferLibraryHead(fields, std::as_const(head));
-    for (const LibraryEntry& entry : m_entries) {
-        const StoredEntry stored = ToStored(entry);
-        TransferEntry(fields, stored);
-    }
-    writer.U32(Crc32(bytes.data(), bytes.size()));
+    const std::vector<uint8_t> bytes =
+        EncodeStoredList(kLibraryMagic, kLibraryVersion, m_nextSequence, m_entries,
+                         [](CFieldWriter& fields, const LibraryEntry& entry) {
+                             const StoredEntry stored = ToStored(entry);
+                             TransferEntry(fields, stored);
+                         });
     CFileManager::Get().MakeFolder("replays");
     if (!WriteStoredFile(kLibraryIndexName, bytes)) {
         CLog::Get().Write("CReplayLibrary::Save FAILED, file: %s", kLibraryIndexName);

@@ -473,6 +473,26 @@ wait_for_picture() {
   return 1
 }
 
+# watch_to_the_end <seconds> <destination>: while a replay (a game's or a match's) is
+# watched, Right twice for speed x4, then screenshots until the banner's left part has
+# changed (it says the replay has ended) and the picture stands still; kept as destination.
+watch_to_the_end() {
+  local deadline=$((SECONDS + $1)) ended=""
+  xdotool key Right
+  xdotool key Right
+  take_screenshot "$work/fast.tga" || fail "no screenshot while watching"
+  while ((SECONDS < deadline)); do
+    take_screenshot "$2" || fail "no screenshot while watching"
+    if ! region_same "$work/fast.tga" "$2" 170 6 300 30; then
+      ended=yes
+      break
+    fi
+    sleep 1
+  done
+  [[ -n "$ended" ]] || fail "the replay did not come to its end"
+  screenshot_settled "$2" || fail "the replay did not stand still at its end"
+  keep_shot "$2"
+}
 # walk_to_main_menu <menu screenshot>: on a first start, through the intro, the language
 # screen and the name entry; the settled main menu is saved with the pointer on "Play".
 walk_to_main_menu() {
@@ -608,23 +628,8 @@ case "$test_case" in
     click_at 300 $((95 + 24 * row + 10))
     take_screenshot "$work/watching.tga" || fail "no screenshot while watching"
     region_same "$work/highscores.tga" "$work/watching.tga" 0 0 640 480 && fail "a click on the row did not open its replay"
-    xdotool key Right
-    xdotool key Right
-    take_screenshot "$work/fast.tga" || fail "no screenshot while watching"
     # At its end the banner says so, and the replay stands still (a minute at most at x4).
-    ended=""
-    deadline=$((SECONDS + 90))
-    while ((SECONDS < deadline)); do
-      take_screenshot "$work/end.tga" || fail "no screenshot while watching"
-      if ! region_same "$work/fast.tga" "$work/end.tga" 170 6 300 30; then
-        ended=yes
-        break
-      fi
-      sleep 1
-    done
-    [[ -n "$ended" ]] || fail "the replay did not come to its end"
-    screenshot_settled "$work/end.tga" || fail "the replay did not stand still at its end"
-    keep_shot "$work/end.tga"
+    watch_to_the_end 90 "$work/end.tga"
     xdotool key Escape
     # Back on the high scores: the title and the rows are where they were.
     back=""
@@ -951,23 +956,7 @@ case "$test_case" in
     keep_shot "$work/replays.tga"
     cp "$work/replays.tga" "$work/menu.tga"
     open_from_menu "${REPLAYS_FIRST_ROW[@]}" "$work/watching.tga" || fail "a click on the match's row did not watch it"
-    xdotool key Right
-    xdotool key Right
-    take_screenshot "$work/fast.tga" || fail "no screenshot while watching"
-    # At its end the banner says so, and the picture stands still.
-    ended=""
-    deadline=$((SECONDS + 60))
-    while ((SECONDS < deadline)); do
-      take_screenshot "$work/end.tga" || fail "no screenshot while watching"
-      if ! region_same "$work/fast.tga" "$work/end.tga" 170 6 470 30; then
-        ended=yes
-        break
-      fi
-      sleep 1
-    done
-    [[ -n "$ended" ]] || fail "the watched match did not come to its end"
-    screenshot_settled "$work/watch-end.tga" || fail "the watched match did not stand still at its end"
-    keep_shot "$work/watch-end.tga"
+    watch_to_the_end 60 "$work/watch-end.tga"
     xdotool key Escape
     move_pointer_to_picture "${VERSUS_REPLAYS[@]}"
     wait_for_picture "$work/replays.tga" 20 || fail "Escape while watching did not lead back to the replays list"

@@ -155,7 +155,7 @@ TEST(MatchRecord, DamagedRecordsAreRefused) {
 
     constexpr size_t kMode = 8;
     constexpr size_t kOwnSide = kMode + 1 + 8 + 2 + 4;
-    constexpr size_t kFirstName = kOwnSide + 1 + 4 + 2;
+    constexpr size_t kFirstName = kOwnSide + 1 + 4 + 4 + 2;
     struct Case {
         const char* what;
         Bytes bytes;
