@@ -64,8 +64,12 @@ public:
     bool Init() override;
     void Shutdown() override;
     bool OnEscape() override;
-    // A match against the computer stands still while the program has no focus.
-    void Deactivate() override { m_paused = !m_networked; }
+    // A match against the computer, or one watched, stands still while the program has no
+    // focus.
+    void Deactivate() override {
+        m_paused = !m_networked && !m_watching;
+        m_watchPaused = m_watching;
+    }
     const char* GetName() const override { return "CGuiVersus"; }
     void Render() override;
     void Update(float dt) override;

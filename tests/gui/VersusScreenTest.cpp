@@ -593,6 +593,21 @@ TEST_F(NetVersusScreenTest, AMatchOverTheNetworkEndsWithTheSameResultInBothProgr
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
     ASSERT_TRUE(StepBothUntil([&] { return !other.net.IsRunning(); }, 20000));
     EXPECT_EQ(other.net.End(), ENetVersusEnd::MatchOver);
+
+    // The match is kept as this program played it, and plays again to the same end.
+    LibraryEntry entry;
+    MatchRecord record;
+    ASSERT_TRUE(LastKeptMatch(entry, record));
+    EXPECT_EQ(entry.mode, EMatchMode::Network);
+    EXPECT_TRUE(entry.finished);
+    EXPECT_EQ(record.ownSide, 1);
+    EXPECT_EQ(record.attackTravelSteps, kNetAttackTravelSteps);
+    EXPECT_EQ(entry.kinds[0], EMatchSideKind::Remote);
+    EXPECT_EQ(entry.names[0], "Bea");
+    EXPECT_EQ(entry.names[1], "Ann");
+    const MatchRecordVerdict verdict = VerifyMatchRecord(record);
+    EXPECT_TRUE(verdict.agrees) << verdict.why;
+    EXPECT_EQ(verdict.played.winner, winner);
 }
 
 TEST_F(NetVersusScreenTest, TheNextRoundStartsWhenBothPlayersAreReady) {
