@@ -7,6 +7,7 @@
 #include "gui/GuiDialogs.h"
 #include "gui/GuiMenu.h"
 #include "gui/GuiNetGame.h"
+#include "gui/GuiReplays.h"
 #include "gui/GuiScores.h"
 #include "gui/GuiTwoPlayers.h"
 #include "gui/GuiVersus.h"
@@ -73,6 +74,8 @@ CEngineState* CreateState(int32_t stateId) {
             return new (std::nothrow) CGuiHostGame();
         case kStateJoinGame:
             return new (std::nothrow) CGuiJoinGame();
+        case kStateReplays:
+            return new (std::nothrow) CGuiReplays();
         default:
             return nullptr;
     }

@@ -35,6 +35,8 @@ public:
 class CMatchSides {
 public:
     void Set(int32_t side, IMatchSide* driver) { m_drivers[side] = driver; }
+    IMatchSide* Driver(int32_t side) const { return m_drivers[side]; }
+    int32_t First() const { return m_first; }
     // The side that takes its steps first in each fixed step (the player's own side over the
     // network, where it plays at once; the first side in one program).
     void SetFirst(int32_t side) { m_first = side; }

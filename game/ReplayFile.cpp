@@ -233,14 +233,21 @@ bool DecodeRun(CByteReader& reader, uint32_t tag, const ReplayStep& previous, Re
     return true;
 }
 
-bool DecodeStream(const uint8_t* data, size_t size, ReplayData& out, std::string& why) {
+// The runs and (when events is given) the events of a stream; steps gives the steps the
+// runs hold.
+bool DecodeStream(const uint8_t* data, size_t size, std::vector<ReplayRun>& runs, std::vector<ReplayEvent>* events,
+                  uint32_t& steps, std::string& why) {
     CByteReader reader(data, size);
     ReplayStep previous;
-    uint32_t steps = 0;
+    steps = 0;
     while (!reader.AtEnd()) {
         const uint32_t tag = reader.U8();
+        if (tag >= kTagEvent && events == nullptr) {
+            why = "an event among a side's steps";
+            return false;
+        }
         if (tag >= kTagEvent) {
-            if (out.events.size() >= kMaxEvents) {
+            if (events->size() >= kMaxEvents) {
                 why = "too many events";
                 return false;
             }
@@ -248,7 +255,7 @@ bool DecodeStream(const uint8_t* data, size_t size, ReplayData& out, std::string
             if (!DecodeEvent(reader, tag, steps, event, why)) {
                 return false;
             }
-            out.events.push_back(std::move(event));
+            events->push_back(std::move(event));
         } else {
             ReplayRun run;
             uint32_t quietAfter = 0;
@@ -261,11 +268,11 @@ bool DecodeStream(const uint8_t* data, size_t size, ReplayData& out, std::string
             }
             steps += run.count + quietAfter;
             previous = run.step;
-            out.runs.push_back(run);
+            runs.push_back(run);
             if (quietAfter > 0) {
                 ReplayRun quiet{run.step, quietAfter};
                 quiet.step.input = 0;
-                out.runs.push_back(quiet);
+                runs.push_back(quiet);
                 previous = quiet.step;
             }
         }
@@ -273,10 +280,6 @@ bool DecodeStream(const uint8_t* data, size_t size, ReplayData& out, std::string
             why = "cut short";
             return false;
         }
-    }
-    if (steps != out.header.steps) {
-        why = "step count does not match";
-        return false;
     }
     return true;
 }
@@ -334,20 +337,19 @@ void TransferHead(Fields& fields, Head& head) {
 }
 
 // The runs and the events between them.
-void EncodeStream(CByteWriter& writer, const ReplayData& replay) {
+void EncodeStream(CByteWriter& writer, const std::vector<ReplayRun>& runs, const std::vector<ReplayEvent>& events) {
     ReplayStep previous;
     uint32_t step = 0;
     size_t event = 0;
-    const std::vector<ReplayRun>& runs = replay.runs;
     for (size_t i = 0; i < runs.size(); ++i) {
         const ReplayRun& run = runs[i];
-        while (event < replay.events.size() && replay.events[event].step <= step) {
-            EncodeEvent(writer, replay.events[event++]);
+        while (event < events.size() && events[event].step <= step) {
+            EncodeEvent(writer, events[event++]);
         }
         // A glance takes the quiet steps after it into its own record, unless an event
         // falls between them.
         const bool quietNext = i + 1 < runs.size() && IsQuiet(runs[i + 1].step, run.step) &&
-                               (event >= replay.events.size() || replay.events[event].step > step + 1);
+                               (event >= events.size() || events[event].step > step + 1);
         if (quietNext && EncodeGlance(writer, run, previous, runs[i + 1].count)) {
             previous = runs[i + 1].step;
             step += run.count + runs[i + 1].count;
@@ -358,8 +360,8 @@ void EncodeStream(CByteWriter& writer, const ReplayData& replay) {
         previous = run.step;
         step += run.count;
     }
-    while (event < replay.events.size()) {
-        EncodeEvent(writer, replay.events[event++]);
+    while (event < events.size()) {
+        EncodeEvent(writer, events[event++]);
     }
 }
 }  // namespace
@@ -372,7 +374,7 @@ void EncodeReplay(const ReplayData& replay, std::vector<uint8_t>& out) {
     head.header = replay.header;
     head.flags = (replay.header.finished ? kFlagFinished : 0) | (replay.header.fromSave ? kFlagFromSave : 0);
     TransferHead(fields, std::as_const(head));
-    EncodeStream(writer, replay);
+    EncodeStream(writer, replay.runs, replay.events);
     writer.PatchU32(kReplayStreamLengthOffset, static_cast<uint32_t>(writer.Size() - kReplayHeaderBytes));
     writer.U32(Crc32(out.data(), out.size()));
 }
@@ -412,11 +414,17 @@ bool DecodeReplay(const std::vector<uint8_t>& bytes, ReplayData& out, std::strin
         return false;
     }
     ReplayData replay;
+    uint32_t steps = 0;
     replay.header = std::move(head.header);
     replay.header.finished = (head.flags & kFlagFinished) != 0;
     replay.header.fromSave = (head.flags & kFlagFromSave) != 0;
     if (!CheckHeader(replay.header, why) ||
-        !DecodeStream(bytes.data() + kReplayHeaderBytes, crcOffset - kReplayHeaderBytes, replay, why)) {
+        !DecodeStream(bytes.data() + kReplayHeaderBytes, crcOffset - kReplayHeaderBytes, replay.runs, &replay.events,
+                      steps, why)) {
+        return false;
+    }
+    if (steps != replay.header.steps) {
+        why = "step count does not match";
         return false;
     }
     out = std::move(replay);
@@ -486,4 +494,14 @@ bool UnpackSaveBytes(const std::vector<uint8_t>& packed, std::vector<uint8_t>& s
     save.assign(both.begin(), both.begin() + kSaveFileBytes);
     field.assign(both.begin() + kSaveFileBytes, both.end());
     return true;
+}
+
+void EncodeReplayRuns(CByteWriter& writer, const std::vector<ReplayRun>& runs) {
+    EncodeStream(writer, runs, {});
+}
+
+bool DecodeReplayRuns(const uint8_t* data, size_t size, std::vector<ReplayRun>& runs, uint32_t& steps,
+                      std::string& why) {
+    runs.clear();
+    return DecodeStream(data, size, runs, nullptr, steps, why);
 }

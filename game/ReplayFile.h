@@ -5,6 +5,10 @@
 #include "game/Replay.h"
 
 #include <cstddef>
+#include <string>
+#include <vector>
+
+class CByteWriter;
 
 // The fixed header and the closing CRC.
 constexpr size_t kReplayFrameBytes = kReplayHeaderBytes + 4;
@@ -14,3 +18,9 @@ constexpr size_t kReplayFrameBytes = kReplayHeaderBytes + 4;
 // sum of its runs and events.
 size_t ReplayRunBytes(const ReplayRun& run, const ReplayStep& previous);
 size_t ReplayEventBytes(const ReplayEvent& event);
+
+// A stream of runs alone, without events (a side of a match record): the same records as
+// a replay's steps. The decoder refuses an event and gives the steps the runs hold.
+void EncodeReplayRuns(CByteWriter& writer, const std::vector<ReplayRun>& runs);
+bool DecodeReplayRuns(const uint8_t* data, size_t size, std::vector<ReplayRun>& runs, uint32_t& steps,
+                      std::string& why);

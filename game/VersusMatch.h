@@ -130,6 +130,8 @@ public:
     int32_t MatchWinner() const;
     const VersusRules& Rules() const { return m_rules; }
     uint32_t RoundSeed() const { return m_roundSeed; }
+    // The seed the match started with.
+    uint32_t Seed() const { return m_seed; }
 
 private:
     // Attack balls on their way to a side, landing in its incoming on its step arriveStep.

@@ -37,8 +37,12 @@ void Broadcast(int32_t messageId, int32_t parameter = 0) {
 
 CGame::CGame() : m_session(*this, *this), m_hud(m_session.Playfield().Progress()) {}
 
-CGame::CGame(ReplayData replay)
-    : m_session(*this, *this), m_hud(m_session.Playfield().Progress()), m_watched(std::move(replay)), m_watching(true) {}
+CGame::CGame(ReplayData replay, int32_t returnState)
+    : m_session(*this, *this),
+      m_hud(m_session.Playfield().Progress()),
+      m_watched(std::move(replay)),
+      m_watching(true),
+      m_watchReturn(returnState) {}
 
 // ---------------------------------------------------------------- set-up
 

@@ -15,17 +15,20 @@
 #include "gui/GuiCutscene.h"
 #include "gui/GuiHud.h"
 #include "gui/PlayerAim.h"
+#include "gui/StateNumbers.h"
 #include "gui/MenuBackdrop.h"
 
 #include <string>
+#include <vector>
 
 class CGame final : public CEngineState, private IGameSessionListener, private ISessionLevels {
 public:
     // A game of the current player: a new one, or the saved one when the program's
     // continue flag is set.
     CGame();
-    // Watches a recorded game.
-    explicit CGame(ReplayData replay);
+    // Watches a recorded game; its end leads back to the screen it was opened from (the
+    // high-score list or the replays list).
+    explicit CGame(ReplayData replay, int32_t returnState = kStateHighscore);
 
     void OnMessage(int32_t messageId, int32_t parameter) override;
     void Deactivate() override;
@@ -97,6 +100,7 @@ private:
     // The recording kept beside the current player's save; false when there is none fit.
     bool ReadKeptRecording(ReplayData& kept) const;
     void KeepLastReplay();
+    std::string KeepHighScoreReplay(const ReplayData& recording, const std::vector<uint8_t>& bytes) const;
     void RenderPlayfield();
     void RenderScore() const;
     // Watching.
@@ -121,6 +125,7 @@ private:
 
     ReplayData m_watched;
     bool m_watching = false;
+    int32_t m_watchReturn = kStateHighscore;
     bool m_watchPaused = false;
     int32_t m_watchSpeed = 1;
     CSprite m_watchShade;   // behind the banner

@@ -3,7 +3,7 @@
 
 #include "core/Log.h"
 #include "engine/Engine.h"
-#include "gui/GuiArt.h"
+#include "gui/ReplayWatch.h"
 #include "gui/ScreenFlow.h"
 #include "platform/Font.h"
 #include "platform/Gfx.h"
@@ -11,18 +11,14 @@
 #include "profile/Highscore.h"
 #include "profile/Language.h"
 #include "profile/Players.h"
+#include "profile/ReplayLibrary.h"
 #include "profile/ReplayStore.h"
 
+#include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
-
-namespace {
-// The banner of a replay being watched: a shaded box at the top of the field.
-constexpr float kWatchBannerTop = 6.0f;
-constexpr float kWatchBannerWidth = 310.0f;
-constexpr float kWatchBannerHeight = 52.0f;
-}  // namespace
 
 // ---------------------------------------------------------------- recording
 
@@ -51,15 +47,31 @@ bool CGame::ReadKeptRecording(ReplayData& kept) const {
     return true;
 }
 
-// The end of a game: the last game, and the replay of its high-score entry.
+// The end of a game: the last game, the replay of its high-score entry, and the replays list.
 void CGame::OnRecordingFinished(const ReplayData& recording) {
     std::vector<uint8_t> bytes;
     EncodeReplay(recording, bytes);
     WriteReplayFile(kLastReplayName, bytes);
     DeleteReplayFile(SavedGameReplayName(CurrentPlayerSaveFile()));
-    if (!m_enteredList) {
+    std::string linked;
+    if (m_enteredList) {
+        linked = KeepHighScoreReplay(recording, bytes);
+    }
+    if (g_editorTestPlay) {
         return;
     }
+    CReplayLibrary library;
+    library.Load();
+    const LibraryEntry entry = GameLibraryEntry(recording, static_cast<uint32_t>(std::time(nullptr)));
+    if (!linked.empty()) {
+        library.AddLinked(entry, linked);
+    } else {
+        library.Add(entry, bytes);
+    }
+}
+
+// The replay of the game's new high-score entry; its file name, or "" when it was not kept.
+std::string CGame::KeepHighScoreReplay(const ReplayData& recording, const std::vector<uint8_t>& bytes) const {
     const CHighscore& highscore = CHighscore::Get();
     std::vector<ReplayIndexEntry> listEntries;
     for (int32_t rank = 0; rank < kHighscoreEntries; ++rank) {
@@ -78,10 +90,13 @@ void CGame::OnRecordingFinished(const ReplayData& recording) {
     kept.levels = recording.header.levelsFinished;
     CReplayIndex index;
     index.Load();
-    index.Keep(kept, bytes, listEntries);
+    if (!index.Keep(kept, bytes, listEntries)) {
+        return std::string();
+    }
+    return CReplayIndex::FileFor(index.Entries().back().sequence);
 }
 
-// A game left unfinished is still the last game.
+// A game left unfinished is still the last game, and goes into the replays list.
 void CGame::KeepLastReplay() {
     const CReplayRecorder& recorder = m_session.Recorder();
     if (recorder.Steps() == 0 || recorder.Data().header.finished) {
@@ -90,6 +105,14 @@ void CGame::KeepLastReplay() {
     std::vector<uint8_t> bytes;
     EncodeReplay(recorder.Data(), bytes);
     WriteReplayFile(kLastReplayName, bytes);
+    if (g_editorTestPlay) {
+        return;
+    }
+    LibraryEntry entry = GameLibraryEntry(recorder.Data(), static_cast<uint32_t>(std::time(nullptr)));
+    entry.score = static_cast<uint32_t>(std::max(0, Playfield().Progress().score));
+    CReplayLibrary library;
+    library.Load();
+    library.Add(entry, bytes);
 }
 
 // ---------------------------------------------------------------- watching
@@ -104,27 +127,14 @@ void CGame::BeginWatching() {
     g_firstLevel = header.firstLevel;
     g_lastLevel = header.lastLevel;
     g_continueSavedGame = false;
-    if (m_watchShade.Load(kShadingPicture.name)) {
-        m_watchShade.SetBlend(true);
-        m_watchShade.SetSize(kWatchBannerWidth, kWatchBannerHeight);
-        m_watchShade.SetPos(320.0f - kWatchBannerWidth / 2.0f, kWatchBannerTop);
-    }
+    PrepareReplayBannerShade(m_watchShade);
     CLog::Get().Write("CGame::BeginWatching, %u steps", header.steps);
     m_session.StartWatching(m_watched);
 }
 
 void CGame::UpdateWatching(float dt) {
     const CInput& input = CInput::Get();
-    if (input.KeyHit(DIK_P) || input.KeyHit(DIK_SPACE) || input.KeyHit(DIK_PAUSE) || input.PadHit(EPadButton::Start) ||
-        input.PadHit(EPadButton::A)) {
-        m_watchPaused = !m_watchPaused;
-    }
-    if ((input.KeyHit(DIK_RIGHT) || input.PadHit(EPadButton::DpadRight)) && m_watchSpeed < 4) {
-        m_watchSpeed *= 2;
-    }
-    if ((input.KeyHit(DIK_LEFT) || input.PadHit(EPadButton::DpadLeft)) && m_watchSpeed > 1) {
-        m_watchSpeed /= 2;
-    }
+    ReadReplayWatchKeys(m_watchPaused, m_watchSpeed);
     if ((input.KeyHit(DIK_RETURN) || input.MouseButtonHit(kMouseLeft)) && (IsWatchEnded() || HasWatchDiverged())) {
         EndWatching();
         return;
@@ -161,40 +171,18 @@ void CGame::EndWatching() {
     }
     g_highscoreNewEntry = false;
     CEngine::Get().BroadcastMessage(kMessageGuiOff, 0);
-    GoToScreen(kStateHighscore);
+    GoToScreen(m_watchReturn);
 }
 
 // "REPLAY x2" at the top of the field, the keys below it; the end or a difference when
 // there is one.
 void CGame::RenderWatchBanner() const {
-    CGfxOGL& gfx = CGfxOGL::Get();
     const CLanguage& texts = CLanguage::Get();
-    CFont& font = CFont::Main();
-    CFont& small = CFont::Small();
-    std::string banner = texts.TxtReplayBanner();
+    std::string banner = ReplayBannerText(m_watchPaused, m_watchSpeed);
     if (HasWatchDiverged()) {
         banner = texts.TxtReplayDiverged();
     } else if (IsWatchEnded()) {
         banner = texts.TxtReplayEnded();
-    } else if (m_watchPaused) {
-        banner += std::string("   ") + texts.TxtPaused();
-    } else {
-        banner += "   x" + std::to_string(m_watchSpeed);
     }
-    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
-    m_watchShade.Draw();
-    m_watchShade.Draw();
-    const int32_t size = HasWatchDiverged() ? 18 : 24;
-    font.SetCharSize(size, size);
-    gfx.Color(0.0f, 0.0f, 0.0f, 0.6f);
-    font.PrintCentered(banner.c_str(), 322.0f, kWatchBannerTop + 6.0f);
-    gfx.Color(1.0f, 0.85f, 0.3f, 1.0f);
-    font.PrintCentered(banner.c_str(), 320.0f, kWatchBannerTop + 4.0f);
-    font.ResetCharSize();
-    small.SetCharSize(16, 16);
-    gfx.Color(1.0f, 1.0f, 1.0f, 0.9f);
-    small.PrintCentered(texts.TxtReplayKeys(), 320.0f, kWatchBannerTop + 32.0f);
-    small.ResetCharSize();
-    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
+    DrawReplayBanner(m_watchShade, banner, HasWatchDiverged() ? 18 : 24);
 }
-

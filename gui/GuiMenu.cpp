@@ -188,25 +188,28 @@ void CGuiNetMenu::BuildNetworkItem(CGuiButton& item, CGuiLabel& info, const char
 }
 
 // The versus menu: the computer and its strength, then hosting and joining a network match,
-// each with a line that says what it does.
+// each with a line that says what it does, and the replays list.
 bool CGuiNetMenu::InitVersusScreen() {
     StartMenu(m_stateId);
     const CLanguage& texts = CLanguage::Get();
     BuildLogo(m_logo);
-    StyleFittedItem(m_playComputer, texts.TxtPlayTheComputer(), kCentreX, 100);
+    StyleFittedItem(m_playComputer, texts.TxtPlayTheComputer(), kCentreX, 92);
     m_playComputer.SetCommand(kStateVersusGame);
-    StyleFittedItem(m_strength, StrengthItemText().c_str(), kCentreX, 134, kFieldTextWidth, 24);
+    StyleFittedItem(m_strength, StrengthItemText().c_str(), kCentreX, 124, kFieldTextWidth, 24);
     m_strength.SetCommand(kCommandVersusStrength);
-    StyleFittedItem(m_twoPlayers, texts.TxtTwoPlayers(), kCentreX, 168);
+    StyleFittedItem(m_twoPlayers, texts.TxtTwoPlayers(), kCentreX, 154);
     m_twoPlayers.SetCommand(kStateTwoPlayers);
-    BuildNetworkItem(m_host, m_hostInfo, texts.TxtHostAServer(), texts.TxtHostAServerInfo(), kStateHostGame, 208);
-    BuildNetworkItem(m_join, m_joinInfo, texts.TxtJoinAServer(), texts.TxtJoinAServerInfo(), kStateJoinGame, 260);
-    StyleItem(m_back, texts.TxtGoBack(), kCentreX, 314);
+    BuildNetworkItem(m_host, m_hostInfo, texts.TxtHostAServer(), texts.TxtHostAServerInfo(), kStateHostGame, 192);
+    BuildNetworkItem(m_join, m_joinInfo, texts.TxtJoinAServer(), texts.TxtJoinAServerInfo(), kStateJoinGame, 244);
+    StyleFittedItem(m_replays, texts.TxtReplays(), kCentreX, 298);
+    m_replays.SetCommand(kStateReplays);
+    // The menu is full: "Go back" takes the row of the items that leave a screen, where the
+    // other menus show the current player.
+    StyleItem(m_back, texts.TxtGoBack(), kCentreX, kBottomItemY);
     m_back.SetCommand(BackState());
-    BuildFooter(m_playerCaption, m_playerName);
 
     AddSlidingColumn({&m_logo, &m_playComputer, &m_strength, &m_twoPlayers, &m_host, &m_hostInfo, &m_join,
-                      &m_joinInfo, &m_back, &m_playerCaption, &m_playerName});
+                      &m_joinInfo, &m_replays, &m_back});
     return true;
 }
 
@@ -230,7 +233,7 @@ void CGuiNetMenu::OnMessage(int32_t messageId, int32_t parameter) {
     const bool known = m_stateId == kStateHostJoinMenu
                            ? (messageId == kStateMainMenu || messageId == kStatePlayer || messageId == kStateHostMenu ||
                               messageId == kStateHostGame || messageId == kStateJoinGame ||
-                              messageId == kStateTwoPlayers)
+                              messageId == kStateTwoPlayers || messageId == kStateReplays)
                            : (messageId == kStatePlayer || messageId == kStateHostJoinMenu);
     if (known) {
         GoToScreen(messageId);

@@ -1,7 +1,8 @@
 #pragma once
 // The main menu (state 10005) and the three further menu screens: 10100, the versus menu
 // that the main menu's "Versus" leads to (play the computer, host a network match (10120)
-// or join one (10130)), and 10101 host and 10102 join, which no item leads to.
+// or join one (10130), the replays list (10150)), and 10101 host and 10102 join, which no
+// item leads to.
 #include "gui/GuiScreen.h"
 
 class CGuiMenu final : public CGuiScreen {
@@ -60,6 +61,7 @@ private:
     CGuiLabel m_hostInfo;
     CGuiButton m_join;
     CGuiLabel m_joinInfo;
+    CGuiButton m_replays;
     CGuiButton m_back;
     CGuiLabel m_playerCaption;
     CGuiButton m_playerName;

@@ -67,6 +67,9 @@ CGuiVersus::CGuiVersus(std::unique_ptr<CNetSession> session)
 CGuiVersus::CGuiVersus(const TwoPlayerSetup& setup, uint32_t seed)
     : m_computer(EBotStrength::Easy, 1), m_seed(seed), m_twoPlayers(true), m_setup(setup) {}
 
+CGuiVersus::CGuiVersus(MatchRecord record)
+    : m_computer(EBotStrength::Easy, 1), m_watched(std::move(record)), m_watching(true) {}
+
 CGuiVersus::~CGuiVersus() {
     // A screen dropped before it started still says goodbye on its session.
     CloseNetSession(m_session);
@@ -105,7 +108,9 @@ bool CGuiVersus::Init() {
         m_miniCeiling.SetSize(m_miniCeiling.GetWidth() * kOpponentScale, kBorderHeight * kOpponentScale);
     }
     CMouseCursor::Get().SetClip(0.0f, 0.0f, 640.0f, kPlayCursorBottom);
-    if (m_twoPlayers) {
+    if (m_watching) {
+        StartWatching();
+    } else if (m_twoPlayers) {
         StartTwoPlayerMatch();
     } else if (m_session != nullptr) {
         StartNetMatch();
@@ -133,6 +138,7 @@ void CGuiVersus::ResetSides(int32_t playerSide) {
     m_waitTime = 0.0f;
     m_waitShown = 0;
     m_waitLine.clear();
+    m_recordBegun = m_watching;
 }
 
 void CGuiVersus::StartMatch(uint32_t seed) {
@@ -159,6 +165,7 @@ void CGuiVersus::StartNetMatch() {
 }
 
 void CGuiVersus::Shutdown() {
+    KeepRecord();
     if (m_networked) {
         // Leaving the match has said goodbye already, unless the program is closing.
         m_net.Leave();
@@ -177,6 +184,10 @@ void CGuiVersus::Shutdown() {
 }
 
 bool CGuiVersus::OnEscape() {
+    if (m_watching) {
+        EndWatching();
+        return true;
+    }
     // Two players ask first: one of them may have pressed it by mistake.
     if (m_twoPlayers && !m_askingToLeave && !m_leaving) {
         m_askingToLeave = true;
@@ -192,6 +203,7 @@ void CGuiVersus::LeaveMatch() {
         return;
     }
     m_leaving = true;
+    KeepRecord();
     if (m_networked) {
         m_net.Leave();
     }
@@ -207,6 +219,10 @@ void CGuiVersus::LeaveMatch() {
 // player's side says it is ready with one more step once the player has read the panel,
 // and the next round starts when both sides are ready.
 void CGuiVersus::Update(float dt) {
+    if (m_watching) {
+        UpdateWatching(dt);
+        return;
+    }
     if (m_twoPlayers && UpdateTwoPlayerStops()) {
         return;
     }
@@ -248,6 +264,9 @@ void CGuiVersus::Update(float dt) {
     }
     if (m_networked) {
         MeasureWait(dt);
+    }
+    if (!m_recordBegun) {
+        BeginRecording();
     }
     m_sides.Step(m_match);
     if (m_twoPlayers) {
@@ -374,6 +393,12 @@ void CGuiVersus::Render() {
     CGfxOGL::Get().Color(1.0f, 1.0f, 1.0f, 1.0f);
     if (m_twoPlayers) {
         RenderTwoPlayers();
+        if (m_watching) {
+            // The banner over the middle of the wide picture.
+            CGfxOGL::Get().SetPictureOffset((kWidePictureWidth - 640.0f) / 2.0f, 0.0f);
+            RenderWatchBanner();
+            CGfxOGL::Get().SetPictureOffset(0.0f, 0.0f);
+        }
         return;
     }
     m_scene.Draw(m_match.Field(PlayerSide()));
@@ -383,6 +408,9 @@ void CGuiVersus::Render() {
         RenderPanel();
     } else if (!m_waitLine.empty()) {
         RenderWaitLine();
+    }
+    if (m_watching) {
+        RenderWatchBanner();
     }
 }
 

@@ -5,9 +5,12 @@
 // beside the frame, with its name, its score and the attack balls waiting for it. After
 // each round a panel gives the result; after the match it gives the winner, and a click
 // goes back to the versus menu (10100). A network match has no pause: the other player's
-// game goes on.
+// game goes on. Every match is kept, finished or left, in the player's replays list; a kept
+// match is watched on this screen too, both sides played from its record, and Escape goes
+// back to the replays list (gui/GuiVersusReplay.cpp).
 #include "engine/EngineState.h"
 #include "game/BotPlayer.h"
+#include "game/MatchRecord.h"
 #include "game/VersusMatch.h"
 #include "gui/GameSprites.h"
 #include "gui/GuiTwoPlayers.h"
@@ -68,13 +71,19 @@ public:
     explicit CGuiVersus(std::unique_ptr<CNetSession> session);
     // A match of two players at this machine, each on the device the set-up gave the side.
     CGuiVersus(const TwoPlayerSetup& setup, uint32_t seed);
+    // Watches a kept match.
+    explicit CGuiVersus(MatchRecord record);
     ~CGuiVersus() override;
 
     bool Init() override;
     void Shutdown() override;
     bool OnEscape() override;
-    // A match against the computer stands still while the program has no focus.
-    void Deactivate() override { m_paused = !m_networked; }
+    // A match against the computer, or one watched, stands still while the program has no
+    // focus.
+    void Deactivate() override {
+        m_paused = !m_networked && !m_watching;
+        m_watchPaused = m_watching;
+    }
     const char* GetName() const override { return "CGuiVersus"; }
     void Render() override;
     void Update(float dt) override;
@@ -108,11 +117,22 @@ public:
     const std::string& PanelTitle() const { return m_panelTitle; }
     // The panel's last line when it is not the click hint ("Waiting for Bea").
     const std::string& PanelHint() const { return m_panelHint; }
+    // Watching a kept match: its speed (1, 2 or 4 steps per step), the viewer's pause, and
+    // the end of the record reached.
+    bool IsWatching() const { return m_watching; }
+    int32_t WatchSpeed() const { return m_watchSpeed; }
+    bool IsWatchPaused() const { return m_watchPaused; }
+    bool IsWatchEnded() const { return m_watchEnded; }
+    // The record of the match being played, kept in the replays list when it is left.
+    const CMatchRecorder& Recorder() const { return m_recorder; }
 
 private:
     void StartNetMatch();
     void StartTwoPlayerMatch();
+    // The two-player match's wider picture and what it draws with.
+    void PrepareWidePicture();
     void LoadFramePillars();
+    void HearBothSides();
     // Two players: a side whose device is gone waits for a device's fire button; Escape's
     // question waits for its answer. True while either stops the match.
     bool UpdateTwoPlayerStops();
@@ -142,6 +162,14 @@ private:
     void RenderPlate(float y) const;
     void RenderPanel() const;
     void RenderWaitLine() const;
+    // Keeping the match, and watching a kept one (gui/GuiVersusReplay.cpp).
+    void BeginRecording();
+    void KeepRecord();
+    void StartWatching();
+    void UpdateWatching(float dt);
+    void StepWatched(float dt);
+    void EndWatching();
+    void RenderWatchBanner() const;
 
     CVersusMatch m_match;
     // Who drives each side: the player's devices, and the computer or the other program.
@@ -184,4 +212,14 @@ private:
     std::string m_panelTitle;
     std::string m_panelScore;
     bool m_leaving = false;
+
+    CMatchRecorder m_recorder;
+    bool m_recordBegun = false;
+    MatchRecord m_watched;
+    CRecordMatchSide m_watchSides[kVersusSides];
+    bool m_watching = false;
+    bool m_watchPaused = false;
+    bool m_watchEnded = false;
+    int32_t m_watchSpeed = 1;
+    CSprite m_watchShade;
 };

@@ -53,7 +53,7 @@ void CGuiVersus::LoadFramePillars() {
     }
 }
 
-void CGuiVersus::StartTwoPlayerMatch() {
+void CGuiVersus::PrepareWidePicture() {
     CGfxOGL::Get().SetPictureSize(kWidePictureWidth, 480);
     CMouseCursor::Get().SetClip(0.0f, 0.0f, static_cast<float>(kWidePictureWidth), kPlayCursorBottom);
     if (m_fieldGlass.Load(kBackgroundPicture.name)) {
@@ -72,14 +72,21 @@ void CGuiVersus::StartTwoPlayerMatch() {
         m_wideBorder.SetBlend(true);
     }
     m_wideBottom.Load(kBottomPicture.name);
+}
 
-    m_networked = false;
-    m_match.Start(TwoPlayerRules(m_setup, g_difficulty), m_seed);
-    ResetSides(0);
-    // Both players hear their own field; the pop-ups of both read in the game's font.
+// Both players hear their own field; the pop-ups of both read in the game's font.
+void CGuiVersus::HearBothSides() {
     SetPopUpFont(m_match.Field(1), &CFont::Third());
     m_match.Field(1).PopUps().SetColour(1.0f, 0.92f, 0.45f);
     m_match.Field(1).SetSoundSink(HeardSounds());
+}
+
+void CGuiVersus::StartTwoPlayerMatch() {
+    PrepareWidePicture();
+    m_networked = false;
+    m_match.Start(TwoPlayerRules(m_setup, g_difficulty), m_seed);
+    ResetSides(0);
+    HearBothSides();
     m_opponentName = m_setup.names[1];
     for (int32_t side = 0; side < kVersusSides; ++side) {
         CLocalMatchSide& local = side == 0 ? m_player : m_second;

@@ -17,6 +17,7 @@ constexpr int32_t kStateVersusGame = 10110;   // a versus match against the comp
 constexpr int32_t kStateHostGame = 10120;     // hosting a network match: listen, wait for a player
 constexpr int32_t kStateJoinGame = 10130;     // joining a network match: type the address, connect
 constexpr int32_t kStateTwoPlayers = 10140;   // two players at one machine take their sides
+constexpr int32_t kStateReplays = 10150;      // the replays list: the last games and matches kept
 constexpr int32_t kStateHud = 20000;
 constexpr int32_t kStateEditorPanel = 20001;
 constexpr int32_t kStateHighscore = 20003;

@@ -108,26 +108,11 @@ bool ExpectKind(const uint8_t* data, size_t size, size_t expected, ENetKind kind
 }  // namespace
 
 NetMatchSettings NetSettingsFromRules(const VersusRules& rules) {
-    NetMatchSettings settings;
-    settings.difficulty = static_cast<uint8_t>(rules.difficulty);
-    settings.roundsToWin = static_cast<uint8_t>(rules.roundsToWin);
-    settings.maxRounds = static_cast<uint8_t>(rules.maxRounds);
-    settings.incomingMs = static_cast<uint16_t>(std::lround(rules.incomingSeconds * 1000.0f));
-    settings.roundSeconds = static_cast<uint16_t>(std::lround(rules.roundSeconds));
-    settings.attacks = rules.attacks;
-    return settings;
+    return MatchSettingsFromRules(rules);
 }
 
 VersusRules RulesFromNetSettings(const NetMatchSettings& settings) {
-    VersusRules rules;
-    rules.difficulty = settings.difficulty;
-    rules.roundsToWin = settings.roundsToWin;
-    rules.maxRounds = settings.maxRounds;
-    rules.incomingSeconds = static_cast<float>(settings.incomingMs) / 1000.0f;
-    rules.roundSeconds = static_cast<float>(settings.roundSeconds);
-    rules.attacks = settings.attacks;
-    rules.attackTravelSteps = kNetAttackTravelSteps;
-    return rules;
+    return RulesFromMatchSettings(settings, kNetAttackTravelSteps);
 }
 
 bool IsValidNetName(const std::string& name) {

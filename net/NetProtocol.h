@@ -3,6 +3,7 @@
 // layout: little-endian, one message per packet, the kind in the first byte. Every decoder
 // checks the size exactly, every range and every name, and refuses with a reason; nothing
 // a peer sends can make it read past the packet or allocate.
+#include "game/MatchRecord.h"
 #include "game/Replay.h"
 #include "game/VersusMatch.h"
 
@@ -42,35 +43,19 @@ enum class ENetGoodbye : uint8_t {
 };
 
 // The settings of a match as they travel: whole numbers, so both sides get exactly the same.
-struct NetMatchSettings {
-    uint8_t difficulty = static_cast<uint8_t>(kNormalDifficulty);   // 1..5
-    uint8_t roundsToWin = 2;                                        // 1..9
-    uint8_t maxRounds = 5;                                          // roundsToWin..20
-    uint16_t incomingMs = 1000;                                     // 0..10000
-    uint16_t roundSeconds = 300;                                    // 10..3600
-    bool attacks = true;
-
-    bool operator==(const NetMatchSettings&) const = default;
-};
+using NetMatchSettings = MatchSettings;
 // Attack balls of a match between two programs reach the other side two seconds after the
 // step that sent them (they land at the first turn after that); a side may run that far
 // ahead of the other before it waits, which covers a datagram lost twice on its way. The
 // same for every match of this version, so it does not travel.
 constexpr int32_t kNetAttackTravelSteps = 300;
 NetMatchSettings NetSettingsFromRules(const VersusRules& rules);
-// The settings' fields as they travel and as a match record keeps them: difficulty, rounds
-// to win, most rounds (a byte each), incoming ms, round seconds (two bytes each), attacks
-// (a byte, 1 or 0). Fields is a CFieldWriter or a CFieldReader (resources/ByteRecord.h).
+// The settings' fields as they travel (game/MatchRecord.h).
 template <typename Fields, typename Settings>
 void TransferNetSettings(Fields& fields, Settings& settings) {
-    fields.U8(settings.difficulty);
-    fields.U8(settings.roundsToWin);
-    fields.U8(settings.maxRounds);
-    fields.U16(settings.incomingMs);
-    fields.U16(settings.roundSeconds);
-    fields.ExactFlag(settings.attacks);
+    TransferMatchSettings(fields, settings);
 }
-// A step's fields in a message and in a match record: aim x, aim y, input bits.
+// A step's fields in a message: aim x, aim y, input bits.
 template <typename Fields, typename Step>
 void TransferNetStep(Fields& fields, Step& step) {
     fields.F32(step.aimX);

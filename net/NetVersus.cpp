@@ -1,20 +1,9 @@
 #include "net/NetVersus.h"
 
 #include "core/Log.h"
-#include "resources/Crc32.h"
-#include "resources/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
-
-uint32_t VersusSideChecksum(const CVersusMatch& match, int32_t side) {
-    uint8_t more[16];
-    WriteLe32(&more[0], PlayfieldChecksum(match.Field(side)));
-    WriteLe32(&more[4], static_cast<uint32_t>(match.Incoming(side)));
-    WriteLe32(&more[8], static_cast<uint32_t>(match.SideSteps(side)));
-    WriteLe32(&more[12], static_cast<uint32_t>(match.RoundNumber()));
-    return Crc32(more, sizeof more);
-}
 
 // ---------------------------------------------------------------- the match
 
@@ -24,13 +13,18 @@ void CNetVersus::Start(CNetSession& session, CVersusMatch& match) {
     m_own = session.IsHost() ? 0 : 1;
     m_end = session.State() == ENetSessionState::Playing ? ENetVersusEnd::None : ENetVersusEnd::OpponentLeft;
     m_why.clear();
-    m_record = NetMatchRecord();
+    m_record = MatchRecord();
+    m_record.mode = EMatchMode::Network;
     m_record.settings = session.Settings();
+    m_record.attackTravelSteps = kNetAttackTravelSteps;
     m_record.seed = session.Seed();
     m_record.ownSide = m_own;
+    m_record.sides[m_own].kind = EMatchSideKind::Player;
+    m_record.sides[1 - m_own].kind = EMatchSideKind::Remote;
+    m_record.sides[1 - m_own].name = session.OpponentName();
     // Room for the runs of a long match, so that keeping them does not allocate as it plays.
-    for (std::vector<ReplayRun>& runs : m_record.sides) {
-        runs.reserve(kRecordRunsReserved);
+    for (MatchRecordSide& side : m_record.sides) {
+        side.runs.reserve(kRecordRunsReserved);
     }
     const ReplayStep start;
     m_glances.Reset(start.aimX, start.aimY);
@@ -99,7 +93,7 @@ void CNetVersus::COwnSide::StepPlayed(const CVersusMatch& match, int32_t side, c
 }
 
 void CNetVersus::COwnSide::StepDone(const CVersusMatch& match, int32_t side, const MatchSideStep& played) {
-    Keep(m_net.m_record.sides[side], m_kept);
+    Keep(m_net.m_record.sides[side].runs, m_kept);
     m_net.m_unsent[m_net.m_unsentCount++] = m_kept;
     if (played.ballsSent > 0) {
         m_net.m_session->SendAttack(NetAttack{m_net.m_ownSteps, static_cast<uint8_t>(played.ballsSent)});
@@ -177,7 +171,7 @@ ReplayStep CNetVersus::CRemoteSide::TakeStep(const CVersusMatch&, int32_t) {
 
 void CNetVersus::CRemoteSide::StepPlayed(const CVersusMatch& match, int32_t side, const MatchSideStep& played) {
     const uint32_t steps = ++m_net.m_opponentSteps;
-    Keep(m_net.m_record.sides[side], played.step);
+    Keep(m_net.m_record.sides[side].runs, played.step);
     if (steps % kNetCheckSteps == 0) {
         m_net.m_opponentSums[(steps / kNetCheckSteps) % kKeptSums] = NetChecksum{steps, VersusSideChecksum(match, side)};
     }

@@ -7,10 +7,10 @@
 // does not stall the picture. The attacks of the other side are worked out from its steps
 // and only checked against what it said; a checksum or an attack that differs ends the
 // match as out of step, on both sides, with both sides' steps kept for a bug report.
+#include "game/MatchRecord.h"
 #include "game/MatchSide.h"
 #include "game/Replay.h"
 #include "game/VersusMatch.h"
-#include "net/MatchRecord.h"
 #include "net/NetSession.h"
 
 #include <string>
@@ -33,9 +33,6 @@ enum class ENetVersusEnd {
     OutOfStep,       // the two programs no longer agree on a field
     Broken,          // the other program broke the protocol
 };
-
-// The checksum of one side: its field and what waits for it.
-uint32_t VersusSideChecksum(const CVersusMatch& match, int32_t side);
 
 class CNetVersus {
 public:
@@ -65,7 +62,7 @@ public:
     ENetVersusEnd End() const { return m_end; }
     // One line for the log: why the match went out of step or broke.
     const std::string& Why() const { return m_why; }
-    const NetMatchRecord& Record() const { return m_record; }
+    const MatchRecord& Record() const { return m_record; }
     // The other side's steps that have arrived and wait to be played.
     size_t OpponentStepsWaiting() const;
     // How many of the other side's checksums and attacks were found the same here.
@@ -115,7 +112,7 @@ private:
     int32_t m_own = 0;
     ENetVersusEnd m_end = ENetVersusEnd::None;
     std::string m_why;
-    NetMatchRecord m_record;
+    MatchRecord m_record;
     CAimGlances m_glances;
     COwnSide m_ownSide;
     CRemoteSide m_remoteSide;

@@ -4,19 +4,17 @@
 #include "game/Replay.h"
 #include "profile/StoredFile.h"
 #include "resources/ByteRecord.h"
-#include "resources/Crc32.h"
 #include "resources/FileManager.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
 namespace {
 constexpr const char* kFolder = "replays";
 constexpr const char* kIndexName = "replays/index.dat";
 constexpr uint32_t kIndexVersion = 1;
-constexpr size_t kIndexHeader = 16;
+constexpr char kIndexMagic[5] = "PRIX";
 constexpr size_t kTextBytes = 16;
 constexpr size_t kEntryBytes = 4 + kTextBytes + kTextBytes + 4 + 4;
 
@@ -27,21 +25,6 @@ std::string PathOf(const std::string& name) {
 // The numbers a replay file takes ("r<number>.rpl"); the next number is one past the
 // highest entry at most this.
 constexpr uint32_t kMaxReplaySequence = 999999999;
-
-struct IndexHead {
-    char magic[4] = {'P', 'R', 'I', 'X'};
-    uint32_t version = kIndexVersion;
-    uint32_t count = 0;
-    uint32_t nextSequence = 1;
-};
-
-template <typename Fields, typename Head>
-void TransferIndexHead(Fields& fields, Head& head) {
-    fields.Chars(head.magic);
-    fields.U32(head.version);
-    fields.U32(head.count);
-    fields.U32(head.nextSequence);
-}
 
 template <typename Fields, typename Entry>
 void TransferIndexEntry(Fields& fields, Entry& entry) {
@@ -123,24 +106,14 @@ void CReplayIndex::Load() {
     m_entries.clear();
     m_nextSequence = 1;
     std::vector<uint8_t> bytes;
-    if (ReadStoredFile(kIndexName, kIndexHeader + kEntryBytes * kMaxKeptReplays + 4, bytes) != EStoredRead::Read) {
+    if (ReadStoredFile(kIndexName, kStoredListHeadBytes + kEntryBytes * kMaxKeptReplays + 4, bytes) !=
+        EStoredRead::Read) {
         return;
     }
-    IndexHead head;
-    CByteReader reader(bytes);
+    StoredListHead head;
+    const char* why = CheckStoredList(bytes, kIndexMagic, kIndexVersion, kMaxKeptReplays, kEntryBytes, head);
+    CByteReader reader(bytes.data() + kStoredListHeadBytes, bytes.size() - kStoredListHeadBytes);
     CFieldReader fields(reader);
-    TransferIndexHead(fields, head);
-    const char* why = nullptr;
-    if (bytes.size() < kIndexHeader + 4 || std::memcmp(head.magic, "PRIX", 4) != 0) {
-        why = "not a replay index";
-    } else if (head.version != kIndexVersion) {
-        why = "unknown version";
-    } else if (head.count > static_cast<uint32_t>(kMaxKeptReplays) ||
-               bytes.size() != kIndexHeader + head.count * kEntryBytes + 4) {
-        why = "wrong size";
-    } else if (Crc32(bytes.data(), bytes.size() - 4) != CByteReader(bytes.data() + bytes.size() - 4, 4).U32()) {
-        why = "damaged (CRC)";
-    }
     std::vector<ReplayIndexEntry> entries;
     uint32_t highest = 0;
     for (uint32_t i = 0; why == nullptr && i < head.count; ++i) {
@@ -171,17 +144,9 @@ void CReplayIndex::Load() {
 }
 
 bool CReplayIndex::Save() const {
-    std::vector<uint8_t> bytes;
-    CByteWriter writer(bytes);
-    CFieldWriter fields(writer);
-    IndexHead head;
-    head.count = static_cast<uint32_t>(m_entries.size());
-    head.nextSequence = m_nextSequence;
-    TransferIndexHead(fields, std::as_const(head));
-    for (const ReplayIndexEntry& entry : m_entries) {
-        TransferIndexEntry(fields, entry);
-    }
-    writer.U32(Crc32(bytes.data(), bytes.size()));
+    const std::vector<uint8_t> bytes =
+        EncodeStoredList(kIndexMagic, kIndexVersion, m_nextSequence, m_entries,
+                         [](CFieldWriter& fields, const ReplayIndexEntry& entry) { TransferIndexEntry(fields, entry); });
     CFileManager::Get().MakeFolder(kFolder);
     return WriteStoredFile(kIndexName, bytes);
 }

@@ -132,6 +132,15 @@ struct TextStrings {
     const char* TxtReplayDiverged;
     const char* TxtReplayUnreadable;
     const char* TxtReplayHint;
+    const char* TxtReplays;
+    const char* TxtReplaysInfo;
+    const char* TxtReplaysEmpty;
+    const char* TxtReplayGame;
+    const char* TxtReplayVsComputer;
+    const char* TxtReplayTwoPlayers;
+    const char* TxtReplayNetwork;
+    const char* TxtReplayLeft;
+    const char* TxtReplayMatchLeft;
     const char* TxtVersus;
     const char* TxtPlayTheComputer;
     const char* TxtComputerStrength;
@@ -346,6 +355,18 @@ public:
     const char* TxtReplayDiverged() const { return m_strings->TxtReplayDiverged; }
     const char* TxtReplayUnreadable() const { return m_strings->TxtReplayUnreadable; }
     const char* TxtReplayHint() const { return m_strings->TxtReplayHint; }
+    // The replays list (its menu item, the line under it, the empty list) and the words of
+    // its rows: the kind of game or match, and a game or match left before its end.
+    const char* TxtReplays() const { return m_strings->TxtReplays; }
+    const char* TxtReplaysInfo() const { return m_strings->TxtReplaysInfo; }
+    const char* TxtReplaysEmpty() const { return m_strings->TxtReplaysEmpty; }
+    const char* TxtReplayGame() const { return m_strings->TxtReplayGame; }
+    const char* TxtReplayVsComputer() const { return m_strings->TxtReplayVsComputer; }
+    const char* TxtReplayTwoPlayers() const { return m_strings->TxtReplayTwoPlayers; }
+    const char* TxtReplayNetwork() const { return m_strings->TxtReplayNetwork; }
+    const char* TxtReplayLeft() const { return m_strings->TxtReplayLeft; }
+    // The panel of a watched match that was left before its end.
+    const char* TxtReplayMatchLeft() const { return m_strings->TxtReplayMatchLeft; }
     // The versus mode: the menu, the computer's strength, the rounds and the match.
     const char* TxtVersus() const { return m_strings->TxtVersus; }
     const char* TxtPlayTheComputer() const { return m_strings->TxtPlayTheComputer; }

@@ -23,7 +23,16 @@
 #                          Up the second for the right half, and each again starts the match
 #                          (854x480 screenshots); both halves fire and turn until the round
 #                          ends the match; its panel names the winner, Return leads back to
-#                          the versus menu, and Escapes end the program with status 0.
+#                          the versus menu; the match is kept (pellora-sim --replay agrees),
+#                          "Replays" lists it and a click watches it on the wide picture to its
+#                          end; Escapes lead back and end the program with status 0.
+#   kept-match             a match against the computer (easy), a few shots, and Escape after
+#                          a moment: the match is kept in the replays folder (library.dat and
+#                          its m*.rec) and pellora-sim --replay plays it to the same end;
+#                          "Replays" on the versus menu lists it, a click on its row watches it
+#                          in the match screen (Right twice for speed x4) until the banner says
+#                          it has ended and the picture stands still; Escape leads back to the
+#                          list, and Escape twice more to the main menu and out.
 #   fire-a-ball            through the first screens to the main menu and "Play"; with the
 #                          pointer over the field, left clicks fire a ball: a later
 #                          screenshot whose field has come to rest differs from the one taken
@@ -330,10 +339,12 @@ MENU_PLAY=(320 126)
 MENU_HIGHSCORE=(320 234)
 MENU_OPTIONS=(320 270)
 MENU_VERSUS=(320 334)
-VERSUS_PLAY_COMPUTER=(320 116)
-VERSUS_TWO_PLAYERS=(320 184)
-VERSUS_HOST=(320 222)
-VERSUS_JOIN=(320 274)
+VERSUS_PLAY_COMPUTER=(320 108)
+VERSUS_TWO_PLAYERS=(320 170)
+VERSUS_HOST=(320 208)
+VERSUS_JOIN=(320 260)
+VERSUS_REPLAYS=(320 314)
+REPLAYS_FIRST_ROW=(320 76)
 HOST_ROUND_LENGTH=(320 258)
 HOST_ROUNDS_TO_WIN=(320 290)
 HOST_START=(400 376)
@@ -471,6 +482,26 @@ wait_for_picture() {
   return 1
 }
 
+# watch_to_the_end <seconds> <destination>: while a replay (a game's or a match's) is
+# watched, Right twice for speed x4, then screenshots until the banner's left part has
+# changed (it says the replay has ended) and the picture stands still; kept as destination.
+watch_to_the_end() {
+  local deadline=$((SECONDS + $1)) ended="" shift_x=${3:-0}
+  xdotool key Right
+  xdotool key Right
+  take_screenshot "$work/fast.tga" || fail "no screenshot while watching"
+  while ((SECONDS < deadline)); do
+    take_screenshot "$2" || fail "no screenshot while watching"
+    if ! region_same "$work/fast.tga" "$2" $((170 + shift_x)) 6 $((300 + shift_x)) 30; then
+      ended=yes
+      break
+    fi
+    sleep 1
+  done
+  [[ -n "$ended" ]] || fail "the replay did not come to its end"
+  screenshot_settled "$2" || fail "the replay did not stand still at its end"
+  keep_shot "$2"
+}
 # walk_to_main_menu <menu screenshot>: on a first start, through the intro, the language
 # screen and the name entry; the settled main menu is saved with the pointer on "Play".
 walk_to_main_menu() {
@@ -606,23 +637,8 @@ case "$test_case" in
     click_at 300 $((95 + 24 * row + 10))
     take_screenshot "$work/watching.tga" || fail "no screenshot while watching"
     region_same "$work/highscores.tga" "$work/watching.tga" 0 0 640 480 && fail "a click on the row did not open its replay"
-    xdotool key Right
-    xdotool key Right
-    take_screenshot "$work/fast.tga" || fail "no screenshot while watching"
     # At its end the banner says so, and the replay stands still (a minute at most at x4).
-    ended=""
-    deadline=$((SECONDS + 90))
-    while ((SECONDS < deadline)); do
-      take_screenshot "$work/end.tga" || fail "no screenshot while watching"
-      if ! region_same "$work/fast.tga" "$work/end.tga" 170 6 300 30; then
-        ended=yes
-        break
-      fi
-      sleep 1
-    done
-    [[ -n "$ended" ]] || fail "the replay did not come to its end"
-    screenshot_settled "$work/end.tga" || fail "the replay did not stand still at its end"
-    keep_shot "$work/end.tga"
+    watch_to_the_end 90 "$work/end.tga"
     xdotool key Escape
     # Back on the high scores: the title and the rows are where they were.
     back=""
@@ -960,12 +976,81 @@ case "$test_case" in
     move_pointer_to_picture "${MENU_VERSUS[@]}"
     retry_input 5 "tap_key Return" wait_for_picture "$work/versus-menu.tga" 4 ||
       fail "Return on the result did not lead back to the versus menu"
+    # The match is kept; the simulator plays it to the same end, and the replays list
+    # watches it on the wide picture, both fields full size, to its own last panel.
+    kept=$(ls "$work/game/pellora_data"/replays/m*.rec 2>/dev/null | head -n1)
+    [[ -n "$kept" ]] || fail "the match was not kept: $(ls "$work/game/pellora_data/replays")"
+    "$sim_tool" --replay "$kept" > "$work/sim.txt" 2>&1 || fail "pellora-sim does not agree with the kept match: $(cat "$work/sim.txt")"
+    grep -q "^agrees: " "$work/sim.txt" || fail "pellora-sim: $(cat "$work/sim.txt")"
+    cp "$work/versus-menu.tga" "$work/menu.tga"
+    open_from_menu "${VERSUS_REPLAYS[@]}" "$work/replays.tga" || fail "\"Replays\" did not open the replays list"
+    keep_shot "$work/replays.tga"
+    cp "$work/replays.tga" "$work/menu.tga"
+    open_from_menu "${REPLAYS_FIRST_ROW[@]}" "$work/watching.tga" || fail "a click on the match's row did not watch it"
+    wait_for 10 log_has "StartWatching" || fail "the match was not watched"
+    watch_to_the_end 90 "$work/two-watch-end.tga" 107
+    "$tga_check" "$work/two-watch-end.tga" 854 480 || fail "the watched match is not on the wide picture"
+    xdotool key Escape
+    move_pointer_to_picture "${VERSUS_REPLAYS[@]}"
+    wait_for_picture "$work/replays.tga" 20 || fail "Escape while watching did not lead back to the replays list"
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_VERSUS[@]}"
+    wait_for_picture "$work/versus-menu.tga" 20 || fail "Escape on the replays list did not lead back to the versus menu"
     quit_after_escapes() { xdotool key Escape; wait_for 3 program_ended; }
     retry_input 5 quit_after_escapes program_ended || fail "Escapes did not end the program"
     wait "$program_pid"
     status=$?
     program_pid=""
     ((status == 0)) || fail "the program ended with status $status"
+    ;;
+  kept-match)
+    start_display 640x480x24
+    install_copy "$work/game"
+    saves="$work/game/pellora_data"
+    [[ -x "$sim_tool" ]] || fail "no pellora-sim given"
+    start_program
+    walk_to_main_menu "$work/menu.tga"
+    open_from_menu "${MENU_VERSUS[@]}" "$work/versus-menu.tga" || fail "\"Versus\" did not open the versus menu"
+    for attempt in $(seq 5); do
+      click_at "${VERSUS_PLAY_COMPUTER[@]}"
+      sleep 1
+      take_screenshot "$work/match.tga" || fail "F8 wrote no screenshot in the match"
+      region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 || break
+    done
+    region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 && fail "\"Play the computer\" did not start a match"
+    # A few shots over a few seconds, then the match is left.
+    for shot in 1 2 3 4; do
+      click_at $((240 + 40 * shot)) 200
+      sleep 1
+    done
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_VERSUS[@]}"
+    wait_for_picture "$work/versus-menu.tga" 20 || fail "Escape in the match did not lead back to the versus menu"
+    wait_for 10 file_exists "$saves/replays/library.dat" || fail "no replays list was written"
+    kept=$(ls "$saves"/replays/m*.rec 2>/dev/null | head -n1)
+    [[ -n "$kept" ]] || fail "the match was not kept: $(ls "$saves/replays")"
+    "$sim_tool" --replay "$kept" > "$work/sim.txt" 2>&1 || fail "pellora-sim does not agree with the kept match: $(cat "$work/sim.txt")"
+    grep -q "^agrees: " "$work/sim.txt" || fail "pellora-sim: $(cat "$work/sim.txt")"
+    grep -q "left before its end" "$work/sim.txt" || fail "the kept match did not end where it was left: $(cat "$work/sim.txt")"
+    # The replays list, its newest row the match; a click on it watches the match. (Each
+    # screen opened is told from the one before it.)
+    cp "$work/menu.tga" "$work/main-menu.tga"
+    cp "$work/versus-menu.tga" "$work/menu.tga"
+    open_from_menu "${VERSUS_REPLAYS[@]}" "$work/replays.tga" || fail "\"Replays\" did not open the replays list"
+    keep_shot "$work/replays.tga"
+    cp "$work/replays.tga" "$work/menu.tga"
+    open_from_menu "${REPLAYS_FIRST_ROW[@]}" "$work/watching.tga" || fail "a click on the match's row did not watch it"
+    watch_to_the_end 60 "$work/watch-end.tga"
+    xdotool key Escape
+    move_pointer_to_picture "${VERSUS_REPLAYS[@]}"
+    wait_for_picture "$work/replays.tga" 20 || fail "Escape while watching did not lead back to the replays list"
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_VERSUS[@]}"
+    wait_for_picture "$work/versus-menu.tga" 20 || fail "Escape on the replays list did not lead back to the versus menu"
+    xdotool key Escape
+    move_pointer_to_picture "${MENU_PLAY[@]}"
+    wait_for_picture "$work/main-menu.tga" 20 || fail "Escape on the versus menu did not lead back to the main menu"
+    quit_with_escape
     ;;
   fire-a-ball)
     # A screen of the picture's size: the full-screen window then shows the picture 1:1.

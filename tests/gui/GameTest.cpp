@@ -17,6 +17,7 @@
 #include "profile/Language.h"
 #include "profile/Notices.h"
 #include "profile/Players.h"
+#include "profile/ReplayLibrary.h"
 #include "resources/FileManager.h"
 #include "resources/LittleEndian.h"
 #include "tests/support/TestFiles.h"
@@ -815,6 +816,17 @@ TEST_F(ReplayTest, AGamePlayedToItsEndReplaysTheSameInTheGameAndHeadless) {
     // The end kept the last game and the entry's replay; watching writes nothing.
     EXPECT_TRUE(HasFile("replays/last.rpl"));
     EXPECT_TRUE(HasFile("replays/index.dat"));
+    // The replays list holds the game through its high-score replay, not a copy of it.
+    CReplayLibrary library;
+    library.Load();
+    ASSERT_EQ(library.Entries().size(), 1u);
+    const LibraryEntry& listed = library.Entries().back();
+    EXPECT_EQ(listed.kind, ELibraryKind::Game);
+    EXPECT_TRUE(listed.finished);
+    EXPECT_EQ(listed.score, recorded.header.finalScore);
+    EXPECT_EQ(listed.steps, recorded.header.steps);
+    EXPECT_GT(listed.date, 0u);
+    EXPECT_TRUE(library.IsLinked(listed)) << listed.file;
     const Bytes scoresBefore = ReadFileBytes(m_folder / "hs3.dat");
     const Bytes saveBefore = ReadFileBytes(m_folder / "ply1.sav");
     const int32_t livesBefore = CurrentPlayerLives();
@@ -859,6 +871,14 @@ TEST_F(ReplayTest, AGameLeftAndContinuedReplaysWhole) {
     const uint32_t stepsBefore = first.Recorder().Steps();
 
     CGame& game = StartGame(true);
+    // The game left went into the replays list as left, with its score so far.
+    CReplayLibrary library;
+    library.Load();
+    ASSERT_EQ(library.Entries().size(), 1u);
+    EXPECT_FALSE(library.Entries().front().finished);
+    EXPECT_EQ(library.Entries().front().steps, stepsBefore);
+    EXPECT_GT(library.Entries().front().score, 0u);
+    EXPECT_FALSE(library.IsLinked(library.Entries().front()));
     PlayLikeAPerson(game, 24, 15);
     const ReplayData recorded = game.Recorder().Data();
     EXPECT_FALSE(recorded.header.fromSave) << "the recording goes on from the one kept at the save";

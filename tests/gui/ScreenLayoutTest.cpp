@@ -14,6 +14,7 @@
 #include "gui/GuiDialogs.h"
 #include "gui/GuiMenu.h"
 #include "gui/GuiNetGame.h"
+#include "gui/GuiReplays.h"
 #include "gui/GuiScores.h"
 #include "gui/GuiTwoPlayers.h"
 #include "gui/GuiVersus.h"
@@ -25,6 +26,7 @@
 #include "profile/Highscore.h"
 #include "profile/Language.h"
 #include "profile/Players.h"
+#include "profile/ReplayStore.h"
 #include "resources/FileManager.h"
 #include "tests/support/SoftwareScreen.h"
 #include "tests/support/TestFiles.h"
@@ -220,6 +222,42 @@ TEST_F(ScreenLayoutTest, EveryCaptionOfTheMenuScreensStaysInsideTheFrameInBothLa
              g_twoPlayerRoundSeconds = 300;
              return std::make_unique<CGuiTwoPlayers>();
          }, kMenuAreas, nullptr},
+        // The replays list: empty, and two pages whose rows have the longest names there are.
+        {"replays-empty", [] {
+             DeleteReplayFile("library.dat");
+             return std::make_unique<CGuiReplays>();
+         }, kMenuAreas,
+         [](CGuiState& screen) { EXPECT_TRUE(static_cast<CGuiReplays&>(screen).EmptyLine().IsVisible()); }},
+        {"replays-full", [] {
+             CReplayLibrary library;
+             library.Load();
+             for (int32_t i = static_cast<int32_t>(library.Entries().size()); i < 9; ++i) {
+                 LibraryEntry entry;
+                 entry.kind = i % 3 == 0 ? ELibraryKind::Game : ELibraryKind::Match;
+                 entry.mode = i % 3 == 1 ? EMatchMode::Network : EMatchMode::Computer;
+                 entry.date = 1800000000u + static_cast<uint32_t>(i) * 4000u;
+                 entry.names[0] = "WWWWWWWWWWWWWWW";
+                 entry.names[1] = "MMMMMMMMMMMMMMM";
+                 if (i % 3 == 2) {
+                     entry.kinds[1] = EMatchSideKind::Computer;
+                     entry.strengths[1] = static_cast<uint8_t>(EBotStrength::Normal);
+                 }
+                 entry.roundsWon[0] = 9;
+                 entry.roundsWon[1] = 10;
+                 entry.score = 1999999999u;
+                 entry.steps = 150u * 3599u;
+                 library.Add(entry, {1});
+             }
+             return std::make_unique<CGuiReplays>();
+         }, kMenuAreas,
+         [](CGuiState& screen) {
+             auto& list = static_cast<CGuiReplays&>(screen);
+             EXPECT_EQ(list.PageCount(), 2);
+             for (int32_t row = 0; row < CGuiReplays::kRows; ++row) {
+                 EXPECT_LE(list.Row(row).TextWidth(), 310) << list.Row(row).Text();
+                 EXPECT_LE(list.Detail(row).TextWidth(), 310) << list.Detail(row).Text();
+             }
+         }},
         // Hosting: the addresses, the port and the match offered, then waiting on any free port.
         {"host", [] {
              g_netHostPort = kDefaultNetPort;

@@ -4,13 +4,19 @@
 #include "GuiFixtures.h"
 #include "engine/Engine.h"
 #include "engine/StateManager.h"
+#include "game/MatchRecord.h"
+#include "gui/Game.h"
 #include "gui/GuiMenu.h"
+#include "gui/GuiReplays.h"
 #include "gui/GuiVersus.h"
 #include "gui/NetPlay.h"
 #include "tests/net/BotMatchProgram.h"
 #include "gui/ScreenFlow.h"
 #include "profile/Language.h"
+#include "profile/Notices.h"
 #include "profile/Players.h"
+#include "profile/ReplayLibrary.h"
+#include "profile/ReplayStore.h"
 #include "resources/FileManager.h"
 #include "tests/support/SoftwareScreen.h"
 
@@ -26,6 +32,7 @@ CEngineState* CreateVersusScreens(int32_t stateId) {
         case kStateVersusGame: return new CGuiVersus();
         case kStateHostJoinMenu: return new CGuiNetMenu(kStateHostJoinMenu);
         case kStateMainMenu: return new CGuiMenu();
+        case kStateReplays: return new CGuiReplays();
         default: return nullptr;
     }
 }
@@ -80,6 +87,29 @@ protected:
             EXPECT_TRUE(KeepPicture(pixels, keepAs + ".tga"));
         }
         return pixels;
+    }
+    // The match the replays list kept last, read from its file.
+    static bool LastKeptMatch(LibraryEntry& entry, MatchRecord& record) {
+        CReplayLibrary library;
+        library.Load();
+        if (library.Entries().empty() || library.Entries().back().kind != ELibraryKind::Match) {
+            ADD_FAILURE() << "no match was kept";
+            return false;
+        }
+        entry = library.Entries().back();
+        std::vector<uint8_t> bytes;
+        std::string why;
+        if (!ReadReplayFile(entry.file, bytes) || !DecodeMatchRecord(bytes, record, why)) {
+            ADD_FAILURE() << entry.file << ": " << why;
+            return false;
+        }
+        return true;
+    }
+    static void Press(uint8_t key) {
+        HoldKey(key, true);
+        StepLayers();
+        HoldKey(key, false);
+        StepLayers();
     }
     // The rectangle of a cell of the computer's field in the half-size view.
     struct Rect {
@@ -207,6 +237,210 @@ TEST_F(VersusScreenTest, AMatchAgainstTheComputerPlaysToItsKnownEnd) {
     EXPECT_EQ(summary,
               "round 1: winner 1 steps 8281 shots 0/22 scores 0/26650 balls 76/10\n"
               "round 2: winner 1 steps 9933 shots 0/24 scores 0/17900 balls 60/18\n");
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
+
+    // The match is kept, finished, and plays again through the simulator's check to its end.
+    LibraryEntry entry;
+    MatchRecord record;
+    ASSERT_TRUE(LastKeptMatch(entry, record));
+    EXPECT_TRUE(entry.finished);
+    EXPECT_EQ(entry.mode, EMatchMode::Computer);
+    EXPECT_EQ(entry.names[kPlayerSide], "Ann");
+    EXPECT_EQ(entry.kinds[kComputerSide], EMatchSideKind::Computer);
+    EXPECT_EQ(entry.strengths[kComputerSide], static_cast<uint8_t>(EBotStrength::Normal));
+    EXPECT_EQ(entry.roundsWon[kComputerSide], 2);
+    EXPECT_EQ(entry.winner, kComputerSide);
+    const MatchRecordVerdict verdict = VerifyMatchRecord(record);
+    EXPECT_TRUE(verdict.agrees) << verdict.why;
+    EXPECT_TRUE(verdict.played.finished);
+    EXPECT_EQ(verdict.played.winner, screen.Match().MatchWinner());
+    EXPECT_EQ(verdict.played.roundsWon[kComputerSide], 2);
+}
+
+// The player shoots a few times and leaves: the match is kept as left, with the player's
+// shots, and plays again to where it was left; watched in the match screen, it ends there,
+// with the keys of a game's replay, and goes back to the replays list.
+TEST_F(VersusScreenTest, AMatchLeftIsKeptAndWatchedInTheMatchScreenToWhereItWasLeft) {
+    g_versusStrength = static_cast<int32_t>(EBotStrength::Hard);
+    CGuiVersus& screen = OpenMatch(21);
+    StepLayers(150);
+    for (int32_t shot = 0; shot < 6; ++shot) {
+        PointAt(200 + 40 * shot, 150 + 10 * shot);
+        StepLayers(60);
+        Click();
+        StepLayers(150);
+    }
+    ASSERT_GT(screen.Match().Field(kPlayerSide).Progress().shotsFired, 2);
+    const int32_t round = screen.Match().RoundNumber();
+    const int32_t computerWon = screen.Match().RoundsWon(kComputerSide);
+    EXPECT_TRUE(screen.OnEscape());
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
+
+    LibraryEntry entry;
+    MatchRecord record;
+    ASSERT_TRUE(LastKeptMatch(entry, record));
+    EXPECT_FALSE(entry.finished);
+    EXPECT_FALSE(record.outcome.finished);
+    EXPECT_GT(record.date, 0u);
+    EXPECT_GE(entry.steps, 150u * 9u);
+    const MatchRecordVerdict verdict = VerifyMatchRecord(record);
+    EXPECT_TRUE(verdict.agrees) << verdict.why;
+    EXPECT_EQ(verdict.played.round, round);
+    EXPECT_EQ(verdict.played.roundsWon[kComputerSide], computerWon);
+    int32_t fired = 0;
+    for (const ReplayRun& run : record.sides[kPlayerSide].runs) {
+        fired += run.step.Has(ReplayInput::Fire) ? static_cast<int32_t>(run.count) : 0;
+    }
+    EXPECT_EQ(fired, screen.Match().Field(kPlayerSide).Progress().shotsFired);
+    CStateManager::Lower().SetState(kStateNone, true);
+
+    // Watched: the speed and pause keys of a game's replay, then the record played out.
+    ASSERT_TRUE(CStateManager::Lower().SetBuiltState(kStateVersusGame, std::make_unique<CGuiVersus>(record), true));
+    auto& watched = *static_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
+    ASSERT_TRUE(watched.IsWatching());
+    StepLayers(150);
+    const int32_t stepsAtX1 = watched.Match().SideSteps(kPlayerSide);
+    EXPECT_GE(stepsAtX1, 140);
+    EXPECT_LE(stepsAtX1, 152);
+    Press(DIK_RIGHT);
+    Press(DIK_RIGHT);
+    Press(DIK_RIGHT);
+    EXPECT_EQ(watched.WatchSpeed(), 4);
+    Press(DIK_LEFT);
+    EXPECT_EQ(watched.WatchSpeed(), 2);
+    Press(DIK_P);
+    ASSERT_TRUE(watched.IsWatchPaused());
+    const int32_t pausedAt = watched.Match().SideSteps(kPlayerSide);
+    StepLayers(300);
+    EXPECT_EQ(watched.Match().SideSteps(kPlayerSide), pausedAt) << "the pause holds both sides";
+    Draw("versus-watch-paused");
+    Press(DIK_P);
+    Press(DIK_RIGHT);
+    for (int32_t step = 0; step < 150 * 60 && !watched.IsWatchEnded(); ++step) {
+        StepLayers();
+    }
+    ASSERT_TRUE(watched.IsWatchEnded());
+    EXPECT_EQ(watched.Match().RoundNumber(), round);
+    EXPECT_EQ(watched.Match().RoundsWon(kComputerSide), computerWon);
+    EXPECT_EQ(watched.Match().Field(kPlayerSide).Progress().shotsFired, fired);
+    EXPECT_EQ(static_cast<uint32_t>(watched.Match().SideSteps(kComputerSide)),
+              verdict.played.steps[kComputerSide]);
+    EXPECT_TRUE(watched.IsPanelShown());
+    EXPECT_EQ(watched.PanelTitle(), CLanguage::Get().TxtReplayMatchLeft());
+    Draw("versus-watch-ended");
+    Press(DIK_RETURN);
+    EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateReplays);
+}
+
+// Games and matches are listed newest first, a page at a time; the keys choose a row, and a
+// match opens in the match screen and a game in the game's screen, both watching.
+TEST_F(VersusScreenTest, TheReplaysListShowsGamesAndMatchesAndOpensEachInItsScreen) {
+    CReplayLibrary library;
+    library.Load();
+    ReplayData game;
+    game.header.playerName = "Ann";
+    game.header.finished = true;
+    game.header.finalScore = 12340;
+    game.header.steps = 150 * 95;
+    game.runs.push_back(ReplayRun{ReplayStep(), game.header.steps});
+    std::vector<uint8_t> gameBytes;
+    EncodeReplay(game, gameBytes);
+    ASSERT_TRUE(library.Add(GameLibraryEntry(game, 1700000000u), gameBytes));
+    MatchRecord match;
+    match.mode = EMatchMode::Computer;
+    match.date = 1700000600u;
+    match.sides[0].name = "Ann";
+    match.sides[1].kind = EMatchSideKind::Computer;
+    match.sides[1].strength = static_cast<uint8_t>(EBotStrength::Hard);
+    match.sides[0].runs.push_back(ReplayRun{ReplayStep(), 150 * 20});
+    match.sides[1].runs.push_back(ReplayRun{ReplayStep(), 150 * 20});
+    match.hasOutcome = true;
+    match.outcome.roundsWon[1] = 1;
+    std::vector<uint8_t> matchBytes;
+    EncodeMatchRecord(match, matchBytes);
+    ASSERT_TRUE(library.Add(MatchLibraryEntry(match), matchBytes));
+
+    for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
+        CLanguage::Get().SetLanguage(language);
+        Press(DIK_LSHIFT);   // the keys in use
+        ASSERT_TRUE(CStateManager::Upper().SetState(kStateReplays, true));
+        auto& list = *static_cast<CGuiReplays*>(CStateManager::Upper().GetState(0));
+        StepLayers(150);
+        ASSERT_EQ(list.Listed().size(), 2u);
+        EXPECT_TRUE(list.Row(0).IsVisible());
+        EXPECT_TRUE(list.Row(1).IsVisible());
+        EXPECT_FALSE(list.Row(2).IsVisible());
+        EXPECT_FALSE(list.EmptyLine().IsVisible());
+        const std::string computer = std::string(CLanguage::Get().TxtComputer()) + " (" + CLanguage::Get().TxtHard() + ")";
+        EXPECT_EQ(std::string(list.Row(0).Text()), "Ann  0 - 1  " + computer);
+        EXPECT_NE(std::string(list.Detail(0).Text()).find(CLanguage::Get().TxtReplayVsComputer()), std::string::npos);
+        EXPECT_NE(std::string(list.Detail(0).Text()).find("0:20, " + std::string(CLanguage::Get().TxtReplayLeft())),
+                  std::string::npos)
+            << list.Detail(0).Text();
+        EXPECT_EQ(std::string(list.Row(1).Text()), "Ann   12340");
+        EXPECT_NE(std::string(list.Detail(1).Text()).find(CLanguage::Get().TxtReplayGame()), std::string::npos);
+        EXPECT_NE(std::string(list.Detail(1).Text()).find("1:35"), std::string::npos) << list.Detail(1).Text();
+        for (int32_t row = 0; row < 2; ++row) {
+            EXPECT_LE(list.Row(row).TextWidth(), 310) << list.Row(row).Text();
+            EXPECT_LE(list.Detail(row).TextWidth(), 310) << list.Detail(row).Text();
+        }
+        Draw(language == kLanguageSwedish ? "replays-list-sv" : "replays-list-en");
+        CStateManager::Upper().SetState(kStateNone, true);
+    }
+    CLanguage::Get().SetLanguage(kLanguageEnglish);
+
+    // By keys: the focus starts on the newest, Down goes to the game, Return watches it.
+    ASSERT_TRUE(CStateManager::Upper().SetState(kStateReplays, true));
+    auto& keyed = *static_cast<CGuiReplays*>(CStateManager::Upper().GetState(0));
+    StepLayers(150);
+    EXPECT_EQ(keyed.HoveredWidget(), &keyed.Row(0));
+    Press(DIK_DOWN);
+    EXPECT_EQ(keyed.HoveredWidget(), &keyed.Row(1));
+    Press(DIK_RETURN);
+    ASSERT_EQ(CStateManager::Lower().GetPendingId(), kStateGame);
+    const auto* watchedGame = dynamic_cast<const CGame*>(CStateManager::Lower().GetPendingState());
+    ASSERT_NE(watchedGame, nullptr);
+    EXPECT_TRUE(watchedGame->IsWatching());
+    CStateManager::Lower().RequestState(kStateNone);
+    CStateManager::Lower().SetState(kStateNone, true);
+
+    ASSERT_TRUE(CStateManager::Upper().SetState(kStateReplays, true));
+    StepLayers(150);
+    Press(DIK_RETURN);
+    ASSERT_EQ(CStateManager::Lower().GetPendingId(), kStateVersusGame);
+    const auto* watchedMatch = dynamic_cast<const CGuiVersus*>(CStateManager::Lower().GetPendingState());
+    ASSERT_NE(watchedMatch, nullptr);
+    EXPECT_TRUE(watchedMatch->IsWatching());
+    CStateManager::Lower().RequestState(kStateNone);
+    CStateManager::Lower().SetState(kStateNone, true);
+
+    // A page holds seven rows; ">" turns to the next page, which wraps round.
+    for (uint32_t i = 0; i < 8; ++i) {
+        ASSERT_TRUE(library.Add(MatchLibraryEntry(match), matchBytes));
+    }
+    ASSERT_TRUE(CStateManager::Upper().SetState(kStateReplays, true));
+    auto& pages = *static_cast<CGuiReplays*>(CStateManager::Upper().GetState(0));
+    StepLayers(150);
+    EXPECT_EQ(pages.PageCount(), 2);
+    EXPECT_EQ(pages.Page(), 0);
+    CEngine::Get().BroadcastMessage(CGuiReplays::kCommandNextPage, 0);
+    EXPECT_EQ(pages.Page(), 1);
+    EXPECT_TRUE(pages.Row(2).IsVisible());
+    EXPECT_FALSE(pages.Row(3).IsVisible());
+    EXPECT_EQ(std::string(pages.Row(3 - 1).Text()), "Ann   12340") << "the oldest is last";
+    CEngine::Get().BroadcastMessage(CGuiReplays::kCommandNextPage, 0);
+    EXPECT_EQ(pages.Page(), 0);
+
+    // A kept file that cannot be read is not played: a notice says so.
+    ClearNotices();
+    WriteReplayFile(pages.Listed().front().file, {1, 2, 3});
+    CEngine::Get().BroadcastMessage(CGuiReplays::kCommandRow, 0);
+    EXPECT_NE(CStateManager::Lower().GetPendingId(), kStateVersusGame);
+    ASSERT_NE(CurrentNotice(), nullptr);
+    EXPECT_EQ(CurrentNotice()->first, CLanguage::Get().TxtReplayUnreadable());
+    ClearNotices();
+    // Escape goes back to the versus menu.
+    EXPECT_TRUE(pages.OnEscape());
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
 }
 
@@ -359,6 +593,21 @@ TEST_F(NetVersusScreenTest, AMatchOverTheNetworkEndsWithTheSameResultInBothProgr
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
     ASSERT_TRUE(StepBothUntil([&] { return !other.net.IsRunning(); }, 20000));
     EXPECT_EQ(other.net.End(), ENetVersusEnd::MatchOver);
+
+    // The match is kept as this program played it, and plays again to the same end.
+    LibraryEntry entry;
+    MatchRecord record;
+    ASSERT_TRUE(LastKeptMatch(entry, record));
+    EXPECT_EQ(entry.mode, EMatchMode::Network);
+    EXPECT_TRUE(entry.finished);
+    EXPECT_EQ(record.ownSide, 1);
+    EXPECT_EQ(record.attackTravelSteps, kNetAttackTravelSteps);
+    EXPECT_EQ(entry.kinds[0], EMatchSideKind::Remote);
+    EXPECT_EQ(entry.names[0], "Bea");
+    EXPECT_EQ(entry.names[1], "Ann");
+    const MatchRecordVerdict verdict = VerifyMatchRecord(record);
+    EXPECT_TRUE(verdict.agrees) << verdict.why;
+    EXPECT_EQ(verdict.played.winner, winner);
 }
 
 TEST_F(NetVersusScreenTest, TheNextRoundStartsWhenBothPlayersAreReady) {

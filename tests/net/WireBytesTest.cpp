@@ -1,7 +1,7 @@
 // The bytes on the wire and in a match record are the bytes earlier programs wrote: the
 // committed packet seeds are what the encoders write for the same messages, each seed
 // decodes and encodes again to itself, and a match record keeps its layout byte for byte.
-#include "net/MatchRecord.h"
+#include "game/MatchRecord.h"
 #include "net/NetProtocol.h"
 #include "resources/Crc32.h"
 #include "tests/support/TestFiles.h"
@@ -129,16 +129,9 @@ TEST(WireBytes, AnInputsMessageKeepsItsLayout) {
     EXPECT_EQ(PacketBytes(packet), expected);
 }
 
-TEST(WireBytes, AMatchRecordKeepsItsLayout) {
-    NetMatchRecord record;
-    record.settings.difficulty = 3;
-    record.settings.incomingMs = 2000;
-    record.seed = 0x01020304;
-    record.ownSide = 1;
-    record.sides[0] = {ReplayRun{ReplayStep(), 30},
-                       ReplayRun{{100.5f, 64.0f, static_cast<uint16_t>(ReplayInput::Moved | ReplayInput::Fire)}, 1}};
-    record.sides[1] = {ReplayRun{{320.0f, 200.0f, ReplayInput::Dismiss}, 12}};
-    Bytes expected = {
+// The first match record, the network's bug report, is still read as the match it kept.
+TEST(WireBytes, AFirstVersionMatchRecordStillReads) {
+    Bytes bytes = {
         'P', 'R', 'N', 'M', 0x01, 0x00, 0x00, 0x00,   // magic, version
         0x03, 0x02, 0x05,                             // difficulty, rounds to win, most rounds
         0xD0, 0x07, 0x2C, 0x01, 0x01,                 // incoming ms 2000, round seconds 300, attacks
@@ -149,19 +142,40 @@ TEST(WireBytes, AMatchRecordKeepsItsLayout) {
         0x01, 0x00, 0x00, 0x00,                       // side 1: one run
         0x0C, 0x00, 0x00, 0x00, 0x00, 0x00, 0xA0, 0x43, 0x00, 0x00, 0x48, 0x43, 0x10, 0x00,
     };
-    const uint32_t crc = Crc32(expected.data(), expected.size());
+    const uint32_t crc = Crc32(bytes.data(), bytes.size());
     for (int i = 0; i < 4; ++i) {
-        expected.push_back(static_cast<uint8_t>(crc >> (8 * i)));
+        bytes.push_back(static_cast<uint8_t>(crc >> (8 * i)));
     }
-    Bytes bytes;
-    EncodeMatchRecord(record, bytes);
-    EXPECT_EQ(bytes, expected);
-    NetMatchRecord back;
+    MatchRecord record;
     std::string why;
-    ASSERT_TRUE(DecodeMatchRecord(expected, back, why)) << why;
+    ASSERT_TRUE(DecodeMatchRecord(bytes, record, why)) << why;
+    EXPECT_EQ(record.mode, EMatchMode::Network);
+    EXPECT_EQ(record.attackTravelSteps, kNetAttackTravelSteps);
+    EXPECT_EQ(record.settings.difficulty, 3);
+    EXPECT_EQ(record.settings.incomingMs, 2000);
+    EXPECT_EQ(record.seed, 0x01020304u);
+    EXPECT_EQ(record.ownSide, 1);
+    EXPECT_FALSE(record.hasOutcome);
+    EXPECT_EQ(record.sides[1].kind, EMatchSideKind::Player);
+    EXPECT_EQ(record.sides[0].kind, EMatchSideKind::Remote);
+    const std::vector<ReplayRun> side0 = {
+        ReplayRun{ReplayStep(), 30},
+        ReplayRun{{100.5f, 64.0f, static_cast<uint16_t>(ReplayInput::Moved | ReplayInput::Fire)}, 1}};
+    EXPECT_EQ(record.sides[0].runs.size(), side0.size());
+    for (size_t i = 0; i < side0.size() && i < record.sides[0].runs.size(); ++i) {
+        EXPECT_EQ(record.sides[0].runs[i].step, side0[i].step);
+        EXPECT_EQ(record.sides[0].runs[i].count, side0[i].count);
+    }
+    EXPECT_EQ(record.SideSteps(1), 12u);
+    // Written again it is the current version, and reads back the same steps.
     Bytes again;
-    EncodeMatchRecord(back, again);
-    EXPECT_EQ(again, expected);
+    EncodeMatchRecord(record, again);
+    EXPECT_EQ(again[4], kMatchRecordVersion);
+    MatchRecord back;
+    ASSERT_TRUE(DecodeMatchRecord(again, back, why)) << why;
+    EXPECT_EQ(back.SideSteps(0), 31u);
+    EXPECT_EQ(back.sides[1].runs[0].step, record.sides[1].runs[0].step);
+    EXPECT_EQ(back.attackTravelSteps, kNetAttackTravelSteps);
 }
 
 }  // namespace

@@ -16,7 +16,9 @@
 // files differ from what it measured), and fails when a level was never cleared or the
 // pack's order does not follow the curve.
 // Replay mode plays a recorded game through the rules alone and checks every field
-// checksum and the final score against the recording; a difference names its step.
+// checksum and the final score against the recording; a difference names its step. Given
+// a match record (any kept match, "replays/m*.rec"), it plays both sides' steps through
+// the rules and checks that the match ends as the record says; no levels are needed.
 // Match-record mode plays the kept steps of a network match that went out of step
 // (replays/outofstep.rec) through the rules, both sides, and prints where each side got to
 // and its field checksum every second, to set beside the log line of each program.
@@ -26,7 +28,7 @@
 // either field.
 #include "core/Log.h"
 #include "game/ReplayPlayback.h"
-#include "net/NetVersus.h"
+#include "game/MatchRecord.h"
 #include "resources/File.h"
 #include "resources/UserFolders.h"
 #include "tools/sim/Report.h"
@@ -47,7 +49,7 @@ int Usage() {
                  "usage: pellora-sim [--difficulty N] [--seed S] [--soak GAMES] [--first N] [--last N]\n"
                  "                   [--one-game] [--check-field]\n"
                  "                   [--report [--seeds N] [--table FILE] [--chart FILE] [--check]]\n"
-                 "                   [--replay FILE]   (with the shipped pack unless given one)\n"
+                 "                   [--replay FILE]   (a game with the shipped pack unless given one, or a match)\n"
                  "                   (--pack <levels.nuf|folder> | --sources <folder>)\n"
                  "       pellora-sim --match-record FILE\n"
                  "       pellora-sim --versus STRENGTH_A STRENGTH_B [--rounds N] [--seed S] [--difficulty N]\n"
@@ -177,15 +179,46 @@ int RunReplay(const std::vector<LevelBytes>& levels, const std::string& path) {
     return 0;
 }
 
+const char* ModeName(EMatchMode mode) {
+    switch (mode) {
+        case EMatchMode::Computer: return "against the computer";
+        case EMatchMode::TwoPlayers: return "two players at one machine";
+        case EMatchMode::Network:
+        default: return "over the network";
+    }
+}
+
+// A kept match played again through the rules: it must end where the record says.
+int RunMatchReplay(const std::string& path) {
+    MatchRecord record;
+    if (!ReadRecording(path, &DecodeMatchRecord, record)) {
+        return 2;
+    }
+    std::printf("match: %s, seed %u, %u and %u steps (%.1f s)%s\n", ModeName(record.mode), record.seed,
+                record.SideSteps(0), record.SideSteps(1), record.LengthSteps() / 150.0,
+                record.hasOutcome ? "" : ", no result kept (an older record)");
+    const MatchRecordVerdict verdict = VerifyMatchRecord(record);
+    const MatchOutcome& played = verdict.played;
+    std::printf("played: round %d, rounds won %d - %d, %s\n", played.round, played.roundsWon[0], played.roundsWon[1],
+                played.finished ? (played.winner < 0 ? "a draw" : (played.winner == 0 ? "side 0 won" : "side 1 won"))
+                                : "left before its end");
+    if (!verdict.agrees) {
+        std::printf("DIVERGED: %s\n", verdict.why.c_str());
+        return 1;
+    }
+    std::printf("agrees: %u steps played as kept\n", verdict.stepsPlayed);
+    return 0;
+}
+
 int RunMatchRecord(const std::string& path) {
-    NetMatchRecord record;
+    MatchRecord record;
     if (!ReadRecording(path, &DecodeMatchRecord, record)) {
         return 2;
     }
     std::printf("match record: seed %u, kept by side %d\n", record.seed, record.ownSide);
     CVersusMatch match;
     const uint32_t played = PlayMatchRecord(record, match, [&](int32_t side, uint32_t steps) {
-        if (steps % kNetCheckSteps == 0) {
+        if (steps % kMatchCheckSteps == 0) {
             std::printf("side %d step %u checksum %08X\n", side, steps, VersusSideChecksum(match, side));
         }
     });
@@ -308,6 +341,13 @@ int main(int argc, char** argv) {
     }
     if (versusRun) {
         return RunVersus(versus, options);
+    }
+    if (!replayFile.empty()) {
+        // A match record needs no levels: the duel levels are the rules' own.
+        std::vector<uint8_t> head;
+        if (ReadFileAtPath(replayFile, head) && LooksLikeMatchRecord(head)) {
+            return RunMatchReplay(replayFile);
+        }
     }
     if (!replayFile.empty() && pack.empty() && sources.empty()) {
         // A replay is of the shipped levels unless told otherwise.
