@@ -482,6 +482,20 @@ wait_for_picture() {
   return 1
 }
 
+# start_match_against_the_computer: on a first start, through the first screens to the main
+# menu (menu.tga) and the versus menu (versus-menu.tga); "Play the computer" starts a match,
+# and the picture leaves the versus menu (match.tga).
+start_match_against_the_computer() {
+  walk_to_main_menu "$work/menu.tga"
+  open_from_menu "${MENU_VERSUS[@]}" "$work/versus-menu.tga" || fail "\"Versus\" did not open the versus menu"
+  for attempt in $(seq 5); do
+    click_at "${VERSUS_PLAY_COMPUTER[@]}"
+    sleep 1
+    take_screenshot "$work/match.tga" || fail "F8 wrote no screenshot in the match"
+    region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 || break
+  done
+  region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 && fail "\"Play the computer\" did not start a match"
+}
 # watch_to_the_end <seconds> <destination>: while a replay (a game's or a match's) is
 # watched, Right twice for speed x4, then screenshots until the banner's left part has
 # changed (it says the replay has ended) and the picture stands still; kept as destination.
@@ -874,16 +888,7 @@ case "$test_case" in
     start_display 640x480x24
     install_copy "$work/game"
     start_program
-    walk_to_main_menu "$work/menu.tga"
-    open_from_menu "${MENU_VERSUS[@]}" "$work/versus-menu.tga" || fail "\"Versus\" did not open the versus menu"
-    # "Play the computer" starts a match: the picture leaves the versus menu.
-    for attempt in $(seq 5); do
-      click_at "${VERSUS_PLAY_COMPUTER[@]}"
-      sleep 1
-      take_screenshot "$work/match.tga" || fail "F8 wrote no screenshot in the match"
-      region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 || break
-    done
-    region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 && fail "\"Play the computer\" did not start a match"
+    start_match_against_the_computer
     keep_shot "$work/match.tga"
     # Straight up from the launcher; the round ends when either side leaves a ball in its
     # lowest row, and the panel then holds the picture still.
@@ -1009,15 +1014,7 @@ case "$test_case" in
     saves="$work/game/pellora_data"
     [[ -x "$sim_tool" ]] || fail "no pellora-sim given"
     start_program
-    walk_to_main_menu "$work/menu.tga"
-    open_from_menu "${MENU_VERSUS[@]}" "$work/versus-menu.tga" || fail "\"Versus\" did not open the versus menu"
-    for attempt in $(seq 5); do
-      click_at "${VERSUS_PLAY_COMPUTER[@]}"
-      sleep 1
-      take_screenshot "$work/match.tga" || fail "F8 wrote no screenshot in the match"
-      region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 || break
-    done
-    region_same "$work/versus-menu.tga" "$work/match.tga" 0 0 640 480 && fail "\"Play the computer\" did not start a match"
+    start_match_against_the_computer
     # A few shots over a few seconds, then the match is left.
     for shot in 1 2 3 4; do
       click_at $((240 + 40 * shot)) 200
