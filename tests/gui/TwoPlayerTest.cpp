@@ -14,6 +14,8 @@
 #include "platform/Window.h"
 #include "profile/Language.h"
 #include "profile/Players.h"
+#include "profile/ReplayLibrary.h"
+#include "profile/ReplayStore.h"
 #include "resources/FileManager.h"
 #include "tests/support/SoftwareScreen.h"
 #include "tests/support/VirtualDevices.h"
@@ -284,6 +286,49 @@ TEST_F(TwoPlayerTest, AMatchPlaysToItsWinnerByNameAndGoesBackToTheVersusMenu) {
                                                             : std::string(),
               std::string("CGuiMenu"));
     EXPECT_EQ(CGfxOGL::Get().GetPictureWidth(), kScreenWidth) << "the menus are drawn at 640x480 again";
+
+}
+
+TEST_F(TwoPlayerTest, AKeptMatchIsWatchedAsItWasPlayedOnTheWidePicture) {
+    // One round of a minute: the time decides it, with a few shots of both players.
+    g_twoPlayerRoundsToWin = 1;
+    g_twoPlayerRoundSeconds = 60;
+    CGuiVersus* match = StartMatch(kLeftHalf, kRightHalf);
+    ASSERT_NE(match, nullptr);
+    for (int32_t second = 0; second < 70 && match->Match().Phase() == EVersusPhase::Playing; ++second) {
+        Fire(second % 2 == 0 ? kLeftHalf : kRightHalf);
+        StepLayers(148);
+    }
+    ASSERT_EQ(match->Match().Phase(), EVersusPhase::MatchOver);
+    const std::string result = match->PanelTitle();
+    StepLayers(150);
+    Fire(kLeftHalf);
+
+    // Kept with both players' names.
+    CReplayLibrary library;
+    library.Load();
+    ASSERT_FALSE(library.Entries().empty());
+    const LibraryEntry& kept = library.Entries().back();
+    EXPECT_EQ(kept.mode, EMatchMode::TwoPlayers);
+    EXPECT_EQ(kept.names[0], "Ann");
+    EXPECT_EQ(kept.names[1], "Bea");
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(ReadReplayFile(kept.file, bytes));
+    MatchRecord record;
+    std::string why;
+    ASSERT_TRUE(DecodeMatchRecord(bytes, record, why)) << why;
+    // Watched: both fields full size on the wide picture, to the same result.
+    ASSERT_TRUE(CStateManager::Lower().SetBuiltState(kStateVersusGame, std::make_unique<CGuiVersus>(record), true));
+    auto* watched = static_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
+    EXPECT_TRUE(watched->IsTwoPlayers());
+    EXPECT_EQ(CGfxOGL::Get().GetPictureWidth(), kWidePictureWidth);
+    for (int32_t step = 0; step < 150 * 80 && !watched->IsWatchEnded(); ++step) {
+        StepLayers();
+    }
+    ASSERT_TRUE(watched->IsWatchEnded());
+    EXPECT_EQ(watched->Match().Phase(), EVersusPhase::MatchOver);
+    EXPECT_EQ(watched->PanelTitle(), result);
+    EXPECT_TRUE(KeepPicture(DrawScreen(EDrawnLayers::Both, false), "two-players-watched.tga"));
 }
 
 TEST_F(TwoPlayerTest, TheSetUpsRulesAreTheMatchsRules) {
