@@ -318,6 +318,7 @@ TEST_F(TwoPlayerTest, AKeptMatchIsWatchedAsItWasPlayedOnTheWidePicture) {
     std::string why;
     ASSERT_TRUE(DecodeMatchRecord(bytes, record, why)) << why;
     // Watched: both fields full size on the wide picture, to the same result.
+    CStateManager::Upper().SetState(kStateNone, true);
     ASSERT_TRUE(CStateManager::Lower().SetBuiltState(kStateVersusGame, std::make_unique<CGuiVersus>(record), true));
     auto* watched = static_cast<CGuiVersus*>(CStateManager::Lower().GetState(0));
     EXPECT_TRUE(watched->IsTwoPlayers());
