@@ -210,6 +210,37 @@ TEST_F(VersusScreenTest, AMatchAgainstTheComputerPlaysToItsKnownEnd) {
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
 }
 
+// The pointer rests far left; a click is made straight above the launcher in one motion with
+// the move there. Whether the pointer's state has not caught up with the press when the step
+// takes it, or has already gone on, the ball leaves along the aim of the click's own place.
+TEST_F(VersusScreenTest, AClickMadeInOneMotionWithAMoveFiresWhereItWasMade) {
+    struct Case {
+        const char* what;
+        int32_t pointerX, pointerY;   // where the pointer's state says it is at the press's step
+    };
+    const Case cases[] = {{"the pointer's state still at the old place", 20, 250},
+                          {"the pointer's state gone on after the press", 600, 300},
+                          {"the pointer's state where the press was", 320, 5}};
+    for (const Case& c : cases) {
+        CGuiVersus& screen = OpenMatch(21);
+        PointAt(300, 300);
+        StepLayers();
+        PointAt(20, 250);
+        StepLayers(150);
+        const CPlayfield& field = screen.Match().Field(kPlayerSide);
+        ASSERT_LT(field.LauncherRotation(), -30.0f) << "the launcher points where the pointer rests";
+        PointAt(c.pointerX, c.pointerY);
+        CMouseCursor::Get().NoteButtonDown(320, 5);
+        HoldButton(true);
+        StepLayers();
+        HoldButton(false);
+        StepLayers();
+        ASSERT_TRUE(field.Shot().flying) << c.what;
+        EXPECT_NEAR(field.Shot().velocity.x, 0.0f, 1.0f) << c.what << ": straight up, not along the old aim";
+        EXPECT_LT(field.Shot().velocity.y, 0.0f) << c.what;
+    }
+}
+
 TEST_F(VersusScreenTest, PPausesBothSidesAndResumesThem) {
     g_versusStrength = static_cast<int32_t>(EBotStrength::Hard);
     CGuiVersus& screen = OpenMatch(8);
