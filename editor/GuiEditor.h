@@ -47,8 +47,9 @@ public:
     const CGuiLabel& LegendKey(int32_t index) const { return m_legendKeys[index]; }
 
 protected:
-    // Left and Right shift the field's rows in the editor.
-    bool FocusMovesSideways() const override { return false; }
+    // Left and Right shift the field's rows in the editor; while a question shows, its
+    // answers stand side by side and Left and Right move between them.
+    bool FocusMovesSideways() const override { return m_questionShown; }
 
 private:
     void BuildCommandButtons();
