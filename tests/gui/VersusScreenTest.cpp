@@ -205,8 +205,8 @@ TEST_F(VersusScreenTest, AMatchAgainstTheComputerPlaysToItsKnownEnd) {
         Click();
     }
     EXPECT_EQ(summary,
-              "round 1: winner 1 steps 8281 shots 0/22 scores 0/26650 balls 76/10\n"
-              "round 2: winner 1 steps 9933 shots 0/24 scores 0/17900 balls 60/18\n");
+              "round 1: winner 1 steps 8281 shots 0/20 scores 0/22300 balls 71/9\n"
+              "round 2: winner 1 steps 11585 shots 0/32 scores 0/12700 balls 54/32\n");
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
 }
 
