@@ -50,6 +50,8 @@ protected:
     // Left and Right shift the field's rows in the editor; while a question shows, its
     // answers stand side by side and Left and Right move between them.
     bool FocusMovesSideways() const override { return m_questionShown; }
+    // A question opens on its harmless answer: Cancel, or No.
+    const CGuiWidget* FirstFocus() const override;
 
 private:
     void BuildCommandButtons();

@@ -152,6 +152,16 @@ int32_t CGuiState::FirstFocusable() const {
     return first;
 }
 
+int32_t CGuiState::StartingFocus() const {
+    const CGuiWidget* wanted = FirstFocus();
+    for (int32_t i = 0; wanted != nullptr && i < WidgetCount(); ++i) {
+        if (m_widgets[static_cast<size_t>(i)] == wanted && IsFocusable(i)) {
+            return i;
+        }
+    }
+    return FirstFocusable();
+}
+
 int32_t CGuiState::ReadingNeighbour(int32_t index, bool forward) const {
     const CGuiWidget& from = *m_widgets[static_cast<size_t>(index)];
     int32_t best = -1;
@@ -241,7 +251,7 @@ void CGuiState::UpdateKeyFocus() {
     }
     if (!IsFocusable(m_hovered)) {
         // The focus appears on the first item; the press that brought it moves nothing.
-        SetHovered(FirstFocusable(), false);
+        SetHovered(StartingFocus(), false);
         if (m_hovered >= 0) {
             input.ConsumeNav();
         }

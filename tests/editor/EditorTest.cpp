@@ -689,6 +689,8 @@ TEST_F(EditorTest, TheArrowsMoveTheQuestionsHighlightTheWayItsAnswersLie) {
         Press(DIK_DOWN);   // shows the highlight where it starts
         const auto place = std::find(row.begin(), row.end(), Panel()->HoveredWidget());
         ASSERT_NE(place, row.end()) << "the highlight starts on an answer";
+        EXPECT_EQ((*place)->CommandParam(), static_cast<int32_t>(EEditorAnswer::Cancel))
+            << "a question that can destroy the changes opens on the harmless answer";
         int32_t expected = static_cast<int32_t>(place - row.begin());
         for (const uint8_t key : keys) {
             Press(key);

@@ -260,6 +260,23 @@ TEST_F(KeyFocusTest, ThePlayerSelectionByPadAndBGoesBack) {
     EXPECT_EQ(PendingUpper(), kStateMainMenu);
 }
 
+// The question whether to delete a player opens with No highlighted: Return right away
+// keeps the player.
+TEST_F(KeyFocusTest, TheDeleteQuestionOpensOnNo) {
+    ASSERT_NE(CreatePlayer("Ann"), nullptr);
+    ASSERT_NE(CreatePlayer("Bo"), nullptr);
+    g_returnScreen = kStateMainMenu;
+    Press(DIK_DOWN);
+    CGuiPlayer& players = Open<CGuiPlayer>(kStatePlayer);
+    players.OnMessage(CGuiPlayer::kCommandDeletePlayer + 1, 0);
+    StepScreens();
+    ASSERT_EQ(players.AskedPlayer(), 1);
+    EXPECT_EQ(Focused(players), CLanguage::Get().TxtNo());
+    Press(DIK_RETURN);
+    EXPECT_EQ(players.AskedPlayer(), -1);
+    EXPECT_EQ(GetPlayerCount(), 2);
+}
+
 // The high-score screen's foot line tells a mouse player to click and a keys or pad player
 // to press, in either language, and changes as the player changes device.
 TEST_F(KeyFocusTest, TheHighscoreFootLineNamesTheDeviceInUse) {
