@@ -220,14 +220,12 @@ void CGuiHighscore::FindReplays() {
     FitCaption(m_replayHint, anyReplay ? CLanguage::Get().TxtReplayHint() : "", 16, kFieldTextWidth);
 }
 
-// The new entry is yellow, the row chosen for its replay pale blue, the rest white.
+// The new entry and the row chosen for its replay are yellow (the chosen row also has the
+// focus marks beside it), the rest white.
 void CGuiHighscore::ColourRows() {
     for (int32_t row = 0; row < kRows; ++row) {
         float r = 1.0f, g = 1.0f, b = 1.0f;
-        if (row == m_selectedRow) {
-            r = 0.55f;
-            g = 0.85f;
-        } else if (row == m_highlightedRow) {
+        if (row == m_selectedRow || row == m_highlightedRow) {
             b = 0.0f;
         }
         CGuiLabel* const cells[4] = {&m_positions[row], &m_names[row], &m_scores[row], &m_levels[row]};
@@ -291,6 +289,15 @@ bool CGuiHighscore::ContinuePressed() const {
     const CInput& input = CInput::Get();
     return input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) || input.KeyHit(DIK_SPACE) ||
            input.KeyHit(DIK_RETURN) || input.NavHit(ENavAction::Activate);
+}
+
+void CGuiHighscore::RenderForeground() {
+    if (m_selectedRow < 0 || m_selectedRow >= kRows) {
+        return;
+    }
+    const GuiBox first = m_positions[m_selectedRow].CaptionBox();
+    const GuiBox last = m_levels[m_selectedRow].CaptionBox();
+    DrawFocusMarks(GuiBox{first.left, first.top, last.right, first.bottom});
 }
 
 void CGuiHighscore::UpdateScreen(float dt) {

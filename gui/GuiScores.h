@@ -31,6 +31,8 @@ public:
     bool InitScreen() override;
     void ShutdownScreen() override {}
     void UpdateScreen(float dt) override;
+    // The row chosen for its replay is marked on either side, as the keys' focus is.
+    void RenderForeground() override;
 
     const CGuiLabel& Title() const { return m_title; }
     const CGuiLabel& NameCell(int32_t row) const { return m_names[row]; }

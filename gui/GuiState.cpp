@@ -80,6 +80,14 @@ void CGuiState::Render() {
             widget->Render();
         }
     }
+    if (!CInput::Get().UsesMouse() && !m_entering && IsFocusable(m_hovered)) {
+        const CGuiWidget& focused = *m_widgets[static_cast<size_t>(m_hovered)];
+        GuiBox box = focused.CaptionBox();
+        if (box.right <= box.left) {
+            box = GuiBox{focused.X(), focused.Y(), focused.X() + focused.W(), focused.Y() + focused.H()};
+        }
+        DrawFocusMarks(box);
+    }
     RenderForeground();
 }
 
