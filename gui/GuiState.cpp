@@ -7,6 +7,8 @@
 
 namespace {
 constexpr int32_t kWidgetListReserve = 64;
+// Items whose centres lie this close in height stand on one row for Up and Down.
+constexpr int32_t kSameRowSlack = 8;
 }  // namespace
 
 int32_t RoundCursorCoordinate(float value) {
@@ -198,6 +200,19 @@ int32_t CGuiState::FocusNeighbour(int32_t index, ENavAction direction) const {
     const WidgetCentre from = CentreOf(*m_widgets[static_cast<size_t>(index)]);
     const bool vertical = direction == ENavAction::Up || direction == ENavAction::Down;
     const int32_t sign = (direction == ENavAction::Down || direction == ENavAction::Right) ? 1 : -1;
+    // Up and down go to the nearest row that way, and on it to the item nearest across: a
+    // row of two items side by side is never skipped for an item in line further on.
+    int32_t nearestRow = -1;
+    for (int32_t i = 0; vertical && i < WidgetCount(); ++i) {
+        if (i != index && IsFocusable(i)) {
+            const WidgetCentre to = CentreOf(*m_widgets[static_cast<size_t>(i)]);
+            const int32_t along = (to.y - from.y) * sign;
+            const bool inReach = along > 0 && std::abs(to.x - from.x) <= along * 2 + 8;
+            if (inReach && (nearestRow < 0 || along < nearestRow)) {
+                nearestRow = along;
+            }
+        }
+    }
     int32_t best = -1;
     int32_t bestScore = 0;
     for (int32_t i = 0; i < WidgetCount(); ++i) {
@@ -210,7 +225,7 @@ int32_t CGuiState::FocusNeighbour(int32_t index, ENavAction direction) const {
         // Only what lies that way: up and down reach across a row's width, left and right stay
         // on their row or near it. The nearest in line wins.
         const int32_t reach = vertical ? along * 2 + 8 : along;
-        if (along <= 0 || across > reach) {
+        if (along <= 0 || across > reach || (vertical && along > nearestRow + kSameRowSlack)) {
             continue;
         }
         const int32_t score = along + (vertical ? 2 : 4) * across;
@@ -247,7 +262,14 @@ void CGuiState::SetHovered(int32_t index, bool withSound) {
 void CGuiState::UpdateKeyFocus() {
     CInput& input = CInput::Get();
     if (input.UsesMouse() || !m_active) {
+        m_focusByKeys = false;
         return;
+    }
+    if (!m_focusByKeys) {
+        // The keys take over from the mouse: what the resting pointer was over is no focus;
+        // the first press shows the focus on the first item and does nothing else.
+        m_focusByKeys = true;
+        SetHovered(-1, false);
     }
     if (!TakesKeyFocus()) {
         SetHovered(-1, false);

@@ -87,6 +87,7 @@ private:
     CGuiWidget* m_dragged = nullptr;
     int32_t m_hovered = -1;
     int32_t m_previousHovered = -1;
+    bool m_focusByKeys = false;   // the focus was last moved by the keys or the pad
     bool m_entering = false;
     bool m_active = true;
 };
