@@ -448,8 +448,9 @@ TEST_F(NetVersusScreenTest, AMatchDroppedBeforeItStartsClosesItsSession) {
 }
 
 // The other program keeps its connection but sends no steps: once the player's side is as
-// far ahead as attacks travel it waits, and after a second the screen says so and for how
-// long, in the player's language; when the steps come again the line goes.
+// far ahead as attacks travel it waits, and the screen says so at once and how long the
+// other side has been silent, in the player's language; when the steps come again the line
+// goes.
 class StalledOpponentTest : public NetVersusScreenTest, public ::testing::WithParamInterface<uint32_t> {};
 
 TEST_P(StalledOpponentTest, IsShownAsAWaitAndHowLong) {
@@ -462,13 +463,16 @@ TEST_P(StalledOpponentTest, IsShownAsAWaitAndHowLong) {
             other.session->Service();   // its keep-alives, no steps
         }
     };
-    stalled(kNetAttackTravelSteps + 140);
-    EXPECT_EQ(screen.Match().SideSteps(screen.PlayerSide()), kNetAttackTravelSteps) << "the player's side waits";
-    EXPECT_TRUE(screen.WaitLine().empty()) << "a short wait is not told";
+    stalled(kNetAttackTravelSteps - 2);
+    EXPECT_TRUE(screen.WaitLine().empty()) << "no line while the player's side plays";
     const Bytes before = Draw("");
-    stalled(20 + 2 * 150);
+    stalled(4);
+    EXPECT_EQ(screen.Match().SideSteps(screen.PlayerSide()), kNetAttackTravelSteps) << "the player's side waits";
     char expected[96];
-    std::snprintf(expected, sizeof expected, CLanguage::Get().TxtNetWaitingSeconds(), "Bea", 3);
+    std::snprintf(expected, sizeof expected, CLanguage::Get().TxtNetWaitingSeconds(), "Bea", 2);
+    EXPECT_EQ(screen.WaitLine(), expected) << "told at once: two seconds ahead of the other side's last step";
+    stalled(2 * 150);
+    std::snprintf(expected, sizeof expected, CLanguage::Get().TxtNetWaitingSeconds(), "Bea", 4);
     EXPECT_EQ(screen.WaitLine(), expected);
     const Bytes waiting = Draw(std::string("versus-network-stalled") + (language == kLanguageSwedish ? "-sv" : "-en"));
     EXPECT_GT(DifferingPixels(before, waiting, 160, 190, 480, 230), 300) << "the line is drawn over the field";
