@@ -62,6 +62,7 @@ private:
     CGuiLabel m_levels[kRows];
     CGuiLabel m_bottom;
     CGuiLabel m_replayHint;
+    CGuiLabel m_levelsHeading;   // over the last column, which is not self-explaining
     std::string m_replays[kRows];
     int32_t m_highlightedRow = -1;
     int32_t m_selectedRow = -1;

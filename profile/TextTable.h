@@ -132,6 +132,7 @@ struct TextStrings {
     const char* TxtReplayDiverged;
     const char* TxtReplayUnreadable;
     const char* TxtReplayHint;
+    const char* TxtLevelsHeading;
     const char* TxtVersus;
     const char* TxtPlayTheComputer;
     const char* TxtComputerStrength;
@@ -328,6 +329,8 @@ public:
     const char* TxtReplayDiverged() const { return m_strings->TxtReplayDiverged; }
     const char* TxtReplayUnreadable() const { return m_strings->TxtReplayUnreadable; }
     const char* TxtReplayHint() const { return m_strings->TxtReplayHint; }
+    // The heading of the high-score lists' last column: the levels each game finished.
+    const char* TxtLevelsHeading() const { return m_strings->TxtLevelsHeading; }
     // The versus mode: the menu, the computer's strength, the rounds and the match.
     const char* TxtVersus() const { return m_strings->TxtVersus; }
     const char* TxtPlayTheComputer() const { return m_strings->TxtPlayTheComputer; }
