@@ -232,6 +232,16 @@ void CGuiEditor::ShowQuestion(int32_t question) {
     m_questionShown = true;
 }
 
+const CGuiWidget* CGuiEditor::FirstFocus() const {
+    for (const CGuiButton& answer : m_answers) {
+        const auto given = static_cast<EEditorAnswer>(answer.CommandParam());
+        if (m_questionShown && answer.IsVisible() && (given == EEditorAnswer::Cancel || given == EEditorAnswer::No)) {
+            return &answer;
+        }
+    }
+    return nullptr;
+}
+
 void CGuiEditor::HideQuestion() {
     m_questionShown = false;
     for (CGuiLabel& line : m_questionLines) {

@@ -47,8 +47,11 @@ public:
     const CGuiLabel& LegendKey(int32_t index) const { return m_legendKeys[index]; }
 
 protected:
-    // Left and Right shift the field's rows in the editor.
-    bool FocusMovesSideways() const override { return false; }
+    // Left and Right shift the field's rows in the editor; while a question shows, its
+    // answers stand side by side and Left and Right move between them.
+    bool FocusMovesSideways() const override { return m_questionShown; }
+    // A question opens on its harmless answer: Cancel, or No.
+    const CGuiWidget* FirstFocus() const override;
 
 private:
     void BuildCommandButtons();

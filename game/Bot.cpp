@@ -17,6 +17,9 @@ constexpr double kLostBallValue = -400.0;
 constexpr double kLifeLostValue = -1.0e6;
 constexpr double kFollowUpWeight = 0.8;    // a planned second shot counts a little less
 constexpr double kSwapCost = 0.5;          // equal outcomes keep the ball in hand
+// A weaker bot's miss is not made when it would hang the ball within this many rows of the
+// row that costs a life once the field has moved down again.
+constexpr int32_t kSafeMissRows = 3;
 
 // Whether the game would leave ball on the launcher: the multicolour ball always stays,
 // a coloured ball only while its colour is still in the field.
@@ -37,7 +40,7 @@ bool StaysInHand(const CBoard& board, const BallCell& ball) {
 
 BotStrengthRules RulesForStrength(EBotStrength strength) {
     switch (strength) {
-        case EBotStrength::Easy: return {2.6f, 4.0f, 1};
+        case EBotStrength::Easy: return {4.0f, 6.0f, 1};
         case EBotStrength::Normal: return {1.8f, 1.5f, 3};
         case EBotStrength::Hard:
         default: return {1.1f, 0.4f, CBot::kPlannedFirstShots};
@@ -68,7 +71,11 @@ CBot::CBot(EBotStrength strength, uint32_t seed) : CBot() {
 }
 
 void CBot::Configure(EBotStrength strength, uint32_t seed) {
-    m_strength = RulesForStrength(strength);
+    ConfigureRules(RulesForStrength(strength), seed);
+}
+
+void CBot::ConfigureRules(const BotStrengthRules& rules, uint32_t seed) {
+    m_strength = rules;
     m_random.Seed(seed);
 }
 
@@ -116,6 +123,19 @@ void CBot::MissAim(BotChoice& choice) {
     const float degrees = std::clamp(AngleForMouse(choice.mouseX, choice.mouseY) + unit * m_strength.aimErrorDegrees,
                                      kMinAngle, kMaxAngle);
     MouseForAngle(degrees, choice.mouseX, choice.mouseY);
+}
+
+// A miss that would hang the ball near the row that costs a life is not made: the weaker
+// bot is slower and less exact, never careless with its own field.
+bool CBot::MissIsDangerous(const CBoard& board, const BotChoice& aimed, const BotChoice& missed) {
+    if (aimed.mouseX == missed.mouseX && aimed.mouseY == missed.mouseY) {
+        return false;
+    }
+    const Landing landing = Fly(board, AngleForMouse(missed.mouseX, missed.mouseY), false);
+    if (!landing.rests || !landing.found) {
+        return false;
+    }
+    return landing.cell.row >= board.BottomRow() - 1 - kSafeMissRows;
 }
 
 namespace {
@@ -273,7 +293,11 @@ BotChoice CBot::Choose(const CPlayfield& playfield) {
     situation.canSwap = !playfield.IsMulticolorPending();
     situation.shotsBeforeMoveDown = playfield.ShotsBeforeMoveDown();
     BotChoice choice = ChooseOnBoard(playfield.Board(), situation);
+    const BotChoice aimed = choice;
     MissAim(choice);
+    if (MissIsDangerous(playfield.Board(), aimed, choice)) {
+        return aimed;
+    }
     return choice;
 }
 

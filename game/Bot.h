@@ -49,6 +49,8 @@ public:
     CBot(EBotStrength strength, uint32_t seed);
     // The strength and the seed of its aim errors from now on.
     void Configure(EBotStrength strength, uint32_t seed);
+    // Rules of no strength of the game's (the simulator's model of a beginner).
+    void ConfigureRules(const BotStrengthRules& rules, uint32_t seed);
     BotChoice Choose(const CPlayfield& playfield);
     // The same choice for a bare field (the tests' fixtures).
     BotChoice ChooseOnBoard(const CBoard& board, const BotSituation& situation);
@@ -80,6 +82,8 @@ private:
 
     // The chosen aim moved by the strength's aim error.
     void MissAim(BotChoice& choice);
+    // Whether the missed aim would hang the ball close above the rows that cost a life.
+    static bool MissIsDangerous(const CBoard& board, const BotChoice& aimed, const BotChoice& missed);
     // The distinct cells a shot can reach on board, one aim each.
     int32_t FindLandings(const CBoard& board, float angleStep, Landing out[kMaxLandings]) const;
     // The value of ball resting in cell of board; m_probe then holds the field it leaves.

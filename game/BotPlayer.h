@@ -16,6 +16,10 @@ public:
         m_bot.Configure(strength, seed);
         Forget();
     }
+    void ConfigureRules(const BotStrengthRules& rules, uint32_t seed) {
+        m_bot.ConfigureRules(rules, seed);
+        Forget();
+    }
     // A new round: a choice not yet fired is dropped.
     void Forget();
     const CBot& Bot() const { return m_bot; }

@@ -132,6 +132,9 @@ void CGuiEnterName::OnChar(int32_t code) {
     if (code == '\'' || code == '"') {
         return;
     }
+    if (code == ' ' && TrimmedName(m_name).empty()) {
+        return;   // spaces before the name would only take room from its twelve letters
+    }
     if (code >= 32 && code <= 255 && static_cast<int32_t>(m_name.size()) < kMaxNameLength) {
         m_name.push_back(static_cast<char>(code));
         m_hint.SetVisible(false);

@@ -97,6 +97,10 @@ public:
     const CGuiButton& YesButton() const { return m_yes; }
     const CGuiButton& NoButton() const { return m_no; }
 
+protected:
+    // The delete question opens on No.
+    const CGuiWidget* FirstFocus() const override { return m_asking >= 0 ? &m_no : nullptr; }
+
 private:
     // The names (the current one marked), a delete mark beside each, "Go back" and "Add
     // player", or the notice that the list is full.

@@ -26,6 +26,9 @@ constexpr int32_t kRowPitch = 24;
 constexpr int32_t kRowLeft = 160;
 constexpr int32_t kRowRight = 480;
 constexpr int32_t kReplayHintY = 346;   // between the last row and the foot line
+constexpr int32_t kLevelsColumnX = 455;
+constexpr int32_t kLevelsHeadingSize = 16;
+constexpr int32_t kLevelsHeadingRight = 474;
 // The mark after the name of an entry that has a replay.
 constexpr const char* kReplayMark = " \xBB";
 
@@ -112,11 +115,11 @@ bool CGuiHighscore::InitScreen() {
     StyleItem(m_title, "", kCentreX, 50);
     const CGuiWidget* above = &m_title;
     for (int32_t row = 0; row < kRows; ++row) {
-        const int32_t y = 95 + 24 * row;
+        const int32_t y = kFirstRowY + kRowPitch * row;
         const CGuiWidget* const rowAbove = above;
         CGuiLabel* const cells[4] = {&m_positions[row], &m_names[row], &m_scores[row], &m_levels[row]};
         // The position ends where the name begins less a gap, so that "10" stays clear of it.
-        const int32_t xs[4] = {184, 190, 440, 455};
+        const int32_t xs[4] = {184, 190, 440, kLevelsColumnX};
         for (int32_t column = 0; column < 4; ++column) {
             CGuiLabel& cell = *cells[column];
             cell.CopyStyle(column == 0 ? *rowAbove : *cells[column - 1]);
@@ -139,6 +142,14 @@ bool CGuiHighscore::InitScreen() {
                     kFieldTextWidth, 24);
     StyleFittedItem(m_replayHint, "", kCentreX, kReplayHintY, kFieldTextWidth, 16);
     m_replayHint.SetFont(&CFont::Small());
+    // Small, ending right over the levels' numbers, below the title.
+    m_levelsHeading.SetFont(&CFont::Small());
+    m_levelsHeading.SetFontSize(kLevelsHeadingSize, kLevelsHeadingSize);
+    m_levelsHeading.AlignRight();
+    m_levelsHeading.SetSize(0, kLevelsHeadingSize);
+    m_levelsHeading.SetPos(kLevelsHeadingRight, kFirstRowY - kLevelsHeadingSize - 2);
+    m_levelsHeading.SetText(texts.TxtLevelsHeading());
+    m_levelsHeading.SetColour(0.75f, 0.85f, 1.0f, 1.0f);
     FillTexts(highlighted);
     if (m_newEntryMode) {
         DeletePlayerSavedGame();
@@ -154,6 +165,7 @@ bool CGuiHighscore::InitScreen() {
     }
     AddWidget(&m_bottom)->SlideIn(0.0f, 200.0f, 0.3f);
     AddWidget(&m_replayHint)->SlideIn(0.0f, 200.0f, 0.35f);
+    AddWidget(&m_levelsHeading)->SlideIn(400.0f, 0.0f, 0.5f);
     ForgetHighscoreRank();
     return true;
 }
@@ -220,14 +232,12 @@ void CGuiHighscore::FindReplays() {
     FitCaption(m_replayHint, anyReplay ? CLanguage::Get().TxtReplayHint() : "", 16, kFieldTextWidth);
 }
 
-// The new entry is yellow, the row chosen for its replay pale blue, the rest white.
+// The new entry and the row chosen for its replay are yellow (the chosen row also has the
+// focus marks beside it), the rest white.
 void CGuiHighscore::ColourRows() {
     for (int32_t row = 0; row < kRows; ++row) {
         float r = 1.0f, g = 1.0f, b = 1.0f;
-        if (row == m_selectedRow) {
-            r = 0.55f;
-            g = 0.85f;
-        } else if (row == m_highlightedRow) {
+        if (row == m_selectedRow || row == m_highlightedRow) {
             b = 0.0f;
         }
         CGuiLabel* const cells[4] = {&m_positions[row], &m_names[row], &m_scores[row], &m_levels[row]};
@@ -291,6 +301,15 @@ bool CGuiHighscore::ContinuePressed() const {
     const CInput& input = CInput::Get();
     return input.MouseButtonHit(kMouseLeft) || input.MouseButtonHit(kMouseRight) || input.KeyHit(DIK_SPACE) ||
            input.KeyHit(DIK_RETURN) || input.NavHit(ENavAction::Activate);
+}
+
+void CGuiHighscore::RenderForeground() {
+    if (m_selectedRow < 0 || m_selectedRow >= kRows) {
+        return;
+    }
+    const GuiBox first = m_positions[m_selectedRow].CaptionBox();
+    const GuiBox last = m_levels[m_selectedRow].CaptionBox();
+    DrawFocusMarks(GuiBox{first.left, first.top, last.right, first.bottom});
 }
 
 void CGuiHighscore::UpdateScreen(float dt) {

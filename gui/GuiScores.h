@@ -31,6 +31,8 @@ public:
     bool InitScreen() override;
     void ShutdownScreen() override {}
     void UpdateScreen(float dt) override;
+    // The row chosen for its replay is marked on either side, as the keys' focus is.
+    void RenderForeground() override;
 
     const CGuiLabel& Title() const { return m_title; }
     const CGuiLabel& NameCell(int32_t row) const { return m_names[row]; }
@@ -60,6 +62,7 @@ private:
     CGuiLabel m_levels[kRows];
     CGuiLabel m_bottom;
     CGuiLabel m_replayHint;
+    CGuiLabel m_levelsHeading;   // over the last column, which is not self-explaining
     std::string m_replays[kRows];
     int32_t m_highlightedRow = -1;
     int32_t m_selectedRow = -1;

@@ -7,6 +7,8 @@
 
 namespace {
 constexpr int32_t kWidgetListReserve = 64;
+// Items whose centres lie this close in height stand on one row for Up and Down.
+constexpr int32_t kSameRowSlack = 8;
 }  // namespace
 
 int32_t RoundCursorCoordinate(float value) {
@@ -80,6 +82,14 @@ void CGuiState::Render() {
             widget->Render();
         }
     }
+    if (!CInput::Get().UsesMouse() && !m_entering && IsFocusable(m_hovered)) {
+        const CGuiWidget& focused = *m_widgets[static_cast<size_t>(m_hovered)];
+        GuiBox box = focused.CaptionBox();
+        if (box.right <= box.left) {
+            box = GuiBox{focused.X(), focused.Y(), focused.X() + focused.W(), focused.Y() + focused.H()};
+        }
+        DrawFocusMarks(box);
+    }
     RenderForeground();
 }
 
@@ -152,6 +162,16 @@ int32_t CGuiState::FirstFocusable() const {
     return first;
 }
 
+int32_t CGuiState::StartingFocus() const {
+    const CGuiWidget* wanted = FirstFocus();
+    for (int32_t i = 0; wanted != nullptr && i < WidgetCount(); ++i) {
+        if (m_widgets[static_cast<size_t>(i)] == wanted && IsFocusable(i)) {
+            return i;
+        }
+    }
+    return FirstFocusable();
+}
+
 int32_t CGuiState::ReadingNeighbour(int32_t index, bool forward) const {
     const CGuiWidget& from = *m_widgets[static_cast<size_t>(index)];
     int32_t best = -1;
@@ -180,6 +200,19 @@ int32_t CGuiState::FocusNeighbour(int32_t index, ENavAction direction) const {
     const WidgetCentre from = CentreOf(*m_widgets[static_cast<size_t>(index)]);
     const bool vertical = direction == ENavAction::Up || direction == ENavAction::Down;
     const int32_t sign = (direction == ENavAction::Down || direction == ENavAction::Right) ? 1 : -1;
+    // Up and down go to the nearest row that way, and on it to the item nearest across: a
+    // row of two items side by side is never skipped for an item in line further on.
+    int32_t nearestRow = -1;
+    for (int32_t i = 0; vertical && i < WidgetCount(); ++i) {
+        if (i != index && IsFocusable(i)) {
+            const WidgetCentre to = CentreOf(*m_widgets[static_cast<size_t>(i)]);
+            const int32_t along = (to.y - from.y) * sign;
+            const bool inReach = along > 0 && std::abs(to.x - from.x) <= along * 2 + 8;
+            if (inReach && (nearestRow < 0 || along < nearestRow)) {
+                nearestRow = along;
+            }
+        }
+    }
     int32_t best = -1;
     int32_t bestScore = 0;
     for (int32_t i = 0; i < WidgetCount(); ++i) {
@@ -192,7 +225,7 @@ int32_t CGuiState::FocusNeighbour(int32_t index, ENavAction direction) const {
         // Only what lies that way: up and down reach across a row's width, left and right stay
         // on their row or near it. The nearest in line wins.
         const int32_t reach = vertical ? along * 2 + 8 : along;
-        if (along <= 0 || across > reach) {
+        if (along <= 0 || across > reach || (vertical && along > nearestRow + kSameRowSlack)) {
             continue;
         }
         const int32_t score = along + (vertical ? 2 : 4) * across;
@@ -229,7 +262,14 @@ void CGuiState::SetHovered(int32_t index, bool withSound) {
 void CGuiState::UpdateKeyFocus() {
     CInput& input = CInput::Get();
     if (input.UsesMouse() || !m_active) {
+        m_focusByKeys = false;
         return;
+    }
+    if (!m_focusByKeys) {
+        // The keys take over from the mouse: what the resting pointer was over is no focus;
+        // the first press shows the focus on the first item and does nothing else.
+        m_focusByKeys = true;
+        SetHovered(-1, false);
     }
     if (!TakesKeyFocus()) {
         SetHovered(-1, false);
@@ -241,7 +281,7 @@ void CGuiState::UpdateKeyFocus() {
     }
     if (!IsFocusable(m_hovered)) {
         // The focus appears on the first item; the press that brought it moves nothing.
-        SetHovered(FirstFocusable(), false);
+        SetHovered(StartingFocus(), false);
         if (m_hovered >= 0) {
             input.ConsumeNav();
         }

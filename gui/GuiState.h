@@ -54,6 +54,9 @@ protected:
     // Whether Left and Right move the focus too (a screen whose own work takes them says no;
     // Up and Down then step through the items in reading order).
     virtual bool FocusMovesSideways() const { return true; }
+    // The item the keys' focus starts on when no item has it (a question's harmless
+    // answer); null for the first in reading order.
+    virtual const CGuiWidget* FirstFocus() const { return nullptr; }
     // The pad's B button; true when the screen did something with it.
     virtual bool OnBackButton() { return false; }
     // The widgets' entry slides run again from where each widget's slide stands.
@@ -71,6 +74,8 @@ private:
     bool IsFocusable(int32_t index) const;
     // The focusable widget first in reading order (top to bottom, left to right); -1: none.
     int32_t FirstFocusable() const;
+    // The screen's FirstFocus when it can take the focus, otherwise FirstFocusable.
+    int32_t StartingFocus() const;
     // The focusable widget the direction leads to from index: the nearest one that way, or
     // else the one before or after it in reading order, round at the ends.
     int32_t FocusNeighbour(int32_t index, ENavAction direction) const;
@@ -82,6 +87,7 @@ private:
     CGuiWidget* m_dragged = nullptr;
     int32_t m_hovered = -1;
     int32_t m_previousHovered = -1;
+    bool m_focusByKeys = false;   // the focus was last moved by the keys or the pad
     bool m_entering = false;
     bool m_active = true;
 };

@@ -15,6 +15,7 @@
 #include "profile/Players.h"
 #include "profile/ReplayStore.h"
 
+#include <algorithm>
 #include <cstdio>
 
 int32_t g_versusStrength = static_cast<int32_t>(EBotStrength::Easy);
@@ -300,7 +301,10 @@ void CGuiVersus::MeasureWait(float dt) {
     const bool waiting = m_match.Phase() == EVersusPhase::Playing && m_net.IsRunning() &&
                          !m_match.CanStepSide(PlayerSide());
     m_waitTime = waiting ? m_waitTime + dt : 0.0f;
-    const int32_t seconds = m_waitTime >= kNetWaitShownSeconds ? static_cast<int32_t>(m_waitTime) : 0;
+    // The player's side ran ahead of the other's last step before it had to wait.
+    const float ahead = static_cast<float>(m_match.SideSteps(PlayerSide()) - m_match.SideSteps(OpponentSide())) *
+                        CPlayfield::kStepLength;
+    const int32_t seconds = waiting ? std::max(1, static_cast<int32_t>(m_waitTime + ahead)) : 0;
     if (seconds == m_waitShown) {
         return;
     }

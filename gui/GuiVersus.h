@@ -40,8 +40,7 @@ constexpr int32_t kComputerSide = 1;
 constexpr const char* kOutOfStepRecordName = "outofstep.rec";
 
 // Over the network, the player's side waits once it is as far ahead of the other as attacks
-// travel; after waiting this long the screen says so, and for how long.
-constexpr float kNetWaitShownSeconds = 1.0f;
+// travel; the screen says so at once, with the seconds since the other side's last step.
 
 // Where the computer's field is drawn: half size, its field area's left edge at the
 // screen's left edge, below the computer's name.
@@ -146,7 +145,7 @@ private:
     void ResetSides(int32_t playerSide);
     // The network's traffic, and the panel when the match ended early.
     void ServiceNetwork();
-    // How long the player's side has waited for the other's steps, on the wait line.
+    // How long the other side has been silent while the player's side waits, on the wait line.
     void MeasureWait(float dt);
     // The network match is over before its end: why, on the panel.
     void ShowNetEnd();

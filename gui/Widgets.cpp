@@ -7,6 +7,7 @@
 #include "platform/Input.h"
 #include "gui/GuiArt.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -199,6 +200,21 @@ GuiBox CGuiWidget::CaptionBox() const {
     box.top = m_y + m_textOffsetY;
     box.bottom = box.top + m_font->GetCharHeight();
     return box;
+}
+
+void DrawFocusMarks(const GuiBox& box) {
+    constexpr int32_t kGap = 6;
+    const int32_t height = std::clamp(box.bottom - box.top, 12, 30);
+    CFont& font = CFont::Main();
+    font.SetCharSize(height * 3 / 4, height);
+    const int32_t markWidth = font.Measure(">");
+    CGfxOGL& gfx = CGfxOGL::Get();
+    gfx.Color(kFocusMarkColour.r, kFocusMarkColour.g, kFocusMarkColour.b, kFocusMarkColour.a);
+    const float y = static_cast<float>(box.top + (box.bottom - box.top - height) / 2);
+    font.Print(">", static_cast<float>(box.left - kGap - markWidth), y);
+    font.Print("<", static_cast<float>(box.right + kGap), y);
+    gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
+    font.ResetCharSize();
 }
 
 void CGuiWidget::ApplyFontSize() const {

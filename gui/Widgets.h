@@ -30,6 +30,11 @@ struct GuiColour {
     float r = 1.0f, g = 1.0f, b = 1.0f, a = 1.0f;
 };
 
+// The keys' and the pad's focus is marked by a small arrow on either side of its item, in
+// the focus colour, so that it never reads as the gold mark of the current or chosen item.
+constexpr GuiColour kFocusMarkColour{1.0f, 1.0f, 0.0f, 1.0f};
+void DrawFocusMarks(const GuiBox& box);
+
 class CGuiWidget {
 public:
     static constexpr int32_t kTextCapacity = 128;   // 127 characters and the NUL

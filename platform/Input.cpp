@@ -323,6 +323,7 @@ bool CMouseCursor::Init() {
     m_maxY = static_cast<float>(CGfxOGL::Get().GetHeight());
     m_prevX = 0;
     m_prevY = 0;
+    m_pressPending = false;
     m_visible = m_texture.id != 0;
     return true;
 }
@@ -349,7 +350,11 @@ bool ClampIntoRange(float& value, float low, float high) {
 
 void CMouseCursor::Update(float dt) {
     m_moved = false;
-    if (m_readPointer != nullptr) {
+    if (m_pressPending) {
+        m_curX = m_pressX;
+        m_curY = m_pressY;
+        m_pressPending = false;
+    } else if (m_readPointer != nullptr) {
         m_readPointer(m_curX, m_curY);
     }
     bool clamped = false;
@@ -376,6 +381,12 @@ void CMouseCursor::Update(float dt) {
     }
     m_prevX = m_curX;
     m_prevY = m_curY;
+}
+
+void CMouseCursor::NoteButtonDown(int32_t x, int32_t y) {
+    m_pressPending = true;
+    m_pressX = x;
+    m_pressY = y;
 }
 
 void CMouseCursor::SetClip(float minX, float minY, float maxX, float maxY) {

@@ -257,6 +257,10 @@ public:
     // pointer inside it.
     using ConfinePointer = void (*)(float minX, float minY, float maxX, float maxY);
     void SetConfineFunction(ConfinePointer confine) { m_confinePointer = confine; }
+    // A button went down with the pointer here (picture pixels, from the press itself): the
+    // step that takes the press reads the pointer here, wherever the system says it is by
+    // then, so that a click acts where it was made. The step after reads the system again.
+    void NoteButtonDown(int32_t x, int32_t y);
 
 private:
     CMouseCursor() = default;
@@ -275,5 +279,7 @@ private:
     // Where the pointer was last moved to by the program: reading it back there is no move
     // of the player's.
     bool m_warpPending = false;
+    bool m_pressPending = false;
+    int32_t m_pressX = 0, m_pressY = 0;
     int32_t m_warpX = 0, m_warpY = 0;
 };

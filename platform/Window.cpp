@@ -11,16 +11,21 @@
 #include <cstdio>
 
 namespace {
-// The system pointer, in picture pixels.
-void ReadSystemPointer(int32_t& x, int32_t& y) {
-    int windowX = 0;
-    int windowY = 0;
-    SDL_GetMouseState(&windowX, &windowY);
+// A point of the window in picture pixels.
+void WindowPointToPicture(int windowX, int windowY, int32_t& x, int32_t& y) {
     float pictureX = 0.0f;
     float pictureY = 0.0f;
     CGfxOGL::Get().WindowToPicture(windowX, windowY, pictureX, pictureY);
     x = static_cast<int32_t>(std::floor(pictureX));
     y = static_cast<int32_t>(std::floor(pictureY));
+}
+
+// The system pointer, in picture pixels.
+void ReadSystemPointer(int32_t& x, int32_t& y) {
+    int windowX = 0;
+    int windowY = 0;
+    SDL_GetMouseState(&windowX, &windowY);
+    WindowPointToPicture(windowX, windowY, x, y);
 }
 
 void MoveSystemPointer(float pictureX, float pictureY) {
@@ -239,6 +244,14 @@ void CWindow::HandleEvent(const SDL_Event& event, IWindowEvents& events) {
         }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
+            if (event.type == SDL_MOUSEBUTTONDOWN) {
+                // Where the press was made, which the pointer's state may have left already
+                // or not yet reached when the next step reads it.
+                int32_t x = 0;
+                int32_t y = 0;
+                WindowPointToPicture(event.button.x, event.button.y, x, y);
+                CMouseCursor::Get().NoteButtonDown(x, y);
+            }
             CInput::Get().SetButtonHeld(MouseButtonNumber(event.button.button), event.type == SDL_MOUSEBUTTONDOWN);
             break;
         case SDL_CONTROLLERDEVICEADDED:

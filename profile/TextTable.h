@@ -141,6 +141,7 @@ struct TextStrings {
     const char* TxtReplayNetwork;
     const char* TxtReplayLeft;
     const char* TxtReplayMatchLeft;
+    const char* TxtLevelsHeading;
     const char* TxtVersus;
     const char* TxtPlayTheComputer;
     const char* TxtComputerStrength;
@@ -367,6 +368,8 @@ public:
     const char* TxtReplayLeft() const { return m_strings->TxtReplayLeft; }
     // The panel of a watched match that was left before its end.
     const char* TxtReplayMatchLeft() const { return m_strings->TxtReplayMatchLeft; }
+    // The heading of the high-score lists' last column: the levels each game finished.
+    const char* TxtLevelsHeading() const { return m_strings->TxtLevelsHeading; }
     // The versus mode: the menu, the computer's strength, the rounds and the match.
     const char* TxtVersus() const { return m_strings->TxtVersus; }
     const char* TxtPlayTheComputer() const { return m_strings->TxtPlayTheComputer; }

@@ -136,6 +136,11 @@ CFile* CFileManager::OpenFile(const std::string& filter, const std::string& name
     }
     CLog::Get().Write("CFileManager::OpenFile FAILED, file: %s", name.c_str());
     if (writing) {
+        const size_t slash = name.rfind('/');
+        const auto folder = slash == std::string::npos ? m_folderErrors.end() : m_folderErrors.find(name.substr(0, slash));
+        if ((folderError == 0 || folderError == ENOENT) && folder != m_folderErrors.end()) {
+            folderError = folder->second;
+        }
         ReportFailure(name, folderError != 0 ? folderError : ENOENT);
     }
     return nullptr;
@@ -180,9 +185,12 @@ bool CFileManager::MakeFolder(const std::string& name) {
                 return false;
             }
             if (fileSystem->MakeFolder(name)) {
+                m_folderErrors.erase(name);
                 return true;
             }
-            CLog::Get().Write("CFileManager::MakeFolder FAILED, folder: %s", name.c_str());
+            const int error = errno;
+            m_folderErrors[name] = error;
+            CLog::Get().Write("CFileManager::MakeFolder FAILED, folder: %s (%s)", name.c_str(), std::strerror(error));
             return false;
         }
     }

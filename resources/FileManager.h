@@ -4,6 +4,7 @@
 #include "resources/File.h"
 #include "resources/FileSystem.h"
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -86,6 +87,9 @@ private:
 
     std::vector<std::unique_ptr<CFileSystemBase>> m_fileSystems;
     std::set<std::string> m_unreadable;
+    // Folders that could not be made, with the system's reason: a file written into one is
+    // refused for that reason, not for the folder's absence.
+    std::map<std::string, int> m_folderErrors;
     std::set<std::string> m_damaged;
     bool m_writesRefused = false;
     WriteFailureHandler m_failureHandler = nullptr;

@@ -14,8 +14,13 @@ EFolderLock CFolderLock::Acquire(const std::string& folder) {
     const std::string path = folder + "/" + kFolderLockName;
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        // A folder that cannot be written may still hold the lock file of another copy.
+        // A folder that cannot be written may still hold the lock file of another copy; when
+        // it holds none, the reason is the one the lock file could not be made for.
+        const int createError = errno;
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT) {
+            errno = createError;
+        }
     }
     if (fd < 0) {
         CLog::Get().Write("CFolderLock::Acquire FAILED, %s (%s)", path.c_str(), std::strerror(errno));

@@ -755,6 +755,8 @@ case "$test_case" in
     # program's own folder stays writable for the screenshots.
     chmod 755 "$work"
     chmod 777 "$work/game"
+    # No replays folder and no lock file yet: neither can be made.
+    rm -rf "$saves/replays" "$saves/pellora.lock"
     find "$saves" -type d -exec chmod 555 {} +
     find "$saves" -type f -exec chmod 444 {} +
     if (($(id -u) == 0)); then
@@ -764,6 +766,9 @@ case "$test_case" in
     start_program
     wait_for 30 grep -q "cannot write into its folder" "$work/out.log" ||
       fail "the read-only folder was not told; output: $(cat "$work/out.log")"
+    # The lock file could not be made for want of permission, and the line says so.
+    grep "CFolderLock" "$work/out.log" | grep -q "Permission denied" ||
+      fail "the lock line does not give the folder's reason; output: $(cat "$work/out.log")"
     # The notice takes the top of the main menu; below it the menu is as before.
     move_pointer_to_picture "${MENU_PLAY[@]}"
     deadline=$((SECONDS + 30))
@@ -788,6 +793,11 @@ case "$test_case" in
     wait_for 10 grep -q "The game could not be saved: no permission to write there." "$work/out.log" ||
       fail "the failed save was not told; output: $(cat "$work/out.log")"
     grep -q "ply1" "$work/out.log" || fail "the failed save's line does not name the file"
+    # The game's replay goes into a replays folder that cannot be made: no permission either.
+    wait_for 10 grep -q "no permission to write there. (replays/" "$work/out.log" ||
+      fail "the replay's failure was not told as no permission; output: $(cat "$work/out.log")"
+    grep -q "the system reported an error" "$work/out.log" &&
+      fail "a failure was told without its reason; output: $(cat "$work/out.log")"
     move_pointer_to_picture "${MENU_PLAY[@]}"
     deadline=$((SECONDS + 20))
     back=""

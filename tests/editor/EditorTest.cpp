@@ -665,6 +665,52 @@ TEST_F(EditorTest, EscapeAnswersAnOpenQuestionAsCancelAndTheFieldTakesNoClicksMe
     EXPECT_TRUE(Editor()->HasUnsavedChanges());
 }
 
+// With the answers side by side, Left and Right move the highlight to the answer that lies
+// that way (round at the ends), and Return gives the highlighted answer, never another.
+TEST_F(EditorTest, TheArrowsMoveTheQuestionsHighlightTheWayItsAnswersLie) {
+    const std::vector<std::vector<uint8_t>> sequences = {
+        {DIK_RIGHT}, {DIK_LEFT}, {DIK_RIGHT, DIK_RIGHT}, {DIK_LEFT, DIK_LEFT}, {DIK_RIGHT, DIK_LEFT, DIK_RIGHT}};
+    for (const std::vector<uint8_t>& keys : sequences) {
+        SCOPED_TRACE(testing::Message() << keys.size() << " keys, the first " << (keys[0] == DIK_RIGHT ? "Right" : "Left"));
+        WriteLevels(1, 3);
+        OpenEditor("2.lvl");
+        Click(Point{240, 100});
+        ASSERT_TRUE(CEngine::Get().OnEscape());
+        ASSERT_EQ(Editor()->Question(), EEditorQuestion::UnsavedChanges);
+        // The answers from left to right.
+        std::vector<const CGuiButton*> row;
+        for (int32_t i = 0; i < CGuiEditor::kMaxAnswers; ++i) {
+            if (Panel()->AnswerButton(i).IsVisible()) {
+                row.push_back(&Panel()->AnswerButton(i));
+            }
+        }
+        ASSERT_EQ(row.size(), 3u);
+        std::sort(row.begin(), row.end(), [](const CGuiButton* a, const CGuiButton* b) { return a->X() < b->X(); });
+        Press(DIK_DOWN);   // shows the highlight where it starts
+        const auto place = std::find(row.begin(), row.end(), Panel()->HoveredWidget());
+        ASSERT_NE(place, row.end()) << "the highlight starts on an answer";
+        EXPECT_EQ((*place)->CommandParam(), static_cast<int32_t>(EEditorAnswer::Cancel))
+            << "a question that can destroy the changes opens on the harmless answer";
+        int32_t expected = static_cast<int32_t>(place - row.begin());
+        for (const uint8_t key : keys) {
+            Press(key);
+            expected = (expected + (key == DIK_RIGHT ? 1 : 2)) % 3;
+            ASSERT_EQ(Panel()->HoveredWidget(), row[static_cast<size_t>(expected)]);
+        }
+        const auto answer = static_cast<EEditorAnswer>(row[static_cast<size_t>(expected)]->CommandParam());
+        Press(DIK_RETURN);
+        EXPECT_EQ(Editor()->Question(), EEditorQuestion::None);
+        CBoard onDisk;
+        ASSERT_TRUE(onDisk.LoadFromBytes(ReadFileBytes(m_folder + "/2.lvl").data(), kLevelFileSize));
+        EXPECT_EQ(!onDisk.CellAt(2, 2).IsEmpty(), answer == EEditorAnswer::Save) << "only Save writes the level";
+        EXPECT_EQ(CStateManager::Upper().GetPendingId() == kStateMainMenu, answer != EEditorAnswer::Cancel);
+        CStateManager::Upper().SetState(kStateNone, true);
+        CStateManager::Lower().SetState(kStateNone, true);
+        CStateManager::Upper().RequestState(kStateNone);
+        CStateManager::Lower().RequestState(kStateNone);
+    }
+}
+
 TEST_F(EditorTest, TheMarkOfUnsavedChangesFollowsTheFieldAgainstTheStoredLevel) {
     WriteLevels(1, 2);
     OpenEditor("2.lvl");

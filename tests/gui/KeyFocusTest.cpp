@@ -102,6 +102,29 @@ TEST_F(KeyFocusTest, TheMainMenuFocusFollowsTheArrowsInReadingOrderAndReturnChoo
     EXPECT_EQ(PendingUpper(), kStateOptions);
 }
 
+// The pointer rests on an item when the keys take over: the first key only shows the focus,
+// on the first item; Return does not choose what the resting pointer happened to be over.
+TEST_F(KeyFocusTest, TheFirstKeyAfterTheMouseShowsTheFocusOnTheFirstItem) {
+    ASSERT_NE(CreatePlayer("Ann"), nullptr);
+    for (const uint8_t key : {static_cast<uint8_t>(DIK_RETURN), static_cast<uint8_t>(DIK_DOWN)}) {
+        SCOPED_TRACE(static_cast<int>(key));
+        CInput::Get().NoteMouseMoved();
+        CGuiMenu& menu = Open<CGuiMenu>(kStateMainMenu);
+        for (int32_t i = 0; i < 150; ++i) {   // the entry slide, the pointer still
+            StepScreens();
+        }
+        PointAt(320, 234);   // "Highscore"
+        StepScreens();
+        CInput::Get().NoteMouseMoved();
+        StepScreens();
+        ASSERT_EQ(Focused(menu), "Highscore") << "hovered by the pointer";
+        Press(key);
+        EXPECT_EQ(Focused(menu), "Play");
+        EXPECT_EQ(PendingUpper(), kStateNone) << "nothing chosen";
+        CStateManager::Upper().SetState(kStateNone, true);
+    }
+}
+
 TEST_F(KeyFocusTest, ThePadsAToggleAndTheMouseTakesOverWithoutAFocus) {
     ASSERT_NE(CreatePlayer("Ann"), nullptr);
     CGuiMenu& menu = Open<CGuiMenu>(kStateMainMenu);
@@ -153,6 +176,25 @@ TEST_F(KeyFocusTest, ArrowsStepTheVolumeSlidersAndReturnLeavesThemAlone) {
     HoldKey(DIK_LEFT, false);
     StepScreens();
     EXPECT_EQ(options.SoundSlider().Value(), 40.0f);
+}
+
+// Down goes through every row of the options in turn, the language row too, and Up comes
+// back the same way.
+TEST_F(KeyFocusTest, UpAndDownReachEveryRowOfTheOptions) {
+    Press(DIK_LSHIFT);
+    CGuiOptions& options = Open<CGuiOptions>(kStateOptions);
+    const CGuiWidget* const down[] = {&options.SoundSlider(), &options.MusicSlider(), &options.EnglishButton(),
+                                      &options.BackButton()};
+    ASSERT_EQ(options.HoveredWidget(), down[0]);
+    for (size_t i = 1; i < std::size(down); ++i) {
+        Press(DIK_DOWN);
+        EXPECT_EQ(options.HoveredWidget(), down[i]) << "Down number " << i << " reaches " << Focused(options);
+    }
+    Press(DIK_UP);
+    EXPECT_TRUE(options.HoveredWidget() == &options.EnglishButton() || options.HoveredWidget() == &options.SwedishButton())
+        << "Up from Back reaches " << Focused(options);
+    Press(DIK_UP);
+    EXPECT_EQ(options.HoveredWidget(), &options.MusicSlider()) << "Up reaches " << Focused(options);
 }
 
 TEST_F(KeyFocusTest, ThePadsLetterGridWritesAsaIntoPlayersCfgInWindows1252) {
@@ -258,6 +300,23 @@ TEST_F(KeyFocusTest, ThePlayerSelectionByPadAndBGoesBack) {
     Open<CGuiOptions>(kStateOptions);
     PressPad(EPadButton::B);
     EXPECT_EQ(PendingUpper(), kStateMainMenu);
+}
+
+// The question whether to delete a player opens with No highlighted: Return right away
+// keeps the player.
+TEST_F(KeyFocusTest, TheDeleteQuestionOpensOnNo) {
+    ASSERT_NE(CreatePlayer("Ann"), nullptr);
+    ASSERT_NE(CreatePlayer("Bo"), nullptr);
+    g_returnScreen = kStateMainMenu;
+    Press(DIK_DOWN);
+    CGuiPlayer& players = Open<CGuiPlayer>(kStatePlayer);
+    players.OnMessage(CGuiPlayer::kCommandDeletePlayer + 1, 0);
+    StepScreens();
+    ASSERT_EQ(players.AskedPlayer(), 1);
+    EXPECT_EQ(Focused(players), CLanguage::Get().TxtNo());
+    Press(DIK_RETURN);
+    EXPECT_EQ(players.AskedPlayer(), -1);
+    EXPECT_EQ(GetPlayerCount(), 2);
 }
 
 // The high-score screen's foot line tells a mouse player to click and a keys or pad player

@@ -28,6 +28,9 @@ TEST_F(NameEntryTest, TypingKeepsTwelvePlainCharactersAndBackspaceTakesTheLast) 
         {"backspace takes the last character", {'a', 'b', 8}, "a"},
         {"backspace on an empty name does nothing", {8, 8, 'z'}, "z"},
         {"control codes are not typed", {1, 9, 27, 'k'}, "k"},
+        {"spaces before the name are not typed", {' ', ' ', 'A', 'n', ' ', 'n'}, "An n"},
+        {"spaces before leave room for twelve letters", {' ', ' ', ' ', 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k', 'l', 'm'},
+         "abcdefghijkl"},
     };
     for (const auto& c : cases) {
         CGuiEnterName screen;
@@ -131,8 +134,8 @@ TEST_F(NameEntryTest, SpacesAroundTheNameAreTrimmedAndSpacesAloneGetTheHint) {
         if (c.player == nullptr) {
             EXPECT_EQ(GetPlayerCount(), 0);
             EXPECT_TRUE(screen.Hint().IsVisible());
-            // Changing the name takes the hint away.
-            screen.OnChar(8);
+            // Typing takes the hint away.
+            screen.OnChar('a');
             EXPECT_FALSE(screen.Hint().IsVisible());
         } else {
             ASSERT_EQ(GetPlayerCount(), 1);

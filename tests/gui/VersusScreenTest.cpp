@@ -235,8 +235,8 @@ TEST_F(VersusScreenTest, AMatchAgainstTheComputerPlaysToItsKnownEnd) {
         Click();
     }
     EXPECT_EQ(summary,
-              "round 1: winner 1 steps 8281 shots 0/22 scores 0/26650 balls 76/10\n"
-              "round 2: winner 1 steps 9933 shots 0/24 scores 0/17900 balls 60/18\n");
+              "round 1: winner 1 steps 8281 shots 0/20 scores 0/22300 balls 71/9\n"
+              "round 2: winner 1 steps 11585 shots 0/32 scores 0/12700 balls 54/32\n");
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
 
     // The match is kept, finished, and plays again through the simulator's check to its end.
@@ -442,6 +442,37 @@ TEST_F(VersusScreenTest, TheReplaysListShowsGamesAndMatchesAndOpensEachInItsScre
     // Escape goes back to the versus menu.
     EXPECT_TRUE(pages.OnEscape());
     EXPECT_EQ(CStateManager::Upper().GetPendingId(), kStateHostJoinMenu);
+}
+
+// The pointer rests far left; a click is made straight above the launcher in one motion with
+// the move there. Whether the pointer's state has not caught up with the press when the step
+// takes it, or has already gone on, the ball leaves along the aim of the click's own place.
+TEST_F(VersusScreenTest, AClickMadeInOneMotionWithAMoveFiresWhereItWasMade) {
+    struct Case {
+        const char* what;
+        int32_t pointerX, pointerY;   // where the pointer's state says it is at the press's step
+    };
+    const Case cases[] = {{"the pointer's state still at the old place", 20, 250},
+                          {"the pointer's state gone on after the press", 600, 300},
+                          {"the pointer's state where the press was", 320, 5}};
+    for (const Case& c : cases) {
+        CGuiVersus& screen = OpenMatch(21);
+        PointAt(300, 300);
+        StepLayers();
+        PointAt(20, 250);
+        StepLayers(150);
+        const CPlayfield& field = screen.Match().Field(kPlayerSide);
+        ASSERT_LT(field.LauncherRotation(), -30.0f) << "the launcher points where the pointer rests";
+        PointAt(c.pointerX, c.pointerY);
+        CMouseCursor::Get().NoteButtonDown(320, 5);
+        HoldButton(true);
+        StepLayers();
+        HoldButton(false);
+        StepLayers();
+        ASSERT_TRUE(field.Shot().flying) << c.what;
+        EXPECT_NEAR(field.Shot().velocity.x, 0.0f, 1.0f) << c.what << ": straight up, not along the old aim";
+        EXPECT_LT(field.Shot().velocity.y, 0.0f) << c.what;
+    }
 }
 
 TEST_F(VersusScreenTest, PPausesBothSidesAndResumesThem) {
@@ -666,8 +697,9 @@ TEST_F(NetVersusScreenTest, AMatchDroppedBeforeItStartsClosesItsSession) {
 }
 
 // The other program keeps its connection but sends no steps: once the player's side is as
-// far ahead as attacks travel it waits, and after a second the screen says so and for how
-// long, in the player's language; when the steps come again the line goes.
+// far ahead as attacks travel it waits, and the screen says so at once and how long the
+// other side has been silent, in the player's language; when the steps come again the line
+// goes.
 class StalledOpponentTest : public NetVersusScreenTest, public ::testing::WithParamInterface<uint32_t> {};
 
 TEST_P(StalledOpponentTest, IsShownAsAWaitAndHowLong) {
@@ -680,13 +712,16 @@ TEST_P(StalledOpponentTest, IsShownAsAWaitAndHowLong) {
             other.session->Service();   // its keep-alives, no steps
         }
     };
-    stalled(kNetAttackTravelSteps + 140);
-    EXPECT_EQ(screen.Match().SideSteps(screen.PlayerSide()), kNetAttackTravelSteps) << "the player's side waits";
-    EXPECT_TRUE(screen.WaitLine().empty()) << "a short wait is not told";
+    stalled(kNetAttackTravelSteps - 2);
+    EXPECT_TRUE(screen.WaitLine().empty()) << "no line while the player's side plays";
     const Bytes before = Draw("");
-    stalled(20 + 2 * 150);
+    stalled(4);
+    EXPECT_EQ(screen.Match().SideSteps(screen.PlayerSide()), kNetAttackTravelSteps) << "the player's side waits";
     char expected[96];
-    std::snprintf(expected, sizeof expected, CLanguage::Get().TxtNetWaitingSeconds(), "Bea", 3);
+    std::snprintf(expected, sizeof expected, CLanguage::Get().TxtNetWaitingSeconds(), "Bea", 2);
+    EXPECT_EQ(screen.WaitLine(), expected) << "told at once: two seconds ahead of the other side's last step";
+    stalled(2 * 150);
+    std::snprintf(expected, sizeof expected, CLanguage::Get().TxtNetWaitingSeconds(), "Bea", 4);
     EXPECT_EQ(screen.WaitLine(), expected);
     const Bytes waiting = Draw(std::string("versus-network-stalled") + (language == kLanguageSwedish ? "-sv" : "-en"));
     EXPECT_GT(DifferingPixels(before, waiting, 160, 190, 480, 230), 300) << "the line is drawn over the field";

@@ -3,6 +3,9 @@
 #include "tests/game/GameFixtures.h"
 #include "game/Bot.h"
 #include "tools/sim/SimSession.h"
+#include "tools/sim/Versus.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -155,3 +158,40 @@ TEST(BotFlight, LandsWhereTheGamesFlightLandsOnEveryLevelOfThePack) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the strengths in versus
+
+namespace {
+int32_t RoundsWonBy(const VersusSimResult& result, int32_t side) {
+    return static_cast<int32_t>(std::count_if(result.rounds.begin(), result.rounds.end(),
+                                              [side](const VersusRoundResult& round) { return round.winner == side; }));
+}
+}  // namespace
+
+// The computer plays to win at every strength: against a player who never fires it loses
+// no match and hardly a round (the idle player's field moves down by its own clock). Easy
+// still loses most rounds to the simulator's beginner, and normal beats the beginner.
+TEST(BotStrengths, EveryStrengthBeatsAnIdlePlayerAndEasyLosesToABeginner) {
+    for (const EBotStrength strength : {EBotStrength::Easy, EBotStrength::Normal, EBotStrength::Hard}) {
+        SCOPED_TRACE(BotStrengthName(strength));
+        VersusSimOptions options;
+        options.strengths[0] = strength;
+        options.sides[1] = ESimSide::Idle;
+        options.rounds = 20;
+        options.seed = 3;
+        const VersusSimResult result = PlayVersus(options);
+        ASSERT_EQ(result.rounds.size(), 20u);
+        EXPECT_EQ(result.matchesWon[1], 0);
+        EXPECT_GE(RoundsWonBy(result, 0), 19);
+    }
+    VersusSimOptions beginner;
+    beginner.sides[1] = ESimSide::Beginner;
+    beginner.rounds = 30;
+    beginner.seed = 3;
+    beginner.strengths[0] = EBotStrength::Easy;
+    const VersusSimResult easy = PlayVersus(beginner);
+    EXPECT_GT(RoundsWonBy(easy, 1), RoundsWonBy(easy, 0)) << "the beginner beats easy";
+    beginner.strengths[0] = EBotStrength::Normal;
+    const VersusSimResult normal = PlayVersus(beginner);
+    EXPECT_GT(RoundsWonBy(normal, 0), RoundsWonBy(normal, 1)) << "normal beats the beginner";
+}

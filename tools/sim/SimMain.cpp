@@ -22,7 +22,8 @@
 // Match-record mode plays the kept steps of a network match that went out of step
 // (replays/outofstep.rec) through the rules, both sides, and prints where each side got to
 // and its field checksum every second, to set beside the log line of each program.
-// Versus mode plays bot against bot on the duel levels (strengths easy, normal, hard) in
+// Versus mode plays bot against bot on the duel levels (strengths easy, normal, hard, or a
+// player who never fires, idle, or the model of a beginner) in
 // best-of-three matches until N rounds are played, and prints each round, the wins, the
 // round lengths and the attacks; with --check-field it fails on the first broken rule of
 // either field.
@@ -53,7 +54,7 @@ int Usage() {
                  "                   (--pack <levels.nuf|folder> | --sources <folder>)\n"
                  "       pellora-sim --match-record FILE\n"
                  "       pellora-sim --versus STRENGTH_A STRENGTH_B [--rounds N] [--seed S] [--difficulty N]\n"
-                 "                   [--check-field] [--no-attacks]   (strengths: easy, normal, hard)\n");
+                 "                   [--check-field] [--no-attacks]   (sides: easy, normal, hard, idle, beginner)\n");
     return 2;
 }
 
@@ -327,7 +328,8 @@ int main(int argc, char** argv) {
             options.checkInvariants = true;
         } else if (std::strcmp(argv[i], "--versus") == 0 && i + 2 < argc) {
             versusRun = true;
-            if (!ParseBotStrength(argv[i + 1], versus.strengths[0]) || !ParseBotStrength(argv[i + 2], versus.strengths[1])) {
+            if (!ParseSimSide(argv[i + 1], versus.sides[0], versus.strengths[0]) ||
+                !ParseSimSide(argv[i + 2], versus.sides[1], versus.strengths[1])) {
                 return Usage();
             }
             i += 2;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 constexpr uint32_t kMatchSeedStep = 104729u;
@@ -28,6 +29,15 @@ bool PlayMatch(const VersusSimOptions& options, uint32_t seed, VersusSimResult& 
     CVersusMatch match;
     CBotPlayer players[kVersusSides] = {CBotPlayer(options.strengths[0], seed * 2u + 1u),
                                         CBotPlayer(options.strengths[1], seed * 2u + 2u)};
+    for (int32_t side = 0; side < kVersusSides; ++side) {
+        if (options.sides[side] == ESimSide::Beginner) {
+            players[side].ConfigureRules(BeginnerRules(), seed * 2u + 1u + static_cast<uint32_t>(side));
+        }
+    }
+    const auto next = [&](int32_t side) {
+        return options.sides[side] == ESimSide::Idle ? PlayInput()
+                                                     : players[side].Next(match.Field(side), CPlayfield::kStepLength);
+    };
     InvariantState states[kVersusSides];
     match.Start(options.rules, seed);
     for (;;) {
@@ -36,8 +46,7 @@ bool PlayMatch(const VersusSimOptions& options, uint32_t seed, VersusSimResult& 
             players[side].Forget();
         }
         while (match.Phase() == EVersusPhase::Playing) {
-            const PlayInput inputs[kVersusSides] = {players[0].Next(match.Field(0), CPlayfield::kStepLength),
-                                                    players[1].Next(match.Field(1), CPlayfield::kStepLength)};
+            const PlayInput inputs[kVersusSides] = {next(0), next(1)};
             match.Step(inputs);
             for (int32_t side = 0; options.checkInvariants && side < kVersusSides; ++side) {
                 std::string fault = CheckInvariants(match.Field(side), states[side]);
@@ -69,6 +78,32 @@ bool PlayMatch(const VersusSimOptions& options, uint32_t seed, VersusSimResult& 
     return true;
 }
 }  // namespace
+
+BotStrengthRules BeginnerRules() {
+    BotStrengthRules rules;
+    rules.thinkSeconds = 3.0f;
+    rules.aimErrorDegrees = 3.0f;
+    rules.plannedFirstShots = 1;
+    return rules;
+}
+
+bool ParseSimSide(const char* text, ESimSide& side, EBotStrength& strength) {
+    if (std::strcmp(text, "idle") == 0 || std::strcmp(text, "beginner") == 0) {
+        side = text[0] == 'i' ? ESimSide::Idle : ESimSide::Beginner;
+        return true;
+    }
+    side = ESimSide::Computer;
+    return ParseBotStrength(text, strength);
+}
+
+const char* SimSideName(ESimSide side, EBotStrength strength) {
+    switch (side) {
+        case ESimSide::Idle: return "idle";
+        case ESimSide::Beginner: return "beginner";
+        case ESimSide::Computer:
+        default: return BotStrengthName(strength);
+    }
+}
 
 std::string CheckVersusField(const CPlayfield& playfield) {
     if (!playfield.IsReady() || playfield.IsFlying() || playfield.IsMovingDown()) {
@@ -130,7 +165,8 @@ std::string FormatVersusReport(const VersusSimOptions& options, const VersusSimR
     std::sort(lengths.begin(), lengths.end());
     const size_t count = lengths.size();
     std::snprintf(line, sizeof(line), "A %s against B %s, %zu rounds, %d matches%s\n",
-                  BotStrengthName(options.strengths[0]), BotStrengthName(options.strengths[1]), count, result.matches,
+                  SimSideName(options.sides[0], options.strengths[0]),
+                  SimSideName(options.sides[1], options.strengths[1]), count, result.matches,
                   options.rules.attacks ? "" : " (no attacks)");
     text += line;
     std::snprintf(line, sizeof(line), "wins: rounds A %d B %d draws %zu; matches A %d B %d\n", roundWins[0],

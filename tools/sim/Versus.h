@@ -7,8 +7,19 @@
 #include <string>
 #include <vector>
 
+// Who plays a side: the computer at a strength, a player who never fires (whom the computer
+// beats at every strength), or the simulator's model of a beginner (whom easy loses to).
+enum class ESimSide { Computer, Idle, Beginner };
+
+// The beginner: slow, a few degrees off, no plan beyond the shot in hand.
+BotStrengthRules BeginnerRules();
+// "easy", "normal", "hard", "idle" or "beginner"; false for anything else.
+bool ParseSimSide(const char* text, ESimSide& side, EBotStrength& strength);
+const char* SimSideName(ESimSide side, EBotStrength strength);
+
 struct VersusSimOptions {
     EBotStrength strengths[kVersusSides] = {EBotStrength::Normal, EBotStrength::Normal};
+    ESimSide sides[kVersusSides] = {ESimSide::Computer, ESimSide::Computer};
     int32_t rounds = 6;            // matches are played until this many rounds are done
     uint32_t seed = 1;
     bool checkInvariants = false;  // check both fields after every step
