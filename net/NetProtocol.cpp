@@ -33,12 +33,6 @@ bool Fail(const char*& why, const char* reason) {
     return false;
 }
 
-bool IsValidSettings(const NetMatchSettings& s) {
-    return s.difficulty >= 1 && s.difficulty <= 5 && s.roundsToWin >= 1 && s.roundsToWin <= 9 &&
-           s.maxRounds >= s.roundsToWin && s.maxRounds <= 20 && s.incomingMs <= 10000 && s.roundSeconds >= 10 &&
-           s.roundSeconds <= 3600;
-}
-
 bool IsValidAim(float value) { return std::isfinite(value) && std::fabs(value) <= kMaxAim; }
 
 bool IsValidStep(const ReplayStep& step) {
@@ -130,6 +124,12 @@ VersusRules RulesFromNetSettings(const NetMatchSettings& settings) {
     return rules;
 }
 
+bool IsValidNetSettings(const NetMatchSettings& s) {
+    return s.difficulty >= 1 && s.difficulty <= 5 && s.roundsToWin >= 1 && s.roundsToWin <= 9 &&
+           s.maxRounds >= s.roundsToWin && s.maxRounds <= 20 && s.incomingMs <= 10000 && s.roundSeconds >= 10 &&
+           s.roundSeconds <= 3600;
+}
+
 bool IsValidNetName(const std::string& name) {
     if (name.empty() || name.size() > kMaxNetNameLength) {
         return false;
@@ -156,7 +156,7 @@ bool EncodeHello(const NetHello& hello, NetPacket& packet) {
 }
 
 bool EncodeWelcome(const NetWelcome& welcome, NetPacket& packet) {
-    if (!IsValidNetName(welcome.name) || !IsValidSettings(welcome.settings)) {
+    if (!IsValidNetName(welcome.name) || !IsValidNetSettings(welcome.settings)) {
         return false;
     }
     return WritePacket(packet, [&](CByteWriter& writer) {
@@ -292,7 +292,7 @@ bool DecodeWelcome(const uint8_t* data, size_t size, NetWelcome& welcome, const 
     if (reader.Failed()) {
         return Fail(why, "attacks flag out of range");
     }
-    if (!IsValidSettings(settings)) {
+    if (!IsValidNetSettings(settings)) {
         return Fail(why, "match settings out of range");
     }
     return true;

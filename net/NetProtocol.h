@@ -79,6 +79,8 @@ void TransferNetStep(Fields& fields, Step& step) {
 }
 // The rules of a match between two programs: the settings, and the attack travel above.
 VersusRules RulesFromNetSettings(const NetMatchSettings& settings);
+// Whether every setting is in its range (above).
+bool IsValidNetSettings(const NetMatchSettings& settings);
 
 struct NetHello {
     uint16_t version = kNetProtocolVersion;
