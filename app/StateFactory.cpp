@@ -8,6 +8,7 @@
 #include "gui/GuiMenu.h"
 #include "gui/GuiNetGame.h"
 #include "gui/GuiScores.h"
+#include "gui/GuiServerAddress.h"
 #include "gui/GuiVersus.h"
 #include "gui/Intro.h"
 #include "gui/ScreenFlow.h"
@@ -70,6 +71,8 @@ CEngineState* CreateState(int32_t stateId) {
             return new (std::nothrow) CGuiHostGame();
         case kStateJoinGame:
             return new (std::nothrow) CGuiJoinGame();
+        case kStateServerAddress:
+            return new (std::nothrow) CGuiServerAddress();
         default:
             return nullptr;
     }

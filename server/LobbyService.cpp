@@ -61,7 +61,9 @@ bool CLobbyService::Start() {
     }
     m_host->maximumPacketSize = kMaxNetPacketSize;
     m_host->maximumWaitingData = kMaxWaitingBytes;
-    m_host->duplicatePeers = m_options.limits.maxPeersPerAddress;
+    // One more than the limit gets in, to be told why it is turned away; past that ENet
+    // drops an address's connects unanswered.
+    m_host->duplicatePeers = m_options.limits.maxPeersPerAddress + 1;
     m_backlog.assign(peers, 0);
     m_lobby = std::make_unique<CLobby>(m_options.limits, static_cast<ILobbyLink&>(*this));
     m_lastTickMs = m_lastReportMs = SteadyMs();

@@ -94,6 +94,9 @@
 # A missing Xvfb or xdotool is a failure, never a skip. With PELLORA_E2E_SHOTS
 # set to a folder, the cases that look at screens leave their screenshots there.
 set -u
+# "Join a server" asks for matches on the loopback network only: no test sends beyond
+# this machine.
+export PELLORA_DISCOVERY=127.255.255.255
 
 test_case=$1
 binary=$2

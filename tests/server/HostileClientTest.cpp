@@ -204,8 +204,12 @@ TEST_F(HostileClientTest, ManyConnectionsFromOneAddressAreCappedAndStrayDatagram
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    EXPECT_LE(service->Lobby()->Counts().peers, 8u);
-    EXPECT_LE(std::count_if(clients.begin(), clients.end(), [](const auto& c) { return c->connected; }), 8);
+    // Eight, and one more that is told it is one too many.
+    EXPECT_LE(service->Lobby()->Counts().peers, 9u);
+    EXPECT_LE(std::count_if(clients.begin(), clients.end(), [](const auto& c) { return c->connected; }), 9);
+    ELobbyRefusal reason = ELobbyRefusal::Busy;
+    EXPECT_EQ(std::count_if(clients.begin(), clients.end(), [&](const auto& c) { return c->Refused(reason); }), 1);
+    EXPECT_EQ(reason, ELobbyRefusal::TooMany);
     ExpectStillServing();
     // The silent ones are closed in their greeting time; their slots come free.
     clients.clear();
