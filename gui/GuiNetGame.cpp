@@ -428,6 +428,9 @@ void CGuiJoinGame::RefreshOffers() {
     if (offers == m_shownOffers && serverText == m_shownServerText && !m_shownServerText.empty()) {
         return;
     }
+    if (offers.size() != m_shownOffers.size()) {
+        CLog::Get().Write("CGuiJoinGame: the list offers %zu match%s", offers.size(), offers.size() == 1 ? "" : "es");
+    }
     m_shownOffers = offers;
     m_shownServerText = serverText;
     const CLanguage& texts = CLanguage::Get();

@@ -41,7 +41,7 @@ public:
     const std::vector<MatchOffer>& Offers() const { return m_offers; }
     bool LanLooking() const { return m_discovery != nullptr && m_discovery->IsRunning(); }
     EServerListState ServerState() const { return m_serverState; }
-    // The player's words for the server's part ("Server: 3 open matches").
+    // The player's words for the server's part ("Server: open matches: 3").
     std::string ServerText() const;
     // Counts every change of the offers or of the server's state, for a screen to redraw.
     uint32_t Changes() const { return m_changes; }
