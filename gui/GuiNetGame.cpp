@@ -352,17 +352,7 @@ bool CGuiJoinGame::InitScreen() {
     Paint(m_status, kWaitColour);
     AddWidget(&m_status);
 
-    KeyGridLayout layout;
-    layout.characters = kAddressKeys;
-    layout.columns = 10;
-    layout.top = 172;
-    layout.rowStep = 34;
-    layout.columnStep = 32;
-    layout.letterSize = 24;
-    layout.spaceKey = false;
-    layout.firstCommand = kCommandGridKey;
-    m_grid.Build(*this, kCentreX, layout);
-    m_grid.SetCapitals(false);
+    BuildAddressKeys(*this, m_grid, kCommandGridKey);
 
     // In the keys' place until they are asked for: the matches found, and where they came from.
     for (int32_t i = 0; i < kShownOffers; ++i) {
@@ -473,18 +463,34 @@ void CGuiJoinGame::PickOffer(int32_t row) {
     SetStatus(CLanguage::Get().TxtConnecting(), false);
 }
 
-void CGuiJoinGame::RefreshAddress() {
+void CGuiJoinGame::BuildAddressKeys(CGuiState& screen, CGuiKeyGrid& grid, int32_t firstCommand) {
+    KeyGridLayout layout;
+    layout.characters = kAddressKeys;
+    layout.columns = 10;
+    layout.top = 172;
+    layout.rowStep = 34;
+    layout.columnStep = 32;
+    layout.letterSize = 24;
+    layout.spaceKey = false;
+    layout.firstCommand = firstCommand;
+    grid.Build(screen, kCentreX, layout);
+    grid.SetCapitals(false);
+}
+
+int32_t CGuiJoinGame::ShowTypedAddress(CGuiLabel& label, const std::string& address) {
     // A long address is shown smaller rather than over the pillars, and when even the
     // smallest letters are too wide, its end, where the typing goes on.
     const int32_t room = kFieldTextWidth - CTextCaret::kSpace;
     size_t first = 0;
-    FitCaption(m_addressLabel, m_address.c_str(), kItemCharSize, room);
-    while (m_addressLabel.TextWidth() > room && first + 1 < m_address.size()) {
+    FitCaption(label, address.c_str(), kItemCharSize, room);
+    while (label.TextWidth() > room && first + 1 < address.size()) {
         ++first;
-        FitCaption(m_addressLabel, m_address.c_str() + first, kItemCharSize, room);
+        FitCaption(label, address.c_str() + first, kItemCharSize, room);
     }
-    m_addressWidth = m_addressLabel.TextWidth();
+    return label.TextWidth();
 }
+
+void CGuiJoinGame::RefreshAddress() { m_addressWidth = ShowTypedAddress(m_addressLabel, m_address); }
 
 void CGuiJoinGame::SetStatus(const char* text, bool fault) {
     FitCaption(m_status, text, kSmallSize, kFieldTextWidth);

@@ -124,6 +124,12 @@ public:
     // Joins the match of an offered row (directly, or through the server that listed it).
     void PickOffer(int32_t row);
 
+    // The on-screen keys of an address (digits, small letters, '.', '-', ':', Delete), hidden.
+    static void BuildAddressKeys(CGuiState& screen, CGuiKeyGrid& grid, int32_t firstCommand);
+    // Shows a typed address on label: smaller when long, its end when even the smallest
+    // letters are too wide. The width it takes.
+    static int32_t ShowTypedAddress(CGuiLabel& label, const std::string& address);
+
 protected:
     // Typing needs no focus; the on-screen keys take the pad's.
     bool TakesKeyFocus() const override { return CInput::Get().LastDevice() == EInputDevice::Pad; }

@@ -1,5 +1,6 @@
 #include "gui/GuiServerAddress.h"
 
+#include "gui/GuiNetGame.h"
 #include "gui/NetPlay.h"
 #include "gui/ScreenFlow.h"
 #include "net/NetAddresses.h"
@@ -11,7 +12,6 @@ namespace {
 constexpr int32_t kSmallSize = 16;
 constexpr int32_t kAddressY = 100;
 constexpr int32_t kDeckTextY = 418;
-constexpr char kAddressKeys[] = "1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ.-:";
 constexpr GuiColour kFaultColour{1.0f, 0.6f, 0.2f, 1.0f};
 }  // namespace
 
@@ -28,17 +28,7 @@ bool CGuiServerAddress::InitScreen() {
     m_status.SetColour(kFaultColour.r, kFaultColour.g, kFaultColour.b, kFaultColour.a);
     AddWidget(&m_status);
 
-    KeyGridLayout layout;
-    layout.characters = kAddressKeys;
-    layout.columns = 10;
-    layout.top = 172;
-    layout.rowStep = 34;
-    layout.columnStep = 32;
-    layout.letterSize = 24;
-    layout.spaceKey = false;
-    layout.firstCommand = kCommandGridKey;
-    m_grid.Build(*this, kCentreX, layout);
-    m_grid.SetCapitals(false);
+    CGuiJoinGame::BuildAddressKeys(*this, m_grid, kCommandGridKey);
     m_grid.Show();
 
     StyleFittedItem(m_cancel, texts.TxtCancel(), kLeftItemX, kBottomItemY, kPairItemWidth);
@@ -56,16 +46,7 @@ bool CGuiServerAddress::InitScreen() {
 
 void CGuiServerAddress::ShutdownScreen() { CInput::Get().SetTextEntry(false); }
 
-void CGuiServerAddress::RefreshAddress() {
-    const int32_t room = kFieldTextWidth - CTextCaret::kSpace;
-    size_t first = 0;
-    FitCaption(m_addressLabel, m_address.c_str(), kItemCharSize, room);
-    while (m_addressLabel.TextWidth() > room && first + 1 < m_address.size()) {
-        ++first;
-        FitCaption(m_addressLabel, m_address.c_str() + first, kItemCharSize, room);
-    }
-    m_addressWidth = m_addressLabel.TextWidth();
-}
+void CGuiServerAddress::RefreshAddress() { m_addressWidth = CGuiJoinGame::ShowTypedAddress(m_addressLabel, m_address); }
 
 void CGuiServerAddress::OnChar(int32_t code) {
     if (code == 13) {

@@ -3,15 +3,6 @@
 #include "core/Log.h"
 #include "net/EnetShared.h"
 
-#include <chrono>
-
-namespace {
-uint64_t SteadyMs() {
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
-}
-}  // namespace
 
 const char* LobbyClientFaultName(ELobbyClientFault fault) {
     switch (fault) {
@@ -29,7 +20,7 @@ CLobbyClient::CLobbyClient(NetClock clock) : m_clock(std::move(clock)) {}
 
 CLobbyClient::~CLobbyClient() { Stop(); }
 
-uint64_t CLobbyClient::Now() const { return m_clock ? m_clock() : SteadyMs(); }
+uint64_t CLobbyClient::Now() const { return NetNow(m_clock); }
 
 bool CLobbyClient::Start(const std::string& address, uint16_t port) {
     Stop();

@@ -1,5 +1,6 @@
 #include "net/LobbyProtocol.h"
 
+#include "net/NetCodec.h"
 #include "resources/ByteRecord.h"
 
 #ifndef PELLORA_VERSION
@@ -16,19 +17,6 @@ constexpr size_t kMaxListingSize = 2 + (1 + kMaxHostNameLength) + (1 + kMaxNetNa
 constexpr size_t kMaxEntrySize = 4 + 4 + 2 + kMaxListingSize;   // id, address, version, listing
 static_assert(1 + 2 + 1 + kMaxListEntries * kMaxEntrySize <= kMaxNetPacketSize);
 static_assert(kLobbyHead + kMaxListingSize <= kMaxNetPacketSize);
-
-bool Fail(const char*& why, const char* reason) {
-    why = reason;
-    return false;
-}
-
-template <typename Write>
-bool WritePacket(NetPacket& packet, Write write) {
-    CByteWriter writer(packet.bytes, sizeof packet.bytes);
-    write(writer);
-    packet.size = writer.Size();
-    return !writer.Failed();
-}
 
 void WriteHead(CByteWriter& writer, uint8_t kind, uint32_t magic, uint16_t version) {
     writer.U8(kind);
@@ -69,25 +57,25 @@ bool ReadListing(CByteReader& reader, NetListing& listing, const char*& why) {
     if (!ReadText(reader, kMaxHostNameLength, listing.hostName) ||
         !ReadText(reader, kMaxNetNameLength, listing.playerName) ||
         !ReadText(reader, kMaxGameVersionLength, listing.gameVersion)) {
-        return Fail(why, "listing text length out of range");
+        return RefuseWith(why, "listing text length out of range");
     }
     CFieldReader fields(reader);
     TransferNetSettings(fields, listing.settings);
     if (reader.Failed()) {
-        return Fail(why, "listing cut short or attacks flag out of range");
+        return RefuseWith(why, "listing cut short or attacks flag out of range");
     }
     if (listing.port == 0) {
-        return Fail(why, "listing port 0");
+        return RefuseWith(why, "listing port 0");
     }
     if (!IsValidListingText(listing.hostName, kMaxHostNameLength) ||
         !IsValidListingText(listing.gameVersion, kMaxGameVersionLength)) {
-        return Fail(why, "listing text has a letter outside printable ASCII");
+        return RefuseWith(why, "listing text has a letter outside printable ASCII");
     }
     if (!IsValidNetName(listing.playerName)) {
-        return Fail(why, "listing player name has a control code");
+        return RefuseWith(why, "listing player name has a control code");
     }
     if (!IsValidNetSettings(listing.settings)) {
-        return Fail(why, "listing match settings out of range");
+        return RefuseWith(why, "listing match settings out of range");
     }
     return true;
 }
@@ -95,20 +83,20 @@ bool ReadListing(CByteReader& reader, NetListing& listing, const char*& why) {
 // The kind, the magic and the version; false (with why) when they are not of kind.
 bool ReadHead(CByteReader& reader, uint8_t kind, uint32_t magic, uint16_t& version, const char*& why) {
     if (reader.Left() < kLobbyHead) {
-        return Fail(why, "too short");
+        return RefuseWith(why, "too short");
     }
     if (reader.U8() != kind) {
-        return Fail(why, "wrong kind");
+        return RefuseWith(why, "wrong kind");
     }
     if (reader.U32() != magic) {
-        return Fail(why, "not a Pellora message");
+        return RefuseWith(why, "not a Pellora message");
     }
     version = reader.U16();
     return true;
 }
 
 bool ExpectEnd(const CByteReader& reader, const char*& why) {
-    return reader.Failed() || !reader.AtEnd() ? Fail(why, "wrong size") : true;
+    return reader.Failed() || !reader.AtEnd() ? RefuseWith(why, "wrong size") : true;
 }
 
 }  // namespace
@@ -161,21 +149,21 @@ bool EncodeAnnounce(const NetListing& listing, NetPacket& packet) {
     if (!IsValidListing(listing)) {
         return false;
     }
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         WriteHead(writer, static_cast<uint8_t>(ELobbyKind::Announce), kLobbyMagic, listing.version);
         WriteListing(writer, listing);
     });
 }
 
 bool EncodeAnnounced(uint32_t id, NetPacket& packet) {
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         writer.U8(static_cast<uint8_t>(ELobbyKind::Announced));
         writer.U32(id);
     });
 }
 
 bool EncodeAskList(uint16_t version, NetPacket& packet) {
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         WriteHead(writer, static_cast<uint8_t>(ELobbyKind::AskList), kLobbyMagic, version);
     });
 }
@@ -189,7 +177,7 @@ bool EncodeMatchList(const NetMatchList& list, NetPacket& packet) {
             return false;
         }
     }
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         writer.U8(static_cast<uint8_t>(ELobbyKind::List));
         writer.U16(list.total);
         writer.U8(list.count);
@@ -204,18 +192,18 @@ bool EncodeMatchList(const NetMatchList& list, NetPacket& packet) {
 }
 
 bool EncodeJoinRelay(uint16_t version, uint32_t id, NetPacket& packet) {
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         WriteHead(writer, static_cast<uint8_t>(ELobbyKind::JoinRelay), kLobbyMagic, version);
         writer.U32(id);
     });
 }
 
 bool EncodePaired(NetPacket& packet) {
-    return WritePacket(packet, [](CByteWriter& writer) { writer.U8(static_cast<uint8_t>(ELobbyKind::Paired)); });
+    return WriteNetPacket(packet, [](CByteWriter& writer) { writer.U8(static_cast<uint8_t>(ELobbyKind::Paired)); });
 }
 
 bool EncodeLobbyRefuse(ELobbyRefusal reason, NetPacket& packet) {
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         writer.U8(static_cast<uint8_t>(ELobbyKind::Refuse));
         writer.U8(static_cast<uint8_t>(reason));
     });
@@ -223,12 +211,12 @@ bool EncodeLobbyRefuse(ELobbyRefusal reason, NetPacket& packet) {
 
 bool PeekLobbyVersion(const uint8_t* data, size_t size, uint16_t& version, const char*& why) {
     if (size < kLobbyHead) {
-        return Fail(why, "too short");
+        return RefuseWith(why, "too short");
     }
     const uint8_t kind = data[0];
     if (kind != static_cast<uint8_t>(ELobbyKind::Announce) && kind != static_cast<uint8_t>(ELobbyKind::AskList) &&
         kind != static_cast<uint8_t>(ELobbyKind::JoinRelay)) {
-        return Fail(why, "no version in this kind");
+        return RefuseWith(why, "no version in this kind");
     }
     CByteReader reader(data, size);
     return ReadHead(reader, kind, kLobbyMagic, version, why);
@@ -244,7 +232,7 @@ bool DecodeAnnounce(const uint8_t* data, size_t size, NetListing& listing, const
 
 bool DecodeAnnounced(const uint8_t* data, size_t size, uint32_t& id, const char*& why) {
     if (size != 5 || data[0] != static_cast<uint8_t>(ELobbyKind::Announced)) {
-        return Fail(why, "wrong size or kind");
+        return RefuseWith(why, "wrong size or kind");
     }
     CByteReader reader(data + 1, size - 1);
     id = reader.U32();
@@ -260,15 +248,15 @@ bool DecodeAskList(const uint8_t* data, size_t size, uint16_t& version, const ch
 bool DecodeMatchList(const uint8_t* data, size_t size, NetMatchList& list, const char*& why) {
     CByteReader reader(data, size);
     if (reader.U8() != static_cast<uint8_t>(ELobbyKind::List)) {
-        return Fail(why, "wrong kind");
+        return RefuseWith(why, "wrong kind");
     }
     list.total = reader.U16();
     list.count = reader.U8();
     if (reader.Failed()) {
-        return Fail(why, "too short");
+        return RefuseWith(why, "too short");
     }
     if (list.count > kMaxListEntries || list.count > list.total) {
-        return Fail(why, "entry count out of range");
+        return RefuseWith(why, "entry count out of range");
     }
     for (uint32_t i = 0; i < list.count; ++i) {
         NetListedMatch& entry = list.entries[i];
@@ -292,16 +280,16 @@ bool DecodeJoinRelay(const uint8_t* data, size_t size, uint16_t& version, uint32
 }
 
 bool DecodePaired(const uint8_t* data, size_t size, const char*& why) {
-    return size == 1 && data[0] == static_cast<uint8_t>(ELobbyKind::Paired) ? true : Fail(why, "wrong size or kind");
+    return size == 1 && data[0] == static_cast<uint8_t>(ELobbyKind::Paired) ? true : RefuseWith(why, "wrong size or kind");
 }
 
 bool DecodeLobbyRefuse(const uint8_t* data, size_t size, ELobbyRefusal& reason, const char*& why) {
     if (size != 2 || data[0] != static_cast<uint8_t>(ELobbyKind::Refuse)) {
-        return Fail(why, "wrong size or kind");
+        return RefuseWith(why, "wrong size or kind");
     }
     if (data[1] < static_cast<uint8_t>(ELobbyRefusal::VersionMismatch) ||
         data[1] > static_cast<uint8_t>(ELobbyRefusal::BadMessage)) {
-        return Fail(why, "refusal reason out of range");
+        return RefuseWith(why, "refusal reason out of range");
     }
     reason = static_cast<ELobbyRefusal>(data[1]);
     return true;
@@ -314,13 +302,13 @@ constexpr uint8_t kDiscoveryAnswer = 2;
 // A datagram's head: the magic first (it is no ENet command then), the kind, the version.
 bool ReadDiscoveryHead(CByteReader& reader, uint8_t kind, uint16_t& version, const char*& why) {
     if (reader.Left() < kDiscoveryAskSize) {
-        return Fail(why, "too short");
+        return RefuseWith(why, "too short");
     }
     if (reader.U32() != kDiscoveryMagic) {
-        return Fail(why, "not a Pellora datagram");
+        return RefuseWith(why, "not a Pellora datagram");
     }
     if (reader.U8() != kind) {
-        return Fail(why, "wrong kind");
+        return RefuseWith(why, "wrong kind");
     }
     version = reader.U16();
     return true;
@@ -334,14 +322,14 @@ void WriteDiscoveryHead(CByteWriter& writer, uint8_t kind, uint16_t version) {
 }  // namespace
 
 bool EncodeDiscoveryAsk(uint16_t version, NetPacket& packet) {
-    return WritePacket(packet, [&](CByteWriter& writer) { WriteDiscoveryHead(writer, kDiscoveryAsk, version); });
+    return WriteNetPacket(packet, [&](CByteWriter& writer) { WriteDiscoveryHead(writer, kDiscoveryAsk, version); });
 }
 
 bool EncodeDiscoveryAnswer(const NetListing& listing, NetPacket& packet) {
     if (!IsValidListing(listing)) {
         return false;
     }
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         WriteDiscoveryHead(writer, kDiscoveryAnswer, listing.version);
         WriteListing(writer, listing);
     });

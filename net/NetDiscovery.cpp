@@ -9,15 +9,6 @@
 #include <netinet/in.h>
 
 #include <algorithm>
-#include <chrono>
-
-namespace {
-uint64_t SteadyMs() {
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
-}
-}  // namespace
 
 void ListBroadcastAddresses(std::vector<std::string>& out) {
     out.clear();
@@ -45,7 +36,7 @@ CNetDiscovery::CNetDiscovery(NetClock clock) : m_clock(std::move(clock)) { m_fou
 
 CNetDiscovery::~CNetDiscovery() { Stop(); }
 
-uint64_t CNetDiscovery::Now() const { return m_clock ? m_clock() : SteadyMs(); }
+uint64_t CNetDiscovery::Now() const { return NetNow(m_clock); }
 
 bool CNetDiscovery::Start(const std::vector<std::string>& broadcastAddresses, uint16_t port) {
     Stop();

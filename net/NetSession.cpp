@@ -16,12 +16,6 @@ constexpr size_t kMaxWaitingBytes = 64 * 1024;    // what one peer may keep ENet
 constexpr uint32_t kEnetTimeoutMinMs = 5000;      // ENet's own backstop for a vanished peer
 constexpr uint32_t kEnetTimeoutMaxMs = 10000;
 
-uint64_t SteadyMs() {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
-}
-
 // enet_address_set_host_ip reads numbers only and never asks a name server.
 bool NumericAddress(const std::string& text, uint16_t port, ENetAddress& address) {
     address = ENetAddress{};
@@ -50,6 +44,12 @@ std::string ThisMachinesName() {
 }
 
 }  // namespace
+
+uint64_t NetSteadyMs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
 
 const char* NetServerLinkName(ENetServerLink link) {
     switch (link) {
@@ -107,7 +107,7 @@ CNetSession::~CNetSession() {
     ReleaseEnet();
 }
 
-uint64_t CNetSession::Now() const { return m_options.clock ? m_options.clock() : SteadyMs(); }
+uint64_t CNetSession::Now() const { return NetNow(m_options.clock); }
 
 bool CNetSession::CreateHost(const void* address, size_t peers) {
     if (m_host != nullptr || m_state != ENetSessionState::Idle) {

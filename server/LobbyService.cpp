@@ -1,23 +1,17 @@
 #include "server/LobbyService.h"
 
 #include "net/EnetShared.h"
+#include "net/NetSession.h"
 #include "server/ServerLog.h"
 
 #include <enet/enet.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 namespace {
 constexpr size_t kMaxWaitingBytes = 64 * 1024;   // what one peer may keep ENet holding for it
 constexpr uint64_t kReportMs = 60000;            // the counts go to the log this often
-
-uint64_t SteadyMs() {
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
-}
 
 // A packet's bytes leave its peer's backlog when ENet lets go of it: acknowledged, or
 // dropped with the peer.
@@ -66,7 +60,7 @@ bool CLobbyService::Start() {
     m_host->duplicatePeers = m_options.limits.maxPeersPerAddress + 1;
     m_backlog.assign(peers, 0);
     m_lobby = std::make_unique<CLobby>(m_options.limits, static_cast<ILobbyLink&>(*this));
-    m_lastTickMs = m_lastReportMs = SteadyMs();
+    m_lastTickMs = m_lastReportMs = NetSteadyMs();
     m_bytesSent = m_bytesReceived = 0;
     ServerLog("listening on %s port %u for at most %zu peers", m_options.bind.empty() ? "every address" : m_options.bind.c_str(),
               Port(), peers);
@@ -98,7 +92,7 @@ void CLobbyService::Poll(uint32_t waitMs) {
     int result = enet_host_service(m_host, &event, waitMs);
     for (size_t handled = 0; result > 0 && handled < kMaxEventsPerPoll; ++handled) {
         const auto index = static_cast<uint32_t>(event.peer - m_host->peers);
-        const uint64_t now = SteadyMs();
+        const uint64_t now = NetSteadyMs();
         switch (event.type) {
             case ENET_EVENT_TYPE_CONNECT: {
                 const uint32_t timeout = static_cast<uint32_t>(m_options.limits.silenceMs);
@@ -124,7 +118,7 @@ void CLobbyService::Poll(uint32_t waitMs) {
         }
         result = enet_host_service(m_host, &event, 0);
     }
-    const uint64_t now = SteadyMs();
+    const uint64_t now = NetSteadyMs();
     if (now - m_lastTickMs >= kTickMs) {
         m_lobby->Tick(now);
         m_lastTickMs = now;

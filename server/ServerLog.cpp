@@ -1,8 +1,8 @@
 #include "server/ServerLog.h"
 
 #include "core/Log.h"
+#include "net/NetSession.h"
 
-#include <chrono>
 #include <cstdarg>
 #include <mutex>
 
@@ -13,11 +13,6 @@ uint64_t s_windowStartMs = 0;
 uint32_t s_linesInWindow = 0;
 uint64_t s_untold = 0;
 
-uint64_t SteadyMs() {
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
-}
 }  // namespace
 
 void SetServerLogStream(FILE* stream) {
@@ -30,7 +25,7 @@ void ServerLog(const char* format, ...) {
     if (s_stream == nullptr) {
         return;
     }
-    const uint64_t now = SteadyMs();
+    const uint64_t now = NetSteadyMs();
     if (now - s_windowStartMs >= kLogWindowMs) {
         if (s_untold > 0) {
             std::fprintf(s_stream, "pellora-server: %llu more lines not told\n", static_cast<unsigned long long>(s_untold));
