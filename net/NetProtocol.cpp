@@ -3,6 +3,7 @@
 #include "net/NetCodec.h"
 #include "resources/ByteRecord.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -109,6 +110,12 @@ VersusRules RulesFromNetSettings(const NetMatchSettings& settings) {
     rules.attacks = settings.attacks;
     rules.attackTravelSteps = kNetAttackTravelSteps;
     return rules;
+}
+
+uint64_t NetSteadyMs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
 }
 
 bool IsValidNetSettings(const NetMatchSettings& s) {

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
@@ -44,12 +43,6 @@ std::string ThisMachinesName() {
 }
 
 }  // namespace
-
-uint64_t NetSteadyMs() {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
-}
 
 const char* NetServerLinkName(ENetServerLink link) {
     switch (link) {

@@ -69,12 +69,6 @@ enum class ENetServerLink {
 };
 const char* NetServerLinkName(ENetServerLink link);
 
-// Milliseconds from any fixed start; the tests drive their own.
-using NetClock = std::function<uint64_t()>;
-// The steady clock in milliseconds: what an empty NetClock stands for.
-uint64_t NetSteadyMs();
-// clock's time, or the steady clock's when clock is empty.
-inline uint64_t NetNow(const NetClock& clock) { return clock ? clock() : NetSteadyMs(); }
 
 constexpr uint64_t kNetSilenceMs = 5000;       // an opponent silent this long has left
 constexpr uint64_t kNetKeepAliveMs = 1000;     // a side with nothing to send says so this often

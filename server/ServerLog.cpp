@@ -1,7 +1,7 @@
 #include "server/ServerLog.h"
 
 #include "core/Log.h"
-#include "net/NetSession.h"
+#include "net/NetProtocol.h"
 
 #include <cstdarg>
 #include <mutex>
