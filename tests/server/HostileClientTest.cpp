@@ -197,19 +197,27 @@ TEST_F(HostileClientTest, ManyConnectionsFromOneAddressAreCappedAndStrayDatagram
         sendto(sock, junk.data(), 1 + i * 4 % junk.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     }
     close(sock);
+    size_t most = 0;
     for (int i = 0; i < 300; ++i) {
         service->Poll(0);
         for (auto& client : clients) {
             client->Service();
         }
+        most = std::max(most, service->Lobby()->Counts().peers);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    // Eight, and one more that is told it is one too many.
-    EXPECT_LE(service->Lobby()->Counts().peers, 9u);
-    EXPECT_LE(std::count_if(clients.begin(), clients.end(), [](const auto& c) { return c->connected; }), 9);
-    ELobbyRefusal reason = ELobbyRefusal::Busy;
-    EXPECT_EQ(std::count_if(clients.begin(), clients.end(), [&](const auto& c) { return c->Refused(reason); }), 1);
-    EXPECT_EQ(reason, ELobbyRefusal::TooMany);
+    // Eight at once, and one more that is being told it is one too many. (Once a refused
+    // one has gone, ENet lets the next in, to be told the same.)
+    EXPECT_LE(most, 9u);
+    size_t refused = 0;
+    for (const auto& client : clients) {
+        ELobbyRefusal reason = ELobbyRefusal::Busy;
+        if (client->Refused(reason)) {
+            EXPECT_EQ(reason, ELobbyRefusal::TooMany);
+            ++refused;
+        }
+    }
+    EXPECT_GE(refused, 1u);
     ExpectStillServing();
     // The silent ones are closed in their greeting time; their slots come free.
     clients.clear();
