@@ -1,5 +1,8 @@
 #include "app/CommandLine.h"
 
+#include "net/NetAddresses.h"
+#include "net/NetProtocol.h"
+
 #include <cstring>
 
 #ifndef PELLORA_VERSION
@@ -14,6 +17,18 @@ StartOptions ParseCommandLine(int argc, const char* const* argv) {
             options.fullscreen = false;
         } else if (std::strcmp(option, "--fullscreen") == 0) {
             options.fullscreen = true;
+        } else if (std::strcmp(option, "--server") == 0) {
+            // Checked for its form now; a name is looked up when a screen needs the server.
+            NetAddressText parsed;
+            ENetAddressFault fault = ENetAddressFault::None;
+            if (i + 1 >= argc || !ParseNetAddress(argv[i + 1], kDefaultNetPort, parsed, fault)) {
+                options.action = StartAction::BadOption;
+                options.badOption = i + 1 >= argc ? std::string("--server (it needs HOST[:PORT])")
+                                                  : std::string("--server ") + argv[i + 1] + " (" +
+                                                        NetAddressFaultName(fault) + ")";
+                return options;
+            }
+            options.server = argv[++i];
         } else if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
             options.action = StartAction::ShowHelp;
             return options;
@@ -35,6 +50,9 @@ std::string UsageText() {
            "\n"
            "  --window      start in a window\n"
            "  --fullscreen  start in full screen (the default)\n"
+           "  --server HOST[:PORT]\n"
+           "                use this pellora-server to list and relay network matches for\n"
+           "                this run (the options' choice otherwise; port 27960 if none given)\n"
            "  --help        show this help and exit\n"
            "  --version     show the version and exit\n"
            "\n"

@@ -1,5 +1,5 @@
 #pragma once
-// Pellora's command line: --help, --version, --window, --fullscreen.
+// Pellora's command line: --help, --version, --window, --fullscreen, --server HOST[:PORT].
 #include <string>
 
 enum class StartAction {
@@ -14,7 +14,8 @@ constexpr int kExitBadOption = 2;
 struct StartOptions {
     StartAction action = StartAction::Play;
     bool fullscreen = true;  // the last of --window and --fullscreen wins
-    std::string badOption;   // the first option that was not understood
+    std::string badOption;   // the first option that was not understood (with why, for a bad value)
+    std::string server;      // --server: the pellora-server of this run, as given
 };
 
 StartOptions ParseCommandLine(int argc, const char* const* argv);

@@ -11,6 +11,7 @@
 #include "app/Globals.h"
 #include "core/Log.h"
 #include "app/StateFactory.h"
+#include "gui/NetPlay.h"
 #include "gui/NoticeBar.h"
 #include "engine/StateManager.h"
 #include "editor/LevelStore.h"
@@ -97,7 +98,10 @@ int AnswerCommandLine(const StartOptions& options) {
             std::printf("%s\n", VersionText().c_str());
             return 0;
         case StartAction::BadOption:
-            std::fprintf(stderr, "pellora: unknown option %s\n%s", options.badOption.c_str(), UsageText().c_str());
+            std::fprintf(stderr,
+                         options.badOption.rfind("--server", 0) == 0 ? "pellora: bad value: %s\n%s"
+                                                                     : "pellora: unknown option %s\n%s",
+                         options.badOption.c_str(), UsageText().c_str());
             return kExitBadOption;
         case StartAction::Play:
             break;
@@ -122,6 +126,7 @@ int main(int argc, char** argv) {
     MountData(folders);
     ClaimWriteFolder(folders);
     SetStateFactory(&CreateState);
+    g_netServerOverride = options.server;
     CEngine& engine = CEngine::Get();
     engine.SetStartupHook(&GameStartup);
     engine.SetFirstState(kStateIntro);

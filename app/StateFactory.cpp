@@ -10,6 +10,7 @@
 #include "gui/GuiReplays.h"
 #include "gui/GuiScores.h"
 #include "gui/GuiTwoPlayers.h"
+#include "gui/GuiServerAddress.h"
 #include "gui/GuiVersus.h"
 #include "gui/Intro.h"
 #include "gui/ScreenFlow.h"
@@ -76,6 +77,8 @@ CEngineState* CreateState(int32_t stateId) {
             return new (std::nothrow) CGuiJoinGame();
         case kStateReplays:
             return new (std::nothrow) CGuiReplays();
+        case kStateServerAddress:
+            return new (std::nothrow) CGuiServerAddress();
         default:
             return nullptr;
     }

@@ -5,6 +5,10 @@
 #   P/share/icons/hicolor/<n>x<n>/apps/pellora.png  the icons, baked from data/art
 #   P/share/metainfo/<app id>.metainfo.xml        the AppStream description
 #   P/share/man/man6/pellora.6                    the manual page
+#   P/bin/pellora-server                          the match lobby and relay
+#   P/share/man/man8/pellora-server.8             its manual page
+#   P/lib/systemd/system/pellora-server.service   its systemd unit
+#   P/share/doc/pellora/examples/pellora-server.conf  its sample configuration
 # and `cpack -G DEB` (run in the build folder) packs the same files into a .deb for /usr.
 # An installed program finds its archives through ../share/pellora, so the tree can be
 # moved as a whole; players' files go to each user's own folder.
@@ -39,7 +43,18 @@ configure_file(${CMAKE_SOURCE_DIR}/data/install/pellora.metainfo.xml.in
 configure_file(${CMAKE_SOURCE_DIR}/data/install/pellora.6
                ${PELLORA_INSTALL_DIR}/pellora.6 @ONLY)
 
-install(TARGETS pellora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The unit names the installed program by its path: the Debian package's unless told.
+set(PELLORA_SERVER_BINARY "/usr/bin/pellora-server" CACHE STRING
+    "Where the systemd unit finds pellora-server once installed")
+configure_file(${CMAKE_SOURCE_DIR}/data/install/pellora-server.8
+               ${PELLORA_INSTALL_DIR}/pellora-server.8 @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/data/install/pellora-server.service.in
+               ${PELLORA_INSTALL_DIR}/pellora-server.service @ONLY)
+
+install(TARGETS pellora pellora-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PELLORA_INSTALL_DIR}/pellora-server.8 DESTINATION ${CMAKE_INSTALL_MANDIR}/man8)
+install(FILES ${PELLORA_INSTALL_DIR}/pellora-server.service DESTINATION lib/systemd/system)
+install(FILES ${CMAKE_SOURCE_DIR}/data/install/pellora-server.conf DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pellora/examples)
 install(FILES ${PELLORA_DATA_DIR}/gfx.nuf ${PELLORA_DATA_DIR}/sound.nuf ${PELLORA_DATA_DIR}/levels.nuf
         DESTINATION ${CMAKE_INSTALL_DATADIR}/pellora)
 install(FILES ${PELLORA_INSTALL_DIR}/${PELLORA_APP_ID}.desktop
@@ -63,7 +78,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ball-shooting puzzle game")
 set(CPACK_PACKAGE_DESCRIPTION "Aim the launcher, fire coloured balls into the field that hangs from the top,
 and clear groups of three or more before the field creeps down to you.
 Power-ups, combos, player profiles, saved games, high scores and a level
-editor, in English and Swedish.")
+editor, in English and Swedish; network matches, with pellora-server to
+list them and relay them between players who cannot reach each other.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)

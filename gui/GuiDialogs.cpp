@@ -9,6 +9,7 @@
 #include "profile/Highscore.h"
 #include "profile/Language.h"
 #include "profile/Players.h"
+#include "profile/ServerSetting.h"
 #include "resources/FileManager.h"
 
 #include <algorithm>
@@ -375,6 +376,10 @@ bool CGuiPlayer::OnEscape() {
 
 // ---------------------------------------------------------------- options
 
+namespace {
+constexpr int32_t kServerCharSize = 20;
+}  // namespace
+
 int32_t SliderVolume(float value) {
     return static_cast<int32_t>(std::lround(value));
 }
@@ -398,11 +403,13 @@ bool CGuiOptions::InitScreen() {
     m_musicSlider.SetCommand(kCommandMusicVolume);
     m_musicSlider.SetValue(static_cast<float>(sound.GetMusicVolume()));
     // The language: its caption, and each language by its own name side by side.
-    StyleItem(m_languageCaption, "", kCentreX, 276);
-    StyleItem(m_english, "", kLeftItemX, 314);
+    StyleItem(m_languageCaption, "", kCentreX, 262);
+    StyleItem(m_english, "", kLeftItemX, 296);
     m_english.SetCommand(kCommandLanguageEnglish);
-    StyleItem(m_swedish, "", kRightItemX, 314);
+    StyleItem(m_swedish, "", kRightItemX, 296);
     m_swedish.SetCommand(kCommandLanguageSwedish);
+    StyleItem(m_server, "", kCentreX, 330);
+    m_server.SetCommand(kStateServerAddress);
     StyleItem(m_back, "", kCentreX, kBottomItemY);
     m_back.SetCommand(kStateMainMenu);
     SetTexts();
@@ -416,6 +423,7 @@ bool CGuiOptions::InitScreen() {
     AddWidget(&m_languageCaption)->SlideIn(-400.0f, 0.0f, 0.4f);
     AddWidget(&m_english)->SlideIn(-400.0f, 0.0f, 0.4f);
     AddWidget(&m_swedish)->SlideIn(400.0f, 0.0f, 0.4f);
+    AddWidget(&m_server)->SlideIn(-400.0f, 0.0f, 0.4f);
     AddWidget(&m_back)->SlideIn(0.0f, 500.0f, 0.6f);
     return true;
 }
@@ -429,6 +437,9 @@ void CGuiOptions::SetTexts() {
     FitCaption(m_english, texts.TxtEnglish(), kItemCharSize, kPairItemWidth);
     FitCaption(m_swedish, texts.TxtSwedish(), kItemCharSize, kPairItemWidth);
     FitCaption(m_back, texts.TxtGoBack(), kItemCharSize, kFieldTextWidth);
+    const std::string server = LoadServerSetting();
+    FitCaption(m_server, (std::string(texts.TxtServerColon()) + (server.empty() ? texts.TxtServerNone() : server)).c_str(),
+               kServerCharSize, kFieldTextWidth);
 }
 
 void CGuiOptions::MarkLanguage() {
@@ -464,6 +475,9 @@ void CGuiOptions::OnMessage(int32_t messageId, int32_t parameter) {
             break;
         case kStateMainMenu:
             BackToMainMenu();
+            break;
+        case kStateServerAddress:
+            GoToScreen(kStateServerAddress);
             break;
         default:
             break;

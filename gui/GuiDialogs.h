@@ -143,6 +143,7 @@ public:
     const CGuiButton& EnglishButton() const { return m_english; }
     const CGuiButton& SwedishButton() const { return m_swedish; }
     const CGuiButton& BackButton() const { return m_back; }
+    const CGuiButton& ServerButton() const { return m_server; }
 
 private:
     // The captions in the current language.
@@ -159,6 +160,7 @@ private:
     CGuiLabel m_languageCaption;
     CGuiButton m_english;
     CGuiButton m_swedish;
+    CGuiButton m_server;   // the pellora-server of network matches; a click types another
     CGuiButton m_back;
 };
 

@@ -91,6 +91,9 @@ bool CGuiHostGame::InitScreen() {
     m_roundsToWin.SetCommand(kCommandRoundsToWin);
     StyleFittedItem(m_status, "", kCentreX, 320, kFieldTextWidth, kSmallSize);
     Paint(m_status, kWaitColour);
+    // Where the port's hint stands while the port can be changed.
+    StyleFittedItem(m_serverStatus, "", kCentreX, 220, kFieldTextWidth, kSmallSize);
+    Paint(m_serverStatus, kCaptionColour);
 
     StyleFittedItem(m_cancel, texts.TxtCancel(), kLeftItemX, kBottomItemY, kPairItemWidth);
     m_cancel.SetCommand(kCommandCancel);
@@ -100,6 +103,7 @@ bool CGuiHostGame::InitScreen() {
     AddWidget(&m_title)->SlideIn(0.0f, -150.0f, 0.3f);
     AddSlidingColumn({&m_addressCaption, &m_addresses[0], &m_addresses[1], &m_addresses[2], &m_addresses[3], &m_port,
                       &m_portHint, &m_roundLength, &m_roundsToWin, &m_status});
+    AddWidget(&m_serverStatus);
     AddWidget(&m_cancel)->SlideIn(0.0f, 200.0f, 0.4f);
     AddWidget(&m_start)->SlideIn(0.0f, 200.0f, 0.6f);
     SetPhase(EPhase::Choosing);
@@ -110,6 +114,7 @@ bool CGuiHostGame::InitScreen() {
 
 void CGuiHostGame::ShutdownScreen() {
     CInput::Get().SetTextEntry(false);
+    m_serverLookup.Cancel();
     // A session handed to the match is the match's; one still here is closed.
     CloseNetSession(m_session);
 }
@@ -124,6 +129,11 @@ void CGuiHostGame::SetPhase(EPhase phase) {
     // Cancel alone stands in the middle while waiting.
     m_cancel.SetPos(choosing ? kLeftItemX : kCentreX, kBottomItemY);
     m_portHint.SetVisible(choosing);
+    m_serverStatus.SetVisible(!choosing);
+    if (choosing) {
+        m_serverLookup.Cancel();
+        m_announcing = false;
+    }
     RefreshItems();
 }
 
@@ -156,6 +166,55 @@ void CGuiHostGame::StartListening() {
     SetPhase(EPhase::Listening);
     FitCaption(m_status, CLanguage::Get().TxtWaitingForPlayer(), kSmallSize, kFieldTextWidth);
     Paint(m_status, kWaitColour);
+    // Discovery on the local network is answered whatever; a server is told when one is set.
+    m_serverStatus.SetText("");
+    m_shownLink = ENetServerLink::None;
+    const std::string server = ConfiguredServer();
+    if (!server.empty()) {
+        m_serverLookup.Start(server, kDefaultNetPort);
+        m_announcing = true;
+        const CLanguage& texts = CLanguage::Get();
+        FitCaption(m_serverStatus, (std::string(texts.TxtServerColon()) + texts.TxtServerAsking()).c_str(), kSmallSize,
+                   kFieldTextWidth);
+        UpdateAnnouncement();
+    }
+}
+
+void CGuiHostGame::UpdateAnnouncement() {
+    CNetSession* session = m_session.get();
+    if (session == nullptr) {
+        return;
+    }
+    const CLanguage& texts = CLanguage::Get();
+    const std::string prefix = texts.TxtServerColon();
+    if (m_announcing) {
+        const ENetLookupState state = m_serverLookup.Poll();
+        if (state == ENetLookupState::Pending) {
+            return;
+        }
+        m_announcing = false;
+        if (state != ENetLookupState::Found) {
+            FitCaption(m_serverStatus, (prefix + NetAddressFaultText(m_serverLookup.Fault())).c_str(), kSmallSize,
+                       kFieldTextWidth);
+            return;
+        }
+        CLog::Get().Write("CGuiHostGame: announcing the match to %s port %u", m_serverLookup.Address().c_str(),
+                          static_cast<unsigned>(m_serverLookup.Port()));
+        session->Announce(m_serverLookup.Address(), m_serverLookup.Port());
+    }
+    const ENetServerLink link = session->ServerLink();
+    if (link == m_shownLink) {
+        return;
+    }
+    m_shownLink = link;
+    const bool full = session->ServerRefusal() == ELobbyRefusal::Full || session->ServerRefusal() == ELobbyRefusal::TooMany;
+    const char* words = link == ENetServerLink::Connecting ? texts.TxtServerAsking()
+                        : link == ENetServerLink::Listed   ? texts.TxtServerListed()
+                        : link == ENetServerLink::Refused  ? (full ? texts.TxtServerIsFull() : texts.TxtServerRefusedUs())
+                        : link == ENetServerLink::Lost     ? texts.TxtServerNoAnswer()
+                                                           : "";
+    CLog::Get().Write("CGuiHostGame: the link to the server is %s", NetServerLinkName(link));
+    FitCaption(m_serverStatus, (prefix + words).c_str(), kSmallSize, kFieldTextWidth);
 }
 
 void CGuiHostGame::ShowEnd(ENetEndReason reason) {
@@ -176,8 +235,10 @@ void CGuiHostGame::UpdateScreen(float dt) {
         return;
     }
     session->Service();
+    UpdateAnnouncement();
     if (session->State() == ENetSessionState::Playing) {
-        CLog::Get().Write("CGuiHostGame: %s joined", session->OpponentName().c_str());
+        CLog::Get().Write("CGuiHostGame: %s joined%s", session->OpponentName().c_str(),
+                          session->IsRelayed() ? " through the server" : "");
         m_phase = EPhase::Started;
         GoToMatch(std::move(m_session));
     } else if (session->State() == ENetSessionState::Ended) {
@@ -267,6 +328,11 @@ namespace {
 // what an address holds besides them; Delete under them.
 constexpr char kAddressKeys[] = "1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ.-:";
 constexpr int32_t kAddressY = 104;
+constexpr int32_t kOfferTop = 176;
+constexpr int32_t kOfferStep = 26;
+constexpr int32_t kOfferSize = 20;
+constexpr int32_t kSourcesY = 308;
+constexpr int32_t kKeysY = 338;
 }  // namespace
 
 bool CGuiJoinGame::InitScreen() {
@@ -286,18 +352,28 @@ bool CGuiJoinGame::InitScreen() {
     Paint(m_status, kWaitColour);
     AddWidget(&m_status);
 
-    KeyGridLayout layout;
-    layout.characters = kAddressKeys;
-    layout.columns = 10;
-    layout.top = 172;
-    layout.rowStep = 34;
-    layout.columnStep = 32;
-    layout.letterSize = 24;
-    layout.spaceKey = false;
-    layout.firstCommand = kCommandGridKey;
-    m_grid.Build(*this, kCentreX, layout);
-    m_grid.SetCapitals(false);
-    m_grid.Show();
+    BuildAddressKeys(*this, m_grid, kCommandGridKey);
+
+    // In the keys' place until they are asked for: the matches found, and where they came from.
+    for (int32_t i = 0; i < kShownOffers; ++i) {
+        StyleFittedItem(m_offerRows[i], "", kCentreX, kOfferTop + kOfferStep * i, kFieldTextWidth, kOfferSize);
+        m_offerRows[i].SetCommand(kCommandOffer + i);
+        AddWidget(&m_offerRows[i]);
+    }
+    StyleFittedItem(m_lanStatus, "", kCentreX, kSourcesY, kFieldTextWidth, kSmallSize);
+    Paint(m_lanStatus, kCaptionColour);
+    AddWidget(&m_lanStatus);
+    StyleFittedItem(m_serverStatus, "", kCentreX, kSourcesY + 16, kFieldTextWidth, kSmallSize);
+    Paint(m_serverStatus, kCaptionColour);
+    AddWidget(&m_serverStatus);
+    StyleFittedItem(m_keys, texts.TxtOnScreenKeys(), kCentreX, kKeysY, kFieldTextWidth, kSmallSize);
+    m_keys.SetCommand(kCommandKeys);
+    AddWidget(&m_keys);
+    m_shownOffers.clear();
+    m_shownServerText.clear();
+    m_finder.Start(ConfiguredServer());
+    RefreshOffers();
+    ShowKeys(false);
 
     StyleFittedItem(m_cancel, texts.TxtCancel(), kLeftItemX, kBottomItemY, kPairItemWidth);
     m_cancel.SetCommand(kCommandCancel);
@@ -318,21 +394,103 @@ void CGuiJoinGame::ShutdownScreen() {
     g_netJoinAddress = m_address;
     CInput::Get().SetTextEntry(false);
     m_lookup.Cancel();
+    m_finder.Stop();
     CloseNetSession(m_session);
 }
 
-void CGuiJoinGame::RefreshAddress() {
+void CGuiJoinGame::ShowKeys(bool keys) {
+    m_keysShown = keys;
+    if (keys) {
+        m_grid.Show();
+    } else {
+        m_grid.Hide();
+    }
+    for (CGuiButton& row : m_offerRows) {
+        row.SetVisible(!keys);
+    }
+    m_lanStatus.SetVisible(!keys);
+    m_serverStatus.SetVisible(!keys);
+}
+
+void CGuiJoinGame::RefreshOffers() {
+    const std::vector<MatchOffer>& offers = m_finder.Offers();
+    const std::string serverText = m_finder.ServerText();
+    if (offers == m_shownOffers && serverText == m_shownServerText && !m_shownServerText.empty()) {
+        return;
+    }
+    if (offers.size() != m_shownOffers.size()) {
+        CLog::Get().Write("CGuiJoinGame: the list offers %zu match%s", offers.size(), offers.size() == 1 ? "" : "es");
+    }
+    m_shownOffers = offers;
+    m_shownServerText = serverText;
+    const CLanguage& texts = CLanguage::Get();
+    for (int32_t i = 0; i < kShownOffers; ++i) {
+        CGuiButton& row = m_offerRows[i];
+        if (i < static_cast<int32_t>(offers.size())) {
+            const MatchOffer& offer = offers[static_cast<size_t>(i)];
+            const std::string label = offer.listing.playerName + " (" + offer.listing.hostName + ") - " +
+                                      (offer.local ? texts.TxtLocalNetwork() : texts.TxtOnServer());
+            FitCaption(row, label.c_str(), kOfferSize, kFieldTextWidth);
+            SetItemEnabled(row, true);
+        } else {
+            FitCaption(row, i == 0 ? texts.TxtNoMatchesYet() : "", kOfferSize, kFieldTextWidth);
+            SetItemEnabled(row, false);
+        }
+    }
+    FitCaption(m_lanStatus, m_finder.LanLooking() ? texts.TxtLanLooking() : texts.TxtLanCannotLook(), kSmallSize,
+               kFieldTextWidth);
+    FitCaption(m_serverStatus, serverText.c_str(), kSmallSize, kFieldTextWidth);
+}
+
+void CGuiJoinGame::PickOffer(int32_t row) {
+    if (m_phase != EPhase::Typing || row < 0 || row >= static_cast<int32_t>(m_shownOffers.size())) {
+        return;
+    }
+    const MatchOffer offer = m_shownOffers[static_cast<size_t>(row)];
+    CloseNetSession(m_session);
+    m_session = std::make_unique<CNetSession>(NetPlayOptions(NetMatchSettings()));
+    CNetSession& session = *m_session;
+    const bool started = offer.local ? session.Join(offer.address, offer.port)
+                                     : session.JoinRelay(offer.address, offer.port, offer.id);
+    if (!started) {
+        Fail(NetEndReasonText(session.EndReason()));
+        return;
+    }
+    CLog::Get().Write("CGuiJoinGame: joining %s's match %s %s port %u", offer.listing.playerName.c_str(),
+                      offer.local ? "on the local network at" : "through the server", offer.address.c_str(),
+                      static_cast<unsigned>(offer.port));
+    m_phase = EPhase::Connecting;
+    SetStatus(CLanguage::Get().TxtConnecting(), false);
+}
+
+void CGuiJoinGame::BuildAddressKeys(CGuiState& screen, CGuiKeyGrid& grid, int32_t firstCommand) {
+    KeyGridLayout layout;
+    layout.characters = kAddressKeys;
+    layout.columns = 10;
+    layout.top = 172;
+    layout.rowStep = 34;
+    layout.columnStep = 32;
+    layout.letterSize = 24;
+    layout.spaceKey = false;
+    layout.firstCommand = firstCommand;
+    grid.Build(screen, kCentreX, layout);
+    grid.SetCapitals(false);
+}
+
+int32_t CGuiJoinGame::ShowTypedAddress(CGuiLabel& label, const std::string& address) {
     // A long address is shown smaller rather than over the pillars, and when even the
     // smallest letters are too wide, its end, where the typing goes on.
     const int32_t room = kFieldTextWidth - CTextCaret::kSpace;
     size_t first = 0;
-    FitCaption(m_addressLabel, m_address.c_str(), kItemCharSize, room);
-    while (m_addressLabel.TextWidth() > room && first + 1 < m_address.size()) {
+    FitCaption(label, address.c_str(), kItemCharSize, room);
+    while (label.TextWidth() > room && first + 1 < address.size()) {
         ++first;
-        FitCaption(m_addressLabel, m_address.c_str() + first, kItemCharSize, room);
+        FitCaption(label, address.c_str() + first, kItemCharSize, room);
     }
-    m_addressWidth = m_addressLabel.TextWidth();
+    return label.TextWidth();
 }
+
+void CGuiJoinGame::RefreshAddress() { m_addressWidth = ShowTypedAddress(m_addressLabel, m_address); }
 
 void CGuiJoinGame::SetStatus(const char* text, bool fault) {
     FitCaption(m_status, text, kSmallSize, kFieldTextWidth);
@@ -419,6 +577,11 @@ void CGuiJoinGame::Fail(const char* reason) {
 }
 
 void CGuiJoinGame::UpdateScreen(float dt) {
+    const uint32_t changes = m_finder.Changes();
+    m_finder.Update();
+    if (m_finder.Changes() != changes) {
+        RefreshOffers();
+    }
     switch (m_phase) {
         case EPhase::LookingUp: UpdateLookup(); break;
         case EPhase::Connecting: UpdateSession(); break;
@@ -440,9 +603,16 @@ void CGuiJoinGame::OnMessage(int32_t messageId, int32_t parameter) {
         OnChar(typed);
         return;
     }
+    if (messageId >= kCommandOffer && messageId < kCommandOffer + kShownOffers) {
+        PickOffer(messageId - kCommandOffer);
+        return;
+    }
     switch (messageId) {
         case kCommandConnect:
             Connect();
+            break;
+        case kCommandKeys:
+            ShowKeys(!m_keysShown);
             break;
         case kCommandCancel:
             Leave();

@@ -88,6 +88,13 @@ void CGuiKeyGrid::Show() {
     }
 }
 
+void CGuiKeyGrid::Hide() {
+    m_shown = false;
+    for (int32_t i = 0; i < m_keyCount; ++i) {
+        m_keys[i].SetVisible(false);
+    }
+}
+
 void CGuiKeyGrid::SetCapitals(bool capitals) {
     for (int32_t i = 0; i < m_characterCount; ++i) {
         const char text[2] = {Shown(m_characters[i], capitals), '\0'};

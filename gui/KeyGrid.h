@@ -47,6 +47,7 @@ public:
     // False (logged) for a layout of more keys than the grid holds.
     bool Build(CGuiState& screen, int32_t centreX, const KeyGridLayout& layout);
     void Show();
+    void Hide();
     bool IsShown() const { return m_shown; }
     // The letter keys as capitals or as small letters (Windows-1252: small is capital + 32,
     // the Swedish letters too); the layout's characters are taken as capitals.

@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "profile/Language.h"
 #include "profile/Players.h"
+#include "profile/ServerSetting.h"
 
 #include <chrono>
 #include <memory>
@@ -23,6 +24,13 @@ NetMatchSettings DefaultHostSettings() {
 uint16_t g_netHostPort = kDefaultNetPort;
 NetMatchSettings g_netHostSettings = DefaultHostSettings();
 std::string g_netJoinAddress;
+std::string g_netServerOverride;
+std::vector<std::string> g_netDiscoveryAddresses;
+uint16_t g_netDiscoveryPort = kDefaultNetPort;
+
+NetClock NetPlayClock() { return s_clock; }
+
+std::string ConfiguredServer() { return g_netServerOverride.empty() ? LoadServerSetting() : g_netServerOverride; }
 
 void CloseNetSession(std::unique_ptr<CNetSession>& session) {
     if (session == nullptr) {
@@ -71,6 +79,8 @@ const char* NetEndReasonText(ENetEndReason reason) {
         case ENetEndReason::CouldNotListen: return texts.TxtNetCouldNotListen();
         case ENetEndReason::BadAddress: return texts.TxtNetBadAddress();
         case ENetEndReason::CouldNotConnect: return texts.TxtNetNoAnswer();
+        case ENetEndReason::MatchGone: return texts.TxtNetMatchGone();
+        case ENetEndReason::ServerFull: return texts.TxtNetServerFull();
     }
     return texts.TxtNetConnectionBroken();
 }

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // Says goodbye to the opponent (if any) and destroys the session; null stays null.
 void CloseNetSession(std::unique_ptr<CNetSession>& session);
@@ -18,6 +19,20 @@ std::string NetPlayName();
 NetSessionOptions NetPlayOptions(const NetMatchSettings& settings);
 // The clock of the sessions opened from now on (empty: the steady clock); the tests' own.
 void SetNetPlayClock(NetClock clock);
+
+// The clock the sessions, the finder and the server list use (empty: the steady clock).
+NetClock NetPlayClock();
+
+// The pellora-server the screens use, as typed ("host" or "host:port"; empty: none): the
+// one given with --server for this run, else the one chosen in the options.
+std::string ConfiguredServer();
+// --server's address for this run (empty: the options' one counts).
+extern std::string g_netServerOverride;
+// Where "Join a server" asks for matches on the local network: the broadcast addresses
+// (empty: the one in PELLORA_DISCOVERY, which the tests set to 127.255.255.255, else this
+// machine's interfaces') and the port (the game's own unless the tests say).
+extern std::vector<std::string> g_netDiscoveryAddresses;
+extern uint16_t g_netDiscoveryPort;
 
 // The player's words for why a session ended; empty for this side's own leaving.
 const char* NetEndReasonText(ENetEndReason reason);

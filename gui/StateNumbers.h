@@ -10,6 +10,7 @@ constexpr int32_t kStateEditor = 10006;
 constexpr int32_t kStateIntro = 10007;         // the first screen
 constexpr int32_t kStateOptions = 10009;
 constexpr int32_t kStatePlayer = 10011;
+constexpr int32_t kStateServerAddress = 10012;   // the options' pellora-server address, typed
 constexpr int32_t kStateHostJoinMenu = 10100;
 constexpr int32_t kStateHostMenu = 10101;
 constexpr int32_t kStateJoinMenu = 10102;

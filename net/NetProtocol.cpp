@@ -1,7 +1,9 @@
 #include "net/NetProtocol.h"
 
+#include "net/NetCodec.h"
 #include "resources/ByteRecord.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -18,26 +20,6 @@ constexpr size_t kGoodbyeSize = 1 + 1;
 constexpr float kMaxAim = 1.0e6f;
 static_assert(kInputsHead + kMaxNetInputSteps * kInputRecordSize <= kMaxNetPacketSize);
 static_assert(kHandshakeHead + 1 + kMaxNetNameLength + kSettingsSize + 4 <= kMaxNetPacketSize);
-
-// Writes one message into packet; false when it would not fit (never, by the sizes above).
-template <typename Write>
-bool WritePacket(NetPacket& packet, Write write) {
-    CByteWriter writer(packet.bytes, sizeof packet.bytes);
-    write(writer);
-    packet.size = writer.Size();
-    return !writer.Failed();
-}
-
-bool Fail(const char*& why, const char* reason) {
-    why = reason;
-    return false;
-}
-
-bool IsValidSettings(const NetMatchSettings& s) {
-    return s.difficulty >= 1 && s.difficulty <= 5 && s.roundsToWin >= 1 && s.roundsToWin <= 9 &&
-           s.maxRounds >= s.roundsToWin && s.maxRounds <= 20 && s.incomingMs <= 10000 && s.roundSeconds >= 10 &&
-           s.roundSeconds <= 3600;
-}
 
 bool IsValidAim(float value) { return std::isfinite(value) && std::fabs(value) <= kMaxAim; }
 
@@ -59,17 +41,17 @@ void WriteName(CByteWriter& writer, const std::string& name) {
 // The kind byte and the version of a handshake message of this protocol.
 bool ReadHandshakeHead(CByteReader& reader, ENetKind kind, size_t size, uint16_t& version, const char*& why) {
     if (size < kHandshakeHead) {
-        return Fail(why, "handshake too short");
+        return RefuseWith(why, "handshake too short");
     }
     if (reader.U8() != static_cast<uint8_t>(kind)) {
-        return Fail(why, "wrong kind");
+        return RefuseWith(why, "wrong kind");
     }
     if (reader.U32() != kNetMagic) {
-        return Fail(why, "not a Pellora handshake");
+        return RefuseWith(why, "not a Pellora handshake");
     }
     version = reader.U16();
     if (version != kNetProtocolVersion) {
-        return Fail(why, "another protocol version");
+        return RefuseWith(why, "another protocol version");
     }
     return true;
 }
@@ -77,30 +59,30 @@ bool ReadHandshakeHead(CByteReader& reader, ENetKind kind, size_t size, uint16_t
 // A name's length byte, then the name; the caller knows how many bytes follow it.
 bool ReadName(CByteReader& reader, size_t after, std::string& name, const char*& why) {
     if (reader.Left() < 1) {
-        return Fail(why, "name missing");
+        return RefuseWith(why, "name missing");
     }
     const size_t length = reader.U8();
     if (length < 1 || length > kMaxNetNameLength) {
-        return Fail(why, "name length out of range");
+        return RefuseWith(why, "name length out of range");
     }
     if (reader.Left() != length + after) {
-        return Fail(why, "wrong size");
+        return RefuseWith(why, "wrong size");
     }
     char letters[kMaxNetNameLength];
     reader.Bytes(reinterpret_cast<uint8_t*>(letters), length);
     name.assign(letters, length);
     if (!IsValidNetName(name)) {
-        return Fail(why, "name has a control code or an unassigned letter");
+        return RefuseWith(why, "name has a control code or an unassigned letter");
     }
     return true;
 }
 
 bool ExpectKind(const uint8_t* data, size_t size, size_t expected, ENetKind kind, const char*& why) {
     if (size != expected) {
-        return Fail(why, "wrong size");
+        return RefuseWith(why, "wrong size");
     }
     if (data[0] != static_cast<uint8_t>(kind)) {
-        return Fail(why, "wrong kind");
+        return RefuseWith(why, "wrong kind");
     }
     return true;
 }
@@ -113,6 +95,18 @@ NetMatchSettings NetSettingsFromRules(const VersusRules& rules) {
 
 VersusRules RulesFromNetSettings(const NetMatchSettings& settings) {
     return RulesFromMatchSettings(settings, kNetAttackTravelSteps);
+}
+
+uint64_t NetSteadyMs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
+bool IsValidNetSettings(const NetMatchSettings& s) {
+    return s.difficulty >= 1 && s.difficulty <= 5 && s.roundsToWin >= 1 && s.roundsToWin <= 9 &&
+           s.maxRounds >= s.roundsToWin && s.maxRounds <= 20 && s.incomingMs <= 10000 && s.roundSeconds >= 10 &&
+           s.roundSeconds <= 3600;
 }
 
 bool IsValidNetName(const std::string& name) {
@@ -134,17 +128,17 @@ bool EncodeHello(const NetHello& hello, NetPacket& packet) {
     if (!IsValidNetName(hello.name)) {
         return false;
     }
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         WriteHandshakeHead(writer, ENetKind::Hello, hello.version);
         WriteName(writer, hello.name);
     });
 }
 
 bool EncodeWelcome(const NetWelcome& welcome, NetPacket& packet) {
-    if (!IsValidNetName(welcome.name) || !IsValidSettings(welcome.settings)) {
+    if (!IsValidNetName(welcome.name) || !IsValidNetSettings(welcome.settings)) {
         return false;
     }
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         WriteHandshakeHead(writer, ENetKind::Welcome, welcome.version);
         WriteName(writer, welcome.name);
         CFieldWriter fields(writer);
@@ -154,7 +148,7 @@ bool EncodeWelcome(const NetWelcome& welcome, NetPacket& packet) {
 }
 
 bool EncodeRefuse(const NetRefuse& refuse, NetPacket& packet) {
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         WriteHandshakeHead(writer, ENetKind::Refuse, refuse.version);
         writer.U8(static_cast<uint8_t>(refuse.reason));
     });
@@ -180,7 +174,7 @@ bool EncodeInputs(const NetInputs& inputs, NetPacket& packet) {
             return false;
         }
     }
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         writer.U8(static_cast<uint8_t>(ENetKind::Inputs));
         writer.U32(inputs.firstStep);
         writer.U8(inputs.count);
@@ -202,7 +196,7 @@ bool EncodeAttack(const NetAttack& attack, NetPacket& packet) {
     if (attack.balls < 1 || attack.balls > kMaxAttackBalls || attack.step > kMaxNetStep) {
         return false;
     }
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         writer.U8(static_cast<uint8_t>(ENetKind::Attack));
         writer.U32(attack.step);
         writer.U8(attack.balls);
@@ -213,7 +207,7 @@ bool EncodeChecksum(const NetChecksum& checksum, NetPacket& packet) {
     if (checksum.step > kMaxNetStep) {
         return false;
     }
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         writer.U8(static_cast<uint8_t>(ENetKind::Checksum));
         writer.U32(checksum.step);
         writer.U32(checksum.checksum);
@@ -221,11 +215,11 @@ bool EncodeChecksum(const NetChecksum& checksum, NetPacket& packet) {
 }
 
 bool EncodeKeepAlive(NetPacket& packet) {
-    return WritePacket(packet, [](CByteWriter& writer) { writer.U8(static_cast<uint8_t>(ENetKind::KeepAlive)); });
+    return WriteNetPacket(packet, [](CByteWriter& writer) { writer.U8(static_cast<uint8_t>(ENetKind::KeepAlive)); });
 }
 
 bool EncodeGoodbye(ENetGoodbye reason, NetPacket& packet) {
-    return WritePacket(packet, [&](CByteWriter& writer) {
+    return WriteNetPacket(packet, [&](CByteWriter& writer) {
         writer.U8(static_cast<uint8_t>(ENetKind::Goodbye));
         writer.U8(static_cast<uint8_t>(reason));
     });
@@ -243,15 +237,15 @@ bool PeekNetVersion(const uint8_t* data, size_t size, uint16_t& version, const c
     ENetKind kind;
     if (!PeekNetKind(data, size, kind) ||
         (kind != ENetKind::Hello && kind != ENetKind::Welcome && kind != ENetKind::Refuse)) {
-        return Fail(why, "not a handshake message");
+        return RefuseWith(why, "not a handshake message");
     }
     if (size < kHandshakeHead) {
-        return Fail(why, "handshake too short");
+        return RefuseWith(why, "handshake too short");
     }
     CByteReader reader(data, size);
     reader.U8();
     if (reader.U32() != kNetMagic) {
-        return Fail(why, "not a Pellora handshake");
+        return RefuseWith(why, "not a Pellora handshake");
     }
     version = reader.U16();
     return true;
@@ -275,10 +269,10 @@ bool DecodeWelcome(const uint8_t* data, size_t size, NetWelcome& welcome, const 
     TransferNetSettings(fields, settings);
     welcome.seed = reader.U32();
     if (reader.Failed()) {
-        return Fail(why, "attacks flag out of range");
+        return RefuseWith(why, "attacks flag out of range");
     }
-    if (!IsValidSettings(settings)) {
-        return Fail(why, "match settings out of range");
+    if (!IsValidNetSettings(settings)) {
+        return RefuseWith(why, "match settings out of range");
     }
     return true;
 }
@@ -286,18 +280,18 @@ bool DecodeWelcome(const uint8_t* data, size_t size, NetWelcome& welcome, const 
 bool DecodeRefuse(const uint8_t* data, size_t size, NetRefuse& refuse, const char*& why) {
     // A refusal is read whatever version sent it: its head and reason are the same in all.
     if (size != kHandshakeHead + 1) {
-        return Fail(why, "wrong size");
+        return RefuseWith(why, "wrong size");
     }
     if (!PeekNetVersion(data, size, refuse.version, why)) {
         return false;
     }
     if (data[0] != static_cast<uint8_t>(ENetKind::Refuse)) {
-        return Fail(why, "wrong kind");
+        return RefuseWith(why, "wrong kind");
     }
     const uint8_t reason = data[kHandshakeHead];
     if (reason < static_cast<uint8_t>(ENetRefusal::VersionMismatch) ||
         reason > static_cast<uint8_t>(ENetRefusal::BadHandshake)) {
-        return Fail(why, "refusal reason out of range");
+        return RefuseWith(why, "refusal reason out of range");
     }
     refuse.reason = static_cast<ENetRefusal>(reason);
     return true;
@@ -305,10 +299,10 @@ bool DecodeRefuse(const uint8_t* data, size_t size, NetRefuse& refuse, const cha
 
 bool DecodeInputs(const uint8_t* data, size_t size, NetInputs& inputs, const char*& why) {
     if (size < kInputsHead) {
-        return Fail(why, "wrong size");
+        return RefuseWith(why, "wrong size");
     }
     if (data[0] != static_cast<uint8_t>(ENetKind::Inputs)) {
-        return Fail(why, "wrong kind");
+        return RefuseWith(why, "wrong kind");
     }
     CByteReader reader(data, size);
     reader.U8();
@@ -316,16 +310,16 @@ bool DecodeInputs(const uint8_t* data, size_t size, NetInputs& inputs, const cha
     inputs.count = reader.U8();
     const uint32_t runs = reader.U8();
     if (inputs.count < 1 || inputs.count > kMaxNetInputSteps) {
-        return Fail(why, "step count out of range");
+        return RefuseWith(why, "step count out of range");
     }
     if (runs < 1 || runs > inputs.count) {
-        return Fail(why, "run count out of range");
+        return RefuseWith(why, "run count out of range");
     }
     if (size != kInputsHead + runs * kInputRecordSize) {
-        return Fail(why, "wrong size");
+        return RefuseWith(why, "wrong size");
     }
     if (inputs.firstStep > kMaxNetStep - inputs.count) {
-        return Fail(why, "step number out of range");
+        return RefuseWith(why, "step number out of range");
     }
     uint32_t filled = 0;
     CFieldReader fields(reader);
@@ -334,20 +328,20 @@ bool DecodeInputs(const uint8_t* data, size_t size, NetInputs& inputs, const cha
         ReplayStep step;
         TransferNetStep(fields, step);
         if (length < 1 || length > inputs.count - filled) {
-            return Fail(why, "run length out of range");
+            return RefuseWith(why, "run length out of range");
         }
         if (!IsValidStep(step)) {
-            return Fail(why, "step aim or input bits out of range");
+            return RefuseWith(why, "step aim or input bits out of range");
         }
         if (filled > 0 && step == inputs.steps[filled - 1]) {
-            return Fail(why, "two runs of the same step");
+            return RefuseWith(why, "two runs of the same step");
         }
         for (uint32_t i = 0; i < length; ++i) {
             inputs.steps[filled++] = step;
         }
     }
     if (filled != inputs.count) {
-        return Fail(why, "runs shorter than the step count");
+        return RefuseWith(why, "runs shorter than the step count");
     }
     return true;
 }
@@ -360,10 +354,10 @@ bool DecodeAttack(const uint8_t* data, size_t size, NetAttack& attack, const cha
     attack.step = reader.U32();
     attack.balls = reader.U8();
     if (attack.step > kMaxNetStep) {
-        return Fail(why, "step number out of range");
+        return RefuseWith(why, "step number out of range");
     }
     if (attack.balls < 1 || attack.balls > kMaxAttackBalls) {
-        return Fail(why, "attack balls out of range");
+        return RefuseWith(why, "attack balls out of range");
     }
     return true;
 }
@@ -376,7 +370,7 @@ bool DecodeChecksum(const uint8_t* data, size_t size, NetChecksum& checksum, con
     checksum.step = reader.U32();
     checksum.checksum = reader.U32();
     if (checksum.step > kMaxNetStep) {
-        return Fail(why, "step number out of range");
+        return RefuseWith(why, "step number out of range");
     }
     return true;
 }
@@ -390,7 +384,7 @@ bool DecodeGoodbye(const uint8_t* data, size_t size, ENetGoodbye& reason, const 
         return false;
     }
     if (data[1] < static_cast<uint8_t>(ENetGoodbye::Quit) || data[1] > static_cast<uint8_t>(ENetGoodbye::OutOfStep)) {
-        return Fail(why, "goodbye reason out of range");
+        return RefuseWith(why, "goodbye reason out of range");
     }
     reason = static_cast<ENetGoodbye>(data[1]);
     return true;

@@ -9,7 +9,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+
+// Milliseconds from any fixed start; the tests drive their own.
+using NetClock = std::function<uint64_t()>;
+// The steady clock in milliseconds: what an empty NetClock stands for.
+uint64_t NetSteadyMs();
+// clock's time, or the steady clock's when clock is empty.
+inline uint64_t NetNow(const NetClock& clock) { return clock ? clock() : NetSteadyMs(); }
 
 constexpr uint16_t kDefaultNetPort = 27960;
 constexpr uint32_t kNetMagic = 0x4E4C4C50;          // "PLLN"
@@ -64,6 +72,8 @@ void TransferNetStep(Fields& fields, Step& step) {
 }
 // The rules of a match between two programs: the settings, and the attack travel above.
 VersusRules RulesFromNetSettings(const NetMatchSettings& settings);
+// Whether every setting is in its range (above).
+bool IsValidNetSettings(const NetMatchSettings& settings);
 
 struct NetHello {
     uint16_t version = kNetProtocolVersion;

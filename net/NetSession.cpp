@@ -1,11 +1,13 @@
 #include "net/NetSession.h"
 
 #include "core/Log.h"
+#include "net/EnetShared.h"
 
 #include <enet/enet.h>
 
+#include <unistd.h>
+
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
@@ -13,34 +15,46 @@ constexpr size_t kMaxWaitingBytes = 64 * 1024;    // what one peer may keep ENet
 constexpr uint32_t kEnetTimeoutMinMs = 5000;      // ENet's own backstop for a vanished peer
 constexpr uint32_t kEnetTimeoutMaxMs = 10000;
 
-// ENet is started with the first session and stopped with the last.
-class CEnetLibrary {
-public:
-    static bool Acquire() {
-        if (s_users == 0 && enet_initialize() != 0) {
-            CLog::Get().Write("CNetSession FAILED, enet_initialize");
-            return false;
-        }
-        ++s_users;
-        return true;
-    }
-    static void Release() {
-        if (s_users > 0 && --s_users == 0) {
-            enet_deinitialize();
-        }
-    }
+// enet_address_set_host_ip reads numbers only and never asks a name server.
+bool NumericAddress(const std::string& text, uint16_t port, ENetAddress& address) {
+    address = ENetAddress{};
+    address.port = port;
+    return !text.empty() && text.size() <= 15 && enet_address_set_host_ip(&address, text.c_str()) == 0;
+}
 
-private:
-    static inline int s_users = 0;
-};
+ENetEndReason EndOfRefusal(ELobbyRefusal reason) {
+    switch (reason) {
+        case ELobbyRefusal::VersionMismatch: return ENetEndReason::VersionMismatch;
+        case ELobbyRefusal::NotFound: return ENetEndReason::MatchGone;
+        case ELobbyRefusal::Busy: return ENetEndReason::HostBusy;
+        case ELobbyRefusal::Full:
+        case ELobbyRefusal::TooMany: return ENetEndReason::ServerFull;
+        case ELobbyRefusal::BadMessage: return ENetEndReason::HandshakeRefused;
+    }
+    return ENetEndReason::HandshakeRefused;
+}
 
-uint64_t SteadyMs() {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
+std::string ThisMachinesName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0) {
+        return "?";
+    }
+    return ListingHostName(name);
 }
 
 }  // namespace
+
+const char* NetServerLinkName(ENetServerLink link) {
+    switch (link) {
+        case ENetServerLink::None: return "none";
+        case ENetServerLink::Connecting: return "connecting";
+        case ENetServerLink::Listed: return "listed";
+        case ENetServerLink::Refused: return "refused";
+        case ENetServerLink::Lost: return "lost";
+        case ENetServerLink::Relaying: return "relaying";
+    }
+    return "?";
+}
 
 const char* NetEndReasonName(ENetEndReason reason) {
     switch (reason) {
@@ -55,6 +69,8 @@ const char* NetEndReasonName(ENetEndReason reason) {
         case ENetEndReason::CouldNotListen: return "could not listen";
         case ENetEndReason::BadAddress: return "bad address";
         case ENetEndReason::CouldNotConnect: return "could not connect";
+        case ENetEndReason::MatchGone: return "match gone";
+        case ENetEndReason::ServerFull: return "server full";
     }
     return "?";
 }
@@ -73,6 +89,7 @@ CNetSession::~CNetSession() {
     // received from a peer that disconnects. Every other peer is told at once; one that
     // misses it notices the silence instead.
     enet_host_flush(m_host);
+    SetDatagramHandler(m_host, DatagramHandler());
     for (size_t i = 0; i < m_host->peerCount; ++i) {
         ENetPeer* peer = &m_host->peers[i];
         if (peer->state != ENET_PEER_STATE_DISCONNECTED && peer->state != ENET_PEER_STATE_DISCONNECT_LATER) {
@@ -80,10 +97,10 @@ CNetSession::~CNetSession() {
         }
     }
     enet_host_destroy(m_host);
-    CEnetLibrary::Release();
+    ReleaseEnet();
 }
 
-uint64_t CNetSession::Now() const { return m_options.clock ? m_options.clock() : SteadyMs(); }
+uint64_t CNetSession::Now() const { return NetNow(m_options.clock); }
 
 bool CNetSession::CreateHost(const void* address, size_t peers) {
     if (m_host != nullptr || m_state != ENetSessionState::Idle) {
@@ -94,12 +111,12 @@ bool CNetSession::CreateHost(const void* address, size_t peers) {
         CLog::Get().Write("CNetSession::Start FAILED, invalid player name");
         return false;
     }
-    if (!CEnetLibrary::Acquire()) {
+    if (!AcquireEnet()) {
         return false;
     }
     m_host = enet_host_create(static_cast<const ENetAddress*>(address), peers, 1, 0, 0);
     if (m_host == nullptr) {
-        CEnetLibrary::Release();
+        ReleaseEnet();
         return false;
     }
     m_host->maximumPacketSize = kMaxNetPacketSize;
@@ -118,14 +135,75 @@ bool CNetSession::Host(uint16_t port) {
     }
     m_isHost = true;
     m_state = ENetSessionState::Listening;
+    m_listing.hostName = ThisMachinesName();
+    m_listing.playerName = m_options.name;
+    m_listing.gameVersion = PelloraGameVersion();
+    m_listing.version = m_options.version;
+    m_listing.port = Port();
+    m_listing.settings = m_options.settings;
+    SetDatagramHandler(m_host, [this](const ENetAddress& from, const uint8_t* data, size_t size) {
+        AnswerDiscovery(&from, data, size);
+    });
     return true;
 }
 
+bool CNetSession::Announce(const std::string& address, uint16_t port) {
+    ENetAddress target;
+    if (!m_isHost || m_state != ENetSessionState::Listening || m_serverLink != nullptr) {
+        CLog::Get().Write("CNetSession::Announce FAILED, not listening");
+        return false;
+    }
+    if (!NumericAddress(address, port, target)) {
+        CLog::Get().Write("CNetSession::Announce FAILED, not a numeric IPv4 address: %.64s", address.c_str());
+        m_link = ENetServerLink::Lost;
+        return false;
+    }
+    m_serverLink = enet_host_connect(m_host, &target, 1, 0);
+    if (m_serverLink == nullptr) {
+        CLog::Get().Write("CNetSession::Announce FAILED, enet_host_connect");
+        m_link = ENetServerLink::Lost;
+        return false;
+    }
+    m_link = ENetServerLink::Connecting;
+    m_linkStartMs = Now();
+    return true;
+}
+
+bool CNetSession::JoinRelay(const std::string& address, uint16_t port, uint32_t listingId) {
+    m_relayListing = listingId;
+    m_pairing = true;
+    m_relayed = true;
+    return Join(address, port);
+}
+
+// A finder's ask on the local network: the listing while a player may still join, and at
+// most so many a second, so that a flood of asks (with a forged sender, say) cannot turn
+// this port into a loudspeaker.
+void CNetSession::AnswerDiscovery(const void* from, const uint8_t* data, size_t size) {
+    const char* why = "";
+    uint16_t version = 0;
+    if (m_state != ENetSessionState::Listening || !DecodeDiscoveryAsk(data, size, version, why)) {
+        return;
+    }
+    const uint64_t now = Now();
+    if (now - m_answerWindowMs >= 1000) {
+        m_answerWindowMs = now;
+        m_answersInWindow = 0;
+    }
+    if (m_answersInWindow >= kDiscoveryAnswersPerSecond) {
+        return;
+    }
+    ++m_answersInWindow;
+    NetPacket answer;
+    if (EncodeDiscoveryAnswer(m_listing, answer) &&
+        SendDatagram(m_host, *static_cast<const ENetAddress*>(from), answer.bytes, answer.size)) {
+        ++m_discoveryAnswers;
+    }
+}
+
 bool CNetSession::Join(const std::string& address, uint16_t port) {
-    ENetAddress target{};
-    target.port = port;
-    // enet_address_set_host_ip reads numbers only and never asks a name server.
-    if (address.empty() || address.size() > 15 || enet_address_set_host_ip(&target, address.c_str()) != 0) {
+    ENetAddress target;
+    if (!NumericAddress(address, port, target)) {
         CLog::Get().Write("CNetSession::Join FAILED, not a numeric IPv4 address: %.64s", address.c_str());
         End(ENetEndReason::BadAddress);
         return false;
@@ -194,6 +272,14 @@ size_t CNetSession::PeersHeld() const {
 }
 
 void CNetSession::HandleConnect(ENetPeer* peer) {
+    if (m_isHost && peer == m_serverLink) {
+        enet_peer_timeout(peer, 0, kEnetTimeoutMinMs, kEnetTimeoutMaxMs);
+        NetPacket announce;
+        if (EncodeAnnounce(m_listing, announce)) {
+            SendTo(peer, announce);
+        }
+        return;
+    }
     if (m_isHost) {
         // Every connected peer may greet while the host listens; once it plays, it is busy.
         if (m_state == ENetSessionState::Listening) {
@@ -210,6 +296,16 @@ void CNetSession::HandleConnect(ENetPeer* peer) {
     enet_peer_timeout(peer, 0, kEnetTimeoutMinMs, kEnetTimeoutMaxMs);
     m_state = ENetSessionState::Handshaking;
     m_lastHeardMs = Now();
+    if (m_pairing) {
+        // Through a relay the server pairs us with the host first; the hello follows.
+        EncodeJoinRelay(m_options.version, m_relayListing, m_packet);
+        Send(m_packet);
+        return;
+    }
+    SendHello();
+}
+
+void CNetSession::SendHello() {
     NetHello hello;
     hello.version = m_options.version;
     hello.name = m_options.name;
@@ -217,7 +313,69 @@ void CNetSession::HandleConnect(ENetPeer* peer) {
     Send(m_packet);
 }
 
+void CNetSession::ReceivePairing(const uint8_t* data, size_t size) {
+    const char* why = "";
+    ELobbyRefusal reason = ELobbyRefusal::BadMessage;
+    if (DecodePaired(data, size, why)) {
+        CLog::Get().Write("CNetSession: the server paired us with the host of match %u", m_relayListing);
+        m_pairing = false;
+        SendHello();
+    } else if (DecodeLobbyRefuse(data, size, reason, why)) {
+        CLog::Get().Write("CNetSession: the server refused to relay us to match %u (%s)", m_relayListing,
+                          LobbyRefusalName(reason));
+        End(EndOfRefusal(reason));
+    } else {
+        CLog::Get().Write("CNetSession FAILED, broken answer from the server (%zu bytes)", size);
+        End(ENetEndReason::ProtocolError);
+    }
+}
+
+void CNetSession::ReceiveFromServer(ENetPeer* peer, const uint8_t* data, size_t size) {
+    const char* why = "";
+    if (size > 0 && IsLobbyKind(data[0])) {
+        uint32_t id = 0;
+        ELobbyRefusal reason = ELobbyRefusal::BadMessage;
+        if (DecodeAnnounced(data, size, id, why)) {
+            m_listingId = id;
+            m_link = ENetServerLink::Listed;
+            CLog::Get().Write("CNetSession: the server lists the match as %u", id);
+        } else if (DecodeLobbyRefuse(data, size, reason, why)) {
+            CLog::Get().Write("CNetSession: the server refused the listing (%s); hosting goes on", LobbyRefusalName(reason));
+            m_linkRefusal = reason;
+            DropServerLink(ENetServerLink::Refused);
+        } else {
+            CLog::Get().Write("CNetSession: a broken message from the server (%s); hosting goes on without it", why);
+            DropServerLink(ENetServerLink::Lost);
+        }
+        return;
+    }
+    if (m_state != ENetSessionState::Listening) {
+        return;
+    }
+    // Anything else is a relayed joiner's first packet: greeted as a direct joiner's would be.
+    m_serverLink = nullptr;
+    m_link = ENetServerLink::Relaying;
+    m_relayed = true;
+    ReceiveHello(peer, data, size);
+    if (m_opponent != peer) {
+        m_relayed = false;
+        m_link = ENetServerLink::Lost;
+    }
+}
+
+void CNetSession::DropServerLink(ENetServerLink state) {
+    if (m_serverLink != nullptr) {
+        enet_peer_disconnect_later(m_serverLink, 0);
+        m_serverLink = nullptr;
+    }
+    m_link = state;
+}
+
 void CNetSession::HandleReceive(ENetPeer* peer, const ENetPacket* packet) {
+    if (peer == m_serverLink && m_serverLink != nullptr) {
+        ReceiveFromServer(peer, packet->data, packet->dataLength);
+        return;
+    }
     if (peer == m_opponent) {
         m_lastHeardMs = Now();
         if (m_state == ENetSessionState::Handshaking) {
@@ -235,6 +393,12 @@ void CNetSession::HandleReceive(ENetPeer* peer, const ENetPacket* packet) {
 }
 
 void CNetSession::HandleDisconnect(ENetPeer* peer) {
+    if (peer == m_serverLink && m_serverLink != nullptr) {
+        CLog::Get().Write("CNetSession: the link to the server broke; hosting goes on");
+        m_serverLink = nullptr;
+        m_link = ENetServerLink::Lost;
+        return;
+    }
     if (peer != m_opponent) {
         Watch(peer, EPeerPhase::None);
         return;
@@ -248,6 +412,10 @@ void CNetSession::HandleDisconnect(ENetPeer* peer) {
 }
 
 void CNetSession::ReceiveHandshake(const uint8_t* data, size_t size) {
+    if (m_pairing) {
+        ReceivePairing(data, size);
+        return;
+    }
     const char* why = "";
     uint16_t version = 0;
     ENetKind kind;
@@ -329,6 +497,10 @@ void CNetSession::ReceiveHello(ENetPeer* peer, const uint8_t* data, size_t size)
     Watch(peer, EPeerPhase::None);
     m_opponent = peer;
     m_opponentName = hello.name;
+    // A direct opponent: the listing on the server is withdrawn.
+    if (m_serverLink != nullptr) {
+        DropServerLink(ENetServerLink::None);
+    }
     m_lastHeardMs = Now();
     Send(m_packet);
     StartPlaying();
@@ -366,7 +538,7 @@ void CNetSession::WatchPeers() {
     for (size_t i = 0; i < m_host->peerCount && i < m_watch.size(); ++i) {
         const ENetPeer* peer = &m_host->peers[i];
         PeerWatch& watch = m_watch[i];
-        if (peer == m_opponent) {
+        if (peer == m_opponent || peer == m_serverLink) {
             continue;
         }
         if (peer->state == ENET_PEER_STATE_DISCONNECTED) {
@@ -516,6 +688,13 @@ void CNetSession::CheckTimers() {
         WatchPeers();
     }
     const uint64_t now = Now();
+    if (m_serverLink != nullptr && m_link == ENetServerLink::Connecting && now - m_linkStartMs > kNetConnectMs) {
+        CLog::Get().Write("CNetSession: the server did not answer in %llu ms; hosting goes on",
+                          static_cast<unsigned long long>(kNetConnectMs));
+        enet_peer_reset(m_serverLink);
+        m_serverLink = nullptr;
+        m_link = ENetServerLink::Lost;
+    }
     if (m_state == ENetSessionState::Connecting && now - m_connectStartMs > kNetConnectMs) {
         End(ENetEndReason::CouldNotConnect);
     } else if ((m_state == ENetSessionState::Handshaking || m_state == ENetSessionState::Playing) &&
@@ -567,6 +746,9 @@ void CNetSession::End(ENetEndReason reason) {
     }
     m_state = ENetSessionState::Ended;
     m_endReason = reason;
+    if (m_serverLink != nullptr) {
+        DropServerLink(ENetServerLink::None);
+    }
     if (m_opponent != nullptr) {
         // Whatever is queued (a refusal, a goodbye) still goes out before the disconnect.
         enet_peer_disconnect_later(m_opponent, 0);

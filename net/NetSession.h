@@ -10,8 +10,16 @@
 // hello, or a peer that leaves again is refused or dropped, and its ENet slot freed in good
 // time, so that strays never keep a real player out.
 //
+// A host may also announce its match to a pellora-server over a link from its own port; the
+// server lists it and, when a joiner picks it there, relays the joiner's traffic over that
+// link, which then becomes the opponent like a direct joiner's peer: the handshake, the
+// checks and the end are the same whichever way the opponent came. A joiner reaches a
+// listed host through the server with JoinRelay. A listening host also answers the local
+// network's discovery datagrams on its port with its listing.
+//
 // Addresses are numeric only: looking a name up could stall the frame loop, and the ENet
 // we build on speaks IPv4 only, so "::1" or a host name is refused with BadAddress.
+#include "net/LobbyProtocol.h"
 #include "net/NetProtocol.h"
 
 #include <array>
@@ -45,11 +53,22 @@ enum class ENetEndReason {
     CouldNotListen,     // the port could not be opened
     BadAddress,         // not a numeric IPv4 address
     CouldNotConnect,    // no answer from the host
+    MatchGone,          // relayed: the server has no such open match any more
+    ServerFull,         // relayed: the server refused, at its limits
 };
 const char* NetEndReasonName(ENetEndReason reason);
 
-// Milliseconds from any fixed start; the tests drive their own.
-using NetClock = std::function<uint64_t()>;
+// A host's link to the server it announces its match to.
+enum class ENetServerLink {
+    None,         // no server asked
+    Connecting,   // connecting and announcing
+    Listed,       // the server lists the match (ListingId())
+    Refused,      // the server refused the listing (ServerRefusal() says why)
+    Lost,         // the server could not be reached, or the link broke
+    Relaying,     // a joiner came through the server: the link is the opponent's
+};
+const char* NetServerLinkName(ENetServerLink link);
+
 
 constexpr uint64_t kNetSilenceMs = 5000;       // an opponent silent this long has left
 constexpr uint64_t kNetKeepAliveMs = 1000;     // a side with nothing to send says so this often
@@ -108,6 +127,12 @@ public:
     bool Host(uint16_t port);
     // Connects to a host at a numeric IPv4 address.
     bool Join(const std::string& address, uint16_t port);
+    // Host, while listening: announces the match to the server at a numeric IPv4 address;
+    // hosting goes on directly whatever the server says.
+    bool Announce(const std::string& address, uint16_t port);
+    // Connects to the server at a numeric IPv4 address and through its relay to the host
+    // of the listing.
+    bool JoinRelay(const std::string& address, uint16_t port, uint32_t listingId);
     // Once a frame: sends and receives whatever is waiting, never blocks.
     void Service();
     // Says goodbye to the opponent and ends the session.
@@ -143,6 +168,15 @@ public:
     uint64_t BytesReceived() const;
     // Host: the ENet peers held besides the opponent (connecting, greeting, being refused).
     size_t PeersHeld() const;
+    // Host: what it announces and answers discovery with (valid once it listens).
+    const NetListing& Listing() const { return m_listing; }
+    ENetServerLink ServerLink() const { return m_link; }
+    ELobbyRefusal ServerRefusal() const { return m_linkRefusal; }
+    uint32_t ListingId() const { return m_listingId; }
+    // Whether the opponent's traffic passes through a server.
+    bool IsRelayed() const { return m_relayed; }
+    // Host: discovery datagrams answered.
+    uint32_t DiscoveryAnswers() const { return m_discoveryAnswers; }
 
     static constexpr size_t kHostPeers = 32;        // the opponent, and room for strays and the refused
     static constexpr size_t kSpareHostPeers = 8;    // kept free for a real player whatever strays arrive
@@ -150,6 +184,7 @@ public:
     static constexpr uint64_t kHalfOpenGraceMs = 500;   // before it may be dropped to make room
     static constexpr uint64_t kHelloMs = 3000;      // a connected peer without a hello in this time is dropped
     static constexpr uint64_t kRefusedMs = 2000;    // a refused peer's refusal has this long to arrive
+    static constexpr uint32_t kDiscoveryAnswersPerSecond = 20;   // a flood of asks is not answered in full
 
 private:
     // What the host knows of each ENet peer that is not its opponent.
@@ -170,6 +205,13 @@ private:
     void HandleReceive(_ENetPeer* peer, const _ENetPacket* packet);
     void HandleDisconnect(_ENetPeer* peer);
     void ReceiveHandshake(const uint8_t* data, size_t size);
+    // Joiner through a relay: the server's answer to the pairing.
+    void ReceivePairing(const uint8_t* data, size_t size);
+    // Host: a packet on the server link, the server's or a relayed joiner's first.
+    void ReceiveFromServer(_ENetPeer* peer, const uint8_t* data, size_t size);
+    void DropServerLink(ENetServerLink state);
+    void AnswerDiscovery(const void* from, const uint8_t* data, size_t size);
+    void SendHello();
     // Host: a greeting peer's first packet; a whole hello of our version makes it the opponent.
     void ReceiveHello(_ENetPeer* peer, const uint8_t* data, size_t size);
     void RefuseStray(_ENetPeer* peer, const char* why);
@@ -212,6 +254,18 @@ private:
     TNetQueue<NetAttack, kNetSmallQueue> m_attacks;
     TNetQueue<NetChecksum, kNetSmallQueue> m_checksums;
     std::array<PeerWatch, kHostPeers> m_watch{};
+    NetListing m_listing;
+    _ENetPeer* m_serverLink = nullptr;  // host: the link to the server while it announces
+    ENetServerLink m_link = ENetServerLink::None;
+    ELobbyRefusal m_linkRefusal = ELobbyRefusal::BadMessage;
+    uint32_t m_listingId = 0;
+    uint64_t m_linkStartMs = 0;
+    uint32_t m_relayListing = 0;        // joiner through a relay: the listing asked for
+    bool m_pairing = false;             // joiner through a relay: waiting for the server's pairing
+    bool m_relayed = false;
+    uint64_t m_answerWindowMs = 0;
+    uint32_t m_answersInWindow = 0;
+    uint32_t m_discoveryAnswers = 0;
     NetPacket m_packet;                 // the one being built, so sending allocates only ENet's copy
     NetInputs m_inputs;                 // the one being read or written
     uint64_t m_bytesSent = 0;           // ENet's 32-bit counters, folded in every Service()

@@ -206,6 +206,26 @@ struct TextStrings {
     const char* TxtTakeSide;
     const char* TxtPlayerWinsRound;
     const char* TxtPlayerWinsMatch;
+    const char* TxtServerColon;
+    const char* TxtServerNone;
+    const char* TxtServerNoneSet;
+    const char* TxtServerAsking;
+    const char* TxtServerMatches;
+    const char* TxtServerNoAnswer;
+    const char* TxtServerRefusedUs;
+    const char* TxtServerIsFull;
+    const char* TxtServerFaulty;
+    const char* TxtServerListed;
+    const char* TxtLanLooking;
+    const char* TxtLanCannotLook;
+    const char* TxtLocalNetwork;
+    const char* TxtOnServer;
+    const char* TxtNoMatchesYet;
+    const char* TxtOnScreenKeys;
+    const char* TxtServerAddress;
+    const char* TxtServerAddressHint;
+    const char* TxtNetMatchGone;
+    const char* TxtNetServerFull;
 };
 
 extern const TextStrings kEnglishStrings;
@@ -441,6 +461,26 @@ public:
     const char* TxtPlayerWinsRound() const { return m_strings->TxtPlayerWinsRound; }
     // The winner's name.
     const char* TxtPlayerWinsMatch() const { return m_strings->TxtPlayerWinsMatch; }
+    const char* TxtServerColon() const { return m_strings->TxtServerColon; }
+    const char* TxtServerNone() const { return m_strings->TxtServerNone; }
+    const char* TxtServerNoneSet() const { return m_strings->TxtServerNoneSet; }
+    const char* TxtServerAsking() const { return m_strings->TxtServerAsking; }
+    const char* TxtServerMatches() const { return m_strings->TxtServerMatches; }
+    const char* TxtServerNoAnswer() const { return m_strings->TxtServerNoAnswer; }
+    const char* TxtServerRefusedUs() const { return m_strings->TxtServerRefusedUs; }
+    const char* TxtServerIsFull() const { return m_strings->TxtServerIsFull; }
+    const char* TxtServerFaulty() const { return m_strings->TxtServerFaulty; }
+    const char* TxtServerListed() const { return m_strings->TxtServerListed; }
+    const char* TxtLanLooking() const { return m_strings->TxtLanLooking; }
+    const char* TxtLanCannotLook() const { return m_strings->TxtLanCannotLook; }
+    const char* TxtLocalNetwork() const { return m_strings->TxtLocalNetwork; }
+    const char* TxtOnServer() const { return m_strings->TxtOnServer; }
+    const char* TxtNoMatchesYet() const { return m_strings->TxtNoMatchesYet; }
+    const char* TxtOnScreenKeys() const { return m_strings->TxtOnScreenKeys; }
+    const char* TxtServerAddress() const { return m_strings->TxtServerAddress; }
+    const char* TxtServerAddressHint() const { return m_strings->TxtServerAddressHint; }
+    const char* TxtNetMatchGone() const { return m_strings->TxtNetMatchGone; }
+    const char* TxtNetServerFull() const { return m_strings->TxtNetServerFull; }
 
 protected:
     void UseStrings(const TextStrings& strings) { m_strings = &strings; }

@@ -102,6 +102,10 @@
 #                          one shot at a time, until both logs say the match is over, with the
 #                          same winner, rounds and steps. A click leaves each panel and
 #                          Escapes end both programs with status 0.
+#   server-match           the same through a pellora-server on a free loopback port given to
+#                          both with --server: the host announces its match there, the joiner
+#                          clicks the first row of its list (typing nothing), the match is
+#                          relayed and ends with the same result in both programs.
 #   fifo-players           a FIFO named players.cfg: the program does not hang on it; stderr
 #                          says the player list could not be read, the language screen answers
 #                          and Escape on the name entry ends the program with status 0; the
@@ -109,6 +113,9 @@
 # A missing Xvfb or xdotool is a failure, never a skip. With PELLORA_E2E_SHOTS
 # set to a folder, the cases that look at screens leave their screenshots there.
 set -u
+# "Join a server" asks for matches on the loopback network only: no test sends beyond
+# this machine.
+export PELLORA_DISCOVERY=127.255.255.255
 
 test_case=$1
 binary=$2
@@ -1429,8 +1436,21 @@ case "$test_case" in
     ((status != 0)) || fail "the program succeeded without a display"
     grep -q "display" "$work/err.log" || fail "stderr does not name the missing display: $(cat "$work/err.log")"
     ;;
-  network-match)
+  network-match | server-match)
     export PELLORA_LOG=debug
+    # server-match: both programs are given a pellora-server on a free loopback port; the
+    # host announces there and the joiner picks the host from its list, typing nothing.
+    program_args=()
+    if [[ "$test_case" == server-match ]]; then
+      server_binary="$(dirname "$binary")/pellora-server"
+      [[ -x "$server_binary" ]] || fail "no pellora-server beside $binary"
+      "$server_binary" --bind 127.0.0.1 --port 0 2>"$work/server.log" &
+      other_pids+=("$!")
+      wait_for 10 grep -q "listening on 127.0.0.1 port [1-9]" "$work/server.log" ||
+        fail "pellora-server did not start: $(cat "$work/server.log")"
+      server_port=$(sed -n 's/.*listening on 127.0.0.1 port \([0-9]*\).*/\1/p' "$work/server.log" | head -n1)
+      program_args=(--server "127.0.0.1:$server_port")
+    fi
     start_display 640x480x24
     host_display=$DISPLAY
     other_pids+=("$xvfb_pid")
@@ -1460,7 +1480,7 @@ case "$test_case" in
     }
     log_has() { grep -q "$2" "$work/$1.log"; }
     as_host
-    start_program
+    start_program "${program_args[@]}"
     host_pid=$program_pid
     other_pids+=("$host_pid")
     walk_to_main_menu "$work/menu.tga"
@@ -1483,8 +1503,12 @@ case "$test_case" in
     keep_shot "$work/host-waiting.tga"
     wait_for 10 log_has host "StartListening port [1-9]" || fail "the host logged no port; output: $(cat "$work/host.log")"
     host_port=$(grep -o "StartListening port [0-9]*" "$work/host.log" | tail -n1 | awk '{print $3}')
+    if [[ "$test_case" == server-match ]]; then
+      wait_for 10 log_has host "the link to the server is listed" ||
+        fail "the host did not announce its match: $(cat "$work/host.log")"
+    fi
     as_joiner
-    start_program
+    start_program "${program_args[@]}"
     joiner_pid=$program_pid
     other_pids+=("$joiner_pid")
     choose_english
@@ -1499,8 +1523,18 @@ case "$test_case" in
       xdotool type --delay 120 "127.0.0.1:$host_port"
       xdotool key Return
     }
-    retry_input 5 type_address wait_for 10 log_has joiner "a network match against Pella" ||
-      fail "the joiner's match did not begin; output: $(cat "$work/joiner.log")"
+    if [[ "$test_case" == server-match ]]; then
+      # The first row of the list: Pella's match, listed by the server.
+      wait_for 15 log_has joiner "offers 1 match" || fail "the joiner's list never showed the match: $(cat "$work/joiner.log")"
+      keep_shot_now() { take_screenshot "$work/joiner-list.tga" && keep_shot "$work/joiner-list.tga"; }
+      keep_shot_now || fail "F8 wrote no screenshot of the joiner's list"
+      retry_input 5 "click_at 320 186" wait_for 10 log_has joiner "a network match against Pella" ||
+        fail "a click on the listed match did not begin it; output: $(cat "$work/joiner.log")"
+      log_has joiner "joining Pella's match through the server" || fail "the joiner did not join through the server"
+    else
+      retry_input 5 type_address wait_for 10 log_has joiner "a network match against Pella" ||
+        fail "the joiner's match did not begin; output: $(cat "$work/joiner.log")"
+    fi
     wait_for 10 log_has host "a network match against Bea" || fail "the host's match did not begin; output: $(cat "$work/host.log")"
     take_screenshot "$work/joiner-match.tga" || fail "F8 wrote no screenshot in the joiner's match"
     keep_shot "$work/joiner-match.tga"

@@ -15,10 +15,13 @@
 #include "gui/ScreenFlow.h"
 #include "profile/Language.h"
 #include "profile/Players.h"
+#include "server/LobbyService.h"
+#include "server/ServerLog.h"
 #include "tests/support/SoftwareScreen.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -263,7 +266,11 @@ TEST_F(NetScreensTest, TheJoinerTypesTheAddressAndReturnStartsTheMatch) {
     m_other->Host(0);
     ASSERT_EQ(m_other->State(), ENetSessionState::Listening);
     CGuiJoinGame& join = Open<CGuiJoinGame>(kStateJoinGame);
+    // The keys are shown on asking, in the place of the matches found.
+    EXPECT_FALSE(join.Grid().IsShown());
+    CEngine::Get().BroadcastMessage(CGuiJoinGame::kCommandKeys, 0);
     EXPECT_TRUE(join.Grid().IsShown());
+    EXPECT_FALSE(join.OfferRow(0).IsVisible());
     const std::string address = "127.0.0.1:" + std::to_string(m_other->Port());
     Type(join, address);
     EXPECT_EQ(join.TypedAddress(), address);
@@ -476,6 +483,181 @@ TEST_F(NetScreensTest, ThePlayersNameTravelsOrPlayerStandsInForIt) {
         EXPECT_EQ(NetPlayName(), c.travels);
         EXPECT_EQ(NetPlayOptions(NetMatchSettings()).name, c.travels);
     }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- the server and the local network
+
+namespace {
+
+class MatchListTest : public NetScreensTest {
+public:
+    void SetUp() override {
+        NetScreensTest::SetUp();
+        SetServerLogStream(nullptr);
+        LobbyServiceOptions options;
+        options.bind = "127.0.0.1";
+        options.port = 0;
+        m_server = std::make_unique<CLobbyService>(options);
+        ASSERT_TRUE(m_server->Start());
+    }
+    void TearDown() override {
+        g_netServerOverride.clear();
+        g_netDiscoveryAddresses.clear();
+        g_netDiscoveryPort = kDefaultNetPort;
+        NetScreensTest::TearDown();
+        m_server.reset();
+        SetServerLogStream(stderr);
+    }
+    // The screens, the test's sessions and the server, until done() holds.
+    bool PumpAllUntil(const std::function<bool()>& done) {
+        return PumpUntil([&] {
+            m_server->Poll(0);
+            return done();
+        });
+    }
+    std::string ServerAddress() const { return "127.0.0.1:" + std::to_string(m_server->Port()); }
+
+    std::unique_ptr<CLobbyService> m_server;
+};
+
+TEST_F(MatchListTest, TheJoinScreenListsLocalAndServerMatchesAndJoinsEitherWithoutTyping) {
+    // Bo hosts on this machine's loopback network; Cy's match is listed by the server.
+    m_other = MakeSession("Bo");
+    ASSERT_TRUE(m_other->Host(0));
+    m_third = MakeSession("Cy");
+    ASSERT_TRUE(m_third->Host(0));
+    ASSERT_TRUE(m_third->Announce("127.0.0.1", m_server->Port()));
+    ASSERT_TRUE(PumpAllUntil([&] { return m_third->ServerLink() == ENetServerLink::Listed; }));
+    g_netDiscoveryAddresses = {"127.255.255.255"};
+    g_netDiscoveryPort = m_other->Port();
+    g_netServerOverride = ServerAddress();
+
+    CGuiJoinGame& join = Open<CGuiJoinGame>(kStateJoinGame);
+    EXPECT_FALSE(join.Grid().IsShown()) << "the matches stand where the keys would";
+    ASSERT_TRUE(PumpAllUntil([&] { return join.Finder().Offers().size() == 2; }));
+    const std::string local = std::string("Bo (") + m_other->Listing().hostName + ") - " + texts().TxtLocalNetwork();
+    const std::string listed = std::string("Cy (") + m_third->Listing().hostName + ") - " + texts().TxtOnServer();
+    EXPECT_EQ(join.OfferRow(0).Text(), local);
+    EXPECT_EQ(join.OfferRow(1).Text(), listed);
+    EXPECT_TRUE(join.OfferRow(1).IsSelectable());
+    EXPECT_FALSE(join.OfferRow(2).IsSelectable());
+    EXPECT_STREQ(join.LanStatus().Text(), texts().TxtLanLooking());
+    char matches[64];
+    std::snprintf(matches, sizeof matches, texts().TxtServerMatches(), 1);
+    EXPECT_EQ(std::string(join.ServerStatus().Text()), std::string(texts().TxtServerColon()) + matches);
+
+    // A click on Cy's row: the match is played through the server, nothing typed.
+    CEngine::Get().BroadcastMessage(CGuiJoinGame::kCommandOffer + 1, 0);
+    EXPECT_EQ(join.Phase(), CGuiJoinGame::EPhase::Connecting);
+    EXPECT_TRUE(join.TypedAddress().empty());
+    ASSERT_TRUE(PumpAllUntil([&] { return PendingLower() == kStateVersusGame && IsPlaying(m_third.get()); }));
+    const CGuiVersus* match = PendingMatch();
+    ASSERT_NE(match, nullptr);
+    EXPECT_TRUE(match->Session()->IsRelayed());
+    EXPECT_EQ(match->Session()->OpponentName(), "Cy");
+    EXPECT_EQ(m_third->OpponentName(), "Ann");
+    // The match goes (and its session with it); the join screen is opened again.
+    CStateManager::Lower().SetState(kStateNone, true);
+    CStateManager::Lower().RequestState(kStateNone);
+    ASSERT_NE(PendingLower(), kStateVersusGame);
+
+    // And Bo's row: straight to Bo's program on the local network.
+    CGuiJoinGame& again = Open<CGuiJoinGame>(kStateJoinGame);
+    ASSERT_TRUE(PumpAllUntil([&] { return !again.Finder().Offers().empty() && again.OfferRow(0).IsSelectable(); }));
+    CEngine::Get().BroadcastMessage(CGuiJoinGame::kCommandOffer + 0, 0);
+    ASSERT_TRUE(PumpAllUntil([&] { return PendingLower() == kStateVersusGame && IsPlaying(m_other.get()); }));
+    ASSERT_NE(PendingMatch(), nullptr);
+    EXPECT_FALSE(PendingMatch()->Session()->IsRelayed());
+    EXPECT_EQ(PendingMatch()->Session()->OpponentName(), "Bo");
+    EXPECT_EQ(m_other->OpponentName(), "Ann");
+}
+
+TEST_F(MatchListTest, TheHostAnnouncesToTheServerAndSaysSo) {
+    g_netHostPort = 0;
+    g_netServerOverride = ServerAddress();
+    CGuiHostGame& host = Open<CGuiHostGame>(kStateHostGame);
+    CEngine::Get().BroadcastMessage(CGuiHostGame::kCommandStart, 0);
+    ASSERT_EQ(host.Phase(), CGuiHostGame::EPhase::Listening);
+    const std::string listed = std::string(texts().TxtServerColon()) + texts().TxtServerListed();
+    ASSERT_TRUE(PumpAllUntil([&] { return host.ServerStatus().Text() == listed; })) << host.ServerStatus().Text();
+    EXPECT_TRUE(host.ServerStatus().IsVisible());
+    EXPECT_EQ(m_server->Lobby()->Counts().listings, 1u);
+    // Leaving the screen withdraws the match.
+    EXPECT_TRUE(CEngine::Get().OnEscape());
+    ASSERT_TRUE(PumpAllUntil([&] { return m_server->Lobby()->Counts().listings == 0; }));
+}
+
+// Every way the server's part can fail has its own words, in both languages, and the
+// local network and typing still work.
+TEST_F(MatchListTest, EveryServerFailureIsToldInThePlayersWords) {
+    const uint16_t nobody = m_server->Port();
+    m_server->Stop();
+    ASSERT_TRUE(m_server->Start());
+    g_netDiscoveryAddresses = {"127.255.255.255"};
+    struct Case {
+        std::string server;
+        std::function<const char*()> words;
+    };
+    const std::vector<Case> cases = {
+        {"", [] { return texts().TxtServerNoneSet(); }},
+        {"no.such.name", [] { return texts().TxtNetNameNotFound(); }},
+        {"127.0.0.1:99999", [] { return texts().TxtNetBadPort(); }},
+        {"::1", [] { return texts().TxtNetNoIPv6(); }},
+    };
+    std::vector<std::string> seen;
+    for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
+        CLanguage::Get().SetLanguage(language);
+        for (const Case& c : cases) {
+            g_netServerOverride = c.server;
+            CGuiJoinGame& join = Open<CGuiJoinGame>(kStateJoinGame);
+            const std::string expected = std::string(texts().TxtServerColon()) + c.words();
+            ASSERT_TRUE(PumpAllUntil([&] { return join.ServerStatus().Text() == expected; }))
+                << c.server << ": " << join.ServerStatus().Text();
+            seen.push_back(expected);
+        }
+        // A server that does not answer: given up after the connect time.
+        g_netServerOverride = "127.0.0.1:" + std::to_string(nobody == m_server->Port() ? nobody + 1 : nobody);
+        CGuiJoinGame& join = Open<CGuiJoinGame>(kStateJoinGame);
+        Pump();
+        m_clockMs += kNetConnectMs + 1;
+        const std::string expected = std::string(texts().TxtServerColon()) + texts().TxtServerNoAnswer();
+        ASSERT_TRUE(PumpAllUntil([&] { return join.ServerStatus().Text() == expected; })) << join.ServerStatus().Text();
+        seen.push_back(expected);
+        // A server at its limits: too many from this address.
+        m_server->Stop();
+        LobbyServiceOptions full;
+        full.bind = "127.0.0.1";
+        full.port = 0;
+        full.limits.maxPeersPerAddress = 1;
+        m_server = std::make_unique<CLobbyService>(full);
+        ASSERT_TRUE(m_server->Start());
+        m_other = MakeSession("Bo");
+        ASSERT_TRUE(m_other->Host(0));
+        ASSERT_TRUE(m_other->Announce("127.0.0.1", m_server->Port()));
+        ASSERT_TRUE(PumpAllUntil([&] { return m_other->ServerLink() == ENetServerLink::Listed; }));
+        g_netServerOverride = ServerAddress();
+        CGuiJoinGame& crowded = Open<CGuiJoinGame>(kStateJoinGame);
+        const std::string isFull = std::string(texts().TxtServerColon()) + texts().TxtServerIsFull();
+        ASSERT_TRUE(PumpAllUntil([&] { return crowded.ServerStatus().Text() == isFull; })) << crowded.ServerStatus().Text();
+        seen.push_back(isFull);
+        m_other.reset();
+        m_server = std::make_unique<CLobbyService>(LobbyServiceOptions{"127.0.0.1", 0, LobbyLimits()});
+        ASSERT_TRUE(m_server->Start());
+    }
+    CLanguage::Get().SetLanguage(kLanguageEnglish);
+    // The two languages' words differ, and no two failures share words in one language.
+    const size_t perLanguage = seen.size() / 2;
+    for (size_t i = 0; i < perLanguage; ++i) {
+        EXPECT_NE(seen[i], seen[i + perLanguage]) << i;
+        for (size_t j = i + 1; j < perLanguage; ++j) {
+            EXPECT_NE(seen[i], seen[j]) << i << " " << j;
+        }
+    }
+    // The match ended by the server's refusals has words of its own too.
+    EXPECT_STRNE(NetEndReasonText(ENetEndReason::MatchGone), NetEndReasonText(ENetEndReason::ServerFull));
+    EXPECT_STRNE(NetEndReasonText(ENetEndReason::MatchGone), "");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "gui/GuiReplays.h"
 #include "gui/GuiScores.h"
 #include "gui/GuiTwoPlayers.h"
+#include "gui/GuiServerAddress.h"
 #include "gui/GuiVersus.h"
 #include "gui/NetPlay.h"
 #include "gui/ScreenFlow.h"
@@ -284,6 +285,22 @@ TEST_F(ScreenLayoutTest, EveryCaptionOfTheMenuScreensStaysInsideTheFrameInBothLa
              screen.OnChar(13);
              EXPECT_STREQ(static_cast<CGuiJoinGame&>(screen).Status().Text(), CLanguage::Get().TxtNetBadPort());
          }},
+        // The on-screen keys in the place of the matches found.
+        {"join-keys", [] { return std::make_unique<CGuiJoinGame>(); }, kMenuAreas,
+         [](CGuiState& screen) {
+             screen.OnMessage(CGuiJoinGame::kCommandKeys, 0);
+             EXPECT_TRUE(static_cast<CGuiJoinGame&>(screen).Grid().IsShown());
+         }},
+        // The options' server address, the longest there can be, refused.
+        {"server-address", [] { return std::make_unique<CGuiServerAddress>(); }, kMenuAreas,
+         [](CGuiState& screen) {
+             for (int32_t i = 0; i < 63; ++i) {
+                 screen.OnChar('W');
+             }
+             screen.OnChar(':');
+             screen.OnChar(13);
+             EXPECT_STREQ(static_cast<CGuiServerAddress&>(screen).Status().Text(), CLanguage::Get().TxtNetBadPort());
+         }},
     };
     for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
         CLanguage::Get().SetLanguage(language);
@@ -308,7 +325,7 @@ TEST_F(ScreenLayoutTest, EveryNetworkReasonFitsItsLineInBothLanguages) {
     for (const uint32_t language : {kLanguageEnglish, kLanguageSwedish}) {
         CLanguage::Get().SetLanguage(language);
         std::vector<const char*> reasons;
-        for (int32_t reason = 0; reason <= static_cast<int32_t>(ENetEndReason::CouldNotConnect); ++reason) {
+        for (int32_t reason = 0; reason <= static_cast<int32_t>(ENetEndReason::ServerFull); ++reason) {
             reasons.push_back(NetEndReasonText(static_cast<ENetEndReason>(reason)));
         }
         for (int32_t fault = 0; fault <= static_cast<int32_t>(ENetAddressFault::NotFound); ++fault) {
@@ -317,8 +334,19 @@ TEST_F(ScreenLayoutTest, EveryNetworkReasonFitsItsLineInBothLanguages) {
         const CTextTable& texts = CLanguage::Get();
         for (const char* line : {texts.TxtWaitingForPlayer(), texts.TxtLookingUp(), texts.TxtConnecting(),
                                  texts.TxtPortHint(), texts.TxtAddressHint(), texts.TxtHostAServerInfo(),
-                                 texts.TxtJoinAServerInfo()}) {
+                                 texts.TxtJoinAServerInfo(), texts.TxtLanLooking(), texts.TxtLanCannotLook(),
+                                 texts.TxtNoMatchesYet(), texts.TxtServerAddressHint()}) {
             reasons.push_back(line);
+        }
+        // The server's part of the join and host screens: "Server: " and why.
+        std::vector<std::string> serverLines;
+        for (const char* why : {texts.TxtServerNoneSet(), texts.TxtServerAsking(), texts.TxtServerMatches(),
+                                texts.TxtServerNoAnswer(), texts.TxtServerRefusedUs(), texts.TxtServerIsFull(),
+                                texts.TxtServerFaulty(), texts.TxtServerListed(), texts.TxtNetNameNotFound()}) {
+            serverLines.push_back(std::string(texts.TxtServerColon()) + why);
+        }
+        for (const std::string& line : serverLines) {
+            reasons.push_back(line.c_str());
         }
         for (const char* reason : reasons) {
             if (reason[0] == '\0') {

@@ -66,6 +66,26 @@ appstreamcli validate --no-net "$metainfo" || fail "appstreamcli refused $(basen
 man -l "$root/usr/share/man/man6/pellora.6" >/dev/null 2>"$work/man.log" || fail "man cannot read the page"
 [[ -s "$work/man.log" ]] && fail "man complained: $(cat "$work/man.log")"
 
+# pellora-server: the program, its page, its unit with the hardening it needs, its sample.
+for file in usr/bin/pellora-server usr/share/man/man8/pellora-server.8 usr/lib/systemd/system/pellora-server.service \
+  usr/share/doc/pellora/examples/pellora-server.conf; do
+  [[ -s "$root/$file" ]] || fail "the package holds no /$file"
+done
+man -l "$root/usr/share/man/man8/pellora-server.8" >/dev/null 2>"$work/man8.log" || fail "man cannot read pellora-server.8"
+[[ -s "$work/man8.log" ]] && fail "man complained about pellora-server.8: $(cat "$work/man8.log")"
+unit="$root/usr/lib/systemd/system/pellora-server.service"
+grep -qx "ExecStart=/usr/bin/pellora-server \$PELLORA_SERVER_ARGS" "$unit" || fail "the unit does not start /usr/bin/pellora-server"
+for setting in DynamicUser=yes NoNewPrivileges=yes ProtectSystem=strict ProtectHome=yes PrivateTmp=yes \
+  PrivateDevices=yes CapabilityBoundingSet= "RestrictAddressFamilies=AF_INET AF_UNIX" MemoryDenyWriteExecute=yes \
+  SystemCallFilter=@system-service; do
+  grep -qx "$setting" "$unit" || fail "the unit lacks $setting"
+done
+server_version=$("$root/usr/bin/pellora-server" --version) || fail "the unpacked pellora-server does not run"
+[[ "$server_version" == "pellora-server "* ]] || fail "pellora-server --version said: $server_version"
+# The sample configuration is one the unpacked server takes (it stops at once on a bad one).
+"$root/usr/bin/pellora-server" --config "$root/usr/share/doc/pellora/examples/pellora-server.conf" --help >/dev/null ||
+  fail "pellora-server refused its sample configuration"
+
 # The unpacked program: its version, then a short run under Xvfb that writes only into HOME.
 program="$root/usr/bin/pellora"
 version=$("$program" --version) || fail "the unpacked program does not run: $version"
