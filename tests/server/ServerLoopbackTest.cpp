@@ -163,7 +163,7 @@ TEST_F(ServerLoopbackTest, ARelayedBotMatchAgreesOnEveryChecksum) {
     // Every second of each side was compared on the other, and nothing went out of step.
     for (const BotMatchProgram* program : {&host, &joiner}) {
         uint32_t opponentSteps = 0;
-        for (const ReplayRun& run : program->net.Record().sides[program->net.OpponentSide()]) {
+        for (const ReplayRun& run : program->net.Record().sides[program->net.OpponentSide()].runs) {
             opponentSteps += run.count;
         }
         EXPECT_GE(program->net.ChecksumsAgreed(), opponentSteps / kNetCheckSteps - 1);
