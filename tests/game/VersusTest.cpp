@@ -557,17 +557,18 @@ TEST(VersusBot, ComputerMatchesPlayToTheirKnownEnds) {
     };
     const Case cases[] = {
         {EBotStrength::Easy, EBotStrength::Normal, 5,
-         "round 1: winner 1 end 1 steps 7575 sent 0/6 landed 6/0 shots 15/18 scores 1000/6100 generators B4EE8D1E 137EA12B\n"
-         "round 2: winner 0 end 1 steps 7389 sent 3/1 landed 1/3 shots 14/20 scores 3650/2000 generators A3BE5E33 ED063C99\n"
-         "round 3: winner 1 end 1 steps 7990 sent 3/20 landed 20/3 shots 16/18 scores 2550/16750 generators 81B49F6C 48950946\n"
+         "round 1: winner 1 end 2 steps 14779 sent 14/38 landed 38/14 shots 21/36 scores 15550/36050 generators 08E6BFCC E5712852\n"
+         "round 2: winner 0 end 1 steps 14505 sent 5/10 landed 7/5 shots 20/40 scores 10550/28100 generators ED063C99 FF9EB5FD\n"
+         "round 3: winner 1 end 2 steps 12644 sent 6/32 landed 32/6 shots 17/31 scores 5900/33700 generators 53A5707F 9E22B5ED\n"
          "winner 1"},
         {EBotStrength::Hard, EBotStrength::Easy, 12,
-         "round 1: winner 0 end 2 steps 6687 sent 28/2 landed 2/28 shots 19/12 scores 28700/3750 generators E2F87AF0 E6096289\n"
-         "round 2: winner 0 end 1 steps 12345 sent 13/6 landed 6/13 shots 44/24 scores 30650/9600 generators 004DD7A0 1B38948C\n"
+         "round 1: winner 0 end 2 steps 6667 sent 33/9 landed 6/33 shots 21/8 scores 30850/9150 generators E2F87AF0 30A9BF24\n"
+         "round 2: winner 0 end 2 steps 11339 sent 17/4 landed 4/17 shots 40/15 scores 32150/4500 generators 6032818D 1DD803D5\n"
          "winner 0"},
         {EBotStrength::Normal, EBotStrength::Normal, 2026,
-         "round 1: winner 0 end 1 steps 10927 sent 45/27 landed 27/44 shots 25/30 scores 43050/26400 generators 912A9854 87459358\n"
-         "round 2: winner 0 end 1 steps 8554 sent 5/3 landed 3/5 shots 23/23 scores 9050/5200 generators 4DE2DE63 4DE2DE63\n"
+         "round 1: winner 0 end 2 steps 15595 sent 58/58 landed 58/58 shots 34/43 scores 75250/83050 generators CC2B4FEF 96B97BE4\n"
+         "round 2: winner 1 end 1 steps 12889 sent 17/23 landed 23/14 shots 35/33 scores 29050/78050 generators B8EA9A3F AD2A5CDD\n"
+         "round 3: winner 0 end 2 steps 17112 sent 54/50 landed 50/54 shots 43/46 scores 57700/54450 generators 8EB58E05 37CE48B4\n"
          "winner 0"},
     };
     for (const Case& c : cases) {
