@@ -129,6 +129,14 @@ WidgetCentre CentreOf(const CGuiWidget& widget) {
     return WidgetCentre{x, widget.Y() + widget.H() / 2};
 }
 
+// The room across between two widgets' captions, 0 where they overlap: an item above or
+// below whose caption reaches over another's lies in its way whatever its centre.
+int32_t GapAcross(const CGuiWidget& a, const CGuiWidget& b) {
+    const int32_t aLeft = CentreOf(a).x - a.W() / 2;
+    const int32_t bLeft = CentreOf(b).x - b.W() / 2;
+    return std::max(0, std::max(aLeft, bLeft) - std::min(aLeft + a.W(), bLeft + b.W()));
+}
+
 // Reading order: top to bottom, then left to right, then the list's order.
 bool ReadsBefore(const CGuiWidget& a, int32_t aIndex, const CGuiWidget& b, int32_t bIndex) {
     if (a.Y() != b.Y()) {
@@ -207,7 +215,8 @@ int32_t CGuiState::FocusNeighbour(int32_t index, ENavAction direction) const {
         if (i != index && IsFocusable(i)) {
             const WidgetCentre to = CentreOf(*m_widgets[static_cast<size_t>(i)]);
             const int32_t along = (to.y - from.y) * sign;
-            const bool inReach = along > 0 && std::abs(to.x - from.x) <= along * 2 + 8;
+            const int32_t gap = GapAcross(*m_widgets[static_cast<size_t>(index)], *m_widgets[static_cast<size_t>(i)]);
+            const bool inReach = along > 0 && std::min(std::abs(to.x - from.x), gap) <= along * 2 + 8;
             if (inReach && (nearestRow < 0 || along < nearestRow)) {
                 nearestRow = along;
             }
@@ -225,7 +234,9 @@ int32_t CGuiState::FocusNeighbour(int32_t index, ENavAction direction) const {
         // Only what lies that way: up and down reach across a row's width, left and right stay
         // on their row or near it. The nearest in line wins.
         const int32_t reach = vertical ? along * 2 + 8 : along;
-        if (along <= 0 || across > reach || (vertical && along > nearestRow + kSameRowSlack)) {
+        const bool near = vertical && GapAcross(*m_widgets[static_cast<size_t>(index)],
+                                                 *m_widgets[static_cast<size_t>(i)]) <= reach;
+        if (along <= 0 || (across > reach && !near) || (vertical && along > nearestRow + kSameRowSlack)) {
             continue;
         }
         const int32_t score = along + (vertical ? 2 : 4) * across;

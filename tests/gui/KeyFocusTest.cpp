@@ -184,15 +184,17 @@ TEST_F(KeyFocusTest, UpAndDownReachEveryRowOfTheOptions) {
     Press(DIK_LSHIFT);
     CGuiOptions& options = Open<CGuiOptions>(kStateOptions);
     const CGuiWidget* const down[] = {&options.SoundSlider(), &options.MusicSlider(), &options.EnglishButton(),
-                                      &options.BackButton()};
+                                      &options.ServerButton(), &options.BackButton()};
     ASSERT_EQ(options.HoveredWidget(), down[0]);
     for (size_t i = 1; i < std::size(down); ++i) {
         Press(DIK_DOWN);
         EXPECT_EQ(options.HoveredWidget(), down[i]) << "Down number " << i << " reaches " << Focused(options);
     }
     Press(DIK_UP);
+    EXPECT_EQ(options.HoveredWidget(), &options.ServerButton()) << "Up from Back reaches " << Focused(options);
+    Press(DIK_UP);
     EXPECT_TRUE(options.HoveredWidget() == &options.EnglishButton() || options.HoveredWidget() == &options.SwedishButton())
-        << "Up from Back reaches " << Focused(options);
+        << "Up from the server's line reaches " << Focused(options);
     Press(DIK_UP);
     EXPECT_EQ(options.HoveredWidget(), &options.MusicSlider()) << "Up reaches " << Focused(options);
 }
