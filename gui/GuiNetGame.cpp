@@ -505,14 +505,7 @@ void CGuiJoinGame::OnChar(int32_t code) {
         Connect();
         return;
     }
-    if (code == 8) {
-        if (!m_address.empty()) {
-            m_address.pop_back();
-        }
-    } else if (code > ' ' && code < 127 && static_cast<int32_t>(m_address.size()) < kMaxAddressLength) {
-        // Whatever else is typed goes in as it is; Connect says what is wrong with it.
-        m_address.push_back(static_cast<char>(code));
-    } else {
+    if (!TypeAddressCharacter(m_address, code, static_cast<size_t>(kMaxAddressLength))) {
         return;
     }
     m_status.SetText("");

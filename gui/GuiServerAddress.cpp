@@ -53,13 +53,7 @@ void CGuiServerAddress::OnChar(int32_t code) {
         Save();
         return;
     }
-    if (code == CGuiKeyGrid::kDeleteCode) {
-        if (!m_address.empty()) {
-            m_address.pop_back();
-        }
-    } else if (code > ' ' && code < 127 && m_address.size() < kMaxServerAddressLength) {
-        m_address.push_back(static_cast<char>(code));
-    } else {
+    if (!TypeAddressCharacter(m_address, code, kMaxServerAddressLength)) {
         return;
     }
     m_status.SetText("");

@@ -196,9 +196,10 @@ void CGuiVersus::RenderCentre() const {
         FitFont(small, line, 14, width);
         PrintLine(small, line, kCentreX, y + 78.0f, true, 0.8f, 0.87f, 0.95f);
     }
-    const std::string round = std::string(texts.TxtRoundBanner()) + std::to_string(m_match.RoundNumber());
-    FitFont(small, round.c_str(), 20, width);
-    PrintLine(small, round.c_str(), kCentreX, 196.0f, true, 1.0f, 0.92f, 0.45f);
+    // Drawn every frame: the line is made in place, nothing is allocated.
+    std::snprintf(line, sizeof(line), "%s%d", texts.TxtRoundBanner(), m_match.RoundNumber());
+    FitFont(small, line, 20, width);
+    PrintLine(small, line, kCentreX, 196.0f, true, 1.0f, 0.92f, 0.45f);
     small.ResetCharSize();
 }
 
@@ -213,12 +214,13 @@ void CGuiVersus::RenderTwoPlayerPanel() const {
     gfx.SetPictureOffset(0.0f, 0.0f);
     gfx.Color(1.0f, 1.0f, 1.0f, 1.0f);
     const float centre = kWidePictureWidth / 2.0f;
-    std::string title;
-    std::string body;
-    std::string hint;
+    // Drawn every frame: the lines point at the texts, nothing is allocated.
+    const char* title = "";
+    const char* body = "";
+    const char* hint = "";
+    char line[128];
     if (m_sideToTake >= 0) {
         title = texts.TxtDevicePulledOut();
-        char line[128];
         std::snprintf(line, sizeof(line), texts.TxtTakeSide(), m_setup.names[m_sideToTake].c_str());
         body = line;
     } else if (m_askingToLeave) {
@@ -228,20 +230,20 @@ void CGuiVersus::RenderTwoPlayerPanel() const {
         title = texts.TxtPaused();
         hint = CInput::Get().UsesMouse() ? texts.TxtPressToResume() : texts.TxtKeysResume();
     } else {
-        title = m_panelTitle;
-        body = m_panelScore;
+        title = m_panelTitle.c_str();
+        body = m_panelScore.c_str();
         if (m_panelTime >= kPanelReadSeconds) {
             hint = CInput::Get().UsesMouse() ? texts.TxtClickLeftButton() : texts.TxtKeysContinue();
         }
     }
     CFont& main = CFont::Main();
-    FitFont(main, title.c_str(), 32, kPanelWidth);
-    PrintLine(main, title.c_str(), centre, kPanelTitleY, true, 1.0f, 0.92f, 0.45f);
-    FitFont(main, body.c_str(), 26, kPanelWidth);
-    PrintLine(main, body.c_str(), centre, kPanelLineY, true, 1.0f, 1.0f, 1.0f);
+    FitFont(main, title, 32, kPanelWidth);
+    PrintLine(main, title, centre, kPanelTitleY, true, 1.0f, 0.92f, 0.45f);
+    FitFont(main, body, 26, kPanelWidth);
+    PrintLine(main, body, centre, kPanelLineY, true, 1.0f, 1.0f, 1.0f);
     main.ResetCharSize();
     CFont& small = CFont::Small();
-    FitFont(small, hint.c_str(), 18, kPanelWidth);
-    PrintLine(small, hint.c_str(), centre, kPanelHintY, true, 1.0f, 1.0f, 1.0f);
+    FitFont(small, hint, 18, kPanelWidth);
+    PrintLine(small, hint, centre, kPanelHintY, true, 1.0f, 1.0f, 1.0f);
     small.ResetCharSize();
 }

@@ -97,3 +97,18 @@ const char* NetAddressFaultText(ENetAddressFault fault) {
     }
     return texts.TxtNetBadAddress();
 }
+
+bool TypeAddressCharacter(std::string& address, int32_t code, size_t maxLength) {
+    if (code == 8) {
+        if (!address.empty()) {
+            address.pop_back();
+        }
+        return true;
+    }
+    // Whatever else is typed goes in as it is; the screen says what is wrong with it.
+    if (code > ' ' && code < 127 && address.size() < maxLength) {
+        address.push_back(static_cast<char>(code));
+        return true;
+    }
+    return false;
+}

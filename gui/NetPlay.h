@@ -44,3 +44,8 @@ const char* NetAddressFaultText(ENetAddressFault fault);
 extern uint16_t g_netHostPort;
 extern NetMatchSettings g_netHostSettings;
 extern std::string g_netJoinAddress;
+
+// A typed character into an address being typed: Backspace (8) takes the last one back,
+// a printable character is added while the address is shorter than maxLength. False when
+// the code changed nothing.
+bool TypeAddressCharacter(std::string& address, int32_t code, size_t maxLength);
